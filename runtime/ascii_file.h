@@ -1,0 +1,37 @@
+// The ASCII driver: a plain text file read one line per record, the line end stripped and
+// tabs kept. It is only ever read: opening never creates the file.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "runtime/errors.h"
+
+namespace rt {
+
+class AsciiFile {
+public:
+    // The record is one string field of `width` bytes at `record`.
+    AsciiFile(char *record, std::size_t width) : record_(record), width_(width) {}
+    ~AsciiFile() { close(); }
+    AsciiFile(const AsciiFile &) = delete;
+    AsciiFile &operator=(const AsciiFile &) = delete;
+
+    std::string name;
+
+    int open(int openMode = 0x40);
+    int close();
+    bool isOpen() const { return file_ != nullptr; }
+    int set();   // back to the first line
+    int next();  // 33 at the end of the file
+    // The whole line last read, before it was cut to the record's width.
+    const std::string &line() const { return line_; }
+
+private:
+    char *record_;
+    std::size_t width_;
+    std::FILE *file_ = nullptr;
+    std::string line_;
+};
+
+}  // namespace rt

@@ -1,0 +1,33 @@
+// INI files with the Windows profile rules: sections and keys are found case-blind, values are
+// kept as written (surrounding blanks dropped), no lists or escapes. Every read sees the file as
+// it is on disk; every write rewrites it whole through a temporary file.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rt {
+
+class IniFile {
+public:
+    IniFile() = default;
+    explicit IniFile(std::string path) : path_(std::move(path)) {}
+
+    const std::string &path() const { return path_; }
+    void setPath(std::string path) { path_ = std::move(path); }
+
+    std::string read(std::string_view section, std::string_view key, std::string_view def = {}) const;
+    int readInt(std::string_view section, std::string_view key, int def = 0) const;
+    bool has(std::string_view section, std::string_view key) const;
+    // false when the file could not be written.
+    bool write(std::string_view section, std::string_view key, std::string_view value);
+    bool remove(std::string_view section, std::string_view key);
+
+private:
+    std::vector<std::string> load() const;
+    bool save(const std::vector<std::string> &lines) const;
+    std::string path_;
+};
+
+}  // namespace rt

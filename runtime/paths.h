@@ -1,0 +1,25 @@
+// Folders and path joining. The program's home folder stands for both the program folder and
+// the default data tree: $ZENVIK_HOME when set, else ~/OrvaneProf.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace rt {
+
+std::string homeFolder();
+// a and b joined with exactly one "/" between them (none added when a is empty).
+std::string joinPath(std::string_view a, std::string_view b);
+// The path with a trailing "/" (unless empty).
+std::string withSlash(std::string_view path);
+// Makes the folder and its parents: 0 when it exists or was made, else the error code.
+int makeFolder(std::string_view path);
+bool fileExists(std::string_view path);
+bool folderExists(std::string_view path);
+// The folder of the running executable; empty when it cannot be told.
+std::string executableFolder();
+// The last component of a path and its extension (without the dot).
+std::string baseName(std::string_view path);
+std::string extensionOf(std::string_view path);
+
+}  // namespace rt

@@ -1,0 +1,1288 @@
+#include "runtime/record_file.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "runtime/paths.h"
+
+namespace rt {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int g_lockWaitUnitMs = 1000;
+
+// Share-mode bookkeeping of the files open in this process, by path.
+struct OpenEntry {
+    RecordFile *file;
+    int mode;
+};
+std::map<std::string, std::vector<OpenEntry>> &openFiles()
+{
+    static std::map<std::string, std::vector<OpenEntry>> m;
+    return m;
+}
+
+std::string canonical(const std::string &path)
+{
+    std::error_code ec;
+    fs::path p = fs::weakly_canonical(fs::absolute(path, ec), ec);
+    return ec ? path : p.string();
+}
+
+bool wantsRead(int m) { return (m & 3) != 1; }
+bool wantsWrite(int m) { return (m & 3) != 0; }
+bool deniesRead(int m)
+{
+    int s = m >> 4;
+    return s == 1 || s == 3;
+}
+bool deniesWrite(int m)
+{
+    int s = m >> 4;
+    return s == 1 || s == 2;
+}
+bool shareConflict(int existing, int wanted)
+{
+    return (deniesRead(existing) && wantsRead(wanted)) || (deniesWrite(existing) && wantsWrite(wanted)) ||
+           (deniesRead(wanted) && wantsRead(existing)) || (deniesWrite(wanted) && wantsWrite(existing));
+}
+
+std::string quote(const std::string &ident) { return "\"" + ident + "\""; }
+
+// Resets a statement when the scope ends, so that no statement stays active between calls:
+// an active statement would hold the file's read lock and keep a write from committing.
+struct StmtUse {
+    sqlite3_stmt *st;
+    ~StmtUse()
+    {
+        if (st)
+            sqlite3_reset(st);
+    }
+};
+
+// String columns are declared COLLATE NOCASE, so plain column references compare case-blind
+// and row-value comparisons can seek in the keys (an explicit COLLATE in a row value cannot).
+std::string partExpr(const TableDef &def, const KeyPart &p)
+{
+    return quote(TableDef::columnName(def.fields[static_cast<std::size_t>(p.field)]));
+}
+
+std::string normalizeSql(std::string s)
+{
+    std::string r;
+    for (char c : s)
+        if (c != ' ' && c != '\n' && c != '\t' && c != '"')
+            r += upperChar(c);
+    return r;
+}
+
+}  // namespace
+
+void setLockWaitUnitMs(int ms) { g_lockWaitUnitMs = ms > 0 ? ms : 1; }
+int lockWaitUnitMs() { return g_lockWaitUnitMs; }
+
+// ---------------------------------------------------------------------------------------------
+// Connection
+
+Connection::~Connection()
+{
+    dropStatements();
+    sqlite3_close_v2(db_);
+}
+
+sqlite3_stmt *Connection::prepare(const std::string &sql)
+{
+    for (auto &e : cache_)
+        if (e.first == sql) {
+            sqlite3_reset(e.second);
+            sqlite3_clear_bindings(e.second);
+            return e.second;
+        }
+    sqlite3_stmt *st = nullptr;
+    int rc = sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr);
+    if (rc != SQLITE_OK) {
+        setDriverError(sqlite3_errmsg(db_), sqlite3_extended_errcode(db_));
+        if (st)
+            sqlite3_finalize(st);
+        return nullptr;
+    }
+    cache_.emplace_back(sql, st);
+    return st;
+}
+
+void Connection::dropStatements(std::string_view containing)
+{
+    auto it = cache_.begin();
+    while (it != cache_.end()) {
+        if (containing.empty() || it->first.find(containing) != std::string::npos) {
+            sqlite3_finalize(it->second);
+            it = cache_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+int Connection::exec(const std::string &sql) { return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr); }
+
+// ---------------------------------------------------------------------------------------------
+// Schema
+
+std::string createTableSql(const TableDef &def, const std::string &schema)
+{
+    std::string sql = "CREATE TABLE " + (schema == "main" ? std::string() : quote(schema) + ".") + "data (";
+    bool first = true;
+    for (const FieldDef &f : def.fields) {
+        if (!first)
+            sql += ", ";
+        first = false;
+        sql += quote(TableDef::columnName(f));
+        sql += f.kind == FieldKind::STRING ? " TEXT COLLATE NOCASE NOT NULL DEFAULT ''" : " INTEGER NOT NULL DEFAULT 0";
+    }
+    if (def.memoName)
+        sql += ", " + quote(def.memoColumn()) + " TEXT NOT NULL DEFAULT ''";
+    sql += ")";
+    return sql;
+}
+
+std::string createIndexSql(const TableDef &def, const KeyDef &key, const std::string &schema)
+{
+    std::string sql = key.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ";
+    if (schema != "main")
+        sql += quote(schema) + ".";
+    sql += quote(lower(key.name)) + " ON data (";
+    for (std::size_t i = 0; i < key.parts.size(); ++i) {
+        if (i)
+            sql += ", ";
+        const FieldDef &f = def.fields[static_cast<std::size_t>(key.parts[i].field)];
+        sql += partExpr(def, key.parts[i]);
+        if (f.kind == FieldKind::STRING)
+            sql += " COLLATE NOCASE";
+        if (key.parts[i].descending)
+            sql += " DESC";
+    }
+    sql += ")";
+    return sql;
+}
+
+// ---------------------------------------------------------------------------------------------
+// RecordFile
+
+RecordFile::RecordFile(const TableDef &def, void *record, std::string *memo)
+    : def_(def), record_(record), memo_(memo)
+{
+}
+
+RecordFile::~RecordFile()
+{
+    if (conn_)
+        close();
+}
+
+int RecordFile::fail(int code)
+{
+    setError(code);
+    return code;
+}
+
+int RecordFile::failSqlite(int rc, sqlite3 *db)
+{
+    int primary = rc & 0xFF;
+    switch (primary) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return fail(err::Locked);
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return fail(err::AccessDenied);
+    case SQLITE_NOTADB:
+        return fail(err::InvalidFile);
+    case SQLITE_CANTOPEN:
+        return fail(err::AccessDenied);
+    default:
+        setDriverError(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc), rc);
+        return err::DriverError;
+    }
+}
+
+Connection &RecordFile::connection()
+{
+    if (tx_)
+        return tx_->connection();
+    return *conn_;
+}
+
+std::string RecordFile::tableRef() const { return quote(schema_) + ".data"; }
+
+std::string RecordFile::columnList() const
+{
+    std::string s = "rowid";
+    for (const FieldDef &f : def_.fields)
+        s += ", " + quote(TableDef::columnName(f));
+    if (def_.memoName)
+        s += ", " + quote(def_.memoColumn());
+    return s;
+}
+
+void RecordFile::decodeRow(sqlite3_stmt *st, int col, void *record, std::string *memo) const
+{
+    for (const FieldDef &f : def_.fields) {
+        if (f.kind == FieldKind::STRING) {
+            const unsigned char *t = sqlite3_column_text(st, col);
+            int n = sqlite3_column_bytes(st, col);
+            std::string_view cut = cutUtf8(std::string_view(t ? reinterpret_cast<const char *>(t) : "",
+                                                            static_cast<std::size_t>(n)),
+                                           f.size);
+            auto *p = static_cast<unsigned char *>(record) + f.offset;
+            std::memcpy(p, cut.data(), cut.size());
+            std::memset(p + cut.size(), ' ', f.size - cut.size());
+        } else if (!setFieldNumber(f, record, sqlite3_column_int64(st, col))) {
+            clearField(f, record);  // a stored number out of the field's range reads as 0
+        }
+        ++col;
+    }
+    if (def_.memoName && memo) {
+        const unsigned char *t = sqlite3_column_text(st, col);
+        memo->assign(t ? reinterpret_cast<const char *>(t) : "", static_cast<std::size_t>(sqlite3_column_bytes(st, col)));
+    }
+}
+
+void RecordFile::bindField(sqlite3_stmt *st, int param, int field, const void *record) const
+{
+    if (field < 0)
+        return;
+    const FieldDef &f = def_.fields[static_cast<std::size_t>(field)];
+    if (f.kind == FieldKind::STRING) {
+        std::string_view v = clipView(
+            std::string_view(static_cast<const char *>(record) + f.offset, f.size));
+        sqlite3_bind_text(st, param, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+    } else {
+        sqlite3_bind_int64(st, param, fieldNumber(f, record));
+    }
+}
+
+void RecordFile::bindRecord(sqlite3_stmt *st, int param, const void *record, const std::string *memo) const
+{
+    for (std::size_t i = 0; i < def_.fields.size(); ++i)
+        bindField(st, param++, static_cast<int>(i), record);
+    if (def_.memoName) {
+        std::string_view m = memo ? std::string_view(*memo) : std::string_view();
+        m = cutUtf8(m, def_.memoMax);
+        sqlite3_bind_text(st, param, m.data(), static_cast<int>(m.size()), SQLITE_TRANSIENT);
+    }
+}
+
+std::string RecordFile::orderBy(const KeyDef *key, bool backward) const
+{
+    std::string s;
+    if (key) {
+        for (const KeyPart &p : key->parts) {
+            s += partExpr(def_, p);
+            s += (p.descending != backward) ? " DESC, " : ", ";
+        }
+    }
+    s += backward ? "rowid DESC" : "rowid";
+    return s;
+}
+
+std::string RecordFile::seekCondition(const KeyDef *key, bool backward, bool inclusive, bool withRowid,
+                                      std::vector<int> &params) const
+{
+    struct Elem {
+        std::string expr;
+        bool desc;  // "after" means smaller
+        int param;
+    };
+    std::vector<Elem> elems;
+    if (key)
+        for (const KeyPart &p : key->parts)
+            elems.push_back({partExpr(def_, p), p.descending != backward, p.field});
+    if (withRowid)
+        elems.push_back({"rowid", backward, -1});
+    if (elems.empty())
+        return "1";
+    bool uniform = std::all_of(elems.begin(), elems.end(), [&](const Elem &e) { return e.desc == elems[0].desc; });
+    if (uniform) {
+        std::string lhs, rhs;
+        for (std::size_t i = 0; i < elems.size(); ++i) {
+            lhs += (i ? ", " : "") + elems[i].expr;
+            rhs += i ? ", ?" : "?";
+            params.push_back(elems[i].param);
+        }
+        std::string op = elems[0].desc ? "<" : ">";
+        if (inclusive)
+            op += "=";
+        return "(" + lhs + ") " + op + " (" + rhs + ")";
+    }
+    // Mixed directions: a leading range on the first component lets the index narrow the scan,
+    // the expansion decides exactly.
+    std::string s = "(" + elems[0].expr + (elems[0].desc ? " <= ?" : " >= ?") + " AND (";
+    params.push_back(elems[0].param);
+    for (std::size_t i = 0; i < elems.size(); ++i) {
+        if (i)
+            s += " OR ";
+        s += "(";
+        for (std::size_t j = 0; j < i; ++j) {
+            s += elems[j].expr + " = ? AND ";
+            params.push_back(elems[j].param);
+        }
+        s += elems[i].expr + (elems[i].desc ? " < ?" : " > ?") + ")";
+        params.push_back(elems[i].param);
+    }
+    if (inclusive) {
+        s += " OR (";
+        for (std::size_t j = 0; j < elems.size(); ++j) {
+            s += (j ? " AND " : "") + elems[j].expr + " = ?";
+            params.push_back(elems[j].param);
+        }
+        s += ")";
+    }
+    s += "))";
+    return s;
+}
+
+int RecordFile::openCount(const std::string &path)
+{
+    auto it = openFiles().find(canonical(path));
+    return it == openFiles().end() ? 0 : static_cast<int>(it->second.size());
+}
+
+int RecordFile::open(int openMode) { return openImpl(openMode, -1, nullptr, nullptr); }
+
+int RecordFile::openConverting(int openMode, int declaredVersion, const std::function<void()> &beforeChange,
+                               const std::function<void()> &afterChange)
+{
+    return openImpl(openMode, declaredVersion, &beforeChange, &afterChange);
+}
+
+int RecordFile::openImpl(int openMode, int declaredVersion, const std::function<void()> *before,
+                         const std::function<void()> *after)
+{
+    if (conn_)
+        return fail(err::AlreadyOpen);
+    if (def_.driver != Driver::TopSpeed)
+        return fail(err::InvalidFile);
+    std::string path = clip(name);
+    if (path.empty())
+        return fail(err::FileNotFound);
+    struct stat sb {};
+    if (::stat(path.c_str(), &sb) != 0) {
+        if (errno == EACCES)
+            return fail(err::AccessDenied);
+        return fail(err::FileNotFound);
+    }
+    if (S_ISDIR(sb.st_mode))
+        return fail(err::AccessDenied);
+    std::string key = canonical(path);
+    if (auto it = openFiles().find(key); it != openFiles().end())
+        for (const OpenEntry &e : it->second)
+            if (shareConflict(e.mode, openMode))
+                return fail(err::AccessDenied);
+    bool write = wantsWrite(openMode);
+    if (write) {
+        std::string dir = fs::path(fs::absolute(path)).parent_path().string();
+        // The rollback journal is made beside the file, so the folder must be writable too.
+        if (::access(path.c_str(), W_OK) != 0 || ::access(dir.c_str(), W_OK) != 0)
+            return fail(err::AccessDenied);
+    } else if (::access(path.c_str(), R_OK) != 0) {
+        return fail(err::AccessDenied);
+    }
+    sqlite3 *db = nullptr;
+    int flags = (write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_NOMUTEX;
+    int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        int code = failSqlite(rc, db);
+        sqlite3_close_v2(db);
+        return code;
+    }
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, (lockWait_ > 0 ? lockWait_ : 1) * g_lockWaitUnitMs);
+    auto conn = std::make_shared<Connection>(db);
+    conn_ = conn;
+    openMode_ = openMode;
+    int code = checkStructure(declaredVersion, before, after);
+    if (code != 0) {
+        conn_.reset();
+        openMode_ = 0;
+        if (code != err::DriverError)
+            setError(code);
+        return code;
+    }
+    if (write) {
+        conn->exec("PRAGMA journal_mode=DELETE");
+        conn->exec("PRAGMA synchronous=FULL");
+    }
+    openFiles()[key].push_back({this, openMode});
+    seq_ = Seq::None;
+    current_ = 0;
+    invalidateBatch();
+    clearError();
+    return 0;
+}
+
+int RecordFile::checkStructure(int declaredVersion, const std::function<void()> *before,
+                               const std::function<void()> *after)
+{
+    sqlite3 *db = conn_->db();
+    // Reading the schema needs the file's read lock: a busy file shows here as locked.
+    sqlite3_stmt *st = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info('data')", -1, &st, nullptr);
+    if (rc != SQLITE_OK) {
+        int code = failSqlite(rc, db);
+        sqlite3_finalize(st);
+        return code == err::DriverError ? err::InvalidFile : code;
+    }
+    std::set<std::string> columns;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        columns.insert(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) {
+        int code = failSqlite(rc, db);
+        return code == err::DriverError ? err::InvalidFile : code;
+    }
+    if (columns.empty())
+        return err::InvalidFile;
+    int version = 0;
+    sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &st, nullptr);
+    if (sqlite3_step(st) == SQLITE_ROW)
+        version = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+
+    int declared = declaredVersion >= 0 ? declaredVersion : def_.version;
+    std::set<std::string> expected;
+    for (const FieldDef &f : def_.fields)
+        expected.insert(TableDef::columnName(f));
+    if (def_.memoName)
+        expected.insert(def_.memoColumn());
+
+    if (version > declared)
+        return err::InvalidFile;
+    if (version < declared) {
+        if (declaredVersion < 0 || readOnly())
+            return err::InvalidFile;
+        if (before && *before)
+            (*before)();
+        // Bring the file to the declared structure in one transaction: a new table with the
+        // declared columns, filled from the old one column by column, then the keys.
+        std::string cols, exprs;
+        for (const FieldDef &f : def_.fields) {
+            std::string c = TableDef::columnName(f);
+            cols += (cols.empty() ? "" : ", ") + quote(c);
+            std::string e;
+            if (columns.count(c))
+                e = f.kind == FieldKind::STRING ? "RTRIM(COALESCE(CAST(" + quote(c) + " AS TEXT), ''))"
+                                                : "COALESCE(CAST(" + quote(c) + " AS INTEGER), 0)";
+            else
+                e = f.kind == FieldKind::STRING ? "''" : "0";
+            exprs += (exprs.empty() ? "" : ", ") + e;
+        }
+        if (def_.memoName) {
+            std::string c = def_.memoColumn();
+            cols += ", " + quote(c);
+            exprs += columns.count(c) ? ", COALESCE(CAST(" + quote(c) + " AS TEXT), '')" : ", ''";
+        }
+        std::string sql = "BEGIN IMMEDIATE;";
+        // Old indexes go with the old table.
+        sql += "ALTER TABLE data RENAME TO data_old;";
+        sql += createTableSql(def_) + ";";
+        sql += "INSERT INTO data (rowid, " + cols + ") SELECT rowid, " + exprs + " FROM data_old;";
+        sql += "DROP TABLE data_old;";
+        for (const KeyDef &k : def_.keys)
+            sql += createIndexSql(def_, k) + ";";
+        sql += "PRAGMA user_version=" + std::to_string(declared) + ";";
+        sql += "COMMIT;";
+        rc = conn_->exec(sql);
+        if (rc != SQLITE_OK) {
+            int code = failSqlite(rc, db);
+            conn_->exec("ROLLBACK");
+            // The entry naming the file stays, so that its repair is offered at the next start.
+            return code == err::Locked ? code : err::InvalidFile;
+        }
+        if (after && *after)
+            (*after)();
+        return 0;
+    }
+    if (columns != expected)
+        return err::InvalidFile;
+    // Same columns but other types or collations would order and compare differently.
+    sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE type='table' AND name='data'", -1, &st, nullptr);
+    std::string tableSql;
+    if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0))
+        tableSql = normalizeSql(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    if (tableSql != normalizeSql(createTableSql(def_)))
+        return err::InvalidFile;
+    // Every key must be there as declared; anything else means the keys must be rebuilt.
+    std::map<std::string, std::string> indexes;
+    sqlite3_prepare_v2(db, "SELECT name, sql FROM sqlite_master WHERE type='index' AND tbl_name='data'", -1, &st,
+                       nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        const unsigned char *s = sqlite3_column_text(st, 1);
+        indexes[lower(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)))] =
+            s ? normalizeSql(reinterpret_cast<const char *>(s)) : std::string();
+    }
+    sqlite3_finalize(st);
+    for (const KeyDef &k : def_.keys) {
+        auto it = indexes.find(lower(k.name));
+        if (it == indexes.end() || it->second != normalizeSql(createIndexSql(def_, k)))
+            return err::KeyInvalid;
+    }
+    return 0;
+}
+
+int RecordFile::close()
+{
+    if (!conn_)
+        return fail(err::NotOpen);
+    if (tx_)
+        tx_->rollback();
+    auto &reg = openFiles();
+    for (auto it = reg.begin(); it != reg.end();) {
+        auto &v = it->second;
+        v.erase(std::remove_if(v.begin(), v.end(), [this](const OpenEntry &e) { return e.file == this; }), v.end());
+        it = v.empty() ? reg.erase(it) : std::next(it);
+    }
+    conn_.reset();
+    openMode_ = 0;
+    seq_ = Seq::None;
+    current_ = 0;
+    invalidateBatch();
+    clearError();
+    return 0;
+}
+
+int RecordFile::create()
+{
+    if (conn_)
+        return fail(err::AlreadyOpen);
+    if (def_.driver != Driver::TopSpeed)
+        return fail(err::AccessDenied);
+    std::string path = clip(name);
+    if (path.empty())
+        return fail(err::PathNotFound);
+    if (openCount(path) > 0)
+        return fail(err::AccessDenied);
+    fs::path p = fs::absolute(path);
+    std::error_code ec;
+    if (!fs::is_directory(p.parent_path(), ec))
+        return fail(err::PathNotFound);
+    // Build the new file beside the old one and move it into place, so that a failed create
+    // never leaves half a file under the real name.
+    std::string tmp = path + ".create";
+    fs::remove(tmp, ec);
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        fs::remove(tmp, ec);
+        return fail(errno == EACCES || rc == SQLITE_CANTOPEN ? err::AccessDenied : err::DriverError);
+    }
+    std::string sql = "PRAGMA journal_mode=DELETE; BEGIN;" + createTableSql(def_) + ";";
+    for (const KeyDef &k : def_.keys)
+        sql += createIndexSql(def_, k) + ";";
+    sql += "PRAGMA user_version=" + std::to_string(def_.version) + "; COMMIT;";
+    rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    int code = rc == SQLITE_OK ? 0 : failSqlite(rc, db);
+    sqlite3_close_v2(db);
+    if (code == 0) {
+        fs::remove(path + "-journal", ec);
+        fs::rename(tmp, path, ec);
+        if (ec)
+            code = fail(err::AccessDenied);
+    }
+    if (code != 0) {
+        fs::remove(tmp, ec);
+        return code;
+    }
+    clearError();
+    return 0;
+}
+
+std::int64_t RecordFile::records()
+{
+    if (!conn_) {
+        fail(err::NotOpen);
+        return 0;
+    }
+    sqlite3_stmt *st = connection().prepare("SELECT count(*) FROM " + tableRef());
+    if (!st)
+        return 0;
+    StmtUse use{st};
+    int rc = sqlite3_step(st);
+    if (rc != SQLITE_ROW) {
+        failSqlite(rc, connection().db());
+        return 0;
+    }
+    clearError();
+    return sqlite3_column_int64(st, 0);
+}
+
+void RecordFile::rememberPosition()
+{
+    seekRecord_.assign(static_cast<unsigned char *>(record_), static_cast<unsigned char *>(record_) + def_.recordSize);
+    seekRowid_ = current_;
+}
+
+int RecordFile::get(const KeyDef &key)
+{
+    if (!conn_)
+        return fail(err::NotOpen);
+    std::string sql = "SELECT " + columnList() + " FROM " + tableRef() + " WHERE ";
+    for (std::size_t i = 0; i < key.parts.size(); ++i)
+        sql += (i ? " AND " : "") + partExpr(def_, key.parts[i]) + " = ?";
+    sql += " ORDER BY rowid LIMIT 1";
+    sqlite3_stmt *st = connection().prepare(sql);
+    if (!st)
+        return err::DriverError;
+    StmtUse use{st};
+    for (std::size_t i = 0; i < key.parts.size(); ++i)
+        bindField(st, static_cast<int>(i) + 1, key.parts[i].field, record_);
+    int rc = sqlite3_step(st);
+    if (rc == SQLITE_DONE)
+        return fail(err::RecordNotFound);
+    if (rc != SQLITE_ROW)
+        return failSqlite(rc, connection().db());
+    current_ = sqlite3_column_int64(st, 0);
+    decodeRow(st, 1, record_, memo_);
+    clearError();
+    return 0;
+}
+
+int RecordFile::readPosition(std::int64_t pos, void *record, std::string *memo)
+{
+    if (!conn_)
+        return fail(err::NotOpen);
+    sqlite3_stmt *st = connection().prepare("SELECT " + columnList() + " FROM " + tableRef() + " WHERE rowid = ?");
+    if (!st)
+        return err::DriverError;
+    StmtUse use{st};
+    sqlite3_bind_int64(st, 1, pos);
+    int rc = sqlite3_step(st);
+    if (rc == SQLITE_DONE)
+        return fail(err::RecordNotFound);
+    if (rc != SQLITE_ROW)
+        return failSqlite(rc, connection().db());
+    decodeRow(st, 1, record, memo);
+    clearError();
+    return 0;
+}
+
+int RecordFile::getPosition(std::int64_t pos)
+{
+    int code = readPosition(pos, record_, memo_);
+    if (code == 0)
+        current_ = pos;
+    return code;
+}
+
+std::int64_t RecordFile::countEqual(int field, std::string_view value)
+{
+    if (!conn_) {
+        fail(err::NotOpen);
+        return 0;
+    }
+    KeyPart part{field, false};
+    sqlite3_stmt *st =
+        connection().prepare("SELECT count(*) FROM " + tableRef() + " WHERE " + partExpr(def_, part) + " = ?");
+    if (!st)
+        return 0;
+    StmtUse use{st};
+    std::string_view v = clipView(value);
+    sqlite3_bind_text(st, 1, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+    int rc = sqlite3_step(st);
+    if (rc != SQLITE_ROW) {
+        failSqlite(rc, connection().db());
+        return 0;
+    }
+    clearError();
+    return sqlite3_column_int64(st, 0);
+}
+
+int RecordFile::replaceValue(int field, std::string_view from, std::string_view to)
+{
+    if (!conn_)
+        return fail(err::NotOpen);
+    if (readOnly())
+        return fail(err::AccessDenied);
+    const FieldDef &f = def_.fields[static_cast<std::size_t>(field)];
+    KeyPart part{field, false};
+    sqlite3_stmt *st = connection().prepare("UPDATE " + tableRef() + " SET " + quote(TableDef::columnName(f)) +
+                                            " = ? WHERE " + partExpr(def_, part) + " = ?");
+    if (!st)
+        return err::DriverError;
+    StmtUse use{st};
+    std::string_view t = clipView(cutUtf8(to, f.size));
+    std::string_view v = clipView(from);
+    sqlite3_bind_text(st, 1, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 2, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+    int rc = sqlite3_step(st);
+    if (rc != SQLITE_DONE) {
+        if (rc == SQLITE_CONSTRAINT_UNIQUE) {
+            std::string msg = sqlite3_errmsg(connection().db());
+            sqlite3_reset(st);
+            dupKey_ = findViolatedKey(msg);
+            return fail(err::DuplicateKey);
+        }
+        return failSqlite(rc, connection().db());
+    }
+    invalidateBatch(true);
+    clearError();
+    return 0;
+}
+
+void RecordFile::invalidateBatch(bool afterWrite)
+{
+    batch_.clear();
+    batchPos_ = 0;
+    batchExhausted_ = false;
+    batchBackward_ = false;
+    // A loop that writes after every read would throw most of a large batch away each time.
+    batchSize_ = afterWrite ? 4 : 16;
+}
+
+int RecordFile::setFileOrder()
+{
+    if (!conn_)
+        return fail(err::NotOpen);
+    seq_ = Seq::File;
+    seqKey_ = nullptr;
+    seekOpen_ = true;
+    invalidateBatch();
+    clearError();
+    return 0;
+}
+
+int RecordFile::set(const KeyDef &key, bool fromBuffer)
+{
+    if (!conn_)
+        return fail(err::NotOpen);
+    seq_ = Seq::Key;
+    seqKey_ = &key;
+    invalidateBatch();
+    if (fromBuffer) {
+        seekRecord_.assign(static_cast<unsigned char *>(record_),
+                           static_cast<unsigned char *>(record_) + def_.recordSize);
+        seekOpen_ = false;
+        seekInclusive_ = true;
+        seekRowid_ = 0;
+        fromBuffer_ = true;
+    } else {
+        seekOpen_ = true;
+        fromBuffer_ = false;
+    }
+    clearError();
+    return 0;
+}
+
+int RecordFile::setPosition(const KeyDef *key, std::int64_t pos)
+{
+    if (!conn_)
+        return fail(err::NotOpen);
+    std::vector<unsigned char> save(static_cast<unsigned char *>(record_),
+                                    static_cast<unsigned char *>(record_) + def_.recordSize);
+    std::string saveMemo = memo_ ? *memo_ : std::string();
+    int code = getPosition(pos);
+    if (code != 0)
+        return code;
+    seq_ = key ? Seq::Key : Seq::File;
+    seqKey_ = key;
+    invalidateBatch();
+    rememberPosition();
+    seekOpen_ = false;
+    seekInclusive_ = true;
+    fromBuffer_ = false;
+    std::memcpy(record_, save.data(), save.size());
+    if (memo_)
+        *memo_ = saveMemo;
+    clearError();
+    return 0;
+}
+
+int RecordFile::fetch(bool backward)
+{
+    std::vector<int> params;
+    std::string where;
+    if (!seekOpen_) {
+        bool withRowid = seq_ == Seq::File || !fromBuffer_ || seekRowid_ != 0;
+        if (seq_ == Seq::File)
+            where = std::string("rowid ") + (backward ? "<" : ">") + (seekInclusive_ ? "= ?" : " ?"), params.push_back(-1);
+        else
+            where = seekCondition(seqKey_, backward, seekInclusive_, withRowid, params);
+    }
+    std::string sql = "SELECT " + columnList() + " FROM " + tableRef() + (where.empty() ? "" : " WHERE " + where) +
+                      " ORDER BY " + orderBy(seq_ == Seq::Key ? seqKey_ : nullptr, backward) + " LIMIT ?";
+    sqlite3_stmt *st = connection().prepare(sql);
+    if (!st)
+        return err::DriverError;
+    StmtUse use{st};
+    int n = 1;
+    for (int f : params) {
+        if (f < 0)
+            sqlite3_bind_int64(st, n, seekRowid_);
+        else
+            bindField(st, n, f, seekRecord_.data());
+        ++n;
+    }
+    sqlite3_bind_int(st, n, batchSize_);
+    batch_.clear();
+    batchPos_ = 0;
+    batchBackward_ = backward;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        Row r;
+        r.rowid = sqlite3_column_int64(st, 0);
+        r.data.resize(def_.recordSize);
+        decodeRow(st, 1, r.data.data(), def_.memoName ? &r.memo : nullptr);
+        batch_.push_back(std::move(r));
+    }
+    if (rc != SQLITE_DONE) {
+        batch_.clear();
+        return failSqlite(rc, connection().db());
+    }
+    batchExhausted_ = static_cast<int>(batch_.size()) < batchSize_;
+    batchSize_ = std::min(batchSize_ * 4, 1024);
+    return 0;
+}
+
+int RecordFile::step(bool backward)
+{
+    if (!conn_)
+        return fail(err::NotOpen);
+    if (seq_ == Seq::None)
+        return fail(err::NoRecord);
+    if (batchBackward_ != backward)
+        invalidateBatch();  // direction changed: go on from the last record returned
+    if (batchPos_ >= batch_.size()) {
+        if (batchExhausted_)
+            return fail(err::NoRecord);
+        int code = fetch(backward);
+        if (code != 0)
+            return code;
+        if (batch_.empty()) {
+            batchExhausted_ = true;
+            return fail(err::NoRecord);
+        }
+    }
+    Row &r = batch_[batchPos_++];
+    std::memcpy(record_, r.data.data(), def_.recordSize);
+    if (memo_ && def_.memoName)
+        *memo_ = r.memo;
+    current_ = r.rowid;
+    seekRecord_ = r.data;
+    seekRowid_ = r.rowid;
+    seekInclusive_ = false;
+    seekOpen_ = false;
+    fromBuffer_ = false;
+    clearError();
+    return 0;
+}
+
+int RecordFile::next() { return step(false); }
+int RecordFile::previous() { return step(true); }
+
+std::int64_t RecordFile::nextAutoNumber(const KeyDef &k)
+{
+    const FieldDef &f = def_.fields[static_cast<std::size_t>(k.parts[0].field)];
+    sqlite3_stmt *st =
+        connection().prepare("SELECT COALESCE(MAX(" + quote(TableDef::columnName(f)) + "), 0) + 1 FROM " + tableRef());
+    if (!st)
+        return 0;
+    StmtUse use{st};
+    if (sqlite3_step(st) != SQLITE_ROW)
+        return 0;
+    return sqlite3_column_int64(st, 0);
+}
+
+const KeyDef *RecordFile::findViolatedKey(const std::string &message)
+{
+    // SQLite names the columns: "UNIQUE constraint failed: data.a, data.b".
+    std::size_t colon = message.find(": ");
+    std::set<std::string> cols;
+    if (colon != std::string::npos) {
+        std::string rest = message.substr(colon + 2);
+        std::size_t pos = 0;
+        while (pos < rest.size()) {
+            std::size_t comma = rest.find(", ", pos);
+            std::string item = rest.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
+            std::size_t dot = item.rfind('.');
+            cols.insert(lower(dot == std::string::npos ? item : item.substr(dot + 1)));
+            if (comma == std::string::npos)
+                break;
+            pos = comma + 2;
+        }
+    }
+    for (const KeyDef &k : def_.keys) {
+        if (!k.unique)
+            continue;
+        std::set<std::string> kc;
+        for (const KeyPart &p : k.parts)
+            kc.insert(TableDef::columnName(def_.fields[static_cast<std::size_t>(p.field)]));
+        if (kc == cols)
+            return &k;
+    }
+    for (const KeyDef &k : def_.keys)
+        if (k.unique && wouldDuplicate(k))
+            return &k;
+    return nullptr;
+}
+
+bool RecordFile::wouldDuplicate(const KeyDef &key)
+{
+    if (!conn_)
+        return false;
+    std::string sql = "SELECT 1 FROM " + tableRef() + " WHERE ";
+    for (std::size_t i = 0; i < key.parts.size(); ++i)
+        sql += (i ? " AND " : "") + partExpr(def_, key.parts[i]) + " = ?";
+    sql += " AND rowid <> ? LIMIT 1";
+    sqlite3_stmt *st = connection().prepare(sql);
+    if (!st)
+        return false;
+    StmtUse use{st};
+    int n = 1;
+    for (const KeyPart &p : key.parts)
+        bindField(st, n++, p.field, record_);
+    sqlite3_bind_int64(st, n, current_);
+    return sqlite3_step(st) == SQLITE_ROW;
+}
+
+int RecordFile::add()
+{
+    if (!conn_)
+        return fail(err::NotOpen);
+    if (readOnly())
+        return fail(err::AccessDenied);
+    dupKey_ = nullptr;
+    if (const KeyDef *k = def_.autoNumberKey()) {
+        const FieldDef &f = def_.fields[static_cast<std::size_t>(k->parts[0].field)];
+        if (fieldNumber(f, record_) == 0)
+            setFieldNumber(f, record_, nextAutoNumber(*k));
+    }
+    std::string cols, qs;
+    for (const FieldDef &f : def_.fields) {
+        cols += (cols.empty() ? "" : ", ") + quote(TableDef::columnName(f));
+        qs += qs.empty() ? "?" : ", ?";
+    }
+    if (def_.memoName) {
+        cols += ", " + quote(def_.memoColumn());
+        qs += ", ?";
+    }
+    sqlite3_stmt *st = connection().prepare("INSERT INTO " + tableRef() + " (" + cols + ") VALUES (" + qs + ")");
+    if (!st)
+        return err::DriverError;
+    StmtUse use{st};
+    bindRecord(st, 1, record_, memo_);
+    int rc = sqlite3_step(st);
+    if (rc != SQLITE_DONE) {
+        if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY) {
+            std::string msg = sqlite3_errmsg(connection().db());
+            sqlite3_reset(st);
+            dupKey_ = findViolatedKey(msg);
+            return fail(err::DuplicateKey);
+        }
+        return failSqlite(rc, connection().db());
+    }
+    current_ = sqlite3_last_insert_rowid(connection().db());
+    invalidateBatch(true);
+    clearError();
+    return 0;
+}
+
+int RecordFile::put()
+{
+    if (!conn_)
+        return fail(err::NotOpen);
+    if (current_ == 0)
+        return fail(err::NoRecord);
+    if (readOnly())
+        return fail(err::AccessDenied);
+    dupKey_ = nullptr;
+    std::string sets;
+    for (const FieldDef &f : def_.fields)
+        sets += (sets.empty() ? "" : ", ") + quote(TableDef::columnName(f)) + " = ?";
+    if (def_.memoName)
+        sets += ", " + quote(def_.memoColumn()) + " = ?";
+    sqlite3_stmt *st = connection().prepare("UPDATE " + tableRef() + " SET " + sets + " WHERE rowid = ?");
+    if (!st)
+        return err::DriverError;
+    StmtUse use{st};
+    bindRecord(st, 1, record_, memo_);
+    sqlite3_bind_int64(st, static_cast<int>(def_.fields.size()) + (def_.memoName ? 2 : 1), current_);
+    int rc = sqlite3_step(st);
+    if (rc != SQLITE_DONE) {
+        if (rc == SQLITE_CONSTRAINT_UNIQUE) {
+            std::string msg = sqlite3_errmsg(connection().db());
+            sqlite3_reset(st);
+            dupKey_ = findViolatedKey(msg);
+            return fail(err::DuplicateKey);
+        }
+        return failSqlite(rc, connection().db());
+    }
+    if (sqlite3_changes(connection().db()) == 0)
+        return fail(err::NoRecord);
+    // A sequence that just read this record goes on from the record's new place in the key.
+    if (seq_ != Seq::None && !seekOpen_ && seekRowid_ == current_) {
+        rememberPosition();
+        seekInclusive_ = false;
+        fromBuffer_ = false;
+    }
+    invalidateBatch(true);
+    clearError();
+    return 0;
+}
+
+int RecordFile::del()
+{
+    if (!conn_)
+        return fail(err::NotOpen);
+    if (current_ == 0)
+        return fail(err::NoRecord);
+    if (readOnly())
+        return fail(err::AccessDenied);
+    sqlite3_stmt *st = connection().prepare("DELETE FROM " + tableRef() + " WHERE rowid = ?");
+    if (!st)
+        return err::DriverError;
+    StmtUse use{st};
+    sqlite3_bind_int64(st, 1, current_);
+    int rc = sqlite3_step(st);
+    if (rc != SQLITE_DONE)
+        return failSqlite(rc, connection().db());
+    if (sqlite3_changes(connection().db()) == 0)
+        return fail(err::NoRecord);
+    current_ = 0;
+    // The sequence stays where it was: the next NEXT reads the record after the deleted one.
+    invalidateBatch(true);
+    clearError();
+    return 0;
+}
+
+int RecordFile::build()
+{
+    if (tx_ || (conn_ && readOnly()))
+        return fail(err::AccessDenied);
+    // A file whose keys are damaged cannot be opened, so its keys are rebuilt on a connection
+    // of their own.
+    std::shared_ptr<Connection> conn = conn_;
+    if (!conn) {
+        std::string path = clip(name);
+        if (!fileExists(path))
+            return fail(err::FileNotFound);
+        if (openCount(path) > 0)
+            return fail(err::AccessDenied);
+        sqlite3 *db = nullptr;
+        int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        if (rc != SQLITE_OK) {
+            int code = failSqlite(rc, db);
+            sqlite3_close_v2(db);
+            return code;
+        }
+        sqlite3_extended_result_codes(db, 1);
+        sqlite3_busy_timeout(db, (lockWait_ > 0 ? lockWait_ : 1) * g_lockWaitUnitMs);
+        conn = std::make_shared<Connection>(db);
+    }
+    dupKey_ = nullptr;
+    std::vector<std::string> drop;
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(conn->db(),
+                       "SELECT name FROM sqlite_master WHERE type='index' AND tbl_name='data' AND sql IS NOT NULL", -1,
+                       &st, nullptr);
+    while (st && sqlite3_step(st) == SQLITE_ROW)
+        drop.push_back(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    conn->dropStatements();
+    std::string sql = "BEGIN IMMEDIATE;";
+    for (const std::string &d : drop)
+        sql += "DROP INDEX " + quote(d) + ";";
+    int rc = conn->exec(sql);
+    if (rc == SQLITE_OK) {
+        for (const KeyDef &k : def_.keys) {
+            rc = conn->exec(createIndexSql(def_, k));
+            if (rc != SQLITE_OK) {
+                if ((rc & 0xFF) == SQLITE_CONSTRAINT)
+                    dupKey_ = &k;
+                break;
+            }
+        }
+    }
+    if (rc == SQLITE_OK)
+        rc = conn->exec("COMMIT");
+    if (rc != SQLITE_OK) {
+        std::string text = sqlite3_errmsg(conn->db());
+        conn->exec("ROLLBACK");
+        if (dupKey_)
+            return fail(err::DuplicateKey);
+        if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED)
+            return fail(err::Locked);
+        setDriverError(text, rc);
+        return err::DriverError;
+    }
+    invalidateBatch();
+    clearError();
+    return 0;
+}
+
+int RecordFile::pack()
+{
+    if (!conn_)
+        return fail(err::NotOpen);
+    if (readOnly() || tx_)
+        return fail(err::AccessDenied);
+    conn_->dropStatements();
+    int rc = conn_->exec("VACUUM");
+    if (rc != SQLITE_OK)
+        return failSqlite(rc, conn_->db());
+    invalidateBatch();
+    clearError();
+    return 0;
+}
+
+std::string RecordFile::send(std::string_view command)
+{
+    std::string c = upper(trim(command));
+    if (c.rfind("RECOVER=", 0) == 0) {
+        int n = std::atoi(c.c_str() + 8);
+        lockWait_ = n;
+        if (conn_)
+            sqlite3_busy_timeout(conn_->db(), (n > 0 ? n : 1) * g_lockWaitUnitMs);
+        return std::string();
+    }
+    if (c == "HELD")
+        return "OFF";  // records are never held between calls
+    return std::string();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Transaction
+
+Transaction::Transaction(std::vector<RecordFile *> files) : files_(std::move(files)) {}
+
+Transaction::~Transaction()
+{
+    if (active_)
+        rollback();
+}
+
+Connection &Transaction::connection() { return *lead_; }
+
+int Transaction::begin()
+{
+    if (active_ || files_.empty())
+        return setError(err::DriverError), err::DriverError;
+    for (RecordFile *f : files_) {
+        if (!f->conn_) {
+            setError(err::NotOpen);
+            return err::NotOpen;
+        }
+        if (f->tx_) {
+            setDriverError("a transaction is already running on " + f->name, 0);
+            return err::DriverError;
+        }
+    }
+    lead_ = files_[0]->conn_;
+    files_[0]->tx_ = this;
+    files_[0]->schema_ = "main";
+    for (std::size_t i = 1; i < files_.size(); ++i) {
+        RecordFile *f = files_[i];
+        if (f->conn_ == lead_) {
+            f->tx_ = this;
+            continue;
+        }
+        std::string alias = "tx" + std::to_string(i);
+        std::string sql = "ATTACH DATABASE ? AS " + quote(alias);
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(lead_->db(), sql.c_str(), -1, &st, nullptr);
+        std::string path = clip(f->name);
+        sqlite3_bind_text(st, 1, path.c_str(), -1, SQLITE_TRANSIENT);
+        int rc = sqlite3_step(st);
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) {
+            int code = f->failSqlite(rc, lead_->db());
+            detach();
+            return code;
+        }
+        f->tx_ = this;
+        f->schema_ = alias;
+    }
+    int rc = lead_->exec("BEGIN IMMEDIATE");
+    if (rc != SQLITE_OK) {
+        int code = files_[0]->failSqlite(rc, lead_->db());
+        detach();
+        return code;
+    }
+    active_ = true;
+    clearError();
+    return 0;
+}
+
+int Transaction::commit()
+{
+    if (!active_)
+        return setError(err::DriverError), err::DriverError;
+    int rc = lead_->exec("COMMIT");
+    if (rc != SQLITE_OK) {
+        int code = files_[0]->failSqlite(rc, lead_->db());
+        std::string text = errorText();
+        lead_->exec("ROLLBACK");
+        active_ = false;
+        detach();
+        if (code == err::DriverError)
+            setDriverError(text, rc);
+        else
+            setError(code);
+        return code;
+    }
+    active_ = false;
+    detach();
+    clearError();
+    return 0;
+}
+
+void Transaction::rollback()
+{
+    if (active_) {
+        int code = errorCode();
+        std::string text = fileErrorText();
+        std::string dcode = fileErrorCode();
+        lead_->exec("ROLLBACK");
+        active_ = false;
+        // Keep the error that made the caller roll back.
+        if (code == err::DriverError)
+            setDriverError(text, std::atoi(dcode.c_str()));
+        else
+            setError(code);
+    }
+    detach();
+}
+
+void Transaction::detach()
+{
+    if (!lead_)
+        return;
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+        RecordFile *f = files_[i];
+        if (f->tx_ != this)
+            continue;
+        if (f->schema_ != "main") {
+            lead_->dropStatements(quote(f->schema_) + ".");
+            lead_->exec("DETACH DATABASE " + quote(f->schema_));
+        }
+        f->tx_ = nullptr;
+        f->schema_ = "main";
+        f->invalidateBatch();
+    }
+    lead_.reset();
+}
+
+}  // namespace rt

@@ -1,0 +1,223 @@
+// The record-file driver: one SQLite database per record file, one table `data`, one column
+// per field and one index per key. It behaves like the runtime's indexed files: a shared record
+// buffer, GET by key, SET and NEXT/PREVIOUS in key or file order, ADD/PUT/DELETE of the
+// buffer, and an error code after every call.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/errors.h"
+#include "runtime/record.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace rt {
+
+// Open modes: low bits the access (0 read-only, 2 read/write), high four bits the sharing
+// (1 exclusive, 2 deny write, 4 deny none).
+namespace mode {
+enum : int {
+    ReadWriteDenyWrite = 0x22,
+    ReadWriteDenyNone = 0x42,
+    ReadWriteExclusive = 0x12,
+    ReadOnlyDenyNone = 0x40,
+};
+}
+
+class Connection;
+class Transaction;
+
+// How long a refused lock is waited for: the unit of the "Recover=n" driver string and of the
+// default wait, in milliseconds. Tests shorten it.
+void setLockWaitUnitMs(int ms);
+int lockWaitUnitMs();
+
+class RecordFile {
+public:
+    RecordFile(const TableDef &def, void *record, std::string *memo = nullptr);
+    ~RecordFile();
+    RecordFile(const RecordFile &) = delete;
+    RecordFile &operator=(const RecordFile &) = delete;
+
+    const TableDef &def() const { return def_; }
+    void *record() const { return record_; }
+    std::string *memo() const { return memo_; }
+
+    // The file's name (the name variable, or its constant bare name).
+    std::string name;
+    const std::string &path() const { return name; }
+
+    // Driver calls. Each leaves the runtime error code and returns it.
+    int create();   // replaces any existing file with an empty one of the declared structure
+    int open(int openMode = mode::ReadWriteDenyWrite);
+    // Open, bringing a file of an older structure version to the declared one. The callbacks
+    // run just before and after the change (the file-structure manager's bookkeeping).
+    int openConverting(int openMode, int declaredVersion, const std::function<void()> &beforeChange,
+                       const std::function<void()> &afterChange);
+    int close();
+    bool isOpen() const { return conn_ != nullptr; }
+    int openMode() const { return openMode_; }
+    bool readOnly() const { return (openMode_ & 3) == 0; }
+
+    std::int64_t records();  // number of records; sets the error code
+
+    // Fetch the first record whose key components equal those in the buffer (35 when none).
+    int get(const KeyDef &key);
+    // Fetch the record at a position returned by position().
+    int getPosition(std::int64_t pos);
+
+    // Start a sequence: in file (record) order, or in key order from its start, or (fromBuffer)
+    // from the first record at or after the key values in the buffer.
+    int setFileOrder();
+    int set(const KeyDef &key, bool fromBuffer = false);
+    // Start a sequence at the record with this position.
+    int setPosition(const KeyDef *key, std::int64_t pos);
+    int next();
+    int previous();
+
+    int add();
+    int put();
+    int del();
+
+    // Rebuild every key; drop the ones the file should not have.
+    int build();
+    // Compact the file.
+    int pack();
+    // Driver strings: "Recover=n" sets the lock wait; others are accepted and answered.
+    std::string send(std::string_view command);
+
+    // Read the record at a position into another buffer, leaving the file's buffer alone.
+    int readPosition(std::int64_t pos, void *record, std::string *memo);
+    // Number of records whose field equals the value (case-blind for strings).
+    std::int64_t countEqual(int field, std::string_view value);
+    // Give every record whose field equals `from` (case-blind) the value `to`.
+    int replaceValue(int field, std::string_view from, std::string_view to);
+    // The number the auto-numbered key would give the next new record.
+    std::int64_t nextAutoNumber(const KeyDef &key);
+
+    // The current record's position (0 when none).
+    std::int64_t position() const { return current_; }
+    // After error 40: the unique key that the write would have duplicated.
+    const KeyDef *duplicateKey() const { return dupKey_; }
+    // True when another record than the current one holds the buffer's values of this key.
+    bool wouldDuplicate(const KeyDef &key);
+
+    // Raw database access for views (browses, reports). Valid while open.
+    Connection &connection();
+    std::string tableRef() const;  // "main"."data" or the attached schema inside a transaction
+
+    // Decode a statement row (columns in field order, then memo, selected by columnList())
+    // into a record buffer and memo.
+    std::string columnList() const;  // "rowid, col1, col2, ..., memo"
+    void decodeRow(sqlite3_stmt *st, int firstColumn, void *record, std::string *memo) const;
+    void bindRecord(sqlite3_stmt *st, int firstParam, const void *record, const std::string *memo) const;
+
+    // Statements for an ordered walk: ORDER BY clause of a key in a direction.
+    std::string orderBy(const KeyDef *key, bool backward) const;
+    // A condition selecting rows strictly after (or, inclusive, at or after) the position given by
+    // key values and a rowid; parameters are appended to `params` as field indexes (-1 = rowid).
+    std::string seekCondition(const KeyDef *key, bool backward, bool inclusive, bool withRowid,
+                              std::vector<int> &params) const;
+    void bindField(sqlite3_stmt *st, int param, int field, const void *record) const;
+
+    // The in-process registry of open files by path, for share-mode checks.
+    static int openCount(const std::string &path);
+
+private:
+    friend class Transaction;
+    int openImpl(int openMode, int declaredVersion, const std::function<void()> *before,
+                 const std::function<void()> *after);
+    int fail(int code);
+    int failSqlite(int rc, sqlite3 *db);
+    int checkStructure(int declaredVersion, const std::function<void()> *before, const std::function<void()> *after);
+    int fetch(bool backward);
+    int step(bool backward);
+    void invalidateBatch(bool afterWrite = false);
+    const KeyDef *findViolatedKey(const std::string &message);
+    void rememberPosition();
+
+    const TableDef &def_;
+    void *record_;
+    std::string *memo_;
+    std::shared_ptr<Connection> conn_;
+    int openMode_ = 0;
+    int lockWait_ = 0;  // in units; 0 = default
+    std::int64_t current_ = 0;
+    const KeyDef *dupKey_ = nullptr;
+
+    // Sequence state
+    enum class Seq { None, File, Key } seq_ = Seq::None;
+    const KeyDef *seqKey_ = nullptr;
+    bool started_ = false;     // a row has been returned since SET
+    bool fromBuffer_ = false;  // SET positioned by buffer values
+    std::vector<unsigned char> seekRecord_;  // key values to seek from
+    std::int64_t seekRowid_ = 0;
+    bool seekInclusive_ = false;
+    bool seekOpen_ = true;     // no bound: from the very start or end
+    struct Row {
+        std::int64_t rowid;
+        std::vector<unsigned char> data;
+        std::string memo;
+    };
+    std::vector<Row> batch_;
+    std::size_t batchPos_ = 0;
+    bool batchBackward_ = false;
+    bool batchExhausted_ = false;
+    int batchSize_ = 16;
+
+    // Transaction routing: when enlisted in another file's transaction, statements run on the
+    // lead's connection against this file attached under `schema_`.
+    Transaction *tx_ = nullptr;
+    std::string schema_ = "main";
+};
+
+// One transaction over one or more record files: either every write inside it lands, or none.
+// The first file leads; the others are attached to its connection for the transaction's span.
+class Transaction {
+public:
+    explicit Transaction(std::vector<RecordFile *> files);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    int begin();
+    int commit();
+    void rollback();
+    bool active() const { return active_; }
+    Connection &connection();
+
+private:
+    void detach();
+    std::vector<RecordFile *> files_;
+    std::shared_ptr<Connection> lead_;
+    bool active_ = false;
+};
+
+// A database connection with a cache of prepared statements.
+class Connection {
+public:
+    explicit Connection(sqlite3 *db) : db_(db) {}
+    ~Connection();
+    sqlite3 *db() const { return db_; }
+    // A prepared statement, reset and with bindings cleared; nullptr on failure (error set).
+    sqlite3_stmt *prepare(const std::string &sql);
+    void dropStatements(std::string_view containing = {});
+    int exec(const std::string &sql);  // SQLite result code
+    int inTransaction = 0;
+
+private:
+    sqlite3 *db_;
+    std::vector<std::pair<std::string, sqlite3_stmt *>> cache_;
+};
+
+// Schema text of a record type: CREATE TABLE and CREATE INDEX statements.
+std::string createTableSql(const TableDef &def, const std::string &schema = "main");
+std::string createIndexSql(const TableDef &def, const KeyDef &key, const std::string &schema = "main");
+
+}  // namespace rt

@@ -1,0 +1,104 @@
+#include "runtime/values.h"
+
+#include <cctype>
+
+namespace rt {
+
+bool packDecimal(unsigned char *b, int bytes, int digits, std::int64_t units)
+{
+    std::int64_t max = pow10i(digits) - 1;
+    if (units > max || units < -max)
+        return false;
+    bool neg = units < 0;
+    std::uint64_t v = static_cast<std::uint64_t>(neg ? -units : units);
+    unsigned char nib[32];
+    for (int i = bytes * 2 - 1; i >= 1; --i) {
+        nib[i] = static_cast<unsigned char>(v % 10);
+        v /= 10;
+    }
+    nib[0] = neg ? 0xF : 0x0;
+    for (int i = 0; i < bytes; ++i)
+        b[i] = static_cast<unsigned char>((nib[2 * i] << 4) | nib[2 * i + 1]);
+    return true;
+}
+
+std::int64_t unpackDecimal(const unsigned char *b, int bytes)
+{
+    std::int64_t v = 0;
+    for (int i = 1; i < bytes * 2; ++i) {
+        unsigned char byte = b[i / 2];
+        unsigned char n = (i % 2 == 0) ? (byte >> 4) : (byte & 0x0F);
+        v = v * 10 + (n > 9 ? 9 : n);  // a damaged nibble reads as 9 rather than overflowing
+    }
+    return (b[0] >> 4) != 0 ? -v : v;
+}
+
+bool parseDecimal(std::string_view text, int places, std::int64_t &units)
+{
+    std::string t = trim(text);
+    bool neg = false;
+    std::size_t i = 0;
+    auto skipDecoration = [&] {
+        while (i < t.size() && (t[i] == '$' || t[i] == ' '))
+            ++i;
+    };
+    skipDecoration();
+    if (i < t.size() && (t[i] == '-' || t[i] == '+')) {
+        neg = t[i] == '-';
+        ++i;
+    }
+    skipDecoration();
+    if (i < t.size() && t[i] == '(') {  // accounting style negative
+        neg = true;
+        ++i;
+    }
+    std::int64_t whole = 0;
+    std::int64_t frac = 0;
+    int fracDigits = 0;
+    bool any = false;
+    bool roundUp = false;
+    for (; i < t.size() && (std::isdigit(static_cast<unsigned char>(t[i])) || t[i] == ','); ++i) {
+        if (t[i] == ',')
+            continue;
+        if (whole > pow10i(17))
+            return false;
+        whole = whole * 10 + (t[i] - '0');
+        any = true;
+    }
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        for (; i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])); ++i) {
+            any = true;
+            if (fracDigits < places) {
+                frac = frac * 10 + (t[i] - '0');
+                ++fracDigits;
+            } else if (fracDigits == places) {
+                roundUp = t[i] >= '5';
+                ++fracDigits;
+            }
+        }
+    }
+    if (i < t.size() && t[i] == ')')
+        ++i;
+    while (i < t.size() && t[i] == ' ')
+        ++i;
+    if (i < t.size() && t[i] == '-' && !neg) {  // trailing sign
+        neg = true;
+        ++i;
+    }
+    if (i != t.size())
+        return false;
+    if (!any) {
+        units = 0;
+        return t.empty() || t == "-" ? true : false;
+    }
+    while (fracDigits < places) {
+        frac *= 10;
+        ++fracDigits;
+    }
+    std::int64_t v = whole * pow10i(places) + frac + (roundUp ? 1 : 0);
+    units = neg ? -v : v;
+    return true;
+}
+
+}  // namespace rt

@@ -1,0 +1,425 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstddef>
+#include <filesystem>
+#include <cstring>
+#include <fstream>
+#include <unistd.h>
+
+#include "core/dictionary.h"
+#include "runtime/dates.h"
+#include "runtime/file_manager.h"
+#include "runtime/file_structure.h"
+#include "tests/support/test_support.h"
+
+using namespace rt;
+using testing_support::ScriptedMessages;
+using testing_support::TempHome;
+
+namespace {
+
+class RecordFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dict::resetGlobals();
+        setLockWaitUnitMs(20);
+    }
+    void TearDown() override
+    {
+        for (RecordFile *f : dict::allFiles())
+            if (f->isOpen())
+                f->close();
+        clearRegistrations();
+    }
+    // Point a file at the temporary home, create it and open it.
+    void openNew(RecordFile &f)
+    {
+        f.name = home.file(f.def().diskName);
+        ASSERT_EQ(f.create(), 0) << errorText();
+        ASSERT_EQ(f.open(mode::ReadWriteDenyNone), 0) << errorText();
+    }
+    std::vector<std::string> walk(RecordFile &f, const KeyDef *key, const FixedString<20> *field)
+    {
+        std::vector<std::string> out;
+        key ? f.set(*key) : f.setFileOrder();
+        while (f.next() == 0)
+            out.push_back(field->str());
+        return out;
+    }
+    TempHome home;
+};
+
+}  // namespace
+
+TEST(Dictionary, LayoutsMatchTheDeclaredOffsets)
+{
+    EXPECT_EQ(offsetof(MainSystemFileRecord, USEPASSWORD), 319u);
+    EXPECT_EQ(offsetof(MainSystemFileRecord, REPORTFORMAT), 332u);
+    EXPECT_EQ(offsetof(MainSystemFileRecord, DISABLEAUTOBUILD), 425u);
+    EXPECT_EQ(offsetof(MainSystemFileRecord, PATHTOCD), 1636u);
+    EXPECT_EQ(dict::allTables().size(), 19u);
+    // Field tables agree with the structs: the fields tile the record without gaps.
+    for (const TableDef *t : dict::allTables()) {
+        std::uint32_t at = 0;
+        for (const FieldDef &f : t->fields) {
+            EXPECT_EQ(f.offset, at) << t->label << " " << f.name;
+            at += f.size;
+        }
+        EXPECT_EQ(at, t->recordSize) << t->label;
+        for (const KeyDef &k : t->keys)
+            for (const KeyPart &p : k.parts)
+                EXPECT_GE(p.field, 0) << t->label << " " << k.name;
+    }
+    EXPECT_EQ(dict::MasterInventoryDef.fieldIndex("MAS:Category"), dict::MasterInventoryDef.fieldIndex("CATEGORY"));
+    EXPECT_STREQ(dict::QORClientsDef.keys[0].description, "ID Code");
+    EXPECT_TRUE(dict::MasterInventoryDef.keys[0].autoNumber);
+    EXPECT_FALSE(dict::ConditionsDef.keys[0].unique);
+}
+
+TEST_F(RecordFiles, KeysOrderCaseBlindAndDescendingDatesNewestFirst)
+{
+    openNew(Category);
+    for (const char *c : {"bedroom", "Attic", "KITCHEN", "basement"}) {
+        CAT.CATEGORY = c;
+        ASSERT_EQ(Category.add(), 0);
+    }
+    const KeyDef &ck = dict::CategoryDef.keys[0];
+    EXPECT_EQ(walk(Category, &ck, &CAT.CATEGORY), (std::vector<std::string>{"Attic", "basement", "bedroom", "KITCHEN"}));
+    EXPECT_EQ(walk(Category, nullptr, &CAT.CATEGORY),
+              (std::vector<std::string>{"bedroom", "Attic", "KITCHEN", "basement"}));
+    // GET and a duplicate ignore case.
+    CAT.CATEGORY = "kitchen";
+    ASSERT_EQ(Category.get(ck), 0);
+    EXPECT_EQ(CAT.CATEGORY.str(), "KITCHEN");
+    CAT.CATEGORY = "ATTIC";
+    EXPECT_EQ(Category.add(), err::DuplicateKey);
+    ASSERT_NE(Category.duplicateKey(), nullptr);
+    EXPECT_STREQ(Category.duplicateKey()->description, "Category");
+    // SET from the buffer lands on the first record at or after the value; PREVIOUS walks back.
+    CAT.CATEGORY = "BAS";
+    Category.set(ck, true);
+    ASSERT_EQ(Category.next(), 0);
+    EXPECT_EQ(CAT.CATEGORY.str(), "basement");
+    ASSERT_EQ(Category.next(), 0);
+    EXPECT_EQ(CAT.CATEGORY.str(), "bedroom");
+    ASSERT_EQ(Category.previous(), 0);
+    EXPECT_EQ(CAT.CATEGORY.str(), "basement");
+    ASSERT_EQ(Category.previous(), 0);
+    EXPECT_EQ(CAT.CATEGORY.str(), "Attic");
+    EXPECT_EQ(Category.previous(), err::NoRecord);
+
+    openNew(QORClients);
+    struct C {
+        const char *id;
+        int day;
+    } clients[] = {{"A1", 10}, {"B2", 30}, {"C3", 20}, {"D4", 30}, {"E5", 10}};
+    for (const C &c : clients) {
+        clearRecord(dict::QORClientsDef, &QOC);
+        QOC.IDCODE = c.id;
+        QOC.DATELASTUPDATE = makeDate(1, c.day, 2024);
+        ASSERT_EQ(QORClients.add(), 0);
+    }
+    const KeyDef *dk = dict::QORClientsDef.key("DATEUPDATEKEY");
+    std::vector<std::string> ids;
+    QORClients.set(*dk);
+    while (QORClients.next() == 0)
+        ids.push_back(QOC.IDCODE.str());
+    EXPECT_EQ(ids, (std::vector<std::string>{"B2", "D4", "C3", "A1", "E5"}));
+    QOC.IDCODE = "a1";
+    EXPECT_EQ(QORClients.add(), err::DuplicateKey);
+    EXPECT_STREQ(QORClients.duplicateKey()->description, "ID Code");
+}
+
+TEST_F(RecordFiles, AddPutDeleteMemoAndAutoNumber)
+{
+    openNew(MasterInventory);
+    const KeyDef &asset = dict::MasterInventoryDef.keys[0];
+    for (int i = 0; i < 3; ++i) {
+        clearRecord(dict::MasterInventoryDef, &MAS);
+        MAS.MEMO = "memo " + std::to_string(i);
+        MAS.DESCRIPTION = "Item " + std::to_string(i);
+        ASSERT_EQ(MasterInventory.add(), 0);
+        EXPECT_EQ(static_cast<int>(MAS.ASSETNUMBER), i + 1);
+    }
+    EXPECT_EQ(MasterInventory.records(), 3);
+    MAS.ASSETNUMBER = 2;
+    ASSERT_EQ(MasterInventory.get(asset), 0);
+    EXPECT_EQ(MAS.MEMO, "memo 1");
+    MAS.MEMO = std::string(40000, 'x');  // longer than the memo allows: cut, never refused
+    MAS.MARKETVALUE.setCents(1050);
+    ASSERT_EQ(MasterInventory.put(), 0);
+    MAS.ASSETNUMBER = 2;
+    MAS.MEMO.clear();
+    ASSERT_EQ(MasterInventory.get(asset), 0);
+    EXPECT_EQ(MAS.MEMO.size(), 32000u);
+    EXPECT_EQ(MAS.MARKETVALUE.cents(), 1050);
+    ASSERT_EQ(MasterInventory.del(), 0);
+    EXPECT_EQ(MasterInventory.put(), err::NoRecord);
+    MAS.ASSETNUMBER = 2;
+    EXPECT_EQ(MasterInventory.get(asset), err::RecordNotFound);
+    // Deleting while walking goes on with the next record.
+    MasterInventory.set(asset);
+    ASSERT_EQ(MasterInventory.next(), 0);
+    ASSERT_EQ(MasterInventory.del(), 0);
+    ASSERT_EQ(MasterInventory.next(), 0);
+    EXPECT_EQ(static_cast<int>(MAS.ASSETNUMBER), 3);
+    EXPECT_EQ(MasterInventory.next(), err::NoRecord);
+    // Conditions take two rows with the same order.
+    openNew(Conditions);
+    CON.DISPLAYORDER = 1;
+    CON.CONDITION = "Good";
+    ASSERT_EQ(Conditions.add(), 0);
+    CON.CONDITION = "Fair";
+    EXPECT_EQ(Conditions.add(), 0);
+    EXPECT_EQ(Conditions.records(), 2);
+}
+
+TEST_F(RecordFiles, CategoryRenameCascadesIntoTypesAtomically)
+{
+    ErrorManager errors;
+    ScriptedMessages box;
+    openNew(Category);
+    openNew(Type);
+    openNew(MasterInventory);
+    FileManager catFm(Category, errors), typFm(Type, errors);
+    RelationManager catRm(catFm), typRm(typFm);
+    catRm.addChild(typRm, dict::CategoryDef.fieldIndex("CATEGORY"), dict::TypeDef.fieldIndex("CATEGORY"));
+    catRm.open();
+    for (const char *c : {"Tools", "Toys"}) {
+        CAT.CATEGORY = c;
+        ASSERT_EQ(Category.add(), 0);
+    }
+    for (const char *t : {"Hammer", "Saw"}) {
+        TYP.CATEGORY = "tools";  // the link is case-blind
+        TYP.TYPE = t;
+        ASSERT_EQ(Type.add(), 0);
+    }
+    clearRecord(dict::MasterInventoryDef, &MAS);
+    MAS.CATEGORY = "Tools";
+    ASSERT_EQ(MasterInventory.add(), 0);
+
+    CAT.CATEGORY = "Tools";
+    ASSERT_EQ(Category.get(dict::CategoryDef.keys[0]), 0);
+    CAT.CATEGORY = "Workshop";
+    ASSERT_EQ(catRm.update(), 0);
+    EXPECT_EQ(Type.countEqual(dict::TypeDef.fieldIndex("CATEGORY"), "Workshop"), 2);
+    EXPECT_EQ(Type.countEqual(dict::TypeDef.fieldIndex("CATEGORY"), "Tools"), 0);
+    EXPECT_EQ(MasterInventory.countEqual(dict::MasterInventoryDef.fieldIndex("CATEGORY"), "Tools"), 1);
+
+    // A child that cannot take the new name (its key would be duplicated) rolls both back.
+    TYP.CATEGORY = "Garden";
+    TYP.TYPE = "Saw";
+    ASSERT_EQ(Type.add(), 0);
+    CAT.CATEGORY = "Workshop";
+    ASSERT_EQ(Category.get(dict::CategoryDef.keys[0]), 0);
+    CAT.CATEGORY = "Garden";
+    EXPECT_NE(catRm.update(), 0);
+    EXPECT_TRUE(box.sawTitle("Record was not updated"));
+    CAT.CATEGORY = "Workshop";
+    EXPECT_EQ(Category.get(dict::CategoryDef.keys[0]), 0);
+    EXPECT_EQ(Type.countEqual(dict::TypeDef.fieldIndex("CATEGORY"), "Workshop"), 2);
+
+    // A parent with children cannot be deleted; one without can.
+    box.clear();
+    EXPECT_NE(catRm.deleteRecord(false), 0);
+    ASSERT_FALSE(box.shown().empty());
+    EXPECT_EQ(box.shown().back().title, "Referential Integrity Delete Error");
+    EXPECT_EQ(box.shown().back().text, "This record is referenced from the file " + Type.name +
+                                           ". This record cannot be deleted while these references exist.");
+    CAT.CATEGORY = "Workshop";
+    EXPECT_EQ(Category.get(dict::CategoryDef.keys[0]), 0);
+    CAT.CATEGORY = "Toys";
+    ASSERT_EQ(Category.get(dict::CategoryDef.keys[0]), 0);
+    box.answer(BUTTON_YES);
+    EXPECT_EQ(catRm.deleteRecord(true), 0);
+    EXPECT_EQ(box.shown().back().title, "Confirm Delete");
+    EXPECT_EQ(Category.records(), 1);
+    catRm.close();
+}
+
+TEST_F(RecordFiles, TempCopyOpensAsTheItemsFileFieldForField)
+{
+    MasterInventoryTemp.name = home.file("master.tps");
+    ASSERT_EQ(MasterInventoryTemp.create(), 0);
+    ASSERT_EQ(MasterInventoryTemp.open(mode::ReadWriteDenyNone), 0);
+    clearRecord(dict::MasterInventoryTempDef, &MAST);
+    MAST.ASSETNUMBER = 77;
+    MAST.DESCRIPTION = "Grandfather clock";
+    MAST.APPRAISEDVALUE.setCents(123456789);
+    MAST.CARATWEIGHT.setCents(-150);
+    MAST.DATEPURCHASED = makeDate(3, 4, 1999);
+    MAST.APPRAISED = 1;
+    MAST.IMAGE = "pic00001.jpg";
+    MAST.MEMO = "Bought at auction\nwith a key";
+    ASSERT_EQ(MasterInventoryTemp.add(), 0);
+    MasterInventoryTemp.close();
+
+    MasterInventory.name = home.file("master.tps");
+    ASSERT_EQ(MasterInventory.open(mode::ReadOnlyDenyNone), 0) << errorText();
+    MasterInventory.setFileOrder();
+    ASSERT_EQ(MasterInventory.next(), 0);
+    EXPECT_EQ(std::memcmp(static_cast<MasterInventoryRecord *>(&MAS), static_cast<MasterInventoryRecord *>(&MAST),
+                          sizeof(MasterInventoryRecord)),
+              0);
+    EXPECT_EQ(MAS.MEMO, MAST.MEMO);
+    EXPECT_EQ(MasterInventory.add(), err::AccessDenied);  // opened read-only
+}
+
+TEST_F(RecordFiles, StructureVersionsAndDamagedKeys)
+{
+    // An older Type file: version 0, no description column, no key.
+    std::string path = home.file("qortyp.tps");
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db,
+                 "CREATE TABLE data (category TEXT, type TEXT, oldnote TEXT);"
+                 "INSERT INTO data VALUES ('Art  ', 'Painting', 'x');"
+                 "PRAGMA user_version=0;",
+                 nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    Type.name = path;
+    EXPECT_EQ(Type.open(mode::ReadWriteDenyNone), err::InvalidFile);  // a plain open refuses it
+    ds_UsingFile("TYP", "Type", Type, 1);
+    IniFile profile = profileFile();
+    bool sawBadFile = false;
+    ASSERT_EQ(Type.openConverting(mode::ReadWriteDenyNone, 1,
+                                  [&] { profile.write(ds_AppName(), "BadFile", "Type"); },
+                                  [&] {
+                                      sawBadFile = profile.read(ds_AppName(), "BadFile") == "Type";
+                                      profile.write(ds_AppName(), "BadFile", "");
+                                  }),
+              0);
+    EXPECT_TRUE(sawBadFile);
+    EXPECT_EQ(profile.read(ds_AppName(), "BadFile", "unset"), "");
+    Type.setFileOrder();
+    ASSERT_EQ(Type.next(), 0);
+    EXPECT_EQ(TYP.CATEGORY.str(), "Art");
+    EXPECT_EQ(TYP.TYPE.str(), "Painting");
+    EXPECT_TRUE(TYP.DESCRIPTION.blank());
+    Type.close();
+    // Through the file-structure manager a current file opens as it is.
+    EXPECT_EQ(ds_FileOpen(Type, mode::ReadWriteDenyNone), 0);
+    Type.close();
+
+    // A newer file than declared is foreign.
+    db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_exec(db, "PRAGMA user_version=5;", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    EXPECT_EQ(ds_FileOpen(Type, mode::ReadWriteDenyNone), err::InvalidFile);
+    // Not a record file at all.
+    std::ofstream(home.file("junk.tps")) << "not a database file, just text that is long enough to be checked";
+    Type.name = home.file("junk.tps");
+    EXPECT_EQ(Type.open(mode::ReadWriteDenyNone), err::InvalidFile);
+    Type.name = home.file("missing.tps");
+    EXPECT_EQ(Type.open(mode::ReadWriteDenyNone), err::FileNotFound);
+
+    // A key lost from the file: 46 until the keys are rebuilt.
+    openNew(Location);
+    Location.close();
+    db = nullptr;
+    sqlite3_open(Location.name.c_str(), &db);
+    sqlite3_exec(db, "DROP INDEX locationkey;", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    EXPECT_EQ(Location.open(mode::ReadWriteDenyNone), err::KeyInvalid);
+    EXPECT_EQ(Location.build(), 0);
+    EXPECT_EQ(Location.open(mode::ReadWriteDenyNone), 0);
+
+    // The example file has the declared structure and no records.
+    EXPECT_EQ(ds_MakeTPE(Location), "0");
+    RecordFile example(dict::LocationDef, &LCT);
+    example.name = exampleFileName(Location.name);
+    EXPECT_EQ(example.name, home.file("qorloc.tpe"));
+    ASSERT_EQ(example.open(mode::ReadOnlyDenyNone), 0);
+    EXPECT_EQ(example.records(), 0);
+}
+
+TEST_F(RecordFiles, SharingLocksAndReadOnlyFolders)
+{
+    openNew(Vendors);
+    // An exclusive open conflicts with any other opener of the same file.
+    RecordFile other(dict::VendorsDef, &VEN);
+    other.name = Vendors.name;
+    EXPECT_EQ(other.open(mode::ReadWriteExclusive), err::AccessDenied);
+    EXPECT_EQ(Vendors.open(mode::ReadWriteDenyNone), err::AlreadyOpen);
+    Vendors.close();
+    ASSERT_EQ(other.open(mode::ReadWriteExclusive), 0);
+    EXPECT_EQ(Vendors.open(mode::ReadOnlyDenyNone), err::AccessDenied);
+    other.close();
+
+    // Another program holding the file's lock: the open reports it as locked.
+    sqlite3 *db = nullptr;
+    sqlite3_open(Vendors.name.c_str(), &db);
+    sqlite3_exec(db, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr);
+    EXPECT_EQ(Vendors.open(mode::ReadWriteDenyNone), err::Locked);
+    sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+
+    // A read-only folder: write access is refused, read-only access works.
+    std::string ro = home.path() + "ro/";
+    std::filesystem::create_directory(ro);
+    std::filesystem::copy_file(Vendors.name, ro + "qorven.tps");
+    std::filesystem::permissions(ro, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    Vendors.name = ro + "qorven.tps";
+    if (::geteuid() != 0) {  // root ignores permissions
+        EXPECT_EQ(Vendors.open(mode::ReadWriteDenyNone), err::AccessDenied);
+        EXPECT_EQ(Vendors.open(mode::ReadOnlyDenyNone), 0);
+        Vendors.close();
+    }
+    std::filesystem::permissions(ro, std::filesystem::perms::owner_all);
+}
+
+TEST_F(RecordFiles, FailedTransactionLeavesBothFilesAsTheyWere)
+{
+    openNew(Location);
+    openNew(BoxNumber);
+    LCT.LOCATION = "Garage";
+    ASSERT_EQ(Location.add(), 0);
+    BOX.LOCATION = "Garage";
+    BOX.BOXNUMBER = "1";
+    ASSERT_EQ(BoxNumber.add(), 0);
+    {
+        Transaction tx({&Location, &BoxNumber});
+        ASSERT_EQ(tx.begin(), 0);
+        LCT.LOCATION = "Attic";
+        ASSERT_EQ(Location.add(), 0);
+        BOX.LOCATION = "Attic";
+        ASSERT_EQ(BoxNumber.add(), 0);
+        BOX.LOCATION = "garage";
+        EXPECT_EQ(BoxNumber.add(), err::DuplicateKey);
+        tx.rollback();
+        EXPECT_EQ(errorCode(), err::DuplicateKey);  // the cause survives the rollback
+    }
+    EXPECT_EQ(Location.records(), 1);
+    EXPECT_EQ(BoxNumber.records(), 1);
+    {
+        Transaction tx({&Location, &BoxNumber});
+        ASSERT_EQ(tx.begin(), 0);
+        LCT.LOCATION = "Attic";
+        ASSERT_EQ(Location.add(), 0);
+        BOX.LOCATION = "Attic";
+        ASSERT_EQ(BoxNumber.add(), 0);
+        ASSERT_EQ(tx.commit(), 0);
+    }
+    EXPECT_EQ(Location.records(), 2);
+    EXPECT_EQ(BoxNumber.records(), 2);
+}
+
+TEST_F(RecordFiles, ImportSourceIsReadLineByLine)
+{
+    std::string path = home.file("items.txt");
+    std::ofstream(path, std::ios::binary) << "Sofa\tLiving Room\t100\r\nLamp,Den\n\nlast";
+    ImportASCIITab.name = path;
+    ASSERT_EQ(ImportASCIITab.open(), 0);
+    std::vector<std::string> lines;
+    while (ImportASCIITab.next() == 0)
+        lines.push_back(IAS.FIELD.str());
+    EXPECT_EQ(lines, (std::vector<std::string>{"Sofa\tLiving Room\t100", "Lamp,Den", "", "last"}));
+    EXPECT_EQ(errorCode(), err::NoRecord);
+    ImportASCIITab.close();
+    ImportASCIITab.name = home.file("none.txt");
+    EXPECT_EQ(ImportASCIITab.open(), err::FileNotFound);
+    EXPECT_FALSE(std::filesystem::exists(home.file("none.txt")));
+}
