@@ -1,0 +1,23 @@
+// zenvik, the professional edition.
+#include <QApplication>
+#include <cstdlib>
+
+#include "core/program.h"
+#include "runtime/gui.h"
+#include "runtime/message.h"
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("zenvik");
+    QApplication::setQuitOnLastWindowClosed(false);
+    rt::installMessageBoxes();
+    // A halt has closed every record file already; it shows its text and ends with status 1.
+    rt::setHaltHandler([](const std::string &text) {
+        if (!text.empty())
+            rt::message(text, "zenvik", rt::Icon::Hand);
+        std::exit(1);
+    });
+    ProgramMain();
+    return 0;
+}

@@ -1,0 +1,5 @@
+#include "core/globals.h"
+
+GlobalVariables Glo;
+
+void resetProgramGlobals() { Glo = GlobalVariables(); }

@@ -1,0 +1,32 @@
+// The program's globals: one instance shared by every window.
+#pragma once
+
+#include "runtime/values.h"
+
+struct GlobalVariables {
+    rt::Byte Request = 0;       // 1 insert, 2 change, 3 delete, 4 select
+    rt::Byte Response = 0;      // 1 completed, 2 cancelled
+    rt::Byte VCRRequest = 0;
+
+    rt::Byte ClientSelected = 0;
+    rt::FixedString<8> ActiveClientID;
+    rt::FixedString<60> ActiveClientText;
+    rt::Byte PasswordOK = 0;
+
+    rt::Byte DatePicked = 0;
+    rt::Long SelectedDate;
+
+    rt::FixedString<20> MenuSelect;
+    rt::FixedString<20> MenuCategory;
+    rt::FixedString<20> LastLocation;
+    rt::FixedString<20> Category;
+    rt::FixedString<20> Location;
+    rt::FixedString<20> BoxNumber;
+    rt::Byte SelectionCancelled = 0;
+    rt::Byte SelectionPreset = 0;
+};
+
+extern GlobalVariables Glo;
+
+// Blank every string global and zero every number, as at program start.
+void resetProgramGlobals();

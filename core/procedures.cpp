@@ -1,0 +1,79 @@
+#include "core/procedures.h"
+
+#include "runtime/gui.h"
+
+namespace {
+
+struct Pending {
+    const char *name;
+    const char *what;
+};
+
+// Windows and reports that later parts of the program bring.
+const Pending kPending[] = {
+    {"FileManagerWindow", "The File Manager"},
+    {"BackupFiles", "The backup"},
+    {"MakeCD", "Making a client CD"},
+    {"ClientReportOptions", "The client list report"},
+    {"ReportsMenu", "The home inventory reports menu"},
+    {"ReportCatalogOptions", "The catalog reports"},
+    {"ReportDesignOptions", "The custom reports"},
+    {"DataFormsOptions", "The data input forms"},
+    {"ImportDatabase", "The import of item lists"},
+    {"PrintItemInformation", "The item information report"},
+    {"PrintAppraisedItems", "The appraised items report"},
+    {"PrintAppraisedItemsWide", "The appraised items report"},
+    {"PrintInheritanceReport", "The inheritance report"},
+    {"PrintInheritanceReportWide", "The inheritance report"},
+    {"PrintInsuranceReport", "The insurance report"},
+    {"PrintInsuranceReportWide", "The insurance report"},
+    {"PrintInventoryValuation", "The inventory valuation report"},
+    {"PrintInventoryValuationWide", "The inventory valuation report"},
+    {"PrintLocationInventory", "The location inventory report"},
+    {"PrintLocationInventoryWide", "The location inventory report"},
+    {"PrintCategoryInventory", "The category inventory report"},
+    {"PrintCategoryInventoryWide", "The category inventory report"},
+    {"PrintBoxPackingList", "The box packing list"},
+    {"PrintBoxPackingListWide", "The box packing list"},
+    {"PrintPictureList", "The picture list"},
+    {"PrintPictureListWide", "The picture list"},
+    {"PrintReceiptList", "The receipt list"},
+    {"PrintReceiptListWide", "The receipt list"},
+    {"PrintWarrantyList", "The warranty list"},
+    {"PrintWarrantyListWide", "The warranty list"},
+    {"PrintLocationBoxList", "The location and box list"},
+    {"PrintCategoryTypeList", "The category and type list"},
+    {"PrintManufacturerList", "The manufacturer list"},
+    {"PrintVendorList", "The vendor list"},
+    // Parts of the program still being built in this version.
+    {"NewUser", "The first-run setup"},
+    {"FinalPassword", "The start-up password"},
+    {"UpdateSystem", "The Main System File"},
+    {"CalendarWindow", "The calendar"},
+    {"BrowseClients", "The client register"},
+    {"SelectClient", "The client selection"},
+    {"HomeInventoryMenu", "The home inventory"},
+    {"BrowseCategory", "The category file"},
+    {"BrowseConditions", "The conditions file"},
+    {"BrowseManufacturers", "The manufacturers file"},
+    {"BrowseSubjects", "The subject file"},
+    {"BrowseVendors", "The vendor file"},
+};
+
+}  // namespace
+
+void registerCoreProcedures()
+{
+    rt::registerProcedure("AboutKelvara", AboutKelvara);
+    // The seeding of the reference tables runs silently at start-up; until the tables are part
+    // of the program there is nothing to seed.
+    rt::registerProcedure("VerifyHomeFiles", [] {});
+    rt::registerProcedure("VerifyStandardFiles", [] {});
+}
+
+void registerProgramProcedures()
+{
+    for (const Pending &p : kPending)
+        rt::registerPendingProcedure(p.name, p.what);
+    registerCoreProcedures();
+}

@@ -1,0 +1,81 @@
+#include "core/program.h"
+
+#include "core/dictionary.h"
+#include "core/globals.h"
+#include "core/main_frame.h"
+#include "core/managers.h"
+#include "core/procedures.h"
+#include "runtime/file_structure.h"
+#include "runtime/ini_store.h"
+#include "runtime/paths.h"
+
+namespace {
+bool g_registered = false;
+// The driver's hand-over file: never opened.
+struct DriverRecord {
+    rt::Byte A;
+};
+DriverRecord g_driverRecord;
+const rt::TableDef g_driverDef = [] {
+    rt::TableDef t;
+    t.label = "__GTPS";
+    t.prefix = "__GTPS";
+    t.recordSize = 1;
+    t.fields = {{"A", rt::FieldKind::BYTE, 0, 1, 1, 0}};
+    return t;
+}();
+rt::RecordFile g_driverFile(g_driverDef, &g_driverRecord);
+}  // namespace
+
+bool recordFilesRegistered() { return g_registered; }
+
+void registerRecordFiles()
+{
+    if (g_registered)
+        return;
+    g_registered = true;
+    rt::ds_AddDriver("Tps", &g_driverFile);
+    rt::ds_IgnoreDriver("AllFiles", 1);
+    struct Reg {
+        const char *prefix;
+        rt::RecordFile *file;
+    };
+    const Reg regs[] = {{"BOX", &BoxNumber},        {"CAT", &Category},
+                        {"CSF", &ClientSystemFile}, {"CON", &Conditions},
+                        {"CRS", &CustomReportSetups}, {"QOC", &QORClients},
+                        {"QOS", &QORSubject},       {"HEI", &Heirs},
+                        {"IMP", &ImportFields},     {"LCT", &Location},
+                        {"MSY", &MainSystemFile},   {"MAN", &Manufacturers},
+                        {"MAS", &MasterInventory},  {"MAST", &MasterInventoryTemp},
+                        {"SEC", &SecondaryResidence}, {"TYP", &Type},
+                        {"USF", &UserFields},       {"VEN", &Vendors}};
+    for (const Reg &r : regs)
+        rt::ds_UsingFile(r.prefix, r.file->def().label, *r.file, r.file->def().version);
+}
+
+void nameProgramFolderFiles()
+{
+    MainSystemFile.name = rt::joinPath(rt::homeFolder(), "mainsys.tps");
+    SecondaryResidence.name = rt::joinPath(rt::homeFolder(), "secres.tps");
+}
+
+void ProgramMain()
+{
+    rt::makeFolder(rt::homeFolder());
+    dict::resetGlobals();
+    resetProgramGlobals();
+    nameProgramFolderFiles();
+    rt::iniStore().setPath(rt::joinPath(rt::homeFolder(), "zenvik.INI"));
+    registerProgramProcedures();
+    DictionaryInit();
+    bool end = false;
+    if (!recordFilesRegistered()) {
+        registerRecordFiles();
+        std::string bad = rt::profileFile().read(rt::ds_AppName(), "BadFile", "");
+        if (!bad.empty())
+            end = offerBadFileRepair();
+    }
+    if (!end)
+        Main();
+    DictionaryKill();
+}

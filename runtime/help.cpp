@@ -1,0 +1,132 @@
+#include "runtime/help.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWidget>
+
+namespace rt {
+
+namespace {
+QString &folder()
+{
+    static QString f;
+    return f;
+}
+std::function<void(const QString &)> &helpObserver()
+{
+    static std::function<void(const QString &)> o;
+    return o;
+}
+std::function<void(const QString &)> &webObserver()
+{
+    static std::function<void(const QString &)> o;
+    return o;
+}
+
+// A small help window: the page, a search field, and back/contents buttons.
+class HelpWindow : public QWidget {
+public:
+    HelpWindow()
+    {
+        setWindowTitle("Orvane Help");
+        setAttribute(Qt::WA_DeleteOnClose);
+        auto *layout = new QVBoxLayout(this);
+        auto *bar = new QHBoxLayout;
+        auto *contents = new QPushButton("&Contents");
+        auto *back = new QPushButton("&Back");
+        search_ = new QLineEdit;
+        search_->setPlaceholderText("Search for help on...");
+        bar->addWidget(contents);
+        bar->addWidget(back);
+        bar->addWidget(search_, 1);
+        layout->addLayout(bar);
+        browser_ = new QTextBrowser;
+        browser_->setSearchPaths({helpFolder()});
+        layout->addWidget(browser_);
+        resize(640, 520);
+        connect(contents, &QPushButton::clicked, this, [this] { showPage(helpPage(QString())); });
+        connect(back, &QPushButton::clicked, browser_, &QTextBrowser::backward);
+        connect(search_, &QLineEdit::returnPressed, this, [this] {
+            if (!browser_->find(search_->text())) {
+                browser_->moveCursor(QTextCursor::Start);
+                browser_->find(search_->text());
+            }
+        });
+    }
+    void showPage(const QString &page) { browser_->setSource(QUrl::fromLocalFile(page)); }
+
+private:
+    QTextBrowser *browser_;
+    QLineEdit *search_;
+};
+
+QPointer<HelpWindow> &window()
+{
+    static QPointer<HelpWindow> w;
+    return w;
+}
+}  // namespace
+
+QString helpFolder()
+{
+    if (!folder().isEmpty())
+        return folder();
+    QString beside = QCoreApplication::applicationDirPath() + "/help";
+    if (QFileInfo(beside + "/index.html").exists())
+        return beside;
+    return QString(ORVANE_SOURCE_HELP);
+}
+
+void setHelpFolder(const QString &f) { folder() = f; }
+
+QString helpPage(const QString &context)
+{
+    QString name = context;
+    if (name.startsWith('~'))
+        name.remove(0, 1);
+    name = name.toLower();
+    if (name.isEmpty())
+        name = "index";
+    QString page = helpFolder() + "/" + name + ".html";
+    if (!QFileInfo(page).exists())
+        page = helpFolder() + "/index.html";
+    return page;
+}
+
+void showHelp(const QString &context)
+{
+    if (helpObserver()) {
+        helpObserver()(context);
+        return;
+    }
+    if (!window())
+        window() = new HelpWindow;
+    window()->showPage(helpPage(context));
+    window()->show();
+    window()->raise();
+    window()->activateWindow();
+}
+
+void setHelpObserver(std::function<void(const QString &)> o) { helpObserver() = std::move(o); }
+
+void openWebPage(const QString &address)
+{
+    if (webObserver()) {
+        webObserver()(address);
+        return;
+    }
+    QDesktopServices::openUrl(QUrl(address.left(255)));
+}
+
+void setWebObserver(std::function<void(const QString &)> o) { webObserver() = std::move(o); }
+
+}  // namespace rt

@@ -1,0 +1,191 @@
+#include "runtime/window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "runtime/help.h"
+#include "runtime/ini_store.h"
+
+namespace rt {
+
+namespace {
+QPointer<QMdiArea> &area()
+{
+    static QPointer<QMdiArea> a;
+    return a;
+}
+QList<QPointer<WindowProcedure>> &started()
+{
+    static QList<QPointer<WindowProcedure>> s;
+    return s;
+}
+}  // namespace
+
+void setMdiArea(QMdiArea *a) { area() = a; }
+QMdiArea *mdiArea() { return area(); }
+
+QList<WindowProcedure *> startedWindows()
+{
+    QList<WindowProcedure *> r;
+    for (auto &p : started())
+        if (p && !p->isHidden())
+            r.push_back(p);
+    return r;
+}
+
+bool closeOtherWindows(QWidget *except)
+{
+    bool all = true;
+    for (WindowProcedure *w : startedWindows()) {
+        if (w == except || w->isAncestorOf(except))
+            continue;
+        if (!w->requestClose())
+            all = false;
+    }
+    if (QMdiArea *a = mdiArea())
+        for (QMdiSubWindow *s : a->subWindowList()) {
+            if (s->widget() == except || (except && s->isAncestorOf(except)))
+                continue;
+            if (!s->close())
+                all = false;
+        }
+    QApplication::processEvents();
+    return all;
+}
+
+WindowProcedure::WindowProcedure(const QString &procedureName, QWidget *parent)
+    : QDialog(parent), procedureName_(procedureName)
+{
+    setObjectName(procedureName);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+}
+
+WindowProcedure::~WindowProcedure()
+{
+    if (!killed_)
+        kill();
+}
+
+QWidget *WindowProcedure::outerWindow() const
+{
+    if (sub_)
+        return sub_;
+    return const_cast<WindowProcedure *>(this);
+}
+
+void WindowProcedure::kill()
+{
+    if (killed_)
+        return;
+    killed_ = true;
+    if (opened_ && keepsPosition_)
+        iniStore().saveWindow(procedureName_, outerWindow());
+}
+
+int WindowProcedure::run()
+{
+    int level = init();
+    if (level == 0) {
+        opened_ = true;
+        if (keepsPosition_)
+            iniStore().restoreWindow(procedureName_, this);
+        exec();
+    }
+    kill();
+    return response;
+}
+
+void WindowProcedure::start()
+{
+    started_ = true;
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    int level = init();
+    if (level != 0) {
+        kill();
+        deleteLater();
+        return;
+    }
+    opened_ = true;
+    started().push_back(this);
+    if (QMdiArea *a = mdiArea()) {
+        sub_ = a->addSubWindow(this);
+        sub_->setAttribute(Qt::WA_DeleteOnClose, true);
+        sub_->setWindowTitle(windowTitle());
+        sub_->setWindowIcon(windowIcon());
+        sub_->resize(sizeHint().expandedTo(minimumSizeHint()));
+        if (keepsPosition_)
+            iniStore().restoreWindow(procedureName_, sub_);
+        sub_->show();
+        show();
+        sub_->setFocus();
+    } else {
+        setWindowModality(Qt::NonModal);
+        if (keepsPosition_)
+            iniStore().restoreWindow(procedureName_, this);
+        show();
+    }
+}
+
+void WindowProcedure::finish(int resp)
+{
+    response = resp;
+    done(resp == RequestCompleted ? QDialog::Accepted : QDialog::Rejected);
+}
+
+bool WindowProcedure::requestClose()
+{
+    if (sub_)
+        return sub_->close();
+    if (isHidden())
+        return true;
+    return close();
+}
+
+void WindowProcedure::done(int r)
+{
+    QDialog::done(r);
+    if (started_)
+        ended();
+}
+
+void WindowProcedure::ended()
+{
+    if (killed_)
+        return;
+    kill();
+    emit procedureEnded(response);
+    // The sub-window goes with its procedure and deletes it as its child. The close is queued:
+    // this may run inside the sub-window's own close.
+    if (sub_)
+        QMetaObject::invokeMethod(sub_, "close", Qt::QueuedConnection);
+    else
+        deleteLater();
+}
+
+void WindowProcedure::closeEvent(QCloseEvent *event)
+{
+    if (!canClose()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void WindowProcedure::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F1) {
+        showHelp(helpContext_);
+        return;
+    }
+    if (event->key() == Qt::Key_Escape) {
+        if (canClose())
+            finish(RequestCancelled);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace rt

@@ -1,0 +1,84 @@
+// Window procedures: every window of the programs runs Init, then its event loop only when Init
+// returned 0, then Kill in every case. A procedure called on its caller's thread is a modal
+// dialog; one started on a thread of its own is a child window of the frame.
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+class QMdiArea;
+class QMdiSubWindow;
+
+namespace rt {
+
+enum Request : int { InsertRecord = 1, ChangeRecord = 2, DeleteRecord = 3, SelectRecord = 4 };
+enum Response : int { RequestCompleted = 1, RequestCancelled = 2 };
+
+class WindowProcedure : public QDialog {
+    Q_OBJECT
+public:
+    explicit WindowProcedure(const QString &procedureName, QWidget *parent = nullptr);
+    ~WindowProcedure() override;
+
+    // The life cycle. init returns a level: 0 opens the window, anything else ends the procedure.
+    virtual int init() { return 0; }
+    virtual void kill();
+
+    // Run on the caller's thread: modal. Returns the response.
+    int run();
+    // Start as a child window of the frame (or a top-level window when there is no frame).
+    // The object deletes itself when it closes.
+    void start();
+
+    const QString &procedureName() const { return procedureName_; }
+    void setHelpContext(const QString &context) { helpContext_ = context; }
+    const QString &helpContext() const { return helpContext_; }
+    // True once the window was opened: only then Kill saves its position.
+    bool windowOpened() const { return opened_; }
+    // Windows without a position of their own (splash, date picker, calendar).
+    void setKeepsPosition(bool keep) { keepsPosition_ = keep; }
+    // The window as the user sees it: the sub-window inside the frame, or this dialog.
+    QWidget *outerWindow() const;
+    bool isStarted() const { return started_; }
+
+    int request = 0;
+    int response = RequestCancelled;
+
+    // Ends the event loop with this response.
+    void finish(int resp);
+    // Asks to close as the close box would; false when the window refused (it stays open).
+    bool requestClose();
+
+signals:
+    void procedureEnded(int response);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    // Called for the close box and Escape: return false to keep the window open.
+    virtual bool canClose() { return true; }
+    void done(int r) override;
+
+private:
+    void ended();
+    QString procedureName_;
+    QString helpContext_;
+    bool opened_ = false;
+    bool killed_ = false;
+    bool started_ = false;
+    bool keepsPosition_ = true;
+    QPointer<QMdiSubWindow> sub_;
+};
+
+// The frame's area for child windows; nullptr when no frame runs (tests of single windows).
+void setMdiArea(QMdiArea *area);
+QMdiArea *mdiArea();
+// Close every child window but `except` ("close every other thread's window"); true when each
+// one really closed.
+bool closeOtherWindows(QWidget *except);
+// The started windows still open.
+QList<WindowProcedure *> startedWindows();
+
+}  // namespace rt
