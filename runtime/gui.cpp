@@ -125,16 +125,21 @@ void runProcedure(const std::string &name)
 
 void setProcedureObserver(std::function<void(const std::string &)> o) { observer() = std::move(o); }
 
-bool anotherCopyRuns(const QString &frameTitle)
+QString singleInstanceLockPath(const QString &frameTitle)
 {
-    if (instanceLock())
-        return false;  // this process already holds the lock
     QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (dir.isEmpty() || !QDir(dir).exists())
         dir = QDir::tempPath();
     QString key = QString::fromLatin1(
         QCryptographicHash::hash(frameTitle.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
-    auto lock = std::make_unique<QLockFile>(dir + "/orvane-" + key + ".lock");
+    return dir + "/orvane-" + key + ".lock";
+}
+
+bool anotherCopyRuns(const QString &frameTitle)
+{
+    if (instanceLock())
+        return false;  // this process already holds the lock
+    auto lock = std::make_unique<QLockFile>(singleInstanceLockPath(frameTitle));
     lock->setStaleLockTime(0);  // a lock left by a dead process is taken over
     if (!lock->tryLock(0))
         return true;

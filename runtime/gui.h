@@ -30,6 +30,7 @@ void setProcedureObserver(std::function<void(const std::string &)> observer);
 // The single running copy: true when another copy with this frame title already runs. The
 // first caller keeps the lock for the rest of the process's life.
 bool anotherCopyRuns(const QString &frameTitle);
+QString singleInstanceLockPath(const QString &frameTitle);
 void releaseSingleInstance();
 
 // The printer that Print Setup configures and the reports print on.

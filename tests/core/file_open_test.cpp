@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+
+#include "core/dictionary.h"
+#include "core/file_errors.h"
+#include "core/managers.h"
+#include "core/program.h"
+#include "runtime/file_structure.h"
+#include "tests/support/test_support.h"
+
+using namespace rt;
+using testing_support::ScriptedMessages;
+using testing_support::TempHome;
+using testing_support::ThrowingHalt;
+
+namespace {
+
+class FileOpening : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dict::resetGlobals();
+        setLockWaitUnitMs(10);
+        registerRecordFiles();
+        Vendors.name = home.file("qorven.tps");
+    }
+    void TearDown() override
+    {
+        for (RecordFile *f : dict::allFiles())
+            if (f->isOpen())
+                f->close();
+    }
+    void dropKey(const std::string &path, const char *index)
+    {
+        sqlite3 *db = nullptr;
+        sqlite3_open(path.c_str(), &db);
+        sqlite3_exec(db, (std::string("DROP INDEX ") + index).c_str(), nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    TempHome home;
+    ScriptedMessages box;
+    ThrowingHalt halt;
+    ErrorManager errors;
+};
+
+}  // namespace
+
+TEST_F(FileOpening, ManagerCreatesAMissingFileAndOpensLazily)
+{
+    FileManager fm(Vendors, errors);
+    EXPECT_EQ(fm.open(), 0);
+    EXPECT_FALSE(std::filesystem::exists(Vendors.name));  // lazy: nothing touched yet
+    EXPECT_EQ(fm.useFile(), 0);
+    EXPECT_TRUE(std::filesystem::exists(Vendors.name));
+    EXPECT_TRUE(Vendors.isOpen());
+    EXPECT_EQ(fm.open(), 0);
+    fm.close();
+    EXPECT_TRUE(Vendors.isOpen());  // one use left
+    fm.close();
+    EXPECT_FALSE(Vendors.isOpen());
+    EXPECT_TRUE(box.shown().empty());
+}
+
+TEST_F(FileOpening, ManagerFallsBackToReadOnlyAfterOneNotice)
+{
+    ASSERT_EQ(Vendors.create(), 0);
+    // Another opener denies others write access, so a write open is refused.
+    RecordFile holder(dict::VendorsDef, &VEN);
+    holder.name = Vendors.name;
+    ASSERT_EQ(holder.open(mode::ReadWriteDenyWrite), 0);
+    FileManager fm(Vendors, errors);
+    fm.open();
+    EXPECT_EQ(fm.useFile(), 0);
+    EXPECT_TRUE(Vendors.readOnly());
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].title, "Access Denied");
+    EXPECT_EQ(box.shown()[0].text, "Could not get write access to " + Vendors.name + " so trying read-only.");
+    fm.close();
+}
+
+TEST_F(FileOpening, ManagerRebuildsDamagedKeysAfterTheNotice)
+{
+    ASSERT_EQ(Vendors.create(), 0);
+    dropKey(Vendors.name, "vendorkey");
+    FileManager fm(Vendors, errors);
+    fm.lazyOpen = false;
+    EXPECT_EQ(fm.open(), 0);
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].title, "Invalid Key");
+    EXPECT_EQ(box.shown()[0].text, Vendors.name + " key file is invalid. Key must be rebuilt.");
+    EXPECT_TRUE(Vendors.isOpen());
+    fm.close();
+}
+
+TEST_F(FileOpening, ManagerThatCannotCreateStopsTheProgram)
+{
+    Vendors.name = home.file("no/such/folder/qorven.tps");
+    FileManager fm(Vendors, errors);
+    fm.lazyOpen = false;
+    EXPECT_THROW(fm.open(), Halt);
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].title, "File Creation Error");
+    EXPECT_EQ(box.shown()[0].text, "Error: (Path Not Found (3)) creating " + Vendors.name + ".");
+}
+
+TEST_F(FileOpening, CheckOpenFileCreatesRebuildsAndGivesUpOnALock)
+{
+    // Missing: created empty.
+    CheckOpenFile(Vendors, 1, 0, 0, 1);
+    EXPECT_TRUE(Vendors.isOpen());
+    EXPECT_EQ(Vendors.openMode(), mode::ReadWriteDenyNone);
+    EXPECT_EQ(Vendors.records(), 0);
+    // Already open counts as opened.
+    CheckOpenFile(Vendors, 1, 0, 0, 1);
+    Vendors.close();
+
+    // Damaged keys: Yes rebuilds and the report goes on.
+    dropKey(Vendors.name, "vendorkey");
+    box.answer(BUTTON_YES);
+    CheckOpenFile(Vendors, 1, 0, 0, 1);
+    EXPECT_TRUE(Vendors.isOpen());
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].title, "Invalid Key");
+    EXPECT_EQ(box.shown()[0].text, Vendors.name + " key file is invalid.  Do you want to rebuild the key?");
+    Vendors.close();
+    // No ends the program.
+    dropKey(Vendors.name, "vendorkey");
+    box.clear();
+    box.answer(BUTTON_NO);
+    try {
+        CheckOpenFile(Vendors, 1, 0, 0, 1);
+        FAIL() << "expected the program to end";
+    } catch (const Halt &h) {
+        EXPECT_EQ(h.text, "Invalid Key!");
+    }
+    Vendors.build();
+
+    // Held by another program: one retry after "Recover=10", then "File Access Error" and the end.
+    sqlite3 *db = nullptr;
+    sqlite3_open(Vendors.name.c_str(), &db);
+    sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    box.clear();
+    try {
+        CheckOpenFile(Vendors, 1, 0, 0, 1);
+        FAIL() << "expected the program to end";
+    } catch (const Halt &h) {
+        EXPECT_EQ(h.text, "Disk Error");
+    }
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].title, "File Access Error");
+    EXPECT_EQ(box.shown()[0].text,
+              "File (" + Vendors.name + ") could not be opened.  Error: File Is Already Locked (32).");
+}
+
+TEST(FileErrorMessages, TextsAndTitles)
+{
+    ScriptedMessages box;
+    ThrowingHalt halt;
+    setError(err::InvalidFile);
+    EXPECT_THROW(StandardFileError(1, "qormas.tps"), Halt);
+    EXPECT_EQ(box.shown().back().title, "Invalid File");
+    EXPECT_EQ(box.shown().back().text,
+              "Error: (Invalid Record Declaration (47)) accessing qormas.tps.  Press OK to end this application.");
+    setDriverError("disk I/O error", 10);
+    EXPECT_THROW(StandardFileError(3, "qormas.tps"), Halt);
+    EXPECT_EQ(box.shown().back().title, "Key Rebuild Error");
+    EXPECT_EQ(box.shown().back().text,
+              "Error: (disk I/O error (10)) repairing key for qormas.tps.  Press OK to end this application.");
+    setError(err::PathNotFound);
+    EXPECT_THROW(StandardFileError(4, "x.tps"), Halt);
+    EXPECT_EQ(box.shown().back().title, "File Creation Error");
+    EXPECT_EQ(box.shown().back().text, "Error: (Path Not Found (3)) creating x.tps.  Press OK to end this application.");
+    EXPECT_THROW(StandardFileError(5, "x.tps"), Halt);
+    EXPECT_EQ(box.shown().back().text,
+              "Error: (Path Not Found (3)) opening created file:x.tps.  Press OK to end this application.");
+    setError(err::AccessDenied);
+    EXPECT_EQ(StandardFileError(30, "x.tps"), BUTTON_OK);
+    EXPECT_EQ(box.shown().back().text, "File (x.tps) could not be opened.  Error: Access Denied (5).");
+    setError(err::AccessDenied);
+    EXPECT_EQ(StandardFileError(35, "MasterInventory"), 0);
+    EXPECT_EQ(box.shown().back().title, "Record Retrieval Error");
+    EXPECT_EQ(box.shown().back().text, "Error: (Access Denied (5)) attempting to access a record from the "
+                                       "MasterInventory file.  Returning to previous window.");
+    EXPECT_EQ(StandardFileError(36), 0);
+    EXPECT_EQ(box.shown().back().title, "View Open Error");
+    EXPECT_EQ(box.shown().back().text,
+              "Error: (Access Denied (5)) attempting to open the current VIEW. Filter and Range Limits ignored.");
+
+    // The error manager's messages for a file: severity, title and the filled text.
+    ErrorManager errors;
+    errors.setFile("c:/data/qorven.tps");
+    setError(err::FileNotFound);
+    EXPECT_EQ(errors.title(msg::CreateFailed), "File Creation Error");
+    EXPECT_EQ(errors.text(msg::CreateFailed), "Error: (File Not Found (2)) creating c:/data/qorven.tps.");
+    EXPECT_EQ(errors.title(msg::OpenFailed), "File Access Error");
+    EXPECT_EQ(errors.text(msg::OpenFailed), "File (c:/data/qorven.tps) could not be opened.  Error: File Not Found (2).");
+    EXPECT_EQ(errors.title(msg::RebuildFailed), "Key was not built");
+    EXPECT_EQ(errors.text(msg::RebuildFailed), "Error: (File Not Found (2)) repairing key for c:/data/qorven.tps.");
+    EXPECT_EQ(errors.title(msg::ViewOpenFailed), "View Open Error");
+    EXPECT_EQ(errors.severity(msg::AccessDenied), LevelNotify);
+    EXPECT_EQ(errors.severity(msg::RebuildKey), LevelNotify);
+    EXPECT_EQ(errors.severity(msg::OpenFailed), LevelFatal);
+    EXPECT_EQ(errors.severity(msg::CreateFailed), LevelFatal);
+    EXPECT_EQ(errors.severity(msg::RebuildFailed), LevelFatal);
+}
