@@ -1,0 +1,2 @@
+#include "core/settings.h"
+void NewUser() {}
