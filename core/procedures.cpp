@@ -1,5 +1,6 @@
 #include "core/procedures.h"
 
+#include "core/settings.h"
 #include "runtime/gui.h"
 
 namespace {
@@ -46,10 +47,6 @@ const Pending kPending[] = {
     {"PrintManufacturerList", "The manufacturer list"},
     {"PrintVendorList", "The vendor list"},
     // Parts of the program still being built in this version.
-    {"NewUser", "The first-run setup"},
-    {"FinalPassword", "The start-up password"},
-    {"UpdateSystem", "The Main System File"},
-    {"CalendarWindow", "The calendar"},
     {"BrowseClients", "The client register"},
     {"SelectClient", "The client selection"},
     {"HomeInventoryMenu", "The home inventory"},
@@ -65,6 +62,7 @@ const Pending kPending[] = {
 void registerCoreProcedures()
 {
     rt::registerProcedure("AboutKelvara", AboutKelvara);
+    registerSettingsProcedures();
     // The seeding of the reference tables runs silently at start-up; until the tables are part
     // of the program there is nothing to seed.
     rt::registerProcedure("VerifyHomeFiles", [] {});
