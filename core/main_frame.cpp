@@ -14,6 +14,7 @@
 #include <QToolBar>
 
 #include "core/brand.h"
+#include "core/clients.h"
 #include "core/dictionary.h"
 #include "core/globals.h"
 #include "core/managers.h"
@@ -289,20 +290,7 @@ void MainFrame::enableClientControls()
     refreshActiveClient();
 }
 
-void MainFrame::buildSharedFileNames()
-{
-    // One rule for every folder: the primary path joined to the name by the path helper.
-    const std::string primary = primaryPath_.str();
-    QORClients.name = rt::joinPath(primary, "qorclnt.tps");
-    CustomReportSetups.name = rt::joinPath(primary, "qorcrsup.tps");
-    QORSubject.name = rt::joinPath(primary, "qorsubj.tps");
-    Category.name = rt::joinPath(primary, "qorcat.tps");
-    Conditions.name = rt::joinPath(primary, "qorcdn.tps");
-    Heirs.name = rt::joinPath(primary, "qorhrs.tps");
-    Manufacturers.name = rt::joinPath(primary, "qormfg.tps");
-    Type.name = rt::joinPath(primary, "qortyp.tps");
-    Vendors.name = rt::joinPath(primary, "qorven.tps");
-}
+void MainFrame::buildSharedFileNames() { BuildSharedFileNames(primaryPath_.str()); }
 
 void MainFrame::createBackupDirectory()
 {

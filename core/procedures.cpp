@@ -1,7 +1,11 @@
 #include "core/procedures.h"
 
+#include "core/clients.h"
 #include "core/settings.h"
 #include "runtime/gui.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -47,14 +51,13 @@ const Pending kPending[] = {
     {"PrintManufacturerList", "The manufacturer list"},
     {"PrintVendorList", "The vendor list"},
     // Parts of the program still being built in this version.
-    {"BrowseClients", "The client register"},
-    {"SelectClient", "The client selection"},
     {"HomeInventoryMenu", "The home inventory"},
     {"BrowseCategory", "The category file"},
     {"BrowseConditions", "The conditions file"},
     {"BrowseManufacturers", "The manufacturers file"},
     {"BrowseSubjects", "The subject file"},
     {"BrowseVendors", "The vendor file"},
+    {"SetupMenu", "The client setup menu"},
 };
 
 }  // namespace
@@ -63,10 +66,26 @@ void registerCoreProcedures()
 {
     rt::registerProcedure("AboutKelvara", AboutKelvara);
     registerSettingsProcedures();
+    registerClientProcedures();
     // The seeding of the reference tables runs silently at start-up; until the tables are part
     // of the program there is nothing to seed.
     rt::registerProcedure("VerifyHomeFiles", [] {});
     rt::registerProcedure("VerifyStandardFiles", [] {});
+    rt::registerProcedure("VerifyLocationFiles", [] {});
+}
+
+namespace {
+std::vector<ProcedureModule> &modules()
+{
+    static std::vector<ProcedureModule> m;
+    return m;
+}
+}  // namespace
+
+void addProcedureModule(ProcedureModule module)
+{
+    if (std::find(modules().begin(), modules().end(), module) == modules().end())
+        modules().push_back(module);
 }
 
 void registerProgramProcedures()
@@ -74,4 +93,6 @@ void registerProgramProcedures()
     for (const Pending &p : kPending)
         rt::registerPendingProcedure(p.name, p.what);
     registerCoreProcedures();
+    for (ProcedureModule m : modules())
+        m();
 }

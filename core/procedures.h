@@ -5,8 +5,12 @@
 void AboutKelvara();
 
 // Register every procedure: first the ones this build does not have (they say so when used),
-// then the real ones of each part of the program.
+// then the real ones of the core and of each module added below.
 void registerProgramProcedures();
+// The parts of the program outside the core (reference tables, master inventory) register
+// their procedures through functions added here before the program starts.
+using ProcedureModule = void (*)();
+void addProcedureModule(ProcedureModule module);
 // The core's own procedures.
 void registerCoreProcedures();
 

@@ -50,12 +50,15 @@ std::string lower(std::string_view s)
 
 int compareNoCase(std::string_view a, std::string_view b)
 {
+    // Folded to lower case, as SQLite's NOCASE does: the characters between 'Z' and 'a' then
+    // sort the same way in memory and in the keys.
+    auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
     a = clipView(a);
     b = clipView(b);
     std::size_t n = a.size() < b.size() ? a.size() : b.size();
     for (std::size_t i = 0; i < n; ++i) {
-        unsigned char x = static_cast<unsigned char>(upperChar(a[i]));
-        unsigned char y = static_cast<unsigned char>(upperChar(b[i]));
+        unsigned char x = static_cast<unsigned char>(fold(a[i]));
+        unsigned char y = static_cast<unsigned char>(fold(b[i]));
         if (x != y)
             return x < y ? -1 : 1;
     }

@@ -2,7 +2,10 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "core/procedures.h"
 #include "core/program.h"
+#include "inventory/inventory.h"
+#include "tables/tables.h"
 #include "runtime/gui.h"
 #include "runtime/message.h"
 
@@ -18,6 +21,8 @@ int main(int argc, char **argv)
             rt::message(text, "zenvik", rt::Icon::Hand);
         std::exit(1);
     });
+    addProcedureModule(registerTableProcedures);
+    addProcedureModule(registerInventoryProcedures);
     ProgramMain();
     return 0;
 }

@@ -1,0 +1,3 @@
+#include "inventory/inventory.h"
+
+void registerInventoryProcedures() {}

@@ -1,0 +1,597 @@
+#include "runtime/browse.h"
+
+#include <sqlite3.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTableView>
+#include <algorithm>
+
+#include "runtime/dates.h"
+#include "runtime/file_manager.h"
+#include "runtime/picture.h"
+#include "runtime/window.h"
+
+namespace rt {
+
+namespace {
+
+constexpr int kPage = 100;           // rows read at a time
+constexpr std::size_t kCacheRows = 4000;
+
+std::string column(const TableDef &def, std::string_view field)
+{
+    int i = def.fieldIndex(field);
+    return i < 0 ? std::string("?bad-field?") : "\"" + TableDef::columnName(def.fields[static_cast<std::size_t>(i)]) + "\"";
+}
+
+void bindValue(sqlite3_stmt *st, int param, const BoundValue &v)
+{
+    if (const auto *s = std::get_if<std::string>(&v)) {
+        std::string_view c = clipView(*s);
+        sqlite3_bind_text(st, param, c.data(), static_cast<int>(c.size()), SQLITE_TRANSIENT);
+    } else {
+        sqlite3_bind_int64(st, param, std::get<std::int64_t>(v));
+    }
+}
+
+}  // namespace
+
+Condition Condition::equals(const TableDef &def, std::string_view field, const std::string &fixedValue)
+{
+    // String columns compare case-blind (their collation), so an item typed in capitals still
+    // belongs to its category.
+    std::string v = fixedValue;
+    return Condition{column(def, field) + " = ?", {[v] { return BoundValue(v); }}};
+}
+
+Condition Condition::equalsLive(const TableDef &def, std::string_view field, std::function<std::string()> value)
+{
+    return Condition{column(def, field) + " = ?", {[value] { return BoundValue(value()); }}};
+}
+
+Condition Condition::notBlank(const TableDef &def, std::string_view field)
+{
+    return Condition{column(def, field) + " <> ''", {}};
+}
+
+// ---------------------------------------------------------------------------------------------
+
+BrowseModel::BrowseModel(RecordFile &file, QObject *parent) : QAbstractTableModel(parent), file_(file) {}
+
+void BrowseModel::setOrder(const KeyDef *key, std::vector<Condition> filter)
+{
+    key_ = key;
+    filter_ = std::move(filter);
+}
+
+std::string BrowseModel::whereClause() const
+{
+    if (filter_.empty())
+        return "1";
+    std::string w;
+    for (const Condition &c : filter_)
+        w += (w.empty() ? "(" : " AND (") + c.sql + ")";
+    return w;
+}
+
+int BrowseModel::bindFilter(sqlite3_stmt *st, int p) const
+{
+    for (const Condition &c : filter_)
+        for (const BoundSource &v : c.values)
+            bindValue(st, p++, v());
+    return p;
+}
+
+std::string BrowseModel::orderClause() const { return file_.orderBy(key_, false); }
+
+int BrowseModel::refill()
+{
+    beginResetModel();
+    positions_.clear();
+    cache_.clear();
+    int code = 0;
+    if (!file_.isOpen()) {
+        code = err::NotOpen;
+    } else {
+        sqlite3_stmt *st = file_.connection().prepare("SELECT rowid FROM " + file_.tableRef() + " WHERE " +
+                                                      whereClause() + " ORDER BY " + orderClause());
+        if (!st) {
+            code = errorCode();
+        } else {
+            bindFilter(st, 1);
+            int rc;
+            while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+                positions_.push_back(sqlite3_column_int64(st, 0));
+            sqlite3_reset(st);
+            if (rc != SQLITE_DONE) {
+                positions_.clear();
+                setDriverError(sqlite3_errstr(rc), rc);
+                code = err::DriverError;
+            }
+        }
+    }
+    endResetModel();
+    return code;
+}
+
+int BrowseModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(positions_.size());
+}
+
+int BrowseModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+std::int64_t BrowseModel::position(int r) const
+{
+    return r >= 0 && r < static_cast<int>(positions_.size()) ? positions_[static_cast<std::size_t>(r)] : 0;
+}
+
+int BrowseModel::rowOf(std::int64_t pos) const
+{
+    auto it = std::find(positions_.begin(), positions_.end(), pos);
+    return it == positions_.end() ? -1 : static_cast<int>(it - positions_.begin());
+}
+
+void BrowseModel::loadAround(int r) const
+{
+    if (!file_.isOpen())
+        return;
+    if (cache_.size() > kCacheRows)
+        cache_.clear();
+    int from = std::max(0, r - kPage / 3);
+    int to = std::min(static_cast<int>(positions_.size()), from + kPage);
+    std::vector<std::int64_t> want;
+    for (int i = from; i < to; ++i)
+        if (!cache_.count(positions_[static_cast<std::size_t>(i)]))
+            want.push_back(positions_[static_cast<std::size_t>(i)]);
+    if (want.empty())
+        return;
+    std::string qs;
+    for (int i = 0; i < kPage; ++i)
+        qs += i ? ",?" : "?";
+    sqlite3_stmt *st = file_.connection().prepare("SELECT " + file_.columnList() + " FROM " + file_.tableRef() +
+                                                  " WHERE rowid IN (" + qs + ")");
+    if (!st)
+        return;
+    for (int i = 0; i < kPage; ++i)
+        sqlite3_bind_int64(st, i + 1, i < static_cast<int>(want.size()) ? want[static_cast<std::size_t>(i)] : -1);
+    const TableDef &def = file_.def();
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        BrowseRow row;
+        row.position = sqlite3_column_int64(st, 0);
+        row.record.resize(def.recordSize);
+        file_.decodeRow(st, 1, row.record.data(), def.memoName ? &row.memo : nullptr);
+        cache_[row.position] = std::move(row);
+    }
+    sqlite3_reset(st);
+}
+
+const BrowseRow *BrowseModel::row(int r) const
+{
+    std::int64_t pos = position(r);
+    if (pos == 0)
+        return nullptr;
+    auto it = cache_.find(pos);
+    if (it == cache_.end()) {
+        loadAround(r);
+        it = cache_.find(pos);
+        if (it == cache_.end())
+            return nullptr;  // deleted since the list was read
+    }
+    return &it->second;
+}
+
+QString BrowseModel::text(const BrowseRow &row, const BrowseColumn &c) const
+{
+    if (c.compute)
+        return c.compute(row);
+    if (c.field < 0)
+        return QString();
+    const FieldDef &f = file_.def().fields[static_cast<std::size_t>(c.field)];
+    const void *rec = row.record.data();
+    Picture pic = Picture::parse(c.picture);
+    switch (f.kind) {
+    case FieldKind::STRING:
+        return QString::fromStdString(pic.kind == Picture::Invalid ? fieldText(f, rec) : formatText(c.picture, fieldText(f, rec)));
+    case FieldKind::LONG:
+    case FieldKind::BYTE:
+        if (pic.kind == Picture::Date)
+            return QString::fromStdString(formatDate(c.picture, static_cast<std::int32_t>(fieldNumber(f, rec))));
+        if (pic.kind == Picture::Time)
+            return QString::fromStdString(formatTime(c.picture, static_cast<std::int32_t>(fieldNumber(f, rec))));
+        if (pic.kind == Picture::Number)
+            return QString::fromStdString(formatNumber(pic, fieldNumber(f, rec), 0));
+        return QString::number(fieldNumber(f, rec));
+    case FieldKind::DEC:
+        return QString::fromStdString(formatNumber(pic.kind == Picture::Number ? pic : Picture::parse("@n-15.2"),
+                                                   fieldNumber(f, rec), f.places));
+    }
+    return QString();
+}
+
+QVariant BrowseModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.column() >= static_cast<int>(columns_.size()))
+        return {};
+    const BrowseColumn &c = columns_[static_cast<std::size_t>(index.column())];
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(c.align);
+    if (role != Qt::DisplayRole)
+        return {};
+    const BrowseRow *r = row(index.row());
+    return r ? text(*r, c) : QString();
+}
+
+QVariant BrowseModel::headerData(int section, Qt::Orientation o, int role) const
+{
+    if (o == Qt::Horizontal && role == Qt::DisplayRole && section < static_cast<int>(columns_.size()))
+        return columns_[static_cast<std::size_t>(section)].title;
+    return QAbstractTableModel::headerData(section, o, role);
+}
+
+int BrowseModel::locate(int field, const std::string &value) const
+{
+    if (field < 0 || !file_.isOpen())
+        return 0;
+    const FieldDef &f = file_.def().fields[static_cast<std::size_t>(field)];
+    bool descending = false;
+    if (key_)
+        for (const KeyPart &p : key_->parts)
+            if (p.field == field)
+                descending = p.descending;
+    // The rows before the first one at or after the value, in the list's order.
+    std::string col = "\"" + TableDef::columnName(f) + "\"";
+    std::string sql = "SELECT count(*) FROM " + file_.tableRef() + " WHERE " + whereClause() + " AND " + col +
+                      (descending ? " > ?" : " < ?");
+    sqlite3_stmt *st = file_.connection().prepare(sql);
+    if (!st)
+        return 0;
+    int p = bindFilter(st, 1);
+    if (f.kind == FieldKind::STRING) {
+        std::string_view v = clipView(value);
+        sqlite3_bind_text(st, p, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+    } else {
+        std::int64_t units = 0;
+        parseDecimal(value, f.kind == FieldKind::DEC ? f.places : 0, units);
+        sqlite3_bind_int64(st, p, units);
+    }
+    int n = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : 0;
+    sqlite3_reset(st);
+    return n;
+}
+
+std::vector<std::int64_t> BrowseModel::aggregate(const std::vector<std::string> &expressions,
+                                                 const std::string &extraCondition) const
+{
+    std::vector<std::int64_t> out(expressions.size(), 0);
+    if (!file_.isOpen() || expressions.empty())
+        return out;
+    std::string sql = "SELECT ";
+    for (std::size_t i = 0; i < expressions.size(); ++i)
+        sql += (i ? ", " : "") + expressions[i];
+    sql += " FROM " + file_.tableRef() + " WHERE " + whereClause();
+    if (!extraCondition.empty())
+        sql += " AND (" + extraCondition + ")";
+    sqlite3_stmt *st = file_.connection().prepare(sql);
+    if (!st)
+        return out;
+    bindFilter(st, 1);
+    int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) {
+        for (std::size_t i = 0; i < expressions.size(); ++i)
+            out[i] = sqlite3_column_int64(st, static_cast<int>(i));
+        clearError();
+    } else {
+        setDriverError(sqlite3_errmsg(file_.connection().db()), rc);
+    }
+    sqlite3_reset(st);
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+Browse::Browse(QTableView *view, FileManager &manager, QObject *parent)
+    : QObject(parent ? parent : view), view_(view), manager_(manager)
+{
+    model_ = new BrowseModel(manager.file, this);
+    view_->setModel(model_);
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->setSelectionMode(QAbstractItemView::SingleSelection);
+    view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view_->setTabKeyNavigation(false);
+    view_->setWordWrap(false);
+    view_->verticalHeader()->hide();
+    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
+    view_->horizontalHeader()->setStretchLastSection(true);
+    view_->horizontalHeader()->setSectionsClickable(false);
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    view_->installEventFilter(this);
+    connect(view_, &QTableView::doubleClicked, this, [this] { ask(selectMode_ ? SelectRecord : ChangeRecord); });
+    connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
+        if (onRowChanged)
+            onRowChanged();
+    });
+    connect(view_, &QTableView::customContextMenuRequested, this, [this](const QPoint &p) {
+        QModelIndex idx = view_->indexAt(p);
+        if (idx.isValid())
+            setCurrentRow(idx.row());
+        QMenu menu;
+        if (insert_ && insert_->isVisible())
+            menu.addAction("&Insert", this, [this] { ask(InsertRecord); })->setEnabled(insert_->isEnabled());
+        if (change_ && change_->isVisible())
+            menu.addAction("&Change", this, [this] { ask(ChangeRecord); })->setEnabled(change_->isEnabled());
+        if (delete_ && delete_->isVisible())
+            menu.addAction("&Delete", this, [this] { ask(DeleteRecord); })->setEnabled(delete_->isEnabled());
+        if (select_ && select_->isVisible())
+            menu.addAction("&Select", this, [this] { ask(SelectRecord); })->setEnabled(select_->isEnabled());
+        if (!menu.isEmpty())
+            menu.exec(view_->viewport()->mapToGlobal(p));
+    });
+}
+
+void Browse::addColumn(const QString &title, std::string_view field, std::string picture, int widthChars)
+{
+    BrowseColumn c;
+    c.title = title;
+    c.field = manager_.file.def().fieldIndex(field);
+    c.picture = std::move(picture);
+    c.widthChars = widthChars;
+    Picture pic = Picture::parse(c.picture);
+    if (pic.kind == Picture::Number)
+        c.align = Qt::AlignRight | Qt::AlignVCenter;
+    addColumn(std::move(c));
+}
+
+void Browse::addColumn(BrowseColumn c)
+{
+    int width = c.widthChars;
+    if (width == 0) {
+        Picture pic = Picture::parse(c.picture);
+        width = pic.width > 0 ? std::min(pic.width, 30) : (pic.kind == Picture::Date ? 10 : 14);
+    }
+    int col = static_cast<int>(model_->columns().size());
+    model_->addColumn(std::move(c));
+    int px = std::max(view_->fontMetrics().horizontalAdvance(model_->headerData(col, Qt::Horizontal, Qt::DisplayRole).toString()) + 16,
+                      view_->fontMetrics().averageCharWidth() * width + 12);
+    view_->horizontalHeader()->resizeSection(col, px);
+}
+
+int Browse::addSortOrder(SortOrder order)
+{
+    QLineEdit *entry = order.locatorEntry;
+    orders_.push_back(std::move(order));
+    int index = static_cast<int>(orders_.size()) - 1;
+    if (entry)
+        setLocatorEntry(index, entry);
+    return index;
+}
+
+void Browse::setLocatorEntry(int index, QLineEdit *entry)
+{
+    orders_.at(static_cast<std::size_t>(index)).locatorEntry = entry;
+    // A text locator positions the list when Enter is pressed or the entry is left.
+    auto go = [this, entry, index] {
+        if (current_ == index && !entry->text().isEmpty())
+            locate(entry->text().toStdString());
+    };
+    connect(entry, &QLineEdit::returnPressed, this, go);
+    connect(entry, &QLineEdit::editingFinished, this, go);
+}
+
+void Browse::setTabs(QTabBar *tabs, std::function<int(int)> orderOfTab)
+{
+    tabs_ = tabs;
+    orderOfTab_ = std::move(orderOfTab);
+    connect(tabs, &QTabBar::currentChanged, this, [this](int tab) { setOrder(orderOfTab_(tab)); });
+}
+
+void Browse::setOrder(int order)
+{
+    if (order < 0 || order >= static_cast<int>(orders_.size()))
+        order = 0;
+    std::int64_t keep = model_->position(currentRow());
+    current_ = order;
+    applyOrder();
+    refill(keep);
+}
+
+void Browse::applyOrder()
+{
+    if (current_ < 0 && !orders_.empty())
+        current_ = 0;
+    if (current_ >= 0) {
+        const SortOrder &o = orders_[static_cast<std::size_t>(current_)];
+        model_->setOrder(o.key, o.filter);
+    }
+}
+
+void Browse::setButtons(QPushButton *insert, QPushButton *change, QPushButton *remove, QPushButton *select)
+{
+    insert_ = insert;
+    change_ = change;
+    delete_ = remove;
+    select_ = select;
+    if (insert)
+        connect(insert, &QPushButton::clicked, this, [this] { ask(InsertRecord); });
+    if (change)
+        connect(change, &QPushButton::clicked, this, [this] { ask(ChangeRecord); });
+    if (remove)
+        connect(remove, &QPushButton::clicked, this, [this] { ask(DeleteRecord); });
+    if (select)
+        connect(select, &QPushButton::clicked, this, [this] { ask(SelectRecord); });
+}
+
+void Browse::refill(std::int64_t position)
+{
+    if (!manager_.file.isOpen())
+        manager_.useFile();
+    if (current_ < 0)
+        applyOrder();
+    int previous = currentRow();
+    model_->refill();
+    int n = model_->rowCount();
+    int row = position ? model_->rowOf(position) : -1;
+    if (row < 0)
+        row = position ? std::min(std::max(previous, 0), n - 1) : (n > 0 ? 0 : -1);
+    setCurrentRow(row);
+    bool any = n > 0;
+    for (QPushButton *b : {change_.data(), delete_.data(), select_.data()})
+        if (b)
+            b->setEnabled(any);
+    if (onRefilled)
+        onRefilled();
+    if (onRowChanged)
+        onRowChanged();
+}
+
+int Browse::currentRow() const
+{
+    QModelIndex i = view_->currentIndex();
+    return i.isValid() ? i.row() : -1;
+}
+
+const BrowseRow *Browse::current() const { return model_->row(currentRow()); }
+
+void Browse::setCurrentRow(int row)
+{
+    if (row < 0 || row >= model_->rowCount()) {
+        view_->setCurrentIndex(QModelIndex());
+        return;
+    }
+    QModelIndex idx = model_->index(row, 0);
+    view_->setCurrentIndex(idx);
+    view_->selectRow(row);
+    view_->scrollTo(idx, QAbstractItemView::PositionAtCenter);
+}
+
+bool Browse::loadCurrent()
+{
+    std::int64_t pos = model_->position(currentRow());
+    if (pos == 0)
+        return false;
+    return manager_.file.getPosition(pos) == 0;
+}
+
+int Browse::locatorField() const
+{
+    if (current_ < 0)
+        return -1;
+    const SortOrder &o = orders_[static_cast<std::size_t>(current_)];
+    if (o.locatorField >= 0)
+        return o.locatorField;
+    return o.key && !o.key->parts.empty() ? o.key->parts[0].field : -1;
+}
+
+void Browse::locate(const std::string &value)
+{
+    int field = locatorField();
+    if (field < 0 || model_->rowCount() == 0)
+        return;
+    std::string v = value;
+    const FieldDef &f = manager_.file.def().fields[static_cast<std::size_t>(field)];
+    if (f.kind == FieldKind::LONG) {
+        // A date key is located by a typed date.
+        std::int32_t d = 0;
+        if (value.find('/') != std::string::npos && deformatDate(value, d))
+            v = std::to_string(d);
+    }
+    int row = model_->locate(field, v);
+    setCurrentRow(std::min(row, model_->rowCount() - 1));
+}
+
+void Browse::ask(int request)
+{
+    if (request == SelectRecord) {
+        if (loadCurrent())
+            emit selected();
+        return;
+    }
+    if (!updateProcedure)
+        return;
+    if (request != InsertRecord && !loadCurrent())
+        return;  // nothing highlighted
+    int row = currentRow();
+    std::int64_t after = request == DeleteRecord ? model_->position(row + 1 < model_->rowCount() ? row + 1 : row - 1)
+                                                 : 0;
+    if (beforeUpdate)
+        beforeUpdate(request);
+    int response = updateProcedure(request);
+    if (afterUpdate)
+        afterUpdate(request, response);
+    std::int64_t target = model_->position(row);
+    if (response == RequestCompleted) {
+        if (request == DeleteRecord)
+            target = after;
+        else if (manager_.file.position())
+            target = manager_.file.position();
+    }
+    refill(target);
+    view_->setFocus();
+}
+
+bool Browse::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != view_ || event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    auto *k = static_cast<QKeyEvent *>(event);
+    const bool ctrl = k->modifiers() & Qt::ControlModifier;
+    switch (k->key()) {
+    case Qt::Key_Insert:
+        if (insert_ && insert_->isEnabled() && insert_->isVisible()) {
+            ask(InsertRecord);
+            return true;
+        }
+        break;
+    case Qt::Key_Delete:
+        if (delete_ && delete_->isEnabled() && delete_->isVisible()) {
+            ask(DeleteRecord);
+            return true;
+        }
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (ctrl && change_ && change_->isEnabled() && change_->isVisible()) {
+            ask(ChangeRecord);
+            return true;
+        }
+        if (!ctrl && selectMode_) {
+            ask(SelectRecord);
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    // Typing in the list moves it to the first row at or after the typed text.
+    if (current_ >= 0 && !ctrl && !k->text().isEmpty() && k->text()[0].isPrint()) {
+        LocatorKind kind = orders_[static_cast<std::size_t>(current_)].locator;
+        if (kind == LocatorKind::Key || kind == LocatorKind::Step) {
+            if (kind == LocatorKind::Step || !typedClock_.isValid() || typedClock_.elapsed() > 1000)
+                typed_.clear();
+            typed_ += k->text().toStdString();
+            typedClock_.start();
+            locate(typed_);
+            return true;
+        }
+    }
+    if (k->key() == Qt::Key_Backspace && !typed_.empty()) {
+        typed_.pop_back();
+        typedClock_.start();
+        locate(typed_);
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace rt

@@ -1,0 +1,200 @@
+// The browse: a list over one key order of a record file, with sort orders chosen by tabs,
+// filters with bound values, locators, and Insert/Change/Delete/Select through an update
+// procedure. The list is lazy: it holds the ordered record positions and reads the rows that
+// are shown, so a file of 100,000 records opens at once and scrolls smoothly.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "runtime/record_file.h"
+
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTabBar;
+class QTabWidget;
+class QTableView;
+
+namespace rt {
+
+class FileManager;
+
+// A value bound into a filter; a function is read each time the list is read (a range on
+// another window's record), a plain value is fixed when the browse is set up.
+using BoundValue = std::variant<std::string, std::int64_t>;
+using BoundSource = std::function<BoundValue()>;
+
+struct Condition {
+    std::string sql;                 // over the file's columns, with ? for the values
+    std::vector<BoundSource> values;
+
+    static Condition equals(const TableDef &def, std::string_view field, const std::string &fixedValue);
+    static Condition equalsLive(const TableDef &def, std::string_view field, std::function<std::string()> value);
+    static Condition notBlank(const TableDef &def, std::string_view field);
+};
+
+// One row as it is shown: its position, the record and its memo.
+struct BrowseRow {
+    std::int64_t position = 0;
+    std::vector<unsigned char> record;
+    std::string memo;
+};
+
+struct BrowseColumn {
+    QString title;
+    int field = -1;          // a field of the record, or
+    std::function<QString(const BrowseRow &)> compute;  // a value computed from the row
+    std::string picture;     // display picture of the field
+    Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
+    int widthChars = 0;
+};
+
+enum class LocatorKind { None, Key, Step, Text };
+
+struct SortOrder {
+    const KeyDef *key = nullptr;       // nullptr: file order
+    std::vector<Condition> filter;
+    LocatorKind locator = LocatorKind::None;
+    int locatorField = -1;             // defaults to the key's first component
+    QLineEdit *locatorEntry = nullptr;  // the Text locator's entry
+};
+
+class BrowseModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit BrowseModel(RecordFile &file, QObject *parent = nullptr);
+
+    void addColumn(BrowseColumn c) { columns_.push_back(std::move(c)); }
+    const std::vector<BrowseColumn> &columns() const { return columns_; }
+
+    // The order and filter of the list; refill() reads the positions again.
+    void setOrder(const KeyDef *key, std::vector<Condition> filter);
+    // Returns the error code of the read (0 when the list could be read).
+    int refill();
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation o, int role) const override;
+
+    // The row with its record (read on demand); nullptr for a row outside the list.
+    const BrowseRow *row(int r) const;
+    std::int64_t position(int r) const;
+    int rowOf(std::int64_t position) const;
+    // The first row whose field is at or after the value in the list's order (case-blind for
+    // text); rowCount() when there is none.
+    int locate(int field, const std::string &value) const;
+
+    // WHERE clause of the current filter ("1" when none) and the binding of its values from
+    // the first parameter on; the order's ORDER BY clause.
+    std::string whereClause() const;
+    int bindFilter(sqlite3_stmt *st, int firstParam) const;
+    std::string orderClause() const;
+    RecordFile &file() const { return file_; }
+    // Sums or counts over the rows of the list, computed by SQL: one value per expression.
+    std::vector<std::int64_t> aggregate(const std::vector<std::string> &expressions,
+                                        const std::string &extraCondition = {}) const;
+
+    // Display text of a column for a row.
+    QString text(const BrowseRow &row, const BrowseColumn &c) const;
+
+private:
+    void loadAround(int r) const;
+
+    RecordFile &file_;
+    const KeyDef *key_ = nullptr;
+    std::vector<Condition> filter_;
+    std::vector<BrowseColumn> columns_;
+    std::vector<std::int64_t> positions_;
+    mutable std::map<std::int64_t, BrowseRow> cache_;
+};
+
+// The controller that ties a list view, its sort orders, locators and buttons together.
+class Browse : public QObject {
+    Q_OBJECT
+public:
+    Browse(QTableView *view, FileManager &manager, QObject *parent = nullptr);
+
+    BrowseModel &model() { return *model_; }
+    QTableView *view() const { return view_; }
+    FileManager &manager() const { return manager_; }
+
+    void addColumn(const QString &title, std::string_view field, std::string picture, int widthChars = 0);
+    void addColumn(BrowseColumn c);
+    // Sort orders in the order they are added; returns the order's number (from 0).
+    int addSortOrder(SortOrder order);
+    const SortOrder &sortOrder(int order) const { return orders_.at(static_cast<std::size_t>(order)); }
+    // The entry of a text locator (positions the list on Enter or when the entry is left).
+    void setLocatorEntry(int order, QLineEdit *entry);
+    // Tabs choose sort orders through a mapping (a tab's order need not be its position).
+    void setTabs(QTabBar *tabs, std::function<int(int tab)> orderOfTab);
+    int currentOrder() const { return current_; }
+    void setOrder(int order);
+
+    // Buttons and the right-click menu. A null button leaves that action out.
+    void setButtons(QPushButton *insert, QPushButton *change, QPushButton *remove, QPushButton *select = nullptr);
+    // The update procedure: given the request, it runs the form and returns the response.
+    std::function<int(int request)> updateProcedure;
+    // Select mode (look-ups): Enter or a double click selects the highlighted row.
+    void setSelectMode(bool on) { selectMode_ = on; }
+    bool selectMode() const { return selectMode_; }
+
+    // Read the list again and put the highlight on the record at `position` (or the nearest).
+    void refill(std::int64_t position = 0);
+    // The highlighted row (-1 when the list is empty) and its record.
+    int currentRow() const;
+    const BrowseRow *current() const;
+    void setCurrentRow(int row);
+    // Put the highlighted record into the file's record buffer (and make it the file's current
+    // record). False when no row is highlighted.
+    bool loadCurrent();
+
+    // Position the list by a locator value in the current order.
+    void locate(const std::string &value);
+
+    // Run the insert, change, delete or select request on the highlighted row.
+    void ask(int request);
+
+    // Called after every refill (totals) and every change of the highlighted row (panels).
+    std::function<void()> onRefilled;
+    std::function<void()> onRowChanged;
+    // Called before the update procedure of a request runs (a window may set globals).
+    std::function<void(int request)> beforeUpdate;
+    // Called after the update procedure returned (a window may restore globals).
+    std::function<void(int request, int response)> afterUpdate;
+
+signals:
+    void selected();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void applyOrder();
+    int locatorField() const;
+
+    QTableView *view_;
+    FileManager &manager_;
+    BrowseModel *model_;
+    std::vector<SortOrder> orders_;
+    int current_ = -1;
+    QPointer<QTabBar> tabs_;
+    std::function<int(int)> orderOfTab_;
+    QPointer<QPushButton> insert_, change_, delete_, select_;
+    bool selectMode_ = false;
+    std::string typed_;
+    QElapsedTimer typedClock_;
+};
+
+}  // namespace rt

@@ -1,0 +1,404 @@
+#include "runtime/update_form.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <cstring>
+
+#include "runtime/error_manager.h"
+#include "runtime/file_manager.h"
+#include "runtime/message.h"
+#include "runtime/picture.h"
+
+namespace rt {
+
+namespace {
+std::map<QString, std::vector<unsigned char>> &histories()
+{
+    static std::map<QString, std::vector<unsigned char>> h;
+    return h;
+}
+
+// Entries of a string field accept no more bytes than the field holds.
+class ByteLimit : public QValidator {
+public:
+    ByteLimit(int bytes, QObject *parent) : QValidator(parent), bytes_(bytes) {}
+    State validate(QString &input, int &) const override
+    {
+        return input.toUtf8().size() <= bytes_ ? Acceptable : Invalid;
+    }
+
+private:
+    int bytes_;
+};
+
+// The tab page that holds a widget is shown before the cursor goes into it.
+void showAndFocus(QWidget *w)
+{
+    for (QWidget *p = w->parentWidget(); p; p = p->parentWidget())
+        if (auto *tabs = qobject_cast<QTabWidget *>(p))
+            for (int i = 0; i < tabs->count(); ++i)
+                if (tabs->widget(i)->isAncestorOf(w))
+                    tabs->setCurrentIndex(i);
+    w->setFocus();
+    if (auto *e = qobject_cast<QLineEdit *>(w))
+        e->selectAll();
+}
+}  // namespace
+
+std::vector<unsigned char> *formHistory(const QString &procedureName)
+{
+    auto it = histories().find(procedureName);
+    return it == histories().end() ? nullptr : &it->second;
+}
+
+UpdateForm::UpdateForm(const QString &procedureName, RelationManager &primary, int request, const QString &what)
+    : WindowProcedure(procedureName), primary_(primary), request_(request), what_(what)
+{
+    this->request = request;
+    insertCaption_ = "Adding a " + what + " Record";
+    changeCaption_ = "Changing a " + what + " Record";
+}
+
+void UpdateForm::setCaptions(const QString &insert, const QString &change)
+{
+    insertCaption_ = insert;
+    changeCaption_ = change;
+}
+
+const FieldDef &UpdateForm::fieldDef(int field) const
+{
+    return primary_.me.file.def().fields[static_cast<std::size_t>(field)];
+}
+
+QLineEdit *UpdateForm::bindEntry(QLineEdit *entry, std::string_view field, std::string picture)
+{
+    int f = primary_.me.file.def().fieldIndex(field);
+    if (f >= 0 && fieldDef(f).kind == FieldKind::STRING && Picture::parse(picture).kind != Picture::Pattern)
+        entry->setValidator(new ByteLimit(fieldDef(f).size, entry));
+    if (f >= 0 && fieldDef(f).kind != FieldKind::STRING)
+        entry->setAlignment(Qt::AlignRight);
+    bindings_.push_back({entry, f, std::move(picture), {}, {}});
+    entry->installEventFilter(this);
+    return entry;
+}
+
+QCheckBox *UpdateForm::bindCheck(QCheckBox *box, std::string_view field)
+{
+    bindings_.push_back({box, primary_.me.file.def().fieldIndex(field), {}, {}, {}});
+    box->installEventFilter(this);
+    return box;
+}
+
+QComboBox *UpdateForm::bindCombo(QComboBox *combo, std::string_view field)
+{
+    int f = primary_.me.file.def().fieldIndex(field);
+    bindings_.push_back({combo, f, {}, {}, {}});
+    if (combo->isEditable() && f >= 0)
+        combo->lineEdit()->setValidator(new ByteLimit(fieldDef(f).size, combo));
+    combo->installEventFilter(this);
+    return combo;
+}
+
+QPlainTextEdit *UpdateForm::bindMemo(QPlainTextEdit *memo)
+{
+    bindings_.push_back({memo, -1, {}, {}, {}});
+    memo->installEventFilter(this);
+    return memo;
+}
+
+void UpdateForm::bindRadios(std::string_view field, const std::vector<std::pair<QAbstractButton *, std::string>> &choices)
+{
+    Binding b{choices.empty() ? nullptr : choices.front().first, primary_.me.file.def().fieldIndex(field), {}, {}, choices};
+    bindings_.push_back(b);
+}
+
+void UpdateForm::setButtons(QPushButton *ok, QPushButton *cancel)
+{
+    ok_ = ok;
+    cancel_ = cancel;
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, [this] { completeForm(); });
+    connect(cancel, &QPushButton::clicked, this, [this] {
+        if (canClose())
+            finish(RequestCancelled);
+    });
+}
+
+void UpdateForm::displayBinding(Binding &b)
+{
+    const void *rec = primary_.me.file.record();
+    if (b.field < 0 && !b.radios.empty())
+        return;
+    if (b.field < 0) {
+        if (auto *m = qobject_cast<QPlainTextEdit *>(b.widget)) {
+            std::string *memo = primary_.me.file.memo();
+            m->setPlainText(memo ? QString::fromStdString(*memo) : QString());
+        }
+        return;
+    }
+    const FieldDef &f = fieldDef(b.field);
+    if (!b.radios.empty()) {
+        std::string v = fieldText(f, rec);
+        for (auto &[button, value] : b.radios)
+            button->setChecked(equalClipped(v, value));
+        return;
+    }
+    if (auto *c = qobject_cast<QCheckBox *>(b.widget)) {
+        c->setChecked(fieldNumber(f, rec) != 0);
+        return;
+    }
+    QString text;
+    Picture pic = Picture::parse(b.picture);
+    if (f.kind == FieldKind::STRING)
+        text = QString::fromStdString(pic.kind == Picture::Pattern ? formatText(b.picture, fieldText(f, rec))
+                                                                   : fieldText(f, rec));
+    else if (pic.kind == Picture::Date)
+        text = QString::fromStdString(formatDate(b.picture, static_cast<std::int32_t>(fieldNumber(f, rec))));
+    else if (pic.kind == Picture::Number)
+        text = QString::fromStdString(formatNumber(pic, fieldNumber(f, rec), f.kind == FieldKind::DEC ? f.places : 0));
+    else
+        text = QString::fromStdString(fieldText(f, rec));
+    b.shown = text;
+    if (auto *e = qobject_cast<QLineEdit *>(b.widget))
+        e->setText(text);
+    else if (auto *cb = qobject_cast<QComboBox *>(b.widget)) {
+        if (cb->isEditable())
+            cb->setEditText(text);
+        else
+            cb->setCurrentIndex(std::max(0, cb->findText(text, Qt::MatchFixedString)));
+    }
+}
+
+void UpdateForm::display()
+{
+    for (Binding &b : bindings_)
+        displayBinding(b);
+}
+
+void UpdateForm::displayField(std::string_view field)
+{
+    int f = primary_.me.file.def().fieldIndex(field);
+    for (Binding &b : bindings_)
+        if (b.field == f)
+            displayBinding(b);
+}
+
+bool UpdateForm::takeBinding(Binding &b, void *rec, std::string *memo, bool report)
+{
+    auto refuse = [&](const std::string &text) {
+        if (report) {
+            beep();
+            message(text, "Invalid Entry", Icon::Exclamation, BUTTON_OK);
+            showAndFocus(b.widget);
+        }
+        return false;
+    };
+    if (b.field < 0) {
+        if (auto *m = qobject_cast<QPlainTextEdit *>(b.widget); m && memo)
+            *memo = std::string(cutUtf8(m->toPlainText().toStdString(), primary_.me.file.def().memoMax));
+        return true;
+    }
+    const FieldDef &f = fieldDef(b.field);
+    if (!b.radios.empty()) {
+        for (auto &[button, value] : b.radios)
+            if (button->isChecked())
+                setFieldText(f, rec, value);
+        return true;
+    }
+    if (auto *c = qobject_cast<QCheckBox *>(b.widget)) {
+        setFieldNumber(f, rec, c->isChecked() ? 1 : 0);
+        return true;
+    }
+    QString text;
+    if (auto *e = qobject_cast<QLineEdit *>(b.widget))
+        text = e->text();
+    else if (auto *cb = qobject_cast<QComboBox *>(b.widget))
+        text = cb->currentText();
+    Picture pic = Picture::parse(b.picture);
+    if (f.kind == FieldKind::STRING) {
+        std::string v = text.toStdString();
+        if (pic.kind == Picture::Pattern)
+            v = deformatPattern(v);
+        setFieldText(f, rec, v);
+        return true;
+    }
+    if (pic.kind == Picture::Date) {
+        if (text == b.shown)
+            return true;  // untouched: a two-digit year on screen must not change the stored date
+        std::int32_t d = 0;
+        if (!deformatDate(text.toStdString(), d))
+            return refuse("Invalid date: " + text.toStdString());
+        setFieldNumber(f, rec, d);
+        return true;
+    }
+    std::int64_t units = 0;
+    int places = f.kind == FieldKind::DEC ? f.places : 0;
+    if (!parseDecimal(text.toStdString(), places, units))
+        return refuse("Invalid number: " + text.toStdString());
+    if (!setFieldNumber(f, rec, units))
+        return refuse("The value " + trim(text.toStdString()) + " is too large for this field.");
+    return true;
+}
+
+bool UpdateForm::takeScreen()
+{
+    RecordFile &file = primary_.me.file;
+    for (Binding &b : bindings_)
+        if (!takeBinding(b, file.record(), file.memo(), true))
+            return false;
+    return true;
+}
+
+bool UpdateForm::changed()
+{
+    RecordFile &file = primary_.me.file;
+    std::vector<unsigned char> probe(static_cast<unsigned char *>(file.record()),
+                                     static_cast<unsigned char *>(file.record()) + file.def().recordSize);
+    std::string memo = file.memo() ? *file.memo() : std::string();
+    for (Binding &b : bindings_)
+        takeBinding(b, probe.data(), &memo, false);
+    return std::memcmp(probe.data(), original_.data(), original_.size()) != 0 || memo != originalMemo_;
+}
+
+QWidget *UpdateForm::firstEntry() const
+{
+    for (const Binding &b : bindings_)
+        if (b.widget && b.widget->isEnabled())
+            return b.widget;
+    return nullptr;
+}
+
+int UpdateForm::init()
+{
+    if (primary_.open() != 0)
+        return LevelFatal;
+    opened_ = true;
+    for (RelationManager *rm : alsoOpen)
+        rm->open();
+    RecordFile &file = primary_.me.file;
+    if (preflight) {
+        int level = preflight();
+        if (level != 0)
+            return level;
+    }
+    if (request_ == DeleteRecord) {
+        // A delete opens no window: the question, then the delete with the relation's rule.
+        int level = primary_.deleteRecord(true);
+        response = level == 0 ? RequestCompleted : RequestCancelled;
+        return LevelNotify;
+    }
+    if (request_ == InsertRecord) {
+        primary_.me.primeRecord();
+        if (primeRecord)
+            primeRecord();
+    }
+    if (setupWindow) {
+        int level = setupWindow();
+        if (level != 0)
+            return level;
+    }
+    original_.assign(static_cast<unsigned char *>(file.record()),
+                     static_cast<unsigned char *>(file.record()) + file.def().recordSize);
+    originalMemo_ = file.memo() ? *file.memo() : std::string();
+    setWindowTitle(request_ == InsertRecord ? insertCaption_ : changeCaption_);
+    display();
+    if (QWidget *w = firstEntry())
+        w->setFocus();
+    return 0;
+}
+
+void UpdateForm::kill()
+{
+    if (opened_) {
+        for (RelationManager *rm : alsoOpen)
+            rm->close();
+        primary_.close();
+        opened_ = false;
+    }
+    WindowProcedure::kill();
+}
+
+bool UpdateForm::completeForm()
+{
+    if (!takeScreen())
+        return false;
+    if (validate && !validate())
+        return false;
+    RecordFile &file = primary_.me.file;
+    int level;
+    if (request_ == InsertRecord) {
+        level = primary_.me.insert();  // a duplicate is refused with the key's description
+    } else {
+        level = primary_.update(true);
+    }
+    if (level != 0) {
+        if (QWidget *w = firstEntry())
+            showAndFocus(w);
+        return false;
+    }
+    // The history keeps the record completed last, for Ctrl+' in a later use of the form.
+    histories()[procedureName()].assign(static_cast<unsigned char *>(file.record()),
+                                        static_cast<unsigned char *>(file.record()) + file.def().recordSize);
+    if (afterWrite)
+        afterWrite();
+    finish(RequestCompleted);
+    return true;
+}
+
+bool UpdateForm::canClose()
+{
+    if (asking_ || response == RequestCompleted)
+        return true;
+    if ((request_ == InsertRecord || request_ == ChangeRecord) && changed()) {
+        asking_ = true;
+        int level = primary_.me.errors.throwMessage(msg::ConfirmCancel);
+        asking_ = false;
+        if (level != LevelBenign) {
+            if (QWidget *w = firstEntry())
+                showAndFocus(w);
+            return false;
+        }
+    }
+    response = RequestCancelled;
+    return true;
+}
+
+void UpdateForm::recallHistory(QWidget *w)
+{
+    std::vector<unsigned char> *h = formHistory(procedureName());
+    if (!h)
+        return;
+    RecordFile &file = primary_.me.file;
+    for (Binding &b : bindings_) {
+        if (b.widget != w || b.field < 0)
+            continue;
+        // Show the remembered value without touching the rest of the record.
+        std::vector<unsigned char> keep(static_cast<unsigned char *>(file.record()),
+                                        static_cast<unsigned char *>(file.record()) + file.def().recordSize);
+        const FieldDef &f = fieldDef(b.field);
+        std::memcpy(static_cast<unsigned char *>(file.record()) + f.offset, h->data() + f.offset, f.size);
+        displayBinding(b);
+        b.shown.clear();  // the recalled value counts as typed
+        std::memcpy(file.record(), keep.data(), keep.size());
+    }
+}
+
+bool UpdateForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto *k = static_cast<QKeyEvent *>(event);
+        if (k->key() == Qt::Key_Apostrophe && (k->modifiers() & Qt::ControlModifier)) {
+            recallHistory(static_cast<QWidget *>(watched));
+            return true;
+        }
+    }
+    return WindowProcedure::eventFilter(watched, event);
+}
+
+}  // namespace rt

@@ -1,0 +1,3 @@
+#include "tables/tables.h"
+
+void registerTableProcedures() {}
