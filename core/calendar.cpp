@@ -96,9 +96,5 @@ void SelectDate()
 
 void CalendarWindow()
 {
-    auto *calendar = new CalendarDialog(false, nullptr);
-    calendar->start();
-    // Inside the frame the child window needs room for its title bar as well as the calendar.
-    if (QWidget *outer = calendar->outerWindow(); outer != calendar)
-        outer->resize(outer->sizeHint());
+    (new CalendarDialog(false, nullptr))->start();
 }

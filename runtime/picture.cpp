@@ -239,7 +239,8 @@ std::string formatText(std::string_view picture, std::string_view text)
         return std::string(clipView(pic.width > 0 ? cutUtf8(text, static_cast<std::size_t>(pic.width)) : text));
     case Picture::Pattern: {
         std::string digits = deformatPattern(text);
-        if (pic.blankWhenZero && digits.find_first_not_of('0') == std::string::npos)
+        // A field with no number in it shows blank; the b suffix also blanks a number of zeros.
+        if (digits.empty() || (pic.blankWhenZero && digits.find_first_not_of('0') == std::string::npos))
             return std::string();
         std::size_t places = 0;
         for (char c : pic.pattern)

@@ -13,7 +13,8 @@
 //   @d3             JAN  5,1999      @d4  January 5, 1999
 //   @t1             5:30             @t3  5:30PM        @t4  17:30:15
 //   @p(###) ###-####p                (555) 123-4567: digits of the value right-aligned in the
-//                                    '#' places, missing ones as 0; @p...pb blank when empty
+//                                    '#' places, missing ones as 0; a value without digits shows
+//                                    blank, and with @p...pb so does one of zeros only
 #pragma once
 
 #include <cstdint>

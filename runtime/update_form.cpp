@@ -224,7 +224,7 @@ bool UpdateForm::takeBinding(Binding &b, void *rec, std::string *memo, bool repo
     if (f.kind == FieldKind::STRING) {
         std::string v = text.toStdString();
         if (pic.kind == Picture::Pattern)
-            v = deformatPattern(v);
+            v = deformatPattern(v);  // the digits only; an entry left blank stays blank
         setFieldText(f, rec, v);
         return true;
     }

@@ -115,7 +115,10 @@ void WindowProcedure::start()
         sub_->setAttribute(Qt::WA_DeleteOnClose, true);
         sub_->setWindowTitle(windowTitle());
         sub_->setWindowIcon(windowIcon());
-        sub_->resize(sizeHint().expandedTo(minimumSizeHint()));
+        // Room for the sub-window's own frame and title bar around the size the window asked for.
+        QSize frame = sub_->sizeHint() - sizeHint();
+        QSize inner = testAttribute(Qt::WA_Resized) ? size().expandedTo(minimumSizeHint()) : sizeHint();
+        sub_->resize((inner + frame).expandedTo(sub_->minimumSizeHint()));
         if (keepsPosition_)
             iniStore().restoreWindow(procedureName_, sub_);
         sub_->show();

@@ -126,7 +126,9 @@ TEST(Picture, EveryDisplayPicture)
     EXPECT_EQ(formatText("@p(###) ###-####p", "5551234567"), "(555) 123-4567");
     EXPECT_EQ(formatText("@p(###) ###-####p", "1234567"), "(000) 123-4567");
     EXPECT_EQ(formatText("@p(###) ###-####pb", ""), "");
-    EXPECT_EQ(formatText("@p(###) ###-####p", ""), "(000) 000-0000");
+    EXPECT_EQ(formatText("@p(###) ###-####p", ""), "");
+    EXPECT_EQ(formatText("@p(###) ###-####p", "0000000000"), "(000) 000-0000");
+    EXPECT_EQ(formatText("@p(###) ###-####pb", "0000000000"), "");
     EXPECT_EQ(deformatPattern("(555) 123-4567"), "5551234567");
 }
 
