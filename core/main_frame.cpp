@@ -36,6 +36,12 @@ const char *const kSupportPage = "https://tamrix.example.com/support/";
 
 MainFrame *mainFrame() { return g_frame; }
 
+int CheckSingleInstance(const std::string &title)
+{
+    // Another copy is running when the lock keyed by its frame title is held.
+    return rt::anotherCopyRuns(QString::fromStdString(rt::clip(title))) ? 1 : 0;
+}
+
 MainFrame::MainFrame()
 {
     setObjectName("Main");
@@ -303,7 +309,7 @@ int MainFrame::init()
 {
     Glo.Request = 0;
     // A second running copy ends start-up before anything is shown.
-    if (rt::anotherCopyRuns(kFrameTitle))
+    if (CheckSingleInstance(kFrameTitle) != 0)
         return initResult_ = 1;
     Glo.ActiveClientText = "";
     Glo.ActiveClientID = "";

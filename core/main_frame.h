@@ -74,6 +74,9 @@ private:
     int initResult_ = 0;
 };
 
+// Non-zero when a copy of the program with this frame title is already running.
+int CheckSingleInstance(const std::string &title);
+
 // The frame procedure: Init, the program's event loop only when Init returned 0, Kill.
 void Main();
 // The frame while it runs (nullptr otherwise).

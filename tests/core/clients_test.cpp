@@ -296,3 +296,22 @@ TEST_F(Clients, BrowseOrdersLocatorsAndRepositioning)
     EXPECT_EQ(list->currentIndex().row(), 4);
     w->requestClose();
 }
+
+TEST_F(Clients, FieldHistoryRecallsTheRecordLastCompleted)
+{
+    runForm(InsertRecord, [&](QWidget *form) {
+        type(form, "IDCODE", "H1");
+        type(form, "LASTNAME", "Hughes");
+        type(form, "CSZ", "Dayton, OH");
+        click(form, "OK");
+    });
+    box.answer(BUTTON_YES);
+    runForm(InsertRecord, [&](QWidget *form) {
+        auto *csz = find<QLineEdit>(form, "CSZ");
+        EXPECT_EQ(csz->text(), "");
+        QTest::keyClick(csz, Qt::Key_Apostrophe, Qt::ControlModifier);
+        EXPECT_EQ(csz->text(), "Dayton, OH");
+        EXPECT_EQ(find<QLineEdit>(form, "LASTNAME")->text(), "");  // only the field asked for
+        click(form, "Cancel");
+    });
+}

@@ -166,6 +166,12 @@ TEST_F(RecordFiles, AddPutDeleteMemoAndAutoNumber)
     ASSERT_EQ(MasterInventory.next(), 0);
     EXPECT_EQ(static_cast<int>(MAS.ASSETNUMBER), 3);
     EXPECT_EQ(MasterInventory.next(), err::NoRecord);
+    // Packing keeps every record and the insertion order.
+    ASSERT_EQ(MasterInventory.pack(), 0);
+    MasterInventory.setFileOrder();
+    ASSERT_EQ(MasterInventory.next(), 0);
+    EXPECT_EQ(static_cast<int>(MAS.ASSETNUMBER), 3);
+    EXPECT_EQ(MasterInventory.records(), 1);
     // Conditions take two rows with the same order.
     openNew(Conditions);
     CON.DISPLAYORDER = 1;

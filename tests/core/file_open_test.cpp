@@ -6,6 +6,7 @@
 #include "core/dictionary.h"
 #include "core/file_errors.h"
 #include "core/managers.h"
+#include "core/procedures.h"
 #include "core/program.h"
 #include "runtime/file_structure.h"
 #include "tests/support/test_support.h"
@@ -206,4 +207,40 @@ TEST(FileErrorMessages, TextsAndTitles)
     EXPECT_EQ(errors.severity(msg::OpenFailed), LevelFatal);
     EXPECT_EQ(errors.severity(msg::CreateFailed), LevelFatal);
     EXPECT_EQ(errors.severity(msg::RebuildFailed), LevelFatal);
+}
+
+TEST_F(FileOpening, AFatalHaltClosesEveryRecordFile)
+{
+    DictionaryInit();
+    ASSERT_EQ(Vendors.create(), 0);
+    ASSERT_EQ(Vendors.open(mode::ReadWriteDenyNone), 0);
+    setError(err::InvalidFile);
+    EXPECT_THROW(StandardFileError(1, Vendors.name), Halt);
+    EXPECT_FALSE(Vendors.isOpen());
+    DictionaryKill();
+}
+
+TEST_F(FileOpening, ARepairIsOfferedForAFileWhoseOpeningDidNotComplete)
+{
+    IniFile profile = profileFile();
+    EXPECT_FALSE(offerBadFileRepair());  // no entry: nothing asked
+    EXPECT_TRUE(box.shown().empty());
+
+    profile.write(ds_AppName(), "BadFile", "Vendors");
+    box.answer(BUTTON_NO);
+    EXPECT_FALSE(offerBadFileRepair());
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].title, "Warning");
+    EXPECT_EQ(box.shown()[0].text, "Warning : The program may have crashed attempting to open the file Vendors. Do "
+                                   "you wish to have the program attempt to fix the file ? ");
+    EXPECT_EQ(profile.read(ds_AppName(), "BadFile"), "Vendors");  // asked again next time
+
+    ASSERT_EQ(Vendors.create(), 0);
+    box.clear();
+    box.answer(BUTTON_YES);
+    EXPECT_TRUE(offerBadFileRepair());  // the program ends for the repair
+    ASSERT_EQ(box.shown().size(), 2u);
+    EXPECT_EQ(box.shown()[1].title, "Information");
+    EXPECT_EQ(profile.read(ds_AppName(), "BadFile", "unset"), "");
+    EXPECT_TRUE(std::filesystem::exists(home.file("qorven.tpe")));  // the example file for the repair
 }
