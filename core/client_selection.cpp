@@ -44,13 +44,7 @@ private:
         const rt::TableDef &def = dict::QORClientsDef;
         body()->insertWidget(0, new QLabel("Browsing Records"));
         rt::Browse *b = browse();
-        b->addColumn("ID Code", "IDCODE", "@s8");
-        b->addColumn("Last Name", "LASTNAME", "@s25", 18);
-        b->addColumn("First Name", "FIRSTNAME", "@s20", 14);
-        b->addColumn("Address 1", "ADDRESS1", "@s40", 22);
-        b->addColumn("CSZ", "CSZ", "@s40", 22);
-        b->addColumn("Home Phone", "HOMEPHONE", "@p(###) ###-####p", 14);
-        b->addColumn("Work Phone", "WORKPHONE", "@p(###) ###-####p", 14);
+        addClientColumns(*b, false);
         int lastName = addOrder({def.key("LASTNAMEKEY"), {}, rt::LocatorKind::Text});
         int address = addOrder({def.key("ADDRESSKEY"), {}, rt::LocatorKind::Text});
         int phone = addOrder({def.key("HOMEPHONEKEY"), {}, rt::LocatorKind::Text});

@@ -60,15 +60,7 @@ private:
         auto *heading = new QLabel("Browsing Records");
         body()->insertWidget(0, heading);
         rt::Browse *b = browse();
-        b->addColumn("ID Code", "IDCODE", "@s8");
-        b->addColumn("Last Name", "LASTNAME", "@s25", 18);
-        b->addColumn("First Name", "FIRSTNAME", "@s20", 14);
-        b->addColumn("Address 1", "ADDRESS1", "@s40", 22);
-        b->addColumn("CSZ", "CSZ", "@s40", 22);
-        b->addColumn("Date Update", "DATELASTUPDATE", "@d1b");
-        b->addColumn("Home Phone", "HOMEPHONE", kPhone, 14);
-        b->addColumn("Work Phone", "WORKPHONE", kPhone, 14);
-        b->addColumn("Work Ext", "WORKEXT", "@s20", 10);
+        addClientColumns(*b, true);
         int lastName = addOrder({def.key("LASTNAMEKEY"), {}, rt::LocatorKind::Text});
         int address = addOrder({def.key("ADDRESSKEY"), {}, rt::LocatorKind::Text});
         int phone = addOrder({def.key("HOMEPHONEKEY"), {}, rt::LocatorKind::Text});
@@ -261,6 +253,21 @@ private:
 };
 
 }  // namespace
+
+void addClientColumns(rt::Browse &b, bool register_)
+{
+    b.addColumn("ID Code", "IDCODE", "@s8");
+    b.addColumn("Last Name", "LASTNAME", "@s25", 18);
+    b.addColumn("First Name", "FIRSTNAME", "@s20", 14);
+    b.addColumn("Address 1", "ADDRESS1", "@s40", 22);
+    b.addColumn("CSZ", "CSZ", "@s40", 22);
+    if (register_)
+        b.addColumn("Date Update", "DATELASTUPDATE", "@d1b");
+    b.addColumn("Home Phone", "HOMEPHONE", kPhone, 14);
+    b.addColumn("Work Phone", "WORKPHONE", kPhone, 14);
+    if (register_)
+        b.addColumn("Work Ext", "WORKEXT", "@s20", 10);
+}
 
 bool validIdCode(const std::string &idCode)
 {

@@ -18,5 +18,10 @@ void nameClientFiles(const std::string &folder);
 bool validIdCode(const std::string &idCode);
 // "Active client: " with the first and the last name.
 std::string activeClientText(const std::string &firstName, const std::string &lastName);
+// The columns of the client lists: the register's, or the selection's shorter set.
+namespace rt {
+class Browse;
+}
+void addClientColumns(rt::Browse &browse, bool register_);
 // Reads the settings record into a copy of its own; false when it cannot be read.
 bool readSettingsCopy(struct MainSystemFileRecord &copy);

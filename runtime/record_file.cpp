@@ -197,6 +197,18 @@ int RecordFile::fail(int code)
     return code;
 }
 
+int RecordFile::failWrite(int rc, sqlite3_stmt *st)
+{
+    // A broken unique key is the runtime's duplicate-key error, naming the key.
+    if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY) {
+        std::string msg = sqlite3_errmsg(connection().db());
+        sqlite3_reset(st);
+        dupKey_ = findViolatedKey(msg);
+        return fail(err::DuplicateKey);
+    }
+    return failSqlite(rc, connection().db());
+}
+
 int RecordFile::failSqlite(int rc, sqlite3 *db)
 {
     int primary = rc & 0xFF;
@@ -730,13 +742,7 @@ int RecordFile::replaceValue(int field, std::string_view from, std::string_view 
     sqlite3_bind_text(st, 2, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
     int rc = sqlite3_step(st);
     if (rc != SQLITE_DONE) {
-        if (rc == SQLITE_CONSTRAINT_UNIQUE) {
-            std::string msg = sqlite3_errmsg(connection().db());
-            sqlite3_reset(st);
-            dupKey_ = findViolatedKey(msg);
-            return fail(err::DuplicateKey);
-        }
-        return failSqlite(rc, connection().db());
+        return failWrite(rc, st);
     }
     invalidateBatch(true);
     clearError();
@@ -986,13 +992,7 @@ int RecordFile::add()
     bindRecord(st, 1, record_, memo_);
     int rc = sqlite3_step(st);
     if (rc != SQLITE_DONE) {
-        if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY) {
-            std::string msg = sqlite3_errmsg(connection().db());
-            sqlite3_reset(st);
-            dupKey_ = findViolatedKey(msg);
-            return fail(err::DuplicateKey);
-        }
-        return failSqlite(rc, connection().db());
+        return failWrite(rc, st);
     }
     current_ = sqlite3_last_insert_rowid(connection().db());
     invalidateBatch(true);
@@ -1022,13 +1022,7 @@ int RecordFile::put()
     sqlite3_bind_int64(st, static_cast<int>(def_.fields.size()) + (def_.memoName ? 2 : 1), current_);
     int rc = sqlite3_step(st);
     if (rc != SQLITE_DONE) {
-        if (rc == SQLITE_CONSTRAINT_UNIQUE) {
-            std::string msg = sqlite3_errmsg(connection().db());
-            sqlite3_reset(st);
-            dupKey_ = findViolatedKey(msg);
-            return fail(err::DuplicateKey);
-        }
-        return failSqlite(rc, connection().db());
+        return failWrite(rc, st);
     }
     if (sqlite3_changes(connection().db()) == 0)
         return fail(err::NoRecord);

@@ -135,6 +135,7 @@ private:
                  const std::function<void()> *after);
     int fail(int code);
     int failSqlite(int rc, sqlite3 *db);
+    int failWrite(int rc, sqlite3_stmt *st);
     int checkStructure(int declaredVersion, const std::function<void()> *before, const std::function<void()> *after);
     int fetch(bool backward);
     int step(bool backward);
