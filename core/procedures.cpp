@@ -47,7 +47,7 @@ const Pending kPending[] = {
     {"PrintWarrantyList", "The warranty list"},
     {"PrintWarrantyListWide", "The warranty list"},
     {"PrintLocationBoxList", "The location and box list"},
-    {"PrintCategoryTypeList", "The category and type list"},
+    {"PrintCategoryTypesList", "The category and type list"},
     {"PrintManufacturerList", "The manufacturer list"},
     {"PrintVendorList", "The vendor list"},
     // Parts of the program still being built in this version.

@@ -65,6 +65,15 @@ Condition Condition::notBlank(const TableDef &def, std::string_view field)
 
 BrowseModel::BrowseModel(RecordFile &file, QObject *parent) : QAbstractTableModel(parent), file_(file) {}
 
+void BrowseModel::addColumn(BrowseColumn c)
+{
+    // The view's header learns of the column here, so that its width can be set at once.
+    int at = static_cast<int>(columns_.size());
+    beginInsertColumns(QModelIndex(), at, at);
+    columns_.push_back(std::move(c));
+    endInsertColumns();
+}
+
 void BrowseModel::setOrder(const KeyDef *key, std::vector<Condition> filter)
 {
     key_ = key;

@@ -75,7 +75,7 @@ class BrowseModel : public QAbstractTableModel {
 public:
     explicit BrowseModel(RecordFile &file, QObject *parent = nullptr);
 
-    void addColumn(BrowseColumn c) { columns_.push_back(std::move(c)); }
+    void addColumn(BrowseColumn c);
     const std::vector<BrowseColumn> &columns() const { return columns_; }
 
     // The order and filter of the list; refill() reads the positions again.

@@ -1,0 +1,76 @@
+#include "core/dictionary.h"
+#include "core/globals.h"
+#include "core/managers.h"
+#include "tables/maintenance.h"
+#include "tables/tables.h"
+
+namespace {
+
+const tables::BrowseSetup kCategoryBrowse{
+    .procedure = "BrowseCategory",
+    .caption = "Browse the Category File",
+    .help = "~CATEGORY",
+    .key = "CATEGORYKEY",
+    .tab = "Category",
+    .locator = rt::LocatorKind::Step,
+    .locatorField = "CATEGORY",
+    .columns = {{"Category", "CATEGORY", "@s20", 80}, {"Description of the category", "DESCRIPTION", "@s60", 80}},
+    .printText = "Print Category && Types",
+    .printTip = "Print all the categories and types on file",
+    .printProcedure = "PrintCategoryTypesList",
+    .seeds = true,
+    .point = seeding::Point::Categories,
+    .waitCursor = true,
+    .form = UpdateCategory,
+};
+
+const tables::FormSetup kCategoryForm{
+    .procedure = "UpdateCategory",
+    .resourceCaption = "Update the Category File",
+    .help = "~CATEGORY",
+    .insertCaption = "Adding a Category Record",
+    .changeCaption = "Changing a Category Record",
+    .entries = {{"Category:", "CATEGORY", "@s20", "Category of item"},
+                {"Description of the category:", "DESCRIPTION", "@s60", "Description of the category"}},
+};
+
+const tables::ChildList kTypes{
+    .tab = "Type",
+    .key = "CATEGORYTYPEKEY",
+    .linkField = "CATEGORY",
+    .locatorField = "TYPE",
+    .columns = {{"Category", "CATEGORY", "@s20", 74},
+                {"Type", "TYPE", "@s20", 76},
+                {"Description of the type", "DESCRIPTION", "@s60", 80}},
+    .form = UpdateType,
+};
+
+const tables::FormSetup kTypeForm{
+    .procedure = "UpdateType",
+    .resourceCaption = "Update the Type File",
+    .help = "~CATEGORY",
+    .insertCaption = "Adding a Type Record",
+    .changeCaption = "Changing a Type Record",
+    .entries = {{"Category:", "CATEGORY", "@s20", "Category of item", true},
+                {"Type:", "TYPE", "@s20", "Type of item"},
+                {"Description of the type:", "DESCRIPTION", "@s60", "Description of the type"}},
+};
+
+}  // namespace
+
+void BrowseCategory() { tables::startBrowse(kCategoryBrowse, *Relate::Category); }
+
+void UpdateCategory()
+{
+    int req = Glo.Request;
+    Glo.Request = 0;
+    Glo.Response = 0;
+    tables::ParentForm form(kCategoryForm, *Relate::Category, *Access::Type, req, kTypes, CAT.CATEGORY);
+    Glo.Response = static_cast<rt::Byte>(form.run());
+}
+
+// A new type belongs to the category whose form is open.
+void UpdateType()
+{
+    tables::runForm(kTypeForm, *Relate::Type, [] { TYP.CATEGORY = CAT.CATEGORY; });
+}
