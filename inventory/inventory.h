@@ -4,3 +4,19 @@
 
 // Registers every procedure of the master inventory by name.
 void registerInventoryProcedures();
+
+// The procedures, reached by name through the registry.
+void HomeInventoryMenu();
+void BrowseOrvaneMaster();
+void BrowseOrvaneMasterSpec();
+void BrowseOrvaneMasterLocation();
+void UpdateMasterInventory();
+void UpdateMasterInventorySpec();
+void UpdateMasterInventoryLocation();
+void LookupHeir();
+void LookupVendor();
+void LookupMfg();
+void GetCategory();
+void GetLocation();
+void SelectCategory();
+void SelectLocation();

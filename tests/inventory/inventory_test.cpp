@@ -1,1 +1,576 @@
+// The inventory windows on real record files of a client, driven offscreen.
 #include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QRadioButton>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+
+#include "core/clients.h"
+#include "core/dictionary.h"
+#include "core/globals.h"
+#include "core/managers.h"
+#include "core/procedures.h"
+#include "core/program.h"
+#include "inventory/browses.h"
+#include "inventory/inventory.h"
+#include "inventory/item_form.h"
+#include "runtime/browse_window.h"
+#include "runtime/dates.h"
+#include "runtime/gui.h"
+#include "runtime/ini_store.h"
+#include "runtime/paths.h"
+#include "runtime/picture.h"
+#include "tests/support/gui_support.h"
+#include "tests/support/test_support.h"
+
+using namespace rt;
+using namespace inventory;
+using testing_support::find;
+using testing_support::onNextModal;
+using testing_support::ScriptedMessages;
+using testing_support::TempHome;
+
+namespace {
+
+struct Item {
+    int asset;
+    const char *category;
+    const char *location;
+    const char *status = "Have";
+    int quantity = 1;
+    std::int64_t cents = 0;
+    const char *heir = "";
+    const char *image = "";
+    const char *image2 = "";
+};
+
+class Inventory : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ::setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
+        dict::resetGlobals();
+        resetProgramGlobals();
+        nameProgramFolderFiles();
+        iniStore().setPath(home.file("zenvik.INI"));
+        addProcedureModule(registerInventoryProcedures);
+        registerProgramProcedures();
+        registerRecordFiles();
+        DictionaryInit();
+        writeSettings("Portrait", "Always", 1);
+        BuildSharedFileNames(home.path());
+        nameClientFiles(clientFolder(home.path(), "A1"));
+        makeFolder(home.file("A1"));
+        Glo.ClientSelected = 1;
+    }
+    void TearDown() override
+    {
+        setProcedureObserver(nullptr);
+        for (WindowProcedure *w : startedWindows())
+            w->requestClose();
+        testing_support::pump(20);
+        DictionaryKill();
+    }
+    void writeSettings(const char *format, const char *autoAdd, int memory)
+    {
+        if (fileExists(MainSystemFile.name))
+            std::remove(MainSystemFile.name.c_str());
+        put(MainSystemFile, [&] {
+            MSY.PATHPRIMARYRESIDENCE = home.path();
+            MSY.REPORTFORMAT = format;
+            MSY.AUTOADD = autoAdd;
+            MSY.USEMEMORYWIZARD = static_cast<Byte>(memory);
+        });
+    }
+    static void put(RecordFile &f, const std::function<void()> &fill)
+    {
+        if (!fileExists(f.name)) {
+            ASSERT_EQ(f.create(), 0);
+        }
+        ASSERT_EQ(f.open(mode::ReadWriteDenyNone), 0);
+        clearRecord(f.def(), f.record());
+        if (f.memo())
+            f.memo()->clear();
+        fill();
+        ASSERT_EQ(f.add(), 0);
+        f.close();
+    }
+    static void add(const Item &i)
+    {
+        put(MasterInventory, [&] {
+            MAS.ASSETNUMBER = i.asset;
+            MAS.CATEGORY = i.category;
+            MAS.LOCATION = i.location;
+            MAS.STATUS = i.status;
+            MAS.QUANTITY = i.quantity;
+            MAS.MARKETVALUE.setCents(i.cents);
+            MAS.HEIR = i.heir;
+            MAS.IMAGE = i.image;
+            MAS.IMAGE2 = i.image2;
+            MAS.DESCRIPTION = "Item " + std::to_string(i.asset);
+        });
+    }
+    static void addNamed(RecordFile &f, const char *name, const char *field)
+    {
+        put(f, [&] { setFieldText(f.def().fields[static_cast<std::size_t>(f.def().fieldIndex(field))], f.record(), name); });
+    }
+    static std::int64_t count(RecordFile &f)
+    {
+        if (f.open(mode::ReadOnlyDenyNone) != 0)
+            return -1;
+        std::int64_t n = f.records();
+        f.close();
+        return n;
+    }
+    static QString text(QWidget *w, const char *label) { return find<QLabel>(w, label)->text(); }
+    static int rows(BrowseWindow *w) { return w->list()->model()->rowCount(); }
+    static QString cell(BrowseWindow *w, int row, int col) { return w->list()->model()->index(row, col).data().toString(); }
+    static void click(QWidget *w, const char *button)
+    {
+        auto *b = find<QPushButton>(w, button);
+        ASSERT_NE(b, nullptr) << button;
+        b->click();
+    }
+    // Runs an item form through the browse's button; `act` works on the open form.
+    static void onForm(QPushButton *button, std::function<void(QWidget *)> act)
+    {
+        onNextModal([act](QWidget *form) {
+            act(form);
+            if (form->isVisible())
+                static_cast<QDialog *>(form)->reject();
+        });
+        button->click();
+    }
+    static void choose(QWidget *form, const char *combo, const char *value)
+    {
+        auto *c = find<QComboBox>(form, combo);
+        c->setCurrentIndex(c->findText(value));
+        ASSERT_EQ(c->currentText(), value);
+    }
+    static void type(QWidget *form, const char *entry, const char *value) { find<QLineEdit>(form, entry)->setText(value); }
+    TempHome home;
+    ScriptedMessages box;
+};
+
+}  // namespace
+
+TEST_F(Inventory, TotalsCountEveryRowAndValueOnlyWhatIsOwned)
+{
+    add({1, "Kitchen", "Kitchen", "Have", 3, 1050, "", "/p/pot.jpg"});
+    add({2, "KITCHEN", "Pantry", "Sell", 2, 500});  // imported in capitals
+    add({3, "Kitchen", "Kitchen", "Want", 1, 10000});
+    add({4, "Kitchen", "Kitchen", "Sold", 1, 20000});
+    add({5, "Kitchen", "Kitchen", "Info", 1, 30000});
+    add({6, "kitchen", "Kitchen", "Have", 1, 100, "Ann", "", "/p/only2.jpg"});
+    add({7, "Art", "Den", "Have", 1, 99900, "Bob"});
+
+    BrowseWindow *all = openInventoryBrowse(Variant::All, "");
+    ASSERT_NE(all, nullptr);
+    EXPECT_EQ(text(all, "heading"), "All Home Inventory ");
+    EXPECT_EQ(text(all, "Number of items"), "7");
+    EXPECT_EQ(text(all, "Value of items"), "1,041.50");
+    EXPECT_EQ(inventoryTotals(all->browse()->model()).cents, 104150);
+    // The panel: 3 x 10.50, the picture flag from Image 1 only.
+    EXPECT_EQ(text(all, "Value"), "10.50");
+    EXPECT_EQ(text(all, "Quantity"), "3");
+    EXPECT_TRUE(find<QCheckBox>(all, "Picture On File")->isChecked());
+    all->browse()->setCurrentRow(5);
+    EXPECT_EQ(cell(all, 5, 0), "6");
+    EXPECT_FALSE(find<QCheckBox>(all, "Picture On File")->isChecked());
+
+    // The category browse finds its items whatever their case; Inheritance lists only heirs.
+    BrowseWindow *kitchen = openInventoryBrowse(Variant::Category, "Kitchen");
+    ASSERT_NE(kitchen, nullptr);
+    EXPECT_EQ(text(kitchen, "heading"), "Kitchen Inventory");
+    EXPECT_EQ(text(kitchen, "Number of items"), "6");
+    EXPECT_EQ(text(kitchen, "Value of items"), "42.50");
+    QStringList tabs;
+    for (int i = 0; i < kitchen->tabs()->count(); ++i)
+        tabs << kitchen->tabs()->tabText(i);
+    EXPECT_EQ(tabs, QStringList({"Asset", "Location", "Description", "Inheritance"}));
+    kitchen->tabs()->setCurrentIndex(3);
+    ASSERT_EQ(rows(kitchen), 1);
+    EXPECT_EQ(cell(kitchen, 0, 5), "Ann");
+    EXPECT_EQ(text(kitchen, "Number of items"), "1");
+    EXPECT_EQ(text(kitchen, "Value of items"), "1.00");
+    all->tabs()->setCurrentIndex(4);
+    EXPECT_EQ(rows(all), 2);
+
+    BrowseWindow *pantry = openInventoryBrowse(Variant::Location, "pantry");
+    EXPECT_EQ(text(pantry, "Number of items"), "1");
+    EXPECT_EQ(text(pantry, "Value of items"), "10.00");
+}
+
+TEST_F(Inventory, TwoCategoryBrowsesKeepTheirOwnWord)
+{
+    add({1, "Kitchen", "Kitchen"});
+    add({2, "Kitchen", "Pantry"});
+    add({3, "Art", "Den"});
+    Glo.LastLocation = "Attic";
+    Glo.MenuSelect = Glo.MenuCategory = "Kitchen";
+    runProcedure("BrowseOrvaneMasterSpec");
+    Glo.MenuSelect = Glo.MenuCategory = "Art";
+    runProcedure("BrowseOrvaneMasterSpec");
+    auto windows = startedWindows();
+    ASSERT_EQ(windows.size(), 2);
+    auto *kitchen = static_cast<BrowseWindow *>(windows[0]);
+    auto *art = static_cast<BrowseWindow *>(windows[1]);
+    EXPECT_EQ(text(art, "heading"), "Art Inventory");
+    EXPECT_TRUE(Glo.LastLocation.blank());  // every browse forgets the remembered location
+
+    kitchen->tabs()->setCurrentIndex(2);
+    ASSERT_EQ(rows(kitchen), 2);
+    EXPECT_EQ(cell(kitchen, 0, 1), "Kitchen");
+    // A new item of the first browse is a kitchen item in the kitchen, though "Art" opened last.
+    onForm(kitchen->insertButton(), [](QWidget *form) {
+        EXPECT_EQ(form->windowTitle(), "Adding a Master Inventory Record  (New)");
+        EXPECT_EQ(find<QComboBox>(form, "CATEGORY")->currentText(), "Kitchen");
+        EXPECT_FALSE(find<QComboBox>(form, "CATEGORY")->isEnabled());
+        EXPECT_EQ(find<QComboBox>(form, "LOCATION")->currentText(), "Kitchen");
+        click(form, "Cancel");
+    });
+    EXPECT_EQ(Glo.Response, RequestCancelled);
+    EXPECT_TRUE(Glo.LastLocation.blank());  // the kitchen rule primed this item only
+    EXPECT_EQ(rows(kitchen), 2);
+    EXPECT_EQ(rows(art), 1);
+}
+
+TEST_F(Inventory, ItemFormAddsChangesAndDeletes)
+{
+    addNamed(Category, "Furniture", "CATEGORY");
+    addNamed(Location, "Den", "LOCATION");
+    addNamed(Location, "Attic", "LOCATION");
+    addNamed(Vendors, "Acme", "VENDOR");
+    addNamed(Heirs, "Ann", "NAME");
+    int heirLookups = 0;
+    registerProcedure("LookupHeir", [&] {
+        ++heirLookups;
+        Glo.Response = RequestCancelled;
+    });
+    BrowseWindow *w = openInventoryBrowse(Variant::All, "");
+    ASSERT_NE(w, nullptr);
+
+    onForm(w->insertButton(), [&](QWidget *form) {
+        EXPECT_EQ(find<QLineEdit>(form, "DATEENTERED")->text().toStdString(), formatDate("@d1b", today()));
+        EXPECT_TRUE(find<QRadioButton>(form, "HOWPURCHASED ???")->isChecked());
+        choose(form, "CATEGORY", "Furniture");
+        choose(form, "LOCATION", "Den");
+        type(form, "DESCRIPTION", "Oak chest");
+        type(form, "PURCHASEDFROM", "ACME");  // known in another case: not added again
+        type(form, "MANUFACTURER", "Zeta Works");
+        type(form, "QUANTITY", "3");
+        type(form, "MARKETVALUE", "100000");  // one digit too many: refused, not wrapped
+        click(form, "OK");
+        EXPECT_EQ(box.shown().back().title, "Invalid Entry");
+        type(form, "MARKETVALUE", "10.50");
+        find<QCheckBox>(form, "APPRAISED")->click();
+        click(form, "OK");
+        EXPECT_EQ(box.shown().back().title, "Incomplete Data");
+        EXPECT_EQ(find<QTabWidget>(form, "sheet")->currentIndex(), 1);
+        type(form, "APPRAISALDATE", "3/14/24");
+        type(form, "APPRAISEDVALUE", "250");
+        type(form, "APPRAISER", "Lee");
+        click(form, "OK");
+    });
+    ASSERT_EQ(Glo.Response, RequestCompleted);
+    EXPECT_EQ(text(w, "Number of items"), "1");
+    EXPECT_EQ(text(w, "Value of items"), "750.00");
+    ASSERT_TRUE(w->browse()->loadCurrent());
+    EXPECT_EQ(MAS.MARKETVALUE.cents(), 25000);
+    EXPECT_EQ(MAS.REPLACEMENTCOST.cents(), 25000);
+    EXPECT_EQ(MAS.STATUS.str(), "Have");
+    EXPECT_EQ(MAS.ASSETNUMBER.get(), 1);
+    EXPECT_EQ(count(Vendors), 1);
+    EXPECT_EQ(count(Manufacturers), 1);
+    EXPECT_EQ(Glo.LastLocation.str(), "Den");
+
+    // The next new item starts in the remembered location; nothing typed, nothing asked.
+    box.clear();
+    onForm(w->insertButton(), [](QWidget *form) {
+        EXPECT_EQ(find<QComboBox>(form, "LOCATION")->currentText(), "Den");
+        click(form, "Cancel");
+    });
+    EXPECT_TRUE(box.shown().empty());
+
+    // A change: no automatic adding; unchecking Appraised clears the appraisal.
+    onForm(w->changeButton(), [&](QWidget *form) {
+        EXPECT_EQ(form->windowTitle(), "Changing a Master Inventory Record  (Oak chest)");
+        type(form, "MANUFACTURER", "Other Maker");
+        find<QCheckBox>(form, "APPRAISED")->click();
+        EXPECT_TRUE(find<QLineEdit>(form, "APPRAISER")->text().isEmpty());
+        type(form, "QUANTITY", "1");
+        // An heir typed by hand must exist: an unknown one opens the look-up, a known one not.
+        auto *heir = find<QLineEdit>(form, "HEIR");
+        QTest::keyClicks(heir, "Nobody");
+        emit heir->editingFinished();
+        EXPECT_EQ(heirLookups, 1);
+        heir->clear();
+        QTest::keyClicks(heir, "ann");
+        emit heir->editingFinished();
+        EXPECT_EQ(heirLookups, 1);
+        click(form, "OK");
+    });
+    ASSERT_EQ(Glo.Response, RequestCompleted);
+    EXPECT_EQ(count(Manufacturers), 1);
+    EXPECT_EQ(text(w, "Value of items"), "250.00");
+    ASSERT_TRUE(w->browse()->loadCurrent());
+    EXPECT_EQ(MAS.APPRAISED, 0);
+    EXPECT_TRUE(MAS.APPRAISER.blank());
+    EXPECT_EQ(MAS.HEIR.str(), "ann");
+    registerProcedure("LookupHeir", LookupHeir);
+
+    box.answer(BUTTON_YES);
+    w->deleteButton()->click();
+    EXPECT_EQ(box.shown().back().title, "Confirm Delete");
+    EXPECT_EQ(text(w, "Number of items"), "0");
+    EXPECT_EQ(text(w, "Value of items"), "0.00");
+}
+
+TEST_F(Inventory, CategoryAndLocationFormsShowWhatApplies)
+{
+    auto visibleTabs = [](QWidget *form) {
+        auto *sheet = find<QTabWidget>(form, "sheet");
+        QStringList t;
+        for (int i = 0; i < sheet->count(); ++i)
+            if (sheet->isTabVisible(i))
+                t << sheet->tabText(i);
+        return t;
+    };
+    struct Case {
+        Variant variant;
+        const char *word;
+        std::function<void(QWidget *)> check;
+    } cases[] = {
+        {Variant::Category, "Food",
+         [&](QWidget *f) {
+             EXPECT_EQ(visibleTabs(f), QStringList({"General", "User Fields", "Image 1", "Image 2", "Memo"}));
+             EXPECT_FALSE(find<QLineEdit>(f, "SERIALNUMBER")->isVisibleTo(f));
+             EXPECT_TRUE(find<QComboBox>(f, "BOXNUMBER")->isVisibleTo(f));
+         }},
+        {Variant::Category, "Audio",
+         [](QWidget *f) {
+             EXPECT_TRUE(find<QComboBox>(f, "SUBJECT")->isVisibleTo(f));
+             EXPECT_TRUE(find<QLineEdit>(f, "COSTARARTISTAUTHOR")->isVisibleTo(f));
+         }},
+        {Variant::Category, "Art",
+         [](QWidget *f) {
+             EXPECT_FALSE(find<QComboBox>(f, "SUBJECT")->isVisibleTo(f));
+             EXPECT_FALSE(find<QLineEdit>(f, "STARARTISTAUTHOR")->isVisibleTo(f));
+             EXPECT_FALSE(find<QLineEdit>(f, "CARATWEIGHT")->isVisibleTo(f));
+             EXPECT_TRUE(find<QComboBox>(f, "LOCATION")->isEnabled());
+         }},
+        {Variant::Location, "Garage",
+         [&](QWidget *f) {
+             EXPECT_EQ(visibleTabs(f).size(), 9);
+             EXPECT_EQ(find<QComboBox>(f, "LOCATION")->currentText(), "Garage");
+             EXPECT_FALSE(find<QComboBox>(f, "LOCATION")->isEnabled());
+             EXPECT_TRUE(find<QComboBox>(f, "CATEGORY")->isEnabled());
+         }},
+    };
+    for (Case &c : cases) {
+        Glo.LastLocation = "Attic";
+        onNextModal([&](QWidget *form) {
+            c.check(form);
+            static_cast<QDialog *>(form)->reject();
+        });
+        EXPECT_EQ(runItemForm(c.variant, c.word, InsertRecord), RequestCancelled) << c.word;
+    }
+}
+
+TEST_F(Inventory, PicturesAreChosenFittedAndNeverBreakTheForm)
+{
+    QImage img(500, 300, QImage::Format_RGB32);
+    img.fill(Qt::yellow);
+    const QString jpg = QString::fromStdString(home.file("pics/chair.jpg"));
+    makeFolder(home.file("pics"));
+    ASSERT_TRUE(img.save(jpg, "JPG"));
+    const QString corrupt = QString::fromStdString(home.file("pics/broken.jpg"));
+    {
+        QFile f(corrupt);
+        f.open(QIODevice::WriteOnly);
+        f.write(QByteArray::fromHex("ffd8ffe000104a464946") + QByteArray(200, '\x13'));
+    }
+    QStringList titles;
+    QString answer;
+    PictureChooser previous = setPictureChooser([&](QWidget *, const QString &title, const QString &, const QString &) {
+        titles << title;
+        return answer;
+    });
+    Glo.LastLocation = "Den";
+    onNextModal([&](QWidget *form) {
+        type(form, "MARKETVALUE", "5");
+        auto *picture = find<QLabel>(form, "IMAGE picture");
+        const double unit = form->fontMetrics().averageCharWidth() / 4.0;
+        answer = jpg;
+        click(form, "Select image 1");
+        ASSERT_NE(picture->pixmap().isNull(), true);
+        EXPECT_EQ(picture->pixmap().size(), QSize(qRound(250 * unit), qRound(150 * unit)));
+        EXPECT_FALSE(picture->isHidden());
+        answer.clear();  // cancelled: the path stays
+        click(form, "Select image 1");
+        EXPECT_EQ(find<QLineEdit>(form, "IMAGE")->text(), jpg);
+        EXPECT_FALSE(picture->pixmap().isNull());
+        // A damaged file or a missing one leaves an empty area.
+        answer = corrupt;
+        click(form, "Select image 2");
+        EXPECT_TRUE(find<QLabel>(form, "IMAGE2 picture")->pixmap().isNull());
+        answer = jpg;
+        click(form, "Lookup path to receipt");
+        EXPECT_EQ(find<QLineEdit>(form, "RECEIPTIMAGE")->text(), jpg);  // never upper-cased
+        find<QLineEdit>(form, "WARRANTYIMAGE")->setText(QString::fromStdString(home.file("gone.jpg")));
+        answer.clear();
+        click(form, "Lookup the path to the warranty");
+        EXPECT_EQ(find<QLineEdit>(form, "WARRANTYIMAGE")->text().toStdString(), home.file("gone.jpg"));
+        EXPECT_TRUE(find<QLabel>(form, "WARRANTYIMAGE picture")->pixmap().isNull());
+        click(form, "Clear Image 1");
+        EXPECT_TRUE(find<QLineEdit>(form, "IMAGE")->text().isEmpty());
+        EXPECT_TRUE(picture->isHidden());
+        click(form, "OK");
+    });
+    EXPECT_EQ(runItemForm(Variant::Category, "Art", InsertRecord), RequestCompleted);
+    setPictureChooser(previous);
+    EXPECT_EQ(titles, QStringList({"Select An Image", "Select An Image", "Select An Image", "Select A Receipt",
+                                   "Select Warranty File"}));
+    EXPECT_TRUE(MAS.IMAGE.blank());
+    EXPECT_EQ(MAS.IMAGE2.str(), corrupt.toStdString());
+    EXPECT_EQ(MAS.RECEIPTIMAGE.str(), jpg.toStdString());
+    EXPECT_EQ(MAS.LOCATION.str(), "Den");
+}
+
+TEST_F(Inventory, LookupsAndPickers)
+{
+    addNamed(Vendors, "Best Buy", "VENDOR");
+    addNamed(Vendors, "Acme", "VENDOR");
+    addNamed(Heirs, "Ann", "NAME");
+    addNamed(Heirs, "Zoe", "NAME");
+    addNamed(Category, "Toys", "CATEGORY");
+    addNamed(Category, "Art", "CATEGORY");
+    addNamed(Location, "Garage", "LOCATION");
+    add({1, "Tools", "Garage"});
+    add({2, "Tools", "Shed"});
+
+    onNextModal([](QWidget *w) {
+        EXPECT_EQ(w->windowTitle(), "Select Vendor");
+        auto *list = find<QTableView>(w, "list");
+        ASSERT_EQ(list->model()->rowCount(), 2);
+        list->setCurrentIndex(list->model()->index(1, 0));
+        click(w, "Select");
+    });
+    Glo.Request = SelectRecord;
+    LookupVendor();
+    EXPECT_EQ(Glo.Response, RequestCompleted);
+    EXPECT_EQ(Glo.SelectionCancelled, 0);
+    EXPECT_EQ(VEN.VENDOR.str(), "Best Buy");
+    onNextModal([](QWidget *w) { click(w, "Close"); });
+    Glo.Request = SelectRecord;
+    LookupVendor();
+    EXPECT_EQ(Glo.Response, RequestCancelled);
+    EXPECT_EQ(Glo.SelectionCancelled, 1);
+
+    // The heir look-up opens at the name handed over.
+    HEI.NAME = "zoe";
+    onNextModal([](QWidget *w) { click(w, "Select"); });
+    Glo.Request = SelectRecord;
+    LookupHeir();
+    EXPECT_EQ(HEI.NAME.str(), "Zoe");
+
+    // The report picker: OK only once a row is chosen; Cancel reports cancelled.
+    onNextModal([](QWidget *w) {
+        EXPECT_FALSE(find<QPushButton>(w, "OK")->isEnabled());
+        auto *list = find<QComboBox>(w, "Category");
+        ASSERT_EQ(list->count(), 2);
+        EXPECT_EQ(list->itemText(0), "Toys");  // the file's record order
+        list->setCurrentIndex(1);
+        click(w, "OK");
+    });
+    GetCategory();
+    EXPECT_EQ(Glo.SelectionCancelled, 0);
+    EXPECT_EQ(Glo.Category.str(), "Art");
+    onNextModal([](QWidget *w) { click(w, "Cancel"); });
+    GetLocation();
+    EXPECT_EQ(Glo.SelectionCancelled, 1);
+    EXPECT_TRUE(Glo.Location.blank());
+
+    // Select on "Garage" opens its browse and closes the picker.
+    runProcedure("SelectLocation");
+    ASSERT_EQ(startedWindows().size(), 1);
+    auto *picker = static_cast<BrowseWindow *>(startedWindows()[0]);
+    EXPECT_EQ(picker->windowTitle(), "Select The Location You Wish To Work In");
+    click(picker, "Select");
+    testing_support::pump(20);
+    ASSERT_EQ(startedWindows().size(), 1);
+    auto *garage = static_cast<BrowseWindow *>(startedWindows()[0]);
+    EXPECT_EQ(text(garage, "heading"), "Garage Inventory");
+    EXPECT_EQ(rows(garage), 1);
+    EXPECT_EQ(Glo.MenuCategory.str(), "Garage");
+}
+
+TEST_F(Inventory, MenuButtonsStoreTheirWordsAndReportsFollowTheFormat)
+{
+    std::vector<std::string> calls;
+    int windowsWhenSeeding = -1;
+    registerProcedure("VerifyLocationFiles", [&] { windowsWhenSeeding = static_cast<int>(startedWindows().size()); });
+    for (const char *p : {"BrowseOrvaneMasterSpec", "BrowseOrvaneMasterLocation"})
+        registerProcedure(p, [&calls, p] {
+            calls.push_back(std::string(p) + " " + Glo.MenuSelect.str() + "/" + Glo.MenuCategory.str());
+        });
+    setProcedureObserver([&](const std::string &name) {
+        if (name != "BrowseOrvaneMasterSpec" && name != "BrowseOrvaneMasterLocation" && name != "VerifyLocationFiles")
+            calls.push_back(name);
+    });
+    runProcedure("HomeInventoryMenu");
+    EXPECT_EQ(windowsWhenSeeding, 0);  // the rooms are seeded before the menu shows
+    ASSERT_EQ(startedWindows().size(), 1);
+    QWidget *menu = startedWindows()[0];
+    EXPECT_EQ(menu->windowTitle(), "Home Inventory Main Menu");
+    calls.clear();
+    for (const char *b : {"Holiday Decorations", "Interior Decorations", "Electronics Cameras", "Linens Bedding",
+                          "Book", "Garage", "Select Category", "Select Location", "Home Inventory", "Data Forms",
+                          "Standard Reports", "Client Setup", "Custom Reports"})
+        click(menu, b);
+    std::vector<std::string> expected = {
+        "BrowseOrvaneMasterSpec Holiday Decor/Holiday Decor", "BrowseOrvaneMasterSpec Interior Decor/Interior Decor",
+        "BrowseOrvaneMasterSpec Electronics/Electronics",     "BrowseOrvaneMasterSpec Linens/Linens",
+        "BrowseOrvaneMasterSpec Book/Book",                   "BrowseOrvaneMasterLocation Garage/Garage",
+        "SelectCategory", "SelectLocation", "BrowseOrvaneMaster", "DataFormsOptions", "ReportsMenu", "SetupMenu",
+        "ReportDesignOptions"};
+    EXPECT_EQ(calls, expected);
+    setProcedureObserver(nullptr);
+    for (WindowProcedure *w : startedWindows())
+        w->requestClose();
+    testing_support::pump(20);
+
+    // The report buttons: the highlighted item in the buffer, the layout from the settings.
+    registerInventoryProcedures();
+    add({7, "Kitchen", "Kitchen"});
+    add({9, "Kitchen", "Kitchen"});
+    std::string preset;
+    for (const char *p : {"PrintInventoryValuation", "PrintCategoryInventoryWide", "PrintItemInformation"})
+        registerProcedure(p, [&preset, p] {
+            preset = std::string(p) + " " + std::to_string(Glo.SelectionPreset) + " " + Glo.Category.str() + " " +
+                     std::to_string(MAS.ASSETNUMBER.get());
+        });
+    BrowseWindow *all = openInventoryBrowse(Variant::All, "");
+    all->browse()->setCurrentRow(1);
+    click(all, "Inventory Valuation");
+    EXPECT_EQ(preset, "PrintInventoryValuation 0  9");
+    writeSettings("Landscape", "Never", 0);
+    BrowseWindow *kitchen = openInventoryBrowse(Variant::Category, "Kitchen");
+    click(kitchen, "Inventory Valuation");
+    EXPECT_EQ(preset, "PrintCategoryInventoryWide 1 Kitchen 7");
+    kitchen->browse()->setCurrentRow(1);
+    click(kitchen, "All Info");
+    EXPECT_EQ(preset, "PrintItemInformation 1 Kitchen 9");
+    // The stand-ins must not outlive the values they write to.
+    for (const char *p : {"PrintInventoryValuation", "PrintCategoryInventoryWide", "PrintItemInformation",
+                          "VerifyLocationFiles"})
+        registerProcedure(p, [] {});
+}

@@ -1,0 +1,300 @@
+#include "inventory/browses.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFont>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "core/clients.h"
+#include "core/dictionary.h"
+#include "core/globals.h"
+#include "core/managers.h"
+#include "inventory/item_form.h"
+#include "runtime/browse_window.h"
+#include "runtime/errors.h"
+#include "runtime/gui.h"
+#include "runtime/picture.h"
+
+namespace inventory {
+
+namespace {
+
+std::string column(const char *field)
+{
+    const rt::TableDef &def = dict::MasterInventoryDef;
+    return "\"" + rt::TableDef::columnName(def.fields[static_cast<std::size_t>(def.fieldIndex(field))]) + "\"";
+}
+
+const char *browseName(Variant v)
+{
+    switch (v) {
+    case Variant::Category: return "BrowseOrvaneMasterSpec";
+    case Variant::Location: return "BrowseOrvaneMasterLocation";
+    case Variant::All: break;
+    }
+    return "BrowseOrvaneMaster";
+}
+
+QLabel *valueLabel(const QString &name)
+{
+    auto *l = new QLabel;
+    l->setObjectName(name);
+    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    l->setMinimumWidth(110);
+    return l;
+}
+
+// A check box that shows a flag of the highlighted row and cannot be changed.
+QCheckBox *flagBox(const QString &text)
+{
+    auto *c = new QCheckBox(text);
+    c->setObjectName(text);
+    c->setAttribute(Qt::WA_TransparentForMouseEvents);
+    c->setFocusPolicy(Qt::NoFocus);
+    return c;
+}
+
+class InventoryBrowse : public rt::BrowseWindow {
+public:
+    InventoryBrowse(Variant variant, const std::string &word)
+        : rt::BrowseWindow(browseName(variant), *Relate::MasterInventory), variant_(variant), word_(word)
+    {
+        setWindowTitle("Browse the Master Home Inventory File");
+        setHelpContext("~BROWSE_HOME_INVENTORY");
+        alsoOpen = {Relate::MainSystemFile};
+        updateProcedure = [this](int req) {
+            Glo.Request = static_cast<rt::Byte>(req);
+            // The form gets this window's own word: another window may have changed the globals.
+            Glo.Response = static_cast<rt::Byte>(runItemForm(variant_, word_, req));
+            return static_cast<int>(Glo.Response);
+        };
+        browse()->afterUpdate = [this](int, int) {
+            if (variant_ != Variant::All)
+                Glo.MenuSelect = Glo.MenuCategory;
+        };
+        setupWindow = [this] { return setup(); };
+    }
+
+private:
+    int setup()
+    {
+        Glo.LastLocation = "";
+        Glo.Request = 0;
+        Glo.Response = 0;
+        readSettingsCopy(settings_);
+
+        const rt::TableDef &def = dict::MasterInventoryDef;
+        auto *heading = new QLabel(variant_ == Variant::All
+                                       ? QString("All Home Inventory ")
+                                       : QString::fromStdString(std::string(rt::cutUtf8(rt::clip(word_) + " Inventory", 30))));
+        heading->setObjectName("heading");
+        QFont f = heading->font();
+        f.setPointSizeF(f.pointSizeF() * 1.4);
+        f.setBold(true);
+        heading->setFont(f);
+        body()->insertWidget(0, heading);
+
+        rt::Browse *b = browse();
+        b->addColumn("Asset #", "ASSETNUMBER", "@n_7");
+        b->addColumn("Category", "CATEGORY", "@s20", 14);
+        b->addColumn("Type", "TYPE", "@s20", 14);
+        b->addColumn("Location", "LOCATION", "@s20", 14);
+        b->addColumn("Description", "DESCRIPTION", "@s60", 30);
+        b->addColumn("Heir", "HEIR", "@s20", 16);
+
+        // Every tab of a category or location browse lists only that category or location;
+        // the comparison is case-blind, as the keys are.
+        std::vector<rt::Condition> mine;
+        if (variant_ == Variant::Category)
+            mine.push_back(rt::Condition::equals(def, "CATEGORY", word_));
+        else if (variant_ == Variant::Location)
+            mine.push_back(rt::Condition::equals(def, "LOCATION", word_));
+        std::vector<rt::Condition> heirs = mine;
+        heirs.push_back(rt::Condition::notBlank(def, "HEIR"));
+        auto order = [&](const char *key, const char *locator, const std::vector<rt::Condition> &filter) {
+            return addOrder({def.key(key), filter, rt::LocatorKind::Text, def.fieldIndex(locator)});
+        };
+        addTab("Asset", order("ASSETKEY", "ASSETNUMBER", mine));
+        if (variant_ != Variant::Category)
+            addTab("Category", order("CATEGORYKEY", "CATEGORY", mine));
+        if (variant_ != Variant::Location)
+            addTab("Location", order("LOCATIONKEY", "LOCATION", mine));
+        addTab("Description", order("DESCRIPTIONKEY", "DESCRIPTION", mine));
+        addTab("Inheritance", order("HEIRSKEY", "HEIR", heirs));
+
+        buildPanel();
+        buildButtons();
+        b->onRowChanged = [this] { showPanel(); };
+        b->onRefilled = [this] { showTotals(); };
+        resize(900, 560);
+        return 0;
+    }
+
+    void buildPanel()
+    {
+        auto *g = new QGridLayout;
+        const char *names[] = {"Manufacturer:", "Model #:", "Serial #:", "Box #:", "Quantity:", "Value:", "Condition:"};
+        for (int i = 0; i < 7; ++i) {
+            QLabel *v = valueLabel(QString(names[i]).remove(':'));
+            panel_.push_back(v);
+            g->addWidget(new QLabel(names[i]), i % 4, (i / 4) * 2);
+            g->addWidget(v, i % 4, (i / 4) * 2 + 1);
+        }
+        picture_ = flagBox("Picture On File");
+        receipt_ = flagBox("Receipt On File");
+        g->addWidget(picture_, 3, 2);
+        g->addWidget(receipt_, 3, 3);
+        g->addWidget(new QLabel("Memo:"), 0, 4, Qt::AlignTop);
+        memo_ = new QPlainTextEdit;
+        memo_->setObjectName("Memo");
+        memo_->setReadOnly(true);
+        memo_->setMaximumHeight(84);
+        g->addWidget(memo_, 0, 5, 4, 1);
+        g->setColumnStretch(5, 1);
+        body()->addLayout(g);
+    }
+
+    void buildButtons()
+    {
+        auto *valuation = new QPushButton("Inventory Valuation");
+        valuation->setObjectName("Inventory Valuation");
+        valuation->setToolTip(variant_ == Variant::Category ? "Print an inventory valuation/list for this category"
+                                                            : "Print inventory valuation/list report");
+        auto *allInfo = new QPushButton("All Info");
+        allInfo->setObjectName("All Info");
+        allInfo->setToolTip("Print all information regarding the highlighted item");
+        buttonRow()->insertWidget(0, valuation);
+        buttonRow()->insertWidget(1, allInfo);
+        connect(valuation, &QPushButton::clicked, this, [this] { printValuation(); });
+        connect(allInfo, &QPushButton::clicked, this, [this] { printItem(); });
+
+        count_ = valueLabel("Number of items");
+        value_ = valueLabel("Value of items");
+        count_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        value_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        bottomRow()->insertWidget(0, new QLabel("Number of items:"));
+        bottomRow()->insertWidget(1, count_);
+        bottomRow()->insertWidget(2, new QLabel("Value of items:"));
+        bottomRow()->insertWidget(3, value_);
+    }
+
+    void showPanel()
+    {
+        const rt::BrowseRow *row = browse()->current();
+        if (!row) {
+            for (QLabel *l : panel_)
+                l->clear();
+            memo_->clear();
+            picture_->setChecked(false);
+            receipt_->setChecked(false);
+            return;
+        }
+        const auto *m = reinterpret_cast<const MasterInventoryRecord *>(row->record.data());
+        const std::string values[] = {m->MANUFACTURER.str(),
+                                      m->MODELNUMBER.str(),
+                                      m->SERIALNUMBER.str(),
+                                      m->BOXNUMBER.str(),
+                                      rt::formatNumber("@n5", m->QUANTITY.get(), 0),
+                                      rt::formatNumber("@n9.2", m->MARKETVALUE.cents(), 2),
+                                      m->CONDITION.str()};
+        for (std::size_t i = 0; i < panel_.size(); ++i)
+            panel_[i]->setText(QString::fromStdString(values[i]));
+        memo_->setPlainText(QString::fromStdString(row->memo));
+        picture_->setChecked(!m->IMAGE.blank());
+        receipt_->setChecked(!m->RECEIPTIMAGE.blank());
+    }
+
+    void showTotals()
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        InventoryTotals t = inventoryTotals(browse()->model());
+        QApplication::restoreOverrideCursor();
+        if (!t.ok)
+            return;  // a read error leaves the totals as they were
+        count_->setText(QString::fromStdString(rt::formatNumber("@n9", t.count, 0)));
+        // The value is exact; a total wider than its picture shows in full rather than as #s.
+        std::string v = rt::formatNumber(variant_ == Variant::Category ? "@n-13.2" : "@n12.2", t.cents, 2);
+        if (!v.empty() && v[0] == '#')
+            v = rt::formatNumber("@n-22.2", t.cents, 2);
+        value_->setText(QString::fromStdString(v));
+    }
+
+    std::string report(const char *portrait, const char *wide) const
+    {
+        return settings_.REPORTFORMAT == "Portrait" ? portrait : wide;
+    }
+
+    void printValuation()
+    {
+        browse()->loadCurrent();
+        switch (variant_) {
+        case Variant::All:
+            rt::runProcedure(report("PrintInventoryValuation", "PrintInventoryValuationWide"));
+            break;
+        case Variant::Category:
+            Glo.SelectionPreset = 1;
+            Glo.Category = word_;
+            rt::runProcedure(report("PrintCategoryInventory", "PrintCategoryInventoryWide"));
+            break;
+        case Variant::Location:
+            Glo.SelectionPreset = 1;
+            Glo.Location = word_;
+            rt::runProcedure(report("PrintLocationInventory", "PrintLocationInventoryWide"));
+            break;
+        }
+    }
+
+    void printItem()
+    {
+        // Without a highlighted row the buffer holds some other item: nothing to print.
+        if (!browse()->loadCurrent())
+            return;
+        std::int64_t at = browse()->model().position(browse()->currentRow());
+        rt::runProcedure("PrintItemInformation");
+        browse()->refill(at);
+    }
+
+    Variant variant_;
+    std::string word_;
+    MainSystemFileRecord settings_;
+    std::vector<QLabel *> panel_;
+    QCheckBox *picture_ = nullptr, *receipt_ = nullptr;
+    QPlainTextEdit *memo_ = nullptr;
+    QLabel *count_ = nullptr, *value_ = nullptr;
+};
+
+}  // namespace
+
+InventoryTotals inventoryTotals(const rt::BrowseModel &list)
+{
+    // One pass of SQL over the list's own filter; every product and the sum are exact integers
+    // of cents.
+    const std::string value = "COALESCE(SUM(CASE WHEN " + column("STATUS") + " IN ('Have', 'Sell') THEN " +
+                              column("QUANTITY") + " * " + column("MARKETVALUE") + " ELSE 0 END), 0)";
+    rt::clearError();
+    std::vector<std::int64_t> v = list.aggregate({"COUNT(*)", value});
+    InventoryTotals t;
+    t.ok = rt::errorCode() == 0 && list.file().isOpen();
+    if (t.ok) {
+        t.count = v[0];
+        t.cents = v[1];
+    }
+    return t;
+}
+
+rt::BrowseWindow *openInventoryBrowse(Variant variant, const std::string &word)
+{
+    QPointer<InventoryBrowse> w = new InventoryBrowse(variant, word);
+    w->start();
+    return w && w->windowOpened() ? w.data() : nullptr;
+}
+
+}  // namespace inventory

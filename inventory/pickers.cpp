@@ -1,0 +1,186 @@
+// The category and location pickers: GetCategory and GetLocation answer a report's question in
+// globals; SelectCategory and SelectLocation open the browse of the chosen one.
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "core/dictionary.h"
+#include "core/globals.h"
+#include "core/managers.h"
+#include "inventory/inventory.h"
+#include "runtime/browse.h"
+#include "runtime/browse_window.h"
+#include "runtime/gui.h"
+#include "runtime/help.h"
+
+namespace {
+
+// ---- GetCategory, GetLocation ------------------------------------------------------------------
+
+class ReportPicker : public rt::WindowProcedure {
+public:
+    explicit ReportPicker(bool category)
+        : rt::WindowProcedure(category ? "GetCategory" : "GetLocation"), category_(category),
+          rm_(category ? *Relate::Category : *Relate::Location)
+    {
+        setHelpContext("~MAINTAIN_A_CLIENT_INVENTORY");
+    }
+
+    int init() override
+    {
+        request = Glo.Request;
+        Glo.Request = 0;
+        Glo.Response = 0;
+        Glo.SelectionCancelled = 1;
+        answer() = "";
+        if (rm_.open() != 0)
+            return rt::LevelFatal;
+        open_ = true;
+        setWindowTitle(category_ ? "Select Category" : "Select Location");
+        auto *v = new QVBoxLayout(this);
+        v->addWidget(new QLabel(category_ ? "Select the category you wish to print"
+                                          : "Select the location you wish to print"));
+        auto *row = new QHBoxLayout;
+        row->addWidget(new QLabel(category_ ? "Category:" : "Location:"));
+        list_ = new QComboBox;
+        list_->setObjectName(category_ ? "Category" : "Location");
+        list_->setMinimumWidth(220);
+        row->addWidget(list_, 1);
+        v->addLayout(row);
+        auto *buttons = new QHBoxLayout;
+        ok_ = new QPushButton("OK");
+        auto *cancel = new QPushButton("Cancel");
+        buttons->addStretch(1);
+        buttons->addWidget(ok_);
+        buttons->addWidget(cancel);
+        v->addLayout(buttons);
+        fill();
+        // Until a row is chosen there is nothing to print: OK waits for a choice.
+        ok_->setEnabled(false);
+        ok_->setDefault(true);
+        connect(list_, &QComboBox::currentIndexChanged, this, [this](int i) {
+            answer() = i >= 0 ? list_->itemText(i).toStdString() : std::string();
+            ok_->setEnabled(i >= 0);
+        });
+        connect(ok_, &QPushButton::clicked, this, [this] {
+            if (list_->currentIndex() < 0)
+                return;
+            Glo.SelectionCancelled = 0;
+            finish(rt::RequestCompleted);
+        });
+        connect(cancel, &QPushButton::clicked, this, [this] {
+            Glo.SelectionCancelled = 1;
+            finish(rt::RequestCancelled);
+        });
+        return 0;
+    }
+
+    void kill() override
+    {
+        if (open_) {
+            rm_.close();
+            open_ = false;
+        }
+        rt::WindowProcedure::kill();
+    }
+
+private:
+    rt::FixedString<20> &answer() { return category_ ? Glo.Category : Glo.Location; }
+
+    void fill()
+    {
+        const rt::TableDef &def = category_ ? dict::CategoryDef : dict::LocationDef;
+        auto *model = new QStandardItemModel(0, 2, list_);
+        model->setHorizontalHeaderLabels({category_ ? "Category" : "Location",
+                                          category_ ? "Description of the category" : "Description of the location"});
+        if (rm_.me.useFile() == 0) {
+            rt::BrowseModel rows(rm_.me.file);
+            // Categories come in the file's record order, locations in name order.
+            rows.setOrder(category_ ? nullptr : def.key("LOCATIONKEY"), {});
+            rows.refill();
+            for (int r = 0; r < rows.rowCount(); ++r)
+                if (const rt::BrowseRow *row = rows.row(r))
+                    model->appendRow({new QStandardItem(QString::fromStdString(rt::fieldText(def.fields[0], row->record.data()))),
+                                      new QStandardItem(QString::fromStdString(rt::fieldText(def.fields[1], row->record.data())))});
+        }
+        auto *view = new QTreeView;
+        view->setRootIsDecorated(false);
+        view->setMinimumWidth(440);
+        list_->setModel(model);
+        list_->setView(view);
+        view->header()->resizeSection(0, 150);
+        list_->setCurrentIndex(-1);
+    }
+
+    bool category_;
+    rt::RelationManager &rm_;
+    bool open_ = false;
+    QComboBox *list_ = nullptr;
+    QPushButton *ok_ = nullptr;
+};
+
+void runReportPicker(bool category)
+{
+    ReportPicker w(category);
+    Glo.Response = static_cast<rt::Byte>(w.run());
+}
+
+// ---- SelectCategory, SelectLocation -------------------------------------------------------------
+
+class WorkPicker : public rt::BrowseWindow {
+public:
+    explicit WorkPicker(bool category)
+        : rt::BrowseWindow(category ? "SelectCategory" : "SelectLocation",
+                           category ? *Relate::Category : *Relate::Location, rt::SelectRecord),
+          category_(category)
+    {
+        setWindowTitle(category ? "Select The Category You Wish To Work In" : "Select The Location You Wish To Work In");
+        setHelpContext("~MAINTAIN_A_CLIENT_INVENTORY");
+        selectButton()->setText("Select");
+        setupWindow = [this] { return setup(); };
+        disconnect(browse(), &rt::Browse::selected, this, nullptr);
+        connect(browse(), &rt::Browse::selected, this, [this] { choose(); });
+    }
+
+    int init() override
+    {
+        Glo.Request = 0;
+        Glo.Response = 0;
+        return rt::BrowseWindow::init();
+    }
+
+private:
+    int setup()
+    {
+        const rt::TableDef &def = category_ ? dict::CategoryDef : dict::LocationDef;
+        browse()->addColumn(category_ ? "Category" : "Location", category_ ? "CATEGORY" : "LOCATION", "@s20", 24);
+        addOrder({def.key(category_ ? "CATEGORYKEY" : "LOCATIONKEY"), {}, rt::LocatorKind::Key});
+        list()->setMinimumSize(260, 300);
+        return 0;
+    }
+
+    // The browse has put the highlighted row into the record buffer.
+    void choose()
+    {
+        const std::string word = category_ ? CAT.CATEGORY.str() : LCT.LOCATION.str();
+        Glo.MenuSelect = word;
+        Glo.MenuCategory = word;
+        rt::runProcedure(category_ ? "BrowseOrvaneMasterSpec" : "BrowseOrvaneMasterLocation");
+        finish(rt::RequestCompleted);
+    }
+
+    bool category_;
+};
+
+}  // namespace
+
+void GetCategory() { runReportPicker(true); }
+void GetLocation() { runReportPicker(false); }
+void SelectCategory() { (new WorkPicker(true))->start(); }
+void SelectLocation() { (new WorkPicker(false))->start(); }
