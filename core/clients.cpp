@@ -216,17 +216,7 @@ private:
         bindMemo(notes);
         tabs->addTab(notesPage, "Notes");
         outer->addWidget(tabs);
-        auto *buttons = new QHBoxLayout;
-        auto *ok = new QPushButton("OK");
-        auto *cancel = new QPushButton("Cancel");
-        auto *help = new QPushButton("Help");
-        buttons->addStretch(1);
-        buttons->addWidget(ok);
-        buttons->addWidget(cancel);
-        buttons->addWidget(help);
-        outer->addLayout(buttons);
-        setButtons(ok, cancel);
-        connect(help, &QPushButton::clicked, this, [this] { rt::showHelp(helpContext()); });
+        addStandardButtons(outer);
         // An existing client's ID code names its folder and cannot change.
         if (formRequest() == rt::ChangeRecord)
             idEntry->setEnabled(false);

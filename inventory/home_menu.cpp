@@ -100,15 +100,7 @@ public:
         setup->addStretch(1);
         top->addLayout(setup, 1);
         v->addLayout(top);
-        auto *bottom = new QHBoxLayout;
-        auto *exit = new QPushButton("Exit");
-        auto *help = new QPushButton("Help");
-        bottom->addStretch(1);
-        bottom->addWidget(exit);
-        bottom->addWidget(help);
-        v->addLayout(bottom);
-        connect(exit, &QPushButton::clicked, this, [this] { finish(rt::RequestCancelled); });
-        connect(help, &QPushButton::clicked, this, [this] { rt::showHelp(helpContext()); });
+        addCloseAndHelp(v, "Exit");
         return 0;
     }
 

@@ -204,17 +204,7 @@ private:
         buildMemo();
         bindEntry(asset_, "ASSETNUMBER", "@n_7");
 
-        auto *buttons = new QHBoxLayout;
-        auto *ok = new QPushButton("OK");
-        auto *cancel = new QPushButton("Cancel");
-        auto *help = new QPushButton("Help");
-        buttons->addStretch(1);
-        buttons->addWidget(ok);
-        buttons->addWidget(cancel);
-        buttons->addWidget(help);
-        outer->addLayout(buttons);
-        setButtons(ok, cancel);
-        connect(help, &QPushButton::clicked, this, [this] { rt::showHelp(helpContext()); });
+        addStandardButtons(outer);
 
         setCaptions("Adding a Master Inventory Record  (New)",
                     "Changing a Master Inventory Record  (" + QString::fromStdString(MAS.DESCRIPTION.str()) + ")");

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -12,6 +13,7 @@
 
 #include "runtime/error_manager.h"
 #include "runtime/file_manager.h"
+#include "runtime/help.h"
 #include "runtime/message.h"
 #include "runtime/picture.h"
 
@@ -128,6 +130,21 @@ void UpdateForm::setButtons(QPushButton *ok, QPushButton *cancel)
         if (canClose())
             finish(RequestCancelled);
     });
+}
+
+void UpdateForm::addStandardButtons(QBoxLayout *layout)
+{
+    auto *buttons = new QHBoxLayout;
+    auto *ok = new QPushButton("OK");
+    auto *cancel = new QPushButton("Cancel");
+    auto *help = new QPushButton("Help");
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addWidget(help);
+    layout->addLayout(buttons);
+    setButtons(ok, cancel);
+    connect(help, &QPushButton::clicked, this, [this] { showHelp(helpContext()); });
 }
 
 void UpdateForm::displayBinding(Binding &b)

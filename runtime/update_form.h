@@ -13,6 +13,7 @@
 #include "runtime/window.h"
 
 class QAbstractButton;
+class QBoxLayout;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -53,6 +54,8 @@ public:
     QPushButton *okButton() const { return ok_; }
     QPushButton *cancelButton() const { return cancel_; }
     void setButtons(QPushButton *ok, QPushButton *cancel);
+    // The form's usual button row (OK, Cancel, Help) at the foot of a layout.
+    void addStandardButtons(QBoxLayout *layout);
 
     // Captions by request; defaults "Adding a <what> Record" and "Changing a <what> Record".
     void setCaptions(const QString &insert, const QString &change);

@@ -1,6 +1,8 @@
 #include "runtime/window.h"
 
 #include <QApplication>
+#include <QBoxLayout>
+#include <QPushButton>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMdiArea>
@@ -130,6 +132,19 @@ void WindowProcedure::start()
             iniStore().restoreWindow(procedureName_, this);
         show();
     }
+}
+
+void WindowProcedure::addCloseAndHelp(QBoxLayout *layout, const QString &closeText)
+{
+    auto *row = new QHBoxLayout;
+    auto *close = new QPushButton(closeText);
+    auto *help = new QPushButton("Help");
+    row->addStretch(1);
+    row->addWidget(close);
+    row->addWidget(help);
+    layout->addLayout(row);
+    connect(close, &QPushButton::clicked, this, [this] { finish(RequestCancelled); });
+    connect(help, &QPushButton::clicked, this, [this] { showHelp(helpContext_); });
 }
 
 void WindowProcedure::finish(int resp)

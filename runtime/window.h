@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 
+class QBoxLayout;
 class QMdiArea;
 class QMdiSubWindow;
 
@@ -48,6 +49,8 @@ public:
 
     // Ends the event loop with this response.
     void finish(int resp);
+    // A row at the foot of a layout with a button that closes the window and a Help button.
+    void addCloseAndHelp(QBoxLayout *layout, const QString &closeText);
     // Asks to close as the close box would; false when the window refused (it stays open).
     bool requestClose();
 

@@ -228,17 +228,7 @@ int MaintenanceForm::build()
     tabs_->addTab(general, "General");
     addTabs();
     outer->addWidget(tabs_);
-    auto *buttons = new QHBoxLayout;
-    auto *ok = new QPushButton("OK");
-    auto *cancel = new QPushButton("Cancel");
-    auto *help = new QPushButton("Help");
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(help);
-    outer->addLayout(buttons);
-    setButtons(ok, cancel);
-    connect(help, &QPushButton::clicked, this, [this] { rt::showHelp(helpContext()); });
+    addStandardButtons(outer);
     resize(std::max(sizeHint().width(), 460), sizeHint().height());
     return 0;
 }

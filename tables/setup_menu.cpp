@@ -49,15 +49,7 @@ public:
                         1, 1);
         outer->addWidget(panel);
 
-        auto *bottom = new QHBoxLayout;
-        auto *exit = new QPushButton("Exit");
-        auto *help = new QPushButton("Help");
-        bottom->addStretch(1);
-        bottom->addWidget(exit);
-        bottom->addWidget(help);
-        outer->addLayout(bottom);
-        connect(exit, &QPushButton::clicked, this, [this] { finish(rt::RequestCancelled); });
-        connect(help, &QPushButton::clicked, this, [this] { rt::showHelp(helpContext()); });
+        addCloseAndHelp(outer, "Exit");
     }
 
 private:
