@@ -56,21 +56,6 @@ const rt::FieldDef &masField(std::string_view name)
     return dict::MasterInventoryDef.fields[static_cast<std::size_t>(dict::MasterInventoryDef.fieldIndex(name))];
 }
 
-// The tab page that holds a widget comes to the front before the cursor goes into it.
-void focusInto(QWidget *w)
-{
-    if (!w)
-        return;
-    for (QWidget *p = w->parentWidget(); p; p = p->parentWidget())
-        if (auto *tabs = qobject_cast<QTabWidget *>(p))
-            for (int i = 0; i < tabs->count(); ++i)
-                if (tabs->widget(i)->isAncestorOf(w))
-                    tabs->setCurrentIndex(i);
-    w->setFocus();
-    if (auto *e = qobject_cast<QLineEdit *>(w))
-        e->selectAll();
-}
-
 // A drop list filled from a reference file in key order. The item's own value is always one of
 // the choices, even when the table does not hold it (an imported or since renamed value), so
 // showing the form never changes the item.
@@ -633,7 +618,7 @@ private:
         for (FileDrop *d : {category_.get(), type_.get(), subject_.get(), location_.get(), box_.get(), condition_.get()})
             if (d != &drop)
                 d->reload();
-        focusInto(focus);
+        rt::showAndFocus(focus);
     }
 
     void showExtended() { showExtendedValue(extendedValue(MAS)); }
@@ -722,7 +707,7 @@ private:
         checkingHeir_ = true;
         HEI.NAME = MAS.HEIR;
         if (Access::Heirs->tryFetch(*dict::HeirsDef.key("NAMEKEY")) != 0 && !lookupHeir())
-            focusInto(heir_);
+            rt::showAndFocus(heir_);
         checkingHeir_ = false;
     }
 
@@ -793,12 +778,12 @@ private:
     void focus(ItemControl c) override
     {
         switch (c) {
-        case ItemControl::AppraisalDate: focusInto(appraisalDate_); break;
-        case ItemControl::AppraisedValue: focusInto(appraisedValue_); break;
-        case ItemControl::Category: focusInto(category_->combo()); break;
-        case ItemControl::Location: focusInto(location_->combo()); break;
-        case ItemControl::MarketValue: focusInto(market_); break;
-        case ItemControl::Quantity: focusInto(quantity_); break;
+        case ItemControl::AppraisalDate: rt::showAndFocus(appraisalDate_); break;
+        case ItemControl::AppraisedValue: rt::showAndFocus(appraisedValue_); break;
+        case ItemControl::Category: rt::showAndFocus(category_->combo()); break;
+        case ItemControl::Location: rt::showAndFocus(location_->combo()); break;
+        case ItemControl::MarketValue: rt::showAndFocus(market_); break;
+        case ItemControl::Quantity: rt::showAndFocus(quantity_); break;
         }
     }
     bool vendorExists(const std::string &name) override

@@ -39,9 +39,13 @@ private:
     int bytes_;
 };
 
-// The tab page that holds a widget is shown before the cursor goes into it.
+}  // namespace
+
 void showAndFocus(QWidget *w)
 {
+    if (!w)
+        return;
+    // The tab page that holds the widget comes to the front before the cursor goes into it.
     for (QWidget *p = w->parentWidget(); p; p = p->parentWidget())
         if (auto *tabs = qobject_cast<QTabWidget *>(p))
             for (int i = 0; i < tabs->count(); ++i)
@@ -51,7 +55,6 @@ void showAndFocus(QWidget *w)
     if (auto *e = qobject_cast<QLineEdit *>(w))
         e->selectAll();
 }
-}  // namespace
 
 std::vector<unsigned char> *formHistory(const QString &procedureName)
 {

@@ -112,6 +112,9 @@ private:
     bool asking_ = false;
 };
 
+// Puts the cursor into an entry, bringing the tab page that holds it to the front first.
+void showAndFocus(QWidget *entry);
+
 // The field history of every form of this run: the record each form last completed with OK.
 std::vector<unsigned char> *formHistory(const QString &procedureName);
 

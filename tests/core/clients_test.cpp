@@ -23,6 +23,7 @@
 #include "runtime/gui.h"
 #include "runtime/ini_store.h"
 #include "tests/support/gui_support.h"
+#include "tests/support/program_support.h"
 #include "tests/support/test_support.h"
 
 using namespace rt;
@@ -37,15 +38,7 @@ class Clients : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ::setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
-        releaseSingleInstance();
-        dict::resetGlobals();
-        resetProgramGlobals();
-        nameProgramFolderFiles();
-        iniStore().setPath(home.file("zenvik.INI"));
-        registerProgramProcedures();
-        registerRecordFiles();
-        DictionaryInit();
+        testing_support::startProgram(home);
         ASSERT_EQ(MainSystemFile.create(), 0);
         ASSERT_EQ(MainSystemFile.open(mode::ReadWriteDenyNone), 0);
         clearRecord(dict::MainSystemFileDef, &MSY);
@@ -55,11 +48,7 @@ protected:
         MainSystemFile.close();
         BuildSharedFileNames(home.path());
     }
-    void TearDown() override
-    {
-        DictionaryKill();
-        releaseSingleInstance();
-    }
+    void TearDown() override { testing_support::stopProgram(); }
     void addClient(const char *id, const char *last, const char *first, int updated = 0)
     {
         clearRecord(dict::QORClientsDef, &QOC);

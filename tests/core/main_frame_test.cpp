@@ -15,6 +15,7 @@
 #include "runtime/ini_store.h"
 #include "runtime/paths.h"
 #include "tests/support/gui_support.h"
+#include "tests/support/program_support.h"
 #include "tests/support/test_support.h"
 
 using namespace rt;
@@ -27,15 +28,7 @@ class Frame : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ::setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
-        releaseSingleInstance();
-        dict::resetGlobals();
-        resetProgramGlobals();
-        nameProgramFolderFiles();
-        iniStore().setPath(home.file("zenvik.INI"));
-        registerProgramProcedures();
-        registerRecordFiles();
-        DictionaryInit();
+        testing_support::startProgram(home);
         // The first-run setup writes the one settings record.
         registerProcedure("NewUser", [this] {
             ++newUserRuns;
@@ -53,9 +46,7 @@ protected:
     }
     void TearDown() override
     {
-        setProcedureObserver(nullptr);
-        DictionaryKill();
-        releaseSingleInstance();
+        testing_support::stopProgram();
     }
     TempHome home;
     ScriptedMessages box;

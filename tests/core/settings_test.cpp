@@ -26,6 +26,7 @@
 #include "runtime/picture.h"
 #include "runtime/window.h"
 #include "tests/support/gui_support.h"
+#include "tests/support/program_support.h"
 #include "tests/support/test_support.h"
 
 using namespace rt;
@@ -37,22 +38,13 @@ class Settings : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ::setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
-        releaseSingleInstance();
-        dict::resetGlobals();
-        resetProgramGlobals();
         setLockWaitUnitMs(10);
-        nameProgramFolderFiles();
-        iniStore().setPath(home.file("zenvik.INI"));
-        registerProgramProcedures();
-        registerRecordFiles();
-        DictionaryInit();
+        testing_support::startProgram(home);
     }
     void TearDown() override
     {
         unlock();
-        DictionaryKill();
-        releaseSingleInstance();
+        testing_support::stopProgram();
     }
 
     // The settings record on disk as "FIELD=value" lines of its non-blank fields; "none" when

@@ -29,6 +29,7 @@
 #include "runtime/paths.h"
 #include "runtime/picture.h"
 #include "tests/support/gui_support.h"
+#include "tests/support/program_support.h"
 #include "tests/support/test_support.h"
 
 using namespace rt;
@@ -56,15 +57,7 @@ class Inventory : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ::setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
-        dict::resetGlobals();
-        resetProgramGlobals();
-        nameProgramFolderFiles();
-        iniStore().setPath(home.file("zenvik.INI"));
-        addProcedureModule(registerInventoryProcedures);
-        registerProgramProcedures();
-        registerRecordFiles();
-        DictionaryInit();
+        testing_support::startProgram(home, {registerInventoryProcedures});
         writeSettings("Portrait", "Always", 1);
         BuildSharedFileNames(home.path());
         nameClientFiles(clientFolder(home.path(), "A1"));
@@ -73,11 +66,7 @@ protected:
     }
     void TearDown() override
     {
-        setProcedureObserver(nullptr);
-        for (WindowProcedure *w : startedWindows())
-            w->requestClose();
-        testing_support::pump(20);
-        DictionaryKill();
+        testing_support::stopProgram();
     }
     void writeSettings(const char *format, const char *autoAdd, int memory)
     {

@@ -22,22 +22,14 @@
 #include "runtime/window.h"
 #include "tables/tables.h"
 #include "tests/support/gui_support.h"
+#include "tests/support/program_support.h"
 #include "tests/support/test_support.h"
 
 class TablesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ::setenv("XDG_RUNTIME_DIR", home.path().c_str(), 1);
-        rt::releaseSingleInstance();
-        dict::resetGlobals();
-        resetProgramGlobals();
-        nameProgramFolderFiles();
-        rt::iniStore().setPath(home.file("zenvik.INI"));
-        addProcedureModule(registerTableProcedures);
-        registerProgramProcedures();
-        registerRecordFiles();
-        DictionaryInit();
+        testing_support::startProgram(home, {registerTableProcedures});
         writeSettings(0);
         BuildSharedFileNames(home.path());
         std::filesystem::create_directories(home.file("A1"));
@@ -45,11 +37,7 @@ protected:
     }
     void TearDown() override
     {
-        for (rt::WindowProcedure *w : rt::startedWindows())
-            w->requestClose();
-        testing_support::pump(20);
-        DictionaryKill();
-        rt::releaseSingleInstance();
+        testing_support::stopProgram();
     }
 
     // A fresh settings record with the seeding switch.
