@@ -200,6 +200,17 @@ private:
             return;
         }
 
+        // The data folders are stored in fields of their own width; a home folder too long for
+        // them would be stored cut and point somewhere else.
+        const std::string backup = rt::homeFolder() + "backup/";
+        if (backup.size() > sizeof(MainSystemFileRecord::PATHTOBACKUP)) {
+            rt::beep();
+            rt::message("The data folder " + rt::homeFolder() + " has too long a path for the Main System File.||" +
+                            "Start the program with ZENVIK_HOME set to a folder with a shorter path.",
+                        "Data Error", rt::Icon::Exclamation, rt::BUTTON_OK);
+            return;
+        }
+
         MainSystemFileRecord record;
         rt::clearRecord(dict::MainSystemFileDef, &record);
         record.NAME = name_->text().toStdString();
@@ -215,7 +226,7 @@ private:
         record.SHOWTIPSATSTARTUP = 1;
         record.REMINDBACKUP = 1;
         record.TIMEZONE = -5;
-        record.PATHTOBACKUP = rt::homeFolder() + "backup/";
+        record.PATHTOBACKUP = backup;
         record.PATHPRIMARYRESIDENCE = rt::homeFolder();
         record.ACTIVERESIDENCE = "Primary";
         record.REPORTFORMAT = "Portrait";

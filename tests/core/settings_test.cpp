@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <sqlite3.h>
 
 #include <QCheckBox>
@@ -416,4 +418,28 @@ TEST_F(Settings, CalendarWindowRunsOnItsOwnAndTouchesNoGlobal)
     EXPECT_TRUE(startedWindows().empty());
     EXPECT_EQ(Glo.DatePicked, 7);
     EXPECT_FALSE(IniFile(home.file("zenvik.INI")).has("CalendarWindow", "XPos"));
+}
+
+TEST_F(Settings, SetupWizardRefusesAHomeTooLongForThePathFields)
+{
+    ASSERT_EQ(MainSystemFile.create(), 0);
+    // The settings file stays where it is; only the home folder that the paths would name grows.
+    std::string longHome = home.path() + std::string(60, 'x') + "/";
+    std::filesystem::create_directories(longHome);
+    ::setenv("ZENVIK_HOME", longHome.c_str(), 1);
+    drive([&](QDialog *d) {
+        click(d, "Next >>");
+        setText(d, "Name", "Kim Appraiser");
+        setText(d, "Address", "12 Elm Street");
+        setText(d, "CSZ", "Springfield, IL");
+        click(d, "Next >>");
+        click(d, "Finish");
+        ASSERT_EQ(box.shown().size(), 1u);
+        EXPECT_EQ(box.shown()[0].title, "Data Error");
+        EXPECT_TRUE(d->isVisible());
+    });
+    NewUser();
+    ::setenv("ZENVIK_HOME", home.path().c_str(), 1);
+    EXPECT_EQ(Glo.Response, RequestCancelled);
+    EXPECT_EQ(onDisk(), "none");
 }
