@@ -32,9 +32,8 @@ public:
     {
         Glo.Request = 0;
         Glo.Response = 0;
-        if (int level = Relate::MainSystemFile->open())
+        if (int level = openFiles({Relate::MainSystemFile}))
             return level;
-        fileOpen_ = true;
         setWindowTitle("Orvane Rava Ravarurod Odidiruzavod Setup");
         setWindowIcon(programIcon());
         setHelpContext("~NEW_USER");
@@ -64,15 +63,6 @@ public:
 
         showPage(1);
         return 0;
-    }
-
-    void kill() override
-    {
-        if (fileOpen_) {
-            Relate::MainSystemFile->close();
-            fileOpen_ = false;
-        }
-        rt::WindowProcedure::kill();
     }
 
 private:
@@ -245,7 +235,6 @@ private:
     QPushButton *back_ = nullptr, *next_ = nullptr, *finish_ = nullptr;
     QLineEdit *name_ = nullptr, *address_ = nullptr, *csz_ = nullptr, *phone_ = nullptr, *email_ = nullptr;
     int page_ = 1;
-    bool fileOpen_ = false;
 };
 
 }  // namespace

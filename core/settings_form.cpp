@@ -67,9 +67,8 @@ public:
         Glo.Response = 0;
         setHelpContext("~SYSTEM_SETUP");
 
-        if (int level = Relate::MainSystemFile->open())
+        if (int level = openFiles({Relate::MainSystemFile}))
             return level;
-        fileOpen_ = true;
         if (Access::MainSystemFile->useFile() != 0)
             if (int level = Access::MainSystemFile->openFile(true))
                 return level;
@@ -98,15 +97,6 @@ public:
                        : calledWith == rt::ChangeRecord ? "Record Will Be Changed"
                                                         : "Update the Main Setup file");
         return 0;
-    }
-
-    void kill() override
-    {
-        if (fileOpen_) {
-            Relate::MainSystemFile->close();
-            fileOpen_ = false;
-        }
-        rt::WindowProcedure::kill();
     }
 
 private:
@@ -308,7 +298,6 @@ private:
     QLineEdit *cdDrive_ = nullptr;
     Record edit_;
     Record saved_;
-    bool fileOpen_ = false;
 };
 
 }  // namespace

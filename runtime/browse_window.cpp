@@ -82,11 +82,10 @@ QLineEdit *BrowseWindow::addTab(const QString &title, int order)
 
 int BrowseWindow::init()
 {
-    if (primary_.open() != 0)
+    std::vector<RelationManager *> files{&primary_};
+    files.insert(files.end(), alsoOpen.begin(), alsoOpen.end());
+    if (openFiles(files) != 0)
         return LevelFatal;
-    for (RelationManager *rm : alsoOpen)
-        rm->open();
-    filesOpen_ = true;
     browse_->updateProcedure = [this](int req) { return updateProcedure ? updateProcedure(req) : RequestCancelled; };
     insert_->setVisible(static_cast<bool>(updateProcedure));
     change_->setVisible(static_cast<bool>(updateProcedure));
@@ -109,17 +108,6 @@ int BrowseWindow::init()
     }
     list_->setFocus();
     return 0;
-}
-
-void BrowseWindow::kill()
-{
-    if (filesOpen_) {
-        filesOpen_ = false;
-        primary_.close();
-        for (RelationManager *rm : alsoOpen)
-            rm->close();
-    }
-    WindowProcedure::kill();
 }
 
 }  // namespace rt

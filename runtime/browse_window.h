@@ -54,11 +54,9 @@ public:
     std::function<int()> setupWindow;
 
     int init() override;
-    void kill() override;
 
 private:
     RelationManager &primary_;
-    bool filesOpen_ = false;
     QVBoxLayout *body_;
     QHBoxLayout *buttons_;
     QHBoxLayout *bottom_;

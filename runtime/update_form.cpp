@@ -296,11 +296,10 @@ QWidget *UpdateForm::firstEntry() const
 
 int UpdateForm::init()
 {
-    if (primary_.open() != 0)
+    std::vector<RelationManager *> files{&primary_};
+    files.insert(files.end(), alsoOpen.begin(), alsoOpen.end());
+    if (openFiles(files) != 0)
         return LevelFatal;
-    opened_ = true;
-    for (RelationManager *rm : alsoOpen)
-        rm->open();
     RecordFile &file = primary_.me.file;
     if (preflight) {
         int level = preflight();
@@ -331,17 +330,6 @@ int UpdateForm::init()
     if (QWidget *w = firstEntry())
         w->setFocus();
     return 0;
-}
-
-void UpdateForm::kill()
-{
-    if (opened_) {
-        for (RelationManager *rm : alsoOpen)
-            rm->close();
-        primary_.close();
-        opened_ = false;
-    }
-    WindowProcedure::kill();
 }
 
 bool UpdateForm::completeForm()

@@ -61,7 +61,6 @@ public:
     void setCaptions(const QString &insert, const QString &change);
 
     int init() override;
-    void kill() override;
 
     // Hooks: more files to open with the primary one; priming of a new record; checks before
     // the record is written (false keeps the form open); work after a successful write.
@@ -108,7 +107,6 @@ private:
     std::string originalMemo_;
     QPushButton *ok_ = nullptr;
     QPushButton *cancel_ = nullptr;
-    bool opened_ = false;
     bool asking_ = false;
 };
 

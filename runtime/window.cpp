@@ -8,6 +8,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include "runtime/file_manager.h"
 #include "runtime/help.h"
 #include "runtime/ini_store.h"
 
@@ -78,11 +79,24 @@ QWidget *WindowProcedure::outerWindow() const
     return const_cast<WindowProcedure *>(this);
 }
 
+int WindowProcedure::openFiles(const std::vector<RelationManager *> &managers)
+{
+    for (RelationManager *rm : managers) {
+        if (int level = rm->open())
+            return level;
+        openedFiles_.push_back(rm);
+    }
+    return 0;
+}
+
 void WindowProcedure::kill()
 {
     if (killed_)
         return;
     killed_ = true;
+    for (RelationManager *rm : openedFiles_)
+        rm->close();
+    openedFiles_.clear();
     if (opened_ && keepsPosition_)
         iniStore().saveWindow(procedureName_, outerWindow());
 }

@@ -8,11 +8,15 @@
 #include <QString>
 #include <functional>
 
+#include <vector>
+
 class QBoxLayout;
 class QMdiArea;
 class QMdiSubWindow;
 
 namespace rt {
+
+class RelationManager;
 
 enum Request : int { InsertRecord = 1, ChangeRecord = 2, DeleteRecord = 3, SelectRecord = 4 };
 enum Response : int { RequestCompleted = 1, RequestCancelled = 2 };
@@ -49,6 +53,10 @@ public:
 
     // Ends the event loop with this response.
     void finish(int resp);
+    // Opens record files through their relation managers, in order, stopping at the first that
+    // fails (its level is returned); Kill closes every one opened here again.
+    int openFiles(const std::vector<RelationManager *> &managers);
+
     // A row at the foot of a layout with a button that closes the window and a Help button.
     void addCloseAndHelp(QBoxLayout *layout, const QString &closeText);
     // Asks to close as the close box would; false when the window refused (it stays open).
@@ -73,6 +81,7 @@ private:
     bool started_ = false;
     bool keepsPosition_ = true;
     QPointer<QMdiSubWindow> sub_;
+    std::vector<RelationManager *> openedFiles_;
 };
 
 // The frame's area for child windows; nullptr when no frame runs (tests of single windows).
