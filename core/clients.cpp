@@ -259,66 +259,10 @@ void addClientColumns(rt::Browse &b, bool register_)
         b.addColumn("Work Ext", "WORKEXT", "@s20", 10);
 }
 
-bool validIdCode(const std::string &idCode)
-{
-    std::string code = rt::clip(idCode);
-    if (code.empty())
-        return false;
-    for (char c : code)
-        if (c < '0' || (c > '9' && c < 'A') || c > 'Z')
-            return false;
-    return true;
-}
-
-std::string clientFolder(const std::string &primaryPath, const std::string &idCode)
-{
-    return rt::joinPath(primaryPath, rt::clip(idCode));
-}
-
-void BuildSharedFileNames(const std::string &primaryPath)
-{
-    QORClients.name = rt::joinPath(primaryPath, "qorclnt.tps");
-    CustomReportSetups.name = rt::joinPath(primaryPath, "qorcrsup.tps");
-    QORSubject.name = rt::joinPath(primaryPath, "qorsubj.tps");
-    Category.name = rt::joinPath(primaryPath, "qorcat.tps");
-    Conditions.name = rt::joinPath(primaryPath, "qorcdn.tps");
-    Heirs.name = rt::joinPath(primaryPath, "qorhrs.tps");
-    Manufacturers.name = rt::joinPath(primaryPath, "qormfg.tps");
-    Type.name = rt::joinPath(primaryPath, "qortyp.tps");
-    Vendors.name = rt::joinPath(primaryPath, "qorven.tps");
-}
-
-void nameClientFiles(const std::string &folder)
-{
-    ImportASCIITab.name = rt::joinPath(folder, "qorimp.tps");
-    ImportFields.name = rt::joinPath(folder, "qorimf.tps");
-    Location.name = rt::joinPath(folder, "qorloc.tps");
-    MasterInventory.name = rt::joinPath(folder, "qormas.tps");
-    BoxNumber.name = rt::joinPath(folder, "qorbox.tps");
-    UserFields.name = rt::joinPath(folder, "qorufd.tps");
-    Heirs.name = rt::joinPath(folder, "qorhrs.tps");
-}
-
 std::string activeClientText(const std::string &firstName, const std::string &lastName)
 {
     std::string t = "Active client: " + rt::clip(firstName) + " " + rt::clip(lastName);
     return std::string(rt::cutUtf8(t, 60));
-}
-
-bool readSettingsCopy(MainSystemFileRecord &copy)
-{
-    // Read through a record file of our own on the same disk file, so that the shared settings
-    // buffer (and a settings form editing it) is never overwritten.
-    std::string memo;
-    rt::RecordFile file(dict::MainSystemFileDef, &copy, &memo);
-    file.name = MainSystemFile.name;
-    rt::clearRecord(dict::MainSystemFileDef, &copy);
-    if (file.open(rt::mode::ReadOnlyDenyNone) != 0)
-        return false;
-    file.setFileOrder();
-    bool ok = file.next() == 0;
-    file.close();
-    return ok;
 }
 
 void BrowseClients() { (new ClientBrowse)->start(); }

@@ -1,4 +1,5 @@
 #include "core/main_frame.h"
+#include "model/edition.h"
 
 #include <QAction>
 #include <QApplication>
@@ -93,9 +94,7 @@ void MainFrame::runReport(const std::string &portrait, const std::string &wide)
 
 std::string MainFrame::reportProcedure(const std::string &portrait, const std::string &wide)
 {
-    // "Portrait" compared as a blank-padded, case-sensitive string; anything else, a blank
-    // format included, picks the wide layout.
-    return MSY.REPORTFORMAT == "Portrait" ? portrait : wide;
+    return model::reportProcedure(portrait, wide);
 }
 
 void MainFrame::buildMenus()

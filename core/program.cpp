@@ -5,6 +5,8 @@
 #include "core/main_frame.h"
 #include "core/managers.h"
 #include "core/procedures.h"
+#include "model/client_files.h"
+#include "model/edition.h"
 #include "runtime/file_structure.h"
 #include "runtime/ini_store.h"
 #include "runtime/paths.h"
@@ -55,8 +57,24 @@ void registerRecordFiles()
 
 void nameProgramFolderFiles()
 {
-    MainSystemFile.name = rt::joinPath(rt::homeFolder(), "mainsys.tps");
-    SecondaryResidence.name = rt::joinPath(rt::homeFolder(), "secres.tps");
+    MainSystemFile.name = rt::joinPath(rt::homeFolder(), dict::MainSystemFileDef.diskName);
+    SecondaryResidence.name = rt::joinPath(rt::homeFolder(), dict::SecondaryResidenceDef.diskName);
+}
+
+void installProfessionalEdition()
+{
+    model::Edition e;
+    e.readSettings = readSettingsCopy;
+    e.userFieldTitles = [] {
+        model::UserFieldTitles titles;
+        UserFieldsRecord record;
+        if (Access::UserFields->useFile() == 0 && model::readTitlesRecord(::UserFields, record) == 0)
+            titles = model::titlesOf(record);
+        return titles;
+    };
+    // The shared settings record: read at start-up, published to by the settings form.
+    e.reportFormat = [] { return MSY.REPORTFORMAT.str(); };
+    model::setEdition(std::move(e));
 }
 
 void ProgramMain()
@@ -65,6 +83,7 @@ void ProgramMain()
     dict::resetGlobals();
     resetProgramGlobals();
     nameProgramFolderFiles();
+    installProfessionalEdition();
     rt::iniStore().setPath(rt::joinPath(rt::homeFolder(), "zenvik.INI"));
     registerProgramProcedures();
     DictionaryInit();

@@ -9,3 +9,5 @@ void registerRecordFiles();
 bool recordFilesRegistered();
 // The name variables of the two files in the program (home) folder.
 void nameProgramFolderFiles();
+// The professional program serves its windows and reports from its settings file.
+void installProfessionalEdition();

@@ -13,7 +13,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "core/clients.h"
 #include "core/dictionary.h"
 #include "core/globals.h"
 #include "core/managers.h"
@@ -64,18 +63,20 @@ QCheckBox *flagBox(const QString &text)
 
 class InventoryBrowse : public rt::BrowseWindow {
 public:
-    InventoryBrowse(Variant variant, const std::string &word)
-        : rt::BrowseWindow(browseName(variant), *Relate::MasterInventory), variant_(variant), word_(word)
+    InventoryBrowse(const model::Edition &edition, Variant variant, const std::string &word)
+        : rt::BrowseWindow(browseName(variant), *Relate::MasterInventory), edition_(edition), variant_(variant),
+          word_(word)
     {
         setWindowTitle("Browse the Master Home Inventory File");
         setHelpContext("~BROWSE_HOME_INVENTORY");
-        alsoOpen = {Relate::MainSystemFile};
         updateProcedure = [this](int req) {
             Glo.Request = static_cast<rt::Byte>(req);
             // The form gets this window's own word: another window may have changed the globals.
-            Glo.Response = static_cast<rt::Byte>(runItemForm(variant_, word_, req));
+            Glo.Response = static_cast<rt::Byte>(runItemForm(variant_, word_, req, edition_));
             return static_cast<int>(Glo.Response);
         };
+        if (edition_.readOnly)
+            updateProcedure = nullptr;
         browse()->afterUpdate = [this](int, int) {
             if (variant_ != Variant::All)
                 Glo.MenuSelect = Glo.MenuCategory;
@@ -89,7 +90,6 @@ private:
         Glo.LastLocation = "";
         Glo.Request = 0;
         Glo.Response = 0;
-        readSettingsCopy(settings_);
 
         const rt::TableDef &def = dict::MasterInventoryDef;
         auto *heading = new QLabel(variant_ == Variant::All
@@ -229,7 +229,8 @@ private:
 
     std::string report(const char *portrait, const char *wide) const
     {
-        return settings_.REPORTFORMAT == "Portrait" ? portrait : wide;
+        return model::reportProcedure(edition_.reportFormat ? edition_.reportFormat() : std::string("Portrait"),
+                                      portrait, wide);
     }
 
     void printValuation()
@@ -262,9 +263,9 @@ private:
         browse()->refill(at);
     }
 
+    const model::Edition &edition_;
     Variant variant_;
     std::string word_;
-    MainSystemFileRecord settings_;
     std::vector<QLabel *> panel_;
     QCheckBox *picture_ = nullptr, *receipt_ = nullptr;
     QPlainTextEdit *memo_ = nullptr;
@@ -290,9 +291,9 @@ InventoryTotals inventoryTotals(const rt::BrowseModel &list)
     return t;
 }
 
-rt::BrowseWindow *openInventoryBrowse(Variant variant, const std::string &word)
+rt::BrowseWindow *openInventoryBrowse(Variant variant, const std::string &word, const model::Edition &edition)
 {
-    QPointer<InventoryBrowse> w = new InventoryBrowse(variant, word);
+    QPointer<InventoryBrowse> w = new InventoryBrowse(edition, variant, word);
     w->start();
     return w && w->windowOpened() ? w.data() : nullptr;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "inventory/item_rules.h"
+#include "model/edition.h"
 
 namespace rt {
 class BrowseModel;
@@ -24,7 +25,8 @@ InventoryTotals inventoryTotals(const rt::BrowseModel &list);
 
 // Opens a browse of the variant as a child window of the frame. `word` is the category or
 // location it shows; the browse keeps it for its whole life. Returns the window, or nullptr
-// when it did not open.
-rt::BrowseWindow *openInventoryBrowse(Variant variant, const std::string &word);
+// when it did not open. A read-only edition's browse changes nothing.
+rt::BrowseWindow *openInventoryBrowse(Variant variant, const std::string &word,
+                                      const model::Edition &edition = model::edition());
 
 }  // namespace inventory

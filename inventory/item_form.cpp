@@ -24,7 +24,6 @@
 #include <cmath>
 #include <map>
 
-#include "core/clients.h"
 #include "core/dictionary.h"
 #include "core/globals.h"
 #include "core/managers.h"
@@ -134,9 +133,9 @@ struct PictureTab {
 
 class ItemForm : public rt::UpdateForm, private ItemOkHost {
 public:
-    ItemForm(Variant variant, const std::string &word, int req)
+    ItemForm(const model::Edition &edition, Variant variant, const std::string &word, int req)
         : rt::UpdateForm(itemFormName(variant), *Relate::MasterInventory, req, "Master Inventory"),
-          variant_(variant), word_(word)
+          edition_(edition), variant_(variant), word_(word)
     {
         setWindowTitle("Update the MasterInventory File");
         setHelpContext("~UPDATE_HOME_INVENTORY");
@@ -157,16 +156,10 @@ private:
     int opening()
     {
         MainSystemFileRecord settings;
-        if (readSettingsCopy(settings))
+        if (edition_.readSettings && edition_.readSettings(settings))
             settings_ = ItemSettings::from(settings);
-        // The titles of the four user fields: the first record of their file.
-        if (Access::UserFields->useFile() == 0) {
-            rt::BrowseModel rows(UserFields);
-            rows.setOrder(nullptr, {});
-            rows.refill();
-            if (const rt::BrowseRow *row = rows.row(0))
-                titles_ = *reinterpret_cast<const UserFieldsRecord *>(row->record.data());
-        }
+        if (edition_.userFieldTitles)
+            titles_ = edition_.userFieldTitles();
         return 0;
     }
 
@@ -501,10 +494,8 @@ private:
         auto *v = new QVBoxLayout(page);
         v->addWidget(new QLabel("Use these fields for any additional information you wish"));
         auto *g = new QGridLayout;
-        const rt::FixedString<20> *titles[] = {&titles_.TITLEUSERFIELD1, &titles_.TITLEUSERFIELD2,
-                                               &titles_.TITLEUSERFIELD3, &titles_.TITLEUSERFIELD4};
         for (int i = 0; i < 4; ++i) {
-            auto *title = new QLabel(QString::fromStdString(titles[i]->str()));
+            auto *title = new QLabel(QString::fromStdString(titles_[static_cast<std::size_t>(i)]));
             title->setObjectName(QString("Title %1").arg(i + 1));
             g->addWidget(title, i, 0);
             auto *e = new QLineEdit;
@@ -811,10 +802,11 @@ private:
         Access::Manufacturers->tryInsert();
     }
 
+    const model::Edition &edition_;
     Variant variant_;
     std::string word_;
     ItemSettings settings_;
-    UserFieldsRecord titles_;
+    model::UserFieldTitles titles_;
     bool newItem_ = false;
     bool heirTyped_ = false;
     bool checkingHeir_ = false;
@@ -848,11 +840,11 @@ PictureChooser setPictureChooser(PictureChooser c)
     return old;
 }
 
-int runItemForm(Variant variant, const std::string &word, int request)
+int runItemForm(Variant variant, const std::string &word, int request, const model::Edition &edition)
 {
     Glo.Request = 0;
     Glo.Response = 0;
-    ItemForm form(variant, word, request);
+    ItemForm form(edition, variant, word, request);
     return form.run();
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "inventory/item_rules.h"
+#include "model/edition.h"
 
 class QWidget;
 
@@ -14,7 +15,8 @@ namespace inventory {
 // Runs the item form for a request (insert, change, delete) on the caller's thread and returns
 // the response. `word` is the category or location of the browse the form serves (unused by
 // the all-items variant): the form primes and limits itself by it, never by a shared global.
-int runItemForm(Variant variant, const std::string &word, int request);
+// The edition gives the settings and the user-field titles.
+int runItemForm(Variant variant, const std::string &word, int request, const model::Edition &edition = model::edition());
 
 // The file dialog of the picture buttons: the chosen path, or an empty one when cancelled.
 using PictureChooser =

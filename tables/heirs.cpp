@@ -3,10 +3,10 @@
 #include "core/file_errors.h"
 #include "core/globals.h"
 #include "core/managers.h"
+#include "model/user_fields.h"
 #include "runtime/errors.h"
 #include "runtime/file_manager.h"
 #include "runtime/message.h"
-#include "tables/default_rows.h"
 #include "tables/maintenance.h"
 #include "tables/tables.h"
 
@@ -57,10 +57,7 @@ const tables::FormSetup kUserFieldsForm{
 int readTitles()
 {
     rt::FileManager &fm = *Access::UserFields;
-    rt::clearRecord(dict::UserFieldsDef, &USF);
-    int rc = fm.useFile() == 0 ? ::UserFields.setFileOrder() : rt::errorCode();
-    if (rc == 0)
-        rc = ::UserFields.next();
+    int rc = fm.useFile() == 0 ? model::readTitlesRecord(::UserFields, USF) : rt::errorCode();
     if (rc == 0)
         return 0;
     if (rc != rt::err::NoRecord) {
@@ -68,11 +65,7 @@ int readTitles()
         StandardFileError(35, dict::UserFieldsDef.label);
         return rt::LevelNotify;
     }
-    auto titles = defaults::userFieldTitles();
-    USF.TITLEUSERFIELD1 = titles[0];
-    USF.TITLEUSERFIELD2 = titles[1];
-    USF.TITLEUSERFIELD3 = titles[2];
-    USF.TITLEUSERFIELD4 = titles[3];
+    model::putDefaultTitles(USF);
     return fm.insert();
 }
 

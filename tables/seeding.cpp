@@ -5,6 +5,7 @@
 
 #include "core/dictionary.h"
 #include "core/managers.h"
+#include "model/user_fields.h"
 #include "runtime/errors.h"
 #include "tables/default_rows.h"
 
@@ -151,20 +152,14 @@ void userFields(Seeder &s)
 {
     if (!s.use(*Access::UserFields))
         return;
-    rt::clearRecord(dict::UserFieldsDef, &USF);
-    ::UserFields.setFileOrder();
-    int rc = ::UserFields.next();
+    int rc = model::readTitlesRecord(::UserFields, USF);
     if (rc == 0)
         return;
     if (rc != rt::err::NoRecord) {
         s.stop(::UserFields);
         return;
     }
-    auto titles = defaults::userFieldTitles();
-    USF.TITLEUSERFIELD1 = titles[0];
-    USF.TITLEUSERFIELD2 = titles[1];
-    USF.TITLEUSERFIELD3 = titles[2];
-    USF.TITLEUSERFIELD4 = titles[3];
+    model::putDefaultTitles(USF);
     if (::UserFields.add() == 0)
         ++s.out.added;
 }

@@ -21,6 +21,7 @@ void startProgram(const TempHome &home, std::initializer_list<ProcedureModule> m
     dict::resetGlobals();
     resetProgramGlobals();
     nameProgramFolderFiles();
+    installProfessionalEdition();
     rt::iniStore().setPath(home.file("zenvik.INI"));
     for (ProcedureModule m : modules)
         addProcedureModule(m);
