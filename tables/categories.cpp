@@ -6,25 +6,20 @@
 
 namespace {
 
-const tables::BrowseSetup kCategoryBrowse{
+const rt::BrowseSetup kCategoryBrowse{
     .procedure = "BrowseCategory",
     .caption = "Browse the Category File",
     .help = "~CATEGORY",
-    .key = "CATEGORYKEY",
-    .tab = "Category",
-    .locator = rt::LocatorKind::Step,
-    .locatorField = "CATEGORY",
+    .orders = {{"Category", "CATEGORYKEY", rt::LocatorKind::Step, "CATEGORY"}},
     .columns = {{"Category", "CATEGORY", "@s20", 80}, {"Description of the category", "DESCRIPTION", "@s60", 80}},
     .printText = "Print Category && Types",
     .printTip = "Print all the categories and types on file",
     .printProcedure = "PrintCategoryTypesList",
-    .seeds = true,
-    .point = seeding::Point::Categories,
-    .waitCursor = true,
-    .form = UpdateCategory,
+    .prepare = tables::seedsBefore(seeding::Point::Categories, true),
+    .update = tables::updateBy(UpdateCategory),
 };
 
-const tables::FormSetup kCategoryForm{
+const rt::FormSetup kCategoryForm{
     .procedure = "UpdateCategory",
     .resourceCaption = "Update the Category File",
     .help = "~CATEGORY",
@@ -45,7 +40,7 @@ const tables::ChildList kTypes{
     .form = UpdateType,
 };
 
-const tables::FormSetup kTypeForm{
+const rt::FormSetup kTypeForm{
     .procedure = "UpdateType",
     .resourceCaption = "Update the Type File",
     .help = "~CATEGORY",

@@ -7,27 +7,22 @@
 #include "runtime/errors.h"
 #include "runtime/file_manager.h"
 #include "runtime/message.h"
+#include "tables/columns.h"
 #include "tables/maintenance.h"
 #include "tables/tables.h"
 
 namespace {
 
-const tables::BrowseSetup kHeirsBrowse{
+const rt::BrowseSetup kHeirsBrowse{
     .procedure = "BrowseHeirs",
     .caption = "Browse the Heirs File",
     .help = "~HEIRS",
-    .key = "NAMEKEY",
-    .tab = "Name",
-    .locator = rt::LocatorKind::Step,
-    .locatorField = "NAME",
-    .columns = {{"Name", "NAME", "@s40", 80},
-                {"Address 1", "ADDRESS1", "@s40", 80},
-                {"Address 2", "ADDRESS2", "@s40", 80},
-                {"Relationship", "RELATIONSHIP", "@s25", 80}},
-    .form = UpdateHeirs,
+    .orders = {{"Name", "NAMEKEY", rt::LocatorKind::Step, "NAME"}},
+    .columns = tables::columns::heirs,
+    .update = tables::updateBy(UpdateHeirs),
 };
 
-const tables::FormSetup kHeirsForm{
+const rt::FormSetup kHeirsForm{
     .procedure = "UpdateHeirs",
     .resourceCaption = "Update the Heirs File",
     .help = "~HEIRS",
@@ -39,7 +34,7 @@ const tables::FormSetup kHeirsForm{
                 {"Relationship:", "RELATIONSHIP", "@s25", "Relationship"}},
 };
 
-const tables::FormSetup kUserFieldsForm{
+const rt::FormSetup kUserFieldsForm{
     .procedure = "UpdateUserFields",
     .resourceCaption = "Update the UserFields File",
     .help = "~USER_FIELDS",
@@ -71,9 +66,9 @@ int readTitles()
 
 // Edits the one record without a browse: OK writes it back, and a write that fails is reported
 // with the form left open on the typed titles.
-class UserFieldsForm : public tables::MaintenanceForm {
+class UserFieldsForm : public rt::SetupForm {
 public:
-    explicit UserFieldsForm(int req) : MaintenanceForm(kUserFieldsForm, *Relate::UserFields, req)
+    explicit UserFieldsForm(int req) : rt::SetupForm(kUserFieldsForm, *Relate::UserFields, req)
     {
         if (req != rt::InsertRecord && req != rt::ChangeRecord)
             setCaptions("Update The User's Field Titles", "Update The User's Field Titles");

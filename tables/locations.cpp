@@ -6,24 +6,20 @@
 
 namespace {
 
-const tables::BrowseSetup kLocationBrowse{
+const rt::BrowseSetup kLocationBrowse{
     .procedure = "BrowseLocation",
     .caption = "Browse the Location File",
     .help = "~LOCATION",
-    .key = "LOCATIONKEY",
-    .tab = "Location",
-    .locator = rt::LocatorKind::Step,
-    .locatorField = "LOCATION",
+    .orders = {{"Location", "LOCATIONKEY", rt::LocatorKind::Step, "LOCATION"}},
     .columns = {{"Location", "LOCATION", "@s20", 74}, {"Description of the location", "DESCRIPTION", "@s60", 80}},
     .printText = "Print Location && Box",
     .printTip = "Print a list of all locations and box numbers",
     .printProcedure = "PrintLocationBoxList",
-    .seeds = true,
-    .point = seeding::Point::Locations,
-    .form = UpdateLocation,
+    .prepare = tables::seedsBefore(seeding::Point::Locations),
+    .update = tables::updateBy(UpdateLocation),
 };
 
-const tables::FormSetup kLocationForm{
+const rt::FormSetup kLocationForm{
     .procedure = "UpdateLocation",
     .resourceCaption = "Update the Location File",
     .help = "~LOCATION",
@@ -44,7 +40,7 @@ const tables::ChildList kBoxes{
     .form = UpdateBoxNumber,
 };
 
-const tables::FormSetup kBoxForm{
+const rt::FormSetup kBoxForm{
     .procedure = "UpdateBoxNumber",
     .resourceCaption = "Update the BoxNumber File",
     .help = "~LOCATION",

@@ -1,28 +1,23 @@
 // The shared look-up tables of the item forms: conditions, manufacturers, vendors and subjects.
 #include "core/dictionary.h"
 #include "core/managers.h"
+#include "tables/columns.h"
 #include "tables/maintenance.h"
 #include "tables/tables.h"
 
 namespace {
 
-const char *const kPhone = "@p(###) ###-####p";
-
-const tables::BrowseSetup kConditionsBrowse{
+const rt::BrowseSetup kConditionsBrowse{
     .procedure = "BrowseConditions",
     .caption = "Browse the Conditions File",
     .help = "~CONDITIONS",
-    .key = "DISPLAYKEY",
-    .tab = "Display Order",
-    .locator = rt::LocatorKind::Step,
-    .locatorField = "DISPLAYORDER",
+    .orders = {{"Display Order", "DISPLAYKEY", rt::LocatorKind::Step, "DISPLAYORDER"}},
     .columns = {{"Display Order", "DISPLAYORDER", "@n2", 56}, {"Condition", "CONDITION", "@s10", 44}},
-    .seeds = true,
-    .point = seeding::Point::Conditions,
-    .form = UpdateConditions,
+    .prepare = tables::seedsBefore(seeding::Point::Conditions),
+    .update = tables::updateBy(UpdateConditions),
 };
 
-const tables::FormSetup kConditionsForm{
+const rt::FormSetup kConditionsForm{
     .procedure = "UpdateConditions",
     .resourceCaption = "Update the Conditions File",
     .help = "~CONDITIONS",
@@ -32,31 +27,20 @@ const tables::FormSetup kConditionsForm{
                 {"Condition:", "CONDITION", "@s10", "Condition"}},
 };
 
-const tables::BrowseSetup kManufacturersBrowse{
+const rt::BrowseSetup kManufacturersBrowse{
     .procedure = "BrowseManufacturers",
     .caption = "Browse the Manufacturers File",
     .help = "~MANUFACTURERS",
-    .key = "MANUFACTURERKEY",
-    .tab = "Manufacturer",
-    .locator = rt::LocatorKind::Text,
-    .locatorField = "MANUFACTURER",
-    .locatorTip = "Manufacturer of the item",
-    .locatorWidth = 20,
-    .columns = {{"Manufacturer", "MANUFACTURER", "@s20", 73},
-                {"Address 1", "ADDRESS1", "@s40", 80},
-                {"Address 2", "ADDRESS2", "@s40", 80},
-                {"Phone", "PHONE", kPhone, 52},
-                {"Contact", "CONTACT", "@s30", 80}},
+    .orders = {{"Manufacturer", "MANUFACTURERKEY", rt::LocatorKind::Text, "MANUFACTURER", "Manufacturer of the item", 20}},
+    .columns = tables::columns::manufacturers,
     .printText = "Print Manufacturers List",
     .printTip = "Print a list of all the manufacturers",
     .printProcedure = "PrintManufacturerList",
-    .seeds = true,
-    .point = seeding::Point::Manufacturers,
-    .waitCursor = true,
-    .form = UpdateManufacturers,
+    .prepare = tables::seedsBefore(seeding::Point::Manufacturers, true),
+    .update = tables::updateBy(UpdateManufacturers),
 };
 
-const tables::FormSetup kManufacturersForm{
+const rt::FormSetup kManufacturersForm{
     .procedure = "UpdateManufacturers",
     .resourceCaption = "Update the Manufacturers File",
     .help = "~MANUFACTURERS",
@@ -65,35 +49,24 @@ const tables::FormSetup kManufacturersForm{
     .entries = {{"Manufacturer:", "MANUFACTURER", "@s20", "Manufacturer of the item"},
                 {"Address 1:", "ADDRESS1", "@s40", "Address line 1"},
                 {"Address 2:", "ADDRESS2", "@s40", "Address line 2"},
-                {"Phone:", "PHONE", kPhone, "Phone number of manufacturer"},
+                {"Phone:", "PHONE", rt::PhonePicture, "Phone number of manufacturer"},
                 {"Contact:", "CONTACT", "@s30", "Contact person at manufacturer"}},
 };
 
-const tables::BrowseSetup kVendorsBrowse{
+const rt::BrowseSetup kVendorsBrowse{
     .procedure = "BrowseVendors",
     .caption = "Browse the Vendors File",
     .help = "~VENDORS",
-    .key = "VENDORKEY",
-    .tab = "Vendor",
-    .locator = rt::LocatorKind::Text,
-    .locatorField = "VENDOR",
-    .locatorTip = "Vendor name",
-    .locatorWidth = 20,
-    .columns = {{"Vendor", "VENDOR", "@s20", 80},
-                {"Address 1", "ADDRESS1", "@s40", 80},
-                {"Address 2", "ADDRESS2", "@s40", 80},
-                {"Phone", "PHONE", kPhone, 64},
-                {"Contact", "CONTACT", "@s30", 80}},
+    .orders = {{"Vendor", "VENDORKEY", rt::LocatorKind::Text, "VENDOR", "Vendor name", 20}},
+    .columns = tables::columns::vendors,
     .printText = "Print Vendor List",
     .printTip = "Print a list of all vendors",
     .printProcedure = "PrintVendorList",
-    .seeds = true,
-    .point = seeding::Point::Vendors,
-    .waitCursor = true,
-    .form = UpdateVendors,
+    .prepare = tables::seedsBefore(seeding::Point::Vendors, true),
+    .update = tables::updateBy(UpdateVendors),
 };
 
-const tables::FormSetup kVendorsForm{
+const rt::FormSetup kVendorsForm{
     .procedure = "UpdateVendors",
     .resourceCaption = "Update the Vendors File",
     .help = "~VENDORS",
@@ -102,26 +75,21 @@ const tables::FormSetup kVendorsForm{
     .entries = {{"Vendor:", "VENDOR", "@s20", "Vendor name"},
                 {"Address 1:", "ADDRESS1", "@s40", "Address line 1"},
                 {"Address 2:", "ADDRESS2", "@s40", "Address line 2"},
-                {"Phone:", "PHONE", kPhone, "Phone number of vendor"},
+                {"Phone:", "PHONE", rt::PhonePicture, "Phone number of vendor"},
                 {"Contact:", "CONTACT", "@s30", "Contact person at vendor"}},
 };
 
 // Subjects are added at program start only; their browse seeds nothing.
-const tables::BrowseSetup kSubjectsBrowse{
+const rt::BrowseSetup kSubjectsBrowse{
     .procedure = "BrowseSubjects",
     .caption = "Browse the Subject File",
     .help = "~SUBJECTS",
-    .key = "SUBJECTKEY",
-    .tab = "Book/Album/Movie Subject",
-    .locator = rt::LocatorKind::Text,
-    .locatorField = "SUBJECT",
-    .locatorTip = "Subject of the book/album/movie",
-    .locatorWidth = 30,
+    .orders = {{"Book/Album/Movie Subject", "SUBJECTKEY", rt::LocatorKind::Text, "SUBJECT", "Subject of the book/album/movie", 30}},
     .columns = {{"Subject", "SUBJECT", "@s30", 80}},
-    .form = UpdateQORSubject,
+    .update = tables::updateBy(UpdateQORSubject),
 };
 
-const tables::FormSetup kSubjectForm{
+const rt::FormSetup kSubjectForm{
     .procedure = "UpdateQORSubject",
     .resourceCaption = "Update the QORSubject File",
     .help = "~SUBJECTS",

@@ -1,7 +1,6 @@
-// The two window shapes that maintain every reference table: the maintenance browse (one list
-// over the table's unique key on one tab, Insert/Change/Delete, an optional print button) and
-// the update form (the record's entries on a "General" tab, OK/Cancel/Help), plus a parent form
-// that lists its child rows (a location's boxes, a category's types) on a second tab.
+// How the reference tables are maintained: each table's browse and form are descriptions over the
+// runtime's described windows; a parent form lists its child rows (a location's boxes, a
+// category's types) on a second tab.
 #pragma once
 
 #include <QString>
@@ -9,102 +8,25 @@
 #include <string>
 #include <vector>
 
-#include "runtime/browse.h"
-#include "runtime/browse_window.h"
-#include "runtime/update_form.h"
+#include "runtime/browse_setup.h"
 #include "tables/seeding.h"
 
 class QTabWidget;
 
 namespace tables {
 
-// A list column: header, field, display picture and width in dialog units.
-struct Column {
-    const char *title;
-    const char *field;
-    const char *picture;
-    int width;
-};
+using Column = rt::ListColumn;
 
-struct BrowseSetup {
-    const char *procedure;  // also the INI section of the window's position
-    const char *caption;
-    const char *help;
-    const char *key;        // the one sort order: the file's unique key, ascending
-    const char *tab;
-    rt::LocatorKind locator;
-    const char *locatorField;
-    const char *locatorTip = nullptr;   // the text locator's entry
-    int locatorWidth = 0;
-    std::vector<Column> columns;
-    const char *printText = nullptr;    // the print button, when the window has one
-    const char *printTip = nullptr;
-    const char *printProcedure = nullptr;
-    bool seeds = false;                 // the browse is a seeding point
-    seeding::Point point = seeding::Point::Locations;
-    bool waitCursor = false;            // shown while the browse seeds
-    void (*form)() = nullptr;           // the update form, called with the request in Glo.Request
-};
-
-class MaintenanceBrowse : public rt::BrowseWindow {
-public:
-    MaintenanceBrowse(const BrowseSetup &setup, rt::RelationManager &primary);
-    QPushButton *printButton() const { return print_; }
-    QLineEdit *locatorEntry() const { return locator_; }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
-    int build();
-    void print();
-
-    const BrowseSetup &setup_;
-    QPushButton *print_ = nullptr;
-    QLineEdit *locator_ = nullptr;
-    bool sized_ = false;
-};
-
-// Starts a maintenance browse as a window of its own.
-void startBrowse(const BrowseSetup &setup, rt::RelationManager &primary);
-
-// An entry of a form: prompt, field, picture and tip (also the status-bar message).
-struct Entry {
-    const char *prompt;
-    const char *field;
-    const char *picture;
-    const char *tip;
-    bool readOnly = false;
-};
-
-struct FormSetup {
-    const char *procedure;
-    const char *resourceCaption;
-    const char *help;
-    const char *insertCaption;
-    const char *changeCaption;
-    std::vector<Entry> entries;
-    const char *text = nullptr;  // an explanation above the entries
-};
-
-class MaintenanceForm : public rt::UpdateForm {
-public:
-    MaintenanceForm(const FormSetup &setup, rt::RelationManager &primary, int request);
-    QTabWidget *tabs() const { return tabs_; }
-
-protected:
-    // Tabs after "General", added once the record is primed or read.
-    virtual void addTabs() {}
-
-private:
-    int build();
-    const FormSetup &setup_;
-    QTabWidget *tabs_ = nullptr;
-};
+// A maintenance browse as a window of its own; the request it was started with is taken.
+void startBrowse(const rt::BrowseSetup &setup, rt::RelationManager &primary);
+// The update form of a browse: called with the request in Glo.Request, its response read back.
+std::function<int(int request)> updateBy(void (*form)());
+// A browse's seeding as the step before its list is first read.
+std::function<int()> seedsBefore(seeding::Point point, bool waitCursor = false);
 
 // Runs a form on the caller's thread for the request in Glo.Request, priming a new record with
 // `prime`; the response goes to Glo.Response.
-void runForm(const FormSetup &setup, rt::RelationManager &primary, std::function<void()> prime = {});
+void runForm(const rt::FormSetup &setup, rt::RelationManager &primary, std::function<void()> prime = {});
 
 // The child rows of a parent form: the rows whose link field holds the parent's name.
 struct ChildList {
@@ -120,9 +42,9 @@ struct ChildList {
 // limited to the parent's name as it was stored when the form opened, and a new child takes
 // that name: a rename reaches the children only through OK, and a child is never added for a
 // parent that is not saved yet.
-class ParentForm : public MaintenanceForm {
+class ParentForm : public rt::SetupForm {
 public:
-    ParentForm(const FormSetup &setup, rt::RelationManager &parent, rt::FileManager &child, int request,
+    ParentForm(const rt::FormSetup &setup, rt::RelationManager &parent, rt::FileManager &child, int request,
                const ChildList &list, rt::FixedString<20> &parentName);
     rt::Browse *children() const { return children_; }
 
