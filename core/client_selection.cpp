@@ -1,4 +1,3 @@
-#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -6,28 +5,38 @@
 #include "core/dictionary.h"
 #include "core/globals.h"
 #include "core/managers.h"
-#include "runtime/browse_window.h"
+#include "runtime/browse_setup.h"
 #include "runtime/message.h"
 
 namespace {
 
-class ClientSelection : public rt::BrowseWindow {
+const rt::BrowseSetup kClientSelection{
+    .procedure = "SelectClient",
+    .caption = "Select The Client You Wish To Work With",
+    .help = "~SELECTING_A_CLIENT_TO_WORK_WITH",
+    .orders = {{"ID Code", "IDCODEKEY"},
+               {"Last Name", "LASTNAMEKEY"},
+               {"Address", "ADDRESSKEY"},
+               {"Home Phone", "HOMEPHONEKEY"}},
+    .columns = clientColumns(false),
+    .heading = "Browsing Records",
+    .height = 460,
+};
+
+class ClientSelection : public rt::SetupBrowse {
 public:
-    ClientSelection() : rt::BrowseWindow("SelectClient", *Relate::QORClients, rt::SelectRecord)
+    ClientSelection() : rt::SetupBrowse(kClientSelection, *Relate::QORClients, rt::SelectRecord)
     {
-        setWindowTitle("Select The Client You Wish To Work With");
-        setHelpContext("~SELECTING_A_CLIENT_TO_WORK_WITH");
         Glo.Request = 0;
         Glo.Response = 0;
         alsoOpen = {Relate::MainSystemFile};
-        setupWindow = [this] { return setup(); };
         // Only "Select" completes the window; the browse's selection lands here.
         disconnect(browse(), &rt::Browse::selected, this, nullptr);
         connect(browse(), &rt::Browse::selected, this, [this] { choose(); });
     }
 
 private:
-    int setup()
+    int prepare() override
     {
         // Whatever happens next, no client is active any more.
         Glo.ClientSelected = 0;
@@ -41,19 +50,6 @@ private:
         // No window may go on working on the previous client's files.
         rt::closeOtherWindows(this);
 
-        const rt::TableDef &def = dict::QORClientsDef;
-        body()->insertWidget(0, new QLabel("Browsing Records"));
-        rt::Browse *b = browse();
-        addClientColumns(*b, false);
-        int lastName = addOrder({def.key("LASTNAMEKEY"), {}, rt::LocatorKind::Text});
-        int address = addOrder({def.key("ADDRESSKEY"), {}, rt::LocatorKind::Text});
-        int phone = addOrder({def.key("HOMEPHONEKEY"), {}, rt::LocatorKind::Text});
-        int id = addOrder({def.key("IDCODEKEY"), {}, rt::LocatorKind::Text});
-        addTab("ID Code", id);
-        addTab("Last Name", lastName);
-        addTab("Address", address);
-        addTab("Home Phone", phone);
-        resize(820, 460);
         return 0;
     }
     void choose()

@@ -15,7 +15,7 @@
 #include "core/dictionary.h"
 #include "core/globals.h"
 #include "core/managers.h"
-#include "runtime/browse_window.h"
+#include "runtime/browse_setup.h"
 #include "runtime/dates.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"
@@ -26,7 +26,26 @@
 
 namespace {
 
-const char *const kPhone = "@p(###) ###-####p";
+const char *const kPhone = rt::PhonePicture;
+
+const rt::BrowseSetup kClientBrowse{
+    .procedure = "BrowseClients",
+    .caption = "Browse the Clients File",
+    .help = "~CLIENT_MAINTENANCE",
+    .orders = {{"ID Code", "IDCODEKEY"},
+               {"Last Name", "LASTNAMEKEY"},
+               {"Address", "ADDRESSKEY"},
+               {"Home Phone", "HOMEPHONEKEY"},
+               {"Date Updated", "DATEUPDATEKEY", rt::LocatorKind::Key}},
+    .columns = clientColumns(true),
+    .heading = "Browsing Records",
+    .update = [](int req) {
+        Glo.Request = static_cast<rt::Byte>(req);
+        UpdateQORClients();
+        return static_cast<int>(Glo.Response);
+    },
+    .height = 520,
+};
 
 QLabel *valueLabel()
 {
@@ -36,42 +55,18 @@ QLabel *valueLabel()
     return l;
 }
 
-class ClientBrowse : public rt::BrowseWindow {
+class ClientBrowse : public rt::SetupBrowse {
 public:
-    ClientBrowse() : rt::BrowseWindow("BrowseClients", *Relate::QORClients)
+    ClientBrowse() : rt::SetupBrowse(kClientBrowse, *Relate::QORClients, Glo.Request)
     {
-        setWindowTitle("Browse the Clients File");
-        setHelpContext("~CLIENT_MAINTENANCE");
-        request = Glo.Request;
         Glo.Request = 0;
         Glo.Response = 0;
-        updateProcedure = [](int req) {
-            Glo.Request = static_cast<rt::Byte>(req);
-            UpdateQORClients();
-            return static_cast<int>(Glo.Response);
-        };
-        setupWindow = [this] { return setup(); };
+        alsoOpen = {Relate::MainSystemFile};
     }
 
 private:
-    int setup()
+    void addControls() override
     {
-        const rt::TableDef &def = dict::QORClientsDef;
-        auto *heading = new QLabel("Browsing Records");
-        body()->insertWidget(0, heading);
-        rt::Browse *b = browse();
-        addClientColumns(*b, true);
-        int lastName = addOrder({def.key("LASTNAMEKEY"), {}, rt::LocatorKind::Text});
-        int address = addOrder({def.key("ADDRESSKEY"), {}, rt::LocatorKind::Text});
-        int phone = addOrder({def.key("HOMEPHONEKEY"), {}, rt::LocatorKind::Text});
-        int updated = addOrder({def.key("DATEUPDATEKEY"), {}, rt::LocatorKind::Key});
-        int id = addOrder({def.key("IDCODEKEY"), {}, rt::LocatorKind::Text});
-        addTab("ID Code", id);
-        addTab("Last Name", lastName);
-        addTab("Address", address);
-        addTab("Home Phone", phone);
-        addTab("Date Updated", updated);
-
         // The highlighted client's other values under the list.
         auto *panel = new QGridLayout;
         email_ = valueLabel();
@@ -89,9 +84,8 @@ private:
         panel->addWidget(new QLabel("Notes:"), 1, 0, Qt::AlignTop);
         panel->addWidget(notes_, 1, 1, 1, 5);
         body()->addLayout(panel);
-        b->onRowChanged = [this] { showPanel(); };
+        browse()->onRowChanged = [this] { showPanel(); };
         resize(900, 520);
-        return 0;
     }
     void showPanel()
     {
@@ -244,19 +238,26 @@ private:
 
 }  // namespace
 
-void addClientColumns(rt::Browse &b, bool register_)
+const rt::ColumnSet &clientColumns(bool register_)
 {
-    b.addColumn("ID Code", "IDCODE", "@s8");
-    b.addColumn("Last Name", "LASTNAME", "@s25", 18);
-    b.addColumn("First Name", "FIRSTNAME", "@s20", 14);
-    b.addColumn("Address 1", "ADDRESS1", "@s40", 22);
-    b.addColumn("CSZ", "CSZ", "@s40", 22);
-    if (register_)
-        b.addColumn("Date Update", "DATELASTUPDATE", "@d1b");
-    b.addColumn("Home Phone", "HOMEPHONE", kPhone, 14);
-    b.addColumn("Work Phone", "WORKPHONE", kPhone, 14);
-    if (register_)
-        b.addColumn("Work Ext", "WORKEXT", "@s20", 10);
+    static const rt::ColumnSet all{{"ID Code", "IDCODE", "@s8", 0},
+                                   {"Last Name", "LASTNAME", "@s25", 72},
+                                   {"First Name", "FIRSTNAME", "@s20", 56},
+                                   {"Address 1", "ADDRESS1", "@s40", 88},
+                                   {"CSZ", "CSZ", "@s40", 88},
+                                   {"Date Update", "DATELASTUPDATE", "@d1b", 0},
+                                   {"Home Phone", "HOMEPHONE", rt::PhonePicture, 56},
+                                   {"Work Phone", "WORKPHONE", rt::PhonePicture, 56},
+                                   {"Work Ext", "WORKEXT", "@s20", 40}};
+    // The selection leaves out what only the register's keeper needs.
+    static const rt::ColumnSet selection = [] {
+        rt::ColumnSet c;
+        for (const rt::ListColumn &col : all)
+            if (std::string_view(col.field) != "DATELASTUPDATE" && std::string_view(col.field) != "WORKEXT")
+                c.push_back(col);
+        return c;
+    }();
+    return register_ ? all : selection;
 }
 
 std::string activeClientText(const std::string &firstName, const std::string &lastName)

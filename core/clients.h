@@ -13,7 +13,5 @@ void registerClientProcedures();
 // "Active client: " with the first and the last name.
 std::string activeClientText(const std::string &firstName, const std::string &lastName);
 // The columns of the client lists: the register's, or the selection's shorter set.
-namespace rt {
-class Browse;
-}
-void addClientColumns(rt::Browse &browse, bool register_);
+#include "runtime/browse_setup.h"
+const rt::ColumnSet &clientColumns(bool register_);

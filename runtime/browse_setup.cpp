@@ -51,8 +51,9 @@ void addColumns(Browse &b, const ColumnSet &columns)
 void sizeColumns(Browse &b, const ColumnSet &columns)
 {
     for (std::size_t i = 0; i < columns.size(); ++i)
-        b.view()->horizontalHeader()->resizeSection(static_cast<int>(i),
-                                                    dialogUnitsToPixels(b.view(), columns[i].width) + 8);
+        if (columns[i].width > 0)
+            b.view()->horizontalHeader()->resizeSection(static_cast<int>(i),
+                                                        dialogUnitsToPixels(b.view(), columns[i].width) + 8);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -76,11 +77,8 @@ SetupBrowse::SetupBrowse(const BrowseSetup &setup, RelationManager &primary, int
 int SetupBrowse::build()
 {
     // The default rows are in place before the list is first read.
-    if (setup_.prepare) {
-        int level = setup_.prepare();
-        if (level != 0)
-            return level;
-    }
+    if (int level = prepare())
+        return level;
     if (setup_.heading)
         body()->insertWidget(0, new QLabel(setup_.heading));
     const TableDef &def = browse()->manager().file.def();
@@ -111,8 +109,9 @@ int SetupBrowse::build()
     };
     int width = 0;
     for (const ListColumn &c : setup_.columns)
-        width += dialogUnitsToPixels(list(), c.width) + 8;
+        width += dialogUnitsToPixels(list(), c.width > 0 ? c.width : 40) + 8;
     resize(std::min(1100, std::max(560, width + 60)), setup_.height);
+    addControls();
     return 0;
 }
 

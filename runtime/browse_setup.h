@@ -19,7 +19,7 @@ namespace rt {
 // The picture of every ten-digit phone number the windows show.
 extern const char *const PhonePicture;
 
-// A list column: header, field, display picture and width in dialog units.
+// A list column: header, field, display picture and width in dialog units (0: from the picture).
 struct ListColumn {
     const char *title;
     const char *field;
@@ -69,6 +69,11 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // The step before the list is first read: the description's, unless a window has its own.
+    virtual int prepare() { return setup_.prepare ? setup_.prepare() : 0; }
+    // Controls of a window's own, added once the described ones are there and before the list
+    // is first read.
+    virtual void addControls() {}
 
 private:
     int build();
