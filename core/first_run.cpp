@@ -241,6 +241,5 @@ private:
 
 void NewUser()
 {
-    SetupWizard wizard(QApplication::activeWindow());
-    Glo.Response = static_cast<rt::Byte>(wizard.run());
+    Glo.Response = static_cast<rt::Byte>(rt::runModal(new SetupWizard(rt::modalParent())));
 }

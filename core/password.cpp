@@ -81,6 +81,5 @@ private:
 
 void FinalPassword()
 {
-    PasswordWindow window(QApplication::activeWindow());
-    Glo.Response = static_cast<rt::Byte>(window.run());
+    Glo.Response = static_cast<rt::Byte>(rt::runModal(new PasswordWindow(rt::modalParent())));
 }

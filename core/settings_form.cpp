@@ -304,6 +304,5 @@ private:
 
 void UpdateSystem()
 {
-    SettingsForm form(QApplication::activeWindow());
-    Glo.Response = static_cast<rt::Byte>(form.run());
+    Glo.Response = static_cast<rt::Byte>(rt::runModal(new SettingsForm(rt::modalParent())));
 }

@@ -7,11 +7,13 @@
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QPointer>
 #include <QPushButton>
 #include <map>
 #include <memory>
 
 #include "runtime/message.h"
+#include "runtime/window.h"
 
 namespace rt {
 
@@ -31,15 +33,16 @@ const ButtonDef kButtons[] = {
 
 int showBox(const MessageRequest &r)
 {
-    QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(QString::fromStdString(r.title));
-    box.setText(QString::fromStdString(messageLines(r.text)));
+    // On the heap: its parent may be deleted while the box is open, and takes the box along.
+    QPointer<QMessageBox> box = new QMessageBox(modalParent());
+    box->setWindowTitle(QString::fromStdString(r.title));
+    box->setText(QString::fromStdString(messageLines(r.text)));
     switch (r.icon) {
-    case Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case Icon::Exclamation: box->setIcon(QMessageBox::Warning); break;
+    case Icon::Question: box->setIcon(QMessageBox::Question); break;
     case Icon::Information:
-    case Icon::Asterisk: box.setIcon(QMessageBox::Information); break;
-    case Icon::Hand: box.setIcon(QMessageBox::Critical); break;
+    case Icon::Asterisk: box->setIcon(QMessageBox::Information); break;
+    case Icon::Hand: box->setIcon(QMessageBox::Critical); break;
     case Icon::None: break;
     }
     std::map<QAbstractButton *, int> bits;
@@ -47,17 +50,20 @@ int showBox(const MessageRequest &r)
     for (const ButtonDef &b : kButtons) {
         if (!(r.buttons & b.bit))
             continue;
-        QPushButton *pb = box.addButton(b.text, b.role);
+        QPushButton *pb = box->addButton(b.text, b.role);
         bits[pb] = b.bit;
         if (b.bit == r.defaultButton)
-            box.setDefaultButton(pb);
+            box->setDefaultButton(pb);
         if (b.bit == BUTTON_CANCEL || b.bit == BUTTON_NO || (!escape && b.bit == BUTTON_OK))
             escape = pb;
     }
     if (escape)
-        box.setEscapeButton(escape);
-    box.exec();
-    auto it = bits.find(box.clickedButton());
+        box->setEscapeButton(escape);
+    box->exec();
+    if (!box)
+        return r.defaultButton;
+    auto it = bits.find(box->clickedButton());
+    delete box.data();
     return it == bits.end() ? r.defaultButton : it->second;
 }
 
@@ -157,8 +163,9 @@ QPrinter &sharedPrinter()
 
 void printSetup(QWidget *parent)
 {
-    QPageSetupDialog dlg(&sharedPrinter(), parent);
-    dlg.exec();
+    QPointer<QPageSetupDialog> dlg = new QPageSetupDialog(&sharedPrinter(), parent);
+    dlg->exec();
+    delete dlg.data();
 }
 
 }  // namespace rt
