@@ -106,13 +106,12 @@ bool hasProcedure(const std::string &name) { return procedures().count(name) > 0
 
 bool isPendingProcedure(const std::string &name) { return pending().count(name) > 0; }
 
-void registerPendingProcedure(const std::string &name, const std::string &what)
+void registerPendingProcedure(const std::string &name, const std::string &what, bool plural)
 {
     if (hasProcedure(name) && !isPendingProcedure(name))
         return;  // the real one is already there
-    procedures()[name] = [what] {
-        message(what + " is not part of this version of the program yet.", "Not Available", Icon::Information);
-    };
+    const std::string text = what + (plural ? " are" : " is") + " not part of this version of the program yet.";
+    procedures()[name] = [text] { message(text, "Not Available", Icon::Information); };
     pending()[name] = true;
 }
 
