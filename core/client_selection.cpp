@@ -7,6 +7,7 @@
 #include "core/globals.h"
 #include "core/managers.h"
 #include "runtime/browse_window.h"
+#include "runtime/gui.h"
 #include "runtime/message.h"
 
 namespace {
@@ -17,8 +18,7 @@ public:
     {
         setWindowTitle("Select The Client You Wish To Work With");
         setHelpContext("~SELECTING_A_CLIENT_TO_WORK_WITH");
-        Glo.Request = 0;
-        Glo.Response = 0;
+        rt::takeRequest();
         alsoOpen = {Relate::MainSystemFile};
         setupWindow = [this] { return setup(); };
         // Only "Select" completes the window; the browse's selection lands here.
@@ -78,5 +78,5 @@ void SelectClient()
 {
     ClientSelection w;
     w.run();
-    Glo.Response = rt::RequestCancelled;
+    rt::setResponse(rt::RequestCancelled);
 }

@@ -42,14 +42,8 @@ public:
     {
         setWindowTitle("Browse the Clients File");
         setHelpContext("~CLIENT_MAINTENANCE");
-        request = Glo.Request;
-        Glo.Request = 0;
-        Glo.Response = 0;
-        updateProcedure = [](int req) {
-            Glo.Request = static_cast<rt::Byte>(req);
-            UpdateQORClients();
-            return static_cast<int>(Glo.Response);
-        };
+        request = rt::takeRequest();
+        updateProcedure = [](int req) { return rt::callWithRequest(UpdateQORClients, req); };
         setupWindow = [this] { return setup(); };
     }
 
@@ -325,11 +319,8 @@ void BrowseClients() { (new ClientBrowse)->start(); }
 
 void UpdateQORClients()
 {
-    int req = Glo.Request;
-    Glo.Request = 0;
-    Glo.Response = 0;
-    ClientForm form(req);
-    Glo.Response = static_cast<rt::Byte>(form.run());
+    ClientForm form(rt::takeRequest());
+    rt::setResponse(form.run());
 }
 
 void registerClientProcedures()

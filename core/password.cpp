@@ -10,6 +10,7 @@
 #include "core/dictionary.h"
 #include "core/globals.h"
 #include "core/settings.h"
+#include "runtime/gui.h"
 #include "runtime/message.h"
 #include "runtime/window.h"
 
@@ -22,8 +23,7 @@ public:
     int init() override
     {
         Glo.PasswordOK = 0;
-        Glo.Request = 0;
-        Glo.Response = 0;
+        rt::takeRequest();
         setWindowTitle("Password Verification");
         setHelpContext("~PASSWORD");
 
@@ -81,5 +81,5 @@ private:
 
 void FinalPassword()
 {
-    Glo.Response = static_cast<rt::Byte>(rt::runModal(new PasswordWindow(rt::modalParent())));
+    rt::setResponse(rt::runModal(new PasswordWindow(rt::modalParent())));
 }

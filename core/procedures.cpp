@@ -1,6 +1,7 @@
 #include "core/procedures.h"
 
 #include "core/clients.h"
+#include "core/globals.h"
 #include "core/settings.h"
 #include "runtime/gui.h"
 
@@ -83,6 +84,7 @@ void addProcedureModule(ProcedureModule module)
 
 void registerProgramProcedures()
 {
+    rt::bindRequestGlobals(&Glo.Request, &Glo.Response);
     for (const Pending &p : kPending)
         rt::registerPendingProcedure(p.name, p.what, p.plural);
     registerCoreProcedures();

@@ -71,10 +71,8 @@ public:
         setHelpContext("~BROWSE_HOME_INVENTORY");
         alsoOpen = {Relate::MainSystemFile};
         updateProcedure = [this](int req) {
-            Glo.Request = static_cast<rt::Byte>(req);
             // The form gets this window's own word: another window may have changed the globals.
-            Glo.Response = static_cast<rt::Byte>(runItemForm(variant_, word_, req));
-            return static_cast<int>(Glo.Response);
+            return rt::callWithRequest([&] { rt::setResponse(runItemForm(variant_, word_, req)); }, req);
         };
         browse()->afterUpdate = [this](int, int) {
             if (variant_ != Variant::All)
@@ -87,8 +85,7 @@ private:
     int setup()
     {
         Glo.LastLocation = "";
-        Glo.Request = 0;
-        Glo.Response = 0;
+        rt::takeRequest();
         readSettingsCopy(settings_);
 
         const rt::TableDef &def = dict::MasterInventoryDef;

@@ -8,6 +8,7 @@
 #include "core/managers.h"
 #include "inventory/inventory.h"
 #include "runtime/browse_window.h"
+#include "runtime/gui.h"
 
 namespace {
 
@@ -85,15 +86,12 @@ private:
 
 int runLookup(Kind kind)
 {
-    int req = Glo.Request;
-    Glo.Request = 0;
-    Glo.Response = 0;
-    Lookup w(kind, req);
+    Lookup w(kind, rt::takeRequest());
     return w.run();
 }
 
 }  // namespace
 
-void LookupHeir() { Glo.Response = static_cast<rt::Byte>(runLookup(Kind::Heir)); }
-void LookupVendor() { Glo.Response = static_cast<rt::Byte>(runLookup(Kind::Vendor)); }
-void LookupMfg() { Glo.Response = static_cast<rt::Byte>(runLookup(Kind::Manufacturer)); }
+void LookupHeir() { rt::setResponse(runLookup(Kind::Heir)); }
+void LookupVendor() { rt::setResponse(runLookup(Kind::Vendor)); }
+void LookupMfg() { rt::setResponse(runLookup(Kind::Manufacturer)); }

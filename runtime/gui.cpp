@@ -82,6 +82,16 @@ std::function<void(const std::string &)> &observer()
     static std::function<void(const std::string &)> o;
     return o;
 }
+struct RequestGlobals {
+    std::uint8_t own[2] = {0, 0};
+    std::uint8_t *request = &own[0];
+    std::uint8_t *response = &own[1];
+};
+RequestGlobals &requestGlobals()
+{
+    static RequestGlobals g;
+    return g;
+}
 std::unique_ptr<QLockFile> &instanceLock()
 {
     static std::unique_ptr<QLockFile> l;
@@ -129,6 +139,35 @@ void runProcedure(const std::string &name)
 }
 
 void setProcedureObserver(std::function<void(const std::string &)> o) { observer() = std::move(o); }
+
+void bindRequestGlobals(std::uint8_t *request, std::uint8_t *response)
+{
+    requestGlobals().request = request;
+    requestGlobals().response = response;
+}
+
+int callWithRequest(const Procedure &procedure, int request)
+{
+    *requestGlobals().request = static_cast<std::uint8_t>(request);
+    procedure();
+    return *requestGlobals().response;
+}
+
+int callWithRequest(const std::string &name, int request)
+{
+    return callWithRequest([&name] { runProcedure(name); }, request);
+}
+
+int takeRequest()
+{
+    RequestGlobals &g = requestGlobals();
+    int request = *g.request;
+    *g.request = 0;
+    *g.response = 0;
+    return request;
+}
+
+void setResponse(int response) { *requestGlobals().response = static_cast<std::uint8_t>(response); }
 
 QString singleInstanceLockPath(const QString &frameTitle)
 {

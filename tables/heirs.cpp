@@ -5,6 +5,7 @@
 #include "core/managers.h"
 #include "runtime/errors.h"
 #include "runtime/file_manager.h"
+#include "runtime/gui.h"
 #include "runtime/message.h"
 #include "tables/default_rows.h"
 #include "tables/maintenance.h"
@@ -95,8 +96,5 @@ void UpdateHeirs() { tables::runForm(kHeirsForm, *Relate::Heirs); }
 
 void UpdateUserFields()
 {
-    int req = Glo.Request;
-    Glo.Request = 0;
-    Glo.Response = 0;
-    (new UserFieldsForm(req))->start();
+    (new UserFieldsForm(rt::takeRequest()))->start();
 }

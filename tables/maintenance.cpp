@@ -58,13 +58,6 @@ void tip(QWidget *w, const char *text)
     w->setStatusTip(text);
 }
 
-int runUpdate(void (*form)(), int request)
-{
-    Glo.Request = static_cast<rt::Byte>(request);
-    form();
-    return Glo.Response;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -101,15 +94,13 @@ void reportStoppedSeeding(const seeding::Outcome &outcome)
 MaintenanceBrowse::MaintenanceBrowse(const BrowseSetup &setup, rt::RelationManager &primary)
     : rt::BrowseWindow(setup.procedure, primary), setup_(setup)
 {
-    request = Glo.Request;
-    Glo.Request = 0;
-    Glo.Response = 0;
+    request = rt::takeRequest();
     setWindowTitle(setup.caption);
     setHelpContext(setup.help);
     list()->setStatusTip("Browsing Records");
     if (setup.form) {
         void (*form)() = setup.form;
-        updateProcedure = [form](int req) { return runUpdate(form, req); };
+        updateProcedure = [form](int req) { return rt::callWithRequest(form, req); };
     }
     if (setup.printText) {
         print_ = new QPushButton(setup.printText);
@@ -235,12 +226,9 @@ int MaintenanceForm::build()
 
 void runForm(const FormSetup &setup, rt::RelationManager &primary, std::function<void()> prime)
 {
-    int req = Glo.Request;
-    Glo.Request = 0;
-    Glo.Response = 0;
-    MaintenanceForm form(setup, primary, req);
+    MaintenanceForm form(setup, primary, rt::takeRequest());
     form.primeRecord = std::move(prime);
-    Glo.Response = static_cast<rt::Byte>(form.run());
+    rt::setResponse(form.run());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -284,7 +272,7 @@ void ParentForm::addTabs()
     children_->addSortOrder(order);
     children_->setButtons(insert, change, remove);
     void (*form)() = list_.form;
-    children_->updateProcedure = [form](int req) { return runUpdate(form, req); };
+    children_->updateProcedure = [form](int req) { return rt::callWithRequest(form, req); };
     // The child form takes its owner from the parent's buffer: it gets the stored name for the
     // time of the call, whatever a refused OK left in the buffer.
     children_->beforeUpdate = [this](int) {
