@@ -7,6 +7,7 @@
 #include "core/brand.h"
 #include "core/globals.h"
 #include "core/procedures.h"
+#include "runtime/gui.h"
 #include "runtime/window.h"
 
 namespace {
@@ -22,8 +23,7 @@ public:
     AboutWindow() : rt::WindowProcedure("AboutKelvara") {}
     int init() override
     {
-        Glo.Request = 0;
-        Glo.Response = 0;
+        rt::takeRequest();
         setWindowTitle("About Kelvara");
         setHelpContext("~ABOUT");
         auto *v = new QVBoxLayout(this);

@@ -90,8 +90,7 @@ private:
 
 void SelectDate()
 {
-    CalendarDialog picker(true, QApplication::activeWindow());
-    picker.run();
+    rt::runModal(new CalendarDialog(true, rt::modalParent()));
 }
 
 void CalendarWindow()

@@ -6,6 +6,7 @@
 #include "core/globals.h"
 #include "core/managers.h"
 #include "runtime/browse_setup.h"
+#include "runtime/gui.h"
 #include "runtime/message.h"
 
 namespace {
@@ -27,8 +28,7 @@ class ClientSelection : public rt::SetupBrowse {
 public:
     ClientSelection() : rt::SetupBrowse(kClientSelection, *Relate::QORClients, rt::SelectRecord)
     {
-        Glo.Request = 0;
-        Glo.Response = 0;
+        rt::takeRequest();
         alsoOpen = {Relate::MainSystemFile};
         // Only "Select" completes the window; the browse's selection lands here.
         disconnect(browse(), &rt::Browse::selected, this, nullptr);
@@ -74,5 +74,5 @@ void SelectClient()
 {
     ClientSelection w;
     w.run();
-    Glo.Response = rt::RequestCancelled;
+    rt::setResponse(rt::RequestCancelled);
 }

@@ -39,11 +39,7 @@ const rt::BrowseSetup kClientBrowse{
                {"Date Updated", "DATEUPDATEKEY", rt::LocatorKind::Key}},
     .columns = clientColumns(true),
     .heading = "Browsing Records",
-    .update = [](int req) {
-        Glo.Request = static_cast<rt::Byte>(req);
-        UpdateQORClients();
-        return static_cast<int>(Glo.Response);
-    },
+    .update = [](int req) { return rt::callWithRequest(UpdateQORClients, req); },
     .height = 520,
 };
 
@@ -57,10 +53,8 @@ QLabel *valueLabel()
 
 class ClientBrowse : public rt::SetupBrowse {
 public:
-    ClientBrowse() : rt::SetupBrowse(kClientBrowse, *Relate::QORClients, Glo.Request)
+    ClientBrowse() : rt::SetupBrowse(kClientBrowse, *Relate::QORClients, rt::takeRequest())
     {
-        Glo.Request = 0;
-        Glo.Response = 0;
         alsoOpen = {Relate::MainSystemFile};
     }
 
@@ -270,11 +264,8 @@ void BrowseClients() { (new ClientBrowse)->start(); }
 
 void UpdateQORClients()
 {
-    int req = Glo.Request;
-    Glo.Request = 0;
-    Glo.Response = 0;
-    ClientForm form(req);
-    Glo.Response = static_cast<rt::Byte>(form.run());
+    ClientForm form(rt::takeRequest());
+    rt::setResponse(form.run());
 }
 
 void registerClientProcedures()

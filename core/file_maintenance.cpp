@@ -8,8 +8,10 @@
 #include "core/globals.h"
 #include "core/procedures.h"
 #include "runtime/file_structure.h"
+#include "runtime/gui.h"
 #include "runtime/message.h"
 #include "runtime/text.h"
+#include "runtime/window.h"
 
 namespace {
 
@@ -41,8 +43,7 @@ void startRepair(rt::RecordFile &file)
 
 bool offerBadFileRepair()
 {
-    Glo.Request = 0;
-    Glo.Response = 0;
+    rt::takeRequest();
     rt::IniFile profile = rt::profileFile();
     std::string bad = rt::clip(profile.read(rt::ds_AppName(), "BadFile", ""));
     if (bad.empty())
@@ -50,7 +51,7 @@ bool offerBadFileRepair()
     int answer = rt::message("Warning : The program may have crashed attempting to open the file " + bad +
                                  ". Do you wish to have the program attempt to fix the file ? ",
                              "Warning", rt::Icon::Question, rt::BUTTON_YES | rt::BUTTON_NO, rt::BUTTON_YES);
-    Glo.Response = 2;
+    rt::setResponse(rt::RequestCancelled);
     if (answer != rt::BUTTON_YES)
         return false;
     rt::message("This program needs to close while the Fix Utility attempts to fix the file. When the fix program "

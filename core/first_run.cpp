@@ -15,6 +15,7 @@
 #include "core/globals.h"
 #include "core/managers.h"
 #include "core/settings.h"
+#include "runtime/gui.h"
 #include "runtime/message.h"
 #include "runtime/paths.h"
 #include "runtime/text.h"
@@ -30,8 +31,7 @@ public:
 
     int init() override
     {
-        Glo.Request = 0;
-        Glo.Response = 0;
+        rt::takeRequest();
         if (int level = openFiles({Relate::MainSystemFile}))
             return level;
         setWindowTitle("Orvane Rava Ravarurod Odidiruzavod Setup");
@@ -241,6 +241,5 @@ private:
 
 void NewUser()
 {
-    SetupWizard wizard(QApplication::activeWindow());
-    Glo.Response = static_cast<rt::Byte>(wizard.run());
+    rt::setResponse(rt::runModal(new SetupWizard(rt::modalParent())));
 }

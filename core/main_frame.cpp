@@ -312,8 +312,7 @@ int MainFrame::init()
         return initResult_ = 1;
     Glo.ActiveClientText = "";
     Glo.ActiveClientID = "";
-    Glo.Request = 0;
-    Glo.Response = 0;
+    rt::takeRequest();
     rt::setMdiArea(mdi_);
     show();
     opened_ = true;
@@ -433,5 +432,5 @@ void Main()
         qApp->exec();
     }
     frame.kill();
-    Glo.Response = level == 0 ? 1 : 2;
+    rt::setResponse(level == 0 ? rt::RequestCompleted : rt::RequestCancelled);
 }

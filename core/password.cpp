@@ -10,6 +10,7 @@
 #include "core/dictionary.h"
 #include "core/globals.h"
 #include "core/settings.h"
+#include "runtime/gui.h"
 #include "runtime/message.h"
 #include "runtime/window.h"
 
@@ -22,8 +23,7 @@ public:
     int init() override
     {
         Glo.PasswordOK = 0;
-        Glo.Request = 0;
-        Glo.Response = 0;
+        rt::takeRequest();
         setWindowTitle("Password Verification");
         setHelpContext("~PASSWORD");
 
@@ -81,6 +81,5 @@ private:
 
 void FinalPassword()
 {
-    PasswordWindow window(QApplication::activeWindow());
-    Glo.Response = static_cast<rt::Byte>(window.run());
+    rt::setResponse(rt::runModal(new PasswordWindow(rt::modalParent())));
 }

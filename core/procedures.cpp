@@ -1,6 +1,7 @@
 #include "core/procedures.h"
 
 #include "core/clients.h"
+#include "core/globals.h"
 #include "core/settings.h"
 #include "runtime/gui.h"
 
@@ -12,6 +13,7 @@ namespace {
 struct Pending {
     const char *name;
     const char *what;
+    bool plural = false;
 };
 
 // Windows and reports that later parts of the program bring.
@@ -21,9 +23,9 @@ const Pending kPending[] = {
     {"MakeCD", "Making a client CD"},
     {"ClientReportOptions", "The client list report"},
     {"ReportsMenu", "The home inventory reports menu"},
-    {"ReportCatalogOptions", "The catalog reports"},
-    {"ReportDesignOptions", "The custom reports"},
-    {"DataFormsOptions", "The data input forms"},
+    {"ReportCatalogOptions", "The catalog reports", true},
+    {"ReportDesignOptions", "The custom reports", true},
+    {"DataFormsOptions", "The data input forms", true},
     {"ImportDatabase", "The import of item lists"},
     {"PrintItemInformation", "The item information report"},
     {"PrintAppraisedItems", "The appraised items report"},
@@ -50,14 +52,6 @@ const Pending kPending[] = {
     {"PrintCategoryTypesList", "The category and type list"},
     {"PrintManufacturerList", "The manufacturer list"},
     {"PrintVendorList", "The vendor list"},
-    // Parts of the program still being built in this version.
-    {"HomeInventoryMenu", "The home inventory"},
-    {"BrowseCategory", "The category file"},
-    {"BrowseConditions", "The conditions file"},
-    {"BrowseManufacturers", "The manufacturers file"},
-    {"BrowseSubjects", "The subject file"},
-    {"BrowseVendors", "The vendor file"},
-    {"SetupMenu", "The client setup menu"},
 };
 
 }  // namespace
@@ -67,8 +61,8 @@ void registerCoreProcedures()
     rt::registerProcedure("AboutKelvara", AboutKelvara);
     registerSettingsProcedures();
     registerClientProcedures();
-    // The seeding of the reference tables runs silently at start-up; until the tables are part
-    // of the program there is nothing to seed.
+    // The seeding of the reference tables runs silently at start-up; the tables' module puts the
+    // real ones in place, and without it there is nothing to seed.
     rt::registerProcedure("VerifyHomeFiles", [] {});
     rt::registerProcedure("VerifyStandardFiles", [] {});
     rt::registerProcedure("VerifyLocationFiles", [] {});
@@ -90,8 +84,9 @@ void addProcedureModule(ProcedureModule module)
 
 void registerProgramProcedures()
 {
+    rt::bindRequestGlobals(&Glo.Request, &Glo.Response);
     for (const Pending &p : kPending)
-        rt::registerPendingProcedure(p.name, p.what);
+        rt::registerPendingProcedure(p.name, p.what, p.plural);
     registerCoreProcedures();
     for (ProcedureModule m : modules())
         m();

@@ -22,6 +22,7 @@
 #include "core/globals.h"
 #include "core/managers.h"
 #include "core/settings.h"
+#include "runtime/gui.h"
 #include "runtime/help.h"
 #include "runtime/message.h"
 #include "runtime/paths.h"
@@ -62,9 +63,7 @@ public:
 
     int init() override
     {
-        const int calledWith = Glo.Request;
-        Glo.Request = 0;
-        Glo.Response = 0;
+        const int calledWith = rt::takeRequest();
         setHelpContext("~SYSTEM_SETUP");
 
         if (int level = openFiles({Relate::MainSystemFile}))
@@ -304,6 +303,5 @@ private:
 
 void UpdateSystem()
 {
-    SettingsForm form(QApplication::activeWindow());
-    Glo.Response = static_cast<rt::Byte>(form.run());
+    rt::setResponse(rt::runModal(new SettingsForm(rt::modalParent())));
 }

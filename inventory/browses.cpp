@@ -70,10 +70,8 @@ public:
         setWindowTitle("Browse the Master Home Inventory File");
         setHelpContext("~BROWSE_HOME_INVENTORY");
         updateProcedure = [this](int req) {
-            Glo.Request = static_cast<rt::Byte>(req);
             // The form gets this window's own word: another window may have changed the globals.
-            Glo.Response = static_cast<rt::Byte>(runItemForm(variant_, word_, req, edition_));
-            return static_cast<int>(Glo.Response);
+            return rt::callWithRequest([&] { rt::setResponse(runItemForm(variant_, word_, req, edition_)); }, req);
         };
         if (edition_.readOnly)
             updateProcedure = nullptr;
@@ -88,8 +86,7 @@ private:
     int setup()
     {
         Glo.LastLocation = "";
-        Glo.Request = 0;
-        Glo.Response = 0;
+        rt::takeRequest();
 
         const rt::TableDef &def = dict::MasterInventoryDef;
         auto *heading = new QLabel(variant_ == Variant::All

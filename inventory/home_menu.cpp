@@ -70,13 +70,12 @@ public:
         setWindowTitle("Home Inventory Main Menu");
         setHelpContext("~MAINTAIN_A_CLIENT_INVENTORY");
         connect(this, &rt::WindowProcedure::procedureEnded, this,
-                [](int response) { Glo.Response = static_cast<rt::Byte>(response); });
+                [](int response) { rt::setResponse(response); });
     }
 
     int init() override
     {
-        Glo.Request = 0;
-        Glo.Response = 0;
+        rt::takeRequest();
         // A new client gets its default rooms and user-field titles before the menu shows.
         rt::runProcedure("VerifyLocationFiles");
 

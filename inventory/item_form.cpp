@@ -322,9 +322,7 @@ private:
         QPushButton *mfg = smallButton("...", "Select a manufacturer");
         g->addWidget(mfg, r++, 2);
         connect(mfg, &QPushButton::clicked, this, [this] {
-            Glo.Request = rt::SelectRecord;
-            rt::runProcedure("LookupMfg");
-            if (Glo.Response == rt::RequestCompleted) {
+            if (rt::callWithRequest("LookupMfg", rt::SelectRecord) == rt::RequestCompleted) {
                 MAS.MANUFACTURER = MAN.MANUFACTURER;
                 displayField("MANUFACTURER");
             }
@@ -355,9 +353,7 @@ private:
         QPushButton *vendor = smallButton("...", "Select a vendor");
         g->addWidget(vendor, r++, R + 2);
         connect(vendor, &QPushButton::clicked, this, [this] {
-            Glo.Request = rt::SelectRecord;
-            rt::runProcedure("LookupVendor");
-            if (Glo.Response == rt::RequestCompleted) {
+            if (rt::callWithRequest("LookupVendor", rt::SelectRecord) == rt::RequestCompleted) {
                 MAS.PURCHASEDFROM = VEN.VENDOR;
                 displayField("PURCHASEDFROM");
             }
@@ -676,9 +672,7 @@ private:
 
     bool lookupHeir()
     {
-        Glo.Request = rt::SelectRecord;
-        rt::runProcedure("LookupHeir");
-        if (Glo.Response != rt::RequestCompleted)
+        if (rt::callWithRequest("LookupHeir", rt::SelectRecord) != rt::RequestCompleted)
             return false;
         MAS.HEIR = HEI.NAME;
         displayField("HEIR");
@@ -842,8 +836,7 @@ PictureChooser setPictureChooser(PictureChooser c)
 
 int runItemForm(Variant variant, const std::string &word, int request, const model::Edition &edition)
 {
-    Glo.Request = 0;
-    Glo.Response = 0;
+    rt::takeRequest();
     ItemForm form(edition, variant, word, request);
     return form.run();
 }

@@ -6,6 +6,7 @@
 #include "core/globals.h"
 #include "core/managers.h"
 #include "inventory/inventory.h"
+#include "runtime/gui.h"
 #include "tables/columns.h"
 
 namespace {
@@ -40,10 +41,7 @@ const rt::BrowseSetup kManufacturerLookup{
 int runLookup(const rt::BrowseSetup &setup, rt::RelationManager &file,
               const std::function<void(rt::SetupBrowse &)> &adapt = {})
 {
-    int req = Glo.Request;
-    Glo.Request = 0;
-    Glo.Response = 0;
-    rt::SetupBrowse w(setup, file, req);
+    rt::SetupBrowse w(setup, file, rt::takeRequest());
     if (adapt)
         adapt(w);
     return w.run();
@@ -55,7 +53,7 @@ void LookupHeir()
 {
     // The heir look-up opens at the name the form handed over.
     const std::string name = HEI.NAME.str();
-    Glo.Response = static_cast<rt::Byte>(runLookup(kHeirLookup, *Relate::Heirs, [name](rt::SetupBrowse &w) {
+    rt::setResponse(runLookup(kHeirLookup, *Relate::Heirs, [name](rt::SetupBrowse &w) {
         w.afterOpen = [&w, name] {
             if (!name.empty())
                 w.browse()->locate(name);
@@ -67,9 +65,9 @@ void LookupVendor()
 {
     // Only Select clears the cancel flag the item form reads.
     Glo.SelectionCancelled = 1;
-    Glo.Response = static_cast<rt::Byte>(runLookup(kVendorLookup, *Relate::Vendors, [](rt::SetupBrowse &w) {
+    rt::setResponse(runLookup(kVendorLookup, *Relate::Vendors, [](rt::SetupBrowse &w) {
         QObject::connect(w.selectButton(), &QPushButton::clicked, &w, [] { Glo.SelectionCancelled = 0; });
     }));
 }
 
-void LookupMfg() { Glo.Response = static_cast<rt::Byte>(runLookup(kManufacturerLookup, *Relate::Manufacturers)); }
+void LookupMfg() { rt::setResponse(runLookup(kManufacturerLookup, *Relate::Manufacturers)); }

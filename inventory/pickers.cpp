@@ -34,9 +34,7 @@ public:
 
     int init() override
     {
-        request = Glo.Request;
-        Glo.Request = 0;
-        Glo.Response = 0;
+        request = rt::takeRequest();
         Glo.SelectionCancelled = 1;
         answer() = "";
         if (rm_.open() != 0)
@@ -128,7 +126,7 @@ private:
 void runReportPicker(bool category)
 {
     ReportPicker w(category);
-    Glo.Response = static_cast<rt::Byte>(w.run());
+    rt::setResponse(w.run());
 }
 
 // ---- SelectCategory, SelectLocation -------------------------------------------------------------
@@ -150,8 +148,7 @@ public:
 
     int init() override
     {
-        Glo.Request = 0;
-        Glo.Response = 0;
+        rt::takeRequest();
         return rt::BrowseWindow::init();
     }
 

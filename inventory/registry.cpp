@@ -14,8 +14,7 @@ void BrowseOrvaneMasterLocation() { inventory::openInventoryBrowse(Variant::Loca
 namespace {
 void itemFormByName(Variant variant)
 {
-    int req = Glo.Request;
-    Glo.Response = static_cast<rt::Byte>(inventory::runItemForm(variant, Glo.MenuCategory.str(), req));
+    rt::setResponse(inventory::runItemForm(variant, Glo.MenuCategory.str(), rt::takeRequest()));
 }
 }  // namespace
 

@@ -7,11 +7,13 @@
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QPointer>
 #include <QPushButton>
 #include <map>
 #include <memory>
 
 #include "runtime/message.h"
+#include "runtime/window.h"
 
 namespace rt {
 
@@ -31,15 +33,16 @@ const ButtonDef kButtons[] = {
 
 int showBox(const MessageRequest &r)
 {
-    QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(QString::fromStdString(r.title));
-    box.setText(QString::fromStdString(messageLines(r.text)));
+    // On the heap: its parent may be deleted while the box is open, and takes the box along.
+    QPointer<QMessageBox> box = new QMessageBox(modalParent());
+    box->setWindowTitle(QString::fromStdString(r.title));
+    box->setText(QString::fromStdString(messageLines(r.text)));
     switch (r.icon) {
-    case Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case Icon::Exclamation: box->setIcon(QMessageBox::Warning); break;
+    case Icon::Question: box->setIcon(QMessageBox::Question); break;
     case Icon::Information:
-    case Icon::Asterisk: box.setIcon(QMessageBox::Information); break;
-    case Icon::Hand: box.setIcon(QMessageBox::Critical); break;
+    case Icon::Asterisk: box->setIcon(QMessageBox::Information); break;
+    case Icon::Hand: box->setIcon(QMessageBox::Critical); break;
     case Icon::None: break;
     }
     std::map<QAbstractButton *, int> bits;
@@ -47,17 +50,20 @@ int showBox(const MessageRequest &r)
     for (const ButtonDef &b : kButtons) {
         if (!(r.buttons & b.bit))
             continue;
-        QPushButton *pb = box.addButton(b.text, b.role);
+        QPushButton *pb = box->addButton(b.text, b.role);
         bits[pb] = b.bit;
         if (b.bit == r.defaultButton)
-            box.setDefaultButton(pb);
+            box->setDefaultButton(pb);
         if (b.bit == BUTTON_CANCEL || b.bit == BUTTON_NO || (!escape && b.bit == BUTTON_OK))
             escape = pb;
     }
     if (escape)
-        box.setEscapeButton(escape);
-    box.exec();
-    auto it = bits.find(box.clickedButton());
+        box->setEscapeButton(escape);
+    box->exec();
+    if (!box)
+        return r.defaultButton;
+    auto it = bits.find(box->clickedButton());
+    delete box.data();
     return it == bits.end() ? r.defaultButton : it->second;
 }
 
@@ -75,6 +81,16 @@ std::function<void(const std::string &)> &observer()
 {
     static std::function<void(const std::string &)> o;
     return o;
+}
+struct RequestGlobals {
+    std::uint8_t own[2] = {0, 0};
+    std::uint8_t *request = &own[0];
+    std::uint8_t *response = &own[1];
+};
+RequestGlobals &requestGlobals()
+{
+    static RequestGlobals g;
+    return g;
 }
 std::unique_ptr<QLockFile> &instanceLock()
 {
@@ -100,13 +116,12 @@ bool hasProcedure(const std::string &name) { return procedures().count(name) > 0
 
 bool isPendingProcedure(const std::string &name) { return pending().count(name) > 0; }
 
-void registerPendingProcedure(const std::string &name, const std::string &what)
+void registerPendingProcedure(const std::string &name, const std::string &what, bool plural)
 {
     if (hasProcedure(name) && !isPendingProcedure(name))
         return;  // the real one is already there
-    procedures()[name] = [what] {
-        message(what + " is not part of this version of the program yet.", "Not Available", Icon::Information);
-    };
+    const std::string text = what + (plural ? " are" : " is") + " not part of this version of the program yet.";
+    procedures()[name] = [text] { message(text, "Not Available", Icon::Information); };
     pending()[name] = true;
 }
 
@@ -124,6 +139,35 @@ void runProcedure(const std::string &name)
 }
 
 void setProcedureObserver(std::function<void(const std::string &)> o) { observer() = std::move(o); }
+
+void bindRequestGlobals(std::uint8_t *request, std::uint8_t *response)
+{
+    requestGlobals().request = request;
+    requestGlobals().response = response;
+}
+
+int callWithRequest(const Procedure &procedure, int request)
+{
+    *requestGlobals().request = static_cast<std::uint8_t>(request);
+    procedure();
+    return *requestGlobals().response;
+}
+
+int callWithRequest(const std::string &name, int request)
+{
+    return callWithRequest([&name] { runProcedure(name); }, request);
+}
+
+int takeRequest()
+{
+    RequestGlobals &g = requestGlobals();
+    int request = *g.request;
+    *g.request = 0;
+    *g.response = 0;
+    return request;
+}
+
+void setResponse(int response) { *requestGlobals().response = static_cast<std::uint8_t>(response); }
 
 QString singleInstanceLockPath(const QString &frameTitle)
 {
@@ -157,8 +201,9 @@ QPrinter &sharedPrinter()
 
 void printSetup(QWidget *parent)
 {
-    QPageSetupDialog dlg(&sharedPrinter(), parent);
-    dlg.exec();
+    QPointer<QPageSetupDialog> dlg = new QPageSetupDialog(&sharedPrinter(), parent);
+    dlg->exec();
+    delete dlg.data();
 }
 
 }  // namespace rt

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -22,10 +23,23 @@ using Procedure = std::function<void()>;
 void registerProcedure(const std::string &name, Procedure fn);
 bool hasProcedure(const std::string &name);
 void runProcedure(const std::string &name);
-// A procedure that this build does not have yet: using it says so in a message box.
-void registerPendingProcedure(const std::string &name, const std::string &what);
+// A procedure that this build does not have yet: using it says so in a message box, naming it
+// by `what` ("The backup is ...", or for a plural name "The custom reports are ...").
+void registerPendingProcedure(const std::string &name, const std::string &what, bool plural = false);
 bool isPendingProcedure(const std::string &name);
 void setProcedureObserver(std::function<void(const std::string &)> observer);
+
+// The calling protocol of the procedures run on their caller's thread: the caller hands over a
+// request (insert, change, delete, select) and reads the response (completed, cancelled) once
+// the procedure has returned. Both live in the program's globals, which the program binds here
+// at start; until then a pair of the registry's own serves.
+void bindRequestGlobals(std::uint8_t *request, std::uint8_t *response);
+// The caller's side: hands `request` over, runs the procedure and returns its response.
+int callWithRequest(const std::string &name, int request);
+int callWithRequest(const Procedure &procedure, int request);
+// The called side: takes the request over, clearing both for the run; leaves the response.
+int takeRequest();
+void setResponse(int response);
 
 // The single running copy: true when another copy with this frame title already runs. The
 // first caller keeps the lock for the rest of the process's life.

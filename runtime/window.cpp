@@ -108,9 +108,28 @@ int WindowProcedure::run()
         opened_ = true;
         if (keepsPosition_)
             iniStore().restoreWindow(procedureName_, this);
+        QPointer<WindowProcedure> alive(this);
         exec();
+        // A parent deleted while the window ran took the window with it, and its destructor
+        // ended the procedure: nothing is left to answer with.
+        if (!alive)
+            return RequestCancelled;
     }
     kill();
+    return response;
+}
+
+QWidget *modalParent()
+{
+    QWidget *active = QApplication::activeWindow();
+    return active && active->isVisible() ? active : nullptr;
+}
+
+int runModal(WindowProcedure *window)
+{
+    QPointer<WindowProcedure> alive(window);
+    int response = window->run();
+    delete alive.data();
     return response;
 }
 

@@ -93,4 +93,11 @@ bool closeOtherWindows(QWidget *except);
 // The started windows still open.
 QList<WindowProcedure *> startedWindows();
 
+// The owner for a modal window: the active window, unless it is on its way out (hidden, as a
+// window that has ended is until its deferred deletion takes it and its children along).
+QWidget *modalParent();
+// Runs a modal window made with new and deletes it once it has run. Its parent may still go
+// while it runs and take the window along: the response is then RequestCancelled.
+int runModal(WindowProcedure *window);
+
 }  // namespace rt

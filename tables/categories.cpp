@@ -1,6 +1,7 @@
 #include "core/dictionary.h"
 #include "core/globals.h"
 #include "core/managers.h"
+#include "runtime/gui.h"
 #include "tables/maintenance.h"
 #include "tables/tables.h"
 
@@ -57,11 +58,8 @@ void BrowseCategory() { tables::startBrowse(kCategoryBrowse, *Relate::Category);
 
 void UpdateCategory()
 {
-    int req = Glo.Request;
-    Glo.Request = 0;
-    Glo.Response = 0;
-    tables::ParentForm form(kCategoryForm, *Relate::Category, *Access::Type, req, kTypes, CAT.CATEGORY);
-    Glo.Response = static_cast<rt::Byte>(form.run());
+    tables::ParentForm form(kCategoryForm, *Relate::Category, *Access::Type, rt::takeRequest(), kTypes, CAT.CATEGORY);
+    rt::setResponse(form.run());
 }
 
 // A new type belongs to the category whose form is open.

@@ -6,6 +6,7 @@
 #include "model/user_fields.h"
 #include "runtime/errors.h"
 #include "runtime/file_manager.h"
+#include "runtime/gui.h"
 #include "runtime/message.h"
 #include "tables/columns.h"
 #include "tables/maintenance.h"
@@ -83,8 +84,5 @@ void UpdateHeirs() { tables::runForm(kHeirsForm, *Relate::Heirs); }
 
 void UpdateUserFields()
 {
-    int req = Glo.Request;
-    Glo.Request = 0;
-    Glo.Response = 0;
-    (new UserFieldsForm(req))->start();
+    (new UserFieldsForm(rt::takeRequest()))->start();
 }

@@ -1,6 +1,7 @@
 #include "core/dictionary.h"
 #include "core/globals.h"
 #include "core/managers.h"
+#include "runtime/gui.h"
 #include "tables/maintenance.h"
 #include "tables/tables.h"
 
@@ -57,11 +58,9 @@ void BrowseLocation() { tables::startBrowse(kLocationBrowse, *Relate::Location);
 
 void UpdateLocation()
 {
-    int req = Glo.Request;
-    Glo.Request = 0;
-    Glo.Response = 0;
+    const int req = rt::takeRequest();
     tables::ParentForm form(kLocationForm, *Relate::Location, *Access::BoxNumber, req, kBoxes, LCT.LOCATION);
-    Glo.Response = static_cast<rt::Byte>(form.run());
+    rt::setResponse(form.run());
 }
 
 // A new box belongs to the location whose form is open.

@@ -25,20 +25,9 @@
 
 namespace tables {
 
-namespace {
-
-int runUpdate(void (*form)(), int request)
-{
-    Glo.Request = static_cast<rt::Byte>(request);
-    form();
-    return Glo.Response;
-}
-
-}  // namespace
-
 std::function<int(int)> updateBy(void (*form)())
 {
-    return [form](int req) { return runUpdate(form, req); };
+    return [form](int req) { return rt::callWithRequest(form, req); };
 }
 
 std::function<int()> seedsBefore(seeding::Point point, bool waitCursor)
@@ -79,22 +68,16 @@ void reportStoppedSeeding(const seeding::Outcome &outcome)
 
 void startBrowse(const rt::BrowseSetup &setup, rt::RelationManager &primary)
 {
-    int req = Glo.Request;
-    Glo.Request = 0;
-    Glo.Response = 0;
-    (new rt::SetupBrowse(setup, primary, req))->start();
+    (new rt::SetupBrowse(setup, primary, rt::takeRequest()))->start();
 }
 
 // ---------------------------------------------------------------------------------------------
 
 void runForm(const rt::FormSetup &setup, rt::RelationManager &primary, std::function<void()> prime)
 {
-    int req = Glo.Request;
-    Glo.Request = 0;
-    Glo.Response = 0;
-    rt::SetupForm form(setup, primary, req);
+    rt::SetupForm form(setup, primary, rt::takeRequest());
     form.primeRecord = std::move(prime);
-    Glo.Response = static_cast<rt::Byte>(form.run());
+    rt::setResponse(form.run());
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -19,13 +19,13 @@ using Column = rt::ListColumn;
 
 // A maintenance browse as a window of its own; the request it was started with is taken.
 void startBrowse(const rt::BrowseSetup &setup, rt::RelationManager &primary);
-// The update form of a browse: called with the request in Glo.Request, its response read back.
+// The update form of a browse, called with the request and giving back its response.
 std::function<int(int request)> updateBy(void (*form)());
 // A browse's seeding as the step before its list is first read.
 std::function<int()> seedsBefore(seeding::Point point, bool waitCursor = false);
 
-// Runs a form on the caller's thread for the request in Glo.Request, priming a new record with
-// `prime`; the response goes to Glo.Response.
+// Runs a form on the caller's thread for the request it was called with, priming a new record with
+// `prime`; the form's response is left for the caller.
 void runForm(const rt::FormSetup &setup, rt::RelationManager &primary, std::function<void()> prime = {});
 
 // The child rows of a parent form: the rows whose link field holds the parent's name.

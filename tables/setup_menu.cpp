@@ -20,9 +20,7 @@ class SetupMenuWindow : public rt::WindowProcedure {
 public:
     SetupMenuWindow() : rt::WindowProcedure("SetupMenu")
     {
-        request = Glo.Request;
-        Glo.Request = 0;
-        Glo.Response = 0;
+        request = rt::takeRequest();
         setWindowTitle("Client Setup Menu");
         setHelpContext("~CLIENT_SETUP");
         auto *outer = new QVBoxLayout(this);

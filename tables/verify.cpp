@@ -10,6 +10,7 @@
 #include "core/dictionary.h"
 #include "core/globals.h"
 #include "runtime/error_manager.h"
+#include "runtime/gui.h"
 #include "runtime/ini_store.h"
 #include "runtime/message.h"
 #include "runtime/window.h"
@@ -44,9 +45,7 @@ public:
     // The work is done while the window shows; it closes again as soon as the rows are in.
     int init() override
     {
-        request = Glo.Request;
-        Glo.Request = 0;
-        Glo.Response = 0;
+        request = rt::takeRequest();
         rt::iniStore().restoreWindow(procedureName(), this);
         show();
         shown_ = true;
@@ -87,7 +86,7 @@ private:
 void verify(const char *procedure, const char *caption, seeding::Point point)
 {
     VerifyWindow w(procedure, caption, point);
-    Glo.Response = static_cast<rt::Byte>(w.run());
+    rt::setResponse(w.run());
 }
 
 }  // namespace

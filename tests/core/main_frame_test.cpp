@@ -57,6 +57,16 @@ protected:
 
 }  // namespace
 
+TEST_F(Frame, ProceduresNotInThisVersionSaySoInAGrammaticalSentence)
+{
+    runProcedure("BackupFiles");
+    runProcedure("DataFormsOptions");
+    ASSERT_EQ(box.shown().size(), 2u);
+    EXPECT_EQ(box.shown()[0].text, "The backup is not part of this version of the program yet.");
+    EXPECT_EQ(box.shown()[1].text, "The data input forms are not part of this version of the program yet.");
+    EXPECT_EQ(box.shown()[1].title, "Not Available");
+}
+
 TEST_F(Frame, FirstStartCreatesTheSettingsAndDispatchesEveryEntry)
 {
     {

@@ -13,6 +13,7 @@
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QToolButton>
+#include <QtTest/QTest>
 
 #include "core/dictionary.h"
 #include "core/globals.h"
@@ -418,6 +419,39 @@ TEST_F(Settings, CalendarWindowRunsOnItsOwnAndTouchesNoGlobal)
     EXPECT_TRUE(startedWindows().empty());
     EXPECT_EQ(Glo.DatePicked, 7);
     EXPECT_FALSE(IniFile(home.file("zenvik.INI")).has("CalendarWindow", "XPos"));
+}
+
+TEST_F(Settings, ModalWindowsOutliveTheWindowsAroundThem)
+{
+    // A window that has ended waits for its deferred deletion, which takes its children along:
+    // a modal window opened meanwhile must not become one of them.
+    runProcedure("CalendarWindow");
+    ASSERT_EQ(startedWindows().size(), 1);
+    QPointer<WindowProcedure> ended = startedWindows().front();
+    const QWidget *endedAddress = ended.data();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(ended));
+    click(ended, "Exit");
+    drive([&](QDialog *d) {
+        EXPECT_NE(d->parentWidget(), endedAddress);
+        testing_support::pump(20);
+        click(d, "Select");
+    });
+    SelectDate();
+    EXPECT_EQ(Glo.DatePicked, 1);
+    EXPECT_TRUE(ended.isNull());
+
+    // An owner deleted while its modal window runs takes the window along; the caller gets no date.
+    auto *owner = new QDialog;
+    owner->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(owner));
+    QWidget *ownerSeen = nullptr;
+    testing_support::onNextModal([&](QWidget *w) {
+        ownerSeen = w->parentWidget();
+        delete owner;
+    });
+    SelectDate();
+    EXPECT_EQ(ownerSeen, owner);
+    EXPECT_EQ(Glo.DatePicked, 0);
 }
 
 TEST_F(Settings, SetupWizardRefusesAHomeTooLongForThePathFields)
