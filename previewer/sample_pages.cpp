@@ -42,7 +42,7 @@ Page samplePage(int number, int total, bool wide)
     rule.pen = 20;
     page.items.push_back(rule);
 
-    const int rows = wide ? 20 : 28;
+    const int rows = wide ? 18 : 28;
     for (int r = 0; r < rows; ++r) {
         int y = 1300 + r * 300;
         if (r % 2 == 0) {
