@@ -5,11 +5,11 @@
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
-#include <QRegularExpression>
 
 #include "previewer/page_render.h"
 #include "previewer/sample_pages.h"
 #include "runtime/paths.h"
+#include "tests/previewer/pdf_pages.h"
 #include "tests/support/test_support.h"
 
 using namespace previewer;
@@ -26,25 +26,6 @@ QImage draw(const Page &page)
 }
 
 bool dark(QRgb c) { return qGray(c) < 128; }
-
-// The pages of a PDF and their media boxes, as Qt's writer lays them down.
-QStringList mediaBoxes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    QString pdf = QString::fromLatin1(f.readAll());
-    QStringList boxes;
-    QRegularExpression page(R"(/Type\s*/Page\b[^s][\s\S]*?/MediaBox\s*\[([^\]]*)\])");
-    for (auto it = page.globalMatch(pdf); it.hasNext();)
-    {
-        QStringList numbers;
-        for (const QString &n : it.next().captured(1).split(' ', Qt::SkipEmptyParts))
-            numbers << QString::number(qRound(n.toDouble()));
-        boxes << numbers.join(' ');
-    }
-    return boxes;
-}
 
 }  // namespace
 
@@ -121,7 +102,7 @@ TEST(PageRender, PrintsToPdfOnThePaperOfEachPage)
         printer.setOutputFileName(pdf);
         EXPECT_EQ(printPageFiles(printer, tall), 3);
     }
-    EXPECT_EQ(mediaBoxes(pdf), QStringList({"0 0 612 792", "0 0 612 792", "0 0 612 792"}));
+    EXPECT_EQ(testing_support::pdfPageSizes(pdf), QStringList({"612x792", "612x792", "612x792"}));
 
     // A wide report goes on landscape paper; a damaged page in the middle still takes its sheet.
     QFile::resize(QString::fromStdString(wide[1]), 5);
@@ -133,5 +114,5 @@ TEST(PageRender, PrintsToPdfOnThePaperOfEachPage)
         printer.setOutputFileName(pdf);
         EXPECT_EQ(printPageFiles(printer, wide), 3);
     }
-    EXPECT_EQ(mediaBoxes(pdf), QStringList({"0 0 792 612", "0 0 792 612", "0 0 792 612"}));
+    EXPECT_EQ(testing_support::pdfPageSizes(pdf), QStringList({"792x612", "792x612", "792x612"}));
 }
