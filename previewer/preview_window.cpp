@@ -22,7 +22,7 @@
 #include <QShortcut>
 #include <QSpinBox>
 #include <QStyle>
-#include <QToolBar>
+#include <QFrame>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -110,7 +110,17 @@ QIcon glyph(Glyph g)
         arrowHead(QPointF(12, 4.5), QPointF(0, -1));
         arrowHead(QPointF(12, 19.5), QPointF(0, 1));
         break;
-    case Glyph::PrintPage:
+    case Glyph::PrintPage: {
+        // One sheet with its number on it.
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(5.5, 2.5, 13, 19));
+        QFont f = p.font();
+        f.setPixelSize(13);
+        f.setBold(true);
+        p.setFont(f);
+        p.drawText(QRectF(5.5, 2.5, 13, 19), Qt::AlignCenter, QStringLiteral("1"));
+        break;
+    }
     case Glyph::Print:
         p.setBrush(Qt::white);
         p.drawRect(QRectF(7.5, 2.5, 9, 7));
@@ -118,13 +128,6 @@ QIcon glyph(Glyph g)
         p.drawRoundedRect(QRectF(2.5, 9.5, 19, 8), 2, 2);
         p.setBrush(Qt::white);
         p.drawRect(QRectF(6.5, 14.5, 11, 7));
-        if (g == Glyph::PrintPage) {
-            QFont f = p.font();
-            f.setPixelSize(9);
-            f.setBold(true);
-            p.setFont(f);
-            p.drawText(QRectF(6.5, 13.5, 11, 8), Qt::AlignCenter, QStringLiteral("1"));
-        }
         break;
     case Glyph::Exit:
         p.setPen(QPen(QColor(190, 30, 30), 2.6, Qt::SolidLine, Qt::RoundCap));
@@ -231,8 +234,13 @@ PreviewWindow::PreviewWindow(std::vector<std::string> &queue, const PreviewArgum
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    auto *bar = new QToolBar(this);
-    bar->setIconSize(QSize(24, 24));
+    // A plain row rather than a tool bar: a tool bar hides what does not fit behind an extension
+    // button, and the copies and Exit must always show.
+    auto *bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("Toolbar"));
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(4, 3, 4, 3);
+    row->setSpacing(2);
     layout->addWidget(bar);
     scroll_ = new QScrollArea(this);
     scroll_->setAlignment(Qt::AlignCenter);
@@ -267,7 +275,7 @@ PreviewWindow::PreviewWindow(std::vector<std::string> &queue, const PreviewArgum
     updateTitle();
     QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
                                                     : QRect(0, 0, 1024, 768);
-    resize(std::min(screen.width() * 9 / 10, 1100), screen.height() * 9 / 10);
+    resize(std::max(minimumSizeHint().width(), std::min(screen.width() * 9 / 10, 1100)), screen.height() * 9 / 10);
     showPage(1);
     computeFitFactors();
     display_ = fitWidth_;
@@ -276,8 +284,9 @@ PreviewWindow::PreviewWindow(std::vector<std::string> &queue, const PreviewArgum
 
 PreviewWindow::~PreviewWindow() = default;
 
-void PreviewWindow::buildToolbar(QToolBar *bar)
+void PreviewWindow::buildToolbar(QWidget *bar)
 {
+    auto *row = static_cast<QHBoxLayout *>(bar->layout());
     auto button = [&](const char *name, const QIcon &icon, const QString &text, const std::string &tip,
                       void (PreviewWindow::*slot)()) {
         auto *b = new QToolButton(bar);
@@ -286,15 +295,16 @@ void PreviewWindow::buildToolbar(QToolBar *bar)
         b->setText(text);
         b->setToolTip(qs(tip));
         b->setAutoRaise(true);
+        b->setIconSize(QSize(24, 24));
         b->setFocusPolicy(Qt::TabFocus);
         connect(b, &QToolButton::clicked, this, slot);
-        bar->addWidget(b);
+        row->addWidget(b);
         return b;
     };
     auto label = [&](const std::string &text) {
         auto *l = new QLabel(qs(text), bar);
         l->setContentsMargins(8, 0, 4, 0);
-        bar->addWidget(l);
+        row->addWidget(l);
         return l;
     };
     QStyle *st = style();
@@ -315,8 +325,11 @@ void PreviewWindow::buildToolbar(QToolBar *bar)
     zoom_->setMinimumContentsLength(3);
     connect(zoom_, &QComboBox::activated, this, [this](int) { zoomAccepted(); });
     connect(zoom_->lineEdit(), &QLineEdit::returnPressed, this, [this] { zoomAccepted(); });
-    bar->addWidget(zoom_);
-    bar->addSeparator();
+    row->addWidget(zoom_);
+    auto *separator = new QFrame(bar);
+    separator->setFrameShape(QFrame::VLine);
+    separator->setFrameShadow(QFrame::Sunken);
+    row->addWidget(separator);
     firstButton_ = button("FirstPage", st->standardIcon(QStyle::SP_MediaSkipBackward), "First Page",
                           strings_.firstPageTip, &PreviewWindow::firstPage);
     prevButton_ = button("PreviousPage", st->standardIcon(QStyle::SP_MediaSeekBackward), "Previous Page",
@@ -341,7 +354,7 @@ void PreviewWindow::buildToolbar(QToolBar *bar)
         pageDelay_.stop();
         goToPage(pageNo_->value());
     });
-    bar->addWidget(pageNo_);
+    row->addWidget(pageNo_);
     ofLabel_ = label(strings_.pageOfPrompt + "  " + std::to_string(total()));
     ofLabel_->setObjectName(QStringLiteral("PageOf"));
     label(strings_.pagesToPrintPrompt);
@@ -352,14 +365,14 @@ void PreviewWindow::buildToolbar(QToolBar *bar)
     pagesText_->setToolTip(qs(strings_.pagesToPrintTip));
     pagesText_->setMinimumWidth(90);
     connect(pagesText_, &QLineEdit::editingFinished, this, [this] { pagesTextAccepted(); });
-    bar->addWidget(pagesText_);
+    row->addWidget(pagesText_);
     textButton_ = button("TextOutput", QIcon(), "T", textOutputTip(strings_.textOutTip, args_.textFile),
                          &PreviewWindow::textOutput);
     textButton_->setToolButtonStyle(Qt::ToolButtonTextOnly);
     textOffered_ = textOutputOffered(args_.textOutputSwitch, args_.textOutputSwitch2, args_.textFile);
     if (!textOffered_)
         textButton_->setToolTip(qs(strings_.textOutTip));
-    bar->actions().last()->setVisible(textOffered_);
+    textButton_->setVisible(textOffered_);
     printButton_ = button("PrintingOptions", glyph(Glyph::Print), "Printing Options...", strings_.printTip,
                           &PreviewWindow::printingOptions);
     label(strings_.copiesPrompt);
@@ -368,9 +381,10 @@ void PreviewWindow::buildToolbar(QToolBar *bar)
     copies_->setRange(1, 99);
     copies_->setValue(std::clamp(report_.copies, 1, 99));
     copies_->setToolTip(qs(strings_.copiesTip));
-    bar->addWidget(copies_);
+    row->addWidget(copies_);
     exitButton_ = button("Exit", glyph(Glyph::Exit), "Exit without printing", strings_.exitTip,
                          &PreviewWindow::exitWithoutPrinting);
+    row->addStretch(1);
 
     auto key = [&](QKeySequence seq, std::function<void()> fn) {
         auto *s = new QShortcut(seq, this);
@@ -396,6 +410,25 @@ void PreviewWindow::buildToolbar(QToolBar *bar)
     });
     key(QKeySequence(Qt::CTRL | Qt::Key_M), [this] { showPopupMenu(); });
     key(QKeySequence(Qt::Key_F1), [this] { rt::showHelp(helpContext_); });
+    // The paging keys page also while a field has the focus; a spin box would take them.
+    for (QWidget *field : {static_cast<QWidget *>(zoom_), static_cast<QWidget *>(pageNo_),
+                           static_cast<QWidget *>(pagesText_), static_cast<QWidget *>(copies_)}) {
+        field->installEventFilter(this);
+        for (QLineEdit *edit : field->findChildren<QLineEdit *>())
+            edit->installEventFilter(this);
+    }
+}
+
+bool PreviewWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        int k = static_cast<QKeyEvent *>(event)->key();
+        if (k == Qt::Key_PageUp || k == Qt::Key_PageDown) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QPrinter &PreviewWindow::printer() const

@@ -22,7 +22,6 @@ class QMenu;
 class QPrinter;
 class QScrollArea;
 class QSpinBox;
-class QToolBar;
 class QToolButton;
 
 namespace previewer {
@@ -122,9 +121,10 @@ protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void reject() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildToolbar(QToolBar *bar);
+    void buildToolbar(QWidget *bar);
     void showPage(long page);
     void layOut();
     void computeFitFactors();
