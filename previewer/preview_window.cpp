@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QIntValidator>
@@ -566,7 +565,6 @@ void PreviewWindow::clickPage(QPointF pos)
     if (zoomed_) {
         QScrollBar *h = scroll_->horizontalScrollBar(), *v = scroll_->verticalScrollBar();
         QCoreApplication::sendPostedEvents(scroll_, QEvent::LayoutRequest);
-        scroll_->widget()->adjustSize();
         if (before.width() > 0 && pos.x() <= before.width())
             h->setValue(int(h->maximum() * pos.x() / before.width()));
         if (before.height() > 0 && pos.y() <= before.height())
