@@ -1,0 +1,252 @@
+#include "previewer/page_render.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QImageReader>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPrinter>
+#include <algorithm>
+#include <cmath>
+
+#include "runtime/text.h"
+
+namespace previewer {
+
+namespace {
+
+// A picture larger than this is not decoded at all: no report picture comes near it, and a
+// damaged header claiming a huge size must not cost the memory.
+constexpr qint64 kMaxPicturePixels = 120'000'000;
+
+QColor colorOf(Rgb c) { return QColor(int((c >> 16) & 0xFF), int((c >> 8) & 0xFF), int(c & 0xFF)); }
+
+Qt::PenStyle penStyle(Dash d)
+{
+    switch (d) {
+    case Dash::Dash: return Qt::DashLine;
+    case Dash::Dot: return Qt::DotLine;
+    case Dash::DashDot: return Qt::DashDotLine;
+    case Dash::Solid: break;
+    }
+    return Qt::SolidLine;
+}
+
+QPen pagePen(Rgb color, int width, Dash dash)
+{
+    QPen pen(colorOf(color));
+    pen.setWidthF(width);  // 0 is Qt's cosmetic pen: one device dot whatever the scale
+    pen.setStyle(penStyle(dash));
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    return pen;
+}
+
+QString qtext(const std::string &s)
+{
+    QString t = QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+    t.remove(QChar('\r'));
+    return t;
+}
+
+struct Drawer {
+    QPainter &p;
+    int dpiY;
+
+    void operator()(const TextItem &t) const
+    {
+        p.setFont(pageFont(t, dpiY));
+        p.setPen(QPen(colorOf(t.color)));
+        int flags = Qt::TextDontClip;
+        flags |= t.align == Align::Right ? Qt::AlignRight : t.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft;
+        flags |= t.valign == VAlign::Bottom ? Qt::AlignBottom : t.valign == VAlign::Middle ? Qt::AlignVCenter : Qt::AlignTop;
+        p.drawText(QRectF(t.x, t.y, t.w, t.h), flags, qtext(t.text));
+    }
+    void operator()(const LineItem &l) const
+    {
+        p.setPen(pagePen(l.color, l.pen, l.dash));
+        p.drawLine(QPointF(l.x1, l.y1), QPointF(l.x2, l.y2));
+    }
+    void operator()(const BoxItem &b) const
+    {
+        p.setPen(b.penColor ? pagePen(*b.penColor, b.pen, b.dash) : QPen(Qt::NoPen));
+        p.setBrush(b.fill ? QBrush(colorOf(*b.fill)) : QBrush(Qt::NoBrush));
+        QRectF r(b.x, b.y, b.w, b.h);
+        if (b.radius > 0)
+            p.drawRoundedRect(r, b.radius, b.radius);
+        else
+            p.drawRect(r);
+        p.setBrush(Qt::NoBrush);
+    }
+    void operator()(const CheckItem &c) const
+    {
+        p.setPen(pagePen(c.color, c.pen, Dash::Solid));
+        p.setBrush(Qt::NoBrush);
+        QRectF r(c.x, c.y, c.w, c.h);
+        p.drawRect(r);
+        if (!c.checked)
+            return;
+        QPen tick = pagePen(c.color, std::max(c.pen * 3 / 2, std::min(c.w, c.h) / 8), Dash::Solid);
+        tick.setCapStyle(Qt::RoundCap);
+        tick.setJoinStyle(Qt::RoundJoin);
+        p.setPen(tick);
+        QPainterPath path;
+        path.moveTo(r.left() + 0.20 * r.width(), r.top() + 0.55 * r.height());
+        path.lineTo(r.left() + 0.42 * r.width(), r.top() + 0.78 * r.height());
+        path.lineTo(r.left() + 0.80 * r.width(), r.top() + 0.22 * r.height());
+        p.drawPath(path);
+    }
+    void operator()(const PictureItem &pic) const
+    {
+        if (pic.path.empty() || pic.w <= 0 || pic.h <= 0)
+            return;
+        QImageReader reader(QString::fromStdString(pic.path));
+        reader.setAutoTransform(true);
+        QSize natural = reader.size();
+        if (!natural.isValid() || natural.isEmpty() ||
+            qint64(natural.width()) * natural.height() > kMaxPicturePixels)
+            return;
+        QRectF box(pic.x, pic.y, pic.w, pic.h);
+        QRectF target = box;
+        if (pic.fit == PictureFit::Keep) {
+            QSizeF fitted = QSizeF(natural).scaled(box.size(), Qt::KeepAspectRatio);
+            target = QRectF(QPointF(box.x() + (box.width() - fitted.width()) / 2,
+                                    box.y() + (box.height() - fitted.height()) / 2),
+                            fitted);
+        }
+        // Decoded at the size it covers on the device, never above its own.
+        QSizeF onDevice = p.deviceTransform().mapRect(target).size();
+        QSize want(std::max(1, int(std::ceil(onDevice.width()))), std::max(1, int(std::ceil(onDevice.height()))));
+        if (want.width() < natural.width() || want.height() < natural.height())
+            reader.setScaledSize(want.boundedTo(natural));
+        QImage image = reader.read();
+        if (image.isNull())
+            return;
+        p.drawImage(target, image);
+    }
+};
+
+}  // namespace
+
+QString fontFamily(std::string_view name)
+{
+    std::string n = rt::trim(name);
+    if (rt::equalNoCase(n, "Arial") || rt::equalNoCase(n, "MS Sans Serif") || rt::equalNoCase(n, "Helvetica"))
+        return QStringLiteral("Liberation Sans");
+    if (rt::equalNoCase(n, "Times New Roman") || rt::equalNoCase(n, "Times"))
+        return QStringLiteral("Liberation Serif");
+    if (rt::equalNoCase(n, "Courier New") || rt::equalNoCase(n, "Courier"))
+        return QStringLiteral("Liberation Mono");
+    return QString::fromStdString(n);
+}
+
+QFont pageFont(const TextItem &t, int dpiY)
+{
+    QFont f(fontFamily(t.font));
+    // The size in points becomes a height in thousandths of an inch under the painter's scale.
+    double points = t.size / 100.0;
+    f.setPointSizeF(std::max(0.01, points * 1000.0 / std::max(1, dpiY)));
+    f.setBold(t.style & STYLE_BOLD);
+    f.setItalic(t.style & STYLE_ITALIC);
+    f.setUnderline(t.style & STYLE_UNDERLINE);
+    f.setStrikeOut(t.style & STYLE_STRIKEOUT);
+    // Widths must not depend on the device: no hinting, outlines at every size.
+    f.setHintingPreference(QFont::PreferNoHinting);
+    f.setStyleStrategy(QFont::StyleStrategy(QFont::ForceOutline | QFont::PreferQuality));
+    f.setKerning(true);
+    return f;
+}
+
+double textWidth(const TextItem &t)
+{
+    // On a device of 1000 dots per inch one dot is one thousandth of an inch.
+    static const QImage device = [] {
+        QImage img(1, 1, QImage::Format_ARGB32);
+        img.setDotsPerMeterX(39370);
+        img.setDotsPerMeterY(39370);
+        return img;
+    }();
+    QFontMetricsF m(pageFont(t, device.logicalDpiY()), &device);
+    double widest = 0;
+    for (const QString &line : qtext(t.text).split(QChar('\n')))
+        widest = std::max(widest, m.horizontalAdvance(line));
+    return widest;
+}
+
+void renderPage(QPainter &painter, const Page &page, double scale, QPointF origin)
+{
+    if (!page.header.valid() || !(scale > 0))
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.translate(origin);
+    painter.scale(scale, scale);
+    int dpiY = painter.device() ? painter.device()->logicalDpiY() : 96;
+    Drawer drawer{painter, dpiY};
+    for (const Item &item : page.items)
+        std::visit(drawer, item);
+    painter.restore();
+}
+
+bool renderPageFile(QPainter &painter, const std::string &path, double scale, QPointF origin)
+{
+    Page page = readPageFile(path);
+    if (!page.header.valid())
+        return false;
+    renderPage(painter, page, scale, origin);
+    return true;
+}
+
+QPageLayout pageLayoutOf(const PageHeader &header)
+{
+    bool landscape = header.orientation == Orientation::Landscape;
+    // A page size is given upright; the orientation turns it.
+    double w = header.width / 1000.0, h = header.height / 1000.0;
+    QSizeF upright = landscape ? QSizeF(h, w) : QSizeF(w, h);
+    QPageSize size(upright, QPageSize::Inch, QString(), QPageSize::FuzzyOrientationMatch);
+    return QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+                       QPageLayout::Inch);
+}
+
+int printPageFiles(QPrinter &printer, const std::vector<std::string> &pages)
+{
+    if (pages.empty())
+        return 0;
+    printer.setFullPage(true);
+    // The paper of a blank page comes from the page before it, or from the first valid page.
+    QPageLayout layout = pageLayoutOf(PageHeader{8500, 11000, Orientation::Portrait});
+    for (const std::string &path : pages) {
+        PageHeader h = readPageHeader(path);
+        if (h.valid()) {
+            layout = pageLayoutOf(h);
+            break;
+        }
+    }
+    QPainter painter;
+    int printed = 0;
+    for (const std::string &path : pages) {
+        Page page = readPageFile(path);
+        if (page.header.valid())
+            layout = pageLayoutOf(page.header);
+        if (printed == 0) {
+            printer.setPageLayout(layout);
+            if (!painter.begin(&printer))
+                return 0;
+        } else {
+            printer.setPageLayout(layout);
+            if (!printer.newPage())
+                break;
+        }
+        double scale = printer.resolution() / 1000.0;
+        renderPage(painter, page, scale);
+        ++printed;
+    }
+    painter.end();
+    return printed;
+}
+
+}  // namespace previewer

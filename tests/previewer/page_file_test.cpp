@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "previewer/page_file.h"
+#include "previewer/sample_pages.h"
+#include "tests/support/test_support.h"
+
+using namespace previewer;
+
+namespace {
+
+// Every kind of item, with the awkward values: a text with "?", line breaks and non-ASCII
+// letters, a font name with blanks, a path with "?", "%" and blanks, negative positions.
+Page awkwardPage()
+{
+    Page p;
+    p.header = {11000, 8500, Orientation::Landscape};
+    TextItem t;
+    t.x = -20;
+    t.y = 300;
+    t.w = 4000;
+    t.h = 200;
+    t.font = "Times New Roman";
+    t.size = 1050;
+    t.style = STYLE_BOLD | STYLE_UNDERLINE;
+    t.align = Align::Right;
+    t.valign = VAlign::Bottom;
+    t.color = 0x123abc;
+    t.text = "Wert? 12 % ß\nzweite Zeile end ";
+    p.items.push_back(t);
+    p.items.push_back(LineItem{0, 10, 11000, 10, 0, 0xff0000, Dash::DashDot});
+    BoxItem b{100, 200, 300, 400, 15, std::nullopt, 0x00ff00, 50, Dash::Dot};
+    p.items.push_back(b);
+    p.items.push_back(CheckItem{1, 2, 3, 4, true, 7, 0x0000ff});
+    p.items.push_back(PictureItem{5, 6, 700, 800, PictureFit::Stretch, "/tmp/my pics/?PP?/100%.jpg"});
+    p.items.push_back(PictureItem{0, 0, 1, 1, PictureFit::Keep, "-"});
+    TextItem empty;
+    p.items.push_back(empty);
+    return p;
+}
+
+}  // namespace
+
+TEST(PageFile, RoundTripsEveryItemAndFindsNoTokenOutsideTexts)
+{
+    Page p = awkwardPage();
+    std::string bytes = encodePage(p);
+    Page back = decodePage(bytes);
+    EXPECT_TRUE(back.complete);
+    EXPECT_EQ(back.header, p.header);
+    ASSERT_EQ(back.items.size(), p.items.size());
+    for (std::size_t i = 0; i < p.items.size(); ++i)
+        EXPECT_TRUE(back.items[i] == p.items[i]) << "item " << i;
+
+    // The path holds "?PP?", the texts hold "?": none of it may reach the bytes outside a text.
+    EXPECT_EQ(bytes.find(kPageTotalToken), std::string::npos);
+    EXPECT_EQ(bytes.find("?PP?"), std::string::npos);
+
+    testing_support::TempHome home;
+    std::string path = home.file("p.opg");
+    ASSERT_TRUE(writePageFile(path, p));
+    EXPECT_EQ(readPageFile(path).items.size(), p.items.size());
+    EXPECT_EQ(readPageHeader(path), p.header);
+    EXPECT_FALSE(readPageHeader(home.file("missing.opg")).valid());
+    EXPECT_TRUE(readPageFile(home.file("missing.opg")).items.empty());
+}
+
+TEST(PageFile, CutOrDamagedFileKeepsTheItemsBeforeTheDamage)
+{
+    Page p = awkwardPage();
+    std::string bytes = encodePage(p);
+    // Every cut: never more items than the prefix holds whole, always the same first items, and
+    // complete only when nothing is missing.
+    std::size_t lastCount = 0;
+    for (std::size_t n = 0; n <= bytes.size(); ++n) {
+        Page cut = decodePage(std::string_view(bytes).substr(0, n));
+        ASSERT_GE(cut.items.size(), lastCount) << n;
+        lastCount = cut.items.size();
+        for (std::size_t i = 0; i < cut.items.size(); ++i)
+            ASSERT_TRUE(cut.items[i] == p.items[i]) << n;
+        EXPECT_EQ(cut.complete, n == bytes.size()) << n;
+    }
+    // A text length that runs past the end of the file is a cut, not a read beyond it.
+    std::string longer = bytes;
+    std::string len = std::to_string(std::get<TextItem>(p.items[0]).text.size()) + ":";
+    longer.replace(longer.find(len), len.size(), "9999:");
+    EXPECT_TRUE(decodePage(longer).items.empty());
+
+    // Damage in the third item: the first two stay, nothing after is taken.
+    std::string damaged = bytes;
+    std::size_t box = damaged.find("\nbox ");
+    damaged[box + 6] = 'x';
+    Page d = decodePage(damaged);
+    EXPECT_EQ(d.items.size(), 2u);
+    EXPECT_FALSE(d.complete);
+
+    // A damaged header leaves no page at all.
+    std::string header = bytes;
+    header[3] = 'X';
+    Page h = decodePage(header);
+    EXPECT_FALSE(h.header.valid());
+    EXPECT_TRUE(h.items.empty());
+
+    // Garbage of every kind ends without a fault.
+    unsigned seed = 12345;
+    for (int round = 0; round < 2000; ++round) {
+        std::string junk = bytes;
+        for (int k = 0; k < 4; ++k) {
+            seed = seed * 1103515245u + 12345u;
+            junk[(seed >> 8) % junk.size()] = static_cast<char>(seed >> 24);
+        }
+        Page j = decodePage(junk);
+        EXPECT_LE(j.items.size(), p.items.size());
+    }
+}
+
+TEST(PageFile, TextGridPlacesTextsByScaledPosition)
+{
+    Page p;
+    p.header = {5000, 6600, Orientation::Portrait};  // 200 columns: scale 0.0400
+    auto text = [&](int x, int y, std::string s, Align a = Align::Left, int w = 0) {
+        TextItem t;
+        t.x = x;
+        t.y = y;
+        t.w = w;
+        t.align = a;
+        t.text = std::move(s);
+        p.items.push_back(t);
+    };
+    text(2500, 100, "hundred");
+    text(12, 200, "one");
+    text(38, 300, "two");
+    text(0, 400, "ABCDEFGH");
+    text(125, 400, "xy  ");  // column 5: overwrites "EF", its trailing blanks do not
+    text(4250, 500, "late");  // column 170 first in the file, column 1 after it: both stay
+    text(0, 500, "early");
+    text(4975, 600, "cut here");  // column 199: only "cu" fits
+    text(1000, 700, "123.45", Align::Right, 1000);  // right edge at column 80
+    text(0, 6700, "below the last row");
+    text(0, 800, "two\nlines");  // the second line one line height (10 points) further down
+
+    std::vector<std::string> rows = textGrid(p, 66);
+    ASSERT_EQ(rows.size(), 66u);
+    EXPECT_EQ(rows[0], std::string(99, ' ') + "hundred");
+    EXPECT_EQ(rows[1], "one");
+    EXPECT_EQ(rows[2], " two");
+    EXPECT_EQ(rows[3], "ABCDxyGH");
+    EXPECT_EQ(rows[4].substr(0, 5), "early");
+    EXPECT_EQ(rows[4].substr(169), "late");
+    EXPECT_EQ(rows[5], std::string(198, ' ') + "cu");
+    EXPECT_EQ(rows[6], std::string(74, ' ') + "123.45");
+    EXPECT_EQ(rows[7], "two");
+    EXPECT_EQ(rows[8], "");
+    EXPECT_EQ(rows[9], "lines");
+    for (std::size_t r = 10; r < rows.size(); ++r)
+        EXPECT_EQ(rows[r], "") << r;
+
+    // A page without a readable header gives blank rows.
+    EXPECT_EQ(textGrid(Page{}, 3), std::vector<std::string>(3, ""));
+}
+
+TEST(PageFile, SamplePagesCarryTheTokenOnce)
+{
+    testing_support::TempHome home;
+    std::vector<std::string> paths = writeSamplePages(home.path(), 2, true);
+    ASSERT_EQ(paths.size(), 2u);
+    Page p = readPageFile(paths[1]);
+    EXPECT_TRUE(p.complete);
+    EXPECT_EQ(p.header.orientation, Orientation::Landscape);
+    std::ifstream in(paths[1], std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t at = bytes.find(kPageTotalToken);
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(bytes.find(kPageTotalToken, at + 1), std::string::npos);
+}

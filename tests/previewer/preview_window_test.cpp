@@ -1,0 +1,317 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPrinter>
+#include <QSpinBox>
+#include <QTest>
+#include <QToolButton>
+#include <fstream>
+
+#include "previewer/preview_window.h"
+#include "previewer/sample_pages.h"
+#include "runtime/paths.h"
+#include "tests/previewer/pdf_pages.h"
+#include "tests/support/gui_support.h"
+#include "tests/support/test_support.h"
+
+using namespace previewer;
+using testing_support::find;
+
+namespace {
+
+// A preview on PDF output with a scripted print dialog, in a home folder of its own.
+class PreviewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        printer_.setOutputFormat(QPrinter::PdfFormat);
+        pdf_ = QString::fromStdString(home_.file("out.pdf"));
+        printer_.setOutputFileName(pdf_);
+        PreviewServices s;
+        s.printer = &printer_;
+        s.printDialog = [this](QPrinter &, long total, bool, QWidget *) {
+            ++dialogs_;
+            dialogTotal_ = total;
+            return choice_;
+        };
+        s.saveName = [this](const std::string &proposed, QWidget *) {
+            proposed_ = proposed;
+            return saveAs_;
+        };
+        old_ = setPreviewServices(s);
+    }
+    void TearDown() override { setPreviewServices(old_); }
+
+    std::vector<std::string> pages(int n, bool wide = false) { return writeSamplePages(home_.path(), n, wide); }
+
+    testing_support::TempHome home_;
+    testing_support::ScriptedMessages messages_;
+    QPrinter printer_{QPrinter::HighResolution};
+    QString pdf_;
+    PrintChoice choice_;
+    int dialogs_ = 0;
+    long dialogTotal_ = 0;
+    std::string proposed_;
+    std::optional<std::string> saveAs_;
+    PreviewServices old_;
+};
+
+bool enabled(QWidget *w, const char *name) { return find<QToolButton>(w, name)->isEnabled(); }
+
+QStringList menuItems(QWidget *w)
+{
+    QStringList items;
+    if (QMenu *m = w->findChild<QMenu *>("PopupMenu"))
+        for (QAction *a : m->actions())
+            items << a->text();
+    return items;
+}
+
+}  // namespace
+
+TEST_F(PreviewTest, EmptyQueueReturnsTwoWithoutAWindow)
+{
+    std::vector<std::string> queue;
+    PreviewReport report;
+    EXPECT_EQ(printPreview(queue, {}, report), 2);
+    for (QWidget *w : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<PreviewWindow *>(w), nullptr);
+}
+
+TEST_F(PreviewTest, NavigationStatesAndPopupMenu)
+{
+    std::vector<std::string> one = pages(1);
+    PreviewReport report;
+    {
+        PreviewWindow w(one, {}, report);
+        w.show();
+        for (const char *b : {"FirstPage", "PreviousPage", "NextPage", "LastPage"})
+            EXPECT_FALSE(enabled(&w, b)) << b;
+        w.showPopupMenu();
+        QStringList items = menuItems(&w);
+        EXPECT_EQ(items, QStringList({"Full &Height", "Full &Width", "&Zoom Percent", "P&rint Page", "Pages &to Print",
+                                      "C&opies", "&Print", "E&xit"}));
+    }
+    ASSERT_EQ(rt::makeFolder(home_.file("three")), 0);
+    std::vector<std::string> three = writeSamplePages(home_.file("three"), 3);
+    PreviewWindow w(three, {}, report);
+    w.show();
+    EXPECT_EQ(w.windowTitle(), "Report Preview   [PDF on out.pdf]");
+    EXPECT_EQ(find<QLabel>(&w, "PageOf")->text(), "of  3");
+    EXPECT_EQ(w.currentPage(), 1);
+    EXPECT_FALSE(enabled(&w, "FirstPage"));
+    EXPECT_FALSE(enabled(&w, "PreviousPage"));
+    EXPECT_TRUE(enabled(&w, "NextPage"));
+    EXPECT_TRUE(enabled(&w, "LastPage"));
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    // PgDn pages although the copies field has the focus.
+    ASSERT_TRUE(find<QSpinBox>(&w, "Copies")->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+    EXPECT_EQ(find<QSpinBox>(&w, "Copies")->value(), 1);
+    EXPECT_EQ(w.currentPage(), 2);
+    for (const char *b : {"FirstPage", "PreviousPage", "NextPage", "LastPage"})
+        EXPECT_TRUE(enabled(&w, b)) << b;
+    w.lastPage();
+    EXPECT_EQ(w.currentPage(), 3);
+    EXPECT_TRUE(enabled(&w, "PreviousPage"));
+    EXPECT_FALSE(enabled(&w, "NextPage"));
+    EXPECT_FALSE(enabled(&w, "LastPage"));
+    w.nextPage();
+    EXPECT_EQ(w.currentPage(), 3);
+    w.showPopupMenu();
+    EXPECT_TRUE(menuItems(&w).contains("&GoTo Page"));
+    EXPECT_TRUE(menuItems(&w).contains("F&irst Page"));
+    EXPECT_FALSE(menuItems(&w).contains("&Next Page"));
+
+    // A page typed in the spin box is shown after a short pause, not at once.
+    auto *spin = find<QSpinBox>(&w, "PageNo");
+    spin->setValue(1);
+    EXPECT_EQ(w.currentPage(), 3);
+    testing_support::pump(450);
+    EXPECT_EQ(w.currentPage(), 1);
+    w.goToPage(0);
+    EXPECT_EQ(w.currentPage(), 1);
+    w.goToPage(70000);
+    EXPECT_EQ(w.currentPage(), 3);
+}
+
+TEST_F(PreviewTest, ZoomIsClampedAndAClickGoesBackToTheFit)
+{
+    std::vector<std::string> queue = pages(2);
+    PreviewReport report;
+    PreviewArguments args;
+    args.zoomPercent = 10;
+    PreviewWindow w(queue, args, report);
+    w.resize(900, 700);
+    w.show();
+    testing_support::pump(20);
+    EXPECT_DOUBLE_EQ(w.zoomFactor(), 0.25);
+    double fit = w.displayFactor();
+    EXPECT_GT(fit, 0.1);
+    EXPECT_FALSE(w.zoomed());
+    w.clickPage(QPointF(10, 10));
+    EXPECT_TRUE(w.zoomed());
+    EXPECT_DOUBLE_EQ(w.displayFactor(), 0.25);
+    w.clickPage(QPointF(10, 10));
+    EXPECT_FALSE(w.zoomed());
+    EXPECT_DOUBLE_EQ(w.displayFactor(), fit);
+    w.zoomTo(10);
+    EXPECT_DOUBLE_EQ(w.displayFactor(), 0.25);
+    w.zoomTo(300);
+    EXPECT_DOUBLE_EQ(w.displayFactor(), 2.5);
+    w.fullHeight();
+    EXPECT_FALSE(w.zoomed());
+    EXPECT_LT(w.displayFactor(), fit);  // a portrait page fits the height smaller than the width
+
+    args.zoomPercent = 1000;
+    PreviewWindow big(queue, args, report);
+    EXPECT_DOUBLE_EQ(big.zoomFactor(), 2.5);
+}
+
+TEST_F(PreviewTest, InvalidPagesTextFallsBackToAllPages)
+{
+    std::vector<std::string> queue = pages(6);
+    PreviewReport report;
+    PreviewWindow w(queue, {}, report);
+    w.show();
+    auto *text = find<QLineEdit>(&w, "PagesToPrint");
+    EXPECT_EQ(text->text(), "All");
+    text->setText("2,4-6");
+    emit text->editingFinished();
+    EXPECT_EQ(w.pageRanges(), PageRanges({{2, 2}, {4, 6}}));
+    text->setText("65537");
+    emit text->editingFinished();
+    ASSERT_EQ(messages_.shown().size(), 1u);
+    EXPECT_EQ(messages_.shown()[0].text, "\"65537\" is invalid!");
+    EXPECT_EQ(messages_.shown()[0].title, "Error");
+    EXPECT_EQ(text->text(), "All");
+    EXPECT_TRUE(w.pageRanges().empty());
+}
+
+TEST_F(PreviewTest, PrintingOptionsKeepsTheChosenPagesForTheCaller)
+{
+    std::vector<std::string> queue = pages(7);
+    std::vector<std::string> before = queue;
+    PreviewReport report;
+    report.copies = 2;
+    PreviewWindow w(queue, {}, report);
+    w.show();
+    auto *text = find<QLineEdit>(&w, "PagesToPrint");
+    text->setText("2,4-6");
+
+    // Cancelled: the pages text stays as the user typed it and nothing leaves the queue.
+    choice_.accepted = false;
+    choice_.fromPage = 1;
+    choice_.toPage = 1;
+    w.printingOptions();
+    EXPECT_EQ(dialogs_, 1);
+    EXPECT_EQ(dialogTotal_, 7);
+    EXPECT_EQ(text->text(), "2,4-6");
+    EXPECT_EQ(queue.size(), 7u);
+    EXPECT_EQ(w.result(), 2);
+
+    choice_ = PrintChoice{};
+    choice_.accepted = true;
+    choice_.copies = 9;     // PDF makes no copies: the dialog's count is not taken
+    choice_.collate = true;
+    w.printingOptions();
+    EXPECT_EQ(w.result(), 1);
+    EXPECT_EQ(queue, std::vector<std::string>({before[1], before[3], before[4], before[5]}));
+    for (int i : {0, 2, 6})
+        EXPECT_FALSE(rt::fileExists(before[static_cast<std::size_t>(i)]));
+    EXPECT_EQ(report.copies, 2);
+    EXPECT_TRUE(report.collate);
+}
+
+TEST_F(PreviewTest, DialogRangeReplacesThePagesText)
+{
+    std::vector<std::string> queue = pages(7);
+    std::vector<std::string> before = queue;
+    PreviewReport report;
+    PreviewWindow w(queue, {}, report);
+    w.show();
+    choice_.accepted = true;
+    choice_.fromPage = 6;
+    choice_.toPage = 9;  // above the total: those numbers choose nothing
+    w.printingOptions();
+    EXPECT_EQ(find<QLineEdit>(&w, "PagesToPrint")->text(), "6-9");
+    EXPECT_EQ(queue, std::vector<std::string>({before[5], before[6]}));
+    EXPECT_EQ(w.result(), 1);
+}
+
+TEST_F(PreviewTest, ExitLeavesTheQueueAndPrintPrintsThroughTheCaller)
+{
+    std::vector<std::string> queue = pages(3);
+    std::vector<std::string> before = queue;
+    PreviewReport report;
+    testing_support::onNextModal([](QWidget *w) { find<QToolButton>(w, "Exit")->click(); });
+    EXPECT_EQ(printPreview(queue, {}, report), 2);
+    EXPECT_EQ(queue, before);
+
+    // Print from the preview, then the caller's print of what the queue holds: three pages.
+    choice_.accepted = true;
+    testing_support::onNextModal([](QWidget *w) { find<QToolButton>(w, "PrintingOptions")->click(); });
+    ASSERT_EQ(printPreview(queue, {}, report), 1);
+    EXPECT_EQ(printQueue(printer_, queue, report.copies, report.collate), 3);
+    EXPECT_EQ(testing_support::pdfPageSizes(pdf_).size(), 3);
+}
+
+TEST_F(PreviewTest, PrintThisPageMakesTheCopiesAndKeepsThePage)
+{
+    std::vector<std::string> queue = pages(3, true);
+    std::vector<std::string> before = queue;
+    PreviewReport report;
+    report.copies = 3;
+    PreviewWindow w(queue, {}, report);
+    w.show();
+    w.nextPage();
+    w.printThisPage();
+    EXPECT_EQ(queue, before);
+    EXPECT_TRUE(rt::fileExists(queue[1]));
+    EXPECT_EQ(testing_support::pdfPageSizes(pdf_), QStringList({"792x612", "792x612", "792x612"}));
+    EXPECT_EQ(w.result(), 2);
+    EXPECT_TRUE(messages_.shown().empty());
+}
+
+TEST_F(PreviewTest, TextOutputOfTheChosenPages)
+{
+    std::vector<std::string> queue = pages(7);
+    PreviewReport report;
+    PreviewArguments args;
+    {
+        PreviewWindow hidden(queue, args, report);
+        EXPECT_FALSE(find<QToolButton>(&hidden, "TextOutput")->isVisibleTo(&hidden));
+    }
+
+    args.textOutputSwitch = args.textOutputSwitch2 = 0;
+    args.textFile = "~" + home_.file("REPORT.TXT");
+    PreviewWindow w(queue, args, report);
+    w.show();
+    auto *button = find<QToolButton>(&w, "TextOutput");
+    EXPECT_TRUE(button->isVisible());
+    EXPECT_EQ(button->toolTip().toStdString(), "TEXT File Output: " + home_.file("REPORT.TXT") + "?");
+    // Cancelled save dialog: nothing is made.
+    w.textOutput();
+    EXPECT_EQ(proposed_, home_.file("REPORT.TXT"));
+    EXPECT_FALSE(rt::fileExists(home_.file("REPORT.TXT")));
+
+    saveAs_ = home_.file("chosen.txt");
+    auto *text = find<QLineEdit>(&w, "PagesToPrint");
+    text->setText("2,4-6");
+    w.textOutput();
+    std::ifstream in(*saveAs_, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (int item : {29, 85, 113, 141})  // the first item of pages 2, 4, 5 and 6
+        EXPECT_NE(bytes.find("Item " + std::to_string(item) + " "), std::string::npos) << item;
+    EXPECT_EQ(bytes.find("Item 1 "), std::string::npos);
+    EXPECT_EQ(bytes.find("Item 57 "), std::string::npos);
+    EXPECT_EQ(queue.size(), 7u);
+
+    saveAs_ = home_.file("no-folder/x.txt");
+    w.textOutput();
+    ASSERT_EQ(messages_.shown().size(), 1u);
+    EXPECT_EQ(messages_.shown()[0].title, "TEXT File Output");
+}
