@@ -11,6 +11,7 @@
 
 #include "core/dictionary.h"
 #include "runtime/record_file.h"
+#include "runtime/record_sql.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ void fillItem(MasterInventoryBuffer &r, int i)
     r.MEMO = i % 10 == 0 ? "A short memo about the item" : "";
 }
 
-std::string columnsSql(const rt::RecordFile &f) { return f.columnList().substr(std::string("rowid, ").size()); }
+std::string columnsSql(const rt::RecordFile &f) { return rt::RecordSql::columnList(f).substr(std::string("rowid, ").size()); }
 
 }  // namespace
 
@@ -96,7 +97,7 @@ int main(int argc, char **argv)
     sqlite3_prepare_v2(db, ("INSERT INTO data (" + cols + ") VALUES (" + qs + ")").c_str(), -1, &ins, nullptr);
     for (int i = 0; i < n; ++i) {
         fillItem(MAS, i);
-        MasterInventory.bindRecord(ins, 1, static_cast<MasterInventoryRecord *>(&MAS), &MAS.MEMO);
+        rt::RecordSql::bindRecord(MasterInventory, ins, 1, static_cast<MasterInventoryRecord *>(&MAS), &MAS.MEMO);
         sqlite3_step(ins);
         sqlite3_reset(ins);
     }
@@ -109,7 +110,7 @@ int main(int argc, char **argv)
     long rawCount = 0;
     long long rawCheck = 0;
     while (sqlite3_step(sel) == SQLITE_ROW) {
-        MasterInventory.decodeRow(sel, 1, static_cast<MasterInventoryRecord *>(&MAS), &MAS.MEMO);
+        rt::RecordSql::decodeRow(MasterInventory, sel, 1, static_cast<MasterInventoryRecord *>(&MAS), &MAS.MEMO);
         ++rawCount;
         rawCheck += MAS.MARKETVALUE.cents();
     }

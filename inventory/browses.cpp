@@ -17,6 +17,7 @@
 #include "core/globals.h"
 #include "core/managers.h"
 #include "inventory/item_form.h"
+#include "model/valuation.h"
 #include "runtime/browse_window.h"
 #include "runtime/errors.h"
 #include "runtime/gui.h"
@@ -25,12 +26,6 @@
 namespace inventory {
 
 namespace {
-
-std::string column(const char *field)
-{
-    const rt::TableDef &def = dict::MasterInventoryDef;
-    return "\"" + rt::TableDef::columnName(def.fields[static_cast<std::size_t>(def.fieldIndex(field))]) + "\"";
-}
 
 const char *browseName(Variant v)
 {
@@ -273,17 +268,12 @@ private:
 
 InventoryTotals inventoryTotals(const rt::BrowseModel &list)
 {
-    // One pass of SQL over the list's own filter; every product and the sum are exact integers
-    // of cents.
-    const std::string value = "COALESCE(SUM(CASE WHEN " + column("STATUS") + " IN ('Have', 'Sell') THEN " +
-                              column("QUANTITY") + " * " + column("MARKETVALUE") + " ELSE 0 END), 0)";
-    rt::clearError();
-    std::vector<std::int64_t> v = list.aggregate({"COUNT(*)", value});
+    valuation::Totals v;
     InventoryTotals t;
-    t.ok = rt::errorCode() == 0 && list.file().isOpen();
+    t.ok = valuation::totals(list.view(), v) == 0;
     if (t.ok) {
-        t.count = v[0];
-        t.cents = v[1];
+        t.count = v.count;
+        t.cents = v.cents;
     }
     return t;
 }

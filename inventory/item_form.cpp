@@ -29,6 +29,7 @@
 #include "core/managers.h"
 #include "runtime/browse.h"
 #include "runtime/dates.h"
+#include "runtime/file_drop.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"
 #include "runtime/image.h"
@@ -55,74 +56,7 @@ const rt::FieldDef &masField(std::string_view name)
     return dict::MasterInventoryDef.fields[static_cast<std::size_t>(dict::MasterInventoryDef.fieldIndex(name))];
 }
 
-// A drop list filled from a reference file in key order. The item's own value is always one of
-// the choices, even when the table does not hold it (an imported or since renamed value), so
-// showing the form never changes the item.
-class FileDrop {
-public:
-    FileDrop(QComboBox *combo, rt::FileManager &manager, const rt::KeyDef *key, std::vector<const char *> fields,
-             QStringList headers)
-        : combo_(combo), manager_(manager), key_(key), headers_(std::move(headers))
-    {
-        for (const char *f : fields)
-            fields_.push_back(manager.file.def().fieldIndex(f));
-        model_ = new QStandardItemModel(0, static_cast<int>(fields_.size()), combo);
-        model_->setHorizontalHeaderLabels(headers_);
-        combo->setModel(model_);
-        if (fields_.size() > 1) {
-            auto *view = new QTreeView;
-            view->setRootIsDecorated(false);
-            view->setAllColumnsShowFocus(true);
-            view->header()->setStretchLastSection(true);
-            combo->setView(view);
-            view->setMinimumWidth(420);
-            view->header()->resizeSection(0, 150);
-        }
-    }
-
-    // Rows limited to a value of the item (types of its category, boxes of its location).
-    std::function<std::vector<rt::Condition>()> filter;
-
-    void fill(const QString &keep)
-    {
-        QSignalBlocker block(combo_);
-        model_->removeRows(0, model_->rowCount());
-        if (manager_.useFile() == 0) {
-            rt::BrowseModel rows(manager_.file);
-            rows.setOrder(key_, filter ? filter() : std::vector<rt::Condition>{});
-            rows.refill();
-            for (int r = 0; r < rows.rowCount(); ++r) {
-                const rt::BrowseRow *row = rows.row(r);
-                if (!row)
-                    continue;
-                QList<QStandardItem *> items;
-                for (int f : fields_)
-                    items << new QStandardItem(QString::fromStdString(
-                        rt::fieldText(manager_.file.def().fields[static_cast<std::size_t>(f)], row->record.data())));
-                model_->appendRow(items);
-            }
-        }
-        int at = -1;
-        for (int r = 0; r < model_->rowCount() && at < 0; ++r)
-            if (model_->item(r, 0)->text() == keep)
-                at = r;
-        if (at < 0) {
-            model_->insertRow(0, new QStandardItem(keep));
-            at = 0;
-        }
-        combo_->setCurrentIndex(at);
-    }
-    void reload() { fill(combo_->currentText()); }
-    QComboBox *combo() const { return combo_; }
-
-private:
-    QComboBox *combo_;
-    rt::FileManager &manager_;
-    const rt::KeyDef *key_;
-    std::vector<int> fields_;
-    QStringList headers_;
-    QStandardItemModel *model_;
-};
+using rt::FileDrop;
 
 // One picture tab: the path entry and the area the picture is fitted into.
 struct PictureTab {

@@ -28,11 +28,6 @@ ItemSettings ItemSettings::from(const MainSystemFileRecord &settings)
     return ItemSettings{settings.AUTOADD.str(), settings.USEMEMORYWIZARD == 1};
 }
 
-std::int64_t extendedValue(const MasterInventoryRecord &item)
-{
-    return static_cast<std::int64_t>(item.QUANTITY.get()) * item.MARKETVALUE.cents();
-}
-
 bool extendedValueFits(std::int64_t cents) { return rt::Dec92::fits(cents); }
 
 void primeNewItem(MasterInventoryRecord &item, Variant variant, const std::string &word,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/dictionary.h"
+#include "model/valuation.h"
 #include "runtime/message.h"
 
 namespace inventory {
@@ -41,8 +42,8 @@ struct ItemSettings {
     static ItemSettings from(const MainSystemFileRecord &settings);
 };
 
-// Quantity times market value in exact cents.
-std::int64_t extendedValue(const MasterInventoryRecord &item);
+// Quantity times market value in exact cents: the valuation's own rule.
+using valuation::extendedValue;
 // True when a value in cents fits the extended value's field (9 digits, 2 of them cents).
 bool extendedValueFits(std::int64_t cents);
 

@@ -9,6 +9,7 @@
 #include <QTableView>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <cstdint>
 
 #include "core/dictionary.h"
 #include "core/globals.h"
@@ -18,6 +19,7 @@
 #include "runtime/browse_window.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"
+#include "runtime/view.h"
 
 namespace {
 
@@ -98,14 +100,13 @@ private:
         model->setHorizontalHeaderLabels({category_ ? "Category" : "Location",
                                           category_ ? "Description of the category" : "Description of the location"});
         if (rm_.me.useFile() == 0) {
-            rt::BrowseModel rows(rm_.me.file);
             // Categories come in the file's record order, locations in name order.
-            rows.setOrder(category_ ? nullptr : def.key("LOCATIONKEY"), {});
-            rows.refill();
-            for (int r = 0; r < rows.rowCount(); ++r)
-                if (const rt::BrowseRow *row = rows.row(r))
-                    model->appendRow({new QStandardItem(QString::fromStdString(rt::fieldText(def.fields[0], row->record.data()))),
-                                      new QStandardItem(QString::fromStdString(rt::fieldText(def.fields[1], row->record.data())))});
+            rt::View rows(rm_.me.file, category_ ? nullptr : def.key("LOCATIONKEY"));
+            std::vector<rt::ViewRow> all;
+            rows.read(SIZE_MAX, all);
+            for (const rt::ViewRow &row : all)
+                model->appendRow({new QStandardItem(QString::fromStdString(rt::fieldText(def.fields[0], row.record.data()))),
+                                  new QStandardItem(QString::fromStdString(rt::fieldText(def.fields[1], row.record.data())))});
         }
         auto *view = new QTreeView;
         view->setRootIsDecorated(false);

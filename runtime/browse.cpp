@@ -1,7 +1,5 @@
 #include "runtime/browse.h"
 
-#include <sqlite3.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
@@ -25,45 +23,11 @@ namespace {
 constexpr int kPage = 100;           // rows read at a time
 constexpr std::size_t kCacheRows = 4000;
 
-std::string column(const TableDef &def, std::string_view field)
-{
-    int i = def.fieldIndex(field);
-    return i < 0 ? std::string("?bad-field?") : "\"" + TableDef::columnName(def.fields[static_cast<std::size_t>(i)]) + "\"";
-}
-
-void bindValue(sqlite3_stmt *st, int param, const BoundValue &v)
-{
-    if (const auto *s = std::get_if<std::string>(&v)) {
-        std::string_view c = clipView(*s);
-        sqlite3_bind_text(st, param, c.data(), static_cast<int>(c.size()), SQLITE_TRANSIENT);
-    } else {
-        sqlite3_bind_int64(st, param, std::get<std::int64_t>(v));
-    }
-}
-
 }  // namespace
-
-Condition Condition::equals(const TableDef &def, std::string_view field, const std::string &fixedValue)
-{
-    // String columns compare case-blind (their collation), so an item typed in capitals still
-    // belongs to its category.
-    std::string v = fixedValue;
-    return Condition{column(def, field) + " = ?", {[v] { return BoundValue(v); }}};
-}
-
-Condition Condition::equalsLive(const TableDef &def, std::string_view field, std::function<std::string()> value)
-{
-    return Condition{column(def, field) + " = ?", {[value] { return BoundValue(value()); }}};
-}
-
-Condition Condition::notBlank(const TableDef &def, std::string_view field)
-{
-    return Condition{column(def, field) + " <> ''", {}};
-}
 
 // ---------------------------------------------------------------------------------------------
 
-BrowseModel::BrowseModel(RecordFile &file, QObject *parent) : QAbstractTableModel(parent), file_(file) {}
+BrowseModel::BrowseModel(RecordFile &file, QObject *parent) : QAbstractTableModel(parent), view_(file) {}
 
 void BrowseModel::addColumn(BrowseColumn c)
 {
@@ -74,58 +38,13 @@ void BrowseModel::addColumn(BrowseColumn c)
     endInsertColumns();
 }
 
-void BrowseModel::setOrder(const KeyDef *key, std::vector<Condition> filter)
-{
-    key_ = key;
-    filter_ = std::move(filter);
-}
-
-std::string BrowseModel::whereClause() const
-{
-    if (filter_.empty())
-        return "1";
-    std::string w;
-    for (const Condition &c : filter_)
-        w += (w.empty() ? "(" : " AND (") + c.sql + ")";
-    return w;
-}
-
-int BrowseModel::bindFilter(sqlite3_stmt *st, int p) const
-{
-    for (const Condition &c : filter_)
-        for (const BoundSource &v : c.values)
-            bindValue(st, p++, v());
-    return p;
-}
-
-std::string BrowseModel::orderClause() const { return file_.orderBy(key_, false); }
+void BrowseModel::setOrder(const KeyDef *key, std::vector<Condition> filter) { view_.setOrder(key, std::move(filter)); }
 
 int BrowseModel::refill()
 {
     beginResetModel();
-    positions_.clear();
     cache_.clear();
-    int code = 0;
-    if (!file_.isOpen()) {
-        code = err::NotOpen;
-    } else {
-        sqlite3_stmt *st = file_.connection().prepare("SELECT rowid FROM " + file_.tableRef() + " WHERE " +
-                                                      whereClause() + " ORDER BY " + orderClause());
-        if (!st) {
-            code = errorCode();
-        } else {
-            bindFilter(st, 1);
-            int rc;
-            while ((rc = sqlite3_step(st)) == SQLITE_ROW)
-                positions_.push_back(sqlite3_column_int64(st, 0));
-            sqlite3_reset(st);
-            if (rc != SQLITE_DONE) {
-                positions_.clear();
-                setDriverError(sqlite3_errstr(rc), rc);
-                code = err::DriverError;
-            }
-        }
-    }
+    int code = view_.positions(positions_);
     endResetModel();
     return code;
 }
@@ -153,7 +72,7 @@ int BrowseModel::rowOf(std::int64_t pos) const
 
 void BrowseModel::loadAround(int r) const
 {
-    if (!file_.isOpen())
+    if (!file().isOpen())
         return;
     if (cache_.size() > kCacheRows)
         cache_.clear();
@@ -165,24 +84,10 @@ void BrowseModel::loadAround(int r) const
             want.push_back(positions_[static_cast<std::size_t>(i)]);
     if (want.empty())
         return;
-    std::string qs;
-    for (int i = 0; i < kPage; ++i)
-        qs += i ? ",?" : "?";
-    sqlite3_stmt *st = file_.connection().prepare("SELECT " + file_.columnList() + " FROM " + file_.tableRef() +
-                                                  " WHERE rowid IN (" + qs + ")");
-    if (!st)
-        return;
-    for (int i = 0; i < kPage; ++i)
-        sqlite3_bind_int64(st, i + 1, i < static_cast<int>(want.size()) ? want[static_cast<std::size_t>(i)] : -1);
-    const TableDef &def = file_.def();
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        BrowseRow row;
-        row.position = sqlite3_column_int64(st, 0);
-        row.record.resize(def.recordSize);
-        file_.decodeRow(st, 1, row.record.data(), def.memoName ? &row.memo : nullptr);
+    std::vector<ViewRow> rows;
+    view_.readPositions(want, rows);
+    for (ViewRow &row : rows)
         cache_[row.position] = std::move(row);
-    }
-    sqlite3_reset(st);
 }
 
 const BrowseRow *BrowseModel::row(int r) const
@@ -206,7 +111,7 @@ QString BrowseModel::text(const BrowseRow &row, const BrowseColumn &c) const
         return c.compute(row);
     if (c.field < 0)
         return QString();
-    const FieldDef &f = file_.def().fields[static_cast<std::size_t>(c.field)];
+    const FieldDef &f = file().def().fields[static_cast<std::size_t>(c.field)];
     const void *rec = row.record.data();
     Picture pic = Picture::parse(c.picture);
     switch (f.kind) {
@@ -250,61 +155,22 @@ QVariant BrowseModel::headerData(int section, Qt::Orientation o, int role) const
 
 int BrowseModel::locate(int field, const std::string &value) const
 {
-    if (field < 0 || !file_.isOpen())
+    if (field < 0 || !file().isOpen())
         return 0;
-    const FieldDef &f = file_.def().fields[static_cast<std::size_t>(field)];
-    bool descending = false;
-    if (key_)
-        for (const KeyPart &p : key_->parts)
-            if (p.field == field)
-                descending = p.descending;
-    // The rows before the first one at or after the value, in the list's order.
-    std::string col = "\"" + TableDef::columnName(f) + "\"";
-    std::string sql = "SELECT count(*) FROM " + file_.tableRef() + " WHERE " + whereClause() + " AND " + col +
-                      (descending ? " > ?" : " < ?");
-    sqlite3_stmt *st = file_.connection().prepare(sql);
-    if (!st)
-        return 0;
-    int p = bindFilter(st, 1);
-    if (f.kind == FieldKind::STRING) {
-        std::string_view v = clipView(value);
-        sqlite3_bind_text(st, p, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-    } else {
+    const FieldDef &f = file().def().fields[static_cast<std::size_t>(field)];
+    BoundValue v = value;
+    if (f.kind != FieldKind::STRING) {
         std::int64_t units = 0;
         parseDecimal(value, f.kind == FieldKind::DEC ? f.places : 0, units);
-        sqlite3_bind_int64(st, p, units);
+        v = units;
     }
-    int n = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : 0;
-    sqlite3_reset(st);
-    return n;
-}
-
-std::vector<std::int64_t> BrowseModel::aggregate(const std::vector<std::string> &expressions,
-                                                 const std::string &extraCondition) const
-{
-    std::vector<std::int64_t> out(expressions.size(), 0);
-    if (!file_.isOpen() || expressions.empty())
-        return out;
-    std::string sql = "SELECT ";
-    for (std::size_t i = 0; i < expressions.size(); ++i)
-        sql += (i ? ", " : "") + expressions[i];
-    sql += " FROM " + file_.tableRef() + " WHERE " + whereClause();
-    if (!extraCondition.empty())
-        sql += " AND (" + extraCondition + ")";
-    sqlite3_stmt *st = file_.connection().prepare(sql);
-    if (!st)
-        return out;
-    bindFilter(st, 1);
-    int rc = sqlite3_step(st);
-    if (rc == SQLITE_ROW) {
-        for (std::size_t i = 0; i < expressions.size(); ++i)
-            out[i] = sqlite3_column_int64(st, static_cast<int>(i));
-        clearError();
-    } else {
-        setDriverError(sqlite3_errmsg(file_.connection().db()), rc);
-    }
-    sqlite3_reset(st);
-    return out;
+    std::int64_t at = 0;
+    int code = view_.locate(field, v, at);
+    if (code == err::NoRecord)
+        return rowCount();
+    if (code != 0)
+        return 0;
+    return static_cast<int>(view_.lowerBound(positions_, at));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,7 +1,7 @@
 // The browse: a list over one key order of a record file, with sort orders chosen by tabs,
 // filters with bound values, locators, and Insert/Change/Delete/Select through an update
-// procedure. The list is lazy: it holds the ordered record positions and reads the rows that
-// are shown, so a file of 100,000 records opens at once and scrolls smoothly.
+// procedure. The list is a Qt model over an rt::View: it holds the ordered record positions and
+// reads the rows that are shown, so a file of 100,000 records opens at once and scrolls smoothly.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -14,10 +14,10 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "runtime/record_file.h"
+#include "runtime/view.h"
 
 class QLineEdit;
 class QMenu;
@@ -30,26 +30,8 @@ namespace rt {
 
 class FileManager;
 
-// A value bound into a filter; a function is read each time the list is read (a range on
-// another window's record), a plain value is fixed when the browse is set up.
-using BoundValue = std::variant<std::string, std::int64_t>;
-using BoundSource = std::function<BoundValue()>;
-
-struct Condition {
-    std::string sql;                 // over the file's columns, with ? for the values
-    std::vector<BoundSource> values;
-
-    static Condition equals(const TableDef &def, std::string_view field, const std::string &fixedValue);
-    static Condition equalsLive(const TableDef &def, std::string_view field, std::function<std::string()> value);
-    static Condition notBlank(const TableDef &def, std::string_view field);
-};
-
 // One row as it is shown: its position, the record and its memo.
-struct BrowseRow {
-    std::int64_t position = 0;
-    std::vector<unsigned char> record;
-    std::string memo;
-};
+using BrowseRow = ViewRow;
 
 struct BrowseColumn {
     QString title;
@@ -93,18 +75,12 @@ public:
     std::int64_t position(int r) const;
     int rowOf(std::int64_t position) const;
     // The first row whose field is at or after the value in the list's order (case-blind for
-    // text); rowCount() when there is none.
+    // text); rowCount() when there is none. A seek in the key and a binary search in the list.
     int locate(int field, const std::string &value) const;
 
-    // WHERE clause of the current filter ("1" when none) and the binding of its values from
-    // the first parameter on; the order's ORDER BY clause.
-    std::string whereClause() const;
-    int bindFilter(sqlite3_stmt *st, int firstParam) const;
-    std::string orderClause() const;
-    RecordFile &file() const { return file_; }
-    // Sums or counts over the rows of the list, computed by SQL: one value per expression.
-    std::vector<std::int64_t> aggregate(const std::vector<std::string> &expressions,
-                                        const std::string &extraCondition = {}) const;
+    // The list's order and filter, for counts and totals over the same rows.
+    const View &view() const { return view_; }
+    RecordFile &file() const { return view_.file(); }
 
     // Display text of a column for a row.
     QString text(const BrowseRow &row, const BrowseColumn &c) const;
@@ -112,9 +88,7 @@ public:
 private:
     void loadAround(int r) const;
 
-    RecordFile &file_;
-    const KeyDef *key_ = nullptr;
-    std::vector<Condition> filter_;
+    View view_;
     std::vector<BrowseColumn> columns_;
     std::vector<std::int64_t> positions_;
     mutable std::map<std::int64_t, BrowseRow> cache_;

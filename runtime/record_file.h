@@ -108,7 +108,16 @@ public:
     // True when another record than the current one holds the buffer's values of this key.
     bool wouldDuplicate(const KeyDef &key);
 
-    // Raw database access for views (browses, reports). Valid while open.
+    // The in-process registry of open files by path, for share-mode checks.
+    static int openCount(const std::string &path);
+
+private:
+    friend class Transaction;
+    // The SQL side of the file is the driver's own; views reach it through RecordSql
+    // (runtime/record_sql.h) and nothing else builds statements over a record file.
+    friend class RecordSql;
+
+    // The connection that statements run on (the lead file's inside a transaction).
     Connection &connection();
     std::string tableRef() const;  // "main"."data" or the attached schema inside a transaction
 
@@ -126,11 +135,6 @@ public:
                               std::vector<int> &params) const;
     void bindField(sqlite3_stmt *st, int param, int field, const void *record) const;
 
-    // The in-process registry of open files by path, for share-mode checks.
-    static int openCount(const std::string &path);
-
-private:
-    friend class Transaction;
     int openImpl(int openMode, int declaredVersion, const std::function<void()> *before,
                  const std::function<void()> *after);
     int fail(int code);

@@ -1,0 +1,71 @@
+#include "model/valuation.h"
+
+#include "runtime/text.h"
+
+namespace valuation {
+
+namespace {
+
+// Count every row; value quantity times market value of the owned ones.
+std::vector<rt::Total> itemTotals(const rt::TableDef &def)
+{
+    return {rt::Total::count(),
+            rt::Total::sumOfProduct(def, "QUANTITY", "MARKETVALUE",
+                                    {rt::Condition::oneOf(def, "STATUS", ownedStatuses())})};
+}
+
+}  // namespace
+
+const std::vector<std::string> &ownedStatuses()
+{
+    static const std::vector<std::string> statuses{"Have", "Sell"};
+    return statuses;
+}
+
+bool owned(std::string_view status)
+{
+    for (const std::string &s : ownedStatuses())
+        if (rt::equalNoCase(status, s))
+            return true;
+    return false;
+}
+
+bool extendedValue(std::int64_t quantity, std::int64_t marketCents, std::int64_t &cents)
+{
+    std::int64_t product = 0;
+    if (__builtin_mul_overflow(quantity, marketCents, &product))
+        return false;
+    cents = product;
+    return true;
+}
+
+std::int64_t extendedValue(const MasterInventoryRecord &item)
+{
+    std::int64_t cents = 0;
+    extendedValue(item.QUANTITY.get(), item.MARKETVALUE.cents(), cents);
+    return cents;
+}
+
+int totals(const rt::View &items, Totals &out)
+{
+    out = Totals{};
+    std::vector<std::int64_t> v;
+    int code = items.totals(itemTotals(items.file().def()), v);
+    if (code == 0) {
+        out.count = v[0];
+        out.cents = v[1];
+    }
+    return code;
+}
+
+int groupTotals(const rt::View &items, std::string_view groupField, std::vector<GroupTotals> &out)
+{
+    out.clear();
+    std::vector<rt::GroupTotals> groups;
+    int code = items.groupTotals(groupField, itemTotals(items.file().def()), groups);
+    for (const rt::GroupTotals &g : groups)
+        out.push_back({g.value, {g.totals[0], g.totals[1]}});
+    return code;
+}
+
+}  // namespace valuation
