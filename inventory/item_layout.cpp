@@ -56,7 +56,7 @@ Control calendar(const char *field, int row, int col)
 }
 
 struct PictureTexts {
-    const char *clearName, *field, *forText, *pathText, *buttonText, *clearTip, *dialog;
+    const char *clearName, *forName, *field, *forText, *pathText, *buttonText, *clearTip, *dialog;
     bool fileSelector;
 };
 
@@ -66,7 +66,7 @@ Section pictureSection(const PictureTexts &t, std::vector<Control> extra = {})
 {
     Section s;
     s.controls.push_back({.kind = K::PictureFor, .prompt = t.forText, .field = "DESCRIPTION", .row = 0, .col = 1,
-                          .colSpan = 2, .name = nullptr});
+                          .colSpan = 2, .name = t.forName});
     int r = 1;
     for (Control &c : extra) {
         c.row = r + c.row;
@@ -185,16 +185,16 @@ std::vector<Tab> build()
 
     const char *const clearImage = "Clear the path to image";
     tabs.push_back({"Image 1", nullptr,
-                    {pictureSection({"Clear Image 1", "IMAGE", "Image 1 for:", "Path to Image 1:", "Select image 1",
+                    {pictureSection({"Clear Image 1", "Image 1 for", "IMAGE", "Image 1 for:", "Path to Image 1:", "Select image 1",
                                      clearImage, "Select An Image", true})}});
     tabs.push_back({"Image 2", nullptr,
-                    {pictureSection({"Clear Image 2", "IMAGE2", "Image 2 for:", "Path to Image 2:", "Select image 2",
+                    {pictureSection({"Clear Image 2", "Image 2 for", "IMAGE2", "Image 2 for:", "Path to Image 2:", "Select image 2",
                                      clearImage, "Select An Image", true})}});
     tabs.push_back({"Receipt", nullptr,
-                    {pictureSection({"Clear Receipt", "RECEIPTIMAGE", "Receipt for:", "Path to receipt:",
+                    {pictureSection({"Clear Receipt", "Receipt for", "RECEIPTIMAGE", "Receipt for:", "Path to receipt:",
                                      "Lookup path to receipt", "Clear receipt", "Select A Receipt", false})}});
     tabs.push_back({"Warranty", nullptr,
-                    {pictureSection({"Clear Warranty", "WARRANTYIMAGE", "Warranty for:", "Path to warranty:",
+                    {pictureSection({"Clear Warranty", "Warranty for", "WARRANTYIMAGE", "Warranty for:", "Path to warranty:",
                                      "Lookup the path to the warranty", "Clear the warranty",
                                      "Select Warranty File", false},
                                     {entry("Warranty Expiration:", "WARRANTYEXPIRATION", "@d1b", 0, 1),
