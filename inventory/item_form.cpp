@@ -23,10 +23,12 @@
 #include <climits>
 #include <cmath>
 #include <map>
+#include <stdexcept>
 
 #include "core/dictionary.h"
 #include "core/globals.h"
 #include "core/managers.h"
+#include "inventory/item_layout.h"
 #include "runtime/browse.h"
 #include "runtime/dates.h"
 #include "runtime/file_drop.h"
@@ -63,6 +65,13 @@ struct PictureTab {
     const char *field;
     QLineEdit *path = nullptr;
     QLabel *display = nullptr;
+};
+
+// A control as built from its description, with the prompt label before it if it has one.
+struct BuiltControl {
+    const layout::Control *control;
+    QLabel *prompt;
+    QWidget *widget;
 };
 
 class ItemForm : public rt::UpdateForm, private ItemOkHost {
@@ -104,17 +113,12 @@ private:
         tabs_ = new QTabWidget;
         tabs_->setObjectName("sheet");
         outer->addWidget(tabs_);
-        buildGeneral();
-        buildAppraisal();
-        buildArtist();
-        buildUserFields();
-        buildPictureTab(image1_, "Image 1", "Image 1 for:", "Path to Image 1:", "Select image 1", true);
-        buildPictureTab(image2_, "Image 2", "Image 2 for:", "Path to Image 2:", "Select image 2", true);
-        buildPictureTab(receipt_, "Receipt", "Receipt for:", "Path to receipt:", "Lookup path to receipt", false);
-        buildPictureTab(warranty_, "Warranty", "Warranty for:", "Path to warranty:", "Lookup the path to the warranty",
-                        false);
-        buildMemo();
-        bindEntry(asset_, "ASSETNUMBER", "@n_7");
+        for (const layout::Tab &t : layout::itemTabs())
+            buildTab(t);
+        // Read-only entries ahead of the first typed control are bound last, so that the cursor
+        // starts in a control one can change.
+        for (auto &[e, c] : boundLast_)
+            bindEntry(e, c->field, c->picture ? c->picture : "");
 
         addStandardButtons(outer);
 
@@ -122,14 +126,14 @@ private:
                     "Changing a Master Inventory Record  (" + QString::fromStdString(MAS.DESCRIPTION.str()) + ")");
         if (variant_ == Variant::Category) {
             hideForCategory();
-            category_->combo()->setEnabled(false);
+            drop("CATEGORY").combo()->setEnabled(false);
         }
         if (variant_ == Variant::Location)
-            location_->combo()->setEnabled(false);
+            drop("LOCATION").combo()->setEnabled(false);
         showExtended();
-        for (PictureTab *t : {&image1_, &image2_, &receipt_, &warranty_})
-            if (!fieldText(t->field).empty())
-                fit(*t, QString::fromStdString(fieldText(t->field)));
+        for (auto &[field, t] : pictures_)
+            if (!fieldText(t.field).empty())
+                fit(t, QString::fromStdString(fieldText(t.field)));
         if (MAS.APPRAISED != 1)
             clearAppraisal();
         showAppraisal(MAS.APPRAISED == 1);
@@ -137,26 +141,7 @@ private:
         return 0;
     }
 
-    // ---- building the tabs --------------------------------------------------------------------
-    QLabel *prompt(QGridLayout *g, int row, int col, const char *text)
-    {
-        auto *l = new QLabel(text);
-        g->addWidget(l, row, col);
-        return l;
-    }
-    QLineEdit *entry(QGridLayout *g, int row, int col, const char *text, const char *field, std::string picture,
-                     const char *tip = nullptr)
-    {
-        QLabel *p = prompt(g, row, col, text);
-        auto *e = new QLineEdit;
-        e->setObjectName(field);
-        if (tip)
-            e->setToolTip(tip);
-        g->addWidget(e, row, col + 1);
-        bindEntry(e, field, std::move(picture));
-        parts_[field] = {p, e};
-        return e;
-    }
+    // ---- building the tabs from their description -----------------------------------------------
     QPushButton *smallButton(const QString &text, const QString &tip)
     {
         auto *b = new QPushButton(text);
@@ -166,352 +151,307 @@ private:
         b->setMaximumWidth(std::max(30, fontMetrics().horizontalAdvance(text) + 16));
         return b;
     }
-    QComboBox *dropList(QGridLayout *g, int row, int col, const char *text, const char *field, const char *tip = nullptr)
+
+    static bool hasPromptLabel(layout::Kind k)
     {
-        QLabel *p = prompt(g, row, col, text);
-        auto *c = new QComboBox;
-        c->setObjectName(field);
-        if (tip)
-            c->setToolTip(tip);
-        c->setMinimumWidth(170);
-        g->addWidget(c, row, col + 1);
-        bindCombo(c, field);
-        parts_[field] = {p, c};
-        return c;
-    }
-    QPushButton *calendarButton(const char *field)
-    {
-        auto *b = smallButton("...", QString(field) + " calendar");
-        b->setToolTip("Pick the date from a calendar");
-        connect(b, &QPushButton::clicked, this, [this, field] {
-            rt::runProcedure("SelectDate");
-            if (Glo.DatePicked == 1) {
-                rt::setFieldNumber(masField(field), static_cast<MasterInventoryRecord *>(&MAS), Glo.SelectedDate);
-                displayField(field);
-            }
-        });
-        return b;
+        using K = layout::Kind;
+        return k == K::Entry || k == K::ReadOnlyEntry || k == K::Display || k == K::DropList ||
+               k == K::PicturePath || k == K::PictureFor;
     }
 
-    void buildGeneral()
+    void buildTab(const layout::Tab &t)
     {
         auto *page = new QWidget;
-        auto *g = new QGridLayout(page);
-        const rt::TableDef &cat = dict::CategoryDef, &typ = dict::TypeDef, &loc = dict::LocationDef,
-                           &box = dict::BoxNumberDef;
-        int r = 0;
-        prompt(g, r, 0, "Asset Number:");
-        asset_ = new QLineEdit;
-        asset_->setObjectName("ASSETNUMBER");
-        asset_->setReadOnly(true);
-        g->addWidget(asset_, r++, 1);
-
-        QComboBox *c = dropList(g, r++, 0, "Category:", "CATEGORY", "Category of item");
-        category_ = std::make_unique<FileDrop>(c, *Access::Category, cat.key("CATEGORYKEY"),
-                                               std::vector<const char *>{"CATEGORY"}, QStringList{"Category"});
-        connect(c, &QComboBox::activated, this, [this] { type_->reload(); });
-
-        c = dropList(g, r, 0, "Type:", "TYPE");
-        type_ = std::make_unique<FileDrop>(c, *Access::Type, typ.key("CATEGORYTYPEKEY"),
-                                           std::vector<const char *>{"TYPE", "DESCRIPTION"},
-                                           QStringList{"Type", "Description"});
-        type_->filter = [this] {
-            return std::vector<rt::Condition>{rt::Condition::equals(dict::TypeDef, "CATEGORY",
-                                                                    category_->combo()->currentText().toStdString())};
-        };
-        QPushButton *clearType = smallButton("X", "Clear the type field");
-        g->addWidget(clearType, r++, 2);
-        connect(clearType, &QPushButton::clicked, this, [this] { clearList("TYPE", *type_, category_->combo()); });
-
-        c = dropList(g, r, 0, "Subject:", "SUBJECT");
-        subject_ = std::make_unique<FileDrop>(c, *Access::QORSubject, dict::QORSubjectDef.key("SUBJECTKEY"),
-                                              std::vector<const char *>{"SUBJECT"}, QStringList{"Subject"});
-        QPushButton *clearSubject = smallButton("X", "Cleat the subject field");
-        g->addWidget(clearSubject, r++, 2);
-        parts_["SUBJECT"].push_back(clearSubject);
-        connect(clearSubject, &QPushButton::clicked, this, [this] { clearList("SUBJECT", *subject_, subject_->combo()); });
-
-        c = dropList(g, r++, 0, "Location:", "LOCATION");
-        location_ = std::make_unique<FileDrop>(c, *Access::Location, loc.key("LOCATIONKEY"),
-                                               std::vector<const char *>{"LOCATION"}, QStringList{"Location"});
-        connect(c, &QComboBox::activated, this, [this] { box_->reload(); });
-
-        c = dropList(g, r, 0, "Box Number:", "BOXNUMBER");
-        box_ = std::make_unique<FileDrop>(c, *Access::BoxNumber, box.key("BOXKEY"),
-                                          std::vector<const char *>{"BOXNUMBER", "DESCRIPTION"},
-                                          QStringList{"Box Number", "Description"});
-        box_->filter = [this] {
-            return std::vector<rt::Condition>{rt::Condition::equals(dict::BoxNumberDef, "LOCATION",
-                                                                    location_->combo()->currentText().toStdString())};
-        };
-        QPushButton *clearBox = smallButton("X", "Clear the box field");
-        g->addWidget(clearBox, r++, 2);
-        parts_["BOXNUMBER"].push_back(clearBox);
-        connect(clearBox, &QPushButton::clicked, this, [this] { clearList("BOXNUMBER", *box_, location_->combo()); });
-
-        entry(g, r++, 0, "Serial Number:", "SERIALNUMBER", "@s20");
-        entry(g, r++, 0, "Model Number:", "MODELNUMBER", "@s20");
-        description_ = entry(g, r++, 0, "Description:", "DESCRIPTION", "@s60");
-        entry(g, r, 0, "Manufacturer:", "MANUFACTURER", "@s20");
-        QPushButton *mfg = smallButton("...", "Select a manufacturer");
-        g->addWidget(mfg, r++, 2);
-        connect(mfg, &QPushButton::clicked, this, [this] {
-            if (rt::callWithRequest("LookupMfg", rt::SelectRecord) == rt::RequestCompleted) {
-                MAS.MANUFACTURER = MAN.MANUFACTURER;
-                displayField("MANUFACTURER");
-            }
-        });
-        c = dropList(g, r++, 0, "Condition:", "CONDITION");
-        condition_ = std::make_unique<FileDrop>(c, *Access::Conditions, dict::ConditionsDef.key("DISPLAYKEY"),
-                                                std::vector<const char *>{"CONDITION"}, QStringList{"Condition"});
-        entry(g, r++, 0, "Color:", "COLOR", "@s20");
-        entry(g, r++, 0, "Star/Artist/Author:", "STARARTISTAUTHOR", "@s40");
-        entry(g, r++, 0, "CoStar/Artist/Author:", "COSTARARTISTAUTHOR", "@s40");
-
-        // The right-hand column: purchase, weights and money.
-        r = 0;
-        const int R = 4;
-        entry(g, r, R, "Date Purchased:", "DATEPURCHASED", "@d1b");
-        {
-            auto *h = new QHBoxLayout;
-            h->addWidget(calendarButton("DATEPURCHASED"));
-            QPushButton *today = smallButton("Today", "Today");
-            connect(today, &QPushButton::clicked, this, [this] {
-                MAS.DATEPURCHASED = rt::today();
-                displayField("DATEPURCHASED");
-            });
-            h->addWidget(today);
-            g->addLayout(h, r++, R + 2);
+        QVBoxLayout *v = nullptr;
+        if (t.heading) {
+            v = new QVBoxLayout(page);
+            v->addWidget(new QLabel(t.heading));
         }
-        entry(g, r, R, "Purchased From:", "PURCHASEDFROM", "@s20", "Vendor item was purchased from");
-        QPushButton *vendor = smallButton("...", "Select a vendor");
-        g->addWidget(vendor, r++, R + 2);
-        connect(vendor, &QPushButton::clicked, this, [this] {
-            if (rt::callWithRequest("LookupVendor", rt::SelectRecord) == rt::RequestCompleted) {
-                MAS.PURCHASEDFROM = VEN.VENDOR;
-                displayField("PURCHASEDFROM");
+        bool fills = false;
+        for (const layout::Section &s : t.sections) {
+            QGridLayout *g;
+            if (s.caption) {
+                auto *box = new QGroupBox(s.caption);
+                g = new QGridLayout(box);
+                v->addWidget(box);
+            } else if (v) {
+                g = new QGridLayout;
+                v->addLayout(g);
+            } else {
+                g = new QGridLayout(page);
             }
-        });
-        entry(g, r++, R, "Carat Weight:", "CARATWEIGHT", "@n5.2b", "Main stone carat weight");
-        entry(g, r++, R, "Total Weight:", "TOTALWEIGHT", "@n5.2b");
-        quantity_ = entry(g, r++, R, "Quantity:", "QUANTITY", "@n5");
-        entry(g, r++, R, "Original cost:", "ORIGINALCOST", "@n9.2");
-        entry(g, r++, R, "Replacement cost:", "REPLACEMENTCOST", "@n9.2");
-        entry(g, r++, R, "MSRP:", "MSRP", "@n9.2", "Manufacturers Suggested Retail Price");
-        market_ = entry(g, r++, R, "Market Value:", "MARKETVALUE", "@n9.2");
-        prompt(g, r, R, "Extended Value:");
-        extended_ = new QLineEdit;
-        extended_->setObjectName("Extended Value");
-        extended_->setReadOnly(true);
-        extended_->setAlignment(Qt::AlignRight);
-        g->addWidget(extended_, r++, R + 1);
-        connect(quantity_, &QLineEdit::editingFinished, this, [this] { showExtendedFromScreen(); });
-        connect(market_, &QLineEdit::editingFinished, this, [this] { showExtendedFromScreen(); });
-        {
-            auto *h = new QHBoxLayout;
-            auto *insured = new QCheckBox("Insured");
-            insured->setObjectName("INSURED");
-            insured->setToolTip("Is this item insured under a separate policy?");
-            bindCheck(insured, "INSURED");
-            auto *business = new QCheckBox("Business Use");
-            business->setObjectName("BUSINESSUSE");
-            bindCheck(business, "BUSINESSUSE");
-            h->addWidget(insured);
-            h->addWidget(business);
-            g->addLayout(h, r++, R + 1);
+            // Controls sharing a cell sit side by side in it.
+            std::map<std::pair<int, int>, int> inCell;
+            for (const layout::Control &c : s.controls)
+                ++inCell[{c.row, c.col}];
+            std::map<std::pair<int, int>, QHBoxLayout *> rows;
+            for (const layout::Control &c : s.controls) {
+                QLabel *prompt = nullptr;
+                if (hasPromptLabel(c.kind)) {
+                    prompt = new QLabel(c.userTitle ? QString::fromStdString(titles_[static_cast<std::size_t>(
+                                                          c.userTitle - 1)])
+                                                    : QString(c.prompt));
+                    if (c.userTitle)
+                        prompt->setObjectName(QString("Title %1").arg(c.userTitle));
+                    g->addWidget(prompt, c.row, c.col - 1);
+                }
+                QWidget *w = build(c);
+                if (inCell[{c.row, c.col}] > 1) {
+                    QHBoxLayout *&h = rows[{c.row, c.col}];
+                    if (!h) {
+                        h = new QHBoxLayout;
+                        g->addLayout(h, c.row, c.col);
+                    }
+                    h->addWidget(w);
+                } else if (c.kind == layout::Kind::PictureArea) {
+                    g->addWidget(w, c.row, c.col, c.rowSpan, c.colSpan, Qt::AlignLeft | Qt::AlignTop);
+                } else {
+                    g->addWidget(w, c.row, c.col, c.rowSpan, c.colSpan);
+                }
+                built_.push_back({&c, prompt, w});
+                if (c.field) {
+                    if (prompt)
+                        parts_[c.field].push_back(prompt);
+                    parts_[c.field].push_back(w);
+                }
+                hook(c, w);
+                fills = fills || c.kind == layout::Kind::Memo;
+            }
+            if (s.gapColumn >= 0)
+                g->setColumnMinimumWidth(s.gapColumn, 16);
+            for (int col : s.stretchColumns)
+                g->setColumnStretch(col, 1);
+            if (s.stretchRow >= 0)
+                g->setRowStretch(s.stretchRow, 1);
         }
-        entry(g, r++, R, "Date Entered:", "DATEENTERED", "@d1b")->setReadOnly(true);
-        auto *how = new QGroupBox("How was this item purchased?");
-        auto *hl = new QGridLayout(how);
-        std::vector<std::pair<QAbstractButton *, std::string>> choices;
-        int i = 0;
-        for (const char *t : {"Cash", "Check", "Credit Card", "Loan", "Gift", "Other", "???"}) {
-            auto *rb = new QRadioButton(t);
-            rb->setObjectName(QString("HOWPURCHASED ") + t);
-            hl->addWidget(rb, i / 4, i % 4);
-            choices.push_back({rb, t});
-            ++i;
-        }
-        bindRadios("HOWPURCHASED", choices);
-        g->addWidget(how, r, R, 3, 3);
-        g->setColumnMinimumWidth(3, 16);
-        g->setColumnStretch(1, 1);
-        g->setColumnStretch(R + 1, 1);
-        g->setRowStretch(14, 1);
-        tabs_->addTab(page, "General");
+        if (v && !fills)
+            v->addStretch(1);
+        tabs_->addTab(page, t.title);
     }
 
-    void buildAppraisal()
+    QWidget *build(const layout::Control &c)
     {
-        auto *page = new QWidget;
-        auto *v = new QVBoxLayout(page);
-        v->addWidget(new QLabel("Please enter the appraisal information"));
-        auto *g = new QGridLayout;
-        auto *appraised = new QCheckBox("Appraised");
-        appraised->setObjectName("APPRAISED");
-        bindCheck(appraised, "APPRAISED");
-        g->addWidget(appraised, 0, 0, 1, 2);
-        appraisalDate_ = entry(g, 1, 0, "Appraisal Date:", "APPRAISALDATE", "@d1b");
-        QPushButton *cal = calendarButton("APPRAISALDATE");
-        g->addWidget(cal, 1, 2);
-        appraisedValue_ = entry(g, 2, 0, "Appraised Value:", "APPRAISEDVALUE", "@n12.2");
-        entry(g, 3, 0, "Appraiser:", "APPRAISER", "@s25", "Appraised by whom?");
-        appraisalControls_ = {parts_["APPRAISALDATE"][0], parts_["APPRAISALDATE"][1], cal,
-                              parts_["APPRAISEDVALUE"][0], parts_["APPRAISEDVALUE"][1],
-                              parts_["APPRAISER"][0], parts_["APPRAISER"][1]};
-        connect(appraised, &QCheckBox::clicked, this, [this](bool on) {
-            if (!on)
-                clearAppraisal();
-            showAppraisal(on);
-        });
-        g->setColumnStretch(1, 1);
-        v->addLayout(g);
-
-        auto *heirs = new QGroupBox("Heir for this item");
-        auto *hg = new QGridLayout(heirs);
-        auto *heirloom = new QCheckBox("Family Heirloom");
-        heirloom->setObjectName("FAMILYHEIRLOOM");
-        bindCheck(heirloom, "FAMILYHEIRLOOM");
-        auto *engraved = new QCheckBox("Engraved");
-        engraved->setObjectName("ENGRAVED");
-        bindCheck(engraved, "ENGRAVED");
-        hg->addWidget(heirloom, 0, 0, 1, 2);
-        hg->addWidget(engraved, 1, 0, 1, 2);
-        heir_ = entry(hg, 2, 0, "Heir:", "HEIR", "@s40");
-        QPushButton *look = smallButton("...", "Select an heir");
-        hg->addWidget(look, 2, 2);
-        hg->setColumnStretch(1, 1);
-        connect(look, &QPushButton::clicked, this, [this] {
-            HEI.NAME = heir_->text().toStdString();
-            if (lookupHeir())
-                heirTyped_ = false;
-        });
-        connect(heir_, &QLineEdit::textEdited, this, [this] { heirTyped_ = true; });
-        connect(heir_, &QLineEdit::editingFinished, this, [this] { heirAccepted(); });
-        v->addWidget(heirs);
-        v->addStretch(1);
-        tabs_->addTab(page, "Heirs / Appraisal");
-    }
-
-    void buildArtist()
-    {
-        auto *page = new QWidget;
-        auto *v = new QVBoxLayout(page);
-        v->addWidget(new QLabel("Use these fields for the artist and/or antique information"));
-        auto *g = new QGridLayout;
-        entry(g, 0, 0, "Artist:", "ARTIST", "@s30");
-        auto *sig = new QCheckBox("Signed");
-        sig->setObjectName("SIGNED");
-        sig->setToolTip("Is this an original signed piece?");
-        bindCheck(sig, "SIGNED");
-        g->addWidget(sig, 1, 1);
-        entry(g, 2, 0, "Year Origin:", "YEARORIGIN", "@n4b", "Year of orgin");
-        auto *limited = new QCheckBox("Limited Edition");
-        limited->setObjectName("LIMITEDEDITION");
-        bindCheck(limited, "LIMITEDEDITION");
-        g->addWidget(limited, 3, 1);
-        entry(g, 4, 0, "Edition Number:", "EDITIONNUMBER", "@s20");
-        entry(g, 5, 0, "Total Number:", "TOTALNUMBER", "@n10b");
-        g->setColumnStretch(1, 1);
-        v->addLayout(g);
-        v->addStretch(1);
-        tabs_->addTab(page, "Artist / Antique");
-    }
-
-    void buildUserFields()
-    {
-        auto *page = new QWidget;
-        auto *v = new QVBoxLayout(page);
-        v->addWidget(new QLabel("Use these fields for any additional information you wish"));
-        auto *g = new QGridLayout;
-        for (int i = 0; i < 4; ++i) {
-            auto *title = new QLabel(QString::fromStdString(titles_[static_cast<std::size_t>(i)]));
-            title->setObjectName(QString("Title %1").arg(i + 1));
-            g->addWidget(title, i, 0);
+        using K = layout::Kind;
+        const char *field = c.field;
+        switch (c.kind) {
+        case K::Entry:
+        case K::ReadOnlyEntry:
+        case K::PicturePath: {
             auto *e = new QLineEdit;
-            const std::string field = "USERFIELD" + std::to_string(i + 1);
-            e->setObjectName(QString::fromStdString(field));
-            e->setToolTip(QString("User defined field # %1").arg(i + 1));
-            bindEntry(e, field, "@s40");
-            g->addWidget(e, i, 1);
+            e->setObjectName(field);
+            if (c.tip)
+                e->setToolTip(c.tip);
+            if (c.kind == K::ReadOnlyEntry && !anyBound_)
+                boundLast_.push_back({e, &c});
+            else
+                bindEntry(e, field, c.picture ? c.picture : "");
+            anyBound_ = true;
+            e->setReadOnly(c.kind == K::ReadOnlyEntry || c.readOnly);
+            entries_[field] = e;
+            if (c.kind == K::PicturePath) {
+                pictures_[field].field = field;
+                pictures_[field].path = e;
+            }
+            return e;
         }
-        g->setColumnStretch(1, 1);
-        v->addLayout(g);
-        v->addStretch(1);
-        tabs_->addTab(page, "User Fields");
+        case K::Display: {
+            extended_ = new QLineEdit;
+            extended_->setObjectName(c.name);
+            extended_->setReadOnly(true);
+            extended_->setAlignment(Qt::AlignRight);
+            return extended_;
+        }
+        case K::DropList: {
+            auto *combo = new QComboBox;
+            combo->setObjectName(field);
+            if (c.tip)
+                combo->setToolTip(c.tip);
+            combo->setMinimumWidth(170);
+            bindCombo(combo, field);
+            anyBound_ = true;
+            const layout::Drop &d = *c.drop;
+            std::vector<const char *> fields = d.fields;
+            QStringList headers;
+            for (const char *h : d.headers)
+                headers << h;
+            auto fileDrop =
+                std::make_unique<FileDrop>(combo, **d.manager, d.file->key(d.key), std::move(fields), headers);
+            if (d.limitedBy) {
+                const layout::Drop *dp = &d;
+                fileDrop->filter = [this, dp] {
+                    return std::vector<rt::Condition>{rt::Condition::equals(
+                        *dp->file, dp->limitedBy, drop(dp->limitedBy).combo()->currentText().toStdString())};
+                };
+                // Choosing the value the list is limited by reads the list again.
+                FileDrop *limited = fileDrop.get();
+                connect(drop(d.limitedBy).combo(), &QComboBox::activated, this, [limited] { limited->reload(); });
+            }
+            drops_.push_back({field, std::move(fileDrop)});
+            return combo;
+        }
+        case K::Check: {
+            auto *box = new QCheckBox(c.prompt);
+            box->setObjectName(field);
+            if (c.tip)
+                box->setToolTip(c.tip);
+            bindCheck(box, field);
+            anyBound_ = true;
+            return box;
+        }
+        case K::Radios: {
+            auto *how = new QGroupBox(c.prompt);
+            auto *hl = new QGridLayout(how);
+            std::vector<std::pair<QAbstractButton *, std::string>> choices;
+            int i = 0;
+            for (const char *t : c.choices) {
+                auto *rb = new QRadioButton(t);
+                rb->setObjectName(QString(field) + " " + t);
+                hl->addWidget(rb, i / 4, i % 4);
+                choices.push_back({rb, t});
+                ++i;
+            }
+            bindRadios(field, choices);
+            anyBound_ = true;
+            return how;
+        }
+        case K::Calendar: {
+            auto *b = smallButton(c.prompt, QString(field) + " calendar");
+            b->setToolTip(c.tip);
+            connect(b, &QPushButton::clicked, this, [this, field] {
+                rt::runProcedure("SelectDate");
+                if (Glo.DatePicked == 1) {
+                    rt::setFieldNumber(masField(field), static_cast<MasterInventoryRecord *>(&MAS), Glo.SelectedDate);
+                    displayField(field);
+                }
+            });
+            return b;
+        }
+        case K::Today: {
+            QPushButton *b = smallButton(c.prompt, c.tip);
+            connect(b, &QPushButton::clicked, this, [this, field] {
+                rt::setFieldNumber(masField(field), static_cast<MasterInventoryRecord *>(&MAS), rt::today());
+                displayField(field);
+            });
+            return b;
+        }
+        case K::Lookup: {
+            QPushButton *b = smallButton(c.prompt, c.tip);
+            lookups_[field] = &c;
+            connect(b, &QPushButton::clicked, this, [this, field] { lookupClicked(field); });
+            return b;
+        }
+        case K::Clear: {
+            QPushButton *b = smallButton(c.prompt, c.tip);
+            if (c.name)
+                b->setObjectName(c.name);
+            const char *focus = c.focus;
+            connect(b, &QPushButton::clicked, this, [this, field, focus] {
+                if (focus)
+                    clearList(field, drop(field), drop(focus).combo());
+                else
+                    setPicturePath(pictures_.at(field), QString());
+            });
+            return b;
+        }
+        case K::PictureFor: {
+            auto *forLabel = new QLabel;
+            forLabel->setObjectName(c.name);
+            connect(entries_.at(field), &QLineEdit::textChanged, forLabel, &QLabel::setText);
+            return forLabel;
+        }
+        case K::PictureChoose: {
+            auto *select = new QPushButton(c.prompt);
+            select->setObjectName(c.name);
+            select->setAutoDefault(false);
+            const bool fileSelector = c.fileSelector;
+            const char *dialog = c.dialog;
+            connect(select, &QPushButton::clicked, this, [this, field, fileSelector, dialog] {
+                choosePicture(pictures_.at(field), fileSelector, dialog);
+            });
+            return select;
+        }
+        case K::PictureArea: {
+            // The area keeps its size whether or not a picture shows in it.
+            auto *area = new QFrame;
+            area->setFrameShape(QFrame::StyledPanel);
+            area->setFixedSize(static_cast<int>(std::lround(rt::kPictureBoxWidth * unit_)) + 4,
+                               static_cast<int>(std::lround(rt::kPictureBoxHeight * unit_)) + 4);
+            auto *al = new QVBoxLayout(area);
+            al->setContentsMargins(2, 2, 2, 2);
+            PictureTab &t = pictures_[field];
+            t.display = new QLabel;
+            t.display->setObjectName(QString(field) + " picture");
+            t.display->hide();
+            al->addWidget(t.display, 0, Qt::AlignCenter);
+            return area;
+        }
+        case K::Memo: {
+            auto *memo = new QPlainTextEdit;
+            memo->setObjectName(field);
+            bindMemo(memo);
+            anyBound_ = true;
+            return memo;
+        }
+        }
+        return nullptr;
     }
 
-    void buildPictureTab(PictureTab &t, const char *title, const char *forText, const char *pathText,
-                         const char *buttonText, bool fileSelector)
+    // The behaviours that belong to particular fields.
+    void hook(const layout::Control &c, QWidget *w)
     {
-        static const std::map<std::string, const char *> fields{{"Image 1", "IMAGE"},
-                                                                {"Image 2", "IMAGE2"},
-                                                                {"Receipt", "RECEIPTIMAGE"},
-                                                                {"Warranty", "WARRANTYIMAGE"}};
-        t.field = fields.at(title);
-        auto *page = new QWidget;
-        auto *g = new QGridLayout(page);
-        int r = 0;
-        g->addWidget(new QLabel(forText), r, 0);
-        auto *forLabel = new QLabel;
-        forLabel->setObjectName(QString(title) + " for");
-        g->addWidget(forLabel, r++, 1, 1, 2);
-        connect(description_, &QLineEdit::textChanged, forLabel, &QLabel::setText);
-        if (std::string(title) == "Warranty") {
-            entry(g, r, 0, "Warranty Expiration:", "WARRANTYEXPIRATION", "@d1b");
-            g->addWidget(calendarButton("WARRANTYEXPIRATION"), r++, 2);
-            auto *has = new QCheckBox("Warranty");
-            has->setObjectName("WARRANTY");
-            has->setToolTip("Does this item have a warranty?");
-            bindCheck(has, "WARRANTY");
-            g->addWidget(has, r++, 1);
+        if (!c.field)
+            return;
+        const std::string field = c.field;
+        if (c.kind == layout::Kind::Entry && (field == "QUANTITY" || field == "MARKETVALUE"))
+            connect(static_cast<QLineEdit *>(w), &QLineEdit::editingFinished, this,
+                    [this] { showExtendedFromScreen(); });
+        if (c.kind == layout::Kind::Check && field == "APPRAISED")
+            connect(static_cast<QCheckBox *>(w), &QCheckBox::clicked, this, [this](bool on) {
+                if (!on)
+                    clearAppraisal();
+                showAppraisal(on);
+            });
+        if (c.kind == layout::Kind::Entry && field == "HEIR") {
+            connect(static_cast<QLineEdit *>(w), &QLineEdit::textEdited, this, [this] { heirTyped_ = true; });
+            connect(static_cast<QLineEdit *>(w), &QLineEdit::editingFinished, this, [this] { heirAccepted(); });
         }
-        t.path = entry(g, r, 0, pathText, t.field, "@s120");
-        t.path->setReadOnly(fileSelector);
-        auto *buttons = new QHBoxLayout;
-        auto *select = new QPushButton(buttonText);
-        select->setObjectName(buttonText);
-        select->setAutoDefault(false);
-        const char *clearTip = fileSelector ? "Clear the path to image"
-                                            : (std::string(title) == "Receipt" ? "Clear receipt" : "Clear the warranty");
-        QPushButton *clear = smallButton("X", clearTip);
-        clear->setObjectName(QString("Clear ") + title);
-        buttons->addWidget(select);
-        buttons->addWidget(clear);
-        g->addLayout(buttons, r++, 2);
-        // The area keeps its size whether or not a picture shows in it.
-        auto *area = new QFrame;
-        area->setFrameShape(QFrame::StyledPanel);
-        area->setFixedSize(static_cast<int>(std::lround(rt::kPictureBoxWidth * unit_)) + 4,
-                           static_cast<int>(std::lround(rt::kPictureBoxHeight * unit_)) + 4);
-        auto *al = new QVBoxLayout(area);
-        al->setContentsMargins(2, 2, 2, 2);
-        t.display = new QLabel;
-        t.display->setObjectName(QString(t.field) + " picture");
-        t.display->hide();
-        al->addWidget(t.display, 0, Qt::AlignCenter);
-        g->addWidget(area, r++, 1, 1, 2, Qt::AlignLeft | Qt::AlignTop);
-        g->setColumnStretch(1, 1);
-        g->setRowStretch(r, 1);
-        tabs_->addTab(page, title);
-
-        PictureTab *tab = &t;
-        connect(select, &QPushButton::clicked, this, [this, tab, fileSelector, title] {
-            choosePicture(*tab, fileSelector, title);
-        });
-        connect(clear, &QPushButton::clicked, this, [this, tab] { setPicturePath(*tab, QString()); });
     }
 
-    void buildMemo()
+    // What a look-up writes into the item from the record chosen.
+    void takeLookedUp(const std::string &field)
     {
-        auto *page = new QWidget;
-        auto *v = new QVBoxLayout(page);
-        v->addWidget(new QLabel("Enter any notes, additional description, or memos here"));
-        auto *memo = new QPlainTextEdit;
-        memo->setObjectName("MEMO");
-        bindMemo(memo);
-        v->addWidget(memo);
-        tabs_->addTab(page, "Memo");
+        if (field == "MANUFACTURER")
+            MAS.MANUFACTURER = MAN.MANUFACTURER;
+        else if (field == "PURCHASEDFROM")
+            MAS.PURCHASEDFROM = VEN.VENDOR;
+        else if (field == "HEIR")
+            MAS.HEIR = HEI.NAME;
+        displayField(field);
+    }
+
+    bool lookUp(const std::string &field)
+    {
+        if (rt::callWithRequest(lookups_.at(field)->procedure, rt::SelectRecord) != rt::RequestCompleted)
+            return false;
+        takeLookedUp(field);
+        return true;
+    }
+
+    void lookupClicked(const std::string &field)
+    {
+        // The heir look-up opens on the name typed so far.
+        if (field == "HEIR")
+            HEI.NAME = entries_.at("HEIR")->text().toStdString();
+        if (lookUp(field) && field == "HEIR")
+            heirTyped_ = false;
+    }
+
+    FileDrop &drop(const std::string &field)
+    {
+        for (auto &[f, d] : drops_)
+            if (f == field)
+                return *d;
+        throw std::logic_error("no drop list for " + field);
     }
 
     // ---- behaviour ----------------------------------------------------------------------------
@@ -522,12 +462,8 @@ private:
 
     void fillLists()
     {
-        category_->fill(QString::fromStdString(MAS.CATEGORY.str()));
-        type_->fill(QString::fromStdString(MAS.TYPE.str()));
-        subject_->fill(QString::fromStdString(MAS.SUBJECT.str()));
-        location_->fill(QString::fromStdString(MAS.LOCATION.str()));
-        box_->fill(QString::fromStdString(MAS.BOXNUMBER.str()));
-        condition_->fill(QString::fromStdString(MAS.CONDITION.str()));
+        for (auto &[field, d] : drops_)
+            d->fill(QString::fromStdString(fieldText(field.c_str())));
     }
 
     // A clear button: the field blank, the cursor to the list it depends on, every list read
@@ -536,8 +472,8 @@ private:
     {
         rt::setFieldText(masField(field), static_cast<MasterInventoryRecord *>(&MAS), "");
         drop.fill(QString());
-        for (FileDrop *d : {category_.get(), type_.get(), subject_.get(), location_.get(), box_.get(), condition_.get()})
-            if (d != &drop)
+        for (auto &[f, d] : drops_)
+            if (d.get() != &drop)
                 d->reload();
         rt::showAndFocus(focus);
     }
@@ -548,11 +484,13 @@ private:
         std::int64_t qty = 0, market = 0;
         // Text that the fields could not hold is refused at OK; until then the product shows
         // only for values the fields take, so it cannot overflow.
-        if (!rt::parseDecimal(quantity_->text().toStdString(), 0, qty) ||
-            !rt::parseDecimal(market_->text().toStdString(), 2, market) || !rt::Dec72::fits(market) ||
+        if (!rt::parseDecimal(entries_.at("QUANTITY")->text().toStdString(), 0, qty) ||
+            !rt::parseDecimal(entries_.at("MARKETVALUE")->text().toStdString(), 2, market) || !rt::Dec72::fits(market) ||
             qty > INT32_MAX || qty < INT32_MIN)
             return;
-        showExtendedValue(qty * market);
+        std::int64_t cents = 0;
+        if (valuation::extendedValue(qty, market, cents))
+            showExtendedValue(cents);
     }
     void showExtendedValue(std::int64_t cents)
     {
@@ -571,46 +509,24 @@ private:
 
     void showAppraisal(bool on)
     {
-        for (QWidget *w : appraisalControls_)
-            w->setVisible(on);
+        for (const char *f : {"APPRAISALDATE", "APPRAISEDVALUE", "APPRAISER"})
+            for (QWidget *w : parts_[f])
+                w->setVisible(on);
     }
 
     void hideForCategory()
     {
         HiddenControls h = hiddenForCategory(word_);
-        auto hide = [this](const char *field) {
-            for (QWidget *w : parts_[field])
-                w->hide();
-        };
-        if (h.subject)
-            hide("SUBJECT");
-        if (h.starArtist) {
-            hide("STARARTISTAUTHOR");
-            hide("COSTARARTISTAUTHOR");
-        }
-        if (h.serial)
-            hide("SERIALNUMBER");
-        if (h.model)
-            hide("MODELNUMBER");
-        if (h.box)
-            hide("BOXNUMBER");
-        if (h.weights) {
-            hide("CARATWEIGHT");
-            hide("TOTALWEIGHT");
-        }
+        for (const BuiltControl &b : built_)
+            if (b.control->hiddenBy && h.*(b.control->hiddenBy)) {
+                if (b.prompt)
+                    b.prompt->hide();
+                b.widget->hide();
+            }
         for (const std::string &t : h.tabs)
             for (int i = 0; i < tabs_->count(); ++i)
                 if (tabs_->tabText(i).toStdString() == t)
                     tabs_->setTabVisible(i, false);
-    }
-
-    bool lookupHeir()
-    {
-        if (rt::callWithRequest("LookupHeir", rt::SelectRecord) != rt::RequestCompleted)
-            return false;
-        MAS.HEIR = HEI.NAME;
-        displayField("HEIR");
-        return true;
     }
 
     // An heir typed by hand must be one of the client's heirs: an unknown name opens the
@@ -620,29 +536,29 @@ private:
         if (!heirTyped_ || checkingHeir_)
             return;
         heirTyped_ = false;
-        MAS.HEIR = heir_->text().toStdString();
+        QLineEdit *heir = entries_.at("HEIR");
+        MAS.HEIR = heir->text().toStdString();
         if (MAS.HEIR.blank())
             return;
         checkingHeir_ = true;
         HEI.NAME = MAS.HEIR;
-        if (Access::Heirs->tryFetch(*dict::HeirsDef.key("NAMEKEY")) != 0 && !lookupHeir())
-            rt::showAndFocus(heir_);
+        if (Access::Heirs->tryFetch(*dict::HeirsDef.key("NAMEKEY")) != 0 && !lookUp("HEIR"))
+            rt::showAndFocus(heir);
         checkingHeir_ = false;
     }
 
-    void choosePicture(PictureTab &t, bool fileSelector, const char *title)
+    void choosePicture(PictureTab &t, bool fileSelector, const char *dialog)
     {
         QString current = t.path->text().trimmed();
         QString chosen;
         if (fileSelector) {
-            chosen = chooser()(this, "Select An Image", kImageFilter,
+            chosen = chooser()(this, dialog, kImageFilter,
                                current.isEmpty() ? QString() : QFileInfo(current).absolutePath());
         } else {
             // The receipt and warranty dialogs share the name last used by either of them.
             if (!current.isEmpty())
                 lastPickerName_ = current;
-            chosen = chooser()(this, std::string(title) == "Receipt" ? "Select A Receipt" : "Select Warranty File",
-                               kImageFilter, lastPickerName_);
+            chosen = chooser()(this, dialog, kImageFilter, lastPickerName_);
             if (!chosen.isEmpty())
                 lastPickerName_ = chosen;
         }
@@ -697,12 +613,12 @@ private:
     void focus(ItemControl c) override
     {
         switch (c) {
-        case ItemControl::AppraisalDate: rt::showAndFocus(appraisalDate_); break;
-        case ItemControl::AppraisedValue: rt::showAndFocus(appraisedValue_); break;
-        case ItemControl::Category: rt::showAndFocus(category_->combo()); break;
-        case ItemControl::Location: rt::showAndFocus(location_->combo()); break;
-        case ItemControl::MarketValue: rt::showAndFocus(market_); break;
-        case ItemControl::Quantity: rt::showAndFocus(quantity_); break;
+        case ItemControl::AppraisalDate: rt::showAndFocus(entries_.at("APPRAISALDATE")); break;
+        case ItemControl::AppraisedValue: rt::showAndFocus(entries_.at("APPRAISEDVALUE")); break;
+        case ItemControl::Category: rt::showAndFocus(drop("CATEGORY").combo()); break;
+        case ItemControl::Location: rt::showAndFocus(drop("LOCATION").combo()); break;
+        case ItemControl::MarketValue: rt::showAndFocus(entries_.at("MARKETVALUE")); break;
+        case ItemControl::Quantity: rt::showAndFocus(entries_.at("QUANTITY")); break;
         }
     }
     bool vendorExists(const std::string &name) override
@@ -741,12 +657,16 @@ private:
     double unit_ = 1.5;
     QString lastPickerName_;
     QTabWidget *tabs_ = nullptr;
-    QLineEdit *asset_ = nullptr, *description_ = nullptr, *quantity_ = nullptr, *market_ = nullptr,
-              *extended_ = nullptr, *heir_ = nullptr, *appraisalDate_ = nullptr, *appraisedValue_ = nullptr;
-    std::unique_ptr<FileDrop> category_, type_, subject_, location_, box_, condition_;
+    QLineEdit *extended_ = nullptr;
+    bool anyBound_ = false;
+    std::vector<std::pair<QLineEdit *, const layout::Control *>> boundLast_;
+    std::vector<BuiltControl> built_;
+    std::map<std::string, QLineEdit *> entries_;
+    // In the order of the form, which is the order they are filled and read again in.
+    std::vector<std::pair<std::string, std::unique_ptr<FileDrop>>> drops_;
+    std::map<std::string, const layout::Control *> lookups_;
     std::map<std::string, std::vector<QWidget *>> parts_;
-    std::vector<QWidget *> appraisalControls_;
-    PictureTab image1_, image2_, receipt_, warranty_;
+    std::map<std::string, PictureTab> pictures_;
 };
 
 }  // namespace
