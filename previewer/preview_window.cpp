@@ -430,15 +430,20 @@ bool PreviewWindow::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-QPrinter &PreviewWindow::printer() const
+QPrinter &previewPrinter()
 {
     return services().printer ? *services().printer : rt::sharedPrinter();
 }
 
-PrinterCapabilities PreviewWindow::capabilities() const
+PrinterCapabilities previewCapabilities(bool collate)
 {
-    return services().capabilities ? services().capabilities(printer(), collate_) : capabilitiesOf(printer(), collate_);
+    QPrinter &p = previewPrinter();
+    return services().capabilities ? services().capabilities(p, collate) : capabilitiesOf(p, collate);
 }
+
+QPrinter &PreviewWindow::printer() const { return previewPrinter(); }
+
+PrinterCapabilities PreviewWindow::capabilities() const { return previewCapabilities(collate_); }
 
 void PreviewWindow::updateTitle()
 {

@@ -72,6 +72,10 @@ struct PreviewServices {
 };
 // Installs services (the empty ones keep their desktop default); returns the ones replaced.
 PreviewServices setPreviewServices(PreviewServices services);
+// The printer the previewer prints on (the services' one, else the program's shared printer),
+// and what it can do with `collate` as the setting (through the services' capabilities when set).
+QPrinter &previewPrinter();
+PrinterCapabilities previewCapabilities(bool collate);
 
 // Shows the queue's pages and lets the user print them. Returns 1 when the user chose to print:
 // the queue then holds the pages still to print (the chosen ones; the others and their files

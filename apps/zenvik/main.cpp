@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "core/previewer_binding.h"
 #include "core/procedures.h"
 #include "core/program.h"
 #include "inventory/inventory.h"
@@ -21,6 +22,9 @@ int main(int argc, char **argv)
             rt::message(text, "zenvik", rt::Icon::Hand);
         std::exit(1);
     });
+    // Bound as the program loads, before the program procedure runs; without it the program
+    // still starts, and only the reports go without.
+    bindPreviewer();
     addProcedureModule(registerTableProcedures);
     addProcedureModule(registerInventoryProcedures);
     ProgramMain();
