@@ -1,5 +1,6 @@
 #include "core/procedures.h"
 
+#include "core/backup.h"
 #include "core/clients.h"
 #include "core/globals.h"
 #include "core/settings.h"
@@ -19,7 +20,6 @@ struct Pending {
 // Windows and reports that later parts of the program bring.
 const Pending kPending[] = {
     {"FileManagerWindow", "The File Manager"},
-    {"BackupFiles", "The backup"},
     {"MakeCD", "Making a client CD"},
     {"ClientReportOptions", "The client list report"},
     {"ReportsMenu", "The home inventory reports menu"},
@@ -61,6 +61,7 @@ void registerCoreProcedures()
     rt::registerProcedure("AboutKelvara", AboutKelvara);
     registerSettingsProcedures();
     registerClientProcedures();
+    registerBackupProcedures();
     // The seeding of the reference tables runs silently at start-up; the tables' module puts the
     // real ones in place, and without it there is nothing to seed.
     rt::registerProcedure("VerifyHomeFiles", [] {});
