@@ -239,8 +239,12 @@ public:
 private:
     void showTick(QTreeWidgetItem *item)
     {
+        if (ticking_)
+            return;  // the icon's own change
+        ticking_ = true;
         bool tagged = item->checkState(TickColumn) == Qt::Checked;
         item->setIcon(TickColumn, tagged ? style()->standardIcon(QStyle::SP_DialogApplyButton) : QIcon());
+        ticking_ = false;
     }
 
     void tagAll(bool on)
@@ -476,6 +480,7 @@ private:
     QTreeWidget *list_ = nullptr;
     QPointer<ProgressWindow> progress_;
     bool cancel_ = false;
+    bool ticking_ = false;
 };
 
 }  // namespace
