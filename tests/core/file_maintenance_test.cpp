@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <QAction>
+#include <QPointer>
 #include <QPushButton>
 #include <QThread>
 #include <QTreeWidget>
@@ -11,6 +13,7 @@
 #include "core/dictionary.h"
 #include "core/file_maintenance.h"
 #include "core/globals.h"
+#include "core/main_frame.h"
 #include "core/procedures.h"
 #include "model/client_files.h"
 #include "runtime/file_structure.h"
@@ -316,4 +319,56 @@ TEST_F(FileMaintenance, ADamagedItemFileNotedAtOneStartIsRepairedByRecordfixAtTh
     EXPECT_EQ(box.shown()[0].title, "File Repair Results");
     EXPECT_NE(box.shown()[0].text.find("|Rows lost (unreadable): " + std::to_string(lost) + "|"), std::string::npos);
     EXPECT_FALSE(fs::exists(repairLogPath()));
+}
+
+namespace {
+// A form with changes it will not give up.
+class Stubborn : public WindowProcedure {
+public:
+    Stubborn() : WindowProcedure("Stubborn") {}
+    bool refuse = true;
+
+protected:
+    bool canClose() override { return !refuse; }
+};
+}  // namespace
+
+TEST_F(FileMaintenance, YesFromTheMenuClosesEveryWindowFirstAndEndsThroughTheFrame)
+{
+    fillVendors(5);
+    ASSERT_EQ(MainSystemFile.create(), 0);
+    ASSERT_EQ(MainSystemFile.open(mode::ReadWriteDenyNone), 0);
+    clearRecord(dict::MainSystemFileDef, &MSY);
+    MSY.PATHPRIMARYRESIDENCE = home.path();
+    ASSERT_EQ(MainSystemFile.add(), 0);
+    MainSystemFile.close();
+    MainFrame frame;
+    ASSERT_EQ(frame.init(), 0);
+    QPointer<Stubborn> form = new Stubborn;
+    form->start();
+    testing_support::pump(10);
+    profileFile().write(ds_AppName(), "BadFile", Vendors.name);
+
+    // The form refuses to close: nothing more happens, and the entry stays.
+    box.answer(BUTTON_YES);
+    frame.action("File Manager")->trigger();
+    testing_support::pump(10);
+    EXPECT_TRUE(frame.isVisible());
+    EXPECT_EQ(bad(), Vendors.name);
+    EXPECT_FALSE(fs::exists(home.file("qorven.tpe")));
+    EXPECT_EQ(manager(), nullptr);
+
+    ASSERT_TRUE(form);
+    form->refuse = false;
+    box.clear();
+    box.answer(BUTTON_YES);
+    frame.action("File Manager")->trigger();
+    testing_support::pump(10);
+    EXPECT_FALSE(frame.isVisible());
+    EXPECT_TRUE(!form || form->isHidden());
+    EXPECT_EQ(bad(), "");
+    EXPECT_TRUE(fs::exists(home.file("qorven.tpe")));
+    ASSERT_EQ(box.shown().size(), 2u);
+    EXPECT_EQ(box.shown()[1].title, "Information");
+    frame.kill();
 }
