@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QLabel>
 #include <QPushButton>
@@ -277,4 +278,33 @@ TEST_F(Backup, ClosingTheFrameOffersTheBackupWindow)
     EXPECT_EQ(folder.toStdString(), backup);
     EXPECT_TRUE(fs::exists(joinPath(backup, "B2/qormas.tps")));
     EXPECT_EQ(box.shown().back().title, "Back Up Complete");
+}
+
+TEST_F(Backup, AJournalLeftByACrashIsRolledBackBeforeTheCopy)
+{
+    makeFile(dict::VendorsDef, Vendors.name, 3000);
+    // A change that spilled into the file when the program stopped: the file and its journal as
+    // they were at that moment.
+    std::string crashed = home.file("crashed/");
+    ASSERT_EQ(makeFolder(crashed), 0);
+    sqlite3 *db = nullptr;
+    sqlite3_open(Vendors.name.c_str(), &db);
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA cache_size=2; BEGIN; UPDATE data SET vendor = vendor || ' changed'", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    ASSERT_TRUE(fs::exists(Vendors.name + "-journal"));
+    fs::copy_file(Vendors.name, crashed + "qorven.tps");
+    fs::copy_file(Vendors.name + "-journal", crashed + "qorven.tps-journal");
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    ASSERT_NE(testing_support::readBytes(crashed + "qorven.tps"), testing_support::readBytes(Vendors.name));
+
+    std::string text;
+    ASSERT_EQ(makeFolder(backup), 0);
+    ASSERT_EQ(copyRecordFile(crashed + "qorven.tps", backup, text), 0) << text;
+    std::string copy = backup + "qorven.tps";
+    EXPECT_EQ(testing_support::sqliteText(copy, "PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(testing_support::sqliteNumber(copy, "SELECT count(*) FROM data WHERE vendor LIKE '%changed'"), 0);
+    EXPECT_EQ(testing_support::sqliteNumber(copy, "SELECT count(*) FROM data"), 3000);
+    EXPECT_FALSE(fs::exists(crashed + "qorven.tps-journal"));
 }

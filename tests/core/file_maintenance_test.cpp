@@ -246,6 +246,10 @@ TEST_F(FileMaintenance, TheBadFileQuestionComesAtEveryOpeningAndNoOpensTheWindow
     EXPECT_EQ(bad(), "");
     EXPECT_TRUE(fs::exists(home.file("qorven.tpe")));
 
+    // The example file's name changes the file name's extension only.
+    EXPECT_EQ(exampleFileName("/data/v1.2/qormas.tps"), "/data/v1.2/qormas.tpe");
+    EXPECT_EQ(exampleFileName("/data/v1.2/DATAFILE"), "/data/v1.2/DATAFILE.tpe");
+
     // An entry that names a file no longer there is cleared after Yes, and start-up goes on.
     profileFile().write(ds_AppName(), "BadFile", home.file("gone/qorven.tps"));
     box.clear();
