@@ -83,8 +83,10 @@ int ds_FileOpen(RecordFile &file, int openMode)
     const Registration *r = find(file);
     if (!r)
         return file.open(openMode);
-    std::string label = r->label;
-    auto before = [label] { profileFile().write(ds_AppName(), "BadFile", label); };
+    // Noted by its full path: the name a per-client file has now is gone at the next start.
+    std::error_code ec;
+    std::string path = std::filesystem::absolute(clip(file.name), ec).lexically_normal().string();
+    auto before = [path] { profileFile().write(ds_AppName(), "BadFile", path); };
     auto after = [] { profileFile().write(ds_AppName(), "BadFile", ""); };
     return file.openConverting(openMode, r->version, before, after);
 }

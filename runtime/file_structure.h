@@ -1,7 +1,7 @@
 // The file-structure manager: the registry of record files with their structure versions.
 // Every record file of the professional program is opened through ds_FileOpen, which first
 // brings a file of an older version to the declared structure; while it does so, the profile
-// entry "BadFile" names the file, so that a change that never completed is offered for repair
+// entry "BadFile" names the file by its full path, so that a change that never completed is offered for repair
 // at the next start.
 #pragma once
 

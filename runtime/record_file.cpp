@@ -1062,7 +1062,7 @@ int RecordFile::del()
     return 0;
 }
 
-int RecordFile::build()
+int RecordFile::build(const std::function<bool(const KeyDef &key, int index)> &onKey)
 {
     if (tx_ || (conn_ && readOnly()))
         return fail(err::AccessDenied);
@@ -1100,8 +1100,14 @@ int RecordFile::build()
     for (const std::string &d : drop)
         sql += "DROP INDEX " + quote(d) + ";";
     int rc = conn->exec(sql);
+    bool abandoned = false;
     if (rc == SQLITE_OK) {
+        int index = 0;
         for (const KeyDef &k : def_.keys) {
+            if (onKey && !onKey(k, index++)) {
+                abandoned = true;
+                break;
+            }
             rc = conn->exec(createIndexSql(def_, k));
             if (rc != SQLITE_OK) {
                 if ((rc & 0xFF) == SQLITE_CONSTRAINT)
@@ -1109,6 +1115,11 @@ int RecordFile::build()
                 break;
             }
         }
+    }
+    if (abandoned) {
+        conn->exec("ROLLBACK");
+        setDriverError("The build was abandoned", 0);
+        return err::DriverError;
     }
     if (rc == SQLITE_OK)
         rc = conn->exec("COMMIT");
@@ -1123,6 +1134,27 @@ int RecordFile::build()
         return err::DriverError;
     }
     invalidateBatch();
+    clearError();
+    return 0;
+}
+
+int RecordFile::check()
+{
+    if (!conn_)
+        return fail(err::NotOpen);
+    sqlite3_stmt *st = connection().prepare("PRAGMA " + quote(schema_) + ".quick_check");
+    if (!st)
+        return err::DriverError;
+    StmtUse use{st};
+    int rc = sqlite3_step(st);
+    if (rc != SQLITE_ROW)
+        return failSqlite(rc, connection().db());
+    const unsigned char *verdict = sqlite3_column_text(st, 0);
+    std::string text = verdict ? reinterpret_cast<const char *>(verdict) : "";
+    if (text != "ok") {
+        setDriverError("database disk image is malformed (" + text + ")", SQLITE_CORRUPT);
+        return err::DriverError;
+    }
     clearError();
     return 0;
 }

@@ -85,8 +85,12 @@ public:
     int put();
     int del();
 
-    // Rebuild every key; drop the ones the file should not have.
-    int build();
+    // Rebuild every key; drop the ones the file should not have. `onKey`, when given, hears of
+    // each key before it is built (its index among the keys); returning false abandons the
+    // build and leaves the file as it was.
+    int build(const std::function<bool(const KeyDef &key, int index)> &onKey = {});
+    // Reads the whole file through to find damage: 0, or 90 with SQLite's verdict.
+    int check();
     // Compact the file.
     int pack();
     // Driver strings: "Recover=n" sets the lock wait; others are accepted and answered.

@@ -5,6 +5,7 @@
 
 #include "core/dictionary.h"
 #include "core/file_errors.h"
+#include "core/file_maintenance.h"
 #include "core/managers.h"
 #include "core/procedures.h"
 #include "core/program.h"
@@ -26,6 +27,7 @@ protected:
         setLockWaitUnitMs(10);
         registerRecordFiles();
         Vendors.name = home.file("qorven.tps");
+        setRepairProgram("/bin/true");  // the repair is started, and does nothing
     }
     void TearDown() override
     {
