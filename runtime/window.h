@@ -48,6 +48,8 @@ public:
     // The window as the user sees it: the sub-window inside the frame, or this dialog.
     QWidget *outerWindow() const;
     bool isStarted() const { return started_; }
+    // True once Kill ran: the window's files may be gone, though the widget lingers.
+    bool isKilled() const { return killed_; }
 
     int request = 0;
     int response = RequestCancelled;
