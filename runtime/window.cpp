@@ -73,7 +73,10 @@ void keepVisible(QWidget *window)
         return;
     }
     if (!window->isWindow()) {
-        QRect fitted = fitInside(window->geometry(), area, window->minimumSize());
+        // Nothing holds a sub-window to its contents' smallest size but this: a placement saved
+        // smaller would squeeze them.
+        const QSize minimum = window->minimumSize().expandedTo(window->minimumSizeHint()).boundedTo(area.size());
+        QRect fitted = fitInside(window->geometry(), area, minimum);
         if (fitted != window->geometry())
             window->setGeometry(fitted);
         return;

@@ -87,14 +87,23 @@ TEST_F(Windows, PlacementsSavedOutsideComeBackFullyVisible)
     expectAllInside(frame, "restored");
     EXPECT_EQ(browse->width(), frame.mdi()->viewport()->width());  // shrunk to the area, no smaller
     EXPECT_EQ(browse->y() + browse->height(), frame.mdi()->viewport()->height());
+    EXPECT_GE(browse->height(), std::min(browse->minimumSizeHint().height(), frame.mdi()->viewport()->height()));
 
-    // A placement inside the area is kept as it was.
+    // A placement inside the area is kept as it was; one too small for the window's contents
+    // grows to hold them.
+    const QRect inside(QPoint(30, 20), browse->minimumSizeHint() + QSize(20, 10));
     browse->close();
     testing_support::pump(20);
-    place("BrowseClients", 30, 40, 500, 300);
+    place("BrowseClients", inside.x(), inside.y(), inside.width(), inside.height());
     runProcedure("BrowseClients");
     browse = frame.mdi()->subWindowList().front();
-    EXPECT_EQ(browse->geometry(), QRect(30, 40, 500, 300));
+    EXPECT_EQ(browse->geometry(), inside);
+    browse->close();
+    testing_support::pump(20);
+    place("BrowseClients", 30, 20, 200, 100);
+    runProcedure("BrowseClients");
+    browse = frame.mdi()->subWindowList().front();
+    EXPECT_EQ(browse->geometry(), QRect(QPoint(30, 20), browse->minimumSizeHint()));
 
     // A top-level window without a frame around it is kept on its screen.
     frame.close();
