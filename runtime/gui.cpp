@@ -229,8 +229,9 @@ QString instanceLockFolder(const InstanceOwner &owner)
         return owner.runtimeDir;
     // The temporary folder is shared by every user: the folder there is the user's only when
     // the user owns it. The home folder is the user's own.
-    for (const QString &dir : {owner.tempDir.isEmpty() ? QString() : owner.tempDir + "/orvane-" + QString::number(owner.uid),
-                               owner.homeDir.isEmpty() ? QString() : owner.homeDir + "/.orvane-locks"})
+    const QString inTemp = owner.tempDir.isEmpty() ? QString() : owner.tempDir + "/orvane-" + QString::number(owner.uid);
+    const QString inHome = owner.homeDir.isEmpty() ? QString() : owner.homeDir + "/.orvane-locks";
+    for (const QString &dir : {inTemp, inHome})
         if (!dir.isEmpty() && ownedPrivateFolder(dir, owner.uid))
             return dir;
     return QString();

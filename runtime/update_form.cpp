@@ -168,7 +168,8 @@ QPlainTextEdit *UpdateForm::bindMemo(QPlainTextEdit *memo)
 
 void UpdateForm::bindRadios(std::string_view field, const std::vector<std::pair<QAbstractButton *, std::string>> &choices)
 {
-    Binding b{choices.empty() ? nullptr : choices.front().first, primary_.me.file.def().fieldIndex(field), {}, {}, false, 0, choices};
+    QWidget *first = choices.empty() ? nullptr : choices.front().first;
+    Binding b{first, primary_.me.file.def().fieldIndex(field), {}, {}, false, 0, choices};
     bindings_.push_back(b);
 }
 

@@ -123,8 +123,10 @@ void tileWindows(QMdiArea *area)
         const int row = i / columns, column = i % columns;
         // The last row shares the whole width among the windows it holds.
         const int inRow = row == rows - 1 ? n - row * columns : columns;
-        const int x0 = view.left() + view.width() * column / inRow, x1 = view.left() + view.width() * (column + 1) / inRow;
-        const int y0 = view.top() + view.height() * row / rows, y1 = view.top() + view.height() * (row + 1) / rows;
+        const int x0 = view.left() + view.width() * column / inRow;
+        const int x1 = view.left() + view.width() * (column + 1) / inRow;
+        const int y0 = view.top() + view.height() * row / rows;
+        const int y1 = view.top() + view.height() * (row + 1) / rows;
         QMdiSubWindow *s = windows[i];
         // A window that cannot be as small as its cell overlaps its neighbours, never the edge.
         s->setGeometry(fitInside(QRect(x0, y0, x1 - x0, y1 - y0), view, s->minimumSizeHint().boundedTo(view.size())));

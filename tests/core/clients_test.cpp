@@ -342,7 +342,8 @@ TEST_F(Clients, EntriesShowTheirPictureOnceLeftAndGiveTheirFieldsRoom)
         a1->setText(address);
         a1->end(false);
         a1->repaint();  // the line scrolls to its cursor as it paints
-        EXPECT_GE(a1->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(), a1->fontMetrics().horizontalAdvance(address))
+        EXPECT_GE(a1->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(),
+                  a1->fontMetrics().horizontalAdvance(address))
             << "entry " << a1->width() << " wide";
         click(form, "OK");
     });
