@@ -18,6 +18,7 @@
 #include "runtime/gui.h"
 #include "runtime/message.h"
 #include "runtime/paths.h"
+#include "runtime/update_form.h"
 #include "runtime/text.h"
 #include "runtime/window.h"
 
@@ -104,6 +105,7 @@ private:
         e->setObjectName(name);
         e->setMaxLength(width);
         e->setToolTip(tip);
+        rt::fitEntryToCharacters(e, width);
         return e;
     }
 
@@ -124,7 +126,6 @@ private:
         form->addRow("City, State, Zip:", csz_);
         form->addRow("Phone:", phone_);
         form->addRow("Email address:", email_);
-        name_->setMinimumWidth(name_->fontMetrics().horizontalAdvance(QString(40, 'x')));
         v->addLayout(form);
         v->addStretch();
         return page;

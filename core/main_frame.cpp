@@ -196,8 +196,8 @@ void MainFrame::buildMenus()
 
     QMenu *window = bar->addMenu("&Window");
     window->menuAction()->setStatusTip("Create and Arrange windows");
-    standard(window, "T&ile", "Make all open windows visible", [this] { mdi_->tileSubWindows(); });
-    standard(window, "&Cascade", "Stack all open windows", [this] { mdi_->cascadeSubWindows(); });
+    standard(window, "T&ile", "Make all open windows visible", [this] { rt::tileWindows(mdi_); });
+    standard(window, "&Cascade", "Stack all open windows", [this] { rt::cascadeWindows(mdi_); });
     standard(window, "&Arrange Icons", "Align all window icons", [this] {
         // Minimised windows are lined up along the bottom of the frame's area.
         int x = 0;

@@ -26,6 +26,7 @@
 #include "runtime/help.h"
 #include "runtime/message.h"
 #include "runtime/paths.h"
+#include "runtime/update_form.h"
 #include "runtime/window.h"
 
 namespace {
@@ -112,9 +113,9 @@ private:
         e->setObjectName(name);
         e->setMaxLength(static_cast<int>(N));
         e->setToolTip(tip);
-        // Wide enough for a good part of the field without stretching the form to 60 characters.
-        const int shown = static_cast<int>(std::min<std::size_t>(N, 40));
-        e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QString(shown, 'x')));
+        // Wide enough for the whole of a 40-character field; longer ones scroll rather than
+        // stretch the form to 60 characters.
+        rt::fitEntryToCharacters(e, static_cast<int>(N));
         bindings_.push_back({e, [e, field](const Record &r) { e->setText(QString::fromStdString((r.*field).str())); },
                              [e, field](Record &r) { r.*field = e->text().toStdString(); }});
         return e;

@@ -3,6 +3,10 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QRegularExpression>
 #include <QLockFile>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -11,6 +15,11 @@
 #include <QPushButton>
 #include <map>
 #include <memory>
+
+#include <cerrno>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "runtime/message.h"
 #include "runtime/window.h"
@@ -169,21 +178,91 @@ int takeRequest()
 
 void setResponse(int response) { *requestGlobals().response = static_cast<std::uint8_t>(response); }
 
+namespace {
+
+// A folder for the owner's locks: made with mode 0700 when missing; an existing one must be a
+// real folder (not a link) that the owner owns, and is closed to others when it was not.
+bool ownedPrivateFolder(const QString &path, unsigned uid)
+{
+    const QByteArray p = QFile::encodeName(path);
+    if (::mkdir(p.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat st {};
+    if (::lstat(p.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != uid)
+        return false;
+    if ((st.st_mode & 077) != 0 && ::chmod(p.constData(), 0700) != 0)
+        return false;
+    return true;
+}
+
+}  // namespace
+
+InstanceOwner InstanceOwner::current()
+{
+    InstanceOwner o;
+    o.uid = static_cast<unsigned>(::getuid());
+    if (const passwd *pw = ::getpwuid(::getuid()))
+        o.user = QString::fromLocal8Bit(pw->pw_name);
+    else
+        o.user = qEnvironmentVariable("USER");
+    // One session is one display, whichever platform plugin the copy runs on in it.
+    o.display = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (o.display.isEmpty()) {
+        o.display = qEnvironmentVariable("DISPLAY");
+        // ":0.1" is another screen of the display ":0".
+        static const QRegularExpression screen("\\.\\d+$");
+        int colon = o.display.lastIndexOf(':');
+        if (colon >= 0)
+            o.display = o.display.left(colon) + o.display.mid(colon).remove(screen);
+    }
+    if (o.display.isEmpty())
+        o.display = "platform " + QGuiApplication::platformName();
+    o.runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    o.tempDir = QDir::tempPath();
+    o.homeDir = QDir::homePath();
+    return o;
+}
+
+QString instanceLockFolder(const InstanceOwner &owner)
+{
+    if (!owner.runtimeDir.isEmpty() && QFileInfo(owner.runtimeDir).isDir())
+        return owner.runtimeDir;
+    // The temporary folder is shared by every user: the folder there is the user's only when
+    // the user owns it. The home folder is the user's own.
+    const QString inTemp = owner.tempDir.isEmpty() ? QString() : owner.tempDir + "/orvane-" + QString::number(owner.uid);
+    const QString inHome = owner.homeDir.isEmpty() ? QString() : owner.homeDir + "/.orvane-locks";
+    for (const QString &dir : {inTemp, inHome})
+        if (!dir.isEmpty() && ownedPrivateFolder(dir, owner.uid))
+            return dir;
+    return QString();
+}
+
+QString singleInstanceLockPath(const QString &frameTitle, const InstanceOwner &owner)
+{
+    const QString dir = instanceLockFolder(owner);
+    if (dir.isEmpty())
+        return QString();
+    const QByteArray who = frameTitle.toUtf8() + '\n' + QByteArray::number(owner.uid) + '\n' + owner.user.toUtf8() +
+                           '\n' + owner.display.toUtf8();
+    const QString key =
+        QString::fromLatin1(QCryptographicHash::hash(who, QCryptographicHash::Sha1).toHex().left(16));
+    return dir + "/orvane-" + key + ".lock";
+}
+
 QString singleInstanceLockPath(const QString &frameTitle)
 {
-    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (dir.isEmpty() || !QDir(dir).exists())
-        dir = QDir::tempPath();
-    QString key = QString::fromLatin1(
-        QCryptographicHash::hash(frameTitle.toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
-    return dir + "/orvane-" + key + ".lock";
+    return singleInstanceLockPath(frameTitle, InstanceOwner::current());
 }
 
 bool anotherCopyRuns(const QString &frameTitle)
 {
     if (instanceLock())
         return false;  // this process already holds the lock
-    auto lock = std::make_unique<QLockFile>(singleInstanceLockPath(frameTitle));
+    const QString path = singleInstanceLockPath(frameTitle);
+    // Without a folder that only this user can write, no lock can be trusted: the copy runs.
+    if (path.isEmpty())
+        return false;
+    auto lock = std::make_unique<QLockFile>(path);
     lock->setStaleLockTime(0);  // a lock left by a dead process is taken over
     if (!lock->tryLock(0))
         return true;

@@ -41,10 +41,30 @@ int callWithRequest(const Procedure &procedure, int request);
 int takeRequest();
 void setResponse(int response);
 
-// The single running copy: true when another copy with this frame title already runs. The
-// first caller keeps the lock for the rest of the process's life.
+// The single running copy: true when another copy with this frame title already runs for the
+// same user on the same display. The first caller keeps the lock for the rest of the process's
+// life.
 bool anotherCopyRuns(const QString &frameTitle);
 QString singleInstanceLockPath(const QString &frameTitle);
+
+// Whose copy a lock stands for, and the folders it may live in. `current` reads them from the
+// process and its environment; tests make up others.
+struct InstanceOwner {
+    unsigned uid = 0;
+    QString user;
+    QString display;     // WAYLAND_DISPLAY, else DISPLAY without its screen, else the platform
+    QString runtimeDir;  // XDG_RUNTIME_DIR; empty when unset
+    QString tempDir;
+    QString homeDir;
+    static InstanceOwner current();
+};
+// The lock of `frameTitle` for that owner, in the owner's lock folder; empty when no folder that
+// only the owner can write is to be had.
+QString singleInstanceLockPath(const QString &frameTitle, const InstanceOwner &owner);
+// XDG_RUNTIME_DIR when set; else "orvane-<uid>" in the temporary folder, created with mode 0700
+// and refused when someone else owns it (then ".orvane-locks" in the home folder). Empty when
+// neither is usable.
+QString instanceLockFolder(const InstanceOwner &owner);
 void releaseSingleInstance();
 
 // The printer that Print Setup configures and the reports print on.

@@ -1,8 +1,8 @@
 #include "runtime/ini_store.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWidget>
+
+#include "runtime/window.h"
 
 namespace rt {
 
@@ -17,26 +17,16 @@ void IniStore::restoreWindow(const QString &procedure, QWidget *window) const
     if (path().empty() || !window)
         return;
     std::string section = procedure.toStdString();
-    if (!has(section, "XPos"))
-        return;
-    int x = readInt(section, "XPos"), y = readInt(section, "YPos");
-    int w = readInt(section, "Width"), h = readInt(section, "Height");
-    if (w > 0 && h > 0)
-        window->resize(w, h);
-    // A position saved on a screen that is gone would put the window out of reach.
-    QPoint pos(x, y);
-    if (window->isWindow()) {
-        bool visible = false;
-        for (QScreen *s : QGuiApplication::screens())
-            if (s->availableGeometry().intersects(QRect(pos, window->size())))
-                visible = true;
-        if (!visible)
-            pos = QPoint(0, 0);
-    } else if (x < 0 || y < 0) {
-        pos = QPoint(0, 0);
+    if (has(section, "XPos")) {
+        int w = readInt(section, "Width"), h = readInt(section, "Height");
+        if (w > 0 && h > 0)
+            window->resize(w, h);
+        window->move(readInt(section, "XPos"), readInt(section, "YPos"));
     }
-    window->move(pos);
-    if (readInt(section, "Maximize") == 1)
+    // A placement saved in a larger area, or on a screen that is gone, is brought back into view
+    // before the window shows.
+    keepVisible(window);
+    if (has(section, "XPos") && readInt(section, "Maximize") == 1)
         window->setWindowState(window->windowState() | Qt::WindowMaximized);
 }
 

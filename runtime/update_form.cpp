@@ -9,8 +9,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <algorithm>
 #include <cstring>
 
+#include "runtime/dates.h"
 #include "runtime/error_manager.h"
 #include "runtime/file_manager.h"
 #include "runtime/help.h"
@@ -56,6 +58,42 @@ void showAndFocus(QWidget *w)
         e->selectAll();
 }
 
+void fitEntryToCharacters(QLineEdit *entry, int characters)
+{
+    if (!entry || characters <= 0)
+        return;
+    characters = std::min(characters, kEntryCharacters);
+    const QFontMetrics fm = entry->fontMetrics();
+    // The entry's own frame and margins: what its size hint adds to the 17 characters it allows.
+    const int margins = std::max(0, entry->sizeHint().width() - 17 * fm.horizontalAdvance(QLatin1Char('x')));
+    const int perCharacter = std::max(fm.averageCharWidth(), fm.horizontalAdvance(QLatin1Char('n')));
+    const int width = characters * perCharacter + margins + fm.horizontalAdvance(QLatin1Char(' '));
+    if (width > entry->minimumWidth())
+        entry->setMinimumWidth(width);
+}
+
+int entryCharacters(const FieldDef &field, std::string_view picture)
+{
+    const Picture pic = Picture::parse(picture);
+    switch (pic.kind) {
+    case Picture::String:
+        if (pic.width > 0)
+            return pic.width;
+        break;
+    case Picture::Number:
+        if (pic.width > 0)
+            return pic.width;
+        break;
+    case Picture::Pattern:
+        return static_cast<int>(pic.pattern.size());
+    case Picture::Date:
+        return static_cast<int>(formatDate(picture, makeDate(12, 28, 2000)).size());
+    default:
+        break;
+    }
+    return field.kind == FieldKind::STRING ? field.size : 0;
+}
+
 std::vector<unsigned char> *formHistory(const QString &procedureName)
 {
     auto it = histories().find(procedureName);
@@ -88,14 +126,25 @@ QLineEdit *UpdateForm::bindEntry(QLineEdit *entry, std::string_view field, std::
         entry->setValidator(new ByteLimit(fieldDef(f).size, entry));
     if (f >= 0 && fieldDef(f).kind != FieldKind::STRING)
         entry->setAlignment(Qt::AlignRight);
-    bindings_.push_back({entry, f, std::move(picture), {}, {}});
+    if (f >= 0)
+        fitEntryToCharacters(entry, entryCharacters(fieldDef(f), picture));
+    bindings_.push_back({entry, f, std::move(picture), {}, false, 0, {}});
     entry->installEventFilter(this);
+    // Connected before the form's own handlers, so that they see the text as the picture shows it.
+    connect(entry, &QLineEdit::editingFinished, this, [this, entry] {
+        // A form that has ended loses its focus on the way out, when its record may be gone.
+        if (isKilled() || !isVisible())
+            return;
+        for (Binding &b : bindings_)
+            if (b.widget == entry)
+                showThroughPicture(b);
+    });
     return entry;
 }
 
 QCheckBox *UpdateForm::bindCheck(QCheckBox *box, std::string_view field)
 {
-    bindings_.push_back({box, primary_.me.file.def().fieldIndex(field), {}, {}, {}});
+    bindings_.push_back({box, primary_.me.file.def().fieldIndex(field), {}, {}, false, 0, {}});
     box->installEventFilter(this);
     return box;
 }
@@ -103,7 +152,7 @@ QCheckBox *UpdateForm::bindCheck(QCheckBox *box, std::string_view field)
 QComboBox *UpdateForm::bindCombo(QComboBox *combo, std::string_view field)
 {
     int f = primary_.me.file.def().fieldIndex(field);
-    bindings_.push_back({combo, f, {}, {}, {}});
+    bindings_.push_back({combo, f, {}, {}, false, 0, {}});
     if (combo->isEditable() && f >= 0)
         combo->lineEdit()->setValidator(new ByteLimit(fieldDef(f).size, combo));
     combo->installEventFilter(this);
@@ -112,14 +161,15 @@ QComboBox *UpdateForm::bindCombo(QComboBox *combo, std::string_view field)
 
 QPlainTextEdit *UpdateForm::bindMemo(QPlainTextEdit *memo)
 {
-    bindings_.push_back({memo, -1, {}, {}, {}});
+    bindings_.push_back({memo, -1, {}, {}, false, 0, {}});
     memo->installEventFilter(this);
     return memo;
 }
 
 void UpdateForm::bindRadios(std::string_view field, const std::vector<std::pair<QAbstractButton *, std::string>> &choices)
 {
-    Binding b{choices.empty() ? nullptr : choices.front().first, primary_.me.file.def().fieldIndex(field), {}, {}, choices};
+    QWidget *first = choices.empty() ? nullptr : choices.front().first;
+    Binding b{first, primary_.me.file.def().fieldIndex(field), {}, {}, false, 0, choices};
     bindings_.push_back(b);
 }
 
@@ -185,6 +235,7 @@ void UpdateForm::displayBinding(Binding &b)
     else
         text = QString::fromStdString(fieldText(f, rec));
     b.shown = text;
+    b.holds = false;
     if (auto *e = qobject_cast<QLineEdit *>(b.widget))
         e->setText(text);
     else if (auto *cb = qobject_cast<QComboBox *>(b.widget)) {
@@ -193,6 +244,49 @@ void UpdateForm::displayBinding(Binding &b)
         else
             cb->setCurrentIndex(std::max(0, cb->findText(text, Qt::MatchFixedString)));
     }
+}
+
+void UpdateForm::showThroughPicture(Binding &b)
+{
+    auto *e = qobject_cast<QLineEdit *>(b.widget);
+    if (!e || b.field < 0 || !b.radios.empty())
+        return;
+    const FieldDef &f = fieldDef(b.field);
+    const Picture pic = Picture::parse(b.picture);
+    const std::string typed = e->text().toStdString();
+    // Text that the picture cannot read stays as typed: OK refuses it with its message.
+    QString text;
+    if (f.kind == FieldKind::STRING) {
+        if (pic.kind != Picture::Pattern)
+            return;
+        text = QString::fromStdString(formatText(b.picture, deformatPattern(typed)));
+    } else if (pic.kind == Picture::Date) {
+        if (e->text() == b.shown)
+            return;
+        std::int32_t d = 0;
+        if (!deformatDate(typed, d))
+            return;
+        text = QString::fromStdString(formatDate(b.picture, d));
+        // A date shown with a two-digit year would read back in another century: the entry
+        // holds the date it was given.
+        b.shown = text;
+        b.holds = true;
+        b.held = d;
+    } else if (pic.kind == Picture::Number) {
+        const int places = f.kind == FieldKind::DEC ? f.places : 0;
+        std::int64_t units = 0;
+        std::vector<unsigned char> scratch(primary_.me.file.def().recordSize);
+        if (!parseDecimal(typed, places, units) || !setFieldNumber(f, scratch.data(), units))
+            return;
+        const std::string shown = formatNumber(pic, units, places);
+        if (!shown.empty() && shown.find_first_not_of('#') == std::string::npos)
+            return;  // wider than the picture
+        text = QString::fromStdString(shown);
+    } else {
+        return;
+    }
+    if (text != e->text())
+        e->setText(text);
 }
 
 void UpdateForm::display()
@@ -249,8 +343,12 @@ bool UpdateForm::takeBinding(Binding &b, void *rec, std::string *memo, bool repo
         return true;
     }
     if (pic.kind == Picture::Date) {
-        if (text == b.shown)
-            return true;  // untouched: a two-digit year on screen must not change the stored date
+        if (text == b.shown) {
+            // Untouched: a two-digit year on screen must not change the stored date.
+            if (b.holds)
+                setFieldNumber(f, rec, b.held);
+            return true;
+        }
         std::int32_t d = 0;
         if (!deformatDate(text.toStdString(), d))
             return refuse("Invalid date: " + text.toStdString());

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -36,7 +37,9 @@ public:
     UpdateForm(const QString &procedureName, RelationManager &primary, int request, const QString &what);
 
     // Entries bound to fields of the primary record. The picture decides how a number or a date
-    // is shown and read back; a phone picture stores the digits only.
+    // is shown and read back; a phone picture stores the digits only. Once the focus leaves an
+    // entry it shows its value through the picture, and that text reads back as the same value.
+    // The entry is made wide enough for the field's characters (up to kEntryCharacters).
     QLineEdit *bindEntry(QLineEdit *entry, std::string_view field, std::string picture = {});
     QCheckBox *bindCheck(QCheckBox *box, std::string_view field);
     QComboBox *bindCombo(QComboBox *combo, std::string_view field);
@@ -90,10 +93,13 @@ private:
         int field;            // -1 for the memo
         std::string picture;
         QString shown;        // the text as last displayed, so an unchanged date keeps its value
+        bool holds = false;   // `shown` stands for `held`, not for the record's value
+        std::int64_t held = 0;
         std::vector<std::pair<QAbstractButton *, std::string>> radios;
     };
     const FieldDef &fieldDef(int field) const;
     void displayBinding(Binding &b);
+    void showThroughPicture(Binding &b);
     bool takeBinding(Binding &b, void *record, std::string *memo, bool report);
     QWidget *firstEntry() const;
     void recallHistory(QWidget *w);
@@ -112,6 +118,15 @@ private:
 
 // Puts the cursor into an entry, bringing the tab page that holds it to the front first.
 void showAndFocus(QWidget *entry);
+
+// The widest entry a field gets by its length: wider fields scroll within this many characters.
+constexpr int kEntryCharacters = 40;
+// Gives an entry room for `characters` characters of its font (at most kEntryCharacters); never
+// narrows it.
+void fitEntryToCharacters(QLineEdit *entry, int characters);
+// The characters a field's entry shows with its picture: the picture's width, a pattern's or a
+// date's length, else the field's size.
+int entryCharacters(const FieldDef &field, std::string_view picture);
 
 // The field history of every form of this run: the record each form last completed with OK.
 std::vector<unsigned char> *formHistory(const QString &procedureName);

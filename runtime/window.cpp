@@ -7,6 +7,9 @@
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScreen>
+#include <QStyle>
+#include <algorithm>
 
 #include "runtime/file_manager.h"
 #include "runtime/help.h"
@@ -26,6 +29,130 @@ QList<QPointer<WindowProcedure>> &started()
     return s;
 }
 }  // namespace
+
+QRect visibleArea(const QWidget *window)
+{
+    if (!window)
+        return {};
+    if (!window->isWindow()) {
+        const QWidget *parent = window->parentWidget();
+        if (!parent || !parent->isVisible())
+            return {};
+        return parent->rect();  // a sub-window lies in its area's viewport
+    }
+    const QRect frame(window->pos(), window->size());
+    QScreen *screen = QGuiApplication::screenAt(frame.center());
+    if (!screen)
+        screen = window->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+QRect fitInside(const QRect &geometry, const QRect &area, const QSize &minimum)
+{
+    if (area.isEmpty())
+        return geometry;
+    QSize size = geometry.size().boundedTo(area.size()).expandedTo(minimum);
+    QPoint pos = geometry.topLeft();
+    // A window bigger than the area even at its smallest keeps its top left corner in view.
+    pos.setX(std::max(area.left(), std::min(pos.x(), area.right() + 1 - size.width())));
+    pos.setY(std::max(area.top(), std::min(pos.y(), area.bottom() + 1 - size.height())));
+    return QRect(pos, size);
+}
+
+void keepVisible(QWidget *window)
+{
+    const QRect area = visibleArea(window);
+    if (!window || window->isMaximized() || window->isMinimized())
+        return;
+    if (area.isEmpty()) {
+        // An area not shown yet has no size to go by; at least no part lies above or left of it.
+        if (!window->isWindow() && (window->x() < 0 || window->y() < 0))
+            window->move(std::max(0, window->x()), std::max(0, window->y()));
+        return;
+    }
+    if (!window->isWindow()) {
+        // Nothing holds a sub-window to its contents' smallest size but this: a placement saved
+        // smaller would squeeze them.
+        const QSize minimum = window->minimumSize().expandedTo(window->minimumSizeHint()).boundedTo(area.size());
+        QRect fitted = fitInside(window->geometry(), area, minimum);
+        if (fitted != window->geometry())
+            window->setGeometry(fitted);
+        return;
+    }
+    // A top-level window is placed by its frame, which the window system adds around it: until
+    // the window is shown its size is not known, so room for a title bar is kept.
+    QSize extra = window->frameGeometry().size() - window->size();
+    if (!window->isVisible() || extra.isEmpty())
+        extra = QSize(8, window->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8);
+    const QRect frame(window->pos(), window->size() + extra);
+    QRect fitted = fitInside(frame, area, window->minimumSize() + extra);
+    if (fitted.size() != frame.size())
+        window->resize(fitted.size() - extra);
+    if (window->testAttribute(Qt::WA_Moved) && fitted.topLeft() != frame.topLeft())
+        window->move(fitted.topLeft());
+}
+
+namespace {
+QList<QMdiSubWindow *> arrangeable(QMdiArea *area)
+{
+    QList<QMdiSubWindow *> list;
+    for (QMdiSubWindow *s : area->subWindowList())
+        if (s->isVisible() && !s->isMinimized()) {
+            if (s->isMaximized())
+                s->showNormal();
+            list.push_back(s);
+        }
+    return list;
+}
+}  // namespace
+
+void tileWindows(QMdiArea *area)
+{
+    const QList<QMdiSubWindow *> windows = arrangeable(area);
+    const QRect view = area->viewport()->rect();
+    if (windows.isEmpty() || view.isEmpty())
+        return;
+    const int n = static_cast<int>(windows.size());
+    int columns = 1;
+    while (columns * columns < n)
+        ++columns;
+    const int rows = (n + columns - 1) / columns;
+    for (int i = 0; i < n; ++i) {
+        const int row = i / columns, column = i % columns;
+        // The last row shares the whole width among the windows it holds.
+        const int inRow = row == rows - 1 ? n - row * columns : columns;
+        const int x0 = view.left() + view.width() * column / inRow;
+        const int x1 = view.left() + view.width() * (column + 1) / inRow;
+        const int y0 = view.top() + view.height() * row / rows;
+        const int y1 = view.top() + view.height() * (row + 1) / rows;
+        QMdiSubWindow *s = windows[i];
+        // A window that cannot be as small as its cell overlaps its neighbours, never the edge.
+        s->setGeometry(fitInside(QRect(x0, y0, x1 - x0, y1 - y0), view, s->minimumSizeHint().boundedTo(view.size())));
+    }
+}
+
+void cascadeWindows(QMdiArea *area)
+{
+    const QList<QMdiSubWindow *> windows = arrangeable(area);
+    const QRect view = area->viewport()->rect();
+    if (windows.isEmpty() || view.isEmpty())
+        return;
+    const int step = std::max(8, area->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, windows.front()));
+    // Each window steps down and right by a title bar; the stack starts over at the top left
+    // before it would leave less than half the area for a window.
+    const int steps = std::max(1, std::min(view.width(), view.height()) / 2 / step);
+    for (int i = 0; i < static_cast<int>(windows.size()); ++i) {
+        QMdiSubWindow *s = windows[i];
+        const int k = i % steps;
+        const QPoint at = view.topLeft() + QPoint(k * step, k * step);
+        const QSize room = QSize(view.width() - k * step, view.height() - k * step);
+        QSize size = s->size().boundedTo(room).expandedTo(s->minimumSizeHint().boundedTo(room));
+        s->setGeometry(fitInside(QRect(at, size), view));
+        s->raise();
+    }
+}
 
 void setMdiArea(QMdiArea *a) { area() = a; }
 QMdiArea *mdiArea() { return area(); }
@@ -108,6 +235,7 @@ int WindowProcedure::run()
         opened_ = true;
         if (keepsPosition_)
             iniStore().restoreWindow(procedureName_, this);
+        keepVisible(this);
         QPointer<WindowProcedure> alive(this);
         exec();
         // A parent deleted while the window ran took the window with it, and its destructor
@@ -156,6 +284,7 @@ void WindowProcedure::start()
         sub_->resize((inner + frame).expandedTo(sub_->minimumSizeHint()));
         if (keepsPosition_)
             iniStore().restoreWindow(procedureName_, sub_);
+        keepVisible(sub_);  // the area's own placement knew nothing of the size given above
         sub_->show();
         show();
         sub_->setFocus();
@@ -163,6 +292,7 @@ void WindowProcedure::start()
         setWindowModality(Qt::NonModal);
         if (keepsPosition_)
             iniStore().restoreWindow(procedureName_, this);
+        keepVisible(this);
         show();
     }
 }

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <functional>
 
@@ -47,6 +48,8 @@ public:
     // The window as the user sees it: the sub-window inside the frame, or this dialog.
     QWidget *outerWindow() const;
     bool isStarted() const { return started_; }
+    // True once Kill ran: the window's files may be gone, though the widget lingers.
+    bool isKilled() const { return killed_; }
 
     int request = 0;
     int response = RequestCancelled;
@@ -92,6 +95,19 @@ QMdiArea *mdiArea();
 bool closeOtherWindows(QWidget *except);
 // The started windows still open.
 QList<WindowProcedure *> startedWindows();
+
+// Windows a user can see. The visible area of a window: the viewport of the frame's area for a
+// sub-window (empty while that area is not shown), the available geometry of its screen for a
+// top-level window.
+QRect visibleArea(const QWidget *window);
+// `geometry` shrunk to `area` when larger (never below `minimum`) and moved inside it.
+QRect fitInside(const QRect &geometry, const QRect &area, const QSize &minimum = {});
+// Brings a window into its visible area. A top-level window that nobody placed yet is only
+// shrunk: where it opens is the window system's choice.
+void keepVisible(QWidget *window);
+// Window > Tile and Cascade, inside the visible part of the frame's area.
+void tileWindows(QMdiArea *area);
+void cascadeWindows(QMdiArea *area);
 
 // The owner for a modal window: the active window, unless it is on its way out (hidden, as a
 // window that has ended is until its deferred deletion takes it and its children along).

@@ -304,3 +304,56 @@ TEST_F(Clients, FieldHistoryRecallsTheRecordLastCompleted)
         click(form, "Cancel");
     });
 }
+
+TEST_F(Clients, EntriesShowTheirPictureOnceLeftAndGiveTheirFieldsRoom)
+{
+    const QString address = "1234 North Washington Boulevard, Apt 12B";  // the field's 40 characters
+    int response = runForm(InsertRecord, [&](QWidget *form) {
+        QApplication::setActiveWindow(form);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+        type(form, "IDCODE", "P1");
+        type(form, "LASTNAME", "Park");
+        auto leave = [](QLineEdit *e, const char *keys) {
+            e->setFocus();
+            QTest::keyClicks(e, keys);
+            QTest::keyClick(e, Qt::Key_Tab);
+            EXPECT_FALSE(e->hasFocus());
+        };
+        auto *home = find<QLineEdit>(form, "HOMEPHONE");
+        leave(home, "2175550101");
+        EXPECT_EQ(home->text(), "(217) 555-0101");
+        // Editing again starts from the text as shown: the last digit changed.
+        home->setFocus();
+        home->end(false);
+        QTest::keyClick(home, Qt::Key_Backspace);
+        leave(home, "9");
+        EXPECT_EQ(home->text(), "(217) 555-0109");
+        // Shorter numbers fill the picture from the right.
+        auto *fax = find<QLineEdit>(form, "FAX");
+        leave(fax, "5550101");
+        EXPECT_EQ(fax->text(), "(000) 555-0101");
+        // A date shown with a two-digit year keeps the century it was typed with.
+        auto *updated = find<QLineEdit>(form, "DATELASTUPDATE");
+        leave(updated, "3/14/1901");
+        EXPECT_EQ(updated->text(), "3/14/01");
+
+        // The 40-character address is seen whole, with the cursor behind its last character.
+        auto *a1 = find<QLineEdit>(form, "ADDRESS1");
+        a1->setText(address);
+        a1->end(false);
+        a1->repaint();  // the line scrolls to its cursor as it paints
+        EXPECT_GE(a1->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(),
+                  a1->fontMetrics().horizontalAdvance(address))
+            << "entry " << a1->width() << " wide";
+        click(form, "OK");
+    });
+    ASSERT_EQ(response, RequestCompleted);
+    QOC.IDCODE = "P1";
+    ASSERT_EQ(QORClients.open(mode::ReadWriteDenyNone), 0);
+    ASSERT_EQ(QORClients.get(*dict::QORClientsDef.key("IDCODEKEY")), 0);
+    EXPECT_EQ(QOC.HOMEPHONE.str(), "2175550109");
+    EXPECT_EQ(QOC.FAX.str(), "0005550101");
+    EXPECT_EQ(static_cast<int>(QOC.DATELASTUPDATE), makeDate(3, 14, 1901));
+    EXPECT_EQ(QOC.ADDRESS1.str(), address.toStdString());
+    QORClients.close();
+}

@@ -477,3 +477,35 @@ TEST_F(Settings, SetupWizardRefusesAHomeTooLongForThePathFields)
     EXPECT_EQ(Glo.Response, RequestCancelled);
     EXPECT_EQ(onDisk(), "none");
 }
+
+TEST_F(Settings, FormAndSetupShowFortyCharacterAddressesWhole)
+{
+    const QString address = "1234 North Washington Boulevard, Apt 12B";
+    auto seenWhole = [&](QDialog *d, const char *entry) {
+        auto *e = find<QLineEdit>(d, entry);
+        ASSERT_NE(e, nullptr) << entry;
+        e->setText(address);
+        e->end(false);
+        e->repaint();  // the line scrolls to its cursor as it paints
+        EXPECT_GE(e->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(),
+                  e->fontMetrics().horizontalAdvance(address))
+            << entry << " " << e->width() << " wide";
+    };
+    writeSettings([](MainSystemFileRecord &r) { r.NAME = "Kim"; });
+    drive([&](QDialog *d) {
+        for (const char *entry : {"Address", "CSZ", "Name"})
+            seenWhole(d, entry);
+        click(d, "Cancel");
+    });
+    UpdateSystem();
+    // The first-run setup's own page of entries.
+    std::filesystem::remove(MainSystemFile.name);
+    ASSERT_EQ(MainSystemFile.create(), 0);
+    drive([&](QDialog *d) {
+        click(d, "Next >>");
+        for (const char *entry : {"Name", "Address", "CSZ"})
+            seenWhole(d, entry);
+        d->reject();
+    });
+    NewUser();
+}
