@@ -24,6 +24,11 @@ struct GlobalVariables {
     rt::FixedString<20> BoxNumber;
     rt::Byte SelectionCancelled = 0;
     rt::Byte SelectionPreset = 0;
+
+    // The client program's: the report format of the run and the outcome of the last read of
+    // the client system record (1 failed).
+    rt::FixedString<9> ReportFormat;
+    rt::Byte ClientFileError = 0;
 };
 
 extern GlobalVariables Glo;

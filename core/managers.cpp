@@ -21,14 +21,27 @@ namespace {
 bool haltCleanupAdded = false;
 }
 
-void DictionaryInit()
+bool managedBy(DictionarySet set, const rt::RecordFile &file)
+{
+    if (set == DictionarySet::Professional)
+        return true;
+    for (const rt::RecordFile *f : {&::ClientSystemFile, &::Location, &::MasterInventory, &::Type, &::BoxNumber,
+                                    &::Category})
+        if (f == &file)
+            return true;
+    return false;
+}
+
+void DictionaryInit(DictionarySet set)
 {
     if (Access::Category)
         return;
     // The record files live in globals named like the managers' namespaces' members.
-#define DICT_INIT(T)                                          \
-    Access::T = new rt::FileManager(::T, GlobalErrors);       \
-    Relate::T = new rt::RelationManager(*Access::T);
+#define DICT_INIT(T)                                            \
+    if (managedBy(set, ::T)) {                                  \
+        Access::T = new rt::FileManager(::T, GlobalErrors);     \
+        Relate::T = new rt::RelationManager(*Access::T);        \
+    }
     DICT_MANAGED_TYPES(DICT_INIT)
 #undef DICT_INIT
     for (const dict::Relation &r : dict::relations()) {

@@ -24,7 +24,13 @@ DICT_MANAGED_TYPES(DICT_DECLARE_RELATE)
 #undef DICT_DECLARE_RELATE
 }  // namespace Relate
 
-// Create the managers (each relation manager after its file manager) and the two relations.
-void DictionaryInit();
+// Which program's record types get managers: the professional program manages all of them, the
+// client program only the six it reads from its folder (the heirs it reads without one).
+enum class DictionarySet { Professional, Client };
+bool managedBy(DictionarySet set, const rt::RecordFile &file);
+
+// Create the managers of the set (each relation manager after its file manager) and the two
+// relations; the types outside the set keep null references.
+void DictionaryInit(DictionarySet set = DictionarySet::Professional);
 // Kill them again in the same order and clear the references; closes any file still open.
 void DictionaryKill();

@@ -69,7 +69,12 @@ public:
             return rt::callWithRequest([&] { rt::setResponse(runItemForm(variant_, word_, req, edition_)); }, req);
         };
         if (edition_.readOnly)
-            updateProcedure = nullptr;
+            updateProcedure = [](int req) {
+                // Only a view of the highlighted item: nothing is inserted or deleted here.
+                if (req != rt::ChangeRecord)
+                    return static_cast<int>(rt::RequestCancelled);
+                return rt::callWithRequest("UpdateMasterInventory", req);
+            };
         browse()->afterUpdate = [this](int, int) {
             if (variant_ != Variant::All)
                 Glo.MenuSelect = Glo.MenuCategory;
@@ -122,6 +127,12 @@ private:
         addTab("Description", order("DESCRIPTIONKEY", "DESCRIPTION", mine));
         addTab("Inheritance", order("HEIRSKEY", "HEIR", heirs));
 
+        if (edition_.readOnly) {
+            insertButton()->hide();
+            deleteButton()->hide();
+            changeButton()->setText("&View");
+            changeButton()->setObjectName("View");
+        }
         buildPanel();
         buildButtons();
         b->onRowChanged = [this] { showPanel(); };
@@ -209,8 +220,15 @@ private:
         QApplication::setOverrideCursor(Qt::WaitCursor);
         InventoryTotals t = inventoryTotals(browse()->model());
         QApplication::restoreOverrideCursor();
-        if (!t.ok)
-            return;  // a read error leaves the totals as they were
+        if (!t.ok) {
+            // An edition that reports a failed read shows no totals it could not count.
+            if (edition_.readError) {
+                count_->clear();
+                value_->clear();
+                edition_.readError(dict::MasterInventoryDef.label);
+            }
+            return;
+        }
         count_->setText(QString::fromStdString(rt::formatNumber("@n9", t.count, 0)));
         // The value is exact; a total wider than its picture shows in full rather than as #s.
         std::string v = rt::formatNumber(variant_ == Variant::Category ? "@n-13.2" : "@n12.2", t.cents, 2);

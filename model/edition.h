@@ -13,7 +13,8 @@ struct MainSystemFileRecord;
 namespace model {
 
 struct Edition {
-    // A read-only edition changes no record: its windows offer no Insert, Change or Delete.
+    // A read-only edition changes no record: its windows offer no Insert, Change or Delete, and
+    // the item browses' "&View" runs the registered "UpdateMasterInventory" as a view.
     bool readOnly = false;
     // The settings that govern the item forms and the reports; false when they cannot be read.
     // An edition without a settings file leaves this empty.
@@ -22,6 +23,9 @@ struct Edition {
     std::function<UserFieldTitles()> userFieldTitles;
     // The report format in force: "Portrait" selects the narrow procedure of a report pair.
     std::function<std::string()> reportFormat;
+    // Reports a failed read of a record file (named by its label) in a window's totals. Unset,
+    // the window keeps the totals it showed.
+    std::function<void(const std::string &label)> readError;
 };
 
 // The edition of this process; the program sets it before its first window opens.

@@ -1,0 +1,218 @@
+// The main module of the client program: the dictionary of its six managed types, the data
+// files named in its folder, the client system record, its own file-open routine and error
+// messages, the display strings and the web-page opener.
+#include <QString>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "client/client.h"
+#include "core/globals.h"
+#include "core/managers.h"
+#include "model/edition.h"
+#include "runtime/errors.h"
+#include "runtime/file_manager.h"
+#include "runtime/help.h"
+#include "runtime/ini_store.h"
+#include "runtime/message.h"
+#include "runtime/paths.h"
+#include "runtime/text.h"
+
+namespace client {
+
+namespace {
+
+std::vector<rt::FileManager *> managers()
+{
+    return {Access::ClientSystemFile, Access::Location, Access::MasterInventory,
+            Access::Type,             Access::BoxNumber, Access::Category};
+}
+
+// The error text of the current runtime error, as the messages show it.
+std::string currentErrorText()
+{
+    if (rt::errorCode() == rt::err::DriverError)
+        return rt::clip(rt::fileErrorText()) + " (" + rt::clip(rt::fileErrorCode()) + ")";
+    return rt::clip(rt::errorText()) + " (" + std::to_string(rt::errorCode()) + ")";
+}
+
+std::string journalText(const rt::RecordFile &file, const std::string &journal)
+{
+    return rt::baseName(rt::clip(file.name)) + " needs recovery from the journal " + rt::baseName(journal) +
+           " beside it";
+}
+
+// Opens a private handle on the file, read-only: 0, or the error code with its text.
+int probe(const rt::RecordFile &file, std::vector<unsigned char> &record, std::string &memo,
+          std::unique_ptr<rt::RecordFile> &out, std::string &error)
+{
+    if (std::string journal = strayJournal(file); !journal.empty()) {
+        error = journalText(file, journal);
+        return rt::err::AccessDenied;
+    }
+    record.assign(file.def().recordSize, 0);
+    out = std::make_unique<rt::RecordFile>(file.def(), record.data(), &memo);
+    out->name = file.name;
+    if (out->open(rt::mode::ReadOnlyDenyNone) != 0) {
+        int code = rt::errorCode();
+        error = currentErrorText();
+        out.reset();
+        return code;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void DictionaryInit()
+{
+    ::DictionaryInit(DictionarySet::Client);
+    // Nothing in the folder is ever created, written or rebuilt.
+    for (rt::FileManager *m : managers()) {
+        m->create = false;
+        m->openMode = rt::mode::ReadOnlyDenyNone;
+        m->lazyOpen = true;
+    }
+}
+
+void DictionaryKill() { ::DictionaryKill(); }
+
+void nameDataFiles()
+{
+    for (rt::RecordFile *f : {&::ClientSystemFile, &::Category, &::Location, &::BoxNumber, &::Heirs})
+        f->name = fileIn(f->def().diskName);
+    // The folder's copy of the items, written under the copy's layout, read as the items.
+    ::MasterInventory.name = fileIn(dict::MasterInventoryTempDef.diskName);
+}
+
+std::string strayJournal(const rt::RecordFile &file)
+{
+    for (const char *suffix : {"-journal", "-wal"}) {
+        std::string j = rt::clip(file.name) + suffix;
+        if (rt::fileExists(j))
+            return j;
+    }
+    return {};
+}
+
+int readClientSystemRecord(ClientSystemFileRecord &into, std::string &error)
+{
+    std::vector<unsigned char> record;
+    std::string memo;
+    std::unique_ptr<rt::RecordFile> f;
+    if (int code = probe(::ClientSystemFile, record, memo, f, error))
+        return code;
+    rt::clearRecord(dict::ClientSystemFileDef, record.data());
+    f->setFileOrder();
+    int code = f->next();
+    if (code != 0)
+        error = currentErrorText();
+    else
+        std::memcpy(&into, record.data(), sizeof into);
+    f->close();
+    return code;
+}
+
+void LoadClientSystemRecord()
+{
+    std::string error;
+    rt::clearRecord(dict::ClientSystemFileDef, &CSF);
+    Glo.ClientFileError = readClientSystemRecord(CSF, error) == 0 ? 0 : 1;
+    if (Glo.ClientFileError == 1) {
+        rt::beep();
+        rt::message("Error reading client system file: " + error, "File Error", rt::Icon::Exclamation,
+                    rt::BUTTON_ABORT);
+    }
+}
+
+bool CheckOpenFile(rt::RecordFile &file)
+{
+    if (file.isOpen())
+        return true;
+    std::vector<unsigned char> record;
+    std::string memo, error;
+    std::unique_ptr<rt::RecordFile> f;
+    if (probe(file, record, memo, f, error) != 0) {
+        StandardFileError(30, rt::clip(file.name), error);
+        return false;
+    }
+    f->close();
+    return true;
+}
+
+bool CheckOpenFile(rt::FileManager &manager)
+{
+    if (!CheckOpenFile(manager.file))
+        return false;
+    if (manager.useFile() != 0) {
+        StandardFileError(30, rt::clip(manager.file.name), currentErrorText());
+        return false;
+    }
+    return true;
+}
+
+long StandardFileError(long number, std::string_view text, std::string_view secondText)
+{
+    const std::string e = secondText.empty() ? currentErrorText() : std::string(secondText);
+    const std::string n = rt::clip(text);
+    rt::beep();
+    switch (number) {
+    case 30:
+        return rt::message("File (" + n + ") could not be opened.  Error: " + e + ".", "File Access Error",
+                           rt::Icon::Exclamation, rt::BUTTON_OK);
+    case 35:
+        return rt::message("Error: (" + e + ") attempting to access a record from the " + n +
+                               " file.  Returning to previous window.",
+                           "Record Retrieval Error", rt::Icon::Exclamation, rt::BUTTON_OK);
+    case 36:
+        return rt::message("Error: (" + e + ") attempting to open the current VIEW. Filter and Range Limits ignored.",
+                           "View Open Error", rt::Icon::Exclamation, rt::BUTTON_OK);
+    default:
+        return 0;
+    }
+}
+
+previewer::DisplayStrings ReportPreviewGlue(std::string_view iniName)
+{
+    return previewer::readDisplayStrings(fileIn(iniName));
+}
+
+void OpenWebPage(QWidget *, std::string_view address)
+{
+    rt::openWebPage(QString::fromStdString(rt::clip(address)));
+}
+
+void installClientEdition()
+{
+    model::Edition e;
+    e.readOnly = true;
+    e.userFieldTitles = [] {
+        return model::UserFieldTitles{CSF.TITLEUSERFIELD1.str(), CSF.TITLEUSERFIELD2.str(), CSF.TITLEUSERFIELD3.str(),
+                                      CSF.TITLEUSERFIELD4.str()};
+    };
+    e.reportFormat = [] { return Glo.ReportFormat.str(); };
+    e.readError = [](const std::string &label) { StandardFileError(35, label); };
+    model::setEdition(std::move(e));
+}
+
+void startProgram()
+{
+    fixFolder();
+    dict::resetGlobals();
+    resetProgramGlobals();
+    rt::iniStore().setPath(iniPath());
+    installClientEdition();
+    registerClientProcedures();
+    DictionaryInit();
+}
+
+void endProgram() { DictionaryKill(); }
+
+void ProgramMain()
+{
+    startProgram();
+    Main();
+    endProgram();
+}
+
+}  // namespace client

@@ -1,0 +1,468 @@
+// The client program over a staged folder, driven offscreen: start-up, the read-only browses
+// and their totals, the item view and the small windows, and a folder left as it was found.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <cstdlib>
+#include <unistd.h>
+
+#include "client/client.h"
+#include "core/globals.h"
+#include "core/managers.h"
+#include "runtime/browse_window.h"
+#include "runtime/gui.h"
+#include "runtime/ini_store.h"
+#include "runtime/window.h"
+#include "tests/client/fixture.h"
+#include "tests/support/gui_support.h"
+#include "tests/support/record_damage.h"
+#include "tests/support/test_support.h"
+
+using testing_support::ClientFolder;
+using testing_support::find;
+using testing_support::onNextModal;
+using testing_support::pump;
+using testing_support::ScriptedMessages;
+using testing_support::TempHome;
+
+namespace {
+
+class Client : public ::testing::Test {
+protected:
+    explicit Client(bool fill = true) : folder(fill) {}
+    void SetUp() override
+    {
+        ::setenv("MARLOTTE_FOLDER", folder.path().c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (home.path() + "config").c_str(), 1);
+        client::startProgram();
+    }
+    void TearDown() override
+    {
+        rt::setProcedureObserver(nullptr);
+        for (rt::WindowProcedure *w : rt::startedWindows())
+            w->requestClose();
+        pump(20);
+        client::closeFrame();
+        pump(20);
+        client::endProgram();
+        ::unsetenv("MARLOTTE_FOLDER");
+    }
+
+    static rt::BrowseWindow *browseNamed(const QString &name, int nth = 0)
+    {
+        for (rt::WindowProcedure *w : rt::startedWindows())
+            if (w->procedureName() == name && nth-- == 0)
+                return static_cast<rt::BrowseWindow *>(w);
+        return nullptr;
+    }
+    static rt::BrowseWindow *openBrowse(const char *procedure, const char *word, int nth = 0)
+    {
+        Glo.MenuSelect = word;
+        Glo.MenuCategory = word;
+        rt::runProcedure(procedure);
+        pump(10);
+        return browseNamed(procedure, nth);
+    }
+    static QString text(QWidget *w, const QString &name)
+    {
+        if (auto *l = w->findChild<QLabel *>(name))
+            return l->text();
+        if (auto *e = w->findChild<QLineEdit *>(name))
+            return e->text();
+        return "<none>";
+    }
+    // Shows the item at `row` of the browse in the item view and hands the view to `check`.
+    static void view(rt::BrowseWindow *b, int row, std::function<void(QWidget *)> check)
+    {
+        b->browse()->setCurrentRow(row);
+        bool seen = false;
+        onNextModal([&](QWidget *v) {
+            seen = true;
+            check(v);
+            find<QPushButton>(v, "Close")->click();
+        });
+        b->changeButton()->click();
+        EXPECT_TRUE(seen);
+    }
+
+    TempHome home;
+    ClientFolder folder;
+    ScriptedMessages messages;
+};
+
+class EmptyFolder : public Client {
+protected:
+    EmptyFolder() : Client(false) {}
+};
+
+// ---- start-up ---------------------------------------------------------------------------------
+
+TEST_F(EmptyFolder, WithoutAReadableClientSystemFileOneMessageAndNoFrame)
+{
+    auto expectOneFileError = [&] {
+        ASSERT_EQ(messages.shown().size(), 1u);
+        const rt::MessageRequest &m = messages.shown()[0];
+        EXPECT_EQ(m.text.rfind("Error reading client system file: ", 0), 0u) << m.text;
+        EXPECT_EQ(m.title, "File Error");
+        EXPECT_EQ(m.buttons, rt::BUTTON_ABORT);
+        EXPECT_EQ(client::frame(), nullptr);
+        EXPECT_EQ(Glo.ClientFileError, 1);
+        messages.clear();
+    };
+    client::ProgramMain();  // the whole program: it ends before its frame
+    expectOneFileError();
+    client::startProgram();
+
+    QFile empty(QString::fromStdString(folder.file("clntsys.tps")));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    EXPECT_EQ(client::openFrame(), nullptr);
+    expectOneFileError();
+
+    // A record file that holds no record.
+    QFile::remove(QString::fromStdString(folder.file("clntsys.tps")));
+    folder.writeClientSystem(0);
+    EXPECT_EQ(client::openFrame(), nullptr);
+    expectOneFileError();
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(folder.file("marlotte.INI"))));
+}
+
+TEST_F(EmptyFolder, TheFirstOfTwoRecordsIsUsedAndAStrayJournalIsNamed)
+{
+    folder.writeClientSystem(2);
+    ASSERT_NE(client::openFrame(), nullptr);
+    EXPECT_EQ(CSF.NAME.str(), "Vera Holm Inventories");
+    EXPECT_TRUE(messages.shown().empty());
+    client::closeFrame();
+
+    // A journal left beside the file: named, and left where it is for whoever can recover it.
+    const std::string journal = folder.file("clntsys.tps-journal");
+    QFile j(QString::fromStdString(journal));
+    ASSERT_TRUE(j.open(QIODevice::WriteOnly));
+    j.write(QByteArray(512, '\x5a'));
+    j.close();
+    const auto before = folder.listing();
+    EXPECT_EQ(client::openFrame(), nullptr);
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_NE(messages.shown()[0].text.find("journal clntsys.tps-journal"), std::string::npos)
+        << messages.shown()[0].text;
+    EXPECT_EQ(messages.shown()[0].text.find("Access Denied"), std::string::npos);
+    EXPECT_EQ(folder.listing(), before);
+}
+
+TEST_F(Client, TheFolderIsFixedOnceAndEveryFileNamedInIt)
+{
+    ASSERT_NE(client::openFrame(), nullptr);
+    char cwd[4096];
+    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(::chdir("/"), 0);
+    EXPECT_EQ(::MasterInventory.name, folder.file("master.tps"));
+    EXPECT_EQ(client::picturePath("Pic00001.jpg").toStdString(), folder.file("Pic00001.jpg"));
+    rt::runProcedure("ShowZenvik");
+    pump(10);
+    ASSERT_EQ(::chdir(cwd), 0);
+    rt::WindowProcedure *producer = nullptr;
+    for (rt::WindowProcedure *w : rt::startedWindows())
+        if (w->procedureName() == "ShowZenvik")
+            producer = w;
+    ASSERT_NE(producer, nullptr);
+    EXPECT_EQ(producer->windowTitle(), "Your Rava Ravarurod Odidiruzavod");
+    EXPECT_EQ(text(producer, "Name"), "Vera Holm Inventories");
+    EXPECT_EQ(text(producer, "E Mail Address"), "vera@example.com");
+    for (QLineEdit *e : producer->findChildren<QLineEdit *>())
+        EXPECT_TRUE(e->isReadOnly()) << e->objectName().toStdString();
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+// ---- the whole run leaves the folder as it was -------------------------------------------------
+
+TEST_F(Client, AScriptedRunChangesNothingInTheFolderButItsIni)
+{
+    const auto before = folder.listing();
+    QMainWindow *f = client::openFrame();
+    ASSERT_NE(f, nullptr);
+    pump(10);
+    rt::BrowseWindow *browses[] = {openBrowse("BrowseOrvaneMasterSpec", "Holiday Decor"),
+                                   openBrowse("BrowseOrvaneMasterLocation", "Garage"),
+                                   openBrowse("BrowseOrvaneMaster", "")};
+    for (rt::BrowseWindow *b : browses) {
+        ASSERT_NE(b, nullptr);
+        for (int t = 0; t < b->tabs()->count(); ++t) {
+            b->tabs()->setCurrentIndex(t);
+            pump();
+        }
+        b->tabs()->setCurrentIndex(0);
+    }
+    view(browses[2], 0, [](QWidget *v) {
+        auto *tabs = v->findChild<QTabWidget *>("sheet");
+        for (int t = 0; t < tabs->count(); ++t) {
+            tabs->setCurrentIndex(t);
+            pump();
+        }
+        QTest::keyClick(v, Qt::Key_Return);  // Enter asks nothing and writes nothing
+    });
+    rt::runProcedure("ReportFormat");
+    pump(10);
+    for (rt::WindowProcedure *w : rt::startedWindows())
+        if (w->procedureName() == "ReportFormat") {
+            find<QRadioButton>(w, "Landscape")->click();
+            w->requestClose();
+        }
+    EXPECT_EQ(Glo.ReportFormat.str(), "Landscape");
+    client::closeFrame();
+    pump(20);
+    EXPECT_TRUE(messages.shown().empty()) << messages.shown()[0].text;
+
+    auto after = folder.listing();
+    ASSERT_EQ(after.count("marlotte.INI"), 1u);
+    after.erase("marlotte.INI");
+    EXPECT_EQ(after, before);
+    rt::IniFile ini(folder.file("marlotte.INI"));
+    EXPECT_TRUE(ini.has("Main", "Width"));
+    EXPECT_TRUE(ini.has("BrowseOrvaneMasterSpec", "XPos"));
+    EXPECT_TRUE(ini.has("UpdateMasterInventory", "XPos"));
+}
+
+TEST_F(Client, AReadOnlyFolderGetsNoFileAndItsIniGoesToTheUsersFolder)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the superuser writes into read-only folders";
+    const auto before = folder.listing();
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0555), 0);
+    client::startProgram();
+    ASSERT_NE(client::openFrame(), nullptr);
+    openBrowse("BrowseOrvaneMaster", "");
+    client::closeFrame();
+    ::chmod(folder.path().c_str(), 0755);
+    EXPECT_EQ(folder.listing(), before);
+    EXPECT_NE(rt::iniStore().path().find(home.path() + "config"), std::string::npos);
+}
+
+// ---- browses --------------------------------------------------------------------------------------
+
+TEST_F(Client, BrowsesCountEveryStatusAndValueWhatIsOwned)
+{
+    ASSERT_NE(client::openFrame(), nullptr);
+    rt::BrowseWindow *holiday = openBrowse("BrowseOrvaneMasterSpec", "Holiday Decor");
+    ASSERT_NE(holiday, nullptr);
+    EXPECT_EQ(text(holiday, "heading"), "Holiday Decor Inventory");
+    EXPECT_EQ(text(holiday, "Number of items"), "3");     // Have, Sell and Want
+    EXPECT_EQ(text(holiday, "Value of items"), "79.97");  // 3 x 19.99 + 2 x 10.00
+    EXPECT_FALSE(holiday->insertButton()->isVisible());
+    EXPECT_FALSE(holiday->deleteButton()->isVisible());
+    EXPECT_EQ(holiday->changeButton()->text(), "&View");
+    // The Inheritance tab: only the items with an heir.
+    holiday->tabs()->setCurrentIndex(3);
+    pump();
+    EXPECT_EQ(text(holiday, "Number of items"), "2");
+    EXPECT_EQ(text(holiday, "Value of items"), "59.97");
+
+    rt::BrowseWindow *kitchen = openBrowse("BrowseOrvaneMasterSpec", "Kitchen", 1);
+    ASSERT_NE(kitchen, nullptr);
+    EXPECT_EQ(text(kitchen, "Number of items"), "3");   // Sold, Info and a Have of quantity 0
+    EXPECT_EQ(text(kitchen, "Value of items"), "0.00");
+    // The first browse keeps its own category through a refill.
+    holiday->tabs()->setCurrentIndex(0);
+    pump();
+    EXPECT_EQ(holiday->browse()->model().rowCount(), 3);
+    EXPECT_EQ(text(holiday, "heading"), "Holiday Decor Inventory");
+
+    rt::BrowseWindow *cellar = openBrowse("BrowseOrvaneMasterLocation", "Cellar");
+    EXPECT_EQ(text(cellar, "Number of items"), "2");
+    EXPECT_EQ(text(cellar, "Value of items"), "20.00");
+    rt::BrowseWindow *all = openBrowse("BrowseOrvaneMaster", "");
+    EXPECT_EQ(text(all, "heading"), "All Home Inventory ");
+    EXPECT_EQ(text(all, "Number of items"), "7");
+    EXPECT_EQ(text(all, "Value of items"), "329.97");
+    EXPECT_TRUE(messages.shown().empty());
+}
+
+TEST_F(Client, AMissingOrDamagedItemFileIsReportedAndTheProgramGoesOn)
+{
+    ASSERT_NE(client::openFrame(), nullptr);
+    const QString master = QString::fromStdString(folder.file("master.tps"));
+    ASSERT_TRUE(QFile::rename(master, master + ".away"));
+    EXPECT_EQ(openBrowse("BrowseOrvaneMaster", ""), nullptr);
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].title, "File Access Error");
+    EXPECT_NE(messages.shown()[0].text.find(folder.file("master.tps")), std::string::npos);
+    EXPECT_NE(client::frame(), nullptr);
+    messages.clear();
+
+    // Damage in the middle of the file: the totals read fails, says so and shows nothing.
+    QFile::remove(master);
+    std::vector<testing_support::FixtureItem> many;
+    for (int i = 1; i <= 400; ++i)
+        many.push_back({i, "Have", "Art", "Garage", "A rather long description of a print", 1, 100});
+    folder.writeItems(many);
+    auto pages = testing_support::tableLeafPages(folder.file("master.tps"));
+    ASSERT_GT(pages.size(), 4u);
+    testing_support::overwritePage(folder.file("master.tps"), pages[pages.size() / 2]);
+    rt::BrowseWindow *all = openBrowse("BrowseOrvaneMaster", "");
+    ASSERT_NE(all, nullptr);
+    EXPECT_TRUE(messages.sawTitle("Record Retrieval Error"));
+    EXPECT_EQ(text(all, "Value of items"), "");
+    EXPECT_EQ(text(all, "Number of items"), "");
+}
+
+// ---- the item view --------------------------------------------------------------------------------
+
+TEST_F(Client, TheItemViewShowsEveryTabFittedPicturesAndWritesNothing)
+{
+    ASSERT_NE(client::openFrame(), nullptr);
+    rt::BrowseWindow *all = openBrowse("BrowseOrvaneMaster", "");
+    ASSERT_NE(all, nullptr);
+    view(all, 0, [](QWidget *v) {
+        EXPECT_EQ(v->windowTitle(), "View Master Inventory Record  (Wreath)");
+        auto *tabs = v->findChild<QTabWidget *>("sheet");
+        ASSERT_EQ(tabs->count(), 9);
+        EXPECT_EQ(tabs->tabText(8), "Memo");
+        const std::pair<const char *, QSize> fits[] = {{"IMAGE picture", {250, 125}},
+                                                       {"IMAGE2 picture", {150, 150}},
+                                                       {"RECEIPTIMAGE picture", {75, 150}},
+                                                       {"WARRANTYIMAGE picture", {250, 25}}};
+        for (const auto &[name, units] : fits) {
+            auto *l = v->findChild<QLabel *>(name);
+            ASSERT_NE(l, nullptr) << name;
+            EXPECT_FALSE(l->isHidden()) << name;
+            EXPECT_EQ(l->property("units").toSize(), units) << name;
+        }
+        EXPECT_EQ(text(v, "Title 1"), "Insurer");
+        EXPECT_EQ(text(v, "Title 4"), "Colour code");
+        EXPECT_EQ(text(v, "USERFIELD1"), "Mutual");
+        EXPECT_EQ(text(v, "Extended Value"), "59.97");
+        EXPECT_EQ(text(v, "APPRAISER"), "J. Berg");
+        EXPECT_TRUE(find<QRadioButton>(v, "HOWPURCHASED Gift")->isChecked());
+        // Nothing takes input, and a report filling the shared buffer changes nothing shown.
+        for (QLineEdit *e : v->findChildren<QLineEdit *>())
+            EXPECT_TRUE(e->isReadOnly()) << e->objectName().toStdString();
+        for (QAbstractButton *b : v->findChildren<QAbstractButton *>())
+            if (qobject_cast<QCheckBox *>(b) || qobject_cast<QRadioButton *>(b))
+                EXPECT_TRUE(b->testAttribute(Qt::WA_TransparentForMouseEvents)) << b->objectName().toStdString();
+        EXPECT_EQ(v->findChildren<QPushButton *>().size(), 2);  // Close and Help
+        MAS.DESCRIPTION = "Overwritten";
+        EXPECT_EQ(text(v, "DESCRIPTION"), "Wreath");
+    });
+    EXPECT_TRUE(messages.shown().empty());
+
+    // Not appraised: no appraisal shows, whatever the record holds.
+    all->browse()->loadCurrent();
+    MAS.APPRAISED = 0;
+    bool seen = false;
+    onNextModal([&](QWidget *v) {
+        seen = true;
+        EXPECT_EQ(text(v, "APPRAISER"), "");
+        EXPECT_EQ(text(v, "APPRAISEDVALUE"), "0.00");
+        v->close();
+    });
+    rt::callWithRequest("UpdateMasterInventory", rt::ChangeRecord);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(MAS.APPRAISER.str(), "J. Berg");  // the record itself is left alone
+
+    for (int request : {rt::InsertRecord, rt::DeleteRecord}) {
+        messages.clear();
+        rt::callWithRequest("UpdateMasterInventory", request);
+        ASSERT_EQ(messages.shown().size(), 1u);
+        EXPECT_EQ(messages.shown()[0].title, "Invalid Request");
+        EXPECT_EQ(messages.shown()[0].text, request == rt::InsertRecord
+                                                ? "This form cannot be used to insert a record"
+                                                : "This form cannot be used to delete a record");
+    }
+}
+
+TEST_F(Client, PictureNamesFromTheFolderOpenNothingOutsideIt)
+{
+    for (const char *good : {"Pic00001.jpg", "pic00002.JPG", "PIC7", "Pic00003jpeg", "Pic00004.gif  "})
+        EXPECT_TRUE(client::isPictureName(good)) << good;
+    for (const char *bad : {"..\\..\\x.jpg", "/etc/x", "C:\\x.jpg", "../Pic00001.jpg", "Pic.jpg", "Pic1/x",
+                            "Pic1\\..", "Picture1.jpg", "Pic1.jpg.exe1", ""})
+        EXPECT_FALSE(client::isPictureName(bad)) << bad;
+
+    // A real picture outside the folder, reached by every trick at hand.
+    const std::string outside = QDir(QString::fromStdString(folder.path())).absoluteFilePath("../outside-pic.jpg").toStdString();
+    QImage(200, 100, QImage::Format_RGB32).save(QString::fromStdString(outside), "JPG");
+    ASSERT_EQ(::symlink(outside.c_str(), folder.file("Pic00009.jpg").c_str()), 0);
+    EXPECT_TRUE(client::picturePath("Pic00009.jpg").isEmpty());
+    EXPECT_TRUE(client::picturePath("../outside-pic.jpg").isEmpty());
+
+    ASSERT_NE(client::openFrame(), nullptr);
+    rt::BrowseWindow *all = openBrowse("BrowseOrvaneMaster", "");
+    all->browse()->setCurrentRow(0);
+    all->browse()->loadCurrent();
+    MAS.IMAGE = "../outside-pic.jpg";
+    MAS.IMAGE2 = outside;
+    MAS.RECEIPTIMAGE = "Pic00009.jpg";
+    MAS.WARRANTYIMAGE = "..\\..\\outside-pic.jpg";
+    bool seen = false;
+    onNextModal([&](QWidget *v) {
+        seen = true;
+        for (const char *name : {"IMAGE picture", "IMAGE2 picture", "RECEIPTIMAGE picture", "WARRANTYIMAGE picture"})
+            EXPECT_TRUE(v->findChild<QLabel *>(name)->isHidden()) << name;
+        v->close();
+    });
+    rt::callWithRequest("UpdateMasterInventory", rt::ChangeRecord);
+    EXPECT_TRUE(seen);
+    QFile::remove(QString::fromStdString(outside));
+}
+
+// ---- menu, pickers, report format -----------------------------------------------------------------
+
+TEST_F(Client, MenuWordsPickersAndTheReportFormat)
+{
+    ASSERT_NE(client::openFrame(), nullptr);
+    rt::runProcedure("HomeInventoryMenu");
+    pump(10);
+    rt::WindowProcedure *menu = nullptr;
+    for (rt::WindowProcedure *w : rt::startedWindows())
+        if (w->procedureName() == "HomeInventoryMenu")
+            menu = w;
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->windowTitle(), "Home Inventory Main Menu");
+    std::vector<std::string> started;
+    rt::setProcedureObserver([&](const std::string &name) { started.push_back(name); });
+    find<QPushButton>(menu, "Holiday Decorations")->click();
+    EXPECT_EQ(Glo.MenuSelect.str(), "Holiday Decor");
+    find<QPushButton>(menu, "Garage")->click();
+    EXPECT_EQ(Glo.MenuSelect.str(), "Garage");
+    EXPECT_EQ(started, (std::vector<std::string>{"BrowseOrvaneMasterSpec", "BrowseOrvaneMasterLocation"}));
+    EXPECT_EQ(text(browseNamed("BrowseOrvaneMasterSpec"), "heading"), "Holiday Decor Inventory");
+    EXPECT_EQ(find<QPushButton>(menu, "Data Forms"), nullptr);
+
+    // The report pickers refuse OK until a row is chosen.
+    bool seen = false;
+    onNextModal([&](QWidget *w) {
+        seen = true;
+        auto *ok = find<QPushButton>(w, "OK");
+        EXPECT_FALSE(ok->isEnabled());
+        ok->click();
+        EXPECT_TRUE(w->isVisible());
+        find<QPushButton>(w, "Cancel")->click();
+    });
+    rt::runProcedure("GetCategory");
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(Glo.SelectionCancelled, 1);
+
+    // The frame's reports follow the format of the run.
+    started.clear();
+    auto *inventory = client::frame()->findChild<QAction *>("Report Inventory");
+    ASSERT_NE(inventory, nullptr);
+    inventory->trigger();
+    Glo.ReportFormat = "Landscape";
+    inventory->trigger();
+    EXPECT_EQ(started, (std::vector<std::string>{"PrintInventoryValuation", "PrintInventoryValuationWide"}));
+    EXPECT_TRUE(messages.sawText("The inventory valuation report is not part of this version of the program yet."));
+}
+
+}  // namespace
