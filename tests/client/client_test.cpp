@@ -466,3 +466,49 @@ TEST_F(Client, MenuWordsPickersAndTheReportFormat)
 }
 
 }  // namespace
+
+namespace {
+
+// Pictures of the windows for a person to look at: written only when ORVANE_SCREENSHOTS names a
+// folder (run under a display server to see the real look).
+TEST_F(Client, Screenshots)
+{
+    const char *out = std::getenv("ORVANE_SCREENSHOTS");
+    if (!out || !*out)
+        GTEST_SKIP() << "ORVANE_SCREENSHOTS is not set";
+    QDir().mkpath(out);
+    auto save = [&](QWidget *w, const QString &name) {
+        pump(150);
+        w->grab().save(QString(out) + "/" + name + ".png");
+    };
+    QMainWindow *f = client::openFrame();
+    ASSERT_NE(f, nullptr);
+    f->resize(1300, 900);
+    pump(300);
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == "SplashWindow")
+            save(w, "00-splash"), w->close();
+    save(f, "01-frame");
+    rt::runProcedure("HomeInventoryMenu");
+    save(f, "02-home-menu");
+    for (rt::WindowProcedure *w : rt::startedWindows())
+        w->requestClose();
+    rt::BrowseWindow *b = openBrowse("BrowseOrvaneMasterSpec", "Holiday Decor");
+    b->outerWindow()->resize(1000, 620);
+    save(f, "03-browse");
+    b->requestClose();
+    rt::runProcedure("ShowZenvik");
+    save(f, "04-show-zenvik");
+    for (rt::WindowProcedure *w : rt::startedWindows())
+        w->requestClose();
+    rt::BrowseWindow *all = openBrowse("BrowseOrvaneMaster", "");
+    view(all, 0, [&](QWidget *v) {
+        auto *tabs = v->findChild<QTabWidget *>("sheet");
+        for (int t = 0; t < tabs->count(); ++t) {
+            tabs->setCurrentIndex(t);
+            save(v, QString("05-item-view-%1").arg(t + 1));
+        }
+    });
+}
+
+}  // namespace
