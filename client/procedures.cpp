@@ -18,6 +18,16 @@ void browse(inventory::Variant variant)
     inventory::openInventoryBrowse(variant, variant == inventory::Variant::All ? std::string() : Glo.MenuSelect.str());
 }
 
+// A picker opens only over its file: otherwise its message, and no window. A report's picker
+// that cannot open answers as if cancelled.
+void picker(rt::RecordFile &file, void (*procedure)(), bool forReport)
+{
+    if (CheckOpenFile(file))
+        procedure();
+    else if (forReport)
+        Glo.SelectionCancelled = 1;
+}
+
 struct Pending {
     const char *name, *what;
     bool plural = false;
@@ -61,6 +71,10 @@ void registerClientProcedures()
     rt::registerProcedure("BrowseOrvaneMasterSpec", [] { browse(inventory::Variant::Category); });
     rt::registerProcedure("BrowseOrvaneMasterLocation", [] { browse(inventory::Variant::Location); });
     rt::registerProcedure("UpdateMasterInventory", UpdateMasterInventory);
+    rt::registerProcedure("SelectCategory", [] { picker(::Category, ::SelectCategory, false); });
+    rt::registerProcedure("SelectLocation", [] { picker(::Location, ::SelectLocation, false); });
+    rt::registerProcedure("GetCategory", [] { picker(::Category, ::GetCategory, true); });
+    rt::registerProcedure("GetLocation", [] { picker(::Location, ::GetLocation, true); });
     rt::registerProcedure("SplashWindow", SplashWindow);
     rt::registerProcedure("CalendarWindow", CalendarWindow);
     rt::registerProcedure("AboutKelvara", AboutKelvara);

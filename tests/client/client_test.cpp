@@ -16,6 +16,7 @@
 #include <QTableView>
 #include <QTest>
 #include <cstdlib>
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include "client/client.h"
@@ -315,6 +316,36 @@ TEST_F(Client, AMissingOrDamagedItemFileIsReportedAndTheProgramGoesOn)
     EXPECT_TRUE(messages.sawTitle("Record Retrieval Error"));
     EXPECT_EQ(text(all, "Value of items"), "");
     EXPECT_EQ(text(all, "Number of items"), "");
+}
+
+TEST_F(Client, FilesThatNeedRepairAreNeitherRepairedNorCreated)
+{
+    ASSERT_NE(client::openFrame(), nullptr);
+    auto exec = [](const std::string &path, const char *sql) {
+        sqlite3 *db = nullptr;
+        sqlite3_open(path.c_str(), &db);
+        sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    };
+    exec(folder.file("master.tps"), "DROP INDEX descriptionkey");           // its keys need a rebuild
+    exec(folder.file("qorloc.tps"), "PRAGMA user_version=-1");  // an older structure: never converted here
+    QFile::remove(QString::fromStdString(folder.file("qorcat.tps")));       // missing
+    const auto before = folder.listing();
+
+    EXPECT_EQ(openBrowse("BrowseOrvaneMaster", ""), nullptr);
+    rt::runProcedure("SelectCategory");
+    Glo.SelectionCancelled = 0;
+    rt::runProcedure("GetLocation");
+    pump(10);
+    EXPECT_EQ(Glo.SelectionCancelled, 1);
+    EXPECT_TRUE(rt::startedWindows().isEmpty());
+    ASSERT_EQ(messages.shown().size(), 3u);
+    const char *files[] = {"master.tps", "qorcat.tps", "qorloc.tps"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(messages.shown()[i].title, "File Access Error");
+        EXPECT_NE(messages.shown()[i].text.find(folder.file(files[i])), std::string::npos) << messages.shown()[i].text;
+    }
+    EXPECT_EQ(folder.listing(), before);
 }
 
 // ---- the item view --------------------------------------------------------------------------------
