@@ -3,7 +3,6 @@
 // nothing but its INI file is ever written.
 #pragma once
 
-#include <QSize>
 #include <QString>
 #include <string>
 #include <string_view>

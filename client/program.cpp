@@ -1,6 +1,7 @@
 // The main module of the client program: the dictionary of its six managed types, the data
 // files named in its folder, the client system record, its own file-open routine and error
 // messages, the display strings and the web-page opener.
+#include <QFileInfo>
 #include <QString>
 #include <cstring>
 #include <memory>
@@ -198,6 +199,11 @@ void installClientEdition()
 void startProgram()
 {
     fixFolder();
+    // The client's own help pages, in their folder among the installed ones.
+    rt::setHelpFolder(QString());
+    const QString pages = rt::helpFolder() + "/client";
+    if (QFileInfo::exists(pages + "/index.html"))
+        rt::setHelpFolder(pages);
     dict::resetGlobals();
     resetProgramGlobals();
     rt::iniStore().setPath(iniPath());

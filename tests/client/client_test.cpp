@@ -24,6 +24,7 @@
 #include "core/managers.h"
 #include "runtime/browse_window.h"
 #include "runtime/gui.h"
+#include "runtime/help.h"
 #include "runtime/ini_store.h"
 #include "runtime/window.h"
 #include "tests/client/fixture.h"
@@ -470,6 +471,8 @@ TEST_F(Client, MenuWordsPickersAndTheReportFormat)
     EXPECT_EQ(started, (std::vector<std::string>{"BrowseOrvaneMasterSpec", "BrowseOrvaneMasterLocation"}));
     EXPECT_EQ(text(browseNamed("BrowseOrvaneMasterSpec"), "heading"), "Holiday Decor Inventory");
     EXPECT_EQ(find<QPushButton>(menu, "Data Forms"), nullptr);
+    // The client's own help pages: nothing there speaks of changing items.
+    EXPECT_TRUE(rt::helpPage("~BROWSE_HOME_INVENTORY").endsWith("/client/browse_home_inventory.html"));
 
     // The report pickers refuse OK until a row is chosen.
     bool seen = false;
