@@ -271,6 +271,9 @@ void SplashWindow()
     if (g_splash)
         return;
     g_splash = new Splash(frame());
+    g_splash->adjustSize();
+    if (QWidget *f = frame())
+        g_splash->move(f->geometry().center() - g_splash->rect().center());
     g_splash->show();
 }
 

@@ -510,7 +510,10 @@ TEST_F(Client, Screenshots)
     const char *out = std::getenv("ORVANE_SCREENSHOTS");
     if (!out || !*out)
         GTEST_SKIP() << "ORVANE_SCREENSHOTS is not set";
-    QDir().mkpath(out);
+    QDir().mkpath(QString(out) + "/folder");
+    // The folder too, to start the program itself on.
+    for (const auto &[name, sum] : folder.listing())
+        QFile::copy(QString::fromStdString(folder.file(name)), QString(out) + "/folder/" + QString::fromStdString(name));
     auto save = [&](QWidget *w, const QString &name) {
         pump(150);
         w->grab().save(QString(out) + "/" + name + ".png");
