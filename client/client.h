@@ -13,10 +13,6 @@
 class QMainWindow;
 class QWidget;
 
-namespace rt {
-class FileManager;
-}
-
 namespace client {
 
 // ---- the folder --------------------------------------------------------------------------------
@@ -57,8 +53,6 @@ int readClientSystemRecord(ClientSystemFileRecord &into, std::string &error);
 // names the file, and false is returned: the caller ends, never the program. A file beside a
 // leftover journal is refused by name, before the database library would try to recover it.
 bool CheckOpenFile(rt::RecordFile &file);
-// The same through the file's manager, so that the window's close releases it.
-bool CheckOpenFile(rt::FileManager &manager);
 // The journal that a file would need to be recovered from, when one lies beside it.
 std::string strayJournal(const rt::RecordFile &file);
 

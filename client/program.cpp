@@ -141,17 +141,6 @@ bool CheckOpenFile(rt::RecordFile &file)
     return true;
 }
 
-bool CheckOpenFile(rt::FileManager &manager)
-{
-    if (!CheckOpenFile(manager.file))
-        return false;
-    if (manager.useFile() != 0) {
-        StandardFileError(30, rt::clip(manager.file.name), currentErrorText());
-        return false;
-    }
-    return true;
-}
-
 long StandardFileError(long number, std::string_view text, std::string_view secondText)
 {
     const std::string e = secondText.empty() ? currentErrorText() : std::string(secondText);

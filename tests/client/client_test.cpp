@@ -23,6 +23,7 @@
 #include "core/globals.h"
 #include "core/managers.h"
 #include "runtime/browse_window.h"
+#include "runtime/file_manager.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"
 #include "runtime/ini_store.h"
@@ -186,6 +187,30 @@ TEST_F(Client, TheFolderIsFixedOnceAndEveryFileNamedInIt)
     for (QLineEdit *e : producer->findChildren<QLineEdit *>())
         EXPECT_TRUE(e->isReadOnly()) << e->objectName().toStdString();
     EXPECT_TRUE(messages.shown().empty());
+
+    // Gone since the start: its message, no window, and the program goes on.
+    producer->requestClose();
+    pump(10);
+    QFile::remove(QString::fromStdString(folder.file("clntsys.tps")));
+    rt::runProcedure("ShowZenvik");
+    pump(10);
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].text, "Error reading client system file");
+    EXPECT_EQ(messages.shown()[0].buttons, rt::BUTTON_ABORT);
+    EXPECT_EQ(Glo.ClientFileError, 1);
+    EXPECT_TRUE(rt::startedWindows().isEmpty());
+    EXPECT_NE(client::frame(), nullptr);
+
+    // Only the six types the program reads have managers, and none of them writes or creates.
+    EXPECT_EQ(Access::Heirs, nullptr);
+    EXPECT_EQ(Access::Vendors, nullptr);
+    EXPECT_EQ(Access::MainSystemFile, nullptr);
+    for (rt::FileManager *m : {Access::ClientSystemFile, Access::Location, Access::MasterInventory, Access::Type,
+                               Access::BoxNumber, Access::Category}) {
+        ASSERT_NE(m, nullptr);
+        EXPECT_FALSE(m->create);
+        EXPECT_EQ(m->openMode & 3, 0);
+    }
 }
 
 // ---- the whole run leaves the folder as it was -------------------------------------------------
