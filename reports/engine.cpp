@@ -483,16 +483,14 @@ void ReportWriter::print(const Band &source, const Values &values, const std::ve
         openPage();
         top = cursor_;
     }
-    if (after.height > 0 || !after.controls.empty()) {
+    if (!after.controls.empty()) {
         if (cursor_ + after.height > bottom) {
             closePage();
             openPage();
         }
-        Band tail = after;
-        tail.name = band.name;
-        emitFixed(tail, values, cursor_);
-        cursor_ += after.height;
+        emitFixed(after, values, cursor_);
     }
+    cursor_ = std::min(cursor_ + after.height, std::max(cursor_, bottom));
     if (band.pageBreakAfter)
         breakPending_ = true;
 }
