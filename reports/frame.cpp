@@ -88,15 +88,19 @@ OutputFactory setReportOutput(OutputFactory factory)
 
 // ---- files ---------------------------------------------------------------------------------
 
-FileUse::FileUse(std::vector<rt::RecordFile *> files) : files_(std::move(files))
+FileUse::FileUse(std::vector<rt::RecordFile *> files)
 {
-    for (rt::RecordFile *f : files_) {
-        int &count = useCounts()[f];
-        if (count == 0 && !f->isOpen())
+    for (rt::RecordFile *f : files) {
+        auto it = useCounts().find(f);
+        if (it != useCounts().end()) {
+            ++it->second;  // a report run holds it already
+        } else if (f->isOpen()) {
+            continue;      // held by another procedure: left to it, never closed here
+        } else {
             CheckOpenFile(*f, 1, 0, 0, 1);
-        else if (count == 0)
-            ++count;  // held open by another procedure: counted so that this run never closes it
-        ++count;
+            useCounts()[f] = 1;
+        }
+        files_.push_back(f);
     }
 }
 
@@ -109,14 +113,9 @@ void FileUse::close()
     closed_ = true;
     for (rt::RecordFile *f : files_) {
         auto it = useCounts().find(f);
-        if (it == useCounts().end())
-            continue;
-        if (--it->second <= 0) {
+        if (it != useCounts().end() && --it->second <= 0) {
             useCounts().erase(it);
             f->close();
-        } else if (it->second == 1 && f->isOpen()) {
-            // Only the other procedure's hold is left: the count goes, the file stays open.
-            useCounts().erase(it);
         }
     }
 }
@@ -405,6 +404,8 @@ int ReportFrame::run()
         }
         total_ = def_.primary ? def_.primary->records() : 0;
         rt::clearError();
+        if (def_.primary)
+            def_.primary->send("QUICKSCAN=on");
 
         folder_ = std::make_unique<previewer::PageFolder>();
         writer_ = std::make_unique<ReportWriter>(def_.layout(choices_), [this](const previewer::Page &p, int n) {
@@ -428,6 +429,8 @@ int ReportFrame::run()
         if (window)
             window->deleteLater();
 
+        if (def_.primary)
+            def_.primary->send("QUICKSCAN=off");
         if (readFailed_) {
             // The run failed: what was read so far is no report, though it may be looked at.
             local_ = 2;

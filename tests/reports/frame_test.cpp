@@ -8,6 +8,8 @@
 #include <QKeyEvent>
 #include <QWidget>
 
+#include "runtime/gui.h"
+#include "tests/support/program_support.h"
 #include "tests/reports/report_fixture.h"
 
 using namespace reports;
@@ -231,4 +233,34 @@ TEST_F(FrameTest, CopiesAreMadeByThePrinterWhenItCanAndRepeatedInTheQueueWhenNot
             EXPECT_EQ(rec.sent[0].copyCount, 1);
         }
     }
+}
+
+TEST_F(FrameTest, NestedRunsShareTheirFilesByUseCount)
+{
+    {
+        FileUse outer({&Category, &MasterInventory});
+        EXPECT_TRUE(Category.isOpen());
+        {
+            FileUse inner({&Category});
+            EXPECT_EQ(reportUseCount(Category), 2);
+        }
+        EXPECT_TRUE(Category.isOpen());
+        EXPECT_EQ(reportUseCount(Category), 1);
+    }
+    EXPECT_FALSE(Category.isOpen());
+    EXPECT_FALSE(MasterInventory.isOpen());
+    EXPECT_EQ(reportUseCount(Category), 0);
+}
+
+TEST(ReportRegistry, TheProgramRunsTheReportProceduresAndListsNoneAsPending)
+{
+    testing_support::TempHome home;
+    testing_support::startProgram(home, {registerReportProcedures});
+    for (const char *p : {"PrintInventoryValuation", "PrintInventoryValuationWide", "ClientReportOptions",
+                          "PrintClientList", "PrintLocationBoxList", "PrintCategoryTypesList", "PrintManufacturerList",
+                          "PrintVendorList"}) {
+        EXPECT_TRUE(rt::hasProcedure(p)) << p;
+        EXPECT_FALSE(rt::isPendingProcedure(p)) << p;
+    }
+    testing_support::stopProgram();
 }
