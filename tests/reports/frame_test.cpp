@@ -6,9 +6,14 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QWidget>
 
 #include "runtime/gui.h"
+#include "runtime/window.h"
+#include "tests/support/gui_support.h"
 #include "tests/support/program_support.h"
 #include "tests/reports/report_fixture.h"
 
@@ -263,4 +268,59 @@ TEST(ReportRegistry, TheProgramRunsTheReportProceduresAndListsNoneAsPending)
         EXPECT_FALSE(rt::isPendingProcedure(p)) << p;
     }
     testing_support::stopProgram();
+}
+
+TEST_F(FrameTest, AReadErrorFailsTheRunAndOffersOnlyThePartialPreview)
+{
+    // The file goes away under the run after its first slice.
+    ReportFrame::setTickObserver([](ReportFrame &, int tick) {
+        if (tick == 1)
+            MasterInventory.close();
+    });
+    rec.previewAnswer = 1;
+    for (int b : {rt::BUTTON_YES, rt::BUTTON_NO, rt::BUTTON_OK, rt::BUTTON_NO})
+        messages.answer(b);
+    EXPECT_EQ(runReport(valuationDefinition(false)), 2);
+    EXPECT_TRUE(messages.sawTitle("Record Retrieval Error"));
+    EXPECT_TRUE(messages.sawText("Report Cancellation Requested!||Preview Report generated so far?"));
+    EXPECT_TRUE(rec.previewed.empty());
+    for (const ReportRow &r : ReportFrame::lastRows())
+        EXPECT_NE(r.band, "grand totals");
+
+    // Looked at anyway: the pages so far, still without totals over part of the items.
+    messages.clear();
+    for (int b : {rt::BUTTON_YES, rt::BUTTON_NO, rt::BUTTON_OK, rt::BUTTON_YES})
+        messages.answer(b);
+    EXPECT_EQ(runReport(valuationDefinition(false)), 2);
+    EXPECT_EQ(rec.previewed.size(), 1u);
+    for (const ReportRow &r : ReportFrame::lastRows())
+        EXPECT_NE(r.band, "grand totals");
+    EXPECT_FALSE(anyFileOpen());
+}
+
+TEST_F(FrameTest, ClientListOptionsStartCleared)
+{
+    clientListOptions() = ClientListOptions{true, true, true, 5};
+    ClientReportOptions();
+    ASSERT_EQ(rt::startedWindows().size(), 1);
+    rt::WindowProcedure *w = rt::startedWindows().front();
+    EXPECT_EQ(w->windowTitle(), "Client List Options");
+    EXPECT_FALSE(clientListOptions().includeAddress);
+    EXPECT_EQ(clientListOptions().clientDate, 0);
+    auto *address = testing_support::find<QCheckBox>(w, "Include Address");
+    ASSERT_NE(address, nullptr);
+    address->setChecked(true);
+    EXPECT_TRUE(clientListOptions().includeAddress);
+    auto *date = testing_support::find<QLineEdit>(w, "ClientDate");
+    ASSERT_NE(date, nullptr);
+    date->setText("1/05/99");
+    // OK runs the list (here stopped at its preview question) and closes the window.
+    messages.answer(rt::BUTTON_CANCEL);
+    auto *ok = testing_support::find<QPushButton>(w, "OK");
+    ASSERT_NE(ok, nullptr);
+    ok->click();
+    testing_support::pump(20);
+    EXPECT_TRUE(messages.sawText("Do you wish to PREVIEW this Report?"));
+    EXPECT_NE(clientListOptions().clientDate, 0);
+    EXPECT_TRUE(rt::startedWindows().empty());
 }
