@@ -222,8 +222,9 @@ const Value *ReportWriter::lookup(std::string_view name, const Values &values) c
 
 std::string ReportWriter::fieldText(const Control &c, const Values &values) const
 {
+    // Page numbers, like years, print without thousands grouping: page 1000 fits "@n4".
     if (c.name == "Page")
-        return formatValue(c.picture, Value::whole(pageNumber_));
+        return formatValue(c.picture, Value::year(pageNumber_));
     const Value *v = lookup(c.name, values);
     if (!v)
         return {};

@@ -159,6 +159,7 @@ public:
     bool failed() const { return failed_; }
     bool finished() const { return finished_; }
     const std::vector<ReportRow> &rows() const { return rows_; }
+    std::vector<ReportRow> takeRows() { return std::move(rows_); }
 
 private:
     struct Laid;

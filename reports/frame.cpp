@@ -294,6 +294,7 @@ void ReportFrame::setTickObserver(std::function<void(ReportFrame &, int)> observ
     tickObserver() = std::move(observer);
 }
 const std::vector<ReportRow> &ReportFrame::lastRows() { return rowsOfLastRun(); }
+QWidget *ReportFrame::progressWidget() const { return progress_; }
 int ReportFrame::lastPageCount() { return pagesOfLastRun; }
 
 void ReportFrame::stop()
@@ -434,7 +435,7 @@ int ReportFrame::run()
         if (readFailed_) {
             // The run failed: what was read so far is no report, though it may be looked at.
             local_ = 2;
-            if (choices_.preview && !writer_->rows().empty()) {
+            if (choices_.preview && writer_->pages() > 0) {
                 int b = rt::message(strings_.cancelPrvwPartialText, strings_.cancelPrvwPartialTitle,
                                     rt::Icon::Question, rt::BUTTON_YES | rt::BUTTON_NO, rt::BUTTON_NO);
                 showPartial_ = b == rt::BUTTON_YES;
@@ -444,7 +445,7 @@ int ReportFrame::run()
         } else if (!cancelled_) {
             run_->finish();
         }
-        rowsOfLastRun() = writer_->rows();
+        rowsOfLastRun() = writer_->takeRows();
         pagesOfLastRun = writer_->pages();
 
         if (!cancelled_ && (!readFailed_ || showPartial_)) {

@@ -18,6 +18,8 @@
 #include "runtime/record_file.h"
 #include "runtime/view.h"
 
+class QWidget;
+
 namespace reports {
 
 // The heading and footer lines of a report.
@@ -110,7 +112,8 @@ public:
     int percent() const { return percent_; }
     std::int64_t recordsRead() const { return processed_; }
     const ReportWriter *writer() const { return writer_.get(); }
-    ProgressWindow *progressWindow() const { return progress_; }
+    // The progress window while the run reads ("Progress...": bar, texts, Cancel).
+    QWidget *progressWidget() const;
 
     // Called after every timer tick (tests cancel from here), with the tick's number from 1.
     static void setTickObserver(std::function<void(ReportFrame &, int tick)> observer);

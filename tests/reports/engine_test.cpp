@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "previewer/display_strings.h"
 #include "reports/layout_kit.h"
+#include "reports/report_strings.h"
+#include "runtime/ini.h"
 #include "reports/run.h"
 #include "tests/reports/report_fixture.h"
 
@@ -82,6 +85,21 @@ TEST(ReportEngine, EmptyRunGivesOnePageAndOverridesLastOnePrint)
     w.finish();
     EXPECT_EQ(out.pages.size(), 1u);
     EXPECT_TRUE(out.pages[0].complete);
+
+    // Page numbers past 999 print whole under "@n4".
+    Pages many;
+    ReportWriter w1(smallLayout(), many.sink());
+    w1.keepRows(false);
+    for (int i = 0; i < 4 * 1000 + 1; ++i)
+        w1.print("row", Values{{"n", Value::whole(i)}});
+    w1.finish();
+    ASSERT_EQ(many.pages.size(), 1001u);
+    EXPECT_TRUE(w1.rows().empty());
+    std::string last;
+    for (const std::string &line : previewer::textGrid(many.pages.back(), 66, 120))
+        last += line + "\n";
+    EXPECT_NE(last.find("Head"), std::string::npos) << last;
+    EXPECT_NE(last.find("1001"), std::string::npos) << last;
 
     ReportLayout l = smallLayout();
     l.bands[0].controls[0].name = "n";
@@ -302,4 +320,27 @@ TEST_F(ReportTest, ChildRowsFollowTheirParentCaseBlind)
     EXPECT_EQ(footers[1]->text("LCT:LOCATION"), "Garage");
     EXPECT_EQ(footers[1]->text("count"), "0");
     EXPECT_EQ(r.band("detail").size(), 2u);
+}
+
+TEST(ReportStrings, DefaultsEntriesOfTheIniFileAndTheirLimits)
+{
+    testing_support::TempHome home;
+    ReportStrings s = ReportPreviewGlue("Do you wish to PREVIEW this Report?", "Preview", "", "VURDRPTS.INI");
+    EXPECT_EQ(s.askPrvwDialogText, "Do you wish to PREVIEW this Report?");
+    EXPECT_EQ(s.askPrvwDialogTitle, "Preview");
+    EXPECT_EQ(s.progWinTitlePrvw, "Generating Report");
+    EXPECT_EQ(s.cancelPrvwPartialText, "Report Cancellation Requested!||Preview Report generated so far?");
+
+    rt::IniFile ini(previewer::displayStringsPath("VURDRPTS.INI"));
+    ini.write("DISPLAY STRINGS 2.0", "ProgWinTitlePrnt", "Druck");
+    ini.write("DISPLAY STRINGS 2.0", "CancelAreYouSureText", std::string(100, 'x'));
+    ini.write("DISPLAY STRINGS 2.0", "CancelPrvwPartialText", std::string(200, 'y'));
+    rt::IniFile(previewer::displayStringsPath("WIN.INI")).write("DISPLAY STRINGS 2.0", "ProgWinPctText", "% fertig");
+    s = ReportPreviewGlue("Q", "T", "", "VURDRPTS.INI");
+    EXPECT_EQ(s.progWinTitlePrnt, "Druck");
+    EXPECT_EQ(s.cancelAreYouSureText, std::string(63, 'x'));
+    EXPECT_EQ(s.cancelPrvwPartialText, std::string(127, 'y'));
+    EXPECT_EQ(s.progWinPctText, "% Completed");
+    // A blank name reads the profile file.
+    EXPECT_EQ(ReportPreviewGlue("Q", "T", "", " ").progWinPctText, "% fertig");
 }

@@ -205,7 +205,7 @@ TEST_F(FrameTest, EscapeIsTheCancelButtonAndACancelledPrintRunPrintsNothing)
     ReportFrame::setTickObserver([](ReportFrame &f, int tick) {
         if (tick == 1) {
             QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-            QApplication::sendEvent(reinterpret_cast<QWidget *>(f.progressWindow()), &esc);
+            QApplication::sendEvent(f.progressWidget(), &esc);
         }
     });
     rec.printerCopies = 2;
