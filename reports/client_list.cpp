@@ -146,18 +146,17 @@ public:
         });
         row->addWidget(calendar);
         v->addLayout(row);
-        auto *buttons = new QHBoxLayout;
         auto *ok = new QPushButton("OK", this);
+        ok->setDefault(true);
         connect(ok, &QPushButton::clicked, this, [this] {
             readDate();
             PrintClientList();
             finish(rt::RequestCompleted);
         });
-        auto *cancel = new QPushButton("Cancel", this);
-        connect(cancel, &QPushButton::clicked, this, [this] { finish(rt::RequestCancelled); });
-        buttons->addWidget(ok);
-        buttons->addWidget(cancel);
-        v->addLayout(buttons);
+        auto *row2 = new QHBoxLayout;
+        row2->addWidget(ok);
+        v->addLayout(row2);
+        addCloseAndHelp(v, "Cancel");
         return 0;
     }
 

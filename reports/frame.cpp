@@ -29,15 +29,14 @@ namespace {
 
 class PreviewerOutput : public ReportOutput {
 public:
-    previewer::PrinterCapabilities capabilities() override
-    {
-        QPrinter &p = rt::sharedPrinter();
-        return previewer::capabilitiesOf(p, p.collateCopies());
-    }
     int printerCopies() override { return std::max(1, rt::sharedPrinter().copyCount()); }
     int preview(std::vector<std::string> &queue, previewer::PreviewReport &report) override
     {
         return previewer::printPreview(queue, previewer::PreviewArguments{}, report, rt::modalParent());
+    }
+    void handleCopies(std::vector<std::string> &queue, int copies, bool collate) override
+    {
+        previewer::handleCopies(queue, copies, previewer::capabilitiesOf(rt::sharedPrinter(), collate));
     }
     int send(const std::vector<std::string> &queue, int copyCount) override
     {
@@ -470,28 +469,28 @@ int ReportFrame::output()
     previewer::PreviewReport report;
     report.title = QString::fromStdString(def_.title);
     report.copies = out->printerCopies();
-    const previewer::PrinterCapabilities caps = out->capabilities();
-    report.collate = caps.collate;
+    report.collate = false;  // collated sets only when the user asks for them in the preview
+    // The copies the printer cannot make are added to the queue; the job then goes out once.
+    auto print = [&] {
+        const std::size_t pages = queue_.size();
+        out->handleCopies(queue_, report.copies, report.collate);
+        out->send(queue_, queue_.size() > pages ? 1 : report.copies);
+    };
     if (choices_.preview) {
         if (queue_.empty()) {
             rt::message(strings_.nothingToPrvwText, strings_.nothingToPrvwTitle, rt::Icon::Exclamation);
             return 2;
         }
         int r = out->preview(queue_, report);
-        if (r == 1 && !queue_.empty()) {
-            previewer::PrinterCapabilities c = caps;
-            c.collate = report.collate;
-            const bool repeated = previewer::handleCopies(queue_, report.copies, c);
-            out->send(queue_, repeated ? 1 : report.copies);
-        }
+        if (r == 1 && !queue_.empty())
+            print();
         return r;
     }
     if (queue_.empty()) {
         rt::message(strings_.nothingToPrntText, strings_.nothingToPrntTitle, rt::Icon::Exclamation);
         return 2;
     }
-    const bool repeated = previewer::handleCopies(queue_, report.copies, caps);
-    out->send(queue_, repeated ? 1 : report.copies);
+    print();
     return 1;
 }
 

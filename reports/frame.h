@@ -62,15 +62,18 @@ struct ReportDefinition {
     std::string title;  // the report's name for the preview
 };
 
-// Where the pages go: the previewer library now, the previewer module's entries later.
+// Where the pages go: the previewer's entries and the printer. The previewer library serves
+// now; the previewer module's entries (bound by name at start-up) can take its place.
 class ReportOutput {
 public:
     virtual ~ReportOutput() = default;
-    virtual previewer::PrinterCapabilities capabilities() = 0;
-    // The printer's copy count (Print Setup's), taken when the report opens.
+    // The printer's copy count (Print Setup's), taken when the report's pages go out.
     virtual int printerCopies() = 0;
-    // Shows the pages; 1 when the user asked to print them (report holds the copies chosen).
+    // PRINTPREVIEW: shows the pages; 1 when the user asked to print them (the report then holds
+    // the copies and collation chosen, the queue the pages still to print).
     virtual int preview(std::vector<std::string> &queue, previewer::PreviewReport &report) = 0;
+    // HANDLECOPIES: repeats the queue for the copies the printer cannot make itself.
+    virtual void handleCopies(std::vector<std::string> &queue, int copies, bool collate) = 0;
     // Sends the pages as one job with the printer's copy count at `copyCount`, given back after.
     virtual int send(const std::vector<std::string> &queue, int copyCount) = 0;
 };

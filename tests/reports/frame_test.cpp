@@ -31,6 +31,7 @@ struct Recorder {
     bool printerMakesCopies = false;
     int printerCopies = 1;
     int previewAnswer = 2;
+    int copiesChosen = 0;  // in the preview; 0: left as they were
     std::vector<std::size_t> previewed;  // pages shown per preview
     std::vector<Sent> sent;
 };
@@ -38,18 +39,21 @@ struct Recorder {
 class FakeOutput : public ReportOutput {
 public:
     explicit FakeOutput(Recorder &r) : r_(r) {}
-    previewer::PrinterCapabilities capabilities() override
+    int printerCopies() override { return r_.printerCopies; }
+    int preview(std::vector<std::string> &queue, previewer::PreviewReport &report) override
+    {
+        r_.previewed.push_back(queue.size());
+        if (r_.copiesChosen)
+            report.copies = r_.copiesChosen;
+        return r_.previewAnswer;
+    }
+    void handleCopies(std::vector<std::string> &queue, int copies, bool collate) override
     {
         previewer::PrinterCapabilities c;
         c.present = true;
         c.copies = r_.printerMakesCopies;
-        return c;
-    }
-    int printerCopies() override { return r_.printerCopies; }
-    int preview(std::vector<std::string> &queue, previewer::PreviewReport &) override
-    {
-        r_.previewed.push_back(queue.size());
-        return r_.previewAnswer;
+        c.collate = collate;
+        previewer::handleCopies(queue, copies, c);
     }
     int send(const std::vector<std::string> &queue, int copyCount) override
     {
@@ -135,12 +139,16 @@ TEST_F(FrameTest, ACompleteRunPreviewsAndPrintsFromThePreviewAndLeavesFilesOpenE
     // A file some other procedure holds stays open after the run.
     ASSERT_EQ(Category.open(rt::mode::ReadWriteDenyNone), 0);
     rec.previewAnswer = 1;
+    rec.copiesChosen = 2;
     messages.answer(rt::BUTTON_YES);  // preview
     messages.answer(rt::BUTTON_NO);   // memos
     EXPECT_EQ(runReport(valuationDefinition(false)), 1);
     ASSERT_EQ(rec.previewed.size(), 1u);
     EXPECT_EQ(rec.previewed[0], static_cast<std::size_t>(ReportFrame::lastPageCount()));
+    // Two copies chosen in the preview, on a printer that makes none itself.
     ASSERT_EQ(rec.sent.size(), 1u);
+    EXPECT_EQ(rec.sent[0].pages, 2 * rec.previewed[0]);
+    EXPECT_EQ(rec.sent[0].copyCount, 1);
     EXPECT_TRUE(Category.isOpen());
     EXPECT_FALSE(MasterInventory.isOpen());
     EXPECT_EQ(reportUseCount(Category), 0);
