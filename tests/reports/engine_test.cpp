@@ -274,9 +274,11 @@ TEST_F(ReportTest, MemosPrintOnlyWhenAskedForAndNotEmpty)
     ASSERT_EQ(memos.size(), 1u);
     EXPECT_EQ(memos[0]->text("MAS:MEMO"), "Bought in Paris, 1999.");
     // The memo follows its item's detail.
-    for (std::size_t i = 1; i < r.rows.size(); ++i)
-        if (r.rows[i].band == "memo")
+    for (std::size_t i = 1; i < r.rows.size(); ++i) {
+        if (r.rows[i].band == "memo") {
             EXPECT_EQ(r.rows[i - 1].text("MAS:DESCRIPTION"), "with memo");
+        }
+    }
 }
 
 TEST_F(ReportTest, ALongMemoSplitsAcrossPagesAndEnds)

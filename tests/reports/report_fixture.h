@@ -47,9 +47,11 @@ protected:
     void TearDown() override { closeAll(); }
     void openAll()
     {
-        for (rt::RecordFile *f : files())
-            if (!f->isOpen())
+        for (rt::RecordFile *f : files()) {
+            if (!f->isOpen()) {
                 ASSERT_EQ(f->open(rt::mode::ReadWriteDenyNone), 0);
+            }
+        }
     }
     void closeAll()
     {
