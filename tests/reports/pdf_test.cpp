@@ -1,5 +1,5 @@
-// The Home Inventory Report of a sample client with memos drawn to PDF, portrait and wide, each
-// page on its paper. With ORVANE_SAMPLE_PDF_DIR set the PDFs are kept there to be looked at.
+// The Home Inventory Report of a sample client with memos drawn to PDF, portrait and wide, and
+// the client list, each page on its paper. With ORVANE_SAMPLE_PDF_DIR set the PDFs are kept there to be looked at.
 #include <gtest/gtest.h>
 
 #include <QPrinter>
@@ -11,7 +11,7 @@
 
 using namespace reports;
 
-TEST_F(ReportTest, SampleReportDrawsToPdfPortraitAndWide)
+TEST_F(ReportTest, SampleReportsDrawToPdfPortraitAndWide)
 {
     addCategory("ART", "Art, paintings and prints");
     addCategory("ELEC", "Electronics");
@@ -28,20 +28,24 @@ TEST_F(ReportTest, SampleReportDrawsToPdfPortraitAndWide)
         addItem("JEWEL", "Ring " + std::to_string(i + 1), 1 + i % 3, 99999 + i * 1000, i % 5 ? "" : "Insured.",
                 "Rings");
     addItem("MISSING", "Item of a category that is gone", 3, 1, "");
+    addClient("B2", "Brown", "", "", 72000, "Prefers calls after six; the spare key is with the neighbour.");
+    clientListOptions() = ClientListOptions{true, true, false, 0};
     const char *keep = std::getenv("ORVANE_SAMPLE_PDF_DIR");
-    for (bool wide : {false, true}) {
+    for (int report = 0; report < 3; ++report) {
+        const bool wide = report == 1;
+        const ReportDefinition def = report == 2 ? clientListDefinition() : valuationDefinition(wide);
         previewer::PageFolder folder;
         std::vector<std::string> queue;
-        ReportWriter w(valuationLayout(wide), [&](const previewer::Page &p, int n) {
+        ReportWriter w(def.layout(withMemos(true)), [&](const previewer::Page &p, int n) {
             queue.push_back(folder.pagePath(n));
             return previewer::writePageFile(queue.back(), p);
         });
         Heading h;
-        clientHeading()(h);
+        def.heading(h);
         w.setPageValues(headingValues(h, 80000, 5000000));
-        runWithoutFrame(valuationDefinition(wide), withMemos(true), w);
-        const std::string pdf =
-            (keep ? std::string(keep) + "/" : home.path()) + (wide ? "valuation_wide.pdf" : "valuation.pdf");
+        runWithoutFrame(def, withMemos(true), w);
+        const char *names[] = {"valuation.pdf", "valuation_wide.pdf", "client_list.pdf"};
+        const std::string pdf = (keep ? std::string(keep) + "/" : home.path()) + names[report];
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QString::fromStdString(pdf));
@@ -50,4 +54,5 @@ TEST_F(ReportTest, SampleReportDrawsToPdfPortraitAndWide)
         ASSERT_EQ(sizes.size(), static_cast<int>(queue.size()));
         EXPECT_EQ(sizes.front(), wide ? "792x612" : "612x792");
     }
+    clientListOptions() = ClientListOptions{};
 }
