@@ -142,7 +142,11 @@ TEST_F(FrameTest, ACompleteRunPreviewsAndPrintsFromThePreviewAndLeavesFilesOpenE
     rec.copiesChosen = 2;
     messages.answer(rt::BUTTON_YES);  // preview
     messages.answer(rt::BUTTON_NO);   // memos
-    EXPECT_EQ(runReport(valuationDefinition(false)), 1);
+    const ReportDefinition def = valuationDefinition(false);
+    ReportFrame frame(def);
+    EXPECT_EQ(frame.run(), 1);
+    EXPECT_EQ(frame.percent(), 100);
+    EXPECT_EQ(frame.recordsRead(), 200);
     ASSERT_EQ(rec.previewed.size(), 1u);
     EXPECT_EQ(rec.previewed[0], static_cast<std::size_t>(ReportFrame::lastPageCount()));
     // Two copies chosen in the preview, on a printer that makes none itself.
