@@ -21,7 +21,6 @@ struct Pending {
 // Windows and reports that later parts of the program bring.
 const Pending kPending[] = {
     {"MakeCD", "Making a client CD"},
-    {"ClientReportOptions", "The client list report"},
     {"ReportsMenu", "The home inventory reports menu"},
     {"ReportCatalogOptions", "The catalog reports", true},
     {"ReportDesignOptions", "The custom reports", true},
@@ -34,8 +33,6 @@ const Pending kPending[] = {
     {"PrintInheritanceReportWide", "The inheritance report"},
     {"PrintInsuranceReport", "The insurance report"},
     {"PrintInsuranceReportWide", "The insurance report"},
-    {"PrintInventoryValuation", "The inventory valuation report"},
-    {"PrintInventoryValuationWide", "The inventory valuation report"},
     {"PrintLocationInventory", "The location inventory report"},
     {"PrintLocationInventoryWide", "The location inventory report"},
     {"PrintCategoryInventory", "The category inventory report"},
@@ -48,10 +45,6 @@ const Pending kPending[] = {
     {"PrintReceiptListWide", "The receipt list"},
     {"PrintWarrantyList", "The warranty list"},
     {"PrintWarrantyListWide", "The warranty list"},
-    {"PrintLocationBoxList", "The location and box list"},
-    {"PrintCategoryTypesList", "The category and type list"},
-    {"PrintManufacturerList", "The manufacturer list"},
-    {"PrintVendorList", "The vendor list"},
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "core/procedures.h"
 #include "core/program.h"
 #include "inventory/inventory.h"
+#include "reports/reports.h"
 #include "tables/tables.h"
 #include "runtime/gui.h"
 #include "runtime/message.h"
@@ -27,6 +28,7 @@ int main(int argc, char **argv)
     bindPreviewer();
     addProcedureModule(registerTableProcedures);
     addProcedureModule(registerInventoryProcedures);
+    addProcedureModule(registerReportProcedures);
     ProgramMain();
     return 0;
 }
