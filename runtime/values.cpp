@@ -66,10 +66,12 @@ DecimalText readDecimal(std::string_view text, int places, std::int64_t &units)
         if (t[i] == ',')
             continue;
         any = true;
-        if (tooLarge)
+        const int digit = t[i] - '0';
+        if (tooLarge || whole > (kMaxDecimalUnits - digit) / 10) {
+            tooLarge = true;
             continue;
-        whole = whole * 10 + (t[i] - '0');
-        tooLarge = whole > kMaxDecimalUnits;
+        }
+        whole = whole * 10 + digit;
     }
     if (i < t.size() && t[i] == '.') {
         ++i;

@@ -181,6 +181,7 @@ TEST(Input, ValuesTooLargeAreRefusedNeverWrapped)
     ASSERT_EQ(readDecimal("-999,999,999,999,999,999", 0, u), DecimalText::Number);
     EXPECT_EQ(u, -kMaxDecimalUnits);
     EXPECT_EQ(readDecimal("1000000000000000000", 0, u), DecimalText::TooLarge);
+    EXPECT_EQ(readDecimal("9662988825349736700", 0, u), DecimalText::TooLarge);  // 19 digits, past 2^63
 
     // Through the field: a market value (7.2) and a long refuse what they cannot hold and keep
     // what they had.
