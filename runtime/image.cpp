@@ -41,10 +41,11 @@ void jpegProgress(j_common_ptr info)
         jpegFail(info);
 }
 
+// Whatever starts with the start-of-image marker is JPEG to us: Qt's own JPEG reader, which would
+// take the rest, knows nothing of the limits here.
 bool looksLikeJpeg(const QByteArray &head)
 {
-    return head.size() >= 3 && static_cast<unsigned char>(head[0]) == 0xFF &&
-           static_cast<unsigned char>(head[1]) == 0xD8 && static_cast<unsigned char>(head[2]) == 0xFF;
+    return head.size() >= 2 && static_cast<unsigned char>(head[0]) == 0xFF && static_cast<unsigned char>(head[1]) == 0xD8;
 }
 
 QByteArray readHead(const QString &path)
