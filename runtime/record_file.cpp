@@ -23,15 +23,27 @@ namespace {
 
 int g_lockWaitUnitMs = 1000;
 
-// Share-mode bookkeeping of the files open in this process, by path.
+// Share-mode bookkeeping of the files open in this process, by path. It is never destroyed: the
+// record files that are globals end after every other static, and a file left open then still
+// finds the registry it has to leave.
 struct OpenEntry {
     RecordFile *file;
     int mode;
 };
 std::map<std::string, std::vector<OpenEntry>> &openFiles()
 {
-    static std::map<std::string, std::vector<OpenEntry>> m;
-    return m;
+    static auto *m = new std::map<std::string, std::vector<OpenEntry>>;
+    return *m;
+}
+
+void forget(RecordFile *file)
+{
+    auto &reg = openFiles();
+    for (auto it = reg.begin(); it != reg.end();) {
+        auto &v = it->second;
+        v.erase(std::remove_if(v.begin(), v.end(), [file](const OpenEntry &e) { return e.file == file; }), v.end());
+        it = v.empty() ? reg.erase(it) : std::next(it);
+    }
 }
 
 std::string canonical(const std::string &path)
@@ -185,10 +197,18 @@ RecordFile::RecordFile(const TableDef &def, void *record, std::string *memo)
 {
 }
 
+// Only the file's own connection is released here, never the error state: a global file ends
+// with the program, after statics it must not touch. Closing with an error code is explicit,
+// before the end (DictionaryKill). A transaction lives on the stack of a running procedure, so
+// one still over the file is never met at the program's end.
 RecordFile::~RecordFile()
 {
-    if (conn_)
-        close();
+    if (!conn_)
+        return;
+    if (tx_)
+        tx_->rollback();
+    forget(this);
+    conn_.reset();
 }
 
 int RecordFile::fail(int code)
@@ -561,12 +581,7 @@ int RecordFile::close()
         return fail(err::NotOpen);
     if (tx_)
         tx_->rollback();
-    auto &reg = openFiles();
-    for (auto it = reg.begin(); it != reg.end();) {
-        auto &v = it->second;
-        v.erase(std::remove_if(v.begin(), v.end(), [this](const OpenEntry &e) { return e.file == this; }), v.end());
-        it = v.empty() ? reg.erase(it) : std::next(it);
-    }
+    forget(this);
     conn_.reset();
     openMode_ = 0;
     seq_ = Seq::None;
