@@ -3,12 +3,15 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
+#include <string>
+#include <vector>
 
 #include "core/dictionary.h"
 #include "core/globals.h"
 #include "core/procedures.h"
 #include "runtime/file_structure.h"
 #include "runtime/gui.h"
+#include "runtime/paths.h"
 #include "runtime/message.h"
 #include "runtime/text.h"
 #include "runtime/window.h"
@@ -57,8 +60,21 @@ bool offerBadFileRepair()
     rt::message("This program needs to close while the Fix Utility attempts to fix the file. When the fix program "
                 "finishes running you can run this application again.",
                 "Information", rt::Icon::Information);
-    if (rt::RecordFile *file = dict::fileByLabel(bad))
+    if (rt::RecordFile *file = dict::fileByLabel(bad)) {
         startRepair(*file);
+    } else {
+        // A file found damaged is noted by its full path: repaired there, as its record type.
+        for (rt::RecordFile *f : dict::allFiles()) {
+            if (!rt::equalNoCase(f->def().diskName, rt::baseName(bad)))
+                continue;
+            std::vector<unsigned char> scratch(f->def().recordSize);
+            std::string memo;
+            rt::RecordFile damaged(f->def(), scratch.data(), &memo);
+            damaged.name = bad;
+            startRepair(damaged);
+            break;
+        }
+    }
     profile.write(rt::ds_AppName(), "BadFile", "");
     return true;
 }
