@@ -177,8 +177,11 @@ int BrowseModel::locate(int field, const std::string &value) const
     int code = view_.locate(field, v, at);
     if (code == err::NoRecord)
         return rowCount();
-    if (code != 0)
+    if (code != 0) {
+        if (onReadError)
+            onReadError(ErrorState::current());
         return 0;
+    }
     return static_cast<int>(view_.lowerBound(positions_, at));
 }
 

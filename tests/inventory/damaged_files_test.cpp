@@ -150,6 +150,19 @@ TEST_F(DamagedFiles, AnOverwrittenPageIsReportedNotedAndLeavesNoTotals)
     testing_support::pump(20);
     EXPECT_EQ(box.shown().size(), 2u);
     EXPECT_EQ(text(all, "Number of items"), "");
+
+    // Changing an item whose record cannot be read reports it instead of opening the form.
+    int bad = -1;
+    for (int r = 0; r < rows(all) && bad < 0; ++r)
+        if (MasterInventory.getPosition(all->browse()->model().position(r)) != 0)
+            bad = r;
+    ASSERT_GE(bad, 0);
+    all->browse()->setCurrentRow(bad);
+    testing_support::pump(20);
+    box.clear();
+    all->changeButton()->click();
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].title, "Record Retrieval Error");
     closeAll();
 
     // At the next start the damaged file is offered for repair, where it lies.
