@@ -209,8 +209,13 @@ private:
         QApplication::setOverrideCursor(Qt::WaitCursor);
         InventoryTotals t = inventoryTotals(browse()->model());
         QApplication::restoreOverrideCursor();
-        if (!t.ok)
-            return;  // a read error leaves the totals as they were
+        if (!t.ok) {
+            // No figure is shown that could not be computed.
+            count_->clear();
+            value_->clear();
+            browse()->reportFailure(rt::FileFailure::Read);
+            return;
+        }
         count_->setText(QString::fromStdString(rt::formatNumber("@n9", t.count, 0)));
         // The value is exact; a total wider than its picture shows in full rather than as #s.
         std::string v = rt::formatNumber(variant_ == Variant::Category ? "@n-13.2" : "@n12.2", t.cents, 2);

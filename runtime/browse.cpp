@@ -44,6 +44,7 @@ int BrowseModel::refill()
 {
     beginResetModel();
     cache_.clear();
+    readFailed_ = false;
     int code = view_.positions(positions_);
     endResetModel();
     return code;
@@ -72,7 +73,7 @@ int BrowseModel::rowOf(std::int64_t pos) const
 
 void BrowseModel::loadAround(int r) const
 {
-    if (!file().isOpen())
+    if (!file().isOpen() || readFailed_)
         return;
     if (cache_.size() > kCacheRows)
         cache_.clear();
@@ -85,7 +86,15 @@ void BrowseModel::loadAround(int r) const
     if (want.empty())
         return;
     std::vector<ViewRow> rows;
-    view_.readPositions(want, rows);
+    if (view_.readPositions(want, rows) != 0) {
+        // Rows are read while the list paints: the report waits for the paint to end.
+        readFailed_ = true;
+        ErrorState e = ErrorState::current();
+        QMetaObject::invokeMethod(
+            const_cast<BrowseModel *>(this), [this, e] { if (onReadError) onReadError(e); },
+            Qt::QueuedConnection);
+        return;
+    }
     for (ViewRow &row : rows)
         cache_[row.position] = std::move(row);
 }
@@ -168,8 +177,11 @@ int BrowseModel::locate(int field, const std::string &value) const
     int code = view_.locate(field, v, at);
     if (code == err::NoRecord)
         return rowCount();
-    if (code != 0)
+    if (code != 0) {
+        if (onReadError)
+            onReadError(ErrorState::current());
         return 0;
+    }
     return static_cast<int>(view_.lowerBound(positions_, at));
 }
 
@@ -179,6 +191,10 @@ Browse::Browse(QTableView *view, FileManager &manager, QObject *parent)
     : QObject(parent ? parent : view), view_(view), manager_(manager)
 {
     model_ = new BrowseModel(manager.file, this);
+    model_->onReadError = [this](const ErrorState &e) {
+        e.restore();
+        reportFailure(FileFailure::Read);
+    };
     view_->setModel(model_);
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
     view_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -309,12 +325,14 @@ void Browse::setButtons(QPushButton *insert, QPushButton *change, QPushButton *r
 
 void Browse::refill(std::int64_t position)
 {
-    if (!manager_.file.isOpen())
-        manager_.useFile();
+    reported_ = false;
+    if (!manager_.file.isOpen() && manager_.useFile() != 0)
+        reportFailure(FileFailure::Open);
     if (current_ < 0)
         applyOrder();
     int previous = currentRow();
-    model_->refill();
+    if (model_->refill() != 0)
+        reportFailure(FileFailure::View);
     int n = model_->rowCount();
     int row = position ? model_->rowOf(position) : -1;
     if (row < 0)
@@ -355,7 +373,19 @@ bool Browse::loadCurrent()
     std::int64_t pos = model_->position(currentRow());
     if (pos == 0)
         return false;
-    return manager_.file.getPosition(pos) == 0;
+    int code = manager_.file.getPosition(pos);
+    // A record deleted since the list was read is no failure of the file.
+    if (code != 0 && code != err::RecordNotFound)
+        reportFailure(FileFailure::Read, false);
+    return code == 0;
+}
+
+void Browse::reportFailure(FileFailure what, bool once)
+{
+    if (once && reported_)
+        return;
+    reported_ = true;
+    reportFileFailure(what, manager_.file);
 }
 
 int Browse::locatorField() const

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/file_report.h"
 #include "runtime/record_file.h"
 #include "runtime/view.h"
 
@@ -85,8 +86,13 @@ public:
     // Display text of a column for a row.
     QString text(const BrowseRow &row, const BrowseColumn &c) const;
 
+    // Told, after the event that read them, of rows that could not be read (they show blank,
+    // and no read is tried again before the next refill).
+    std::function<void(const ErrorState &)> onReadError;
+
 private:
     void loadAround(int r) const;
+    mutable bool readFailed_ = false;
 
     View view_;
     std::vector<BrowseColumn> columns_;
@@ -134,6 +140,10 @@ public:
     // record). False when no row is highlighted.
     bool loadCurrent();
 
+    // Report the current error of the file: an open, the list, a row or a total that could not
+    // be read. With `once`, only the first failure of a refill and what it reads is reported.
+    void reportFailure(FileFailure what, bool once = true);
+
     // Position the list by a locator value in the current order.
     void locate(const std::string &value);
 
@@ -169,6 +179,7 @@ private:
     bool selectMode_ = false;
     std::string typed_;
     QElapsedTimer typedClock_;
+    bool reported_ = false;
 };
 
 }  // namespace rt

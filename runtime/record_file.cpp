@@ -13,6 +13,7 @@
 #include <map>
 #include <set>
 
+#include "runtime/file_recovery.h"
 #include "runtime/paths.h"
 
 namespace rt {
@@ -232,6 +233,13 @@ int RecordFile::failWrite(int rc, sqlite3_stmt *st)
 int RecordFile::failSqlite(int rc, sqlite3 *db)
 {
     int primary = rc & 0xFF;
+    if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB)
+        noteDamagedFile(clip(name));
+    if (rc == SQLITE_READONLY_ROLLBACK) {
+        // Not a refusal: a crash left a write half done, and a read-only open cannot undo it.
+        setDriverError("the file needs recovery", rc);
+        return err::DriverError;
+    }
     switch (primary) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
@@ -432,6 +440,10 @@ int RecordFile::openImpl(int openMode, int declaredVersion, const std::function<
     } else if (::access(path.c_str(), R_OK) != 0) {
         return fail(err::AccessDenied);
     }
+    if (write)
+        removeStaleSuperJournals(path);
+    else
+        recoverHotJournal(path);
     sqlite3 *db = nullptr;
     int flags = (write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_NOMUTEX;
     int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
@@ -475,7 +487,7 @@ int RecordFile::checkStructure(int declaredVersion, const std::function<void()> 
     if (rc != SQLITE_OK) {
         int code = failSqlite(rc, db);
         sqlite3_finalize(st);
-        return code == err::DriverError ? err::InvalidFile : code;
+        return code == err::DriverError && rc != SQLITE_READONLY_ROLLBACK ? err::InvalidFile : code;
     }
     std::set<std::string> columns;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW)
