@@ -377,6 +377,14 @@ void ReportFrame::tick()
 
 int ReportFrame::run()
 {
+    // Without a previewer to hand the pages to, the run would only end in nothing: say so first.
+    if (!outputFactory()()) {
+        rt::beep();
+        rt::message("The report previewer is not loaded: this report cannot be previewed or printed.",
+                    "Report Previewer", rt::Icon::Exclamation);
+        rt::setResponse(2);
+        return 2;
+    }
     strings_ = ReportPreviewGlue("Do you wish to PREVIEW this Report?", "Preview", "", "VURDRPTS.INI");
     int a = rt::message(strings_.askPrvwDialogText, strings_.askPrvwDialogTitle, rt::Icon::Question,
                         rt::BUTTON_YES | rt::BUTTON_NO | rt::BUTTON_CANCEL, rt::BUTTON_YES);

@@ -4,6 +4,7 @@
 
 #include "core/previewer_binding.h"
 #include "core/procedures.h"
+#include "core/report_output.h"
 #include "core/program.h"
 #include "inventory/inventory.h"
 #include "reports/reports.h"
@@ -26,6 +27,7 @@ int main(int argc, char **argv)
     // Bound as the program loads, before the program procedure runs; without it the program
     // still starts, and only the reports go without.
     bindPreviewer();
+    useBoundPreviewer();
     addProcedureModule(registerTableProcedures);
     addProcedureModule(registerInventoryProcedures);
     addProcedureModule(registerReportProcedures);
