@@ -343,6 +343,12 @@ TEST_F(Inventory, CategoryAndLocationFormsShowWhatApplies)
              EXPECT_EQ(visibleTabs(f), QStringList({"General", "User Fields", "Image 1", "Image 2", "Memo"}));
              EXPECT_FALSE(find<QLineEdit>(f, "SERIALNUMBER")->isVisibleTo(f));
              EXPECT_TRUE(find<QComboBox>(f, "BOXNUMBER")->isVisibleTo(f));
+             // The hidden serial and model numbers leave no gap: the description follows the box
+             // number one row on, whatever the other column holds.
+             f->show();
+             testing_support::pump(5);
+             auto y = [f](const char *name) { return find<QWidget>(f, name)->mapTo(f, QPoint()).y(); };
+             EXPECT_LE(y("DESCRIPTION") - y("BOXNUMBER"), y("BOXNUMBER") - y("LOCATION") + 4);
          }},
         {Variant::Category, "Audio",
          [](QWidget *f) {
