@@ -101,7 +101,20 @@ namespace {
 std::atomic<std::uint64_t> g_connections{0};
 }
 
-Connection::Connection(sqlite3 *db) : db_(db), id_(++g_connections) {}
+Connection::Connection(sqlite3 *db) : db_(db), id_(++g_connections)
+{
+    // Files attached for a transaction have schemas of their own; only the file's own rows count.
+    sqlite3_update_hook(
+        db_,
+        [](void *self, int, const char *schema, const char *, sqlite3_int64 rowid) {
+            if (std::strcmp(schema, "main") == 0) {
+                auto *c = static_cast<Connection *>(self);
+                ++c->writes_;
+                c->lastWritten_ = rowid;
+            }
+        },
+        this);
+}
 
 Connection::~Connection()
 {

@@ -238,6 +238,10 @@ public:
     // statement handle kept elsewhere is known to be still valid.
     std::uint64_t id() const { return id_; }
     std::uint64_t generation() const { return generation_; }
+    // Rows written (added, changed or deleted) in the connection's own file, and the position of
+    // the last of them: lists over the file follow a single write without reading again.
+    std::uint64_t writes() const { return writes_; }
+    std::int64_t lastWritten() const { return lastWritten_; }
     // A prepared statement, reset and with bindings cleared; nullptr on failure (error set).
     sqlite3_stmt *prepare(const std::string &sql);
     void dropStatements(std::string_view containing = {});
@@ -248,6 +252,8 @@ private:
     sqlite3 *db_;
     std::uint64_t id_;
     std::uint64_t generation_ = 0;
+    std::uint64_t writes_ = 0;
+    std::int64_t lastWritten_ = 0;
     std::vector<std::pair<std::string, sqlite3_stmt *>> cache_;
 };
 

@@ -378,6 +378,73 @@ int View::readPositions(const std::vector<std::int64_t> &positions, std::vector<
     return 0;
 }
 
+int View::readListed(std::int64_t position, ViewRow &row, bool &listed) const
+{
+    listed = false;
+    if (int code = check())
+        return code;
+    Binder b;
+    std::string w = where(b, "rowid = ?");
+    if (b.bad)
+        return err::DriverError;
+    b.integer(position);
+    std::vector<ViewRow> rows;
+    if (int code = readRows("SELECT " + RecordSql::columnList(file_) + " FROM " + RecordSql::tableRef(file_) + " WHERE " +
+                                w,
+                            b, rows))
+        return code;
+    if (!rows.empty()) {
+        row = std::move(rows[0]);
+        listed = true;
+    }
+    return 0;
+}
+
+View::Mark View::mark() const
+{
+    Mark m;
+    if (!file_.isOpen())
+        return m;
+    Connection &c = RecordSql::connection(file_);
+    m.connection = c.id();
+    m.writes = c.writes();
+    m.lastWritten = c.lastWritten();
+    if (sqlite3_stmt *st = c.prepare("PRAGMA data_version")) {
+        Reset reset{st};
+        if (sqlite3_step(st) == SQLITE_ROW)
+            m.dataVersion = sqlite3_column_int64(st, 0);
+        else
+            m.connection = 0;  // unknown: whatever was read is read again
+    } else {
+        m.connection = 0;
+    }
+    return m;
+}
+
+std::string View::filterSignature() const
+{
+    // Each part behind its length, so that no value can run into the next.
+    std::string s;
+    auto part = [&s](std::string_view v) {
+        s += std::to_string(v.size());
+        s += ':';
+        s += v;
+    };
+    part(file_.path());
+    for (const Condition &c : filter_) {
+        part(std::to_string(static_cast<int>(c.test)));
+        part(c.field);
+        for (const BoundSource &v : c.values) {
+            BoundValue x = v();
+            if (const auto *t = std::get_if<std::string>(&x))
+                part("s" + *t);
+            else
+                part("n" + std::to_string(std::get<std::int64_t>(x)));
+        }
+    }
+    return s;
+}
+
 int View::locateWith(const std::string &seek, Binder &b, std::int64_t &position) const
 {
     sqlite3_stmt *st = RecordSql::connection(file_).prepare("SELECT rowid FROM " + RecordSql::tableRef(file_) +
