@@ -126,6 +126,7 @@ private:
         buildButtons();
         b->onRowChanged = [this] { showPanel(); };
         b->onRefilled = [this] { showTotals(); };
+        b->model().setTotals(valuation::itemTotals(def));
         b->model().onRowPatched = [this](const rt::BrowseRow *before, const rt::BrowseRow *after) {
             followTotals(before, after);
         };
@@ -228,7 +229,10 @@ private:
     {
         const rt::BrowseModel &m = browse()->model();
         if (!kept_.ok || keptVersion_ != m.rowsVersion()) {
-            kept_ = inventoryTotals(m);
+            if (m.totalsVersion() == m.rowsVersion())
+                kept_ = {m.readTotals()[0], m.readTotals()[1], true};  // read with the list
+            else
+                kept_ = inventoryTotals(m);
             keptVersion_ = m.rowsVersion();
         }
         InventoryTotals t = kept_;

@@ -4,8 +4,6 @@
 
 namespace valuation {
 
-namespace {
-
 // Count every row; value quantity times market value of the owned ones.
 std::vector<rt::Total> itemTotals(const rt::TableDef &def)
 {
@@ -13,8 +11,6 @@ std::vector<rt::Total> itemTotals(const rt::TableDef &def)
             rt::Total::sumOfProduct(def, "QUANTITY", "MARKETVALUE",
                                     {rt::Condition::oneOf(def, "STATUS", ownedStatuses())})};
 }
-
-}  // namespace
 
 const std::vector<std::string> &ownedStatuses()
 {

@@ -34,6 +34,8 @@ struct GroupTotals {
     Totals totals;
 };
 
+// The view totals that give Totals (count, then value) over items of the type `def`.
+std::vector<rt::Total> itemTotals(const rt::TableDef &def);
 // Over the rows of a view of items (MasterInventory, or the client's copy of it). Returns the
 // error code of the read, and an error rather than a wrapped value when a total leaves 64 bits.
 int totals(const rt::View &items, Totals &out);

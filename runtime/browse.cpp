@@ -76,14 +76,21 @@ int BrowseModel::readAll(bool sameRows)
     indexBuilt_ = false;
     rowIndex_.clear();
     const View::Mark mark = view_.mark();
-    int code = view_.positions(positions_);
+    int code = 0, totalsCode = err::DriverError;
+    if (!sameRows && !totals_.empty())
+        code = view_.positionsAndTotals(positions_, totals_, totalValues_, totalsCode);
+    else
+        code = view_.positions(positions_);
     endResetModel();
     synced_ = code == 0;
     syncedKey_ = view_.key();
     syncedFilter_ = view_.filterSignature();
     syncedMark_ = mark;
-    if (!sameRows)
+    if (!sameRows) {
         ++rowsVersion_;
+        if (code == 0 && totalsCode == 0)
+            totalsVersion_ = rowsVersion_;
+    }
     return code;
 }
 

@@ -75,6 +75,12 @@ public:
     // to onRowPatched: another filter, or writes the list could not follow one by one. Totals
     // computed at one value of it stay right, through those patches, until it moves.
     std::uint64_t rowsVersion() const { return rowsVersion_; }
+    // Totals over the rows of the list, read with the list whenever its rows may have changed:
+    // in the same pass where the order allows. readTotals() holds them as read at
+    // totalsVersion(); a failed read of them leaves totalsVersion() behind rowsVersion().
+    void setTotals(std::vector<Total> totals) { totals_ = std::move(totals); }
+    const std::vector<std::int64_t> &readTotals() const { return totalValues_; }
+    std::uint64_t totalsVersion() const { return totalsVersion_; }
     // A patch of one row: `before` is the row as the list had it (nullptr when it was not
     // listed), `after` the row as it is listed now (nullptr when it left the list).
     std::function<void(const BrowseRow *before, const BrowseRow *after)> onRowPatched;
@@ -120,6 +126,9 @@ private:
     std::string syncedFilter_;
     View::Mark syncedMark_;
     std::uint64_t rowsVersion_ = 1;
+    std::vector<Total> totals_;
+    std::vector<std::int64_t> totalValues_;
+    std::uint64_t totalsVersion_ = 0;
 };
 
 // The controller that ties a list view, its sort orders, locators and buttons together.

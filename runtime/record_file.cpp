@@ -114,6 +114,21 @@ Connection::Connection(sqlite3 *db) : db_(db), id_(++g_connections)
             }
         },
         this);
+    // An aggregate that gathers integers into memory: one pass over the file can list positions
+    // and sum totals together, without a row handed back through the API for each.
+    sqlite3_create_function_v2(
+        db_, "rt_collect", -1, SQLITE_UTF8 | SQLITE_DIRECTONLY, this, nullptr,
+        [](sqlite3_context *ctx, int n, sqlite3_value **v) {
+            auto *c = static_cast<Connection *>(sqlite3_user_data(ctx));
+            if (!c->collectInto)
+                return;
+            for (int i = 0; i < n; ++i) {
+                if (sqlite3_value_type(v[i]) != SQLITE_INTEGER)
+                    c->collectedExact = false;
+                c->collectInto->push_back(sqlite3_value_int64(v[i]));
+            }
+        },
+        [](sqlite3_context *ctx) { sqlite3_result_null(ctx); }, nullptr);
 }
 
 Connection::~Connection()

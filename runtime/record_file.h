@@ -242,6 +242,10 @@ public:
     // the last of them: lists over the file follow a single write without reading again.
     std::uint64_t writes() const { return writes_; }
     std::int64_t lastWritten() const { return lastWritten_; }
+    // Where the SQL function rt_collect(...) appends its arguments, row after row, while a
+    // statement that calls it runs; `collectedExact` turns false when one was not an integer.
+    std::vector<std::int64_t> *collectInto = nullptr;
+    bool collectedExact = true;
     // A prepared statement, reset and with bindings cleared; nullptr on failure (error set).
     sqlite3_stmt *prepare(const std::string &sql);
     void dropStatements(std::string_view containing = {});

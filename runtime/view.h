@@ -125,6 +125,13 @@ public:
     // The filter's values as they read now: equal signatures select the same rows of the file.
     std::string filterSignature() const;
 
+    // The positions of every row, in order, and totals over the same rows: in one pass over the
+    // file when every component of the key is a number, else the positions from the key and the
+    // totals in a pass of their own. Returns the code of the positions' read; `totalsCode` has
+    // the totals' own (their values are 0 unless it is 0).
+    int positionsAndTotals(std::vector<std::int64_t> &out, const std::vector<Total> &totals,
+                           std::vector<std::int64_t> &values, int &totalsCode) const;
+
     // One value per total, in one pass.
     int totals(const std::vector<Total> &totals, std::vector<std::int64_t> &out) const;
     // The totals of every group, in order: a new group starts wherever the group field changes.
