@@ -10,6 +10,7 @@
 #include <QTabBar>
 #include <QTableView>
 #include <algorithm>
+#include <climits>
 
 #include "runtime/dates.h"
 #include "runtime/file_manager.h"
@@ -42,12 +43,171 @@ void BrowseModel::setOrder(const KeyDef *key, std::vector<Condition> filter) { v
 
 int BrowseModel::refill()
 {
+    const View::Mark now = view_.mark();
+    const std::string filter = view_.filterSignature();
+    bool sameRows = false;
+    if (synced_ && now.connection != 0 && now.connection == syncedMark_.connection &&
+        now.dataVersion == syncedMark_.dataVersion && filter == syncedFilter_) {
+        const std::uint64_t written = now.writes - syncedMark_.writes;
+        if (view_.key() == syncedKey_) {
+            if (written == 0) {
+                clearError();
+                return 0;
+            }
+            if (written == 1 && patch(now.lastWritten) == 0) {
+                syncedMark_ = now;
+                clearError();
+                return 0;
+            }
+        }
+        sameRows = written == 0;  // only the order changed
+    }
+    return readAll(sameRows);
+}
+
+int BrowseModel::reread() { return readAll(false); }
+
+int BrowseModel::readAll(bool sameRows)
+{
     beginResetModel();
-    cache_.clear();
+    // Rows read before stay right when only the order changed.
+    if (!sameRows)
+        cache_.clear();
     readFailed_ = false;
-    int code = view_.positions(positions_);
+    indexBuilt_ = false;
+    rowIndex_.clear();
+    const View::Mark mark = view_.mark();
+    int code = 0, totalsCode = err::DriverError;
+    if (!sameRows && !totals_.empty())
+        code = view_.positionsAndTotals(positions_, totals_, totalValues_, totalsCode);
+    else
+        code = view_.positions(positions_);
     endResetModel();
+    synced_ = code == 0;
+    syncedKey_ = view_.key();
+    syncedFilter_ = view_.filterSignature();
+    syncedMark_ = mark;
+    if (!sameRows) {
+        ++rowsVersion_;
+        if (code == 0 && totalsCode == 0)
+            totalsVersion_ = rowsVersion_;
+    }
     return code;
+}
+
+int BrowseModel::patch(std::int64_t pos)
+{
+    BrowseRow after;
+    bool listed = false;
+    if (int code = view_.readListed(pos, after, listed))
+        return code;
+    int old = -1;
+    if (indexed()) {
+        if (pos > 0 && pos < static_cast<std::int64_t>(rowIndex_.size()))
+            old = rowIndex_[static_cast<std::size_t>(pos)];
+    } else {
+        auto it = std::find(positions_.begin(), positions_.end(), pos);
+        old = it == positions_.end() ? -1 : static_cast<int>(it - positions_.begin());
+    }
+    // The row as the list had it, for totals kept over the list: known when it was read.
+    BrowseRow before;
+    bool beforeKnown = old < 0;
+    if (auto it = cache_.find(pos); old >= 0 && it != cache_.end()) {
+        before = std::move(it->second);
+        beforeKnown = true;
+    }
+    cache_.erase(pos);
+    if (old < 0 && !listed)
+        return 0;  // neither listed before nor now
+
+    // Its new place among the other rows, found with the row itself out of the list.
+    if (old >= 0)
+        positions_.erase(positions_.begin() + old);
+    int at = -1;
+    if (listed) {
+        if (!view_.key()) {
+            at = static_cast<int>(std::lower_bound(positions_.begin(), positions_.end(), pos) - positions_.begin());
+        } else {
+            std::size_t bound = view_.lowerBound(positions_, pos);
+            if (errorCode() != 0) {
+                if (old >= 0)
+                    positions_.insert(positions_.begin() + old, pos);
+                return errorCode();
+            }
+            at = static_cast<int>(bound);
+        }
+    }
+    if (old >= 0 && at == old) {
+        positions_.insert(positions_.begin() + at, pos);
+        emit dataChanged(index(at, 0), index(at, std::max(0, columnCount() - 1)));
+    } else {
+        if (old >= 0) {
+            positions_.insert(positions_.begin() + old, pos);
+            beginRemoveRows(QModelIndex(), old, old);
+            positions_.erase(positions_.begin() + old);
+            endRemoveRows();
+        }
+        if (at >= 0) {
+            beginInsertRows(QModelIndex(), at, at);
+            positions_.insert(positions_.begin() + at, pos);
+            endInsertRows();
+        }
+    }
+    if (listed)
+        cache_[pos] = after;
+    if (indexBuilt_) {
+        if (!listed && pos < static_cast<std::int64_t>(rowIndex_.size()))
+            rowIndex_[static_cast<std::size_t>(pos)] = -1;
+        std::size_t from = static_cast<std::size_t>(old < 0 ? at : at < 0 ? old : std::min(old, at));
+        std::size_t to = old >= 0 && at >= 0 ? static_cast<std::size_t>(std::max(old, at)) + 1 : positions_.size();
+        reindex(from, to);
+    }
+    if (beforeKnown) {
+        if (onRowPatched)
+            onRowPatched(old >= 0 ? &before : nullptr, listed ? &after : nullptr);
+    } else {
+        ++rowsVersion_;  // the row's old values are not known: totals over the list start again
+    }
+    return 0;
+}
+
+bool BrowseModel::indexed() const
+{
+    if (indexBuilt_)
+        return true;
+    if (!rowIndex_.empty())
+        return false;  // positions too scattered for a table by position
+    std::int64_t top = 0;
+    for (std::int64_t p : positions_)
+        top = std::max(top, p);
+    // A table by position as long as the positions are about as dense as a file's own.
+    const std::int64_t limit = 4 * static_cast<std::int64_t>(positions_.size()) + (1 << 20);
+    if (top > limit || positions_.size() >= static_cast<std::size_t>(INT32_MAX)) {
+        rowIndex_.assign(1, -1);
+        return false;
+    }
+    rowIndex_.assign(static_cast<std::size_t>(top) + 1 + (1 << 12), -1);
+    indexBuilt_ = true;
+    reindex(0, positions_.size());
+    return true;
+}
+
+void BrowseModel::reindex(std::size_t from, std::size_t to) const
+{
+    for (std::size_t i = from; i < to && i < positions_.size(); ++i) {
+        const std::int64_t p = positions_[i];
+        if (p >= static_cast<std::int64_t>(rowIndex_.size())) {
+            const std::int64_t limit = 4 * static_cast<std::int64_t>(positions_.size()) + (1 << 20);
+            if (p > limit) {
+                // Scattered after all: searched for instead.
+                indexBuilt_ = false;
+                rowIndex_.assign(1, -1);
+                return;
+            }
+            rowIndex_.resize(static_cast<std::size_t>(p) + 1 + (1 << 12), -1);
+        }
+        rowIndex_[static_cast<std::size_t>(p)] = static_cast<std::int32_t>(i);
+    }
 }
 
 int BrowseModel::rowCount(const QModelIndex &parent) const
@@ -67,6 +227,19 @@ std::int64_t BrowseModel::position(int r) const
 
 int BrowseModel::rowOf(std::int64_t pos) const
 {
+    if (pos <= 0 || positions_.empty())
+        return -1;
+    if (indexed()) {
+        if (pos >= static_cast<std::int64_t>(rowIndex_.size()))
+            return -1;
+        return rowIndex_[static_cast<std::size_t>(pos)];
+    }
+    // A binary search in the order; a row changed since the list was read may stand elsewhere.
+    std::size_t at = view_.key() ? view_.lowerBound(positions_, pos)
+                                 : static_cast<std::size_t>(std::lower_bound(positions_.begin(), positions_.end(), pos) -
+                                                            positions_.begin());
+    if (at < positions_.size() && positions_[at] == pos)
+        return static_cast<int>(at);
     auto it = std::find(positions_.begin(), positions_.end(), pos);
     return it == positions_.end() ? -1 : static_cast<int>(it - positions_.begin());
 }
@@ -182,7 +355,8 @@ int BrowseModel::locate(int field, const std::string &value) const
             onReadError(ErrorState::current());
         return 0;
     }
-    return static_cast<int>(view_.lowerBound(positions_, at));
+    int row = rowOf(at);
+    return row >= 0 ? row : static_cast<int>(view_.lowerBound(positions_, at));
 }
 
 // ---------------------------------------------------------------------------------------------

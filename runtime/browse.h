@@ -61,10 +61,30 @@ public:
     void addColumn(BrowseColumn c);
     const std::vector<BrowseColumn> &columns() const { return columns_; }
 
-    // The order and filter of the list; refill() reads the positions again.
+    // The order and filter of the list; refill() brings the list up to date with them.
     void setOrder(const KeyDef *key, std::vector<Condition> filter);
-    // Returns the error code of the read (0 when the list could be read).
+    // Brings the list up to date with the file: nothing is read when nothing was written since
+    // the last refill, a single row written through the file is patched into its place (or out
+    // of the list), and anything else (another order or filter, several rows written, a commit
+    // by another connection) reads the positions again. Returns the error code of the read (0
+    // when the list could be read).
     int refill();
+    // The list read again whatever was written.
+    int reread();
+
+    // Moves whenever the rows of the list may have changed other than by the patches reported
+    // to onRowPatched: another filter, or writes the list could not follow one by one. Totals
+    // computed at one value of it stay right, through those patches, until it moves.
+    std::uint64_t rowsVersion() const { return rowsVersion_; }
+    // Totals over the rows of the list, read with the list whenever its rows may have changed:
+    // in the same pass where the order allows. readTotals() holds them as read at
+    // totalsVersion(); a failed read of them leaves totalsVersion() behind rowsVersion().
+    void setTotals(std::vector<Total> totals) { totals_ = std::move(totals); }
+    const std::vector<std::int64_t> &readTotals() const { return totalValues_; }
+    std::uint64_t totalsVersion() const { return totalsVersion_; }
+    // A patch of one row: `before` is the row as the list had it (nullptr when it was not
+    // listed), `after` the row as it is listed now (nullptr when it left the list).
+    std::function<void(const BrowseRow *before, const BrowseRow *after)> onRowPatched;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -93,11 +113,28 @@ public:
 private:
     void loadAround(int r) const;
     mutable bool readFailed_ = false;
+    int readAll(bool sameRows);
+    int patch(std::int64_t position);
+    // The row of each listed position, by position: built when first asked for after a read.
+    bool indexed() const;
+    void reindex(std::size_t from, std::size_t to) const;
 
     View view_;
     std::vector<BrowseColumn> columns_;
     std::vector<std::int64_t> positions_;
     mutable std::map<std::int64_t, BrowseRow> cache_;
+    mutable std::vector<std::int32_t> rowIndex_;  // by position: the row, or -1
+    mutable bool indexBuilt_ = false;
+
+    // What the list was last brought up to date with.
+    bool synced_ = false;
+    const KeyDef *syncedKey_ = nullptr;
+    std::string syncedFilter_;
+    View::Mark syncedMark_;
+    std::uint64_t rowsVersion_ = 1;
+    std::vector<Total> totals_;
+    std::vector<std::int64_t> totalValues_;
+    std::uint64_t totalsVersion_ = 0;
 };
 
 // The controller that ties a list view, its sort orders, locators and buttons together.

@@ -198,6 +198,71 @@ TEST_F(Inventory, TotalsCountEveryRowAndValueOnlyWhatIsOwned)
     EXPECT_EQ(text(pantry, "Value of items"), "10.00");
 }
 
+TEST_F(Inventory, TotalsFollowEveryInsertChangeAndDelete)
+{
+    add({1, "Kitchen", "Kitchen", "Have", 3, 1050});
+    add({2, "Art", "Den", "Sell", 2, 500});
+    add({3, "Kitchen", "Den", "Want", 1, 10000});
+    BrowseWindow *w = openInventoryBrowse(Variant::Category, "kitchen");
+    ASSERT_NE(w, nullptr);
+    w->tabs()->setCurrentIndex(2);  // Description
+    Browse &b = *w->browse();
+    // The form's work done straight in the file, so that the list follows the write itself.
+    std::function<void()> edit;
+    b.updateProcedure = [&](int) {
+        edit();
+        return static_cast<int>(RequestCompleted);
+    };
+    auto expectFresh = [&](const char *step) {
+        InventoryTotals fresh = inventoryTotals(b.model());
+        ASSERT_TRUE(fresh.ok);
+        EXPECT_EQ(text(w, "Number of items").toLongLong(), fresh.count) << step;
+        EXPECT_EQ(text(w, "Value of items").remove(',').remove('.').toLongLong(), fresh.cents) << step;
+        EXPECT_EQ(rows(w), fresh.count) << step;
+        for (int r = 0; r + 1 < rows(w); ++r)
+            EXPECT_LE(QString::compare(cell(w, r, 4), cell(w, r + 1, 4), Qt::CaseInsensitive), 0) << step;
+    };
+    expectFresh("open");
+    edit = [] {
+        clearRecord(dict::MasterInventoryDef, static_cast<MasterInventoryRecord *>(&MAS));
+        MAS.ASSETNUMBER = 4;
+        MAS.CATEGORY = "KITCHEN";
+        MAS.STATUS = "Have";
+        MAS.QUANTITY = 2;
+        MAS.MARKETVALUE.setCents(250);
+        MAS.DESCRIPTION = "Aaa first";
+        ASSERT_EQ(MasterInventory.add(), 0);
+    };
+    b.ask(InsertRecord);
+    expectFresh("insert");
+    EXPECT_EQ(cell(w, 0, 4), "Aaa first");
+    EXPECT_EQ(b.currentRow(), 0);
+    // A change that moves the row to the end of the order and makes it owned.
+    b.setCurrentRow(1);
+    edit = [] {
+        MAS.DESCRIPTION = "Zzz last";
+        MAS.STATUS = "sell";
+        ASSERT_EQ(MasterInventory.put(), 0);
+    };
+    b.ask(ChangeRecord);
+    expectFresh("change");
+    EXPECT_EQ(cell(w, rows(w) - 1, 4), "Zzz last");
+    EXPECT_EQ(b.currentRow(), rows(w) - 1);
+    // A change that takes the row out of the category, then a delete.
+    b.setCurrentRow(0);
+    edit = [] {
+        MAS.CATEGORY = "Art";
+        ASSERT_EQ(MasterInventory.put(), 0);
+    };
+    b.ask(ChangeRecord);
+    expectFresh("change out of the list");
+    b.setCurrentRow(0);
+    edit = [] { ASSERT_EQ(MasterInventory.del(), 0); };
+    b.ask(DeleteRecord);
+    expectFresh("delete");
+    EXPECT_EQ(rows(w), 1);
+}
+
 TEST_F(Inventory, TwoCategoryBrowsesKeepTheirOwnWord)
 {
     add({1, "Kitchen", "Kitchen"});
