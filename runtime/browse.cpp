@@ -418,17 +418,47 @@ void Browse::addColumn(const QString &title, std::string_view field, std::string
     addColumn(std::move(c));
 }
 
+namespace {
+
+// The widest text a picture shows, for the columns whose values take their picture's whole width
+// (numbers, dates, times, patterns); empty for text, which is sized by its characters.
+std::string widestText(const Picture &pic)
+{
+    switch (pic.kind) {
+    case Picture::Number:
+        return pic.width > 0 ? std::string(static_cast<std::size_t>(std::min(pic.width, 40)), '8') : std::string();
+    case Picture::Date:
+        return pic.style == 4 ? "September 28, 8888" : "88/88/8888";
+    case Picture::Time:
+        return "88:88:88PM";
+    case Picture::Pattern:
+        return std::string(pic.pattern.size(), '8');
+    default:
+        return {};
+    }
+}
+
+}  // namespace
+
+int pictureMinimumPixels(const QFontMetrics &fm, std::string_view picture)
+{
+    const std::string widest = widestText(Picture::parse(picture));
+    return widest.empty() ? 0 : fm.horizontalAdvance(QString::fromStdString(widest)) + 16;
+}
+
 void Browse::addColumn(BrowseColumn c)
 {
+    Picture pic = Picture::parse(c.picture);
     int width = c.widthChars;
-    if (width == 0) {
-        Picture pic = Picture::parse(c.picture);
+    if (width == 0)
         width = pic.width > 0 ? std::min(pic.width, 30) : (pic.kind == Picture::Date ? 10 : 14);
-    }
     int col = static_cast<int>(model_->columns().size());
     model_->addColumn(std::move(c));
-    int px = std::max(view_->fontMetrics().horizontalAdvance(model_->headerData(col, Qt::Horizontal, Qt::DisplayRole).toString()) + 16,
-                      view_->fontMetrics().averageCharWidth() * width + 12);
+    const QFontMetrics fm = view_->fontMetrics();
+    int px = std::max(fm.horizontalAdvance(model_->headerData(col, Qt::Horizontal, Qt::DisplayRole).toString()) + 16,
+                      fm.averageCharWidth() * width + 12);
+    // A phone, an amount or a date is never cut: its column takes its picture's widest text.
+    px = std::max(px, pictureMinimumPixels(fm, model_->columns().back().picture));
     view_->horizontalHeader()->resizeSection(col, px);
 }
 
@@ -452,6 +482,9 @@ void Browse::setLocatorEntry(int index, QLineEdit *entry)
     };
     connect(entry, &QLineEdit::returnPressed, this, go);
     connect(entry, &QLineEdit::editingFinished, this, go);
+    // Enter in the locator only positions the list: it must not reach the window's default
+    // button (a look-up's Select), which would choose a row the user has not seen.
+    entry->installEventFilter(this);
 }
 
 void Browse::setTabs(QTabBar *tabs, std::function<int(int)> orderOfTab)
@@ -621,6 +654,15 @@ void Browse::ask(int request)
 
 bool Browse::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && watched != view_) {
+        auto *k = static_cast<QKeyEvent *>(event);
+        auto *entry = qobject_cast<QLineEdit *>(watched);
+        if (entry && (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) &&
+            !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier))) {
+            emit entry->returnPressed();
+            return true;
+        }
+    }
     if (watched != view_ || event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     auto *k = static_cast<QKeyEvent *>(event);

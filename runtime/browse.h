@@ -20,6 +20,7 @@
 #include "runtime/record_file.h"
 #include "runtime/view.h"
 
+class QFontMetrics;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -136,6 +137,10 @@ private:
     std::vector<std::int64_t> totalValues_;
     std::uint64_t totalsVersion_ = 0;
 };
+
+// The narrowest a column of this picture may be: the widest text it shows, for numbers, dates,
+// times and patterns (0 for text, which is sized by its characters).
+int pictureMinimumPixels(const QFontMetrics &fm, std::string_view picture);
 
 // The controller that ties a list view, its sort orders, locators and buttons together.
 class Browse : public QObject {

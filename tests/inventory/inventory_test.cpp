@@ -535,6 +535,25 @@ TEST_F(Inventory, LookupsAndPickers)
     EXPECT_EQ(Glo.Response, RequestCancelled);
     EXPECT_EQ(Glo.SelectionCancelled, 1);
 
+    // Enter in the locator only positions the list; the look-up stays open until a row is chosen
+    // on the list.
+    onNextModal([](QWidget *w) {
+        auto *locator = find<QLineEdit>(w, "Locator Vendor");
+        auto *list = find<QTableView>(w, "list");
+        locator->setFocus();
+        QTest::keyClicks(locator, "bes");
+        QTest::keyClick(locator, Qt::Key_Return);
+        testing_support::pump(5);
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(list->currentIndex().row(), 1);
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Return);
+    });
+    Glo.Request = SelectRecord;
+    LookupVendor();
+    EXPECT_EQ(Glo.Response, RequestCompleted);
+    EXPECT_EQ(VEN.VENDOR.str(), "Best Buy");
+
     // The heir look-up opens at the name handed over.
     HEI.NAME = "zoe";
     onNextModal([](QWidget *w) { click(w, "Select"); });
