@@ -1,5 +1,7 @@
 #include "core/import_process.h"
 
+#include <limits>
+
 #include "core/dictionary.h"
 #include "core/globals.h"
 #include "core/managers.h"
@@ -103,7 +105,14 @@ int Importer::percent() const
     return static_cast<int>(p > 100 ? 100 : p);
 }
 
-bool Importer::step(int lines)
+bool Importer::step(int lines) { return run(lines, std::chrono::steady_clock::time_point::max()); }
+
+bool Importer::stepFor(std::chrono::milliseconds budget)
+{
+    return run(std::numeric_limits<int>::max(), std::chrono::steady_clock::now() + budget);
+}
+
+bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
 {
     if (ended_)
         return false;
@@ -118,7 +127,10 @@ bool Importer::step(int lines)
         return false;
     }
     pending_ = 0;
+    const bool timed = until != std::chrono::steady_clock::time_point::max();
     for (int n = 0; n < lines && !ended_; ++n) {
+        if (timed && n % 64 == 63 && std::chrono::steady_clock::now() >= until)
+            break;
         if (source_.next() != 0) {
             ended_ = true;  // end of the file
             break;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -64,6 +65,9 @@ public:
     // has ended: end of file, the test's last line, or a failure (reported with the file-error
     // message).
     bool step(int lines = 1000);
+    // The same for as many lines as the time allows: a window's slice between two looks at its
+    // Cancel button. Fewer, longer transactions are what makes a large import fast.
+    bool stepFor(std::chrono::milliseconds budget);
     void cancel() { out_.cancelled = true; }
     bool ended() const { return ended_; }
     // Of the file's bytes, the part read so far.
@@ -71,6 +75,7 @@ public:
     const Outcome &outcome() const { return out_; }
 
 private:
+    bool run(int lines, std::chrono::steady_clock::time_point until);
     bool takeLine(const std::string &raw);
     bool addItem();
 

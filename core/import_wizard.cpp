@@ -152,7 +152,7 @@ protected:
 private:
     void work()
     {
-        while (imp_.step(1000)) {
+        while (imp_.stepFor(std::chrono::milliseconds(250))) {
             bar_->setValue(imp_.percent());
             done_->setText(QString::number(imp_.percent()) + "% Completed");
             QApplication::processEvents();

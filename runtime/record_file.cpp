@@ -976,16 +976,21 @@ int RecordFile::add()
         if (fieldNumber(f, record_) == 0)
             setFieldNumber(f, record_, nextAutoNumber(*k));
     }
-    std::string cols, qs;
-    for (const FieldDef &f : def_.fields) {
-        cols += (cols.empty() ? "" : ", ") + quote(TableDef::columnName(f));
-        qs += qs.empty() ? "?" : ", ?";
+    // The column part of the statement is the same for every add; only the table reference
+    // changes inside a transaction.
+    if (insertColumns_.empty()) {
+        std::string cols, qs;
+        for (const FieldDef &f : def_.fields) {
+            cols += (cols.empty() ? "" : ", ") + quote(TableDef::columnName(f));
+            qs += qs.empty() ? "?" : ", ?";
+        }
+        if (def_.memoName) {
+            cols += ", " + quote(def_.memoColumn());
+            qs += ", ?";
+        }
+        insertColumns_ = " (" + cols + ") VALUES (" + qs + ")";
     }
-    if (def_.memoName) {
-        cols += ", " + quote(def_.memoColumn());
-        qs += ", ?";
-    }
-    sqlite3_stmt *st = connection().prepare("INSERT INTO " + tableRef() + " (" + cols + ") VALUES (" + qs + ")");
+    sqlite3_stmt *st = connection().prepare("INSERT INTO " + tableRef() + insertColumns_);
     if (!st)
         return err::DriverError;
     StmtUse use{st};

@@ -159,6 +159,7 @@ private:
     int lockWait_ = 0;  // in units; 0 = default
     std::int64_t current_ = 0;
     const KeyDef *dupKey_ = nullptr;
+    std::string insertColumns_;  // " (columns) VALUES (?, ...)" of add
 
     // Sequence state
     enum class Seq { None, File, Key } seq_ = Seq::None;

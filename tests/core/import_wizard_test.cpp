@@ -234,6 +234,36 @@ TEST_F(ImportWizardTest, RefusesIncompleteImportsAndStaysOpenAfterATest)
     EXPECT_EQ(Glo.Response, RequestCancelled);
 }
 
+TEST_F(ImportWizardTest, CancelShowsTheItemsReallyAdded)
+{
+    {
+        std::ofstream big(csv, std::ios::binary | std::ios::trunc);
+        for (int i = 0; i < 40000; ++i)
+            big << "Item " << i << ",Den\n";
+    }
+    runProcedure("ImportDatabase");
+    display(csv);
+    list()->selectRow(0);
+    button("Description")->click();
+    auto *timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer] {
+        QWidget *w = QApplication::activeModalWidget();
+        if (w && w->objectName() == "ImportCollection") {
+            timer->stop();
+            timer->deleteLater();
+            find<QPushButton>(w, "Cancel")->click();
+        }
+    });
+    timer->start();
+    answerResults();
+    button("Import")->click();
+    ASSERT_FALSE(added.isEmpty());
+    EXPECT_EQ(added.toLongLong(), items());
+    EXPECT_LT(items(), 40000);
+    EXPECT_TRUE(details.contains("cancelled")) << details.toStdString();
+}
+
 TEST_F(ImportWizardTest, FileChooserMatchesMasksCaseBlind)
 {
     const std::string folder = home.file("lists");
