@@ -113,7 +113,7 @@ double shellRun(int lines)
              "INSERT INTO data(assetnumber, status, description, category, type, location, quantity, howpurchased, "
              "originalcost, replacementcost, msrp, marketvalue, dateentered) "
              "SELECT rowid, 'Have', substr(trim(description), 1, 50), substr(category, 1, 20), substr(type, 1, 20), "
-             "substr(location, 1, 20), CAST(quantity AS INTEGER), '???', "
+             "substr(location, 1, 20), CAST(quantity AS INTEGER), '?\?\?', "
              "CAST(round(cost * 100) AS INTEGER), CAST(round(repl * 100) AS INTEGER), "
              "CAST(round(msrp * 100) AS INTEGER), "
              "CASE WHEN repl <> '' AND repl + 0 <> 0 THEN CAST(round(repl * 100) AS INTEGER) "

@@ -152,10 +152,14 @@ protected:
 private:
     void work()
     {
+        QPointer<ProgressWindow> alive(this);
         while (imp_.stepFor(std::chrono::milliseconds(250))) {
             bar_->setValue(imp_.percent());
             done_->setText(QString::number(imp_.percent()) + "% Completed");
             QApplication::processEvents();
+            // The wizard closed from outside (another client chosen) takes this window along.
+            if (!alive)
+                return;
         }
         finish(imp_.outcome().cancelled ? rt::RequestCancelled : rt::RequestCompleted);
     }
