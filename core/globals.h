@@ -24,6 +24,15 @@ struct GlobalVariables {
     rt::FixedString<20> BoxNumber;
     rt::Byte SelectionCancelled = 0;
     rt::Byte SelectionPreset = 0;
+
+    // The import wizard's settings, which the import process reads.
+    rt::FixedString<25> ImportFormat;
+    rt::FixedString<80> ImportFileName;
+    rt::Byte ImportHeader = 0;          // "First Record Is Header"
+    rt::Byte ImportUppercase = 0;       // "Force Uppercase"
+    rt::Byte ImportDeleteQuotes = 0;    // "Delete Quotes"
+    rt::Byte ImportTest = 0;            // "Test Import"
+    rt::Long ImportTestRecords;         // "Records To Import:"
 };
 
 extern GlobalVariables Glo;

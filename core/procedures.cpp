@@ -4,6 +4,7 @@
 #include "core/clients.h"
 #include "core/file_maintenance.h"
 #include "core/globals.h"
+#include "core/import_wizard.h"
 #include "core/settings.h"
 #include "runtime/gui.h"
 
@@ -25,7 +26,6 @@ const Pending kPending[] = {
     {"ReportCatalogOptions", "The catalog reports", true},
     {"ReportDesignOptions", "The custom reports", true},
     {"DataFormsOptions", "The data input forms", true},
-    {"ImportDatabase", "The import of item lists"},
     {"PrintItemInformation", "The item information report"},
     {"PrintAppraisedItems", "The appraised items report"},
     {"PrintAppraisedItemsWide", "The appraised items report"},
@@ -56,6 +56,7 @@ void registerCoreProcedures()
     registerClientProcedures();
     registerBackupProcedures();
     registerFileManagerProcedures();
+    registerImportProcedures();
     // The seeding of the reference tables runs silently at start-up; the tables' module puts the
     // real ones in place, and without it there is nothing to seed.
     rt::registerProcedure("VerifyHomeFiles", [] {});
