@@ -270,12 +270,12 @@ private:
             }
         }
 
-        rt::RecordFile clients(dict::QORClientsDef, &client, &client.NOTES);
+        rt::RecordFile clients(dict::QORClientsDef, &clientRecord_, &clientRecord_.NOTES);
         clients.name = rt::joinPath(primary_, dict::QORClientsDef.diskName);
         int rc = clients.open(rt::mode::ReadOnlyDenyNone);
         if (rc == 0) {
-            rt::clearRecord(dict::QORClientsDef, &client);
-            client.IDCODE = id;
+            rt::clearRecord(dict::QORClientsDef, &clientRecord_);
+            clientRecord_.IDCODE = id;
             rc = clients.get(*dict::QORClientsDef.key("IDCODEKEY"));
             clients.close();
         }
@@ -419,18 +419,18 @@ private:
         csf.PRINTPHONELINE = 0;
         csf.PRINTEMAILADDRESSLINE = 0;
         csf.REPORTFORMAT = "";
-        csf.LASTNAME = client.LASTNAME;
-        csf.FIRSTNAME = client.FIRSTNAME;
-        csf.ADDRESS1 = client.ADDRESS1;
-        csf.ADDRESS2 = client.ADDRESS2;
-        csf.ADDRESS3 = client.ADDRESS3;
-        csf.CLIENTCSZ = client.CSZ;
-        csf.HOMEPHONE = client.HOMEPHONE;
-        csf.WORKPHONE = client.WORKPHONE;
-        csf.WORKEXT = client.WORKEXT;
-        csf.CELLPHONE = client.CELLPHONE;
-        csf.FAX = client.FAX;
-        csf.EMAIL = client.EMAIL;
+        csf.LASTNAME = clientRecord_.LASTNAME;
+        csf.FIRSTNAME = clientRecord_.FIRSTNAME;
+        csf.ADDRESS1 = clientRecord_.ADDRESS1;
+        csf.ADDRESS2 = clientRecord_.ADDRESS2;
+        csf.ADDRESS3 = clientRecord_.ADDRESS3;
+        csf.CLIENTCSZ = clientRecord_.CSZ;
+        csf.HOMEPHONE = clientRecord_.HOMEPHONE;
+        csf.WORKPHONE = clientRecord_.WORKPHONE;
+        csf.WORKEXT = clientRecord_.WORKEXT;
+        csf.CELLPHONE = clientRecord_.CELLPHONE;
+        csf.FAX = clientRecord_.FAX;
+        csf.EMAIL = clientRecord_.EMAIL;
         csf.TITLEUSERFIELD1 = titles_.TITLEUSERFIELD1;
         csf.TITLEUSERFIELD2 = titles_.TITLEUSERFIELD2;
         csf.TITLEUSERFIELD3 = titles_.TITLEUSERFIELD3;
@@ -511,7 +511,7 @@ private:
     ClientCdOutcome out_;
     MainSystemFileRecord settings_;
     UserFieldsRecord titles_;
-    QORClientsBuffer client;
+    QORClientsBuffer clientRecord_;
     std::string primary_, client_;
     int pictures_ = 0;
     bool toldTooMany_ = false;
