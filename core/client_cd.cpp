@@ -27,7 +27,8 @@ const char *const kClientHelpSource = "help/client";
 
 namespace {
 
-const char *const kRecordFiles[] = {"master.tps", "clntsys.tps", "qorcat.tps", "qorbox.tps", "qorloc.tps", "qorhrs.tps"};
+const char *const kRecordFiles[] = {"master.tps", "clntsys.tps", "qorcat.tps",
+                                    "qorbox.tps", "qorloc.tps",  "qorhrs.tps"};
 const char *const kProgramExtras[] = {"autorun.inf", "orvane.ico"};
 constexpr int kMaxPictures = 99999;
 // A missing list longer than this is cut in the closing message.
