@@ -297,6 +297,8 @@ TEST_F(ClientCd, WritesTheFolderTheClientProgramReadsAndRunsFrom)
     // A second CD for another client replaces the first one's items and system record.
     addClient("B2", "Mensah", "Kofi");
     ASSERT_EQ(makeFolder(clientFolder(primary, "B2")), 0);
+    nameClientFiles(clientFolder(primary, "B2"));
+    ASSERT_EQ(UserFields.create(), 0);  // the titles file without its record
     Glo.ActiveClientID = "B2";
     box.clear();
     box.answer(BUTTON_YES);
