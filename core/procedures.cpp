@@ -3,6 +3,7 @@
 #include "core/backup.h"
 #include "core/clients.h"
 #include "core/file_maintenance.h"
+#include "core/make_cd.h"
 #include "core/globals.h"
 #include "core/import_wizard.h"
 #include "core/settings.h"
@@ -21,7 +22,6 @@ struct Pending {
 
 // Windows and reports that later parts of the program bring.
 const Pending kPending[] = {
-    {"MakeCD", "Making a client CD"},
     {"ReportsMenu", "The home inventory reports menu"},
     {"ReportCatalogOptions", "The catalog reports", true},
     {"ReportDesignOptions", "The custom reports", true},
@@ -57,6 +57,7 @@ void registerCoreProcedures()
     registerBackupProcedures();
     registerFileManagerProcedures();
     registerImportProcedures();
+    registerMakeCdProcedures();
     // The seeding of the reference tables runs silently at start-up; the tables' module puts the
     // real ones in place, and without it there is nothing to seed.
     rt::registerProcedure("VerifyHomeFiles", [] {});
