@@ -13,6 +13,8 @@
 #include "model/edition.h"
 #include "runtime/errors.h"
 #include "runtime/file_manager.h"
+#include "runtime/file_recovery.h"
+#include "runtime/file_report.h"
 #include "runtime/help.h"
 #include "runtime/ini_store.h"
 #include "runtime/message.h"
@@ -181,7 +183,6 @@ void installClientEdition()
                                       CSF.TITLEUSERFIELD4.str()};
     };
     e.reportFormat = [] { return Glo.ReportFormat.str(); };
-    e.readError = [](const std::string &label) { StandardFileError(35, label); };
     model::setEdition(std::move(e));
 }
 
@@ -197,6 +198,18 @@ void startProgram()
     resetProgramGlobals();
     rt::iniStore().setPath(iniPath());
     installClientEdition();
+    // A journal left beside a file is the producer's to recover, and a damaged file is not
+    // noted for a repair: nothing in the folder is ever changed.
+    rt::setRecoverHotJournals(false);
+    rt::setDamagedFileObserver(nullptr);
+    // The runtime's lists, totals and forms report through the client's own messages.
+    rt::setFileFailureReporter([](rt::FileFailure what, const rt::RecordFile &file) {
+        switch (what) {
+        case rt::FileFailure::Open: StandardFileError(30, rt::clip(file.name)); break;
+        case rt::FileFailure::View: StandardFileError(36); break;
+        case rt::FileFailure::Read: StandardFileError(35, file.def().label); break;
+        }
+    });
     registerClientProcedures();
     DictionaryInit();
 }

@@ -57,6 +57,15 @@ private:
         // The browse has put the highlighted client into the buffer; an empty list selects nothing.
         if (!browse()->current())
             return;
+        // The register may come from elsewhere: a code that cannot name a folder selects
+        // nothing, so that no file is made outside the data folder.
+        if (!validIdCode(QOC.IDCODE.str())) {
+            rt::beep();
+            rt::message("Invalid ID Code " + rt::clip(QOC.IDCODE.str()) +
+                            ": the client's files cannot be found. The client is not selected.",
+                        "Invalid ID Code", rt::Icon::Exclamation, rt::BUTTON_OK);
+            return;
+        }
         const std::string primary = settings_.PATHPRIMARYRESIDENCE.str();
         BuildSharedFileNames(primary);
         nameClientFiles(clientFolder(primary, QOC.IDCODE.str()));

@@ -65,6 +65,15 @@ long StandardFileError(long number, std::string_view text, std::string_view)
     }
 }
 
+void reportFileFailure(rt::FileFailure what, const rt::RecordFile &file)
+{
+    switch (what) {
+    case rt::FileFailure::Open: StandardFileError(30, rt::clip(file.name)); break;
+    case rt::FileFailure::View: StandardFileError(36); break;
+    case rt::FileFailure::Read: StandardFileError(35, file.def().label); break;
+    }
+}
+
 void CheckOpenFile(rt::RecordFile &file, int create, int missingIsError, int mode, int forceShared)
 {
     const int openMode = forceShared ? rt::mode::ReadWriteDenyNone : mode;

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/file_report.h"
 #include "runtime/record_file.h"
 
 // Shows message `number` for the file name (or label) `text`. Returns the button pressed for the
@@ -16,3 +17,8 @@ std::string standardErrorText();
 // Opens the file, recovering as far as it can; every failure it cannot recover from ends the
 // program. Reports call it as CheckOpenFile(file, 1, 0, 0, 1).
 void CheckOpenFile(rt::RecordFile &file, int create, int missingIsError, int mode, int forceShared);
+
+// The program's report of a failure met while reading a file (installed as the runtime's file
+// failure reporter): an open by the file's full name, a list by the view message, a record or a
+// total by the file's label.
+void reportFileFailure(rt::FileFailure what, const rt::RecordFile &file);

@@ -23,11 +23,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "core/dictionary.h"
 #include "core/globals.h"
 #include "core/main_frame.h"
 #include "core/procedures.h"
+#include "runtime/file_recovery.h"
 #include "runtime/file_structure.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"
@@ -316,7 +319,7 @@ private:
     static void noteIfDamaged(const std::string &path)
     {
         if (lastErrorIsDamage())
-            noteDamagedFile(path);
+            rt::noteDamagedFile(path);
     }
 
     void showCount(QTreeWidgetItem *row, rt::RecordFile &file)
@@ -495,13 +498,6 @@ std::string repairProgram()
 }
 
 std::string repairLogPath() { return rt::joinPath(rt::homeFolder(), "recordfix.log"); }
-
-void noteDamagedFile(const std::string &path)
-{
-    std::string full = absolutePath(path);
-    if (!full.empty())
-        rt::profileFile().write(rt::ds_AppName(), "BadFile", full);
-}
 
 bool lastErrorIsDamage()
 {

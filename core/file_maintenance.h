@@ -12,8 +12,6 @@ std::string repairProgram();
 // The log the repair program writes its outcome to; the File Manager shows it at its next opening.
 std::string repairLogPath();
 
-// Notes a damaged file in the profile entry "BadFile" by its full path, for the repair offer.
-void noteDamagedFile(const std::string &path);
 // True when the last error says that SQLite found the file damaged.
 bool lastErrorIsDamage();
 

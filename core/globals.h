@@ -25,6 +25,15 @@ struct GlobalVariables {
     rt::Byte SelectionCancelled = 0;
     rt::Byte SelectionPreset = 0;
 
+    // The import wizard's settings, which the import process reads.
+    rt::FixedString<25> ImportFormat;
+    rt::FixedString<80> ImportFileName;
+    rt::Byte ImportHeader = 0;          // "First Record Is Header"
+    rt::Byte ImportUppercase = 0;       // "Force Uppercase"
+    rt::Byte ImportDeleteQuotes = 0;    // "Delete Quotes"
+    rt::Byte ImportTest = 0;            // "Test Import"
+    rt::Long ImportTestRecords;         // "Records To Import:"
+
     // The client program's: the report format of the run and the outcome of the last read of
     // the client system record (1 failed).
     rt::FixedString<9> ReportFormat;

@@ -72,4 +72,6 @@ void DictionaryKill()
     for (rt::RecordFile *f : dict::allFiles())
         if (f->isOpen())
             f->close();
+    if (ImportASCIITab.isOpen())
+        ImportASCIITab.close();
 }

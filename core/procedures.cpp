@@ -3,7 +3,9 @@
 #include "core/backup.h"
 #include "core/clients.h"
 #include "core/file_maintenance.h"
+#include "core/make_cd.h"
 #include "core/globals.h"
+#include "core/import_wizard.h"
 #include "core/settings.h"
 #include "runtime/gui.h"
 
@@ -20,13 +22,10 @@ struct Pending {
 
 // Windows and reports that later parts of the program bring.
 const Pending kPending[] = {
-    {"MakeCD", "Making a client CD"},
-    {"ClientReportOptions", "The client list report"},
     {"ReportsMenu", "The home inventory reports menu"},
     {"ReportCatalogOptions", "The catalog reports", true},
     {"ReportDesignOptions", "The custom reports", true},
     {"DataFormsOptions", "The data input forms", true},
-    {"ImportDatabase", "The import of item lists"},
     {"PrintItemInformation", "The item information report"},
     {"PrintAppraisedItems", "The appraised items report"},
     {"PrintAppraisedItemsWide", "The appraised items report"},
@@ -34,8 +33,6 @@ const Pending kPending[] = {
     {"PrintInheritanceReportWide", "The inheritance report"},
     {"PrintInsuranceReport", "The insurance report"},
     {"PrintInsuranceReportWide", "The insurance report"},
-    {"PrintInventoryValuation", "The inventory valuation report"},
-    {"PrintInventoryValuationWide", "The inventory valuation report"},
     {"PrintLocationInventory", "The location inventory report"},
     {"PrintLocationInventoryWide", "The location inventory report"},
     {"PrintCategoryInventory", "The category inventory report"},
@@ -48,10 +45,6 @@ const Pending kPending[] = {
     {"PrintReceiptListWide", "The receipt list"},
     {"PrintWarrantyList", "The warranty list"},
     {"PrintWarrantyListWide", "The warranty list"},
-    {"PrintLocationBoxList", "The location and box list"},
-    {"PrintCategoryTypesList", "The category and type list"},
-    {"PrintManufacturerList", "The manufacturer list"},
-    {"PrintVendorList", "The vendor list"},
 };
 
 }  // namespace
@@ -63,6 +56,8 @@ void registerCoreProcedures()
     registerClientProcedures();
     registerBackupProcedures();
     registerFileManagerProcedures();
+    registerImportProcedures();
+    registerMakeCdProcedures();
     // The seeding of the reference tables runs silently at start-up; the tables' module puts the
     // real ones in place, and without it there is nothing to seed.
     rt::registerProcedure("VerifyHomeFiles", [] {});

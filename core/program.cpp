@@ -1,6 +1,7 @@
 #include "core/program.h"
 
 #include "core/dictionary.h"
+#include "core/file_errors.h"
 #include "core/globals.h"
 #include "core/main_frame.h"
 #include "core/managers.h"
@@ -37,6 +38,7 @@ void registerRecordFiles()
         return;
     g_registered = true;
     rt::ds_AddDriver("Tps", &g_driverFile);
+    rt::setFileFailureReporter(reportFileFailure);
     rt::ds_IgnoreDriver("AllFiles", 1);
     struct Reg {
         const char *prefix;

@@ -137,6 +137,10 @@ private:
         buildButtons();
         b->onRowChanged = [this] { showPanel(); };
         b->onRefilled = [this] { showTotals(); };
+        b->model().setTotals(valuation::itemTotals(def));
+        b->model().onRowPatched = [this](const rt::BrowseRow *before, const rt::BrowseRow *after) {
+            followTotals(before, after);
+        };
         resize(900, 560);
         return 0;
     }
@@ -218,15 +222,13 @@ private:
     void showTotals()
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        InventoryTotals t = inventoryTotals(browse()->model());
+        InventoryTotals t = listTotals();
         QApplication::restoreOverrideCursor();
         if (!t.ok) {
-            // An edition that reports a failed read shows no totals it could not count.
-            if (edition_.readError) {
-                count_->clear();
-                value_->clear();
-                edition_.readError(dict::MasterInventoryDef.label);
-            }
+            // No figure is shown that could not be computed.
+            count_->clear();
+            value_->clear();
+            browse()->reportFailure(rt::FileFailure::Read);
             return;
         }
         count_->setText(QString::fromStdString(rt::formatNumber("@n9", t.count, 0)));
@@ -235,6 +237,37 @@ private:
         if (!v.empty() && v[0] == '#')
             v = rt::formatNumber("@n-22.2", t.cents, 2);
         value_->setText(QString::fromStdString(v));
+    }
+
+    // The totals of the list: read once for each filter (a tab with the same filter keeps
+    // them), then kept up to date row by row as the list follows an insert, change or delete.
+    InventoryTotals listTotals()
+    {
+        const rt::BrowseModel &m = browse()->model();
+        if (!kept_.ok || keptVersion_ != m.rowsVersion()) {
+            if (m.totalsVersion() == m.rowsVersion())
+                kept_ = {m.readTotals()[0], m.readTotals()[1], true};  // read with the list
+            else
+                kept_ = inventoryTotals(m);
+            keptVersion_ = m.rowsVersion();
+        }
+        InventoryTotals t = kept_;
+        t.count = m.rowCount();
+        return t;
+    }
+
+    void followTotals(const rt::BrowseRow *before, const rt::BrowseRow *after)
+    {
+        if (!kept_.ok || keptVersion_ != browse()->model().rowsVersion())
+            return;
+        valuation::Totals v{kept_.count, kept_.cents};
+        if (valuation::adjust(browse()->model().file().def(), v, before ? before->record.data() : nullptr,
+                              after ? after->record.data() : nullptr)) {
+            kept_.count = v.count;
+            kept_.cents = v.cents;
+        } else {
+            kept_.ok = false;  // read afresh, so that the error shows
+        }
     }
 
     std::string report(const char *portrait, const char *wide) const
@@ -280,6 +313,8 @@ private:
     QCheckBox *picture_ = nullptr, *receipt_ = nullptr;
     QPlainTextEdit *memo_ = nullptr;
     QLabel *count_ = nullptr, *value_ = nullptr;
+    InventoryTotals kept_;
+    std::uint64_t keptVersion_ = 0;
 };
 
 }  // namespace

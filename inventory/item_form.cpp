@@ -180,12 +180,32 @@ private:
             } else {
                 g = new QGridLayout(page);
             }
+            // A section of two columns lays each out on its own, so that what a category hides
+            // in one column closes up there instead of leaving a gap beside the other.
+            QGridLayout *right = nullptr;
+            if (s.gapColumn >= 0) {
+                right = new QGridLayout;
+                auto *left = new QGridLayout;
+                left->setContentsMargins(0, 0, 0, 0);
+                right->setContentsMargins(0, 0, 0, 0);
+                g->addLayout(left, 0, 0, Qt::AlignTop);
+                g->addLayout(right, 0, 2, Qt::AlignTop);
+                g->setColumnMinimumWidth(1, 16);
+                g->setColumnStretch(0, 1);
+                g->setColumnStretch(2, 1);
+                g->setRowStretch(1, 1);
+                g = left;
+            }
+            auto gridOf = [&](const layout::Control &c) { return right && c.col > s.gapColumn ? right : g; };
+            auto colOf = [&](const layout::Control &c) { return right && c.col > s.gapColumn ? c.col - s.gapColumn - 1 : c.col; };
             // Controls sharing a cell sit side by side in it.
             std::map<std::pair<int, int>, int> inCell;
             for (const layout::Control &c : s.controls)
                 ++inCell[{c.row, c.col}];
             std::map<std::pair<int, int>, QHBoxLayout *> rows;
             for (const layout::Control &c : s.controls) {
+                QGridLayout *cg = gridOf(c);
+                const int col = colOf(c);
                 QLabel *prompt = nullptr;
                 if (hasPromptLabel(c.kind)) {
                     prompt = new QLabel(c.userTitle ? QString::fromStdString(titles_[static_cast<std::size_t>(
@@ -193,20 +213,20 @@ private:
                                                     : QString(c.prompt));
                     if (c.userTitle)
                         prompt->setObjectName(QString("Title %1").arg(c.userTitle));
-                    g->addWidget(prompt, c.row, c.col - 1);
+                    cg->addWidget(prompt, c.row, col - 1);
                 }
                 QWidget *w = build(c);
                 if (inCell[{c.row, c.col}] > 1) {
                     QHBoxLayout *&h = rows[{c.row, c.col}];
                     if (!h) {
                         h = new QHBoxLayout;
-                        g->addLayout(h, c.row, c.col);
+                        cg->addLayout(h, c.row, col);
                     }
                     h->addWidget(w);
                 } else if (c.kind == layout::Kind::PictureArea) {
-                    g->addWidget(w, c.row, c.col, c.rowSpan, c.colSpan, Qt::AlignLeft | Qt::AlignTop);
+                    cg->addWidget(w, c.row, col, c.rowSpan, c.colSpan, Qt::AlignLeft | Qt::AlignTop);
                 } else {
-                    g->addWidget(w, c.row, c.col, c.rowSpan, c.colSpan);
+                    cg->addWidget(w, c.row, col, c.rowSpan, c.colSpan);
                 }
                 built_.push_back({&c, prompt, w});
                 if (c.field) {
@@ -217,11 +237,13 @@ private:
                 hook(c, w);
                 fills = fills || c.kind == layout::Kind::Memo;
             }
-            if (s.gapColumn >= 0)
-                g->setColumnMinimumWidth(s.gapColumn, 16);
-            for (int col : s.stretchColumns)
-                g->setColumnStretch(col, 1);
-            if (s.stretchRow >= 0)
+            for (int col : s.stretchColumns) {
+                if (right && col > s.gapColumn)
+                    right->setColumnStretch(col - s.gapColumn - 1, 1);
+                else
+                    g->setColumnStretch(col, 1);
+            }
+            if (s.stretchRow >= 0 && !right)
                 g->setRowStretch(s.stretchRow, 1);
         }
         if (v && !fills)

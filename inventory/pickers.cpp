@@ -15,6 +15,7 @@
 #include "core/globals.h"
 #include "core/managers.h"
 #include "inventory/inventory.h"
+#include "runtime/file_report.h"
 #include "runtime/browse.h"
 #include "runtime/browse_window.h"
 #include "runtime/gui.h"
@@ -99,11 +100,14 @@ private:
         auto *model = new QStandardItemModel(0, 2, list_);
         model->setHorizontalHeaderLabels({category_ ? "Category" : "Location",
                                           category_ ? "Description of the category" : "Description of the location"});
-        if (rm_.me.useFile() == 0) {
+        if (rm_.me.useFile() != 0) {
+            rt::reportFileFailure(rt::FileFailure::Open, rm_.me.file);
+        } else {
             // Categories come in the file's record order, locations in name order.
             rt::View rows(rm_.me.file, category_ ? nullptr : def.key("LOCATIONKEY"));
             std::vector<rt::ViewRow> all;
-            rows.read(SIZE_MAX, all);
+            if (rows.read(SIZE_MAX, all) != 0)
+                rt::reportFileFailure(rt::FileFailure::Read, rm_.me.file);
             for (const rt::ViewRow &row : all)
                 model->appendRow({new QStandardItem(QString::fromStdString(rt::fieldText(def.fields[0], row.record.data()))),
                                   new QStandardItem(QString::fromStdString(rt::fieldText(def.fields[1], row.record.data())))});

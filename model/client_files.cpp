@@ -5,13 +5,16 @@
 #include "runtime/text.h"
 
 namespace {
-void nameFrom(rt::RecordFile &file, const std::string &folder) { file.name = rt::joinPath(folder, file.def().diskName); }
+void nameFrom(rt::RecordFile &file, const std::string &folder)
+{
+    file.name = folder.empty() ? std::string() : rt::joinPath(folder, file.def().diskName);
+}
 }  // namespace
 
 bool validIdCode(const std::string &idCode)
 {
     std::string code = rt::clip(idCode);
-    if (code.empty())
+    if (!rt::isBareName(code))
         return false;
     for (char c : code)
         if (c < '0' || (c > '9' && c < 'A') || c > 'Z')
@@ -21,6 +24,8 @@ bool validIdCode(const std::string &idCode)
 
 std::string clientFolder(const std::string &primaryPath, const std::string &idCode)
 {
+    if (!validIdCode(idCode))
+        return std::string();
     return rt::joinPath(primaryPath, rt::clip(idCode));
 }
 
@@ -33,7 +38,7 @@ void BuildSharedFileNames(const std::string &primaryPath)
 
 void nameClientFiles(const std::string &folder)
 {
-    ImportASCIITab.name = rt::joinPath(folder, dict::ImportASCIITabDef.diskName);
+    ImportASCIITab.name = folder.empty() ? std::string() : rt::joinPath(folder, dict::ImportASCIITabDef.diskName);
     for (rt::RecordFile *f : {&ImportFields, &Location, &MasterInventory, &BoxNumber, &UserFields, &Heirs})
         nameFrom(*f, folder);
 }

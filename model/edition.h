@@ -23,9 +23,6 @@ struct Edition {
     std::function<UserFieldTitles()> userFieldTitles;
     // The report format in force: "Portrait" selects the narrow procedure of a report pair.
     std::function<std::string()> reportFormat;
-    // Reports a failed read of a record file (named by its label) in a window's totals. Unset,
-    // the window keeps the totals it showed.
-    std::function<void(const std::string &label)> readError;
 };
 
 // The edition of this process; the program sets it before its first window opens.

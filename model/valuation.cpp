@@ -4,8 +4,6 @@
 
 namespace valuation {
 
-namespace {
-
 // Count every row; value quantity times market value of the owned ones.
 std::vector<rt::Total> itemTotals(const rt::TableDef &def)
 {
@@ -13,8 +11,6 @@ std::vector<rt::Total> itemTotals(const rt::TableDef &def)
             rt::Total::sumOfProduct(def, "QUANTITY", "MARKETVALUE",
                                     {rt::Condition::oneOf(def, "STATUS", ownedStatuses())})};
 }
-
-}  // namespace
 
 const std::vector<std::string> &ownedStatuses()
 {
@@ -56,6 +52,30 @@ int totals(const rt::View &items, Totals &out)
         out.cents = v[1];
     }
     return code;
+}
+
+bool adjust(const rt::TableDef &def, Totals &t, const void *before, const void *after)
+{
+    const int status = def.fieldIndex("STATUS"), quantity = def.fieldIndex("QUANTITY"),
+              market = def.fieldIndex("MARKETVALUE");
+    if (status < 0 || quantity < 0 || market < 0)
+        return false;
+    auto field = [&](int i) -> const rt::FieldDef & { return def.fields[static_cast<std::size_t>(i)]; };
+    // What one row adds to the value: its extended value when it is owned.
+    auto value = [&](const void *row, std::int64_t &cents) {
+        cents = 0;
+        if (!owned(rt::fieldText(field(status), row)))
+            return true;
+        return extendedValue(rt::fieldNumber(field(quantity), row), rt::fieldNumber(field(market), row), cents);
+    };
+    std::int64_t out = 0, in = 0, change = 0, cents = 0;
+    if ((before && !value(before, out)) || (after && !value(after, in)))
+        return false;
+    if (__builtin_sub_overflow(in, out, &change) || __builtin_add_overflow(t.cents, change, &cents))
+        return false;
+    t.count += (after ? 1 : 0) - (before ? 1 : 0);
+    t.cents = cents;
+    return true;
 }
 
 int groupTotals(const rt::View &items, std::string_view groupField, std::vector<GroupTotals> &out)

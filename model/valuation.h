@@ -34,9 +34,16 @@ struct GroupTotals {
     Totals totals;
 };
 
+// The view totals that give Totals (count, then value) over items of the type `def`.
+std::vector<rt::Total> itemTotals(const rt::TableDef &def);
 // Over the rows of a view of items (MasterInventory, or the client's copy of it). Returns the
 // error code of the read, and an error rather than a wrapped value when a total leaves 64 bits.
 int totals(const rt::View &items, Totals &out);
+// Totals kept over a list as one row of it changes: `before` is the row as the list had it
+// (nullptr for a row new to the list), `after` the row as the list has it now (nullptr for a
+// row that left it), both records of the items' type `def`. False, with the totals left alone,
+// when a total would leave 64 bits.
+bool adjust(const rt::TableDef &def, Totals &t, const void *before, const void *after);
 // Per group, in the view's order: a group ends where the group field changes (case-blind).
 int groupTotals(const rt::View &items, std::string_view groupField, std::vector<GroupTotals> &out);
 

@@ -30,10 +30,16 @@ int AsciiFile::close()
         setError(err::NotOpen);
         return err::NotOpen;
     }
-    std::fclose(file_);
-    file_ = nullptr;
+    release();
     clearError();
     return 0;
+}
+
+void AsciiFile::release()
+{
+    if (file_)
+        std::fclose(file_);
+    file_ = nullptr;
 }
 
 int AsciiFile::set()

@@ -13,7 +13,9 @@ class AsciiFile {
 public:
     // The record is one string field of `width` bytes at `record`.
     AsciiFile(char *record, std::size_t width) : record_(record), width_(width) {}
-    ~AsciiFile() { close(); }
+    // Releases the file only: the error state may be gone when a global file ends with the
+    // program, so closing with its error code is the caller's, before the end.
+    ~AsciiFile() { release(); }
     AsciiFile(const AsciiFile &) = delete;
     AsciiFile &operator=(const AsciiFile &) = delete;
 
@@ -28,6 +30,7 @@ public:
     const std::string &line() const { return line_; }
 
 private:
+    void release();
     char *record_;
     std::size_t width_;
     std::FILE *file_ = nullptr;

@@ -10,6 +10,7 @@
 #include <QTabBar>
 #include <QTableView>
 #include <algorithm>
+#include <climits>
 
 #include "runtime/dates.h"
 #include "runtime/file_manager.h"
@@ -42,11 +43,171 @@ void BrowseModel::setOrder(const KeyDef *key, std::vector<Condition> filter) { v
 
 int BrowseModel::refill()
 {
+    const View::Mark now = view_.mark();
+    const std::string filter = view_.filterSignature();
+    bool sameRows = false;
+    if (synced_ && now.connection != 0 && now.connection == syncedMark_.connection &&
+        now.dataVersion == syncedMark_.dataVersion && filter == syncedFilter_) {
+        const std::uint64_t written = now.writes - syncedMark_.writes;
+        if (view_.key() == syncedKey_) {
+            if (written == 0) {
+                clearError();
+                return 0;
+            }
+            if (written == 1 && patch(now.lastWritten) == 0) {
+                syncedMark_ = now;
+                clearError();
+                return 0;
+            }
+        }
+        sameRows = written == 0;  // only the order changed
+    }
+    return readAll(sameRows);
+}
+
+int BrowseModel::reread() { return readAll(false); }
+
+int BrowseModel::readAll(bool sameRows)
+{
     beginResetModel();
-    cache_.clear();
-    int code = view_.positions(positions_);
+    // Rows read before stay right when only the order changed.
+    if (!sameRows)
+        cache_.clear();
+    readFailed_ = false;
+    indexBuilt_ = false;
+    rowIndex_.clear();
+    const View::Mark mark = view_.mark();
+    int code = 0, totalsCode = err::DriverError;
+    if (!sameRows && !totals_.empty())
+        code = view_.positionsAndTotals(positions_, totals_, totalValues_, totalsCode);
+    else
+        code = view_.positions(positions_);
     endResetModel();
+    synced_ = code == 0;
+    syncedKey_ = view_.key();
+    syncedFilter_ = view_.filterSignature();
+    syncedMark_ = mark;
+    if (!sameRows) {
+        ++rowsVersion_;
+        if (code == 0 && totalsCode == 0)
+            totalsVersion_ = rowsVersion_;
+    }
     return code;
+}
+
+int BrowseModel::patch(std::int64_t pos)
+{
+    BrowseRow after;
+    bool listed = false;
+    if (int code = view_.readListed(pos, after, listed))
+        return code;
+    int old = -1;
+    if (indexed()) {
+        if (pos > 0 && pos < static_cast<std::int64_t>(rowIndex_.size()))
+            old = rowIndex_[static_cast<std::size_t>(pos)];
+    } else {
+        auto it = std::find(positions_.begin(), positions_.end(), pos);
+        old = it == positions_.end() ? -1 : static_cast<int>(it - positions_.begin());
+    }
+    // The row as the list had it, for totals kept over the list: known when it was read.
+    BrowseRow before;
+    bool beforeKnown = old < 0;
+    if (auto it = cache_.find(pos); old >= 0 && it != cache_.end()) {
+        before = std::move(it->second);
+        beforeKnown = true;
+    }
+    cache_.erase(pos);
+    if (old < 0 && !listed)
+        return 0;  // neither listed before nor now
+
+    // Its new place among the other rows, found with the row itself out of the list.
+    if (old >= 0)
+        positions_.erase(positions_.begin() + old);
+    int at = -1;
+    if (listed) {
+        if (!view_.key()) {
+            at = static_cast<int>(std::lower_bound(positions_.begin(), positions_.end(), pos) - positions_.begin());
+        } else {
+            std::size_t bound = view_.lowerBound(positions_, pos);
+            if (errorCode() != 0) {
+                if (old >= 0)
+                    positions_.insert(positions_.begin() + old, pos);
+                return errorCode();
+            }
+            at = static_cast<int>(bound);
+        }
+    }
+    if (old >= 0 && at == old) {
+        positions_.insert(positions_.begin() + at, pos);
+        emit dataChanged(index(at, 0), index(at, std::max(0, columnCount() - 1)));
+    } else {
+        if (old >= 0) {
+            positions_.insert(positions_.begin() + old, pos);
+            beginRemoveRows(QModelIndex(), old, old);
+            positions_.erase(positions_.begin() + old);
+            endRemoveRows();
+        }
+        if (at >= 0) {
+            beginInsertRows(QModelIndex(), at, at);
+            positions_.insert(positions_.begin() + at, pos);
+            endInsertRows();
+        }
+    }
+    if (listed)
+        cache_[pos] = after;
+    if (indexBuilt_) {
+        if (!listed && pos < static_cast<std::int64_t>(rowIndex_.size()))
+            rowIndex_[static_cast<std::size_t>(pos)] = -1;
+        std::size_t from = static_cast<std::size_t>(old < 0 ? at : at < 0 ? old : std::min(old, at));
+        std::size_t to = old >= 0 && at >= 0 ? static_cast<std::size_t>(std::max(old, at)) + 1 : positions_.size();
+        reindex(from, to);
+    }
+    if (beforeKnown) {
+        if (onRowPatched)
+            onRowPatched(old >= 0 ? &before : nullptr, listed ? &after : nullptr);
+    } else {
+        ++rowsVersion_;  // the row's old values are not known: totals over the list start again
+    }
+    return 0;
+}
+
+bool BrowseModel::indexed() const
+{
+    if (indexBuilt_)
+        return true;
+    if (!rowIndex_.empty())
+        return false;  // positions too scattered for a table by position
+    std::int64_t top = 0;
+    for (std::int64_t p : positions_)
+        top = std::max(top, p);
+    // A table by position as long as the positions are about as dense as a file's own.
+    const std::int64_t limit = 4 * static_cast<std::int64_t>(positions_.size()) + (1 << 20);
+    if (top > limit || positions_.size() >= static_cast<std::size_t>(INT32_MAX)) {
+        rowIndex_.assign(1, -1);
+        return false;
+    }
+    rowIndex_.assign(static_cast<std::size_t>(top) + 1 + (1 << 12), -1);
+    indexBuilt_ = true;
+    reindex(0, positions_.size());
+    return true;
+}
+
+void BrowseModel::reindex(std::size_t from, std::size_t to) const
+{
+    for (std::size_t i = from; i < to && i < positions_.size(); ++i) {
+        const std::int64_t p = positions_[i];
+        if (p >= static_cast<std::int64_t>(rowIndex_.size())) {
+            const std::int64_t limit = 4 * static_cast<std::int64_t>(positions_.size()) + (1 << 20);
+            if (p > limit) {
+                // Scattered after all: searched for instead.
+                indexBuilt_ = false;
+                rowIndex_.assign(1, -1);
+                return;
+            }
+            rowIndex_.resize(static_cast<std::size_t>(p) + 1 + (1 << 12), -1);
+        }
+        rowIndex_[static_cast<std::size_t>(p)] = static_cast<std::int32_t>(i);
+    }
 }
 
 int BrowseModel::rowCount(const QModelIndex &parent) const
@@ -66,13 +227,26 @@ std::int64_t BrowseModel::position(int r) const
 
 int BrowseModel::rowOf(std::int64_t pos) const
 {
+    if (pos <= 0 || positions_.empty())
+        return -1;
+    if (indexed()) {
+        if (pos >= static_cast<std::int64_t>(rowIndex_.size()))
+            return -1;
+        return rowIndex_[static_cast<std::size_t>(pos)];
+    }
+    // A binary search in the order; a row changed since the list was read may stand elsewhere.
+    std::size_t at = view_.key() ? view_.lowerBound(positions_, pos)
+                                 : static_cast<std::size_t>(std::lower_bound(positions_.begin(), positions_.end(), pos) -
+                                                            positions_.begin());
+    if (at < positions_.size() && positions_[at] == pos)
+        return static_cast<int>(at);
     auto it = std::find(positions_.begin(), positions_.end(), pos);
     return it == positions_.end() ? -1 : static_cast<int>(it - positions_.begin());
 }
 
 void BrowseModel::loadAround(int r) const
 {
-    if (!file().isOpen())
+    if (!file().isOpen() || readFailed_)
         return;
     if (cache_.size() > kCacheRows)
         cache_.clear();
@@ -85,7 +259,15 @@ void BrowseModel::loadAround(int r) const
     if (want.empty())
         return;
     std::vector<ViewRow> rows;
-    view_.readPositions(want, rows);
+    if (view_.readPositions(want, rows) != 0) {
+        // Rows are read while the list paints: the report waits for the paint to end.
+        readFailed_ = true;
+        ErrorState e = ErrorState::current();
+        QMetaObject::invokeMethod(
+            const_cast<BrowseModel *>(this), [this, e] { if (onReadError) onReadError(e); },
+            Qt::QueuedConnection);
+        return;
+    }
     for (ViewRow &row : rows)
         cache_[row.position] = std::move(row);
 }
@@ -168,9 +350,13 @@ int BrowseModel::locate(int field, const std::string &value) const
     int code = view_.locate(field, v, at);
     if (code == err::NoRecord)
         return rowCount();
-    if (code != 0)
+    if (code != 0) {
+        if (onReadError)
+            onReadError(ErrorState::current());
         return 0;
-    return static_cast<int>(view_.lowerBound(positions_, at));
+    }
+    int row = rowOf(at);
+    return row >= 0 ? row : static_cast<int>(view_.lowerBound(positions_, at));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -179,6 +365,10 @@ Browse::Browse(QTableView *view, FileManager &manager, QObject *parent)
     : QObject(parent ? parent : view), view_(view), manager_(manager)
 {
     model_ = new BrowseModel(manager.file, this);
+    model_->onReadError = [this](const ErrorState &e) {
+        e.restore();
+        reportFailure(FileFailure::Read);
+    };
     view_->setModel(model_);
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
     view_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -228,17 +418,47 @@ void Browse::addColumn(const QString &title, std::string_view field, std::string
     addColumn(std::move(c));
 }
 
+namespace {
+
+// The widest text a picture shows, for the columns whose values take their picture's whole width
+// (numbers, dates, times, patterns); empty for text, which is sized by its characters.
+std::string widestText(const Picture &pic)
+{
+    switch (pic.kind) {
+    case Picture::Number:
+        return pic.width > 0 ? std::string(static_cast<std::size_t>(std::min(pic.width, 40)), '8') : std::string();
+    case Picture::Date:
+        return pic.style == 4 ? "September 28, 8888" : "88/88/8888";
+    case Picture::Time:
+        return "88:88:88PM";
+    case Picture::Pattern:
+        return std::string(pic.pattern.size(), '8');
+    default:
+        return {};
+    }
+}
+
+}  // namespace
+
+int pictureMinimumPixels(const QFontMetrics &fm, std::string_view picture)
+{
+    const std::string widest = widestText(Picture::parse(picture));
+    return widest.empty() ? 0 : fm.horizontalAdvance(QString::fromStdString(widest)) + 16;
+}
+
 void Browse::addColumn(BrowseColumn c)
 {
+    Picture pic = Picture::parse(c.picture);
     int width = c.widthChars;
-    if (width == 0) {
-        Picture pic = Picture::parse(c.picture);
+    if (width == 0)
         width = pic.width > 0 ? std::min(pic.width, 30) : (pic.kind == Picture::Date ? 10 : 14);
-    }
     int col = static_cast<int>(model_->columns().size());
     model_->addColumn(std::move(c));
-    int px = std::max(view_->fontMetrics().horizontalAdvance(model_->headerData(col, Qt::Horizontal, Qt::DisplayRole).toString()) + 16,
-                      view_->fontMetrics().averageCharWidth() * width + 12);
+    const QFontMetrics fm = view_->fontMetrics();
+    int px = std::max(fm.horizontalAdvance(model_->headerData(col, Qt::Horizontal, Qt::DisplayRole).toString()) + 16,
+                      fm.averageCharWidth() * width + 12);
+    // A phone, an amount or a date is never cut: its column takes its picture's widest text.
+    px = std::max(px, pictureMinimumPixels(fm, model_->columns().back().picture));
     view_->horizontalHeader()->resizeSection(col, px);
 }
 
@@ -262,6 +482,9 @@ void Browse::setLocatorEntry(int index, QLineEdit *entry)
     };
     connect(entry, &QLineEdit::returnPressed, this, go);
     connect(entry, &QLineEdit::editingFinished, this, go);
+    // Enter in the locator only positions the list: it must not reach the window's default
+    // button (a look-up's Select), which would choose a row the user has not seen.
+    entry->installEventFilter(this);
 }
 
 void Browse::setTabs(QTabBar *tabs, std::function<int(int)> orderOfTab)
@@ -309,12 +532,14 @@ void Browse::setButtons(QPushButton *insert, QPushButton *change, QPushButton *r
 
 void Browse::refill(std::int64_t position)
 {
-    if (!manager_.file.isOpen())
-        manager_.useFile();
+    reported_ = false;
+    if (!manager_.file.isOpen() && manager_.useFile() != 0)
+        reportFailure(FileFailure::Open);
     if (current_ < 0)
         applyOrder();
     int previous = currentRow();
-    model_->refill();
+    if (model_->refill() != 0)
+        reportFailure(FileFailure::View);
     int n = model_->rowCount();
     int row = position ? model_->rowOf(position) : -1;
     if (row < 0)
@@ -355,7 +580,19 @@ bool Browse::loadCurrent()
     std::int64_t pos = model_->position(currentRow());
     if (pos == 0)
         return false;
-    return manager_.file.getPosition(pos) == 0;
+    int code = manager_.file.getPosition(pos);
+    // A record deleted since the list was read is no failure of the file.
+    if (code != 0 && code != err::RecordNotFound)
+        reportFailure(FileFailure::Read, false);
+    return code == 0;
+}
+
+void Browse::reportFailure(FileFailure what, bool once)
+{
+    if (once && reported_)
+        return;
+    reported_ = true;
+    reportFileFailure(what, manager_.file);
 }
 
 int Browse::locatorField() const
@@ -417,6 +654,15 @@ void Browse::ask(int request)
 
 bool Browse::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && watched != view_) {
+        auto *k = static_cast<QKeyEvent *>(event);
+        auto *entry = qobject_cast<QLineEdit *>(watched);
+        if (entry && (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) &&
+            !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier))) {
+            emit entry->returnPressed();
+            return true;
+        }
+    }
     if (watched != view_ || event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     auto *k = static_cast<QKeyEvent *>(event);

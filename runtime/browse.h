@@ -16,9 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "runtime/file_report.h"
 #include "runtime/record_file.h"
 #include "runtime/view.h"
 
+class QFontMetrics;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -60,10 +62,30 @@ public:
     void addColumn(BrowseColumn c);
     const std::vector<BrowseColumn> &columns() const { return columns_; }
 
-    // The order and filter of the list; refill() reads the positions again.
+    // The order and filter of the list; refill() brings the list up to date with them.
     void setOrder(const KeyDef *key, std::vector<Condition> filter);
-    // Returns the error code of the read (0 when the list could be read).
+    // Brings the list up to date with the file: nothing is read when nothing was written since
+    // the last refill, a single row written through the file is patched into its place (or out
+    // of the list), and anything else (another order or filter, several rows written, a commit
+    // by another connection) reads the positions again. Returns the error code of the read (0
+    // when the list could be read).
     int refill();
+    // The list read again whatever was written.
+    int reread();
+
+    // Moves whenever the rows of the list may have changed other than by the patches reported
+    // to onRowPatched: another filter, or writes the list could not follow one by one. Totals
+    // computed at one value of it stay right, through those patches, until it moves.
+    std::uint64_t rowsVersion() const { return rowsVersion_; }
+    // Totals over the rows of the list, read with the list whenever its rows may have changed:
+    // in the same pass where the order allows. readTotals() holds them as read at
+    // totalsVersion(); a failed read of them leaves totalsVersion() behind rowsVersion().
+    void setTotals(std::vector<Total> totals) { totals_ = std::move(totals); }
+    const std::vector<std::int64_t> &readTotals() const { return totalValues_; }
+    std::uint64_t totalsVersion() const { return totalsVersion_; }
+    // A patch of one row: `before` is the row as the list had it (nullptr when it was not
+    // listed), `after` the row as it is listed now (nullptr when it left the list).
+    std::function<void(const BrowseRow *before, const BrowseRow *after)> onRowPatched;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -85,14 +107,40 @@ public:
     // Display text of a column for a row.
     QString text(const BrowseRow &row, const BrowseColumn &c) const;
 
+    // Told, after the event that read them, of rows that could not be read (they show blank,
+    // and no read is tried again before the next refill).
+    std::function<void(const ErrorState &)> onReadError;
+
 private:
     void loadAround(int r) const;
+    mutable bool readFailed_ = false;
+    int readAll(bool sameRows);
+    int patch(std::int64_t position);
+    // The row of each listed position, by position: built when first asked for after a read.
+    bool indexed() const;
+    void reindex(std::size_t from, std::size_t to) const;
 
     View view_;
     std::vector<BrowseColumn> columns_;
     std::vector<std::int64_t> positions_;
     mutable std::map<std::int64_t, BrowseRow> cache_;
+    mutable std::vector<std::int32_t> rowIndex_;  // by position: the row, or -1
+    mutable bool indexBuilt_ = false;
+
+    // What the list was last brought up to date with.
+    bool synced_ = false;
+    const KeyDef *syncedKey_ = nullptr;
+    std::string syncedFilter_;
+    View::Mark syncedMark_;
+    std::uint64_t rowsVersion_ = 1;
+    std::vector<Total> totals_;
+    std::vector<std::int64_t> totalValues_;
+    std::uint64_t totalsVersion_ = 0;
 };
+
+// The narrowest a column of this picture may be: the widest text it shows, for numbers, dates,
+// times and patterns (0 for text, which is sized by its characters).
+int pictureMinimumPixels(const QFontMetrics &fm, std::string_view picture);
 
 // The controller that ties a list view, its sort orders, locators and buttons together.
 class Browse : public QObject {
@@ -134,6 +182,10 @@ public:
     // record). False when no row is highlighted.
     bool loadCurrent();
 
+    // Report the current error of the file: an open, the list, a row or a total that could not
+    // be read. With `once`, only the first failure of a refill and what it reads is reported.
+    void reportFailure(FileFailure what, bool once = true);
+
     // Position the list by a locator value in the current order.
     void locate(const std::string &value);
 
@@ -169,6 +221,7 @@ private:
     bool selectMode_ = false;
     std::string typed_;
     QElapsedTimer typedClock_;
+    bool reported_ = false;
 };
 
 }  // namespace rt

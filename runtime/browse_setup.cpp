@@ -52,8 +52,9 @@ void sizeColumns(Browse &b, const ColumnSet &columns)
 {
     for (std::size_t i = 0; i < columns.size(); ++i)
         if (columns[i].width > 0)
-            b.view()->horizontalHeader()->resizeSection(static_cast<int>(i),
-                                                        dialogUnitsToPixels(b.view(), columns[i].width) + 8);
+            b.view()->horizontalHeader()->resizeSection(
+                static_cast<int>(i), std::max(dialogUnitsToPixels(b.view(), columns[i].width) + 8,
+                                              pictureMinimumPixels(b.view()->fontMetrics(), columns[i].picture)));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -29,6 +29,15 @@ void setDriverError(const std::string &message, int driverCode)
 
 void clearError() { setError(0); }
 
+ErrorState ErrorState::current() { return {g_code, g_driverText, g_driverCode}; }
+
+void ErrorState::restore() const
+{
+    g_code = code;
+    g_driverText = driverText;
+    g_driverCode = driverCode;
+}
+
 std::string errorTextFor(int code)
 {
     switch (code) {

@@ -38,4 +38,14 @@ void clearError();
 // The runtime's text of any error code.
 std::string errorTextFor(int code);
 
+// The error state as a value: a failure met while painting is reported later, after other
+// calls have left codes of their own.
+struct ErrorState {
+    int code = 0;
+    std::string driverText;
+    std::string driverCode;
+    static ErrorState current();
+    void restore() const;
+};
+
 }  // namespace rt

@@ -7,6 +7,7 @@
 #include <QTreeView>
 
 #include "runtime/file_manager.h"
+#include "runtime/file_report.h"
 
 namespace rt {
 
@@ -35,6 +36,8 @@ int FileDrop::fill(const QString &keep)
     QSignalBlocker block(combo_);
     model_->removeRows(0, model_->rowCount());
     int code = manager_.useFile() == 0 ? 0 : (errorCode() ? errorCode() : static_cast<int>(err::NotOpen));
+    if (code != 0)
+        reportFileFailure(FileFailure::Open, manager_.file);
     if (code == 0) {
         const TableDef &def = manager_.file.def();
         View rows(manager_.file, key_, filter ? filter() : std::vector<Condition>{});
@@ -56,6 +59,8 @@ int FileDrop::fill(const QString &keep)
             ViewRow last = slice.back();
             code = rows.readAfter(last, kSlice, slice);
         }
+        if (code != 0)
+            reportFileFailure(FileFailure::Read, manager_.file);
     }
     int at = -1;
     for (int r = 0; r < model_->rowCount() && at < 0; ++r)

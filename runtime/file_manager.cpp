@@ -52,7 +52,7 @@ int FileManager::openFile(bool reportFailure)
     };
     for (int pass = 0; pass < 2; ++pass) {
         int rc = ds_FileOpen(file, mode);
-        if (rc == err::AccessDenied) {
+        if (rc == err::AccessDenied || rc == err::Locked) {
             file.send("Recover=" + std::to_string(lockRecover));
             rc = ds_FileOpen(file, mode);
         }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "runtime/file_recovery.h"
 #include "runtime/paths.h"
 
 namespace rt {
@@ -38,7 +39,15 @@ const Registration *find(const RecordFile &file)
 
 }  // namespace
 
-void ds_AddDriver(std::string_view, RecordFile *) {}
+void ds_AddDriver(std::string_view, RecordFile *)
+{
+    // A file that SQLite finds damaged is noted for the repair offer, by its full path.
+    setDamagedFileObserver([](const std::string &path) {
+        IniFile profile = profileFile();
+        if (profile.read(ds_AppName(), "BadFile", "") != path)
+            profile.write(ds_AppName(), "BadFile", path);
+    });
+}
 void ds_IgnoreDriver(std::string_view, int) {}
 
 void ds_UsingFile(std::string_view prefix, std::string_view label, RecordFile &file, int version)

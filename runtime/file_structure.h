@@ -13,10 +13,12 @@
 
 namespace rt {
 
+// Also makes the manager note every file that SQLite reports damaged in "BadFile".
 void ds_AddDriver(std::string_view tag, RecordFile *driverFile);
 void ds_IgnoreDriver(std::string_view what, int flag);
 void ds_UsingFile(std::string_view prefix, std::string_view label, RecordFile &file, int version);
-// The profile section that holds "BadFile".
+// The profile section that holds "BadFile": a record type's label while its file is being
+// brought to its declared structure, or the full path of a file found damaged.
 std::string ds_AppName();
 // Opens the file; the caller reads the error code (also returned).
 int ds_FileOpen(RecordFile &file, int openMode);

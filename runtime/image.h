@@ -11,13 +11,26 @@
 
 namespace rt {
 
+// The most pixels a picture may have: a header claiming more is refused before any decoding,
+// whatever the file's size (a few bytes can claim 65500 x 65500). Above any camera's picture.
+constexpr qint64 kMaxPicturePixels = 120'000'000;
+// The most memory, in megabytes, that a decoding may take for its working buffers (the
+// whole-picture buffer of a progressive JPEG), and that the decoded image may take.
+constexpr int kPictureMemoryMb = 256;
+
 // The natural size of the picture in a file, read from its header without decoding the pixels;
-// an invalid size when the file is missing or not a readable picture.
+// an invalid size when the file is missing, not a readable picture, or beyond the pixel limit.
 QSize pictureSize(const QString &path);
 
-// The decoded picture; a null image when it cannot be read. With a bound, a large JPEG may be
-// decoded at a reduced scale (1/2, 1/4, 1/8) as long as it still covers the bound.
+// The decoded picture; a null image when it cannot be read or is refused. With a bound, the
+// picture is decoded at the smallest scale that still covers the bound (JPEG in steps of 1/8,
+// the other formats to the bound's size), so a photo of many megapixels shown in a small box
+// never needs its whole size in memory.
 QImage loadPicture(const QString &path, QSize atLeast = QSize());
+
+// The same over the bytes of a picture file.
+QSize pictureSizeOf(const QByteArray &data);
+QImage decodePicture(const QByteArray &data, QSize atLeast = QSize());
 
 // The box a picture is fitted into, in window units: 250 wide, 150 high.
 constexpr int kPictureBoxWidth = 250;

@@ -1,8 +1,11 @@
 #include "runtime/ini.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 #include "runtime/text.h"
 
@@ -37,17 +40,93 @@ bool keyValue(const std::string &line, std::string &key, std::string &value)
 
 }  // namespace
 
-std::vector<std::string> IniFile::load() const
+std::vector<std::string> iniLines(std::string_view text)
 {
     std::vector<std::string> lines;
-    std::ifstream in(path_, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        lines.emplace_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
     }
+    if (start < text.size())
+        lines.emplace_back(text.substr(start));
     return lines;
+}
+
+bool iniFind(const std::vector<std::string> &lines, std::string_view section, std::string_view key, std::string &value)
+{
+    std::string current, k, v;
+    bool inSection = false;
+    for (const std::string &line : lines) {
+        if (sectionName(line, current))
+            inSection = equalNoCase(current, section);
+        else if (inSection && keyValue(line, k, v) && equalNoCase(k, key)) {
+            value = v;
+            return true;
+        }
+    }
+    return false;
+}
+
+void iniSet(std::vector<std::string> &lines, std::string_view section, std::string_view key, std::string_view value)
+{
+    std::string current, k, v;
+    int sectionLine = -1;
+    int lastInSection = -1;
+    bool inSection = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (sectionName(lines[i], current)) {
+            inSection = equalNoCase(current, section);
+            if (inSection && sectionLine < 0) {
+                sectionLine = static_cast<int>(i);
+                lastInSection = static_cast<int>(i);
+            }
+            continue;
+        }
+        if (inSection) {
+            if (keyValue(lines[i], k, v) && equalNoCase(k, key)) {
+                lines[i] = k + "=" + std::string(value);
+                return;
+            }
+            if (!trim(lines[i]).empty())
+                lastInSection = static_cast<int>(i);
+        }
+    }
+    std::string entry = std::string(key) + "=" + std::string(value);
+    if (sectionLine < 0) {
+        if (!lines.empty() && !trim(lines.back()).empty())
+            lines.push_back("");
+        lines.push_back("[" + std::string(section) + "]");
+        lines.push_back(entry);
+    } else {
+        lines.insert(lines.begin() + lastInSection + 1, entry);
+    }
+}
+
+bool iniRemove(std::vector<std::string> &lines, std::string_view section, std::string_view key)
+{
+    std::string current, k, v;
+    bool inSection = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (sectionName(lines[i], current)) {
+            inSection = equalNoCase(current, section);
+        } else if (inSection && keyValue(lines[i], k, v) && equalNoCase(k, key)) {
+            lines.erase(lines.begin() + static_cast<long>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::string> IniFile::load() const
+{
+    std::ifstream in(path_, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return iniLines(text);
 }
 
 bool IniFile::save(const std::vector<std::string> &lines) const
@@ -68,17 +147,8 @@ bool IniFile::save(const std::vector<std::string> &lines) const
 
 std::string IniFile::read(std::string_view section, std::string_view key, std::string_view def) const
 {
-    std::string current, k, v;
-    bool inSection = false;
-    for (const std::string &line : load()) {
-        if (sectionName(line, current)) {
-            inSection = equalNoCase(current, section);
-            continue;
-        }
-        if (inSection && keyValue(line, k, v) && equalNoCase(k, key))
-            return v;
-    }
-    return std::string(def);
+    std::string v;
+    return iniFind(load(), section, key, v) ? v : std::string(def);
 }
 
 int IniFile::readInt(std::string_view section, std::string_view key, int def) const
@@ -86,73 +156,30 @@ int IniFile::readInt(std::string_view section, std::string_view key, int def) co
     std::string v = read(section, key, "");
     if (v.empty())
         return def;
-    return std::atoi(v.c_str());
+    // As atoi reads it, held to the range of an int rather than overflowing.
+    long long n = std::strtoll(v.c_str(), nullptr, 10);
+    return static_cast<int>(std::clamp<long long>(n, INT_MIN, INT_MAX));
 }
 
 bool IniFile::has(std::string_view section, std::string_view key) const
 {
-    std::string current, k, v;
-    bool inSection = false;
-    for (const std::string &line : load()) {
-        if (sectionName(line, current))
-            inSection = equalNoCase(current, section);
-        else if (inSection && keyValue(line, k, v) && equalNoCase(k, key))
-            return true;
-    }
-    return false;
+    std::string v;
+    return iniFind(load(), section, key, v);
 }
 
 bool IniFile::write(std::string_view section, std::string_view key, std::string_view value)
 {
     std::vector<std::string> lines = load();
-    std::string current, k, v;
-    int sectionLine = -1;
-    int lastInSection = -1;
-    bool inSection = false;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (sectionName(lines[i], current)) {
-            inSection = equalNoCase(current, section);
-            if (inSection && sectionLine < 0) {
-                sectionLine = static_cast<int>(i);
-                lastInSection = static_cast<int>(i);
-            }
-            continue;
-        }
-        if (inSection) {
-            if (keyValue(lines[i], k, v) && equalNoCase(k, key)) {
-                lines[i] = k + "=" + std::string(value);
-                return save(lines);
-            }
-            if (!trim(lines[i]).empty())
-                lastInSection = static_cast<int>(i);
-        }
-    }
-    std::string entry = std::string(key) + "=" + std::string(value);
-    if (sectionLine < 0) {
-        if (!lines.empty() && !trim(lines.back()).empty())
-            lines.push_back("");
-        lines.push_back("[" + std::string(section) + "]");
-        lines.push_back(entry);
-    } else {
-        lines.insert(lines.begin() + lastInSection + 1, entry);
-    }
+    iniSet(lines, section, key, value);
     return save(lines);
 }
 
 bool IniFile::remove(std::string_view section, std::string_view key)
 {
     std::vector<std::string> lines = load();
-    std::string current, k, v;
-    bool inSection = false;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (sectionName(lines[i], current)) {
-            inSection = equalNoCase(current, section);
-        } else if (inSection && keyValue(lines[i], k, v) && equalNoCase(k, key)) {
-            lines.erase(lines.begin() + static_cast<long>(i));
-            return save(lines);
-        }
-    }
-    return true;
+    if (!iniRemove(lines, section, key))
+        return true;
+    return save(lines);
 }
 
 }  // namespace rt

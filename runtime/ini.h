@@ -9,6 +9,19 @@
 
 namespace rt {
 
+// The rules on the text of a file, without the file: the IniFile calls below are these over the
+// file as it is on disk.
+// The lines of the text; a line ends at CR, LF or CR LF, and a last line needs no end.
+std::vector<std::string> iniLines(std::string_view text);
+// The value of the key in the first section of that name that holds it; false when none does.
+bool iniFind(const std::vector<std::string> &lines, std::string_view section, std::string_view key,
+             std::string &value);
+// Sets the key's value: in place where it is, else at the end of the section's last entry, else
+// in a new section at the end.
+void iniSet(std::vector<std::string> &lines, std::string_view section, std::string_view key, std::string_view value);
+// Removes the first entry of the key; false when there was none.
+bool iniRemove(std::vector<std::string> &lines, std::string_view section, std::string_view key);
+
 class IniFile {
 public:
     IniFile() = default;

@@ -34,6 +34,13 @@ std::string joinPath(std::string_view a, std::string_view b)
     return l + r;
 }
 
+bool isBareName(std::string_view name)
+{
+    std::string n = clip(name);
+    return !n.empty() && n != "." && n != ".." && n.find_first_of("/\\") == std::string::npos &&
+           n.find('\0') == std::string::npos;
+}
+
 std::string withSlash(std::string_view path)
 {
     std::string p = clip(path);

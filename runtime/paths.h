@@ -10,6 +10,9 @@ namespace rt {
 std::string homeFolder();
 // a and b joined with exactly one "/" between them (none added when a is empty).
 std::string joinPath(std::string_view a, std::string_view b);
+// True when the name is one component of a path: not empty, not "." or "..", without a "/"
+// or "\\". A name read from a record names nothing outside its folder only when it is bare.
+bool isBareName(std::string_view name);
 // The path with a trailing "/" (unless empty).
 std::string withSlash(std::string_view path);
 // Makes the folder and its parents: 0 when it exists or was made, else the error code.

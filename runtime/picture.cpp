@@ -1,5 +1,6 @@
 #include "runtime/picture.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -13,13 +14,21 @@ namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The digits at i as a number. A number past kHugePart stays there: a date or time part that
+// large is refused by the range checks, never wrapped round into a part that passes them.
+constexpr int kHugePart = 999'999'999;
+
 int readInt(std::string_view s, std::size_t &i)
 {
-    int v = 0;
+    std::int64_t v = 0;
     while (i < s.size() && isDigit(s[i]))
-        v = v * 10 + (s[i++] - '0');
-    return v;
+        v = std::min<std::int64_t>(v * 10 + (s[i++] - '0'), kHugePart);
+    return static_cast<int>(v);
 }
+
+// Widths beyond any field, and more places than 64-bit units can scale to, are cut back.
+constexpr int kMaxPictureWidth = 65535;
+constexpr int kMaxPicturePlaces = 18;
 
 std::string twoDigits(int v)
 {
@@ -114,6 +123,8 @@ Picture Picture::parse(std::string_view p)
         pic.blankWhenZero = true;
         ++i;
     }
+    pic.width = std::min(pic.width, kMaxPictureWidth);
+    pic.places = std::min(pic.places, kMaxPicturePlaces);
     return pic;
 }
 
@@ -318,8 +329,11 @@ bool deformatDate(std::string_view text, std::int32_t &date, int currentYear)
         year = widenYear(year, currentYear > 0 ? currentYear : yearOf(today()));
     if (day > daysInMonth(month, year))
         return false;
-    date = makeDate(month, day, year);
-    return date != 0;
+    const std::int32_t made = makeDate(month, day, year);
+    if (made == 0)
+        return false;
+    date = made;
+    return true;
 }
 
 bool deformatTime(std::string_view text, std::int32_t &time)

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <map>
 #include <set>
 
+#include "runtime/file_recovery.h"
 #include "runtime/paths.h"
 
 namespace rt {
@@ -23,15 +25,27 @@ namespace {
 
 int g_lockWaitUnitMs = 1000;
 
-// Share-mode bookkeeping of the files open in this process, by path.
+// Share-mode bookkeeping of the files open in this process, by path. It is never destroyed: the
+// record files that are globals end after every other static, and a file left open then still
+// finds the registry it has to leave.
 struct OpenEntry {
     RecordFile *file;
     int mode;
 };
 std::map<std::string, std::vector<OpenEntry>> &openFiles()
 {
-    static std::map<std::string, std::vector<OpenEntry>> m;
-    return m;
+    static auto *m = new std::map<std::string, std::vector<OpenEntry>>;
+    return *m;
+}
+
+void forget(RecordFile *file)
+{
+    auto &reg = openFiles();
+    for (auto it = reg.begin(); it != reg.end();) {
+        auto &v = it->second;
+        v.erase(std::remove_if(v.begin(), v.end(), [file](const OpenEntry &e) { return e.file == file; }), v.end());
+        it = v.empty() ? reg.erase(it) : std::next(it);
+    }
 }
 
 std::string canonical(const std::string &path)
@@ -96,6 +110,40 @@ int lockWaitUnitMs() { return g_lockWaitUnitMs; }
 // ---------------------------------------------------------------------------------------------
 // Connection
 
+namespace {
+std::atomic<std::uint64_t> g_connections{0};
+}
+
+Connection::Connection(sqlite3 *db) : db_(db), id_(++g_connections)
+{
+    // Files attached for a transaction have schemas of their own; only the file's own rows count.
+    sqlite3_update_hook(
+        db_,
+        [](void *self, int, const char *schema, const char *, sqlite3_int64 rowid) {
+            if (std::strcmp(schema, "main") == 0) {
+                auto *c = static_cast<Connection *>(self);
+                ++c->writes_;
+                c->lastWritten_ = rowid;
+            }
+        },
+        this);
+    // An aggregate that gathers integers into memory: one pass over the file can list positions
+    // and sum totals together, without a row handed back through the API for each.
+    sqlite3_create_function_v2(
+        db_, "rt_collect", -1, SQLITE_UTF8 | SQLITE_DIRECTONLY, this, nullptr,
+        [](sqlite3_context *ctx, int n, sqlite3_value **v) {
+            auto *c = static_cast<Connection *>(sqlite3_user_data(ctx));
+            if (!c->collectInto)
+                return;
+            for (int i = 0; i < n; ++i) {
+                if (sqlite3_value_type(v[i]) != SQLITE_INTEGER)
+                    c->collectedExact = false;
+                c->collectInto->push_back(sqlite3_value_int64(v[i]));
+            }
+        },
+        [](sqlite3_context *ctx) { sqlite3_result_null(ctx); }, nullptr);
+}
+
 Connection::~Connection()
 {
     dropStatements();
@@ -124,6 +172,7 @@ sqlite3_stmt *Connection::prepare(const std::string &sql)
 
 void Connection::dropStatements(std::string_view containing)
 {
+    ++generation_;
     auto it = cache_.begin();
     while (it != cache_.end()) {
         if (containing.empty() || it->first.find(containing) != std::string::npos) {
@@ -185,10 +234,18 @@ RecordFile::RecordFile(const TableDef &def, void *record, std::string *memo)
 {
 }
 
+// Only the file's own connection is released here, never the error state: a global file ends
+// with the program, after statics it must not touch. Closing with an error code is explicit,
+// before the end (DictionaryKill). A transaction lives on the stack of a running procedure, so
+// one still over the file is never met at the program's end.
 RecordFile::~RecordFile()
 {
-    if (conn_)
-        close();
+    if (!conn_)
+        return;
+    if (tx_)
+        tx_->rollback();
+    forget(this);
+    conn_.reset();
 }
 
 int RecordFile::fail(int code)
@@ -212,6 +269,13 @@ int RecordFile::failWrite(int rc, sqlite3_stmt *st)
 int RecordFile::failSqlite(int rc, sqlite3 *db)
 {
     int primary = rc & 0xFF;
+    if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB)
+        noteDamagedFile(clip(name));
+    if (rc == SQLITE_READONLY_ROLLBACK) {
+        // Not a refusal: a crash left a write half done, and a read-only open cannot undo it.
+        setDriverError("the file needs recovery", rc);
+        return err::DriverError;
+    }
     switch (primary) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
@@ -238,6 +302,41 @@ Connection &RecordFile::connection()
 }
 
 std::string RecordFile::tableRef() const { return quote(schema_) + ".data"; }
+
+std::uint32_t RecordFile::keyNumber(const KeyDef *key) const
+{
+    if (!key)
+        return 0;
+    for (std::size_t i = 0; i < def_.keys.size(); ++i)
+        if (&def_.keys[i] == key)
+            return static_cast<std::uint32_t>(i + 1);
+    return ~0u;
+}
+
+template <typename Build>
+sqlite3_stmt *RecordFile::statement(std::uint32_t id, Build &&build, Stmt **entry)
+{
+    if (stmtSchema_ != schema_) {
+        stmts_.clear();
+        stmtSchema_ = schema_;
+    }
+    Connection &c = connection();
+    // Id 0: a statement over a key of another record type, built every time.
+    static thread_local Stmt scratch;
+    Stmt &s = id ? stmts_[id] : (scratch = Stmt{}, scratch);
+    if (entry)
+        *entry = &s;
+    if (s.sql.empty())
+        build(s);
+    if (s.st && s.conn == c.id() && s.generation == c.generation()) {
+        sqlite3_reset(s.st);
+        return s.st;
+    }
+    s.st = c.prepare(s.sql);
+    s.conn = c.id();
+    s.generation = c.generation();
+    return s.st;
+}
 
 std::string RecordFile::columnList() const
 {
@@ -412,6 +511,10 @@ int RecordFile::openImpl(int openMode, int declaredVersion, const std::function<
     } else if (::access(path.c_str(), R_OK) != 0) {
         return fail(err::AccessDenied);
     }
+    if (write)
+        removeStaleSuperJournals(path);
+    else
+        recoverHotJournal(path);
     sqlite3 *db = nullptr;
     int flags = (write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_NOMUTEX;
     int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
@@ -422,6 +525,10 @@ int RecordFile::openImpl(int openMode, int declaredVersion, const std::function<
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, (lockWait_ > 0 ? lockWait_ : 1) * g_lockWaitUnitMs);
+    // The default cache of 2 MB holds a sliver of a large inventory, so every list, total and
+    // scan would read its pages from the operating system again. Pages are taken only as they
+    // are read, so a small file costs no more for it.
+    sqlite3_exec(db, ("PRAGMA cache_size=-" + std::to_string(kPageCacheKiB)).c_str(), nullptr, nullptr, nullptr);
     auto conn = std::make_shared<Connection>(db);
     conn_ = conn;
     openMode_ = openMode;
@@ -455,7 +562,7 @@ int RecordFile::checkStructure(int declaredVersion, const std::function<void()> 
     if (rc != SQLITE_OK) {
         int code = failSqlite(rc, db);
         sqlite3_finalize(st);
-        return code == err::DriverError ? err::InvalidFile : code;
+        return code == err::DriverError && rc != SQLITE_READONLY_ROLLBACK ? err::InvalidFile : code;
     }
     std::set<std::string> columns;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW)
@@ -561,17 +668,15 @@ int RecordFile::close()
         return fail(err::NotOpen);
     if (tx_)
         tx_->rollback();
-    auto &reg = openFiles();
-    for (auto it = reg.begin(); it != reg.end();) {
-        auto &v = it->second;
-        v.erase(std::remove_if(v.begin(), v.end(), [this](const OpenEntry &e) { return e.file == this; }), v.end());
-        it = v.empty() ? reg.erase(it) : std::next(it);
-    }
+    forget(this);
     conn_.reset();
     openMode_ = 0;
     seq_ = Seq::None;
     current_ = 0;
     invalidateBatch();
+    batch_.clear();
+    seekRow_ = -1;
+    stmts_.clear();
     clearError();
     return 0;
 }
@@ -645,6 +750,7 @@ std::int64_t RecordFile::records()
 void RecordFile::rememberPosition()
 {
     seekRecord_.assign(static_cast<unsigned char *>(record_), static_cast<unsigned char *>(record_) + def_.recordSize);
+    seekRow_ = -1;
     seekRowid_ = current_;
 }
 
@@ -652,11 +758,13 @@ int RecordFile::get(const KeyDef &key)
 {
     if (!conn_)
         return fail(err::NotOpen);
-    std::string sql = "SELECT " + columnList() + " FROM " + tableRef() + " WHERE ";
-    for (std::size_t i = 0; i < key.parts.size(); ++i)
-        sql += (i ? " AND " : "") + partExpr(def_, key.parts[i]) + " = ?";
-    sql += " ORDER BY rowid LIMIT 1";
-    sqlite3_stmt *st = connection().prepare(sql);
+    std::uint32_t k = keyNumber(&key);
+    sqlite3_stmt *st = statement(k == ~0u ? 0 : StmtGet << 24 | k, [&](Stmt &s) {
+        s.sql = "SELECT " + columnList() + " FROM " + tableRef() + " WHERE ";
+        for (std::size_t i = 0; i < key.parts.size(); ++i)
+            s.sql += (i ? " AND " : "") + partExpr(def_, key.parts[i]) + " = ?";
+        s.sql += " ORDER BY rowid LIMIT 1";
+    });
     if (!st)
         return err::DriverError;
     StmtUse use{st};
@@ -677,7 +785,8 @@ int RecordFile::readPosition(std::int64_t pos, void *record, std::string *memo)
 {
     if (!conn_)
         return fail(err::NotOpen);
-    sqlite3_stmt *st = connection().prepare("SELECT " + columnList() + " FROM " + tableRef() + " WHERE rowid = ?");
+    sqlite3_stmt *st = statement(StmtGet << 24 | 0xFFFF,
+                                 [&](Stmt &s) { s.sql = "SELECT " + columnList() + " FROM " + tableRef() + " WHERE rowid = ?"; });
     if (!st)
         return err::DriverError;
     StmtUse use{st};
@@ -751,7 +860,7 @@ int RecordFile::replaceValue(int field, std::string_view from, std::string_view 
 
 void RecordFile::invalidateBatch(bool afterWrite)
 {
-    batch_.clear();
+    batchLen_ = 0;
     batchPos_ = 0;
     batchExhausted_ = false;
     batchBackward_ = false;
@@ -781,6 +890,7 @@ int RecordFile::set(const KeyDef &key, bool fromBuffer)
     if (fromBuffer) {
         seekRecord_.assign(static_cast<unsigned char *>(record_),
                            static_cast<unsigned char *>(record_) + def_.recordSize);
+        seekRow_ = -1;
         seekOpen_ = false;
         seekInclusive_ = true;
         seekRowid_ = 0;
@@ -819,23 +929,38 @@ int RecordFile::setPosition(const KeyDef *key, std::int64_t pos)
 
 int RecordFile::fetch(bool backward)
 {
-    std::vector<int> params;
-    std::string where;
-    if (!seekOpen_) {
-        bool withRowid = seq_ == Seq::File || !fromBuffer_ || seekRowid_ != 0;
-        if (seq_ == Seq::File)
-            where = std::string("rowid ") + (backward ? "<" : ">") + (seekInclusive_ ? "= ?" : " ?"), params.push_back(-1);
-        else
-            where = seekCondition(seqKey_, backward, seekInclusive_, withRowid, params);
-    }
-    std::string sql = "SELECT " + columnList() + " FROM " + tableRef() + (where.empty() ? "" : " WHERE " + where) +
-                      " ORDER BY " + orderBy(seq_ == Seq::Key ? seqKey_ : nullptr, backward) + " LIMIT ?";
-    sqlite3_stmt *st = connection().prepare(sql);
+    const bool open = seekOpen_;
+    const bool fileOrder = seq_ == Seq::File;
+    const bool inclusive = !open && seekInclusive_;
+    const bool withRowid = !open && (fileOrder || !fromBuffer_ || seekRowid_ != 0);
+    const std::uint32_t k = fileOrder ? 0 : keyNumber(seqKey_);
+    const std::uint32_t id = k == ~0u ? 0
+                                      : StmtFetch << 24 | k << 8 | (backward ? 1u : 0u) | (open ? 2u : 0u) |
+                                            (inclusive ? 4u : 0u) | (withRowid ? 8u : 0u) | (fileOrder ? 16u : 0u);
+    Stmt *entry = nullptr;
+    sqlite3_stmt *st = statement(id, [&](Stmt &s) {
+        std::string where;
+        if (!open) {
+            if (fileOrder) {
+                where = std::string("rowid ") + (backward ? "<" : ">") + (inclusive ? "= ?" : " ?");
+                s.params.push_back(-1);
+            } else {
+                where = seekCondition(seqKey_, backward, inclusive, withRowid, s.params);
+            }
+        }
+        s.sql = "SELECT " + columnList() + " FROM " + tableRef() + (where.empty() ? "" : " WHERE " + where) +
+                " ORDER BY " + orderBy(fileOrder ? nullptr : seqKey_, backward) + " LIMIT ?";
+    }, &entry);
     if (!st)
         return err::DriverError;
     StmtUse use{st};
+    // The rows of this batch overwrite those of the last one, the seek's among them.
+    if (seekRow_ >= 0) {
+        seekRecord_ = batch_[static_cast<std::size_t>(seekRow_)].data;
+        seekRow_ = -1;
+    }
     int n = 1;
-    for (int f : params) {
+    for (int f : entry->params) {
         if (f < 0)
             sqlite3_bind_int64(st, n, seekRowid_);
         else
@@ -843,22 +968,24 @@ int RecordFile::fetch(bool backward)
         ++n;
     }
     sqlite3_bind_int(st, n, batchSize_);
-    batch_.clear();
+    batchLen_ = 0;
     batchPos_ = 0;
     batchBackward_ = backward;
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        Row r;
+        if (batchLen_ == batch_.size()) {
+            batch_.emplace_back();
+            batch_.back().data.resize(def_.recordSize);
+        }
+        Row &r = batch_[batchLen_++];
         r.rowid = sqlite3_column_int64(st, 0);
-        r.data.resize(def_.recordSize);
         decodeRow(st, 1, r.data.data(), def_.memoName ? &r.memo : nullptr);
-        batch_.push_back(std::move(r));
     }
     if (rc != SQLITE_DONE) {
-        batch_.clear();
+        batchLen_ = 0;
         return failSqlite(rc, connection().db());
     }
-    batchExhausted_ = static_cast<int>(batch_.size()) < batchSize_;
+    batchExhausted_ = static_cast<int>(batchLen_) < batchSize_;
     batchSize_ = std::min(batchSize_ * 4, 1024);
     return 0;
 }
@@ -871,13 +998,13 @@ int RecordFile::step(bool backward)
         return fail(err::NoRecord);
     if (batchBackward_ != backward)
         invalidateBatch();  // direction changed: go on from the last record returned
-    if (batchPos_ >= batch_.size()) {
+    if (batchPos_ >= batchLen_) {
         if (batchExhausted_)
             return fail(err::NoRecord);
         int code = fetch(backward);
         if (code != 0)
             return code;
-        if (batch_.empty()) {
+        if (batchLen_ == 0) {
             batchExhausted_ = true;
             return fail(err::NoRecord);
         }
@@ -887,7 +1014,7 @@ int RecordFile::step(bool backward)
     if (memo_ && def_.memoName)
         *memo_ = r.memo;
     current_ = r.rowid;
-    seekRecord_ = r.data;
+    seekRow_ = static_cast<std::ptrdiff_t>(batchPos_ - 1);
     seekRowid_ = r.rowid;
     seekInclusive_ = false;
     seekOpen_ = false;
@@ -902,8 +1029,10 @@ int RecordFile::previous() { return step(true); }
 std::int64_t RecordFile::nextAutoNumber(const KeyDef &k)
 {
     const FieldDef &f = def_.fields[static_cast<std::size_t>(k.parts[0].field)];
-    sqlite3_stmt *st =
-        connection().prepare("SELECT COALESCE(MAX(" + quote(TableDef::columnName(f)) + "), 0) + 1 FROM " + tableRef());
+    std::uint32_t n = keyNumber(&k);
+    sqlite3_stmt *st = statement(n == ~0u ? 0 : StmtAdd << 24 | n, [&](Stmt &s) {
+        s.sql = "SELECT COALESCE(MAX(" + quote(TableDef::columnName(f)) + "), 0) + 1 FROM " + tableRef();
+    });
     if (!st)
         return 0;
     StmtUse use{st};
@@ -976,16 +1105,18 @@ int RecordFile::add()
         if (fieldNumber(f, record_) == 0)
             setFieldNumber(f, record_, nextAutoNumber(*k));
     }
-    std::string cols, qs;
-    for (const FieldDef &f : def_.fields) {
-        cols += (cols.empty() ? "" : ", ") + quote(TableDef::columnName(f));
-        qs += qs.empty() ? "?" : ", ?";
-    }
-    if (def_.memoName) {
-        cols += ", " + quote(def_.memoColumn());
-        qs += ", ?";
-    }
-    sqlite3_stmt *st = connection().prepare("INSERT INTO " + tableRef() + " (" + cols + ") VALUES (" + qs + ")");
+    sqlite3_stmt *st = statement(StmtAdd << 24, [&](Stmt &s) {
+        std::string cols, qs;
+        for (const FieldDef &f : def_.fields) {
+            cols += (cols.empty() ? "" : ", ") + quote(TableDef::columnName(f));
+            qs += qs.empty() ? "?" : ", ?";
+        }
+        if (def_.memoName) {
+            cols += ", " + quote(def_.memoColumn());
+            qs += ", ?";
+        }
+        s.sql = "INSERT INTO " + tableRef() + " (" + cols + ") VALUES (" + qs + ")";
+    });
     if (!st)
         return err::DriverError;
     StmtUse use{st};
@@ -1009,12 +1140,14 @@ int RecordFile::put()
     if (readOnly())
         return fail(err::AccessDenied);
     dupKey_ = nullptr;
-    std::string sets;
-    for (const FieldDef &f : def_.fields)
-        sets += (sets.empty() ? "" : ", ") + quote(TableDef::columnName(f)) + " = ?";
-    if (def_.memoName)
-        sets += ", " + quote(def_.memoColumn()) + " = ?";
-    sqlite3_stmt *st = connection().prepare("UPDATE " + tableRef() + " SET " + sets + " WHERE rowid = ?");
+    sqlite3_stmt *st = statement(StmtPut << 24, [&](Stmt &s) {
+        std::string sets;
+        for (const FieldDef &f : def_.fields)
+            sets += (sets.empty() ? "" : ", ") + quote(TableDef::columnName(f)) + " = ?";
+        if (def_.memoName)
+            sets += ", " + quote(def_.memoColumn()) + " = ?";
+        s.sql = "UPDATE " + tableRef() + " SET " + sets + " WHERE rowid = ?";
+    });
     if (!st)
         return err::DriverError;
     StmtUse use{st};
@@ -1045,7 +1178,8 @@ int RecordFile::del()
         return fail(err::NoRecord);
     if (readOnly())
         return fail(err::AccessDenied);
-    sqlite3_stmt *st = connection().prepare("DELETE FROM " + tableRef() + " WHERE rowid = ?");
+    sqlite3_stmt *st =
+        statement(StmtDel << 24, [&](Stmt &s) { s.sql = "DELETE FROM " + tableRef() + " WHERE rowid = ?"; });
     if (!st)
         return err::DriverError;
     StmtUse use{st};

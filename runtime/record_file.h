@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <unordered_map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -37,6 +38,10 @@ class Transaction;
 // default wait, in milliseconds. Tests shorten it.
 void setLockWaitUnitMs(int ms);
 int lockWaitUnitMs();
+
+// The page cache of each open record file, in KiB: room for the whole of a large inventory,
+// so that lists, totals and scans over it read their pages from memory.
+inline constexpr int kPageCacheKiB = 256 * 1024;
 
 class RecordFile {
 public:
@@ -147,6 +152,21 @@ private:
     int checkStructure(int declaredVersion, const std::function<void()> *before, const std::function<void()> *after);
     int fetch(bool backward);
     int step(bool backward);
+
+    // The statements of the driver's own calls: their text is built once per file (and schema),
+    // their handle kept for as long as the connection keeps it, so a call builds no SQL text.
+    struct Stmt {
+        std::string sql;
+        std::vector<int> params;  // seek parameters: field indexes, -1 for the rowid
+        std::uint64_t conn = 0, generation = 0;
+        sqlite3_stmt *st = nullptr;
+    };
+    enum StmtKind : std::uint32_t { StmtAdd = 1, StmtPut, StmtDel, StmtGet, StmtFetch };
+    template <typename Build>
+    sqlite3_stmt *statement(std::uint32_t id, Build &&build, Stmt **entry = nullptr);
+    std::uint32_t keyNumber(const KeyDef *key) const;  // 0 for none, else index + 1; ~0u for a foreign key
+    std::unordered_map<std::uint32_t, Stmt> stmts_;
+    std::string stmtSchema_;
     void invalidateBatch(bool afterWrite = false);
     const KeyDef *findViolatedKey(const std::string &message);
     void rememberPosition();
@@ -165,7 +185,8 @@ private:
     const KeyDef *seqKey_ = nullptr;
     bool started_ = false;     // a row has been returned since SET
     bool fromBuffer_ = false;  // SET positioned by buffer values
-    std::vector<unsigned char> seekRecord_;  // key values to seek from
+    std::vector<unsigned char> seekRecord_;  // key values to seek from, unless
+    std::ptrdiff_t seekRow_ = -1;            // the batch row last returned holds them
     std::int64_t seekRowid_ = 0;
     bool seekInclusive_ = false;
     bool seekOpen_ = true;     // no bound: from the very start or end
@@ -174,7 +195,10 @@ private:
         std::vector<unsigned char> data;
         std::string memo;
     };
+    // Rows of the batch are kept between batches and overwritten, so a long scan allocates
+    // nothing per row; batchLen_ of them hold the current batch.
     std::vector<Row> batch_;
+    std::size_t batchLen_ = 0;
     std::size_t batchPos_ = 0;
     bool batchBackward_ = false;
     bool batchExhausted_ = false;
@@ -211,9 +235,21 @@ private:
 // A database connection with a cache of prepared statements.
 class Connection {
 public:
-    explicit Connection(sqlite3 *db) : db_(db) {}
+    explicit Connection(sqlite3 *db);
     ~Connection();
     sqlite3 *db() const { return db_; }
+    // Unique for the process's life, and changed whenever statements are dropped, so that a
+    // statement handle kept elsewhere is known to be still valid.
+    std::uint64_t id() const { return id_; }
+    std::uint64_t generation() const { return generation_; }
+    // Rows written (added, changed or deleted) in the connection's own file, and the position of
+    // the last of them: lists over the file follow a single write without reading again.
+    std::uint64_t writes() const { return writes_; }
+    std::int64_t lastWritten() const { return lastWritten_; }
+    // Where the SQL function rt_collect(...) appends its arguments, row after row, while a
+    // statement that calls it runs; `collectedExact` turns false when one was not an integer.
+    std::vector<std::int64_t> *collectInto = nullptr;
+    bool collectedExact = true;
     // A prepared statement, reset and with bindings cleared; nullptr on failure (error set).
     sqlite3_stmt *prepare(const std::string &sql);
     void dropStatements(std::string_view containing = {});
@@ -222,6 +258,10 @@ public:
 
 private:
     sqlite3 *db_;
+    std::uint64_t id_;
+    std::uint64_t generation_ = 0;
+    std::uint64_t writes_ = 0;
+    std::int64_t lastWritten_ = 0;
     std::vector<std::pair<std::string, sqlite3_stmt *>> cache_;
 };
 

@@ -357,9 +357,10 @@ bool UpdateForm::takeBinding(Binding &b, void *rec, std::string *memo, bool repo
     }
     std::int64_t units = 0;
     int places = f.kind == FieldKind::DEC ? f.places : 0;
-    if (!parseDecimal(text.toStdString(), places, units))
+    DecimalText read = readDecimal(text.toStdString(), places, units);
+    if (read == DecimalText::NotANumber)
         return refuse("Invalid number: " + text.toStdString());
-    if (!setFieldNumber(f, rec, units))
+    if (read == DecimalText::TooLarge || !setFieldNumber(f, rec, units))
         return refuse("The value " + trim(text.toStdString()) + " is too large for this field.");
     return true;
 }

@@ -33,8 +33,10 @@ std::int64_t unpackDecimal(const unsigned char *b, int bytes)
     return (b[0] >> 4) != 0 ? -v : v;
 }
 
-bool parseDecimal(std::string_view text, int places, std::int64_t &units)
+DecimalText readDecimal(std::string_view text, int places, std::int64_t &units)
 {
+    if (places < 0 || places > 18)
+        return DecimalText::NotANumber;
     std::string t = trim(text);
     bool neg = false;
     std::size_t i = 0;
@@ -52,18 +54,24 @@ bool parseDecimal(std::string_view text, int places, std::int64_t &units)
         neg = true;
         ++i;
     }
+    // The digits are read on in full once the value is too large, so that text that is no
+    // number at all is told apart from a number too large.
     std::int64_t whole = 0;
     std::int64_t frac = 0;
     int fracDigits = 0;
     bool any = false;
+    bool tooLarge = false;
     bool roundUp = false;
     for (; i < t.size() && (std::isdigit(static_cast<unsigned char>(t[i])) || t[i] == ','); ++i) {
         if (t[i] == ',')
             continue;
-        if (whole > pow10i(17))
-            return false;
-        whole = whole * 10 + (t[i] - '0');
         any = true;
+        const int digit = t[i] - '0';
+        if (tooLarge || whole > (kMaxDecimalUnits - digit) / 10) {
+            tooLarge = true;
+            continue;
+        }
+        whole = whole * 10 + digit;
     }
     if (i < t.size() && t[i] == '.') {
         ++i;
@@ -87,18 +95,30 @@ bool parseDecimal(std::string_view text, int places, std::int64_t &units)
         ++i;
     }
     if (i != t.size())
-        return false;
+        return DecimalText::NotANumber;
     if (!any) {
+        if (!t.empty() && t != "-")
+            return DecimalText::NotANumber;
         units = 0;
-        return t.empty() || t == "-" ? true : false;
+        return DecimalText::Number;
     }
     while (fracDigits < places) {
         frac *= 10;
         ++fracDigits;
     }
-    std::int64_t v = whole * pow10i(places) + frac + (roundUp ? 1 : 0);
+    // whole * 10^places + frac + roundUp, checked before it is formed: it must not wrap.
+    const std::int64_t scale = pow10i(places);
+    const std::int64_t below = frac + (roundUp ? 1 : 0);
+    if (tooLarge || whole > (kMaxDecimalUnits - below) / scale)
+        return DecimalText::TooLarge;
+    const std::int64_t v = whole * scale + below;
     units = neg ? -v : v;
-    return true;
+    return DecimalText::Number;
+}
+
+bool parseDecimal(std::string_view text, int places, std::int64_t &units)
+{
+    return readDecimal(text, places, units) == DecimalText::Number;
 }
 
 }  // namespace rt

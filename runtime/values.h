@@ -138,8 +138,18 @@ using Dec52 = Decimal<5, 2>;
 static_assert(sizeof(Dec72) == 4 && sizeof(Dec92) == 5 && sizeof(Dec52) == 3);
 static_assert(sizeof(Long) == 4 && alignof(Long) == 1);
 
-// Parses a decimal text ("1,234.5", "-3", "$12.00") into units of 1/10^places.
-// Returns false for text that is not a number.
+// The largest count of units a decimal text may give: more than any field holds, and small
+// enough that no sum or product of a few of them wraps while it is checked.
+constexpr std::int64_t kMaxDecimalUnits = pow10i(18) - 1;
+
+// How a decimal text reads: a number, not a number, or a number beyond kMaxDecimalUnits.
+enum class DecimalText { Number, NotANumber, TooLarge };
+
+// Reads a decimal text ("1,234.5", "-3", "$12.00", "(4.50)", "7-") into units of 1/10^places
+// (places 0..18); digits past the places round the last one. Blank text and a lone "-" read as 0.
+// `units` is set only for a number.
+DecimalText readDecimal(std::string_view text, int places, std::int64_t &units);
+// The same, true only for a number.
 bool parseDecimal(std::string_view text, int places, std::int64_t &units);
 
 }  // namespace rt

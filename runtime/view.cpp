@@ -378,6 +378,73 @@ int View::readPositions(const std::vector<std::int64_t> &positions, std::vector<
     return 0;
 }
 
+int View::readListed(std::int64_t position, ViewRow &row, bool &listed) const
+{
+    listed = false;
+    if (int code = check())
+        return code;
+    Binder b;
+    std::string w = where(b, "rowid = ?");
+    if (b.bad)
+        return err::DriverError;
+    b.integer(position);
+    std::vector<ViewRow> rows;
+    if (int code = readRows("SELECT " + RecordSql::columnList(file_) + " FROM " + RecordSql::tableRef(file_) + " WHERE " +
+                                w,
+                            b, rows))
+        return code;
+    if (!rows.empty()) {
+        row = std::move(rows[0]);
+        listed = true;
+    }
+    return 0;
+}
+
+View::Mark View::mark() const
+{
+    Mark m;
+    if (!file_.isOpen())
+        return m;
+    Connection &c = RecordSql::connection(file_);
+    m.connection = c.id();
+    m.writes = c.writes();
+    m.lastWritten = c.lastWritten();
+    if (sqlite3_stmt *st = c.prepare("PRAGMA data_version")) {
+        Reset reset{st};
+        if (sqlite3_step(st) == SQLITE_ROW)
+            m.dataVersion = sqlite3_column_int64(st, 0);
+        else
+            m.connection = 0;  // unknown: whatever was read is read again
+    } else {
+        m.connection = 0;
+    }
+    return m;
+}
+
+std::string View::filterSignature() const
+{
+    // Each part behind its length, so that no value can run into the next.
+    std::string s;
+    auto part = [&s](std::string_view v) {
+        s += std::to_string(v.size());
+        s += ':';
+        s += v;
+    };
+    part(file_.path());
+    for (const Condition &c : filter_) {
+        part(std::to_string(static_cast<int>(c.test)));
+        part(c.field);
+        for (const BoundSource &v : c.values) {
+            BoundValue x = v();
+            if (const auto *t = std::get_if<std::string>(&x))
+                part("s" + *t);
+            else
+                part("n" + std::to_string(std::get<std::int64_t>(x)));
+        }
+    }
+    return s;
+}
+
 int View::locateWith(const std::string &seek, Binder &b, std::int64_t &position) const
 {
     sqlite3_stmt *st = RecordSql::connection(file_).prepare("SELECT rowid FROM " + RecordSql::tableRef(file_) +
@@ -587,6 +654,121 @@ int View::totals(const std::vector<Total> &totals, std::vector<std::int64_t> &ou
             out.assign(totals.size(), 0);
             return code;
         }
+    clearError();
+    return 0;
+}
+
+int View::positionsAndTotals(std::vector<std::int64_t> &out, const std::vector<Total> &totals,
+                             std::vector<std::int64_t> &values, int &totalsCode) const
+{
+    out.clear();
+    values.assign(totals.size(), 0);
+    totalsCode = err::DriverError;
+    if (int code = check())
+        return code;
+    const TableDef &def = file_.def();
+    std::vector<const KeyPart *> parts;
+    bool numbers = true;
+    if (key_)
+        for (const KeyPart &p : key_->parts) {
+            parts.push_back(&p);
+            numbers = numbers && isNumber(def.fields[static_cast<std::size_t>(p.field)]);
+        }
+    auto apart = [&]() {
+        if (int code = positions(out))
+            return code;
+        totalsCode = this->totals(totals, values);
+        clearError();  // the list stands; the totals' own error shows where they are read again
+        return 0;
+    };
+    if (!numbers || totals.empty())
+        return apart();
+
+    // One pass over the file: each row's position and key values gathered into memory, the
+    // totals summed beside them; then the rows put in the key's order. Numbers sort in memory
+    // exactly as in the key, text would need the key's collation.
+    Binder b;
+    auto value = [&](const FieldDef &f, BoundValue v) { b.value(f, std::move(v)); };
+    std::string select = "rt_collect(rowid";
+    for (const KeyPart *p : parts)
+        select += ", " + quoted(def.fields[static_cast<std::size_t>(p->field)]);
+    select += ")";
+    // A count of every row is the number of positions; the others are summed in the pass.
+    auto counted = [](const Total &t) { return t.kind == Total::Kind::Count && t.only.empty(); };
+    std::vector<int> column(totals.size(), -1);
+    int summed = 0;
+    for (std::size_t i = 0; i < totals.size(); ++i) {
+        if (counted(totals[i]))
+            continue;
+        std::string e;
+        if (!totalExpr(def, totals[i], e, value, b.bad))
+            return err::DriverError;
+        select += ", COALESCE(SUM(" + e + "), 0)";
+        column[i] = ++summed;
+    }
+    std::string w = where(b);
+    if (b.bad)
+        return err::DriverError;
+    Connection &c = RecordSql::connection(file_);
+    sqlite3_stmt *st = c.prepare("SELECT " + select + " FROM " + RecordSql::tableRef(file_) + " WHERE " + w);
+    if (!st)
+        return err::DriverError;
+    const std::size_t stride = 1 + parts.size();
+    std::vector<std::int64_t> flat;
+    // Room for every row at once: a file's positions run about up to its largest.
+    std::size_t expect = out.capacity();
+    if (sqlite3_stmt *top = c.prepare("SELECT max(rowid) FROM " + RecordSql::tableRef(file_))) {
+        Reset r{top};
+        if (sqlite3_step(top) == SQLITE_ROW)
+            expect = std::max<std::size_t>(expect, static_cast<std::size_t>(
+                                                       std::clamp<std::int64_t>(sqlite3_column_int64(top, 0), 0, 1 << 24)));
+    }
+    flat.reserve(expect * stride);
+    int rc;
+    {
+        Reset reset{st};
+        b.bind(file_, st);
+        c.collectInto = &flat;
+        c.collectedExact = true;
+        rc = sqlite3_step(st);
+        c.collectInto = nullptr;
+        if (rc == SQLITE_ROW && c.collectedExact) {
+            totalsCode = 0;
+            for (std::size_t i = 0; i < totals.size() && totalsCode == 0; ++i)
+                if (column[i] > 0)
+                    totalsCode = readTotal(st, column[i], values[i]);
+                else
+                    values[i] = static_cast<std::int64_t>(flat.size() / stride);
+            if (totalsCode)
+                values.assign(totals.size(), 0);
+        }
+    }
+    if (rc != SQLITE_ROW || !c.collectedExact)
+        return apart();  // a total that left 64 bits, or a value that is not a number: the long way
+
+    auto before = [&](const std::int64_t *a, const std::int64_t *z) {
+        for (std::size_t j = 0; j < parts.size(); ++j)
+            if (a[1 + j] != z[1 + j])
+                return parts[j]->descending ? a[1 + j] > z[1 + j] : a[1 + j] < z[1 + j];
+        return a[0] < z[0];
+    };
+    const std::size_t rows = flat.size() / stride;
+    bool sorted = true;
+    for (std::size_t i = 1; i < rows && sorted; ++i)
+        sorted = !before(&flat[i * stride], &flat[(i - 1) * stride]);
+    out.resize(rows);
+    if (sorted) {
+        for (std::size_t i = 0; i < rows; ++i)
+            out[i] = flat[i * stride];
+    } else {
+        std::vector<std::uint32_t> order(rows);
+        for (std::size_t i = 0; i < rows; ++i)
+            order[i] = static_cast<std::uint32_t>(i);
+        std::sort(order.begin(), order.end(),
+                  [&](std::uint32_t x, std::uint32_t y) { return before(&flat[x * stride], &flat[y * stride]); });
+        for (std::size_t i = 0; i < rows; ++i)
+            out[i] = flat[order[i] * stride];
+    }
     clearError();
     return 0;
 }

@@ -108,6 +108,30 @@ public:
     // view's order): the index of the first listed row that is not before it.
     std::size_t lowerBound(const std::vector<std::int64_t> &positions, std::int64_t position) const;
 
+    // Whether the row at a position meets the filter; the row when it does. 0 with `listed`
+    // false for a row that does not, or that is no longer in the file.
+    int readListed(std::int64_t position, ViewRow &row, bool &listed) const;
+
+    // Where the file stands, so that a list read from this view can tell later what was written
+    // since: the rows written through the file's connection (and the last of them), and a mark
+    // that moves when any other connection commits to the file.
+    struct Mark {
+        std::uint64_t connection = 0;  // 0: the file was not open
+        std::uint64_t writes = 0;
+        std::int64_t lastWritten = 0;
+        std::int64_t dataVersion = 0;
+    };
+    Mark mark() const;
+    // The filter's values as they read now: equal signatures select the same rows of the file.
+    std::string filterSignature() const;
+
+    // The positions of every row, in order, and totals over the same rows: in one pass over the
+    // file when every component of the key is a number, else the positions from the key and the
+    // totals in a pass of their own. Returns the code of the positions' read; `totalsCode` has
+    // the totals' own (their values are 0 unless it is 0).
+    int positionsAndTotals(std::vector<std::int64_t> &out, const std::vector<Total> &totals,
+                           std::vector<std::int64_t> &values, int &totalsCode) const;
+
     // One value per total, in one pass.
     int totals(const std::vector<Total> &totals, std::vector<std::int64_t> &out) const;
     // The totals of every group, in order: a new group starts wherever the group field changes.

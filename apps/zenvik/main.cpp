@@ -4,8 +4,10 @@
 
 #include "core/previewer_binding.h"
 #include "core/procedures.h"
+#include "core/report_output.h"
 #include "core/program.h"
 #include "inventory/inventory.h"
+#include "reports/reports.h"
 #include "tables/tables.h"
 #include "runtime/gui.h"
 #include "runtime/message.h"
@@ -25,8 +27,10 @@ int main(int argc, char **argv)
     // Bound as the program loads, before the program procedure runs; without it the program
     // still starts, and only the reports go without.
     bindPreviewer();
+    useBoundPreviewer();
     addProcedureModule(registerTableProcedures);
     addProcedureModule(registerInventoryProcedures);
+    addProcedureModule(registerReportProcedures);
     ProgramMain();
     return 0;
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -198,6 +199,11 @@ TEST_F(Clients, SelectionClosesOtherWindowsAndSetsTheActiveClient)
         EXPECT_TRUE(frame.mdi()->subWindowList().isEmpty());  // closed as the selection opened
         auto *list = find<QTableView>(w, "list");
         ASSERT_EQ(list->model()->rowCount(), 2);
+        // Phone columns show a whole number.
+        for (int c = 0; c < list->model()->columnCount(); ++c)
+            if (list->model()->headerData(c, Qt::Horizontal).toString().endsWith("Phone"))
+                EXPECT_GE(list->horizontalHeader()->sectionSize(c),
+                          list->fontMetrics().horizontalAdvance("(217) 555-0101"));
         list->setCurrentIndex(list->model()->index(0, 0));  // ID-code order: A1 first
         click(w, "Select");
     });

@@ -2,6 +2,8 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "core/dictionary.h"
 #include "core/file_errors.h"
@@ -9,6 +11,7 @@
 #include "core/managers.h"
 #include "core/procedures.h"
 #include "core/program.h"
+#include "runtime/file_recovery.h"
 #include "runtime/file_structure.h"
 #include "tests/support/test_support.h"
 
@@ -31,6 +34,7 @@ protected:
     }
     void TearDown() override
     {
+        setRecoverHotJournals(true);
         for (RecordFile *f : dict::allFiles())
             if (f->isOpen())
                 f->close();
@@ -245,4 +249,87 @@ TEST_F(FileOpening, ARepairIsOfferedForAFileWhoseOpeningDidNotComplete)
     EXPECT_EQ(box.shown()[1].title, "Information");
     EXPECT_EQ(profile.read(ds_AppName(), "BadFile", "unset"), "");
     EXPECT_TRUE(std::filesystem::exists(home.file("qorven.tpe")));  // the example file for the repair
+}
+
+TEST_F(FileOpening, AHotJournalIsRecoveredOrReportedAsNeedingRecovery)
+{
+    ASSERT_EQ(Vendors.create(), 0);
+    ASSERT_EQ(Vendors.open(mode::ReadWriteDenyNone), 0);
+    clearRecord(dict::VendorsDef, &VEN);
+    VEN.VENDOR = "Acme";
+    ASSERT_EQ(Vendors.add(), 0);
+    Vendors.close();
+    // The journal of a write that a crash cut short: taken while the write was open (unsynced,
+    // so that its header is complete at once).
+    const std::string journal = Vendors.name + "-journal";
+    std::string saved;
+    {
+        sqlite3 *db = nullptr;
+        sqlite3_open(Vendors.name.c_str(), &db);
+        sqlite3_exec(db, "PRAGMA synchronous=OFF; BEGIN; UPDATE data SET vendor = 'Changed'", nullptr, nullptr, nullptr);
+        std::ifstream in(journal, std::ios::binary);
+        saved.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    ASSERT_FALSE(saved.empty());
+    auto crash = [&] { std::ofstream(journal, std::ios::binary) << saved; };
+
+    // Where the program must not write, a read-only open says what the file needs.
+    crash();
+    setRecoverHotJournals(false);
+    EXPECT_EQ(Vendors.open(mode::ReadOnlyDenyNone), err::DriverError);
+    EXPECT_EQ(errorText(), "the file needs recovery");
+    FileManager fm(Vendors, errors);
+    fm.openMode = mode::ReadOnlyDenyNone;
+    fm.lazyOpen = false;
+    EXPECT_THROW(fm.open(), Halt);
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].title, "File Access Error");
+    EXPECT_EQ(box.shown()[0].text.rfind("File (" + Vendors.name + ") could not be opened.  Error: the file needs recovery (", 0),
+              0u)
+        << box.shown()[0].text;
+    setRecoverHotJournals(true);
+
+    // Where it may, the read-only open rolls the journal back first and reads the record.
+    EXPECT_EQ(Vendors.open(mode::ReadOnlyDenyNone), 0);
+    EXPECT_FALSE(std::filesystem::exists(journal));
+    Vendors.setFileOrder();
+    ASSERT_EQ(Vendors.next(), 0);
+    EXPECT_EQ(VEN.VENDOR.str(), "Acme");
+    Vendors.close();
+}
+
+TEST_F(FileOpening, StaleSuperJournalsBesideTheFileAreRemovedWhenItOpens)
+{
+    ASSERT_EQ(Vendors.create(), 0);
+    namespace fs = std::filesystem;
+    auto superJournal = [](const std::string &path, const std::vector<std::string> &journals) {
+        std::ofstream out(path, std::ios::binary);
+        for (const std::string &j : journals)
+            out << j << '\0';
+    };
+    fs::create_directory(home.file("other"));
+    const std::string stale = Vendors.name + "-mj1A2B3C9D4";
+    const std::string owned = home.file("qorloc.tps-mj0F0F0F9AA");
+    const std::string empty = home.file("qorhrs.tps-mj1234569BC");
+    const std::string elsewhere = home.file("other/qorven.tps-mjABCDEF901");
+    const std::string notOne = home.file("notes-mjABC");
+    superJournal(stale, {Vendors.name + "-journal", home.file("qorloc.tps-journal")});
+    superJournal(owned, {home.file("qorloc.tps-journal"), home.file("qorbox.tps-journal")});
+    std::ofstream(home.file("qorbox.tps-journal")) << "in use";  // a live transaction's
+    superJournal(empty, {});
+    superJournal(elsewhere, {home.file("gone.tps-journal")});
+    superJournal(notOne, {"readme"});
+
+    // A read-only open writes nothing, so it leaves them.
+    ASSERT_EQ(Vendors.open(mode::ReadOnlyDenyNone), 0);
+    Vendors.close();
+    EXPECT_TRUE(fs::exists(stale));
+
+    ASSERT_EQ(Vendors.open(mode::ReadWriteDenyNone), 0);
+    Vendors.close();
+    EXPECT_FALSE(fs::exists(stale));
+    for (const std::string &kept : {owned, empty, elsewhere, notOne})
+        EXPECT_TRUE(fs::exists(kept)) << kept;
 }

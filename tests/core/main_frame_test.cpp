@@ -59,10 +59,10 @@ protected:
 
 TEST_F(Frame, ProceduresNotInThisVersionSaySoInAGrammaticalSentence)
 {
-    runProcedure("ImportDatabase");
+    runProcedure("PrintAppraisedItems");
     runProcedure("DataFormsOptions");
     ASSERT_EQ(box.shown().size(), 2u);
-    EXPECT_EQ(box.shown()[0].text, "The import of item lists is not part of this version of the program yet.");
+    EXPECT_EQ(box.shown()[0].text, "The appraised items report is not part of this version of the program yet.");
     EXPECT_EQ(box.shown()[1].text, "The data input forms are not part of this version of the program yet.");
     EXPECT_EQ(box.shown()[1].title, "Not Available");
 }

@@ -7,6 +7,8 @@
 #include <iterator>
 
 #include "core/previewer_binding.h"
+#include "core/report_output.h"
+#include "reports/frame.h"
 #include "previewer/preview_window.h"
 #include "previewer/sample_pages.h"
 #include "tests/support/gui_support.h"
@@ -180,4 +182,34 @@ TEST(PreviewerBinding, AMissingModuleOrEntryPointBindsNothingAndSaysSo)
     ASSERT_EQ(messages.shown().size(), 1u);
     EXPECT_NE(messages.shown()[0].text.find("could not be loaded"), std::string::npos);
     unbindPreviewer();
+}
+
+// The reports of the program go through the bound module: its copies rule on the queue; without
+// the module a report refuses at once.
+TEST_F(BoundPreviewer, ReportRunsUseTheBoundModuleOrRefuse)
+{
+    std::vector<std::string> queue = writeSamplePages(home_.path(), 2);
+    ASSERT_EQ(queue.size(), 2u);
+    const std::string first = queue[0], second = queue[1];
+    caps_.copies = false;
+    useBoundPreviewer();
+    // Taken back out (the default returns), so the test holds the program's own factory.
+    reports::OutputFactory program = reports::setReportOutput({});
+    std::unique_ptr<reports::ReportOutput> out = program();
+    ASSERT_NE(out, nullptr);
+    out->handleCopies(queue, 3, false);
+    ASSERT_EQ(queue.size(), 6u);
+    EXPECT_EQ(queue[4], first);
+    EXPECT_EQ(queue[5], second);
+
+    unbindPreviewer();
+    EXPECT_EQ(program(), nullptr);
+    reports::setReportOutput(program);
+    ScriptedMessages messages;
+    reports::ReportDefinition def;
+    def.title = "Sample";
+    EXPECT_EQ(reports::runReport(def), 2);
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].title, "Report Previewer");
+    reports::setReportOutput({});
 }

@@ -1,8 +1,14 @@
 // Pictures: the fitting rule, and decoding of good, odd and damaged files.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QImageWriter>
+#include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include "runtime/image.h"
 #include "tests/support/test_support.h"
@@ -27,6 +33,47 @@ QString writeBytes(const TempHome &home, const char *name, const QByteArray &byt
     EXPECT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
     return path;
+}
+
+QByteArray jpegBytes(int w, int h, bool progressive)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::darkCyan);
+    QBuffer b;
+    b.open(QIODevice::WriteOnly);
+    QImageWriter writer(&b, "jpeg");
+    writer.setProgressiveScanWrite(progressive);
+    EXPECT_TRUE(writer.write(img));
+    return b.data();
+}
+
+// The offsets of a JPEG's segments (marker at the offset) up to the first scan, and the scan's.
+std::vector<int> jpegSegments(const QByteArray &d)
+{
+    std::vector<int> at;
+    for (int i = 2; i + 4 <= d.size();) {
+        at.push_back(i);
+        if (static_cast<unsigned char>(d[i + 1]) == 0xDA)
+            break;
+        i += 2 + ((static_cast<unsigned char>(d[i + 2]) << 8) | static_cast<unsigned char>(d[i + 3]));
+    }
+    return at;
+}
+
+// The same picture with a frame header that claims another size: a few hundred bytes that ask
+// the decoder for any number of pixels.
+QByteArray claimSize(QByteArray d, int w, int h)
+{
+    for (int i : jpegSegments(d)) {
+        const auto marker = static_cast<unsigned char>(d[i + 1]);
+        if (marker == 0xC0 || marker == 0xC2) {
+            d[i + 5] = static_cast<char>(h >> 8);
+            d[i + 6] = static_cast<char>(h & 0xFF);
+            d[i + 7] = static_cast<char>(w >> 8);
+            d[i + 8] = static_cast<char>(w & 0xFF);
+        }
+    }
+    return d;
 }
 
 }  // namespace
@@ -103,4 +150,67 @@ TEST(Pictures, DamagedJpegNeverEndsTheProgram)
         EXPECT_TRUE(img.isNull() || img.width() > 0);
     }
     EXPECT_FALSE(rt::pictureSize(writeBytes(home, "bad.jpg", garbage)).isValid());
+}
+
+TEST(Pictures, HugePicturesAreRefusedBeforeDecodingAndLargeOnesDecodeScaled)
+{
+    TempHome home;
+    // 65500 x 65500 in a few hundred bytes, sequential and progressive: refused from the header.
+    for (bool progressive : {false, true}) {
+        QString path = writeBytes(home, "claims.jpg", claimSize(jpegBytes(64, 64, progressive), 65500, 65500));
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_FALSE(rt::pictureSize(path).isValid());
+        EXPECT_TRUE(rt::loadPicture(path, {250, 150}).isNull());
+        EXPECT_TRUE(rt::loadPicture(path).isNull());
+        std::printf("65500 x 65500 %s JPEG of %lld bytes refused in %lld ms\n", progressive ? "progressive" : "sequential",
+                    static_cast<long long>(QFile(path).size()), static_cast<long long>(timer.elapsed()));
+    }
+    // Within the pixel limit but needing more working memory than allowed: a progressive picture
+    // is held whole while its scans arrive.
+    QString progressive = writeBytes(home, "wide.jpg", claimSize(jpegBytes(64, 64, true), 10900, 10900));
+    EXPECT_EQ(rt::pictureSize(progressive), QSize(10900, 10900));
+    EXPECT_TRUE(rt::loadPicture(progressive, {250, 150}).isNull());
+    // A sequential one needs a few lines at a time: it decodes at the scale shown, never whole.
+    QString sequential = writeBytes(home, "wide2.jpg", claimSize(jpegBytes(64, 64, false), 10900, 10900));
+    EXPECT_EQ(rt::loadPicture(sequential, {150, 150}).size(), QSize(1363, 1363));
+    EXPECT_TRUE(rt::loadPicture(sequential).isNull());  // 475 MB decoded
+
+    // A real 6000 x 4000 photo still shows, at the smallest eighth that covers the box.
+    for (bool progressive : {false, true}) {
+        QString photo = writeBytes(home, "photo.jpg", jpegBytes(6000, 4000, progressive));
+        EXPECT_EQ(rt::pictureSize(photo), QSize(6000, 4000));
+        QImage shown = rt::loadPicture(photo, {250, 150});
+        EXPECT_EQ(shown.size(), QSize(750, 500));
+        QRgb c = shown.pixel(375, 250);
+        EXPECT_NEAR(qGreen(c), 128, 12);
+        EXPECT_EQ(rt::loadPicture(photo, {1900, 1000}).size(), QSize(2250, 1500));  // 3/8
+    }
+
+    // Thousands of scans in a small progressive file: refused instead of decoding each in turn.
+    QByteArray base = jpegBytes(64, 64, true);
+    const int firstScan = jpegSegments(base).back();
+    const int secondScan = base.indexOf(QByteArray::fromHex("ffda"), firstScan + 2);
+    ASSERT_GT(secondScan, firstScan);
+    QByteArray scan = base.mid(firstScan, secondScan - firstScan);
+    QByteArray many = base.left(firstScan);
+    for (int i = 0; i < 600; ++i)
+        many += scan;
+    many += base.mid(firstScan);
+    EXPECT_TRUE(rt::decodePicture(many).isNull());
+    EXPECT_EQ(rt::decodePicture(base).size(), QSize(64, 64));
+
+    // BMP through Qt: a header claiming too much is refused, a large one decodes to the bound.
+    QString bmp = writeImage(home, "scan.bmp", 2000, 1200, "BMP");
+    EXPECT_EQ(rt::loadPicture(bmp, {250, 150}).size(), QSize(250, 150));
+    QFile f(bmp);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QByteArray header = f.read(54);
+    f.close();
+    const qint32 side = 20000;  // 400 megapixels
+    std::memcpy(header.data() + 18, &side, 4);
+    std::memcpy(header.data() + 22, &side, 4);
+    QString huge = writeBytes(home, "huge.bmp", header + QByteArray(64, '\x10'));
+    EXPECT_FALSE(rt::pictureSize(huge).isValid());
+    EXPECT_TRUE(rt::loadPicture(huge, {250, 150}).isNull());
 }

@@ -198,6 +198,71 @@ TEST_F(Inventory, TotalsCountEveryRowAndValueOnlyWhatIsOwned)
     EXPECT_EQ(text(pantry, "Value of items"), "10.00");
 }
 
+TEST_F(Inventory, TotalsFollowEveryInsertChangeAndDelete)
+{
+    add({1, "Kitchen", "Kitchen", "Have", 3, 1050});
+    add({2, "Art", "Den", "Sell", 2, 500});
+    add({3, "Kitchen", "Den", "Want", 1, 10000});
+    BrowseWindow *w = openInventoryBrowse(Variant::Category, "kitchen");
+    ASSERT_NE(w, nullptr);
+    w->tabs()->setCurrentIndex(2);  // Description
+    Browse &b = *w->browse();
+    // The form's work done straight in the file, so that the list follows the write itself.
+    std::function<void()> edit;
+    b.updateProcedure = [&](int) {
+        edit();
+        return static_cast<int>(RequestCompleted);
+    };
+    auto expectFresh = [&](const char *step) {
+        InventoryTotals fresh = inventoryTotals(b.model());
+        ASSERT_TRUE(fresh.ok);
+        EXPECT_EQ(text(w, "Number of items").toLongLong(), fresh.count) << step;
+        EXPECT_EQ(text(w, "Value of items").remove(',').remove('.').toLongLong(), fresh.cents) << step;
+        EXPECT_EQ(rows(w), fresh.count) << step;
+        for (int r = 0; r + 1 < rows(w); ++r)
+            EXPECT_LE(QString::compare(cell(w, r, 4), cell(w, r + 1, 4), Qt::CaseInsensitive), 0) << step;
+    };
+    expectFresh("open");
+    edit = [] {
+        clearRecord(dict::MasterInventoryDef, static_cast<MasterInventoryRecord *>(&MAS));
+        MAS.ASSETNUMBER = 4;
+        MAS.CATEGORY = "KITCHEN";
+        MAS.STATUS = "Have";
+        MAS.QUANTITY = 2;
+        MAS.MARKETVALUE.setCents(250);
+        MAS.DESCRIPTION = "Aaa first";
+        ASSERT_EQ(MasterInventory.add(), 0);
+    };
+    b.ask(InsertRecord);
+    expectFresh("insert");
+    EXPECT_EQ(cell(w, 0, 4), "Aaa first");
+    EXPECT_EQ(b.currentRow(), 0);
+    // A change that moves the row to the end of the order and makes it owned.
+    b.setCurrentRow(1);
+    edit = [] {
+        MAS.DESCRIPTION = "Zzz last";
+        MAS.STATUS = "sell";
+        ASSERT_EQ(MasterInventory.put(), 0);
+    };
+    b.ask(ChangeRecord);
+    expectFresh("change");
+    EXPECT_EQ(cell(w, rows(w) - 1, 4), "Zzz last");
+    EXPECT_EQ(b.currentRow(), rows(w) - 1);
+    // A change that takes the row out of the category, then a delete.
+    b.setCurrentRow(0);
+    edit = [] {
+        MAS.CATEGORY = "Art";
+        ASSERT_EQ(MasterInventory.put(), 0);
+    };
+    b.ask(ChangeRecord);
+    expectFresh("change out of the list");
+    b.setCurrentRow(0);
+    edit = [] { ASSERT_EQ(MasterInventory.del(), 0); };
+    b.ask(DeleteRecord);
+    expectFresh("delete");
+    EXPECT_EQ(rows(w), 1);
+}
+
 TEST_F(Inventory, TwoCategoryBrowsesKeepTheirOwnWord)
 {
     add({1, "Kitchen", "Kitchen"});
@@ -343,6 +408,12 @@ TEST_F(Inventory, CategoryAndLocationFormsShowWhatApplies)
              EXPECT_EQ(visibleTabs(f), QStringList({"General", "User Fields", "Image 1", "Image 2", "Memo"}));
              EXPECT_FALSE(find<QLineEdit>(f, "SERIALNUMBER")->isVisibleTo(f));
              EXPECT_TRUE(find<QComboBox>(f, "BOXNUMBER")->isVisibleTo(f));
+             // The hidden serial and model numbers leave no gap: the description follows the box
+             // number one row on, whatever the other column holds.
+             f->show();
+             testing_support::pump(5);
+             auto y = [f](const char *name) { return find<QWidget>(f, name)->mapTo(f, QPoint()).y(); };
+             EXPECT_LE(y("DESCRIPTION") - y("BOXNUMBER"), y("BOXNUMBER") - y("LOCATION") + 4);
          }},
         {Variant::Category, "Audio",
          [](QWidget *f) {
@@ -463,6 +534,25 @@ TEST_F(Inventory, LookupsAndPickers)
     LookupVendor();
     EXPECT_EQ(Glo.Response, RequestCancelled);
     EXPECT_EQ(Glo.SelectionCancelled, 1);
+
+    // Enter in the locator only positions the list; the look-up stays open until a row is chosen
+    // on the list.
+    onNextModal([](QWidget *w) {
+        auto *locator = find<QLineEdit>(w, "Locator Vendor");
+        auto *list = find<QTableView>(w, "list");
+        locator->setFocus();
+        QTest::keyClicks(locator, "bes");
+        QTest::keyClick(locator, Qt::Key_Return);
+        testing_support::pump(5);
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(list->currentIndex().row(), 1);
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Return);
+    });
+    Glo.Request = SelectRecord;
+    LookupVendor();
+    EXPECT_EQ(Glo.Response, RequestCompleted);
+    EXPECT_EQ(VEN.VENDOR.str(), "Best Buy");
 
     // The heir look-up opens at the name handed over.
     HEI.NAME = "zoe";

@@ -106,3 +106,47 @@ TEST_F(Valuation, GroupTotalsBreakOnTheCategoryCaseBlind)
     EXPECT_EQ(g[2].totals.count, 3);
     EXPECT_EQ(g[2].totals.cents, 3150 + 1000);
 }
+
+TEST_F(Valuation, TotalsAdjustedRowByRowEqualFreshTotals)
+{
+    add("Art", "Have", 2, 1050);
+    add("Art", "Want", 1, 10000);
+    valuation::Totals kept;
+    ASSERT_EQ(valuation::totals(rt::View(MasterInventory), kept), 0);
+    auto copy = [] { return MAS; };
+    auto fresh = [] {
+        valuation::Totals t;
+        EXPECT_EQ(valuation::totals(rt::View(MasterInventory), t), 0);
+        return t;
+    };
+    const rt::TableDef &def = dict::MasterInventoryDef;
+    // A new owned row, a row that becomes owned, a row whose quantity changes, a deleted row.
+    add("Art", "sell", 3, 200);
+    ASSERT_TRUE(valuation::adjust(def, kept, nullptr, &MAS));
+    ASSERT_EQ(MasterInventory.getPosition(2), 0);
+    MasterInventoryBuffer before = copy();
+    MAS.STATUS = "HAVE";
+    ASSERT_EQ(MasterInventory.put(), 0);
+    ASSERT_TRUE(valuation::adjust(def, kept, &before, &MAS));
+    ASSERT_EQ(MasterInventory.getPosition(1), 0);
+    before = copy();
+    MAS.QUANTITY = 5;
+    ASSERT_EQ(MasterInventory.put(), 0);
+    ASSERT_TRUE(valuation::adjust(def, kept, &before, &MAS));
+    ASSERT_EQ(MasterInventory.getPosition(3), 0);
+    before = copy();
+    ASSERT_EQ(MasterInventory.del(), 0);
+    ASSERT_TRUE(valuation::adjust(def, kept, &before, nullptr));
+    valuation::Totals t = fresh();
+    EXPECT_EQ(kept.count, t.count);
+    EXPECT_EQ(kept.cents, t.cents);
+    EXPECT_EQ(kept.cents, 5 * 1050 + 10000);
+    // A total that would leave 64 bits is refused and left as it was.
+    valuation::Totals full{1, INT64_MAX - 5};
+    MAS.STATUS = "Have";
+    MAS.QUANTITY = 1;
+    MAS.MARKETVALUE.setCents(10);
+    EXPECT_FALSE(valuation::adjust(def, full, nullptr, &MAS));
+    EXPECT_EQ(full.cents, INT64_MAX - 5);
+    EXPECT_EQ(full.count, 1);
+}

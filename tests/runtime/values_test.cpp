@@ -162,3 +162,57 @@ TEST(RecordAccess, GenericFieldsByTable)
     EXPECT_TRUE(r.name.blank());
     EXPECT_EQ(r.value.cents(), 0);
 }
+
+TEST(Input, ValuesTooLargeAreRefusedNeverWrapped)
+{
+    std::int64_t u = 7;
+    // Past 64 bits once scaled to hundredths: these used to wrap into small values (0.84).
+    for (const char *text : {"184467440737095517", "-184467440737095517", "184467440737095517-", "(184467440737095517)",
+                             "$184,467,440,737,095,517.00", "9223372036854775807", "99999999999999999999999999999",
+                             "9999999999999999.995"}) {
+        EXPECT_EQ(readDecimal(text, 2, u), DecimalText::TooLarge) << text;
+        EXPECT_FALSE(parseDecimal(text, 2, u)) << text;
+    }
+    EXPECT_EQ(u, 7);  // untouched by a refusal
+    EXPECT_EQ(readDecimal("99999999999999999999x", 2, u), DecimalText::NotANumber);
+    // The largest count there is still reads, to the unit.
+    ASSERT_EQ(readDecimal("9999999999999999.99", 2, u), DecimalText::Number);
+    EXPECT_EQ(u, kMaxDecimalUnits);
+    ASSERT_EQ(readDecimal("-999,999,999,999,999,999", 0, u), DecimalText::Number);
+    EXPECT_EQ(u, -kMaxDecimalUnits);
+    EXPECT_EQ(readDecimal("1000000000000000000", 0, u), DecimalText::TooLarge);
+    EXPECT_EQ(readDecimal("9662988825349736700", 0, u), DecimalText::TooLarge);  // 19 digits, past 2^63
+
+    // Through the field: a market value (7.2) and a long refuse what they cannot hold and keep
+    // what they had.
+    struct R {
+        Dec72 market;
+        Long count;
+    } r;
+    std::vector<FieldDef> fields{{"MARKETVALUE", FieldKind::DEC, 0, 4, 7, 2}, {"QUANTITY", FieldKind::LONG, 4, 4, 4, 0}};
+    ASSERT_TRUE(setFieldText(fields[0], &r, "12.50"));
+    EXPECT_FALSE(setFieldText(fields[0], &r, "184467440737095517"));
+    EXPECT_FALSE(setFieldText(fields[0], &r, "-184467440737095517"));
+    EXPECT_FALSE(setFieldText(fields[0], &r, "100000"));
+    EXPECT_EQ(r.market.cents(), 1250);
+    ASSERT_TRUE(setFieldText(fields[1], &r, "3"));
+    EXPECT_FALSE(setFieldText(fields[1], &r, "4294967299"));  // not 3 again, 2^32 on
+    EXPECT_EQ(static_cast<int>(r.count), 3);
+
+    // Dates and times with parts beyond 32 bits are refused, not wrapped into another value.
+    std::int32_t d = 11;
+    EXPECT_FALSE(deformatDate("1/1/4294969296", d, 2026));    // would wrap to 1/1/2000
+    EXPECT_FALSE(deformatDate("1/4294967297/2020", d, 2026)); // to 1/1/2020
+    EXPECT_FALSE(deformatDate("4294967297/1/2020", d, 2026));
+    EXPECT_FALSE(deformatDate("1/1/99999", d, 2026));
+    EXPECT_EQ(d, 11);
+    std::int32_t t = 11;
+    EXPECT_FALSE(deformatTime("4294967296:00", t));  // would wrap to midnight
+    EXPECT_FALSE(deformatTime("12:4294967296", t));
+    EXPECT_FALSE(deformatTime("1:2:4294967301PM", t));
+    EXPECT_EQ(t, 11);
+    // A picture asking for more than any field is cut back instead of filling memory.
+    EXPECT_EQ(formatNumber("@n99999999999", 5), "5");
+    EXPECT_EQ(formatNumber("@n_99999999999", 42).size(), 2u);
+    EXPECT_LE(Picture::parse("@n_4.99999999999").places, 18);
+}

@@ -254,3 +254,28 @@ TEST_F(Views, ErrorsAreLeftInTheErrorCode)
     EXPECT_EQ(View(file, key("NAMEKEY")).read(5, rows), err::NotOpen);
     EXPECT_EQ(errorCode(), err::NotOpen);
 }
+
+TEST_F(Views, PositionsReadWithTotalsMatchThePositionsAndTotalsReadApart)
+{
+    const TableDef &d = gadgets();
+    // Numbers not in the order the rows were added, ties in a descending key, and a product
+    // whose statuses are chosen case-blind.
+    add("fig", "Fruit", 5, day(2), 40, 2, "HAVE");
+    add("grape", "veg", 25, day(3), 60, 1, "Have");
+    const std::vector<Total> totals{Total::count(), Total::sumOfProduct(d, "QTY", "PRICE", {Condition::oneOf(d, "STATUS", {"Have"})}),
+                                    Total::count({Condition::equals(d, "KIND", "veg")})};
+    for (const KeyDef *k : {key("NUMBERKEY"), key("STAMPKEY"), key("KINDSTAMPKEY"), static_cast<const KeyDef *>(nullptr)}) {
+        for (const std::vector<Condition> &filter :
+             {std::vector<Condition>{}, std::vector<Condition>{Condition::equals(d, "KIND", "FRUIT")}}) {
+            View v(file, k, filter);
+            std::vector<std::int64_t> apart, together, t, tt;
+            int code = -1;
+            ASSERT_EQ(v.positions(apart), 0);
+            ASSERT_EQ(v.totals(totals, t), 0);
+            ASSERT_EQ(v.positionsAndTotals(together, totals, tt, code), 0);
+            EXPECT_EQ(code, 0);
+            EXPECT_EQ(together, apart) << (k ? k->name : "file order") << " " << filter.size();
+            EXPECT_EQ(tt, t) << (k ? k->name : "file order");
+        }
+    }
+}

@@ -1,0 +1,154 @@
+// Imports a CSV item list of 10,000 and 100,000 lines into a client's item file with its keys,
+// once through the import engine and once through the sqlite3 shell (".import" into a table of
+// the file's own text columns, then one INSERT ... SELECT into the item table, timed together),
+// each in a temporary folder of its own, and prints both rates and their ratio.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/dictionary.h"
+#include "core/import_process.h"
+#include "runtime/record_file.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+
+fs::path freshFolder(const std::string &tag)
+{
+    std::string pattern = (fs::temp_directory_path() / ("orvane-import-" + tag + "-XXXXXX")).string();
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    if (!::mkdtemp(buf.data())) {
+        std::perror("mkdtemp");
+        std::exit(1);
+    }
+    return fs::path(buf.data());
+}
+
+// Description, category, type, location, cost, replacement cost, MSRP, quantity.
+void writeList(const fs::path &file, int lines)
+{
+    std::ofstream out(file, std::ios::binary);
+    for (int i = 0; i < lines; ++i) {
+        unsigned h = static_cast<unsigned>(i) * 2654435761u;
+        out << "\"Item " << h % 1000003 << ", of the household\",Category " << i % 21 << ",Type " << i % 7
+            << ",Room " << i % 19 << "," << (i % 5000) << "." << (i % 100 < 10 ? "0" : "") << i % 100 << ","
+            << (i % 3 ? std::to_string(i % 700) + ".50" : "") << ",," << 1 + i % 3 << "\r\n";
+    }
+}
+
+long long countRows(const std::string &db)
+{
+    std::string cmd = "sqlite3 '" + db + "' 'select count(*) from data'";
+    FILE *p = ::popen(cmd.c_str(), "r");
+    long long n = -1;
+    if (p) {
+        if (std::fscanf(p, "%lld", &n) != 1)
+            n = -1;
+        ::pclose(p);
+    }
+    return n;
+}
+
+double engineRun(int lines)
+{
+    fs::path dir = freshFolder("engine");
+    fs::path csv = dir / "items.csv";
+    writeList(csv, lines);
+    MasterInventory.name = (dir / "qormas.tps").string();
+    MasterInventory.create();
+    MasterInventory.open(rt::mode::ReadWriteDenyNone);
+    ImportASCIITab.name = csv.string();
+    importing::Links links{};
+    const int targets[] = {6, 1, 2, 3, 8, 9, 10, 7};
+    for (int c = 0; c < 8; ++c)
+        links[static_cast<std::size_t>(c + 1)] = static_cast<std::uint8_t>(targets[c]);
+    auto t0 = Clock::now();
+    ImportASCIITab.open();
+    std::int64_t added = 0;
+    {
+        importing::Importer imp(ImportASCIITab, MasterInventory, importing::Options{}, links,
+                                static_cast<std::int64_t>(fs::file_size(csv)));
+        while (imp.stepFor(std::chrono::milliseconds(250))) {  // as the progress window does
+        }
+        added = imp.outcome().itemsAdded;
+    }
+    ImportASCIITab.close();
+    MasterInventory.close();
+    auto t1 = Clock::now();
+    if (added != lines || countRows(MasterInventory.name) != lines) {
+        std::fprintf(stderr, "engine added %lld of %d\n", static_cast<long long>(added), lines);
+        std::exit(1);
+    }
+    fs::remove_all(dir);
+    return seconds(t0, t1);
+}
+
+double shellRun(int lines)
+{
+    fs::path dir = freshFolder("shell");
+    fs::path csv = dir / "items.csv";
+    writeList(csv, lines);
+    // The same item file, made by the driver, with its keys.
+    const std::string db = (dir / "qormas.tps").string();
+    MasterInventory.name = db;
+    MasterInventory.create();
+    fs::path script = dir / "import.sql";
+    {
+        std::ofstream s(script);
+        s << "PRAGMA journal_mode=DELETE;\nPRAGMA synchronous=FULL;\n"
+             "CREATE TABLE src(description TEXT, category TEXT, type TEXT, location TEXT, cost TEXT, repl TEXT, "
+             "msrp TEXT, quantity TEXT);\n"
+             ".import --csv '"
+          << csv.string()
+          << "' src\n"
+             "INSERT INTO data(assetnumber, status, description, category, type, location, quantity, howpurchased, "
+             "originalcost, replacementcost, msrp, marketvalue, dateentered) "
+             "SELECT rowid, 'Have', substr(trim(description), 1, 50), substr(category, 1, 20), substr(type, 1, 20), "
+             "substr(location, 1, 20), CAST(quantity AS INTEGER), '?\?\?', "
+             "CAST(round(cost * 100) AS INTEGER), CAST(round(repl * 100) AS INTEGER), "
+             "CAST(round(msrp * 100) AS INTEGER), "
+             "CASE WHEN repl <> '' AND repl + 0 <> 0 THEN CAST(round(repl * 100) AS INTEGER) "
+             "WHEN msrp <> '' AND msrp + 0 <> 0 THEN CAST(round(msrp * 100) AS INTEGER) "
+             "ELSE CAST(round(cost * 100) AS INTEGER) END, 80000 FROM src;\n"
+             "DROP TABLE src;\n";
+    }
+    const std::string cmd = "sqlite3 '" + db + "' < '" + script.string() + "' > /dev/null";
+    auto t0 = Clock::now();
+    int rc = std::system(cmd.c_str());
+    auto t1 = Clock::now();
+    if (rc != 0 || countRows(db) != lines) {
+        std::fprintf(stderr, "sqlite3 shell import failed (%d)\n", rc);
+        std::exit(1);
+    }
+    fs::remove_all(dir);
+    return seconds(t0, t1);
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    std::vector<int> sizes{10000, 100000};
+    if (argc > 1)
+        sizes = {std::atoi(argv[1])};
+    if (std::system("sqlite3 -version > /dev/null") != 0) {
+        std::fprintf(stderr, "the sqlite3 shell is needed (apt-get install sqlite3)\n");
+        return 1;
+    }
+    std::printf("%-10s %16s %16s %8s\n", "lines", "import lines/s", "sqlite3 lines/s", "ratio");
+    for (int n : sizes) {
+        double ours = engineRun(n);
+        double ref = shellRun(n);
+        std::printf("%-10d %16.0f %16.0f %8.2f\n", n, n / ours, n / ref, ref / ours);
+    }
+    return 0;
+}

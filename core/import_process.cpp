@@ -1,0 +1,244 @@
+#include "core/import_process.h"
+
+#include <limits>
+
+#include "core/dictionary.h"
+#include "core/globals.h"
+#include "core/managers.h"
+#include "runtime/dates.h"
+#include "runtime/errors.h"
+#include "runtime/text.h"
+
+namespace importing {
+
+const std::vector<LinkTarget> &linkTargets()
+{
+    static const std::vector<LinkTarget> t{{1, "Category"}, {2, "Type"},       {3, "Location"},      {4, "Serial #"},
+                                           {5, "Model #"},  {6, "Description"}, {7, "Quantity"},     {8, "Cost"},
+                                           {9, "Repl Cost"}, {10, "MSRP"},     {12, "Condition"},    {13, "Manufacturer"},
+                                           {14, "Color"}};
+    return t;
+}
+
+namespace {
+// The width each slot keeps of its column (index = slot number).
+constexpr std::size_t kSlotWidth[kSlots + 1] = {0, 20, 20, 20, 20, 20, 50, 20, 20, 20, 20, 4, 10, 20, 20};
+}  // namespace
+
+Options Options::fromGlobals()
+{
+    Options o;
+    o.format = formatOf(Glo.ImportFormat.view());
+    o.header = Glo.ImportHeader == 1;
+    o.upper = Glo.ImportUppercase == 1;
+    o.deleteQuotes = Glo.ImportDeleteQuotes == 1;
+    o.test = Glo.ImportTest == 1;
+    o.testRecords = Glo.ImportTestRecords.get();
+    return o;
+}
+
+Links readLinks(rt::RecordFile &importFields)
+{
+    Links links{};
+    auto *imp = static_cast<ImportFieldsRecord *>(importFields.record());
+    if (importFields.setFileOrder() != 0)
+        return links;
+    while (importFields.next() == 0) {
+        if (imp->FIELDNUMBER >= 1 && imp->FIELDNUMBER <= kMaxColumns && imp->LINKTOFIELD <= kSlots)
+            links[imp->FIELDNUMBER] = imp->LINKTOFIELD;
+    }
+    rt::clearError();
+    return links;
+}
+
+std::vector<std::string> resultLines(const Outcome &o)
+{
+    auto numbers = [](const std::vector<std::int64_t> &v) {
+        std::string s;
+        for (std::size_t i = 0; i < v.size() && i < 10; ++i)
+            s += (i ? ", " : "") + std::to_string(v[i]);
+        if (v.size() > 10)
+            s += ", ...";
+        return s;
+    };
+    std::vector<std::string> l;
+    l.push_back("Lines read: " + std::to_string(o.linesRead));
+    l.push_back("Number of items added to Home Inventory: " + std::to_string(o.itemsAdded));
+    if (o.headerSkipped)
+        l.push_back("Header line skipped: 1");
+    if (o.blankLines)
+        l.push_back("Blank lines skipped: " + std::to_string(o.blankLines));
+    if (!o.longLines.empty())
+        l.push_back("Lines refused as longer than 1000 characters: " + std::to_string(o.longLines.size()) +
+                    " (line " + numbers(o.longLines) + ")");
+    if (!o.refusedValues.empty())
+        l.push_back("Lines with a value that is not a number or too large (left 0): " +
+                    std::to_string(o.refusedValues.size()) + " (line " + numbers(o.refusedValues) + ")");
+    if (o.failed)
+        l.push_back("The import stopped: an item could not be added.");
+    else if (o.cancelled)
+        l.push_back("The import was cancelled.");
+    return l;
+}
+
+Importer::Importer(rt::AsciiFile &source, rt::RecordFile &items, const Options &options, const Links &links,
+                   std::int64_t fileBytes)
+    : source_(source), items_(items), options_(options), links_(links), fileBytes_(fileBytes)
+{
+    // The highest asset number in use; the new items continue after it.
+    const rt::KeyDef *asset = items_.def().key("ASSETKEY");
+    std::int64_t next = asset ? items_.nextAutoNumber(*asset) : 1;
+    nextAsset_ = static_cast<std::int32_t>(next > 0 ? next - 1 : 0);
+    today_ = rt::today();
+    source_.set();
+}
+
+Importer::~Importer() = default;
+
+int Importer::percent() const
+{
+    if (ended_ && !out_.cancelled && !out_.failed)
+        return 100;
+    if (fileBytes_ <= 0)
+        return 0;
+    std::int64_t p = bytesRead_ * 100 / fileBytes_;
+    return static_cast<int>(p > 100 ? 100 : p);
+}
+
+bool Importer::step(int lines) { return run(lines, std::chrono::steady_clock::time_point::max()); }
+
+bool Importer::stepFor(std::chrono::milliseconds budget)
+{
+    return run(std::numeric_limits<int>::max(), std::chrono::steady_clock::now() + budget);
+}
+
+bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
+{
+    if (ended_)
+        return false;
+    if (out_.cancelled) {
+        ended_ = true;
+        return false;
+    }
+    rt::Transaction tx({&items_});
+    if (tx.begin() != 0) {
+        GlobalErrors.throwFile(rt::msg::AddFailed, rt::clip(items_.name));
+        out_.failed = ended_ = true;
+        return false;
+    }
+    pending_ = 0;
+    const bool timed = until != std::chrono::steady_clock::time_point::max();
+    for (int n = 0; n < lines && !ended_; ++n) {
+        if (timed && n % 64 == 63 && std::chrono::steady_clock::now() >= until)
+            break;
+        if (source_.next() != 0) {
+            ended_ = true;  // end of the file
+            break;
+        }
+        if (!takeLine(source_.line()))
+            ended_ = true;
+    }
+    if (out_.failed) {
+        // The failed add has been reported; what was added before it in this slice stays.
+        rt::clearError();
+    }
+    if (tx.commit() != 0) {
+        GlobalErrors.throwFile(rt::msg::AddFailed, rt::clip(items_.name));
+        out_.failed = ended_ = true;
+        return false;
+    }
+    out_.itemsAdded += pending_;
+    pending_ = 0;
+    if (out_.cancelled)
+        ended_ = true;
+    return !ended_;
+}
+
+// One line of the file; false ends the import.
+bool Importer::takeLine(const std::string &raw)
+{
+    bytesRead_ += static_cast<std::int64_t>(raw.size()) + 1;
+    const std::int64_t number = ++out_.linesRead;
+    if (options_.test && number > options_.testRecords) {
+        --out_.linesRead;  // read, but beyond the test
+        return false;
+    }
+    if (options_.header && number == 1) {
+        out_.headerSkipped = true;
+        return true;
+    }
+    std::string line = lineText(raw, number == 1);
+    if (line.size() > kMaxLineBytes) {
+        out_.longLines.push_back(number);
+        return true;
+    }
+    if (rt::trim(line).empty()) {
+        ++out_.blankLines;
+        return true;
+    }
+    if (options_.upper)
+        line = rt::upper(line);
+    for (auto &s : slots_)
+        s.clear();
+    for (Column &c : splitLine(line, options_.format)) {
+        const int slot = links_[static_cast<std::size_t>(c.number)];
+        if (slot < 1 || slot > kSlots)
+            continue;
+        std::string text = options_.deleteQuotes ? deleteQuotes(c.text) : std::move(c.text);
+        slots_[static_cast<std::size_t>(slot)] = std::string(rt::cutUtf8(text, kSlotWidth[slot]));
+    }
+    return addItem();
+}
+
+bool Importer::addItem()
+{
+    auto &mas = *static_cast<MasterInventoryRecord *>(items_.record());
+    rt::clearRecord(items_.def(), &mas);
+    if (items_.memo())
+        items_.memo()->clear();
+    mas.DATEENTERED = today_;
+    mas.CATEGORY = slots_[1];
+    mas.TYPE = slots_[2];
+    mas.LOCATION = slots_[3];
+    mas.SERIALNUMBER = slots_[4];
+    mas.MODELNUMBER = slots_[5];
+    mas.DESCRIPTION = slots_[6];
+    mas.CONDITION = slots_[12];
+    mas.MANUFACTURER = slots_[13];
+    mas.COLOR = slots_[14];
+    bool refused = false;
+    std::int32_t quantity = 0;
+    refused |= !toWhole(slots_[7], quantity);
+    mas.QUANTITY = quantity;
+    std::int64_t cost = 0, replacement = 0, msrp = 0;
+    refused |= !toAmount(slots_[8], decltype(mas.ORIGINALCOST)::digits, cost);
+    refused |= !toAmount(slots_[9], decltype(mas.REPLACEMENTCOST)::digits, replacement);
+    refused |= !toAmount(slots_[10], decltype(mas.MSRP)::digits, msrp);
+    mas.ORIGINALCOST.setCents(cost);
+    mas.REPLACEMENTCOST.setCents(replacement);
+    mas.MSRP.setCents(msrp);
+    if (refused)
+        out_.refusedValues.push_back(out_.linesRead);
+    const std::string &status = slots_[11];
+    mas.STATUS = status == "Have" || status == "Want" || status == "Sell" || status == "Sold" || status == "Info"
+                     ? status
+                     : std::string("Have");
+    mas.MARKETVALUE.setCents(replacement != 0 ? replacement : msrp != 0 ? msrp : cost);
+    mas.HOWPURCHASED = "???";
+    const rt::KeyDef *asset = items_.def().key("ASSETKEY");
+    for (;;) {
+        mas.ASSETNUMBER = ++nextAsset_;
+        if (items_.add() == 0) {
+            ++pending_;
+            return true;
+        }
+        // Another window took the number since: the next free one serves.
+        if (rt::errorCode() == rt::err::DuplicateKey && items_.duplicateKey() == asset)
+            continue;
+        GlobalErrors.throwFile(rt::msg::AddFailed, rt::clip(items_.name));
+        out_.failed = true;
+        return false;
+    }
+}
+
+}  // namespace importing

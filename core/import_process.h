@@ -1,0 +1,96 @@
+// The import of delimited item lists into a client's items: the engine without windows. The
+// wizard's settings and the column links are its input; it reads the text file a slice of lines
+// at a time, each slice one transaction, so that a window can show progress and offer Cancel
+// between slices.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/import_lines.h"
+#include "runtime/ascii_file.h"
+#include "runtime/record_file.h"
+
+namespace importing {
+
+// The item fields a column can feed, by the number a link stores; 11 (the status) has no button.
+struct LinkTarget {
+    int number;
+    const char *name;
+};
+const std::vector<LinkTarget> &linkTargets();  // the 13 buttons, in the wizard's order
+inline constexpr int kSlots = 14;
+
+struct Options {
+    Format format = Format::Comma;
+    bool header = false;
+    bool upper = false;
+    bool deleteQuotes = true;
+    bool test = false;
+    std::int64_t testRecords = 0;
+    // The wizard's globals.
+    static Options fromGlobals();
+};
+
+// The link of each column number (index 1 to 30): 0 for none, else a slot number.
+using Links = std::array<std::uint8_t, kMaxColumns + 1>;
+// The links of an open `ImportFields` file.
+Links readLinks(rt::RecordFile &importFields);
+
+struct Outcome {
+    std::int64_t linesRead = 0;
+    std::int64_t itemsAdded = 0;
+    std::int64_t blankLines = 0;
+    bool headerSkipped = false;
+    std::vector<std::int64_t> longLines;     // refused whole: longer than a record holds
+    std::vector<std::int64_t> refusedValues; // added, with a value that was no number or too large
+    bool cancelled = false;
+    bool failed = false;  // an item could not be added: the import stopped there
+};
+
+// The texts of the results window, one a line.
+std::vector<std::string> resultLines(const Outcome &o);
+
+class Importer {
+public:
+    // Both files are open; `items` is the client's `MasterInventory` with its shared buffer.
+    Importer(rt::AsciiFile &source, rt::RecordFile &items, const Options &options, const Links &links,
+             std::int64_t fileBytes);
+    ~Importer();
+    // Reads up to `lines` lines and adds their items in one transaction. False once the import
+    // has ended: end of file, the test's last line, or a failure (reported with the file-error
+    // message).
+    bool step(int lines = 1000);
+    // The same for as many lines as the time allows: a window's slice between two looks at its
+    // Cancel button. Fewer, longer transactions are what makes a large import fast.
+    bool stepFor(std::chrono::milliseconds budget);
+    void cancel() { out_.cancelled = true; }
+    bool ended() const { return ended_; }
+    // Of the file's bytes, the part read so far.
+    int percent() const;
+    const Outcome &outcome() const { return out_; }
+
+private:
+    bool run(int lines, std::chrono::steady_clock::time_point until);
+    bool takeLine(const std::string &raw);
+    bool addItem();
+
+    rt::AsciiFile &source_;
+    rt::RecordFile &items_;
+    Options options_;
+    Links links_;
+    std::int64_t fileBytes_;
+    std::int64_t bytesRead_ = 0;
+    std::int32_t nextAsset_ = 0;
+    std::int32_t today_ = 0;
+    std::int64_t pending_ = 0;  // added in the open transaction
+    std::array<std::string, kSlots + 1> slots_;
+    bool ended_ = false;
+    Outcome out_;
+};
+
+}  // namespace importing

@@ -1,0 +1,186 @@
+// The client list: every household of the clients file by last name, with the options of the
+// "Client List Options" window.
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/dictionary.h"
+#include "core/globals.h"
+#include "reports/list_layouts.h"
+#include "reports/reports.h"
+#include "runtime/gui.h"
+#include "runtime/picture.h"
+#include "runtime/text.h"
+#include "runtime/window.h"
+
+namespace reports {
+
+using namespace kit;
+
+ClientListOptions &clientListOptions()
+{
+    static ClientListOptions o;
+    return o;
+}
+
+namespace {
+
+constexpr const char *kPhone = "@p(###) ###-####p";
+
+ReportLayout clientListLayout()
+{
+    ReportLayout l = listLayout("Client List",
+                                {heading(0, 0, 700, "ID Code"), heading(750, 0, 2500, "Client Name"),
+                                 heading(3300, 0, 1100, "Phone"), heading(4450, 0, 1400, "Work"),
+                                 heading(5900, 0, 1000, "Cell"), heading(6950, 0, 550, "Date Up")},
+                                8492);
+    Band detail{"detail", 190, {}, false};
+    detail.controls = {field("QOC:IDCODE", 0, 0, 700, "@s8"),
+                       field("ClientName", 750, 0, 2500, "@s40"),
+                       field("QOC:HOMEPHONE", 3300, 0, 1100, kPhone),
+                       field("QOC:WORKPHONE", 4450, 0, 1000, kPhone),
+                       field("QOC:WORKEXT", 5450, 0, 450, "@s20"),
+                       field("QOC:CELLPHONE", 5900, 0, 1000, kPhone),
+                       field("QOC:DATELASTUPDATE", 6950, 0, 550, "@d1b")};
+    Band address{"address", 180, {field("AddressText", 750, 0, 3000, "@s40")}, false};
+    Band email{"email", 180, {text(750, 0, 600, "Email:"), field("QOC:EMAIL", 1350, 0, 5000, "@s60")}, false};
+    Band memo{"memo", 190, {block("QOC:NOTES", 750, 0, 6750)}, false};
+    Band totals{"totals", 500, {rule(0, 40, 7500), text(0, 120, 3000, "Total number of clients listed:"),
+                                field("count", 3000, 120, 1200, "@n9", Align::Right)}, false};
+    l.bands = {detail, address, email, memo, totals};
+    return l;
+}
+
+}  // namespace
+
+ReportDefinition clientListDefinition()
+{
+    ReportDefinition d;
+    d.title = "Client List";
+    d.files = {&QORClients, &MainSystemFile};
+    d.primary = &QORClients;
+    d.primaryLabel = "QORClients";
+    d.view = [] { return rt::View(QORClients, dict::QORClientsDef.key("LASTNAMEKEY")); };
+    d.heading = ownerHeading();
+    d.layout = [](const RunChoices &) { return clientListLayout(); };
+    d.spec = [](const RunChoices &) {
+        const ClientListOptions o = clientListOptions();
+        ReportSpec s;
+        // The break value is a constant: its footer is the totals band, once, after the last
+        // client read.
+        s.grouped = true;
+        s.group.key = [](const rt::ViewRow &) { return std::string(); };
+        s.group.footer = "totals";
+        s.totals = {{"count", TotalSpec::When::Manual, {}}};
+        s.printItem = [o](const rt::ViewRow &row, ReportRun &run) {
+            const QORClientsRecord &c = recordOf<QORClientsRecord>(row);
+            if (o.clientDate != 0 && c.DATELASTUPDATE.get() > o.clientDate)
+                return;
+            if (o.limitEmail && rt::clip(c.EMAIL.view()).empty())
+                return;
+            const std::string first = rt::clip(c.FIRSTNAME.view());
+            const std::string name = first.empty() ? c.LASTNAME.str() : rt::clip(c.LASTNAME.view()) + ", " + first;
+            run.print("detail", Values{{"QOC:IDCODE", Value::of(c.IDCODE.str())},
+                                       {"ClientName", Value::of(name)},
+                                       {"QOC:HOMEPHONE", Value::of(c.HOMEPHONE.str())},
+                                       {"QOC:WORKPHONE", Value::of(c.WORKPHONE.str())},
+                                       {"QOC:WORKEXT", Value::of(c.WORKEXT.str())},
+                                       {"QOC:CELLPHONE", Value::of(c.CELLPHONE.str())},
+                                       {"QOC:DATELASTUPDATE", Value::date(c.DATELASTUPDATE.get())}});
+            run.add("count");
+            if (o.includeAddress)
+                for (std::string a : {c.ADDRESS1.str(), c.ADDRESS2.str(), c.ADDRESS3.str(), c.CSZ.str()})
+                    if (!rt::clip(a).empty())
+                        run.print("address", Values{{"AddressText", Value::of(a)}});
+            if (o.limitEmail)
+                run.print("email", Values{{"QOC:EMAIL", Value::of(c.EMAIL.str())}});
+            if (o.includeMemos && !rt::trim(row.memo).empty())
+                run.print("memo", Values{{"QOC:NOTES", Value::of(row.memo)}});
+        };
+        return s;
+    };
+    return d;
+}
+
+namespace {
+
+class ClientListOptionsWindow : public rt::WindowProcedure {
+public:
+    ClientListOptionsWindow() : rt::WindowProcedure("ClientReportOptions")
+    {
+        setWindowTitle("Client List Options");
+        setHelpContext("~PRINT_A_CLIENT_LIST");
+    }
+    int init() override
+    {
+        clientListOptions() = ClientListOptions{};
+        auto *v = new QVBoxLayout(this);
+        v->addWidget(new QLabel("Select Client List Options", this));
+        auto check = [&](const char *text, const char *tip, bool ClientListOptions::*field) {
+            auto *c = new QCheckBox(text, this);
+            c->setToolTip(tip);
+            connect(c, &QCheckBox::toggled, this, [field](bool on) { clientListOptions().*field = on; });
+            v->addWidget(c);
+        };
+        check("Include Address", "Include address?", &ClientListOptions::includeAddress);
+        check("Include Memos", "Include the memos/notes in the report?", &ClientListOptions::includeMemos);
+        check("Limit Email", "Limit report to clients with an email address?", &ClientListOptions::limitEmail);
+        auto *row = new QHBoxLayout;
+        row->addWidget(new QLabel("Client Date:", this));
+        date_ = new QLineEdit(this);
+        date_->setObjectName("ClientDate");
+        date_->setToolTip("List clients who have not had an update since");
+        connect(date_, &QLineEdit::editingFinished, this, [this] { readDate(); });
+        row->addWidget(date_);
+        auto *calendar = new QPushButton("...", this);
+        calendar->setObjectName("Calendar");
+        connect(calendar, &QPushButton::clicked, this, [this] {
+            rt::runProcedure("SelectDate");
+            if (Glo.DatePicked == 1) {
+                clientListOptions().clientDate = Glo.SelectedDate.get();
+                showDate();
+            }
+        });
+        row->addWidget(calendar);
+        v->addLayout(row);
+        auto *ok = new QPushButton("OK", this);
+        ok->setDefault(true);
+        connect(ok, &QPushButton::clicked, this, [this] {
+            readDate();
+            PrintClientList();
+            finish(rt::RequestCompleted);
+        });
+        auto *row2 = new QHBoxLayout;
+        row2->addWidget(ok);
+        v->addLayout(row2);
+        addCloseAndHelp(v, "Cancel");
+        return 0;
+    }
+
+private:
+    void readDate()
+    {
+        std::int32_t d = 0;
+        const std::string t = rt::trim(date_->text().toStdString());
+        if (t.empty())
+            clientListOptions().clientDate = 0;
+        else if (rt::deformatDate(t, d))
+            clientListOptions().clientDate = d;
+        showDate();
+    }
+    void showDate()
+    {
+        date_->setText(QString::fromStdString(rt::formatDate("@d1b", clientListOptions().clientDate)));
+    }
+    QLineEdit *date_ = nullptr;
+};
+
+}  // namespace
+
+}  // namespace reports
+
+void ClientReportOptions() { (new reports::ClientListOptionsWindow)->start(); }
+void PrintClientList() { reports::runReport(reports::clientListDefinition()); }

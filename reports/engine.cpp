@@ -1,0 +1,510 @@
+#include "reports/engine.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "previewer/page_render.h"
+#include "runtime/picture.h"
+#include "runtime/text.h"
+
+namespace reports {
+
+Values &Values::set(std::string name, Value value)
+{
+    for (auto &p : v_)
+        if (p.first == name) {
+            p.second = std::move(value);
+            return *this;
+        }
+    v_.emplace_back(std::move(name), std::move(value));
+    return *this;
+}
+
+const Value *Values::find(std::string_view name) const
+{
+    for (const auto &p : v_)
+        if (p.first == name)
+            return &p.second;
+    return nullptr;
+}
+
+void Values::append(const Values &other)
+{
+    for (const auto &p : other.v_)
+        set(p.first, p.second);
+}
+
+std::string formatValue(std::string_view picture, const Value &value)
+{
+    using K = Value::Kind;
+    if (picture.empty()) {
+        switch (value.kind) {
+        case K::Text: return value.text;
+        case K::Date: return rt::formatDate("@d1", static_cast<std::int32_t>(value.number));
+        case K::Time: return rt::formatTime("@t3", static_cast<std::int32_t>(value.number));
+        case K::Year: return std::to_string(value.number);
+        case K::Number:
+            return rt::formatNumber(value.places ? "@n-30." + std::to_string(value.places) : std::string("@n-30"),
+                                    value.number, value.places);
+        }
+    }
+    rt::Picture pic = rt::Picture::parse(picture);
+    switch (pic.kind) {
+    case rt::Picture::Number:
+        if (value.kind == K::Text)
+            return rt::formatText(picture, value.text);
+        if (value.kind == K::Year)
+            pic.grouping = 0;
+        return rt::formatNumber(pic, value.number, value.places);
+    case rt::Picture::Date:
+        return rt::formatDate(picture, static_cast<std::int32_t>(value.number));
+    case rt::Picture::Time:
+        return rt::formatTime(picture, static_cast<std::int32_t>(value.number));
+    default:
+        if (value.kind == K::Text)
+            return rt::formatText(picture, value.text);
+        return rt::formatText(picture, std::to_string(value.number));
+    }
+}
+
+const Band *ReportLayout::band(std::string_view name) const
+{
+    for (const Band &b : bands)
+        if (b.name == name)
+            return &b;
+    return nullptr;
+}
+
+Band *ReportLayout::band(std::string_view name)
+{
+    for (Band &b : bands)
+        if (b.name == name)
+            return &b;
+    return nullptr;
+}
+
+std::string ReportRow::text(std::string_view control) const
+{
+    std::string out;
+    bool found = false;
+    for (const RowText &t : texts)
+        if (t.control == control) {
+            if (found)
+                out += '\n';
+            out += t.text;
+            found = true;
+        }
+    return out;
+}
+
+int lineHeight(int size)
+{
+    // A line of text and a little lead: 10 points give 1/6 of an inch.
+    return (size * 1000 * 6 / 5 / 7200) + 1;
+}
+
+namespace {
+
+// The byte length of the UTF-8 character starting at s[i].
+std::size_t charLength(std::string_view s, std::size_t i)
+{
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+    return std::min(n, s.size() - i);
+}
+
+}  // namespace
+
+std::vector<std::string> wrapText(std::string_view text, int width, const previewer::TextItem &font,
+                                  const Measure &measure)
+{
+    std::vector<std::string> lines;
+    if (rt::trim(text).empty())
+        return lines;
+    previewer::TextItem probe = font;
+    std::unordered_map<std::string, double> widths;
+    auto widthOf = [&](const std::string &s) {
+        auto it = widths.find(s);
+        if (it != widths.end())
+            return it->second;
+        probe.text = s;
+        double w = measure(probe);
+        widths.emplace(s, w);
+        return w;
+    };
+    const double space = widthOf(" ");
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        std::string_view para = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        if (!para.empty() && para.back() == '\r')
+            para.remove_suffix(1);
+        std::string line;
+        double lineWidth = 0;
+        bool any = false;
+        std::size_t i = 0;
+        while (i < para.size()) {
+            std::size_t j = para.find(' ', i);
+            if (j == std::string_view::npos)
+                j = para.size();
+            std::string word(para.substr(i, j - i));
+            i = j + 1;
+            if (word.empty())
+                continue;
+            double w = widthOf(word);
+            if (any && lineWidth + space + w <= width) {
+                line += ' ';
+                line += word;
+                lineWidth += space + w;
+                continue;
+            }
+            if (any)
+                lines.push_back(std::move(line));
+            line.clear();
+            lineWidth = 0;
+            any = true;
+            if (w <= width) {
+                line = word;
+                lineWidth = w;
+                continue;
+            }
+            // A word wider than the line is broken where the line is full.
+            for (std::size_t k = 0; k < word.size();) {
+                std::size_t n = charLength(word, k);
+                std::string ch = word.substr(k, n);
+                double cw = widthOf(ch);
+                if (!line.empty() && lineWidth + cw > width) {
+                    lines.push_back(std::move(line));
+                    line.clear();
+                    lineWidth = 0;
+                }
+                line += ch;
+                lineWidth += cw;
+                k += n;
+            }
+        }
+        lines.push_back(std::move(line));
+        if (end == std::string_view::npos)
+            break;
+        start = end + 1;
+    }
+    while (!lines.empty() && rt::trim(lines.back()).empty())
+        lines.pop_back();
+    return lines;
+}
+
+ReportWriter::ReportWriter(ReportLayout layout, PageSink sink)
+    : layout_(std::move(layout)), sink_(std::move(sink)), measure_(previewer::textWidth)
+{
+}
+
+bool ReportWriter::print(std::string_view band, const Values &values, const std::vector<Override> &overrides)
+{
+    const Band *b = layout_.band(band);
+    if (!b)
+        return false;
+    print(*b, values, overrides);
+    return true;
+}
+
+void ReportWriter::breakPage()
+{
+    if (pageOpen_)
+        breakPending_ = true;
+}
+
+const Value *ReportWriter::lookup(std::string_view name, const Values &values) const
+{
+    if (const Value *v = values.find(name))
+        return v;
+    return pageValues_.find(name);
+}
+
+std::string ReportWriter::fieldText(const Control &c, const Values &values) const
+{
+    // Page numbers, like years, print without thousands grouping: page 1000 fits "@n4".
+    if (c.name == "Page")
+        return formatValue(c.picture, Value::year(pageNumber_));
+    const Value *v = lookup(c.name, values);
+    if (!v)
+        return {};
+    return formatValue(c.picture, *v);
+}
+
+namespace {
+
+previewer::TextItem textItem(const Control &c, int x, int y, std::string text)
+{
+    previewer::TextItem t;
+    t.x = x;
+    t.y = y;
+    t.w = c.w;
+    t.h = c.h;
+    t.font = c.font;
+    t.size = c.size;
+    t.style = c.style;
+    t.align = c.align;
+    t.text = std::move(text);
+    return t;
+}
+
+bool truthy(const Value *v)
+{
+    if (!v)
+        return false;
+    if (v->kind == Value::Kind::Text)
+        return !rt::trim(v->text).empty() && rt::trim(v->text) != "0";
+    return v->number != 0;
+}
+
+}  // namespace
+
+// Places one control (not a text block) with the band's top at `top`.
+void ReportWriter::emitFixed(const Band &band, const Values &values, int top)
+{
+    ReportRow row;
+    row.band = band.name;
+    row.page = pageNumber_;
+    row.y = top;
+    row.height = band.height;
+    const int left = layout_.page.left;
+    for (const Control &c : band.controls) {
+        if (!c.visible)
+            continue;
+        const int x = left + c.x, y = top + c.y;
+        switch (c.kind) {
+        case ControlKind::String:
+        case ControlKind::Field: {
+            std::string s = c.kind == ControlKind::String ? c.text : fieldText(c, values);
+            if (keepRows_)
+                row.texts.push_back({c.name.empty() ? c.text : c.name, x, y, s});
+            if (!s.empty())
+                page_.items.push_back(textItem(c, x, y, std::move(s)));
+            break;
+        }
+        case ControlKind::TextBlock: {
+            // A text block in a band that does not grow (a heading) shows its first line.
+            previewer::TextItem font = textItem(c, x, y, {});
+            const Value *v = lookup(c.name, values);
+            auto lines = wrapText(v ? v->text : std::string(), c.w, font, measure_);
+            if (!lines.empty()) {
+                if (keepRows_)
+                    row.texts.push_back({c.name, x, y, lines.front()});
+                page_.items.push_back(textItem(c, x, y, lines.front()));
+            }
+            break;
+        }
+        case ControlKind::Line:
+            page_.items.push_back(previewer::LineItem{x, y, x + c.w, y + c.h, c.pen, 0, previewer::Dash::Solid});
+            break;
+        case ControlKind::Box: {
+            previewer::BoxItem b;
+            b.x = x, b.y = y, b.w = c.w, b.h = c.h, b.pen = c.pen;
+            page_.items.push_back(b);
+            break;
+        }
+        case ControlKind::Check: {
+            bool on = truthy(lookup(c.name, values));
+            page_.items.push_back(previewer::CheckItem{x, y, c.h, c.h, on, c.pen, 0});
+            if (!c.text.empty())
+                page_.items.push_back(textItem(c, x + c.h + 60, y, c.text));
+            if (keepRows_)
+                row.texts.push_back({c.name, x, y, on ? "[X] " + c.text : "[ ] " + c.text});
+            break;
+        }
+        case ControlKind::Picture: {
+            const Value *v = lookup(c.name, values);
+            std::string path = v ? rt::clip(v->text) : std::string();
+            if (keepRows_)
+                row.texts.push_back({c.name, x, y, path});
+            if (!path.empty())
+                page_.items.push_back(previewer::PictureItem{x, y, c.w, c.h, previewer::PictureFit::Keep, path});
+            break;
+        }
+        }
+    }
+    if (keepRows_)
+        rows_.push_back(std::move(row));
+}
+
+void ReportWriter::openPage()
+{
+    ++pageNumber_;
+    page_ = previewer::Page{};
+    page_.header = {layout_.page.paperWidth, layout_.page.paperHeight, layout_.page.orientation};
+    pageOpen_ = true;
+    bodyOnPage_ = false;
+    breakPending_ = false;
+    cursor_ = layout_.page.top;
+    emitFixed(layout_.header, {}, layout_.page.headerTop);
+}
+
+void ReportWriter::closePage()
+{
+    const int footerTop = layout_.page.footerTop ? layout_.page.footerTop : layout_.page.bottom();
+    emitFixed(layout_.footer, {}, footerTop);
+    page_.complete = true;
+    if (sink_ && !sink_(page_, pageNumber_))
+        failed_ = true;
+    pageOpen_ = false;
+}
+
+void ReportWriter::print(const Band &source, const Values &values, const std::vector<Override> &overrides)
+{
+    if (finished_)
+        return;
+    const Band *bp = &source;
+    Band changed;
+    if (!overrides.empty()) {
+        changed = source;
+        for (const Override &o : overrides)
+            for (Control &c : changed.controls)
+                if (c.name == o.control) {
+                    if (o.x) c.x = *o.x;
+                    if (o.y) c.y = *o.y;
+                    if (o.w) c.w = *o.w;
+                    if (o.h) c.h = *o.h;
+                    if (o.text) c.text = *o.text;
+                    if (o.visible) c.visible = *o.visible;
+                }
+        bp = &changed;
+    }
+    const Band &band = *bp;
+    if (breakPending_ && pageOpen_)
+        closePage();
+    if (!pageOpen_)
+        openPage();
+
+    const Control *block = nullptr;
+    for (const Control &c : band.controls)
+        if (c.kind == ControlKind::TextBlock && c.visible) {
+            block = &c;
+            break;
+        }
+    const int bottom = layout_.page.bottom();
+    const int left = layout_.page.left;
+
+    if (!block) {
+        if (cursor_ + band.height > bottom && bodyOnPage_) {
+            closePage();
+            openPage();
+        }
+        emitFixed(band, values, cursor_);
+        cursor_ += band.height;
+        bodyOnPage_ = true;
+        if (band.pageBreakAfter)
+            breakPending_ = true;
+        return;
+    }
+
+    // A band with a text block: the controls other than the block print with its first lines
+    // (those under the block with its last), and the lines go on over as many pages as they need.
+    const Value *v = lookup(block->name, values);
+    const previewer::TextItem font = textItem(*block, 0, 0, {});
+    const std::vector<std::string> lines = wrapText(v ? v->text : std::string(), block->w, font, measure_);
+    const int lh = lineHeight(block->size);
+    const int blockHeight = std::max<int>(block->h, static_cast<int>(lines.size()) * lh);
+    const int below = std::max(0, band.height - block->y - block->h);
+    const int total = block->y + blockHeight + below;
+
+    Band above = band, after = band;
+    above.controls.clear();
+    after.controls.clear();
+    for (const Control &c : band.controls) {
+        if (&c == block)
+            continue;
+        if (c.y >= block->y + block->h) {
+            Control m = c;
+            m.y -= block->y + block->h;
+            after.controls.push_back(m);
+        } else {
+            above.controls.push_back(c);
+        }
+    }
+    above.height = block->y;
+    after.height = below;
+
+    if (cursor_ + total > bottom && bodyOnPage_ && cursor_ + block->y + lh > bottom) {
+        closePage();
+        openPage();
+    } else if (cursor_ + total > bottom && bodyOnPage_ && total <= layout_.page.height) {
+        // A band that fits a page whole moves whole.
+        closePage();
+        openPage();
+    }
+    int top = cursor_;
+    std::size_t next = 0;
+    bool first = true;
+    ReportRow *row = nullptr;
+    auto startRow = [&](int y) {
+        if (!keepRows_) {
+            row = nullptr;
+            return;
+        }
+        rows_.push_back(ReportRow{band.name, pageNumber_, y, 0, {}});
+        row = &rows_.back();
+    };
+    while (true) {
+        int lineTop;
+        if (first) {
+            // The controls beside and above the block, as one row with the block's lines.
+            const std::size_t before = rows_.size();
+            emitFixed(above, values, top);
+            if (keepRows_ && rows_.size() > before) {
+                row = &rows_.back();
+                row->band = band.name;
+            } else {
+                startRow(top);
+            }
+            lineTop = top + block->y;
+        } else {
+            startRow(top);
+            lineTop = top;
+        }
+        int y = lineTop;
+        const int x = left + block->x;
+        while (next < lines.size() && (y + lh <= bottom || y == lineTop)) {
+            if (!lines[next].empty())
+                page_.items.push_back(textItem(*block, x, y, lines[next]));
+            if (row)
+                row->texts.push_back({block->name, x, y, lines[next]});
+            y += lh;
+            ++next;
+        }
+        if (first)
+            y = std::max(y, lineTop + block->h);
+        if (row)
+            row->height = y - (first ? top : lineTop);
+        cursor_ = y;
+        bodyOnPage_ = true;
+        first = false;
+        if (next >= lines.size())
+            break;
+        closePage();
+        openPage();
+        top = cursor_;
+    }
+    if (!after.controls.empty()) {
+        if (cursor_ + after.height > bottom) {
+            closePage();
+            openPage();
+        }
+        emitFixed(after, values, cursor_);
+    }
+    cursor_ = std::min(cursor_ + after.height, std::max(cursor_, bottom));
+    if (band.pageBreakAfter)
+        breakPending_ = true;
+}
+
+void ReportWriter::finish()
+{
+    if (finished_)
+        return;
+    // The closing band holds nothing to see; it only makes sure the run has its page.
+    if (!pageOpen_)
+        openPage();
+    closePage();
+    finished_ = true;
+}
+
+}  // namespace reports

@@ -1,0 +1,190 @@
+// The report engine: a report's layout as data (bands of controls in thousandths of an inch on
+// a page of its own geometry), printed band by band into pages with their heading and footer,
+// text blocks that grow their band and split across pages, and report rows kept as plain data
+// beside the page files. No widgets: the frame around a run (questions, progress, preview) is
+// elsewhere, and tests read the rows and the pages' text.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "previewer/page_file.h"
+
+namespace reports {
+
+// A value a field control shows through its display picture.
+struct Value {
+    enum class Kind { Text, Number, Date, Time, Year } kind = Kind::Text;
+    std::string text;
+    std::int64_t number = 0;  // Number: in units of 1/10^places; Date, Time, Year: the value
+    int places = 0;
+
+    static Value of(std::string s) { return {Kind::Text, std::move(s), 0, 0}; }
+    static Value whole(std::int64_t n) { return {Kind::Number, {}, n, 0}; }
+    static Value cents(std::int64_t c) { return {Kind::Number, {}, c, 2}; }
+    static Value date(std::int32_t d) { return {Kind::Date, {}, d, 0}; }
+    static Value time(std::int32_t t) { return {Kind::Time, {}, t, 0}; }
+    // A year prints without thousands grouping whatever its picture says.
+    static Value year(std::int64_t y) { return {Kind::Year, {}, y, 0}; }
+};
+
+// The values of one print, by the names the controls ask for.
+class Values {
+public:
+    Values() = default;
+    Values(std::initializer_list<std::pair<std::string, Value>> v) : v_(v) {}
+    Values &set(std::string name, Value value);
+    const Value *find(std::string_view name) const;
+    void append(const Values &other);
+    bool empty() const { return v_.empty(); }
+
+private:
+    std::vector<std::pair<std::string, Value>> v_;
+};
+
+// The value as its picture shows it (an empty picture shows the text as it is).
+std::string formatValue(std::string_view picture, const Value &value);
+
+enum class ControlKind { String, Field, Line, Box, Check, TextBlock, Picture };
+
+// One control of a band, positioned from the band's top left corner. A String shows `text`; a
+// Field shows the value named `name` through `picture`; a Check is checked when its value is
+// not zero or blank and shows `text` as its label right of the box; a TextBlock wraps the value
+// named `name` into its width and grows its band; a Picture shows the file its value names; a
+// Line goes from (x, y) to (x + w, y + h).
+struct Control {
+    ControlKind kind = ControlKind::String;
+    std::string name;
+    int x = 0, y = 0, w = 0, h = 0;
+    std::string text;
+    std::string picture;
+    int size = 1000;  // hundredths of a point
+    unsigned style = 0;
+    previewer::Align align = previewer::Align::Left;
+    int pen = 10;
+    bool visible = true;
+    std::string font = "Arial";
+};
+
+struct Band {
+    std::string name;
+    int height = 0;
+    std::vector<Control> controls;
+    bool pageBreakAfter = false;  // the next band starts a new page
+};
+
+// The paper and where the bands go on it: the page heading at headerTop, the body bands in the
+// detail area, the page footer under it (or at footerTop).
+struct PageGeometry {
+    int paperWidth = 8500, paperHeight = 11000;
+    previewer::Orientation orientation = previewer::Orientation::Portrait;
+    int left = 500, top = 1500, width = 7500, height = 8492;
+    int headerTop = 500;
+    int footerTop = 0;  // 0: right under the detail area
+    int bottom() const { return top + height; }
+};
+
+struct ReportLayout {
+    PageGeometry page;
+    Band header, footer;
+    std::vector<Band> bands;
+    const Band *band(std::string_view name) const;
+    Band *band(std::string_view name);
+};
+
+// A change to one control for one print: a computed column's place, a fitted picture's size, a
+// packed line's text, a hidden control.
+struct Override {
+    std::string control;
+    std::optional<int> x, y, w, h;
+    std::optional<std::string> text;
+    std::optional<bool> visible;
+};
+
+// What a run printed, as plain data: each band's page, place and texts.
+struct RowText {
+    std::string control;
+    int x = 0, y = 0;  // on the page
+    std::string text;
+};
+struct ReportRow {
+    std::string band;
+    int page = 0;
+    int y = 0, height = 0;
+    std::vector<RowText> texts;
+    // The text of the first control of that name, or "" (a text block's lines are joined by \n).
+    std::string text(std::string_view control) const;
+};
+
+// The width of a text in thousandths of an inch, measured in its font.
+using Measure = std::function<double(const previewer::TextItem &)>;
+// Receives each finished page; false when it could not be kept (the run then has failed).
+using PageSink = std::function<bool(const previewer::Page &page, int number)>;
+
+// The height of a text line of a text block in a font of `size` hundredths of a point.
+int lineHeight(int size);
+// The lines a text breaks into within `width`, at blanks where it can, within words where a
+// word alone is too wide; line breaks in the text are kept. An empty text gives no line.
+std::vector<std::string> wrapText(std::string_view text, int width, const previewer::TextItem &font,
+                                  const Measure &measure);
+
+// Prints bands into pages. The first band opens the first page; every page gets the heading at
+// its top and the footer at its bottom, with the running page number under the name "Page".
+class ReportWriter {
+public:
+    ReportWriter(ReportLayout layout, PageSink sink);
+
+    void setMeasure(Measure m) { measure_ = std::move(m); }
+    // The values of the heading and footer (heading lines, run date), for every page.
+    void setPageValues(Values v) { pageValues_ = std::move(v); }
+    // Keep the report rows (on by default; a long run that nobody reads can leave them).
+    void keepRows(bool keep) { keepRows_ = keep; }
+
+    const ReportLayout &layout() const { return layout_; }
+    // Prints a band by name; false when the layout has none of that name.
+    bool print(std::string_view band, const Values &values = {}, const std::vector<Override> &overrides = {});
+    void print(const Band &band, const Values &values = {}, const std::vector<Override> &overrides = {});
+    // The next band starts on a new page.
+    void breakPage();
+    // Prints the invisible closing band, so that even a run without a band has its page, and
+    // hands the last page to the sink.
+    void finish();
+
+    int pages() const { return pageNumber_; }
+    bool failed() const { return failed_; }
+    bool finished() const { return finished_; }
+    const std::vector<ReportRow> &rows() const { return rows_; }
+    std::vector<ReportRow> takeRows() { return std::move(rows_); }
+
+private:
+    struct Laid;
+    void openPage();
+    void closePage();
+    void place(const Band &band, const Values &values, const std::vector<Override> &overrides, int top,
+               int firstLine, int lineCount, bool withOthers, ReportRow *row);
+    void emitFixed(const Band &band, const Values &values, int top);
+    std::string fieldText(const Control &c, const Values &values) const;
+    const Value *lookup(std::string_view name, const Values &values) const;
+
+    ReportLayout layout_;
+    PageSink sink_;
+    Measure measure_;
+    Values pageValues_;
+    bool keepRows_ = true;
+    previewer::Page page_;
+    bool pageOpen_ = false;
+    bool breakPending_ = false;
+    bool failed_ = false;
+    bool finished_ = false;
+    int pageNumber_ = 0;
+    int cursor_ = 0;
+    bool bodyOnPage_ = false;
+    std::vector<ReportRow> rows_;
+};
+
+}  // namespace reports

@@ -1,0 +1,511 @@
+#include "reports/frame.h"
+
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "core/dictionary.h"
+#include "core/file_errors.h"
+#include "core/globals.h"
+#include "previewer/page_render.h"
+#include "runtime/dates.h"
+#include "runtime/gui.h"
+#include "runtime/message.h"
+#include "runtime/picture.h"
+#include "runtime/text.h"
+#include "runtime/window.h"
+
+namespace reports {
+
+// ---- output ------------------------------------------------------------------------------
+
+namespace {
+
+class PreviewerOutput : public ReportOutput {
+public:
+    int printerCopies() override { return std::max(1, rt::sharedPrinter().copyCount()); }
+    int preview(std::vector<std::string> &queue, previewer::PreviewReport &report) override
+    {
+        return previewer::printPreview(queue, previewer::PreviewArguments{}, report, rt::modalParent());
+    }
+    void handleCopies(std::vector<std::string> &queue, int copies, bool collate) override
+    {
+        previewer::handleCopies(queue, copies, previewer::capabilitiesOf(rt::sharedPrinter(), collate));
+    }
+    int send(const std::vector<std::string> &queue, int copyCount) override
+    {
+        QPrinter &p = rt::sharedPrinter();
+        const int kept = p.copyCount();
+        p.setCopyCount(copyCount);
+        int n = previewer::printPageFiles(p, queue);
+        p.setCopyCount(kept);
+        return n;
+    }
+};
+
+OutputFactory &outputFactory()
+{
+    static OutputFactory f = [] { return previewerOutput(); };
+    return f;
+}
+
+std::map<const rt::RecordFile *, int> &useCounts()
+{
+    static std::map<const rt::RecordFile *, int> m;
+    return m;
+}
+
+std::function<void(ReportFrame &, int)> &tickObserver()
+{
+    static std::function<void(ReportFrame &, int)> f;
+    return f;
+}
+
+std::vector<ReportRow> &rowsOfLastRun()
+{
+    static std::vector<ReportRow> r;
+    return r;
+}
+int pagesOfLastRun = 0;
+
+}  // namespace
+
+std::unique_ptr<ReportOutput> previewerOutput() { return std::make_unique<PreviewerOutput>(); }
+
+OutputFactory setReportOutput(OutputFactory factory)
+{
+    OutputFactory old = outputFactory();
+    outputFactory() = factory ? std::move(factory) : OutputFactory([] { return previewerOutput(); });
+    return old;
+}
+
+// ---- files ---------------------------------------------------------------------------------
+
+FileUse::FileUse(std::vector<rt::RecordFile *> files)
+{
+    for (rt::RecordFile *f : files) {
+        auto it = useCounts().find(f);
+        if (it != useCounts().end()) {
+            ++it->second;  // a report run holds it already
+        } else if (f->isOpen()) {
+            continue;      // held by another procedure: left to it, never closed here
+        } else {
+            CheckOpenFile(*f, 1, 0, 0, 1);
+            useCounts()[f] = 1;
+        }
+        files_.push_back(f);
+    }
+}
+
+FileUse::~FileUse() { close(); }
+
+void FileUse::close()
+{
+    if (closed_)
+        return;
+    closed_ = true;
+    for (rt::RecordFile *f : files_) {
+        auto it = useCounts().find(f);
+        if (it != useCounts().end() && --it->second <= 0) {
+            useCounts().erase(it);
+            f->close();
+        }
+    }
+}
+
+int reportUseCount(const rt::RecordFile &file)
+{
+    auto it = useCounts().find(&file);
+    return it == useCounts().end() ? 0 : it->second;
+}
+
+// ---- headings ------------------------------------------------------------------------------
+
+Values headingValues(const Heading &h, std::int32_t runDate, std::int32_t runTime)
+{
+    return Values{{"NameLine", Value::of(h.name)},       {"AddressLine", Value::of(h.address)},
+                  {"CityLine", Value::of(h.city)},       {"PhoneLine", Value::of(h.phone)},
+                  {"EmailLine", Value::of(h.email)},     {"RunDate", Value::date(runDate)},
+                  {"RunTime", Value::time(runTime)}};
+}
+
+namespace {
+void readSettings()
+{
+    rt::clearRecord(dict::MainSystemFileDef, &MSY);
+    MainSystemFile.setFileOrder();
+    MainSystemFile.next();
+}
+
+std::string emailLine(bool print, std::string_view address)
+{
+    return print && !rt::clip(address).empty() ? "email: " + rt::clip(address) : std::string();
+}
+}  // namespace
+
+HeadingSource clientHeading()
+{
+    return [](Heading &h) {
+        readSettings();
+        rt::clearRecord(dict::QORClientsDef, &QOC);
+        QOC.IDCODE = Glo.ActiveClientID.str();
+        if (QORClients.get(*dict::QORClientsDef.key("IDCODEKEY")) != 0) {
+            rt::beep();
+            rt::message("Unable to locate client: " + std::string(Glo.ActiveClientID.view()), "Client Error",
+                        rt::Icon::Exclamation, rt::BUTTON_ABORT);
+            return false;
+        }
+        const std::string first = rt::clip(QOC.FIRSTNAME.view());
+        h.name = first.empty() ? QOC.LASTNAME.str() : first + " " + rt::clip(QOC.LASTNAME.view());
+        if (MSY.PRINTADDRESSLINE == 1) {
+            h.address = QOC.ADDRESS1.str();
+            h.city = QOC.CSZ.str();
+        }
+        if (MSY.PRINTPHONELINE == 1)
+            h.phone = rt::formatText("@p(###) ###-####p", QOC.HOMEPHONE.view());
+        h.email = emailLine(MSY.PRINTEMAILADDRESSLINE == 1, QOC.EMAIL.view());
+        return true;
+    };
+}
+
+HeadingSource ownerHeading()
+{
+    return [](Heading &h) {
+        readSettings();
+        h.name = rt::clip(MSY.NAME.view());
+        h.email = emailLine(MSY.PRINTEMAILADDRESSLINE == 1, MSY.EMAILADDRESS.view());
+        if (MSY.PRINTADDRESSLINE == 1) {
+            h.address = MSY.ADDRESS.str();
+            h.city = MSY.CSZ.str();
+        }
+        if (MSY.PRINTPHONELINE == 1)
+            h.phone = rt::clip(MSY.PHONE.view());
+        return true;
+    };
+}
+
+HeadingSource residenceHeading()
+{
+    return [](Heading &h) {
+        readSettings();
+        h.name = rt::clip(MSY.NAME.view());
+        h.email = emailLine(MSY.PRINTEMAILADDRESSLINE == 1, MSY.EMAILADDRESS.view());
+        // A blank active residence is the primary one.
+        const std::string active = rt::clip(MSY.ACTIVERESIDENCE.view());
+        if (active.empty() || active == "Primary") {
+            if (MSY.PRINTADDRESSLINE == 1) {
+                h.address = MSY.ADDRESS.str();
+                h.city = MSY.CSZ.str();
+            }
+            if (MSY.PRINTPHONELINE == 1)
+                h.phone = rt::clip(MSY.PHONE.view());
+            return true;
+        }
+        rt::clearRecord(dict::SecondaryResidenceDef, &SEC);
+        SEC.RESIDENCENAME = MSY.SECONDARYRESIDENCE.str();
+        if (SecondaryResidence.get(*dict::SecondaryResidenceDef.key("RESIDENCEKEY")) != 0) {
+            rt::beep();
+            rt::message("Error reading Secondary Residence file", "File Error", rt::Icon::Exclamation,
+                        rt::BUTTON_OK);
+            return true;
+        }
+        if (MSY.PRINTADDRESSLINE == 1) {
+            h.address = SEC.ADDRESS.str();
+            h.city = SEC.CSZ.str();
+        }
+        if (MSY.PRINTPHONELINE == 1)
+            h.phone = rt::clip(SEC.PHONE.view());
+        return true;
+    };
+}
+
+// ---- progress window -----------------------------------------------------------------------
+
+class ProgressWindow : public QDialog {
+public:
+    ProgressWindow(ReportFrame &frame, const ReportStrings &s, bool preview, QWidget *parent)
+        : QDialog(parent), frame_(frame), pctText_(QString::fromStdString(s.progWinPctText))
+    {
+        setObjectName("ProgressWindow");
+        setWindowTitle(QString::fromStdString(preview ? s.progWinTitlePrvw : s.progWinTitlePrnt));
+        auto *v = new QVBoxLayout(this);
+        bar_ = new QProgressBar(this);
+        bar_->setRange(0, 100);
+        bar_->setValue(0);
+        v->addWidget(bar_);
+        auto *user = new QLabel(QString::fromStdString(s.progWinUsrText), this);
+        user->setObjectName("UserText");
+        v->addWidget(user);
+        pct_ = new QLabel(this);
+        pct_->setObjectName("PercentText");
+        v->addWidget(pct_);
+        showPercent(0);
+        auto *cancel = new QPushButton("Cancel", this);
+        cancel->setObjectName("Cancel");
+        cancel->setAutoDefault(false);
+        v->addWidget(cancel, 0, Qt::AlignHCenter);
+        connect(cancel, &QPushButton::clicked, this, [this] { frame_.cancel(); });
+        timer_.setInterval(0);
+        connect(&timer_, &QTimer::timeout, this, [this] { frame_.tick(); });
+    }
+    void showPercent(int p)
+    {
+        bar_->setValue(p);
+        pct_->setText(QString::fromStdString(rt::formatNumber("@n3", p)) + pctText_);
+    }
+    void startTimer() { timer_.start(); }
+    void stopTimer() { timer_.stop(); }
+    bool timerRunning() const { return timer_.isActive(); }
+
+protected:
+    // Esc is the Cancel button, and the close box too.
+    void reject() override { frame_.cancel(); }
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        if (e->key() == Qt::Key_Escape) {
+            frame_.cancel();
+            return;
+        }
+        QDialog::keyPressEvent(e);
+    }
+
+private:
+    ReportFrame &frame_;
+    QString pctText_;
+    QProgressBar *bar_;
+    QLabel *pct_;
+    QTimer timer_;
+};
+
+// ---- the frame -----------------------------------------------------------------------------
+
+ReportFrame::ReportFrame(const ReportDefinition &definition) : def_(definition) {}
+ReportFrame::~ReportFrame() = default;
+
+void ReportFrame::setTickObserver(std::function<void(ReportFrame &, int)> observer)
+{
+    tickObserver() = std::move(observer);
+}
+const std::vector<ReportRow> &ReportFrame::lastRows() { return rowsOfLastRun(); }
+QWidget *ReportFrame::progressWidget() const { return progress_; }
+int ReportFrame::lastPageCount() { return pagesOfLastRun; }
+
+void ReportFrame::stop()
+{
+    done_ = true;
+    if (progress_) {
+        progress_->stopTimer();
+        progress_->done(0);
+    }
+}
+
+void ReportFrame::cancel()
+{
+    if (done_)
+        return;
+    const bool wasRunning = progress_ && progress_->timerRunning();
+    if (progress_)
+        progress_->stopTimer();
+    auto resume = [&] {
+        if (wasRunning && !done_)
+            progress_->startTimer();
+    };
+    int a = rt::message(strings_.cancelAreYouSureText, strings_.cancelAreYouSureTitle, rt::Icon::Question,
+                        rt::BUTTON_YES | rt::BUTTON_NO, rt::BUTTON_NO);
+    if (a != rt::BUTTON_YES) {
+        resume();
+        return;
+    }
+    perTick_ = 1;
+    if (choices_.preview && writer_ && writer_->pages() > 0) {
+        int b = rt::message(strings_.cancelPrvwPartialText, strings_.cancelPrvwPartialTitle, rt::Icon::Question,
+                            rt::BUTTON_YES | rt::BUTTON_NO | rt::BUTTON_IGNORE, rt::BUTTON_NO);
+        if (b == rt::BUTTON_IGNORE) {
+            resume();
+            return;
+        }
+        if (b == rt::BUTTON_YES) {
+            showPartial_ = true;
+            local_ = 1;
+            stop();
+            return;
+        }
+    }
+    cancelled_ = true;
+    local_ = 2;
+    stop();
+}
+
+void ReportFrame::tick()
+{
+    if (done_)
+        return;
+    std::vector<rt::ViewRow> rows;
+    int rc = started_ ? view_->readAfter(last_, static_cast<std::size_t>(perTick_), rows)
+                      : view_->read(static_cast<std::size_t>(perTick_), rows);
+    started_ = true;
+    ++ticks_;
+    for (const rt::ViewRow &row : rows) {
+        run_->item(row);
+        ++processed_;
+        int p = total_ > 0 ? static_cast<int>(std::min<std::int64_t>(100, processed_ * 100 / total_)) : 100;
+        if (p != percent_) {
+            percent_ = p;
+            if (progress_)
+                progress_->showPercent(p);
+        }
+    }
+    if (!rows.empty())
+        last_ = rows.back();
+    if (rc != 0 && rc != 33) {
+        StandardFileError(35, def_.primaryLabel);
+        readFailed_ = true;
+        stop();
+    } else if (rows.size() < static_cast<std::size_t>(perTick_)) {
+        local_ = 1;
+        stop();
+    }
+    if (tickObserver())
+        tickObserver()(*this, ticks_);
+}
+
+int ReportFrame::run()
+{
+    // Without a previewer to hand the pages to, the run would only end in nothing: say so first.
+    if (!outputFactory()()) {
+        rt::beep();
+        rt::message("The report previewer is not loaded: this report cannot be previewed or printed.",
+                    "Report Previewer", rt::Icon::Exclamation);
+        rt::setResponse(2);
+        return 2;
+    }
+    strings_ = ReportPreviewGlue("Do you wish to PREVIEW this Report?", "Preview", "", "VURDRPTS.INI");
+    int a = rt::message(strings_.askPrvwDialogText, strings_.askPrvwDialogTitle, rt::Icon::Question,
+                        rt::BUTTON_YES | rt::BUTTON_NO | rt::BUTTON_CANCEL, rt::BUTTON_YES);
+    if (a == rt::BUTTON_CANCEL) {
+        rt::setResponse(2);
+        return 2;
+    }
+    choices_.preview = a == rt::BUTTON_YES;
+    local_ = 2;
+    rt::takeRequest();
+    int response = 2;
+    {
+        FileUse files(def_.files);
+        Heading heading;
+        if (def_.heading && !def_.heading(heading)) {
+            files.close();
+            rt::setResponse(2);
+            return 2;
+        }
+        for (const Question &q : def_.questions) {
+            int b = rt::message(q.text, q.title, rt::Icon::Question,
+                                q.buttons ? q.buttons : rt::BUTTON_YES | rt::BUTTON_NO,
+                                q.defaultButton ? q.defaultButton : rt::BUTTON_NO);
+            choices_.switches[q.switchName] = b == rt::BUTTON_YES;
+        }
+        total_ = def_.primary ? def_.primary->records() : 0;
+        rt::clearError();
+        if (def_.primary)
+            def_.primary->send("QUICKSCAN=on");
+
+        folder_ = std::make_unique<previewer::PageFolder>();
+        writer_ = std::make_unique<ReportWriter>(def_.layout(choices_), [this](const previewer::Page &p, int n) {
+            std::string path = folder_->pagePath(n);
+            if (!previewer::writePageFile(path, p))
+                return false;
+            queue_.push_back(path);
+            return true;
+        });
+        writer_->setPageValues(headingValues(heading, rt::today(), rt::clockNow()));
+        spec_ = std::make_unique<ReportSpec>(def_.spec(choices_));
+        run_ = std::make_unique<ReportRun>(*spec_, *writer_);
+        view_ = std::make_unique<rt::View>(def_.view());
+
+        QPointer<ProgressWindow> window = new ProgressWindow(*this, strings_, choices_.preview, rt::modalParent());
+        progress_ = window;
+        window->startTimer();
+        if (!done_)
+            window->exec();
+        progress_ = nullptr;
+        if (window)
+            window->deleteLater();
+
+        if (def_.primary)
+            def_.primary->send("QUICKSCAN=off");
+        if (readFailed_) {
+            // The run failed: what was read so far is no report, though it may be looked at.
+            local_ = 2;
+            if (choices_.preview && writer_->pages() > 0) {
+                int b = rt::message(strings_.cancelPrvwPartialText, strings_.cancelPrvwPartialTitle,
+                                    rt::Icon::Question, rt::BUTTON_YES | rt::BUTTON_NO, rt::BUTTON_NO);
+                showPartial_ = b == rt::BUTTON_YES;
+            }
+            if (showPartial_)
+                writer_->finish();
+        } else if (!cancelled_) {
+            run_->finish();
+        }
+        rowsOfLastRun() = writer_->takeRows();
+        pagesOfLastRun = writer_->pages();
+
+        if (!cancelled_ && (!readFailed_ || showPartial_)) {
+            if (writer_->failed()) {
+                local_ = 2;
+            } else {
+                int r = output();
+                if (!readFailed_)
+                    local_ = r;
+            }
+        }
+        response = local_ == 0 ? 2 : local_;
+        files.close();
+    }
+    rt::setResponse(response);
+    return response;
+}
+
+int ReportFrame::output()
+{
+    std::unique_ptr<ReportOutput> out = outputFactory()();
+    previewer::PreviewReport report;
+    report.title = QString::fromStdString(def_.title);
+    report.copies = out->printerCopies();
+    report.collate = false;  // collated sets only when the user asks for them in the preview
+    // The copies the printer cannot make are added to the queue; the job then goes out once.
+    auto print = [&] {
+        const std::size_t pages = queue_.size();
+        out->handleCopies(queue_, report.copies, report.collate);
+        out->send(queue_, queue_.size() > pages ? 1 : report.copies);
+    };
+    if (choices_.preview) {
+        if (queue_.empty()) {
+            rt::message(strings_.nothingToPrvwText, strings_.nothingToPrvwTitle, rt::Icon::Exclamation);
+            return 2;
+        }
+        int r = out->preview(queue_, report);
+        if (r == 1 && !queue_.empty())
+            print();
+        return r;
+    }
+    if (queue_.empty()) {
+        rt::message(strings_.nothingToPrntText, strings_.nothingToPrntTitle, rt::Icon::Exclamation);
+        return 2;
+    }
+    print();
+    return 1;
+}
+
+int runReport(const ReportDefinition &definition)
+{
+    ReportFrame frame(definition);
+    return frame.run();
+}
+
+}  // namespace reports

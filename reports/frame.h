@@ -1,0 +1,170 @@
+// The frame every report procedure runs in: the display strings, the preview question, the
+// files opened with use counts and closed on every way out, the heading, the report's own
+// questions, the progress window reading 25 rows per timer tick, cancel and Esc, and the pages
+// handed to the previewer or the printer with their copies.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "previewer/preview_window.h"
+#include "previewer/printer_support.h"
+#include "reports/engine.h"
+#include "reports/report_strings.h"
+#include "reports/run.h"
+#include "runtime/record_file.h"
+#include "runtime/view.h"
+
+class QWidget;
+
+namespace reports {
+
+// The heading and footer lines of a report.
+struct Heading {
+    std::string name, address, city, phone, email;
+};
+// Fills the heading; false when the run must end (the source has shown its message).
+using HeadingSource = std::function<bool(Heading &)>;
+
+// A question the report asks after its heading: Yes sets the switch, any other answer clears it.
+struct Question {
+    std::string text, title;
+    std::string switchName;
+    int buttons = 0;        // 0: Yes and No
+    int defaultButton = 0;  // 0: No
+};
+
+// What the user chose for this run.
+struct RunChoices {
+    bool preview = false;
+    std::map<std::string, bool> switches;
+    bool on(const std::string &name) const
+    {
+        auto it = switches.find(name);
+        return it != switches.end() && it->second;
+    }
+};
+
+// A report procedure as data: one definition per layout of a pair.
+struct ReportDefinition {
+    std::vector<rt::RecordFile *> files;  // opened in this order, closed in this order
+    rt::RecordFile *primary = nullptr;    // its record count drives the percent
+    std::string primaryLabel;             // the name a read error gives
+    // The rows read, in order; made once the files are open.
+    std::function<rt::View()> view;
+    HeadingSource heading;
+    std::vector<Question> questions;
+    std::function<ReportLayout(const RunChoices &)> layout;
+    std::function<ReportSpec(const RunChoices &)> spec;
+    std::string title;  // the report's name for the preview
+};
+
+// Where the pages go: the previewer's entries and the printer. The previewer library serves
+// now; the previewer module's entries (bound by name at start-up) can take its place.
+class ReportOutput {
+public:
+    virtual ~ReportOutput() = default;
+    // The printer's copy count (Print Setup's), taken when the report's pages go out.
+    virtual int printerCopies() = 0;
+    // PRINTPREVIEW: shows the pages; 1 when the user asked to print them (the report then holds
+    // the copies and collation chosen, the queue the pages still to print).
+    virtual int preview(std::vector<std::string> &queue, previewer::PreviewReport &report) = 0;
+    // HANDLECOPIES: repeats the queue for the copies the printer cannot make itself.
+    virtual void handleCopies(std::vector<std::string> &queue, int copies, bool collate) = 0;
+    // Sends the pages as one job with the printer's copy count at `copyCount`, given back after.
+    virtual int send(const std::vector<std::string> &queue, int copyCount) = 0;
+};
+// The output every run uses; tests and the previewer module's binding replace it.
+using OutputFactory = std::function<std::unique_ptr<ReportOutput>()>;
+OutputFactory setReportOutput(OutputFactory factory);
+std::unique_ptr<ReportOutput> previewerOutput();
+
+// Files held by a run: each opened (CheckOpenFile, shared, created when missing) unless some
+// other procedure holds it open already, and closed again only when this run opened it.
+class FileUse {
+public:
+    explicit FileUse(std::vector<rt::RecordFile *> files);
+    ~FileUse();
+    void close();
+    FileUse(const FileUse &) = delete;
+    FileUse &operator=(const FileUse &) = delete;
+
+private:
+    std::vector<rt::RecordFile *> files_;
+    bool closed_ = false;
+};
+// The use count the runs hold on a file.
+int reportUseCount(const rt::RecordFile &file);
+
+class ProgressWindow;
+
+// One run of a report definition. Returns the response it also leaves in Glo:Response: 1
+// completed (or printed from the preview), 2 cancelled or failed.
+class ReportFrame {
+public:
+    explicit ReportFrame(const ReportDefinition &definition);
+    ~ReportFrame();
+    int run();
+
+    // The Cancel button and Esc alike.
+    void cancel();
+    int recordsPerTick() const { return perTick_; }
+    int percent() const { return percent_; }
+    std::int64_t recordsRead() const { return processed_; }
+    const ReportWriter *writer() const { return writer_.get(); }
+    // The progress window while the run reads ("Progress...": bar, texts, Cancel).
+    QWidget *progressWidget() const;
+
+    // Called after every timer tick (tests cancel from here), with the tick's number from 1.
+    static void setTickObserver(std::function<void(ReportFrame &, int tick)> observer);
+    // The rows of the last run, for tests.
+    static const std::vector<ReportRow> &lastRows();
+    static int lastPageCount();
+
+private:
+    friend class ProgressWindow;
+    void tick();
+    void stop();
+    int output();
+
+    const ReportDefinition &def_;
+    ReportStrings strings_;
+    RunChoices choices_;
+    std::unique_ptr<previewer::PageFolder> folder_;
+    std::vector<std::string> queue_;
+    std::unique_ptr<ReportWriter> writer_;
+    std::unique_ptr<ReportSpec> spec_;
+    std::unique_ptr<ReportRun> run_;
+    std::unique_ptr<rt::View> view_;
+    rt::ViewRow last_;
+    bool started_ = false;
+    ProgressWindow *progress_ = nullptr;
+    int perTick_ = 25;
+    std::int64_t total_ = 0, processed_ = 0;
+    int percent_ = 0;
+    int ticks_ = 0;
+    int local_ = 2;
+    bool done_ = false;
+    bool cancelled_ = false;
+    bool showPartial_ = false;
+    bool readFailed_ = false;
+};
+
+// Runs a definition through the frame and leaves the response.
+int runReport(const ReportDefinition &definition);
+
+// The heading sources: the active client under the settings' print switches; the owner of the
+// settings record (the client list); the owner with the active residence's address and phone
+// (the reference lists).
+HeadingSource clientHeading();
+HeadingSource ownerHeading();
+HeadingSource residenceHeading();
+
+// Heading and footer values for the page bands: "NameLine", "AddressLine", "CityLine",
+// "PhoneLine", "EmailLine", "RunDate", "RunTime".
+Values headingValues(const Heading &h, std::int32_t runDate, std::int32_t runTime);
+
+}  // namespace reports

@@ -1,0 +1,164 @@
+// The printed lists of the reference tables: locations with their boxes, categories with their
+// types (a parent row and its child rows), and the manufacturers and vendors.
+#include "core/dictionary.h"
+#include "reports/list_layouts.h"
+#include "reports/reports.h"
+#include "runtime/text.h"
+
+namespace reports {
+
+using namespace kit;
+
+namespace {
+
+constexpr const char *kPhone = "@p(###) ###-####pb";
+constexpr int kArea = 8483;
+
+// A list of parents, each a group of its own, with its children printed under it and counted.
+ReportDefinition parentChildList(const char *titleText, const char *childHeading, std::vector<rt::RecordFile *> files,
+                                 rt::RecordFile &parent, const char *parentLabel, const char *parentKey,
+                                 rt::RecordFile &child, const char *childKey, const char *link,
+                                 const char *headerField, const char *headerPicture, const char *countLabel,
+                                 const char *keyField, const char *childField, const char *childPrefix)
+{
+    ReportDefinition d;
+    d.title = titleText;
+    d.files = std::move(files);
+    d.primary = &parent;
+    d.primaryLabel = parentLabel;
+    d.view = [&parent, parentKey] { return rt::View(parent, parent.def().key(parentKey)); };
+    d.heading = residenceHeading();
+    const std::string prefix = childPrefix;
+    d.layout = [=](const RunChoices &) {
+        ReportLayout l = listLayout(titleText, {heading(0, 0, 2000, childHeading), heading(2100, 0, 5000, "Description")},
+                                    kArea);
+        l.bands = {Band{"group header", 300, {field(headerField, 0, 40, 5000, headerPicture, Align::Left, kBold),
+                                             rule(0, 250, 7500)}, false},
+                   Band{"detail", 190, {field(prefix + childField, 0, 0, 2000, "@s20"),
+                                        field(prefix + "DESCRIPTION", 2100, 0, 5000, "@s60")}, false},
+                   Band{"group footer", 420, {rule(0, 30, 7500), text(0, 100, 1800, countLabel),
+                                              field(keyField, 1900, 100, 2000, "@s20"),
+                                              field("count", 4000, 100, 1200, "@n9", Align::Right)}, false}};
+        return l;
+    };
+    const std::string parentPrefix = std::string(parent.def().prefix) + ":";
+    const std::string keyName = keyField;
+    d.spec = [=, &parent, &child](const RunChoices &) {
+        ReportSpec s;
+        s.grouped = true;
+        const int linkField = parent.def().fieldIndex(link);
+        s.group.key = [&parent, linkField](const rt::ViewRow &row) {
+            return rt::fieldText(parent.def().fields[linkField], row.record.data());
+        };
+        s.group.open = [&parent, parentPrefix, keyName](const std::string &key, const rt::ViewRow &row) {
+            Values v;
+            for (const rt::FieldDef &f : parent.def().fields)
+                v.set(parentPrefix + f.name, Value::of(rt::fieldText(f, row.record.data())));
+            v.set(keyName, Value::of(key));
+            return v;
+        };
+        s.group.header = "group header";
+        s.group.footer = "group footer";
+        s.totals = {{"count", TotalSpec::When::Manual, {}}};
+        s.printItem = [&parent, &child, linkField, childKey, link, prefix](const rt::ViewRow &row, ReportRun &run) {
+            // The children of the parent compare the way the key compares: case-blind.
+            const std::string value = rt::fieldText(parent.def().fields[linkField], row.record.data());
+            rt::View children(child, child.def().key(childKey), {rt::Condition::equals(child.def(), link, value)});
+            std::vector<rt::ViewRow> rows;
+            children.read(100, rows);
+            while (!rows.empty()) {
+                for (const rt::ViewRow &c : rows) {
+                    Values v;
+                    for (const rt::FieldDef &f : child.def().fields)
+                        v.set(prefix + f.name, Value::of(rt::fieldText(f, c.record.data())));
+                    run.print("detail", v);
+                    run.add("count");
+                }
+                if (rows.size() < 100)
+                    break;
+                rt::ViewRow last = rows.back();
+                children.readAfter(last, 100, rows);
+            }
+        };
+        return s;
+    };
+    return d;
+}
+
+ReportDefinition flatList(const char *titleText, std::vector<rt::RecordFile *> files, rt::RecordFile &file,
+                          const char *label, const char *key, const char *nameField, const char *countLabel)
+{
+    ReportDefinition d;
+    d.title = titleText;
+    d.files = std::move(files);
+    d.primary = &file;
+    d.primaryLabel = label;
+    d.view = [&file, key] { return rt::View(file, file.def().key(key)); };
+    d.heading = residenceHeading();
+    const std::string p = std::string(file.def().prefix) + ":";
+    const std::string name = p + nameField;
+    d.layout = [=](const RunChoices &) {
+        // The manufacturer list heads its first column "Vendor" too.
+        ReportLayout l = listLayout(titleText,
+                                    {heading(0, 0, 1500, "Vendor"), heading(1550, 0, 4800, "Address"),
+                                     heading(6450, 0, 1050, "Phone")},
+                                    kArea);
+        l.bands = {Band{"detail", 190, {field(name, 0, 0, 1500, "@s20"), field(p + "ADDRESS1", 1550, 0, 2400, "@s40"),
+                                        field(p + "ADDRESS2", 4000, 0, 2400, "@s40"),
+                                        field(p + "PHONE", 6450, 0, 1050, kPhone)}, false},
+                   Band{"totals", 420, {rule(0, 30, 7500), text(0, 100, 2400, countLabel),
+                                        field("count", 2500, 100, 1200, "@n9", Align::Right)}, false}};
+        return l;
+    };
+    d.spec = [&file, p](const RunChoices &) {
+        ReportSpec s;
+        s.grouped = true;
+        s.group.key = [](const rt::ViewRow &) { return std::string(); };
+        s.group.footer = "totals";
+        s.totals = {{"count", TotalSpec::When::ItemPrinted, {}}};
+        s.printItem = [&file, p](const rt::ViewRow &row, ReportRun &run) {
+            Values v;
+            for (const rt::FieldDef &f : file.def().fields)
+                v.set(p + f.name, Value::of(rt::fieldText(f, row.record.data())));
+            run.print("detail", v);
+        };
+        return s;
+    };
+    return d;
+}
+
+}  // namespace
+
+ReportDefinition locationBoxListDefinition()
+{
+    return parentChildList("Location & Box List", "Box Number",
+                           {&BoxNumber, &Location, &MainSystemFile, &SecondaryResidence}, Location, "Location",
+                           "LOCATIONKEY", BoxNumber, "BOXKEY", "LOCATION", "LCT:LOCATION", "@s20", "Number of boxes:",
+                           "LCT:LOCATION", "BOXNUMBER", "BOX:");
+}
+
+ReportDefinition categoryTypesListDefinition()
+{
+    return parentChildList("Category & Types List", "Type", {&Category, &MainSystemFile, &SecondaryResidence, &Type},
+                           Category, "Category", "CATEGORYKEY", Type, "CATEGORYTYPEKEY", "CATEGORY",
+                           "CAT:DESCRIPTION", "@s60", "Number of types:", "CAT:CATEGORY", "TYPE", "TYP:");
+}
+
+ReportDefinition manufacturerListDefinition()
+{
+    return flatList("Manufacturer List", {&MainSystemFile, &Manufacturers, &SecondaryResidence}, Manufacturers,
+                    "Manufacturers", "MANUFACTURERKEY", "MANUFACTURER", "Number of manufacturers:");
+}
+
+ReportDefinition vendorListDefinition()
+{
+    return flatList("Vendor List", {&MainSystemFile, &SecondaryResidence, &Vendors}, Vendors, "Vendors", "VENDORKEY",
+                    "VENDOR", "Number of vendors:");
+}
+
+}  // namespace reports
+
+void PrintLocationBoxList() { reports::runReport(reports::locationBoxListDefinition()); }
+void PrintCategoryTypesList() { reports::runReport(reports::categoryTypesListDefinition()); }
+void PrintManufacturerList() { reports::runReport(reports::manufacturerListDefinition()); }
+void PrintVendorList() { reports::runReport(reports::vendorListDefinition()); }

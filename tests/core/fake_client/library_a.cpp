@@ -1,0 +1,2 @@
+int fakeClientBase();
+int fakeClientValue() { return fakeClientBase() + 22; }

@@ -1,0 +1,1 @@
+int fakeClientBase() { return 20; }

@@ -1,0 +1,197 @@
+// The import engine over a fixture file and a client's real item file.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fstream>
+
+#include "core/dictionary.h"
+#include "core/import_process.h"
+#include "model/client_files.h"
+#include "runtime/dates.h"
+#include "runtime/paths.h"
+#include "tests/support/test_support.h"
+
+using namespace rt;
+using namespace importing;
+using testing_support::ScriptedMessages;
+using testing_support::TempHome;
+
+namespace {
+
+class ImportProcess : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dict::resetGlobals();
+        folder = home.file("A1");
+        nameClientFiles(folder);
+        ASSERT_EQ(makeFolder(folder), 0);
+        ASSERT_EQ(MasterInventory.create(), 0) << errorText();
+        ASSERT_EQ(MasterInventory.open(mode::ReadWriteDenyNone), 0);
+        clearRecord(MasterInventory.def(), &MAS);
+        MAS.ASSETNUMBER = 41;
+        MAS.DESCRIPTION = "Already there";
+        ASSERT_EQ(MasterInventory.add(), 0);
+        links[1] = 6;  // Description
+        links[2] = 3;  // Location
+        links[3] = 8;  // Cost
+        links[4] = 9;  // Repl Cost
+        links[5] = 10; // MSRP
+        links[6] = 7;  // Quantity
+    }
+    void TearDown() override
+    {
+        if (ImportASCIITab.isOpen())
+            ImportASCIITab.close();
+        if (MasterInventory.isOpen())
+            MasterInventory.close();
+    }
+    void writeSource(const std::string &bytes)
+    {
+        ImportASCIITab.name = home.file("items.csv");
+        std::ofstream(ImportASCIITab.name, std::ios::binary) << bytes;
+        ASSERT_EQ(ImportASCIITab.open(), 0);
+        size = static_cast<std::int64_t>(bytes.size());
+    }
+    Outcome run(const Options &o, int slice = 1000)
+    {
+        Importer imp(ImportASCIITab, MasterInventory, o, links, size);
+        while (imp.step(slice)) {
+        }
+        EXPECT_EQ(imp.percent(), 100);
+        return imp.outcome();
+    }
+    std::vector<std::string> rows(const char *sql = "select assetnumber, description, location, originalcost, "
+                                                    "marketvalue, howpurchased, status from data order by 1")
+    {
+        sqlite3 *db = nullptr;
+        std::vector<std::string> out;
+        EXPECT_EQ(sqlite3_open_v2(MasterInventory.name.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        sqlite3_stmt *st = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(db, sql, -1, &st, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            std::string r;
+            for (int i = 0; i < sqlite3_column_count(st); ++i) {
+                const unsigned char *t = sqlite3_column_text(st, i);
+                r += (i ? "|" : "") + std::string(t ? reinterpret_cast<const char *>(t) : "");
+            }
+            out.push_back(r);
+        }
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+        return out;
+    }
+    static std::string fixture()
+    {
+        return "\xEF\xBB\xBF"
+               "Description,Location,Cost,Repl,MSRP,Qty\r\n"
+               "32\" TV,Den,100,,,1\r\n"
+               "\"Brass, old\",Kitchen,\"$1,234.50\",,,2\r\n"
+               "Lamp, Kitchen,5,7,9,1\r\n"
+               "Chair,Porch,5,,9,1\r\n"
+               "\r\n"
+               "Safe,Basement,123456.00,,,1\r\n"
+               "Caf\xE9 table,Patio,20,,,1\r\n" +
+               std::string(1100, 'x') + ",Attic,1\r\n"
+               "Desk,Office,1,,,1\n";
+    }
+    TempHome home;
+    std::string folder;
+    Links links{};
+    std::int64_t size = 0;
+};
+
+TEST_F(ImportProcess, ImportsTheFixtureAndAccountsForEveryLine)
+{
+    writeSource(fixture());
+    Options o;
+    o.header = true;
+    Outcome out = run(o, 3);  // slices that end between lines and inside the refused ones
+    EXPECT_EQ(rows(), (std::vector<std::string>{
+                          "41|Already there||0|0||",
+                          "42|32 TV|Den|10000|10000|???|Have",
+                          "43|Brass, old|Kitchen|123450|123450|???|Have",
+                          "44|Lamp|Kitchen|500|700|???|Have",
+                          "45|Chair|Porch|500|900|???|Have",
+                          "46|Safe|Basement|0|0|???|Have",
+                          "47|Caf\xC3\xA9 table|Patio|2000|2000|???|Have",
+                          "48|Desk|Office|100|100|???|Have",
+                      }));
+    EXPECT_EQ(rows("select quantity, dateentered, msrp from data where assetnumber = 43"),
+              std::vector<std::string>{"2|" + std::to_string(today()) + "|0"});
+    EXPECT_EQ(out.linesRead, 10);
+    EXPECT_EQ(out.itemsAdded, 7);
+    EXPECT_TRUE(out.headerSkipped);
+    EXPECT_EQ(out.blankLines, 1);
+    EXPECT_EQ(out.longLines, std::vector<std::int64_t>{9});
+    EXPECT_EQ(out.refusedValues, std::vector<std::int64_t>{7});
+    EXPECT_FALSE(out.cancelled || out.failed);
+    std::vector<std::string> lines = resultLines(out);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Number of items added to Home Inventory: 7"), lines.end());
+}
+
+TEST_F(ImportProcess, TestImportCountsTheHeaderAndLaterLinksWin)
+{
+    writeSource(fixture());
+    links[1] = 6;
+    links[2] = 6;  // the location column linked to Description too: the later column wins
+    Options o;
+    o.header = true;
+    o.test = true;
+    o.testRecords = 5;
+    o.upper = true;
+    Outcome out = run(o);
+    EXPECT_EQ(out.itemsAdded, 4);
+    EXPECT_EQ(out.linesRead, 5);
+    EXPECT_EQ(rows("select description from data where assetnumber > 41 order by assetnumber"),
+              (std::vector<std::string>{"DEN", "KITCHEN", "KITCHEN", "PORCH"}));
+}
+
+TEST_F(ImportProcess, CancelKeepsWhatWasAddedAndTakenNumbersAreSkipped)
+{
+    std::string big;
+    for (int i = 0; i < 5000; ++i)
+        big += "Item " + std::to_string(i) + ",Den\n";
+    writeSource(big);
+    // Another window adds number 42 after the import has read the highest number.
+    Options o;
+    Importer imp(ImportASCIITab, MasterInventory, o, links, size);
+    MasterInventoryBuffer other;
+    RecordFile second(dict::MasterInventoryDef, static_cast<MasterInventoryRecord *>(&other), &other.MEMO);
+    second.name = MasterInventory.name;
+    ASSERT_EQ(second.open(mode::ReadWriteDenyNone), 0);
+    clearRecord(second.def(), static_cast<MasterInventoryRecord *>(&other));
+    other.ASSETNUMBER = 42;
+    ASSERT_EQ(second.add(), 0);
+    second.close();
+
+    ASSERT_TRUE(imp.step(700));
+    imp.cancel();
+    EXPECT_FALSE(imp.step(700));
+    EXPECT_TRUE(imp.outcome().cancelled);
+    EXPECT_EQ(imp.outcome().itemsAdded, 700);
+    EXPECT_GT(imp.percent(), 0);
+    EXPECT_LT(imp.percent(), 100);
+    EXPECT_EQ(rows("select count(*), min(assetnumber), max(assetnumber) from data where assetnumber > 42"),
+              std::vector<std::string>{"700|43|742"});
+}
+
+TEST_F(ImportProcess, AFailedAddStopsWithTheFileErrorMessage)
+{
+    writeSource("Lamp,Den\nChair,Den\n");
+    MasterInventory.close();
+    ASSERT_EQ(MasterInventory.open(mode::ReadOnlyDenyNone), 0);
+    ScriptedMessages messages;
+    Outcome out = [&] {
+        Importer imp(ImportASCIITab, MasterInventory, Options{}, links, size);
+        while (imp.step()) {
+        }
+        return imp.outcome();
+    }();
+    EXPECT_TRUE(out.failed);
+    EXPECT_EQ(out.itemsAdded, 0);
+    EXPECT_EQ(out.linesRead, 1);  // the import stopped at the first line
+    EXPECT_TRUE(messages.sawTitle("Record was not added"));
+}
+
+}  // namespace

@@ -1,0 +1,298 @@
+// The import wizard and its process windows, driven offscreen over a client's real files.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+
+#include "core/dictionary.h"
+#include "core/globals.h"
+#include "core/import_wizard.h"
+#include "model/client_files.h"
+#include "runtime/gui.h"
+#include "runtime/paths.h"
+#include "runtime/window.h"
+#include "tests/support/gui_support.h"
+#include "tests/support/program_support.h"
+#include "tests/support/test_support.h"
+
+using namespace rt;
+using testing_support::find;
+using testing_support::pump;
+using testing_support::ScriptedMessages;
+using testing_support::TempHome;
+
+namespace {
+
+class ImportWizardTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testing_support::startProgram(home);
+        BuildSharedFileNames(home.path());
+        nameClientFiles(clientFolder(home.path(), "A1"));
+        makeFolder(home.file("A1"));
+        ASSERT_EQ(MasterInventory.create(), 0);
+        Glo.ClientSelected = 1;
+        csv = home.file("items.csv");
+        std::ofstream(csv, std::ios::binary) << "Description,Room,Cost\r\n"
+                                                "Lamp,Den,10\r\n"
+                                                "\"Brass, old\",Kitchen,5\r\n"
+                                                "Chair,Porch,7\r\n";
+    }
+    void TearDown() override { testing_support::stopProgram(); }
+
+    WindowProcedure *wizard()
+    {
+        for (WindowProcedure *w : startedWindows())
+            if (w->objectName() == "ImportDatabase")
+                return w;
+        return nullptr;
+    }
+    int openWizards()
+    {
+        int n = 0;
+        for (WindowProcedure *w : startedWindows())
+            n += w->objectName() == "ImportDatabase";
+        return n;
+    }
+    QTableWidget *list() { return find<QTableWidget>(wizard(), "Browsing Records"); }
+    QPushButton *button(const char *name)
+    {
+        auto *b = find<QPushButton>(wizard(), name);
+        EXPECT_NE(b, nullptr) << name;
+        return b;
+    }
+    QStringList row(int r)
+    {
+        QStringList s;
+        for (int c = 0; c < 4; ++c)
+            s << list()->item(r, c)->text();
+        return s;
+    }
+    void display(const std::string &file)
+    {
+        find<QLineEdit>(wizard(), "FileName")->setText(QString::fromStdString(file));
+        button("Display the file")->click();
+    }
+    // Presses a key on the results window once it shows; the text of its count is kept.
+    void answerResults()
+    {
+        auto *timer = new QTimer;
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, [this, timer] {
+            QWidget *w = QApplication::activeModalWidget();
+            if (w && w->objectName() == "ImportResults") {
+                timer->stop();
+                timer->deleteLater();
+                added = find<QLabel>(w, "ItemsAdded")->text();
+                details = find<QLabel>(w, "ImportDetails")->text();
+                QTest::keyClick(w, Qt::Key_Space);
+            }
+        });
+        timer->start();
+    }
+    std::int64_t items()
+    {
+        sqlite3 *db = nullptr;
+        sqlite3_open_v2(MasterInventory.name.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(db, "select count(*) from data", -1, &st, nullptr);
+        std::int64_t n = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : -1;
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+        return n;
+    }
+    TempHome home;
+    ScriptedMessages box;
+    std::string csv;
+    QString added, details;
+};
+
+TEST_F(ImportWizardTest, WalksTheLinesAndLinksColumns)
+{
+    runProcedure("ImportDatabase");
+    ASSERT_NE(wizard(), nullptr);
+    EXPECT_EQ(wizard()->windowTitle(), "Import ASCII File");
+    runProcedure("ImportDatabase");  // brings the open one to the front
+    EXPECT_EQ(openWizards(), 1);
+    EXPECT_FALSE(button("<< Previous")->isEnabled());
+    EXPECT_FALSE(find<QSpinBox>(wizard(), "RecordsToImport")->isVisibleTo(wizard()));
+
+    display(csv);
+    EXPECT_EQ(find<QLabel>(wizard(), "RecordCount")->text(), "4");
+    ASSERT_EQ(list()->rowCount(), 3);
+    EXPECT_EQ(row(0), (QStringList{"1", "Description", "", "0"}));
+
+    button("Next >>")->click();
+    button("Next >>")->click();
+    ASSERT_EQ(list()->rowCount(), 3);
+    EXPECT_EQ(row(0), (QStringList{"1", "\"Brass, old\"", "", "0"}));
+    EXPECT_TRUE(button("<< Previous")->isEnabled());
+    button("<< Previous")->click();
+    EXPECT_EQ(row(1), (QStringList{"2", "Den", "", "0"}));
+
+    list()->selectRow(1);
+    button("Location")->click();
+    EXPECT_EQ(row(1), (QStringList{"2", "Den", "Location", "3"}));
+    EXPECT_FALSE(button("Next >>")->isEnabled());
+    EXPECT_FALSE(button("<< Previous")->isEnabled());
+    button("Color")->click();  // a linked row is unlinked, whichever button
+    EXPECT_EQ(row(1), (QStringList{"2", "Den", "", "0"}));
+    button("Cost")->click();
+    list()->selectRow(0);
+    button("Description")->click();
+    button("Clear All")->click();
+    for (int r = 0; r < 3; ++r)
+        EXPECT_EQ(row(r)[3], "0");
+    EXPECT_TRUE(button("Next >>")->isEnabled());
+
+    // Another file shows its own columns, without the first one's.
+    list()->selectRow(2);
+    button("Cost")->click();
+    const std::string other = home.file("other.txt");
+    std::ofstream(other) << "Only one column\n";
+    display(other);
+    ASSERT_EQ(list()->rowCount(), 1);
+    EXPECT_EQ(row(0), (QStringList{"1", "Only one column", "", "0"}));
+
+    // A file that is not there is never created.
+    display(home.file("missing.csv"));
+    EXPECT_TRUE(box.sawTitle("File Error"));
+    EXPECT_FALSE(fileExists(home.file("missing.csv")));
+
+    // The links of this opening are gone at the next.
+    wizard()->requestClose();
+    pump(10);
+    EXPECT_EQ(openWizards(), 0);
+    runProcedure("ImportDatabase");
+    ASSERT_TRUE(ImportFields.isOpen());
+    EXPECT_EQ(ImportFields.records(), 0);
+    EXPECT_EQ(list()->rowCount(), 0);
+}
+
+TEST_F(ImportWizardTest, RefusesIncompleteImportsAndStaysOpenAfterATest)
+{
+    Glo.ImportUppercase = 1;
+    runProcedure("ImportDatabase");
+    ASSERT_NE(wizard(), nullptr);
+    EXPECT_TRUE(find<QCheckBox>(wizard(), "Force Uppercase")->isChecked());  // kept from before
+    find<QCheckBox>(wizard(), "Force Uppercase")->setChecked(false);
+
+    button("Import")->click();
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].title, "Data Error");
+    EXPECT_EQ(box.shown()[0].text, "You must enter the name of the file you wish to import");
+    EXPECT_EQ(box.shown()[0].buttons, BUTTON_RETRY);
+
+    display(csv);
+    find<QCheckBox>(wizard(), "First Record Is Header")->setChecked(true);
+    find<QCheckBox>(wizard(), "Test Import")->setChecked(true);
+    EXPECT_TRUE(find<QSpinBox>(wizard(), "RecordsToImport")->isVisibleTo(wizard()));
+    box.clear();
+    button("Import")->click();
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].text, "You must enter the number of records you wish to import");
+
+    find<QSpinBox>(wizard(), "RecordsToImport")->setValue(3);
+    box.clear();
+    button("Import")->click();  // nothing linked yet
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].title, "Data Error");
+    EXPECT_EQ(items(), 0);
+
+    list()->selectRow(0);
+    button("Description")->click();
+    list()->selectRow(2);
+    button("Cost")->click();
+    answerResults();
+    button("Import")->click();
+    EXPECT_EQ(added, "2");  // three lines, the header among them
+    EXPECT_EQ(items(), 2);
+    ASSERT_NE(wizard(), nullptr);  // stays for another run
+    EXPECT_FALSE(button("Next >>")->isEnabled());
+
+    find<QCheckBox>(wizard(), "Test Import")->setChecked(false);
+    answerResults();
+    button("Import")->click();
+    EXPECT_EQ(added, "3");
+    EXPECT_TRUE(details.contains("Lines read: 4")) << details.toStdString();
+    EXPECT_EQ(items(), 5);
+    pump(10);
+    EXPECT_EQ(openWizards(), 0);
+    EXPECT_EQ(Glo.Response, RequestCancelled);
+}
+
+TEST_F(ImportWizardTest, CancelShowsTheItemsReallyAdded)
+{
+    {
+        std::ofstream big(csv, std::ios::binary | std::ios::trunc);
+        for (int i = 0; i < 40000; ++i)
+            big << "Item " << i << ",Den\n";
+    }
+    runProcedure("ImportDatabase");
+    display(csv);
+    list()->selectRow(0);
+    button("Description")->click();
+    auto *timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer] {
+        QWidget *w = QApplication::activeModalWidget();
+        if (w && w->objectName() == "ImportCollection") {
+            timer->stop();
+            timer->deleteLater();
+            find<QPushButton>(w, "Cancel")->click();
+        }
+    });
+    timer->start();
+    answerResults();
+    button("Import")->click();
+    ASSERT_FALSE(added.isEmpty());
+    EXPECT_EQ(added.toLongLong(), items());
+    EXPECT_LT(items(), 40000);
+    EXPECT_TRUE(details.contains("cancelled")) << details.toStdString();
+}
+
+TEST_F(ImportWizardTest, FileChooserMatchesMasksCaseBlind)
+{
+    const std::string folder = home.file("lists");
+    makeFolder(folder);
+    std::ofstream(folder + "/ITEMS.CSV") << "x\n";
+    std::ofstream(folder + "/notes.txt") << "x\n";
+    QStringList shown;
+    testing_support::onNextModal([&](QWidget *w) {
+        auto *dialog = qobject_cast<QFileDialog *>(w);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), "Select File To Import");
+        auto *view = dialog->findChild<QListView *>("listView");
+        ASSERT_NE(view, nullptr);
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 3000) {
+            shown.clear();
+            QModelIndex root = view->rootIndex();
+            for (int r = 0; r < view->model()->rowCount(root); ++r)
+                shown << view->model()->index(r, 0, root).data().toString();
+            if (shown.contains("ITEMS.CSV"))
+                break;
+            pump(20);
+        }
+        dialog->reject();
+    });
+    EXPECT_EQ(askImportFile(nullptr, QString::fromStdString(folder)), "");
+    EXPECT_TRUE(shown.contains("ITEMS.CSV")) << shown.join(",").toStdString();
+    EXPECT_FALSE(shown.contains("notes.txt"));
+}
+
+}  // namespace
