@@ -26,8 +26,9 @@ std::string fileIn(std::string_view bareName);
 // configuration folder.
 std::string iniPath();
 
-// A picture name as read from an item: only a bare "Pic" + digits + a short suffix (letters,
-// digits, dots; case-blind) names a file, in the folder; anything else gives an empty path.
+// A picture name as read from an item: only a bare "Pic" + digits + an optional extension of up
+// to five letters or digits (case-blind) names a file, in the folder; anything else gives an
+// empty path.
 bool isPictureName(std::string_view name);
 QString picturePath(std::string_view name);
 

@@ -67,12 +67,13 @@ bool isPictureName(std::string_view name)
         ++i;
     if (i == 3)
         return false;
-    // The suffix is what the CD writer kept of the source's name: its last few characters.
-    std::size_t suffix = n.size() - i;
-    if (suffix > 5)
+    // The suffix is what the CD writer kept of the source's name: its short extension.
+    if (i < n.size() && n[i] == '.')
+        ++i;
+    if (n.size() - i > 5)
         return false;
     for (; i < n.size(); ++i)
-        if (!std::isalnum(static_cast<unsigned char>(n[i])) && n[i] != '.')
+        if (!std::isalnum(static_cast<unsigned char>(n[i])))
             return false;
     return true;
 }

@@ -441,10 +441,10 @@ TEST_F(Client, TheItemViewShowsEveryTabFittedPicturesAndWritesNothing)
 
 TEST_F(Client, PictureNamesFromTheFolderOpenNothingOutsideIt)
 {
-    for (const char *good : {"Pic00001.jpg", "pic00002.JPG", "PIC7", "Pic00003jpeg", "Pic00004.gif  "})
+    for (const char *good : {"Pic00001.jpg", "pic00002.JPG", "PIC7", "Pic00003", "Pic00004.jpeg", "Pic00005.gif  "})
         EXPECT_TRUE(client::isPictureName(good)) << good;
     for (const char *bad : {"..\\..\\x.jpg", "/etc/x", "C:\\x.jpg", "../Pic00001.jpg", "Pic.jpg", "Pic1/x",
-                            "Pic1\\..", "Picture1.jpg", "Pic1.jpg.exe1", ""})
+                            "Pic1\\..", "Picture1.jpg", "Pic1.jpg.exe", "Pic1..jpg", "Pic1.abcdef", ""})
         EXPECT_FALSE(client::isPictureName(bad)) << bad;
 
     // A real picture outside the folder, reached by every trick at hand.
