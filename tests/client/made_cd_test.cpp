@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QMainWindow>
@@ -119,12 +120,14 @@ std::string makeCd(const testing_support::TempHome &home)
     Glo.ActiveClientID = "A1";
     Glo.ActiveClientText = "Okafor";
 
-    const std::string program = home.file("program/");
-    rt::makeFolder(program);
+    // The program files come from the build folder: the real client program and its libraries.
+    const std::string program = rt::withSlash(ORVANE_BUILD_DIR);
     const std::string folder = prepareClientCdFolder(program);
     EXPECT_FALSE(folder.empty());
     ClientCdOutcome out = writeClientCd(folder, program, [](const std::string &) {});
-    EXPECT_TRUE(out.started);
+    EXPECT_TRUE(out.complete()) << (out.missing.empty() ? "" : out.missing[0]);
+    EXPECT_TRUE(rt::fileExists(folder + "marlotte"));
+    EXPECT_TRUE(rt::fileExists(folder + "help/index.html"));
     EXPECT_EQ(out.items, 5);
     EXPECT_EQ(out.pictures, 4);
     testing_support::stopProgram();
@@ -138,6 +141,14 @@ TEST(MadeCd, OpensWithItsFilesUnchanged)
     const std::string folder = makeCd(home);
     const auto before = tree(folder);
     box.clear();
+    if (const char *keep = std::getenv("ORVANE_CD_KEEP"); keep && *keep) {
+        // A copy to start the copied program on by hand.
+        QDir().mkpath(keep);
+        for (const auto &[name, sum] : before) {
+            QDir().mkpath(QFileInfo(QString(keep) + "/" + name).absolutePath());
+            QFile::copy(QString::fromStdString(folder) + name, QString(keep) + "/" + name);
+        }
+    }
 
     ::setenv("MARLOTTE_FOLDER", folder.c_str(), 1);
     client::startProgram();
