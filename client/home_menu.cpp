@@ -22,6 +22,7 @@ struct WorkButton {
     const char *tip;
     const char *word;  // stored for the browse; nullptr for the buttons that store nothing
     const char *starts;
+    bool holdsMenu = false;  // the menu takes nothing until the browse it opened has closed
 };
 
 const char *const kCategoryBrowse = "BrowseOrvaneMasterSpec";
@@ -52,7 +53,7 @@ const WorkButton kLibraries[] = {
 };
 const WorkButton kLocations[] = {
     {"Cellar", "Cellar inventory", "Cellar", kLocationBrowse},
-    {"Garage", "Garage inventory", "Garage", kLocationBrowse},
+    {"Garage", "Garage inventory", "Garage", kLocationBrowse, true},
     {"Select Location", "Select a specific location to work in", nullptr, "SelectLocation"},
 };
 const WorkButton kEntire[] = {
@@ -98,6 +99,19 @@ public:
     }
 
 private:
+    // The browse this menu opened (the started window that was not there before) keeps the menu
+    // from taking any input while it is open.
+    void holdUntilClosed(const QList<rt::WindowProcedure *> &before)
+    {
+        for (rt::WindowProcedure *w : rt::startedWindows())
+            if (!before.contains(w)) {
+                setEnabled(false);
+                connect(w, &rt::WindowProcedure::procedureEnded, this, [this] { setEnabled(true); });
+                connect(w, &QObject::destroyed, this, [this] { setEnabled(true); });
+                return;
+            }
+    }
+
     template <std::size_t N>
     QGroupBox *group(const char *title, const WorkButton (&buttons)[N], int columns)
     {
@@ -114,12 +128,16 @@ private:
             g->addWidget(button, static_cast<int>(i) / columns, static_cast<int>(i) % columns);
             const char *word = b.word;
             const char *target = b.starts;
-            connect(button, &QPushButton::clicked, this, [word, target] {
+            const bool holds = b.holdsMenu;
+            connect(button, &QPushButton::clicked, this, [this, word, target, holds] {
                 if (word) {
                     Glo.MenuSelect = word;
                     Glo.MenuCategory = word;
                 }
+                const QList<rt::WindowProcedure *> before = rt::startedWindows();
                 rt::runProcedure(target);
+                if (holds)
+                    holdUntilClosed(before);
             });
         }
         return box;

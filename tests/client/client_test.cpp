@@ -493,6 +493,12 @@ TEST_F(Client, MenuWordsPickersAndTheReportFormat)
     EXPECT_EQ(Glo.MenuSelect.str(), "Holiday Decor");
     find<QPushButton>(menu, "Garage")->click();
     EXPECT_EQ(Glo.MenuSelect.str(), "Garage");
+    // The menu waits for the garage browse: nothing in it works until that browse closes.
+    pump(10);
+    EXPECT_FALSE(menu->isEnabled());
+    browseNamed("BrowseOrvaneMasterLocation")->requestClose();
+    pump(10);
+    EXPECT_TRUE(menu->isEnabled());
     EXPECT_EQ(started, (std::vector<std::string>{"BrowseOrvaneMasterSpec", "BrowseOrvaneMasterLocation"}));
     EXPECT_EQ(text(browseNamed("BrowseOrvaneMasterSpec"), "heading"), "Holiday Decor Inventory");
     EXPECT_EQ(find<QPushButton>(menu, "Data Forms"), nullptr);
@@ -522,6 +528,12 @@ TEST_F(Client, MenuWordsPickersAndTheReportFormat)
     inventory->trigger();
     EXPECT_EQ(started, (std::vector<std::string>{"PrintInventoryValuation", "PrintInventoryValuationWide"}));
     EXPECT_TRUE(messages.sawText("The inventory valuation report is not part of this version of the program yet."));
+
+    QString opened;
+    rt::setWebObserver([&](const QString &address) { opened = address; });
+    client::OpenWebPage(nullptr, "https://example.com/support/      ");
+    rt::setWebObserver(nullptr);
+    EXPECT_EQ(opened, "https://example.com/support/");
 }
 
 }  // namespace
