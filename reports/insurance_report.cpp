@@ -34,7 +34,7 @@ std::vector<Column> insuranceColumns(bool wide)
             {6850, 750, "Original", "Cost (ea)", "MAS:ORIGINALCOST", a, R},
             {7650, 750, "Rplcmnt", "Cost (ea)", "MAS:REPLACEMENTCOST", a, R},
             {8450, 750, "Value (ea)", {}, "MAS:MARKETVALUE", a, R},
-            {9250, 750, "Value (ext)", {}, "ExtendedValue", "@n-27.2", R}};
+            {9250, 750, "Value (ext)", {}, "ExtendedValue", kTotalPicture, R}};
 }
 
 // The category footer and the grand totals share their form: a label line, the count line and

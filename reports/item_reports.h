@@ -30,8 +30,8 @@ struct Column {
 inline constexpr const char *kQuantityPicture = "@n-14";
 inline constexpr const char *kCountPicture = "@n13";
 inline constexpr const char *kAmountPicture = "@n-10.2";
-inline constexpr const char *kTotalPicture = "@n-27.2";
-inline constexpr const char *kGrandTotalPicture = "@n$-28.2";
+inline constexpr const char *kTotalPicture = "@n26.2";
+inline constexpr const char *kGrandTotalPicture = "@n$27.2";
 
 // The page heading of the inventory reports: the title, the name line, "Run:" with the date and
 // time, the address and city lines, "Page:", the column headings (one line at 820, a second at

@@ -58,8 +58,10 @@ public:
         if (int level = openFiles({Relate::MainSystemFile}))
             return level;
         rt::clearRecord(dict::MainSystemFileDef, &MSY);
-        MainSystemFile.setFileOrder();
-        MainSystemFile.next();
+        if (Access::MainSystemFile->useFile() == 0) {
+            MainSystemFile.setFileOrder();
+            MainSystemFile.next();
+        }
 
         auto *v = new QVBoxLayout(this);
         v->addWidget(new QLabel("Select the home inventory report you wish to print", this));
