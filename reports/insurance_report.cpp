@@ -18,23 +18,23 @@ std::vector<Column> insuranceColumns(bool wide)
     const auto R = Align::Right;
     const char *a = kAmountPicture;
     if (!wide)
-        return {{0, 2350, "Description", {}, "MAS:DESCRIPTION", "@s50"},
-                {2400, 450, "Qty", {}, "MAS:QUANTITY", kQuantityPicture, R},
-                {2950, 700, "Date", "Purch", "MAS:DATEPURCHASED", "@d1b"},
-                {3700, 1250, "Purchased", "From", "MAS:PURCHASEDFROM", "@s20"},
+        return {{0, 2500, "Description", {}, "MAS:DESCRIPTION", "@s50"},
+                {2550, 400, "Qty", {}, "MAS:QUANTITY", kQuantityPicture, R},
+                {3050, 650, "Date", "Purch", "MAS:DATEPURCHASED", "@d1b"},
+                {3750, 1200, "Purchased", "From", "MAS:PURCHASEDFROM", "@s20"},
                 {5000, 800, "Original", "Cost (ea)", "MAS:ORIGINALCOST", a, R},
                 {5850, 800, "Rplcmnt", "Cost (ea)", "MAS:REPLACEMENTCOST", a, R},
                 {6700, 800, "Value (ea)", {}, "MAS:MARKETVALUE", a, R}};
-    return {{0, 2000, "Description", {}, "MAS:DESCRIPTION", "@s40"},
-            {2050, 450, "Qty", {}, "MAS:QUANTITY", kQuantityPicture, R},
-            {2550, 1150, "Model", {}, "MAS:MODELNUMBER", "@s20"},
-            {3750, 1150, "Manufacturer", {}, "MAS:MANUFACTURER", "@s20"},
-            {4950, 1150, "Purchased", "From", "MAS:PURCHASEDFROM", "@s20"},
-            {6150, 650, "Date", "Purch", "MAS:DATEPURCHASED", "@d1b"},
-            {6850, 750, "Original", "Cost (ea)", "MAS:ORIGINALCOST", a, R},
-            {7650, 750, "Rplcmnt", "Cost (ea)", "MAS:REPLACEMENTCOST", a, R},
-            {8450, 750, "Value (ea)", {}, "MAS:MARKETVALUE", a, R},
-            {9250, 750, "Value (ext)", {}, "ExtendedValue", kTotalPicture, R}};
+    return {{0, 2150, "Description", {}, "MAS:DESCRIPTION", "@s40"},
+            {2200, 350, "Qty", {}, "MAS:QUANTITY", kQuantityPicture, R},
+            {2650, 1000, "Model", {}, "MAS:MODELNUMBER", "@s20"},
+            {3700, 1000, "Manufacturer", {}, "MAS:MANUFACTURER", "@s20"},
+            {4750, 1200, "Purchased", "From", "MAS:PURCHASEDFROM", "@s20"},
+            {6000, 650, "Date", "Purch", "MAS:DATEPURCHASED", "@d1b"},
+            {6700, 750, "Original", "Cost (ea)", "MAS:ORIGINALCOST", a, R},
+            {7500, 750, "Rplcmnt", "Cost (ea)", "MAS:REPLACEMENTCOST", a, R},
+            {8300, 800, "Value (ea)", {}, "MAS:MARKETVALUE", a, R},
+            {9150, 850, "Value (ext)", {}, "ExtendedValue", kTotalPicture, R}};
 }
 
 // The category footer and the grand totals share their form: a label line, the count line and

@@ -63,8 +63,8 @@ std::vector<Column> columnsOf(Selection by, bool wide)
             {2600, 2900, "Description", {}, "MAS:DESCRIPTION", "@s60"},
             {5550, 700, "Quantity", {}, "MAS:QUANTITY", q, R},
             {6300, 1000, "Value (ea)", {}, "MAS:MARKETVALUE", v, R},
-            {7400, 1250, "Category", {}, "MAS:CATEGORY", "@s20"},
-            {8700, 1300, "Type", {}, "MAS:TYPE", "@s20"}};
+            {7450, 1250, "Category", {}, "MAS:CATEGORY", "@s20"},
+            {8750, 1250, "Type", {}, "MAS:TYPE", "@s20"}};
 }
 
 }  // namespace
