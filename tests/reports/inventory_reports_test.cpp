@@ -30,6 +30,7 @@ protected:
     void SetUp() override
     {
         ReportTest::SetUp();
+        rt::bindRequestGlobals(&Glo.Request, &Glo.Response);
         old_ = setReportOutput([] { return std::make_unique<NoOutput>(); });
     }
     void TearDown() override
