@@ -384,6 +384,20 @@ int ReportFrame::run()
         return 2;
     }
     strings_ = ReportPreviewGlue("Do you wish to PREVIEW this Report?", "Preview", "", "VURDRPTS.INI");
+    if (def_.select && !def_.select()) {
+        rt::setResponse(2);
+        return 2;
+    }
+    auto ask = [this] {
+        for (const Question &q : def_.questions) {
+            int b = rt::message(q.text, q.title, rt::Icon::Question,
+                                q.buttons ? q.buttons : rt::BUTTON_YES | rt::BUTTON_NO,
+                                q.defaultButton ? q.defaultButton : rt::BUTTON_NO);
+            choices_.switches[q.switchName] = b == rt::BUTTON_YES;
+        }
+    };
+    if (def_.questionsBeforePreview)
+        ask();
     int a = rt::message(strings_.askPrvwDialogText, strings_.askPrvwDialogTitle, rt::Icon::Question,
                         rt::BUTTON_YES | rt::BUTTON_NO | rt::BUTTON_CANCEL, rt::BUTTON_YES);
     if (a == rt::BUTTON_CANCEL) {
@@ -402,12 +416,8 @@ int ReportFrame::run()
             rt::setResponse(2);
             return 2;
         }
-        for (const Question &q : def_.questions) {
-            int b = rt::message(q.text, q.title, rt::Icon::Question,
-                                q.buttons ? q.buttons : rt::BUTTON_YES | rt::BUTTON_NO,
-                                q.defaultButton ? q.defaultButton : rt::BUTTON_NO);
-            choices_.switches[q.switchName] = b == rt::BUTTON_YES;
-        }
+        if (!def_.questionsBeforePreview)
+            ask();
         total_ = def_.primary ? def_.primary->records() : 0;
         rt::clearError();
         if (def_.primary)
