@@ -22,21 +22,13 @@ struct Pending {
 
 // Windows and reports that later parts of the program bring.
 const Pending kPending[] = {
-    {"ReportsMenu", "The home inventory reports menu"},
     {"ReportCatalogOptions", "The catalog reports", true},
     {"ReportDesignOptions", "The custom reports", true},
     {"DataFormsOptions", "The data input forms", true},
-    {"PrintItemInformation", "The item information report"},
     {"PrintAppraisedItems", "The appraised items report"},
     {"PrintAppraisedItemsWide", "The appraised items report"},
     {"PrintInheritanceReport", "The inheritance report"},
     {"PrintInheritanceReportWide", "The inheritance report"},
-    {"PrintInsuranceReport", "The insurance report"},
-    {"PrintInsuranceReportWide", "The insurance report"},
-    {"PrintLocationInventory", "The location inventory report"},
-    {"PrintLocationInventoryWide", "The location inventory report"},
-    {"PrintCategoryInventory", "The category inventory report"},
-    {"PrintCategoryInventoryWide", "The category inventory report"},
     {"PrintBoxPackingList", "The box packing list"},
     {"PrintBoxPackingListWide", "The box packing list"},
     {"PrintPictureList", "The picture list"},

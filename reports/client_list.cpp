@@ -10,6 +10,7 @@
 #include "core/dictionary.h"
 #include "core/globals.h"
 #include "reports/list_layouts.h"
+#include "runtime/browse_setup.h"
 #include "reports/reports.h"
 #include "runtime/gui.h"
 #include "runtime/picture.h"
@@ -28,7 +29,7 @@ ClientListOptions &clientListOptions()
 
 namespace {
 
-constexpr const char *kPhone = "@p(###) ###-####p";
+const char *const kPhone = rt::PhonePicture;
 
 ReportLayout clientListLayout()
 {

@@ -14,6 +14,7 @@
 #include "core/file_errors.h"
 #include "core/globals.h"
 #include "previewer/page_render.h"
+#include "runtime/browse_setup.h"
 #include "runtime/dates.h"
 #include "runtime/gui.h"
 #include "runtime/message.h"
@@ -168,24 +169,32 @@ HeadingSource clientHeading()
             h.city = QOC.CSZ.str();
         }
         if (MSY.PRINTPHONELINE == 1)
-            h.phone = rt::formatText("@p(###) ###-####p", QOC.HOMEPHONE.view());
+            h.phone = rt::formatText(rt::PhonePicture, QOC.HOMEPHONE.view());
         h.email = emailLine(MSY.PRINTEMAILADDRESSLINE == 1, QOC.EMAIL.view());
         return true;
     };
 }
 
+namespace {
+// The owner's lines of the settings record, under its print switches.
+void ownerLines(Heading &h, std::string_view address, std::string_view city, std::string_view phone)
+{
+    h.name = rt::clip(MSY.NAME.view());
+    h.email = emailLine(MSY.PRINTEMAILADDRESSLINE == 1, MSY.EMAILADDRESS.view());
+    if (MSY.PRINTADDRESSLINE == 1) {
+        h.address = rt::clip(address);
+        h.city = rt::clip(city);
+    }
+    if (MSY.PRINTPHONELINE == 1)
+        h.phone = rt::clip(phone);
+}
+}  // namespace
+
 HeadingSource ownerHeading()
 {
     return [](Heading &h) {
         readSettings();
-        h.name = rt::clip(MSY.NAME.view());
-        h.email = emailLine(MSY.PRINTEMAILADDRESSLINE == 1, MSY.EMAILADDRESS.view());
-        if (MSY.PRINTADDRESSLINE == 1) {
-            h.address = MSY.ADDRESS.str();
-            h.city = MSY.CSZ.str();
-        }
-        if (MSY.PRINTPHONELINE == 1)
-            h.phone = rt::clip(MSY.PHONE.view());
+        ownerLines(h, MSY.ADDRESS.view(), MSY.CSZ.view(), MSY.PHONE.view());
         return true;
     };
 }
@@ -194,17 +203,10 @@ HeadingSource residenceHeading()
 {
     return [](Heading &h) {
         readSettings();
-        h.name = rt::clip(MSY.NAME.view());
-        h.email = emailLine(MSY.PRINTEMAILADDRESSLINE == 1, MSY.EMAILADDRESS.view());
         // A blank active residence is the primary one.
         const std::string active = rt::clip(MSY.ACTIVERESIDENCE.view());
         if (active.empty() || active == "Primary") {
-            if (MSY.PRINTADDRESSLINE == 1) {
-                h.address = MSY.ADDRESS.str();
-                h.city = MSY.CSZ.str();
-            }
-            if (MSY.PRINTPHONELINE == 1)
-                h.phone = rt::clip(MSY.PHONE.view());
+            ownerLines(h, MSY.ADDRESS.view(), MSY.CSZ.view(), MSY.PHONE.view());
             return true;
         }
         rt::clearRecord(dict::SecondaryResidenceDef, &SEC);
@@ -213,14 +215,10 @@ HeadingSource residenceHeading()
             rt::beep();
             rt::message("Error reading Secondary Residence file", "File Error", rt::Icon::Exclamation,
                         rt::BUTTON_OK);
+            ownerLines(h, {}, {}, {});
             return true;
         }
-        if (MSY.PRINTADDRESSLINE == 1) {
-            h.address = SEC.ADDRESS.str();
-            h.city = SEC.CSZ.str();
-        }
-        if (MSY.PRINTPHONELINE == 1)
-            h.phone = rt::clip(SEC.PHONE.view());
+        ownerLines(h, SEC.ADDRESS.view(), SEC.CSZ.view(), SEC.PHONE.view());
         return true;
     };
 }
@@ -386,6 +384,20 @@ int ReportFrame::run()
         return 2;
     }
     strings_ = ReportPreviewGlue("Do you wish to PREVIEW this Report?", "Preview", "", "VURDRPTS.INI");
+    if (def_.select && !def_.select()) {
+        rt::setResponse(2);
+        return 2;
+    }
+    auto ask = [this] {
+        for (const Question &q : def_.questions) {
+            int b = rt::message(q.text, q.title, rt::Icon::Question,
+                                q.buttons ? q.buttons : rt::BUTTON_YES | rt::BUTTON_NO,
+                                q.defaultButton ? q.defaultButton : rt::BUTTON_NO);
+            choices_.switches[q.switchName] = b == rt::BUTTON_YES;
+        }
+    };
+    if (def_.questionsBeforePreview)
+        ask();
     int a = rt::message(strings_.askPrvwDialogText, strings_.askPrvwDialogTitle, rt::Icon::Question,
                         rt::BUTTON_YES | rt::BUTTON_NO | rt::BUTTON_CANCEL, rt::BUTTON_YES);
     if (a == rt::BUTTON_CANCEL) {
@@ -404,12 +416,8 @@ int ReportFrame::run()
             rt::setResponse(2);
             return 2;
         }
-        for (const Question &q : def_.questions) {
-            int b = rt::message(q.text, q.title, rt::Icon::Question,
-                                q.buttons ? q.buttons : rt::BUTTON_YES | rt::BUTTON_NO,
-                                q.defaultButton ? q.defaultButton : rt::BUTTON_NO);
-            choices_.switches[q.switchName] = b == rt::BUTTON_YES;
-        }
+        if (!def_.questionsBeforePreview)
+            ask();
         total_ = def_.primary ? def_.primary->records() : 0;
         rt::clearError();
         if (def_.primary)

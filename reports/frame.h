@@ -57,6 +57,11 @@ struct ReportDefinition {
     std::function<rt::View()> view;
     HeadingSource heading;
     std::vector<Question> questions;
+    // Asked before the preview question rather than after the heading.
+    bool questionsBeforePreview = false;
+    // Before any question, the choice of what to report (a picker); false ends the run at once,
+    // cancelled, with no file opened.
+    std::function<bool()> select;
     std::function<ReportLayout(const RunChoices &)> layout;
     std::function<ReportSpec(const RunChoices &)> spec;
     std::string title;  // the report's name for the preview

@@ -27,6 +27,14 @@ void registerReportProcedures()
 {
     rt::registerProcedure("PrintInventoryValuation", PrintInventoryValuation);
     rt::registerProcedure("PrintInventoryValuationWide", PrintInventoryValuationWide);
+    rt::registerProcedure("PrintCategoryInventory", PrintCategoryInventory);
+    rt::registerProcedure("PrintCategoryInventoryWide", PrintCategoryInventoryWide);
+    rt::registerProcedure("PrintLocationInventory", PrintLocationInventory);
+    rt::registerProcedure("PrintLocationInventoryWide", PrintLocationInventoryWide);
+    rt::registerProcedure("PrintInsuranceReport", PrintInsuranceReport);
+    rt::registerProcedure("PrintInsuranceReportWide", PrintInsuranceReportWide);
+    rt::registerProcedure("PrintItemInformation", PrintItemInformation);
+    rt::registerProcedure("ReportsMenu", ReportsMenu);
     rt::registerProcedure("ClientReportOptions", ClientReportOptions);
     rt::registerProcedure("PrintClientList", PrintClientList);
     rt::registerProcedure("PrintLocationBoxList", PrintLocationBoxList);

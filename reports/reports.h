@@ -10,6 +10,15 @@ void registerReportProcedures();
 
 void PrintInventoryValuation();
 void PrintInventoryValuationWide();
+void PrintCategoryInventory();
+void PrintCategoryInventoryWide();
+void PrintLocationInventory();
+void PrintLocationInventoryWide();
+void PrintInsuranceReport();
+void PrintInsuranceReportWide();
+void PrintItemInformation();
+// "Home Inventory Reports Menu": a button for every report of the selected client.
+void ReportsMenu();
 void ClientReportOptions();
 void PrintClientList();
 void PrintLocationBoxList();
@@ -23,6 +32,24 @@ namespace reports {
 ReportLayout valuationLayout(bool wide);
 ReportSpec valuationSpec(bool wide, bool includeMemo);
 ReportDefinition valuationDefinition(bool wide);
+
+// The inventory of one category or one location: the picker unless the caller preset the
+// choice (Glo.SelectionPreset 1), then the memo question, then the preview question.
+enum class Selection { Category, Location };
+ReportLayout selectionLayout(Selection by, bool wide);
+ReportSpec selectionSpec(Selection by, bool wide, bool includeMemo);
+ReportDefinition selectionDefinition(Selection by, bool wide);
+
+// The "Insurance Report": per category the three amounts times quantity ("count", "value",
+// "originalCost", "replacementCost").
+ReportLayout insuranceLayout(bool wide);
+ReportSpec insuranceSpec(bool wide);
+ReportDefinition insuranceDefinition(bool wide);
+
+// "Complete Item Information" of the item with this asset number.
+ReportLayout itemInformationLayout();
+ReportSpec itemInformationSpec();
+ReportDefinition itemInformationDefinition(std::int32_t assetNumber);
 
 // The client list with its options (owned by the options window, read by the report).
 struct ClientListOptions {

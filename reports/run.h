@@ -16,7 +16,7 @@ namespace reports {
 class ReportRun;
 
 // A named total: a count (no amount) or a sum of 64-bit amounts (cents), kept for the open
-// group and for the whole report, added when the spec says.
+// group and for the whole report, added at the moment the report names.
 struct TotalSpec {
     // Manual: only what the report adds itself (child rows, rows it prints after a test).
     enum class When { ItemRead, ItemPrinted, GroupOpened, Manual };

@@ -2,6 +2,7 @@
 // value and the totals of each category and of the whole inventory, portrait and wide.
 #include "core/dictionary.h"
 #include "model/valuation.h"
+#include "reports/item_reports.h"
 #include "reports/layout_kit.h"
 #include "reports/reports.h"
 #include "runtime/gui.h"
@@ -16,37 +17,6 @@ namespace {
 // Totals print far wider than their fields: a sum of 64-bit cents always fits.
 constexpr const char *kGroupValuePicture = "@n26.2";
 constexpr const char *kGrandValuePicture = "@n$27.2";
-constexpr const char *kCountPicture = "@n13";
-
-Band pageHeading(int width, const std::vector<Control> &columns)
-{
-    Band b;
-    b.name = "page heading";
-    b.height = 1025;
-    b.controls = {title(width, "Home Inventory Report"),
-                  field("NameLine", 0, 260, width, "@s60", Align::Center),
-                  text(0, 260, 400, "Run:"),
-                  field("RunDate", 400, 260, 800, "@d1"),
-                  field("RunTime", 1150, 260, 900, "@t3"),
-                  field("AddressLine", 0, 430, width, "@s40", Align::Center),
-                  field("CityLine", 0, 600, width, "@s40", Align::Center),
-                  text(width - 1100, 260, 500, "Page:"),
-                  field("Page", width - 600, 260, 600, "@n4", Align::Right)};
-    for (const Control &c : columns)
-        b.controls.push_back(c);
-    b.controls.push_back(rule(0, 1010, width));
-    return b;
-}
-
-Band pageFooter(int width)
-{
-    Band b;
-    b.name = "page footer";
-    b.height = 483;
-    b.controls = {rule(0, 40, width), field("PhoneLine", 0, 120, width / 2, "@s50"),
-                  field("EmailLine", width / 2, 120, width / 2, "@s60", Align::Right)};
-    return b;
-}
 
 Band totalsBand(std::string name, int width, std::string label, std::string countLabel, std::string valueLabel,
                 bool grand)
@@ -58,7 +28,7 @@ Band totalsBand(std::string name, int width, std::string label, std::string coun
     if (!grand)
         b.controls.push_back(field("CAT:CATEGORY", 2200, 80, 2000, "@s20", Align::Left, kBold));
     b.controls.push_back(text(300, 270, 3200, std::move(countLabel)));
-    b.controls.push_back(field("count", 3500, 270, 1500, kCountPicture, Align::Right));
+    b.controls.push_back(field("count", 3500, 270, 1500, reports::kCountPicture, Align::Right));
     b.controls.push_back(text(300, 450, 3200, std::move(valueLabel)));
     b.controls.push_back(field("value", width - 3000, 450, 3000, grand ? kGrandValuePicture : kGroupValuePicture,
                                Align::Right, grand ? kBold : 0));
@@ -104,7 +74,7 @@ ReportLayout valuationLayout(bool wide)
                            field("MAS:SERIALNUMBER", 1350, 0, 1300, "@s20"),
                            field("MAS:MODELNUMBER", 2700, 0, 1300, "@s20"),
                            field("MAS:DESCRIPTION", 4050, 0, 2600, "@s50"),
-                           field("MAS:QUANTITY", 6550, 0, 700, "@n5", Align::Right),
+                           field("MAS:QUANTITY", 6550, 0, 700, kQuantityPicture, Align::Right),
                            field("MAS:MARKETVALUE", 7300, 0, 850, "@n9.2", Align::Right),
                            field("ExtendedValue", 8150, 0, 900, "@n12.2", Align::Right),
                            field("MAS:LOCATION", 9150, 0, 1300, "@s20")};
@@ -117,11 +87,11 @@ ReportLayout valuationLayout(bool wide)
         detail.controls = {field("MAS:SERIALNUMBER", 0, 0, 1300, "@s20"),
                            field("MAS:MODELNUMBER", 1350, 0, 1300, "@s20"),
                            field("MAS:DESCRIPTION", 2700, 0, 3000, "@s60"),
-                           field("MAS:QUANTITY", 5700, 0, 700, "@n5", Align::Right),
+                           field("MAS:QUANTITY", 5700, 0, 700, kQuantityPicture, Align::Right),
                            field("MAS:MARKETVALUE", 6450, 0, 1050, "@n9.2", Align::Right)};
     }
-    l.header = pageHeading(width, columns);
-    l.footer = pageFooter(width);
+    l.header = itemPageHeading(width, "Home Inventory Report", columns);
+    l.footer = itemPageFooter(width);
 
     Band group;
     group.name = "group header";

@@ -275,7 +275,9 @@ TEST(ReportRegistry, TheProgramRunsTheReportProceduresAndListsNoneAsPending)
     testing_support::startProgram(home, {registerReportProcedures});
     for (const char *p : {"PrintInventoryValuation", "PrintInventoryValuationWide", "ClientReportOptions",
                           "PrintClientList", "PrintLocationBoxList", "PrintCategoryTypesList", "PrintManufacturerList",
-                          "PrintVendorList"}) {
+                          "PrintVendorList", "PrintCategoryInventory", "PrintCategoryInventoryWide",
+                          "PrintLocationInventory", "PrintLocationInventoryWide", "PrintInsuranceReport",
+                          "PrintInsuranceReportWide", "PrintItemInformation", "ReportsMenu"}) {
         EXPECT_TRUE(rt::hasProcedure(p)) << p;
         EXPECT_FALSE(rt::isPendingProcedure(p)) << p;
     }

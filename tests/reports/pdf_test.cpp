@@ -5,6 +5,8 @@
 #include <QPrinter>
 #include <cstdlib>
 
+#include <QImage>
+
 #include "previewer/page_render.h"
 #include "tests/previewer/pdf_pages.h"
 #include "tests/reports/report_fixture.h"
@@ -55,4 +57,112 @@ TEST_F(ReportTest, SampleReportsDrawToPdfPortraitAndWide)
         EXPECT_EQ(sizes.front(), wide ? "792x612" : "612x792");
     }
     clientListOptions() = ClientListOptions{};
+}
+
+// The seven reports of one sample client drawn to PDF: the category and location inventories
+// and the insurance report in both layouts, and the item information of an item with four
+// pictures (small JPEGs made here) and a long memo.
+TEST_F(ReportTest, ItemReportsDrawToPdfWithTheirPictures)
+{
+    addCategory("ART", "Art, paintings and prints");
+    addCategory("ELEC", "Electronics");
+    rt::clearRecord(dict::LocationDef, &LCT);
+    LCT.LOCATION = "Living Room";
+    LCT.DESCRIPTION = "Front room, ground floor";
+    ASSERT_EQ(Location.add(), 0);
+    rt::clearRecord(dict::UserFieldsDef, &USF);
+    USF.TITLEUSERFIELD1 = "Insurer";
+    USF.TITLEUSERFIELD2 = "Policy";
+    ASSERT_EQ(UserFields.add(), 0);
+    std::string longMemo;
+    for (int i = 0; i < 60; ++i)
+        longMemo += "Appraised in 2019 by the county guild; the frame was restored and the canvas cleaned. ";
+    addItem("ART", "Set of four botanical lithographs", 4, 17550, "", "Print");
+    addItem("elec", "Television, 55 inch", 1, 89999, "Wall mounted.", "Video");
+    addItem("ELEC", "Stereo receiver", 2, 45000, "", "Audio");
+    const char *keep = std::getenv("ORVANE_SAMPLE_PDF_DIR");
+    const std::string folder = keep ? std::string(keep) + "/" : home.path();
+    const QSize sizes[] = {{800, 600}, {300, 900}, {1200, 300}, {640, 640}};
+    const Qt::GlobalColor colours[] = {Qt::darkBlue, Qt::darkGreen, Qt::darkRed, Qt::darkYellow};
+    std::string paths[4];
+    for (int i = 0; i < 4; ++i) {
+        QImage image(sizes[i], QImage::Format_RGB32);
+        image.fill(colours[i]);
+        for (int y = 0; y < image.height(); y += 40)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y, qRgb(255, 255, 255));
+        paths[i] = home.file("pic" + std::to_string(i + 1) + ".jpg");
+        ASSERT_TRUE(image.save(QString::fromStdString(paths[i]), "JPEG"));
+    }
+    rt::clearRecord(dict::MasterInventoryDef, &MAS);
+    MAS.ASSETNUMBER = 77;
+    MAS.STATUS = "Have";
+    MAS.CATEGORY = "ART";
+    MAS.TYPE = "Painting";
+    MAS.LOCATION = "Living Room";
+    MAS.BOXNUMBER = "Wall 2";
+    MAS.DESCRIPTION = "Oil painting of the harbour at dusk, signed";
+    MAS.MANUFACTURER = "J. Whitcombe";
+    MAS.SERIALNUMBER = "HW-1887-03";
+    MAS.MODELNUMBER = "Canvas 24x36";
+    MAS.PURCHASEDFROM = "Lakeview Auctions";
+    MAS.HOWPURCHASED = "Auction";
+    MAS.CONDITION = "Good";
+    MAS.COLOR = "Blue";
+    MAS.QUANTITY = 1;
+    MAS.DATEPURCHASED = 72000;
+    MAS.DATEENTERED = 80000;
+    MAS.YEARORIGIN = 1887;
+    ASSERT_TRUE(MAS.MARKETVALUE.setCents(1250000));
+    ASSERT_TRUE(MAS.ORIGINALCOST.setCents(800000));
+    ASSERT_TRUE(MAS.REPLACEMENTCOST.setCents(1500000));
+    ASSERT_TRUE(MAS.APPRAISEDVALUE.setCents(1300000));
+    MAS.APPRAISED = 1;
+    MAS.SIGNED = 1;
+    MAS.INSURED = 1;
+    MAS.HEIR = "Margaret Smith";
+    MAS.USERFIELD1 = "Acme Mutual";
+    MAS.USERFIELD2 = "PL-20391";
+    MAS.IMAGE = paths[0];
+    MAS.IMAGE2 = paths[1];
+    MAS.RECEIPTIMAGE = paths[2];
+    MAS.WARRANTYIMAGE = paths[3];
+    MAS.MEMO = longMemo;
+    ASSERT_EQ(MasterInventory.add(), 0);
+    Glo.Category = "Art";
+    Glo.Location = "living room";
+    struct Sample {
+        const char *file;
+        ReportDefinition def;
+        bool wide;
+    };
+    const Sample samples[] = {
+        {"category.pdf", selectionDefinition(Selection::Category, false), false},
+        {"category_wide.pdf", selectionDefinition(Selection::Category, true), true},
+        {"location.pdf", selectionDefinition(Selection::Location, false), false},
+        {"location_wide.pdf", selectionDefinition(Selection::Location, true), true},
+        {"insurance.pdf", insuranceDefinition(false), false},
+        {"insurance_wide.pdf", insuranceDefinition(true), true},
+        {"item_information.pdf", itemInformationDefinition(77), false},
+    };
+    for (const Sample &s : samples) {
+        previewer::PageFolder pages;
+        std::vector<std::string> queue;
+        ReportWriter w(s.def.layout(withMemos(true)), [&](const previewer::Page &p, int n) {
+            queue.push_back(pages.pagePath(n));
+            return previewer::writePageFile(queue.back(), p);
+        });
+        Heading h;
+        s.def.heading(h);
+        w.setPageValues(headingValues(h, 80000, 5000000));
+        runWithoutFrame(s.def, withMemos(true), w);
+        const std::string pdf = folder + s.file;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(pdf));
+        EXPECT_EQ(previewer::printPageFiles(printer, queue), static_cast<int>(queue.size())) << s.file;
+        QStringList pageSizes = testing_support::pdfPageSizes(QString::fromStdString(pdf));
+        ASSERT_EQ(pageSizes.size(), static_cast<int>(queue.size())) << s.file;
+        EXPECT_EQ(pageSizes.front(), s.wide ? "792x612" : "612x792") << s.file;
+    }
 }

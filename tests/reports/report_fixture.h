@@ -18,7 +18,7 @@ protected:
     std::vector<rt::RecordFile *> files()
     {
         return {&Category, &Type, &MasterInventory, &Location, &BoxNumber, &QORClients, &MainSystemFile,
-                &SecondaryResidence, &Manufacturers, &Vendors};
+                &SecondaryResidence, &Manufacturers, &Vendors, &UserFields};
     }
     void SetUp() override
     {
