@@ -164,14 +164,7 @@ private:
         window->menuAction()->setStatusTip("Create and Arrange windows");
         add(window, "T&ile", "Make all open windows visible", [this] { rt::tileWindows(mdi_); });
         add(window, "&Cascade", "Stack all open windows", [this] { rt::cascadeWindows(mdi_); });
-        add(window, "&Arrange Icons", "Align all window icons", [this] {
-            int x = 0;
-            for (QMdiSubWindow *s : mdi_->subWindowList())
-                if (s->isMinimized()) {
-                    s->move(x, mdi_->viewport()->height() - s->height());
-                    x += s->width();
-                }
-        });
+        add(window, "&Arrange Icons", "Align all window icons", [this] { rt::arrangeIcons(mdi_); });
 
         QMenu *help = bar->addMenu("&Help");
         help->menuAction()->setStatusTip("Windows Help");

@@ -8,22 +8,20 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "client/client.h"
 #include "core/globals.h"
-#include "runtime/calendar_widget.h"
 #include "runtime/dates.h"
 #include "runtime/error_manager.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"
 #include "runtime/message.h"
+#include "runtime/small_windows.h"
 #include "runtime/window.h"
 
 namespace client {
@@ -82,84 +80,6 @@ public:
 protected:
     void mousePressEvent(QMouseEvent *) override { close(); }
     void focusOutEvent(QFocusEvent *) override { close(); }
-};
-
-// ---- CalendarWindow -------------------------------------------------------------------------------
-
-class Calendar : public rt::WindowProcedure {
-public:
-    Calendar() : rt::WindowProcedure("CalendarWindow") { setKeepsPosition(false); }
-
-    int init() override
-    {
-        setWindowTitle("Calendar");
-        setHelpContext("~CALENDAR");
-        auto *v = new QVBoxLayout(this);
-        auto *calendar = new rt::CalendarWidget;
-        v->addWidget(calendar);
-        auto *exit = new QPushButton("Exit");
-        exit->setObjectName("Exit");
-        exit->setToolTip("Exit without date.");
-        connect(exit, &QPushButton::clicked, this, [this] { finish(rt::RequestCancelled); });
-        v->addWidget(exit, 0, Qt::AlignRight);
-        auto *status = new QStatusBar;
-        status->setSizeGripEnabled(false);
-        auto *text = new QLabel;
-        text->setObjectName("StatusText");
-        status->addWidget(text, 1);
-        v->addWidget(status);
-        v->setSizeConstraint(QLayout::SetFixedSize);
-        connect(calendar, &rt::CalendarWidget::dateChanged, text,
-                [text](std::int32_t, const QString &longDate) { text->setText(longDate); });
-        connect(calendar, &rt::CalendarWidget::alerted, this, [this] { finish(rt::RequestCancelled); });
-        calendar->setCurrentDate(rt::today());
-        return 0;
-    }
-
-protected:
-    void mousePressEvent(QMouseEvent *event) override
-    {
-        if (event->button() == Qt::RightButton) {
-            finish(rt::RequestCancelled);
-            return;
-        }
-        rt::WindowProcedure::mousePressEvent(event);
-    }
-};
-
-// ---- AboutKelvara ---------------------------------------------------------------------------------
-
-const char *const kCopyWarning =
-    "Warning: this computer program is protected by copyright law and international treaties. "
-    "Unauthorized reproduction or distribution of this program, or any portion of it, may result "
-    "in severe civil and criminal penalties, and will be prosecuted to the maximum extent possible "
-    "under the law.";
-
-class About : public rt::WindowProcedure {
-public:
-    About() : rt::WindowProcedure("AboutKelvara") {}
-    int init() override
-    {
-        rt::takeRequest();
-        setWindowTitle("About Kelvara");
-        setHelpContext("~ABOUT");
-        auto *v = new QVBoxLayout(this);
-        auto *mark = new QLabel;
-        mark->setPixmap(logo(90));
-        v->addWidget(mark, 0, Qt::AlignCenter);
-        v->addWidget(new QLabel("Vorezuroviva Vere Vivezezev Client, Version 2.0"), 0, Qt::AlignCenter);
-        v->addWidget(new QLabel("Release 2.107,  August 11, 2003"), 0, Qt::AlignCenter);
-        auto *warning = new QPlainTextEdit(kCopyWarning);
-        warning->setObjectName("Warning");
-        warning->setReadOnly(true);
-        warning->setMaximumHeight(110);
-        v->addWidget(warning);
-        auto *ok = new QPushButton("OK");
-        ok->setDefault(true);
-        connect(ok, &QPushButton::clicked, this, [this] { finish(rt::RequestCompleted); });
-        v->addWidget(ok, 0, Qt::AlignCenter);
-        return 0;
-    }
 };
 
 // ---- ReportFormat ---------------------------------------------------------------------------------
@@ -277,8 +197,8 @@ void SplashWindow()
     g_splash->show();
 }
 
-void CalendarWindow() { (new Calendar)->start(); }
-void AboutKelvara() { (new About)->start(); }
+void CalendarWindow() { (new rt::CalendarWindowProcedure(false))->start(); }
+void AboutKelvara() { (new rt::AboutWindowProcedure(logo(90), "Vorezuroviva Vere Vivezezev Client, Version 2.0"))->start(); }
 void ReportFormat() { (new Format)->start(); }
 void ShowZenvik() { (new Producer)->start(); }
 

@@ -198,15 +198,7 @@ void MainFrame::buildMenus()
     window->menuAction()->setStatusTip("Create and Arrange windows");
     standard(window, "T&ile", "Make all open windows visible", [this] { rt::tileWindows(mdi_); });
     standard(window, "&Cascade", "Stack all open windows", [this] { rt::cascadeWindows(mdi_); });
-    standard(window, "&Arrange Icons", "Align all window icons", [this] {
-        // Minimised windows are lined up along the bottom of the frame's area.
-        int x = 0;
-        for (QMdiSubWindow *s : mdi_->subWindowList())
-            if (s->isMinimized()) {
-                s->move(x, mdi_->viewport()->height() - s->height());
-                x += s->width();
-            }
-    });
+    standard(window, "&Arrange Icons", "Align all window icons", [this] { rt::arrangeIcons(mdi_); });
 
     QMenu *help = bar->addMenu("&Help");
     help->menuAction()->setStatusTip("Windows Help");

@@ -133,6 +133,16 @@ void tileWindows(QMdiArea *area)
     }
 }
 
+void arrangeIcons(QMdiArea *area)
+{
+    int x = 0;
+    for (QMdiSubWindow *s : area->subWindowList())
+        if (s->isMinimized()) {
+            s->move(x, area->viewport()->height() - s->height());
+            x += s->width();
+        }
+}
+
 void cascadeWindows(QMdiArea *area)
 {
     const QList<QMdiSubWindow *> windows = arrangeable(area);

@@ -108,6 +108,8 @@ void keepVisible(QWidget *window);
 // Window > Tile and Cascade, inside the visible part of the frame's area.
 void tileWindows(QMdiArea *area);
 void cascadeWindows(QMdiArea *area);
+// Window > Arrange Icons: minimised windows lined up along the bottom of the area.
+void arrangeIcons(QMdiArea *area);
 
 // The owner for a modal window: the active window, unless it is on its way out (hidden, as a
 // window that has ended is until its deferred deletion takes it and its children along).
