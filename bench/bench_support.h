@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 #include "runtime/record_file.h"
 
 namespace bench {

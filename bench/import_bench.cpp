@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/dictionary.h"
-#include "core/import_process.h"
+#include "model/dictionary.h"
+#include "model/import_process.h"
 #include "runtime/record_file.h"
 
 namespace fs = std::filesystem;

@@ -13,8 +13,8 @@
 
 #include "bench/bench_support.h"
 #include "core/clients.h"
-#include "core/globals.h"
-#include "core/managers.h"
+#include "model/globals.h"
+#include "model/managers.h"
 #include "core/program.h"
 #include "inventory/browses.h"
 #include "runtime/browse_window.h"

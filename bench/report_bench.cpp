@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "core/dictionary.h"
-#include "core/globals.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
 #include "previewer/page_render.h"
 #include "reports/reports.h"
 

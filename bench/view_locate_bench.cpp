@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 #include "runtime/browse.h"
 #include "runtime/view.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 #include "previewer/display_strings.h"
 
 class QMainWindow;

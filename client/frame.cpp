@@ -17,7 +17,7 @@
 #include <QToolBar>
 
 #include "client/client.h"
-#include "core/globals.h"
+#include "model/globals.h"
 #include "model/edition.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "client/client.h"
-#include "core/globals.h"
+#include "model/globals.h"
 #include "runtime/gui.h"
 #include "runtime/window.h"
 

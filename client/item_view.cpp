@@ -18,9 +18,9 @@
 #include <map>
 
 #include "client/client.h"
-#include "core/globals.h"
-#include "core/managers.h"
-#include "inventory/item_layout.h"
+#include "model/globals.h"
+#include "model/managers.h"
+#include "model/item_layout.h"
 #include "model/user_fields.h"
 #include "model/valuation.h"
 #include "runtime/error_manager.h"

@@ -1,7 +1,7 @@
 // The client program's procedure table: its own windows, the shared pickers and read-only
 // browses of the master inventory, and the reports this version does not have yet.
 #include "client/client.h"
-#include "core/globals.h"
+#include "model/globals.h"
 #include "inventory/browses.h"
 #include "inventory/inventory.h"
 #include "runtime/gui.h"

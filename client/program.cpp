@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "client/client.h"
-#include "core/globals.h"
-#include "core/managers.h"
+#include "model/globals.h"
+#include "model/managers.h"
 #include "model/edition.h"
 #include "runtime/errors.h"
 #include "runtime/file_manager.h"

@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 
 #include "client/client.h"
-#include "core/globals.h"
+#include "model/globals.h"
 #include "runtime/dates.h"
 #include "runtime/error_manager.h"
 #include "runtime/gui.h"

@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "core/dictionary.h"
-#include "core/globals.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
 #include "model/client_files.h"
 #include "runtime/errors.h"
 #include "runtime/gui.h"

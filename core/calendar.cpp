@@ -1,6 +1,6 @@
 // The date picker that forms call beside a date field, and the calendar window of the toolbar:
 // one calendar, with a choice ("Select") in the picker and none in the window.
-#include "core/globals.h"
+#include "model/globals.h"
 #include "core/settings.h"
 #include "runtime/small_windows.h"
 

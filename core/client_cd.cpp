@@ -9,8 +9,8 @@
 #include <set>
 
 #include "core/backup.h"
-#include "core/dictionary.h"
-#include "core/globals.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
 #include "model/client_files.h"
 #include "model/user_fields.h"
 #include "runtime/errors.h"

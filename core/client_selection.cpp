@@ -2,9 +2,9 @@
 #include <QVBoxLayout>
 
 #include "core/clients.h"
-#include "core/dictionary.h"
-#include "core/globals.h"
-#include "core/managers.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
+#include "model/managers.h"
 #include "runtime/browse_setup.h"
 #include "runtime/gui.h"
 #include "runtime/message.h"

@@ -12,9 +12,9 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "core/dictionary.h"
-#include "core/globals.h"
-#include "core/managers.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
+#include "model/managers.h"
 #include "runtime/browse_setup.h"
 #include "runtime/dates.h"
 #include "runtime/gui.h"

@@ -26,8 +26,8 @@
 #include <string>
 #include <vector>
 
-#include "core/dictionary.h"
-#include "core/globals.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
 #include "core/main_frame.h"
 #include "core/procedures.h"
 #include "runtime/file_recovery.h"

@@ -11,9 +11,9 @@
 #include <algorithm>
 
 #include "core/brand.h"
-#include "core/dictionary.h"
-#include "core/globals.h"
-#include "core/managers.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
+#include "model/managers.h"
 #include "core/settings.h"
 #include "runtime/gui.h"
 #include "runtime/message.h"

@@ -24,11 +24,11 @@
 #include <cstdio>
 #include <sys/stat.h>
 
-#include "core/dictionary.h"
-#include "core/globals.h"
-#include "core/import_lines.h"
-#include "core/import_process.h"
-#include "core/managers.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
+#include "model/import_lines.h"
+#include "model/import_process.h"
+#include "model/managers.h"
 #include "runtime/errors.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"

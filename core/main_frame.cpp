@@ -16,9 +16,9 @@
 
 #include "core/brand.h"
 #include "core/clients.h"
-#include "core/dictionary.h"
-#include "core/globals.h"
-#include "core/managers.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
+#include "model/managers.h"
 #include "runtime/file_structure.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"

@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "core/client_cd.h"
-#include "core/dictionary.h"
-#include "core/globals.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
 #include "core/make_cd.h"
 #include "model/client_files.h"
 #include "runtime/gui.h"

@@ -4,7 +4,7 @@
 #include "core/clients.h"
 #include "core/file_maintenance.h"
 #include "core/make_cd.h"
-#include "core/globals.h"
+#include "model/globals.h"
 #include "core/import_wizard.h"
 #include "core/settings.h"
 #include "runtime/gui.h"

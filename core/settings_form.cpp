@@ -18,9 +18,9 @@
 #include <functional>
 #include <vector>
 
-#include "core/dictionary.h"
-#include "core/globals.h"
-#include "core/managers.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
+#include "model/managers.h"
 #include "core/settings.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"

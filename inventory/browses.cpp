@@ -13,9 +13,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "core/dictionary.h"
-#include "core/globals.h"
-#include "core/managers.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
+#include "model/managers.h"
 #include "inventory/item_form.h"
 #include "model/valuation.h"
 #include "runtime/browse_window.h"

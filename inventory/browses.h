@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "inventory/item_rules.h"
+#include "model/item_rules.h"
 #include "model/edition.h"
 
 namespace rt {

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/globals.h"
+#include "model/globals.h"
 #include "inventory/inventory.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"

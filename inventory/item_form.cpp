@@ -25,10 +25,10 @@
 #include <map>
 #include <stdexcept>
 
-#include "core/dictionary.h"
-#include "core/globals.h"
-#include "core/managers.h"
-#include "inventory/item_layout.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
+#include "model/managers.h"
+#include "model/item_layout.h"
 #include "runtime/browse.h"
 #include "runtime/dates.h"
 #include "runtime/file_drop.h"

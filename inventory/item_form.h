@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "inventory/item_rules.h"
+#include "model/item_rules.h"
 #include "model/edition.h"
 
 class QWidget;

@@ -2,9 +2,9 @@
 // chosen row is left in the file's record buffer.
 #include <QPushButton>
 
-#include "core/dictionary.h"
-#include "core/globals.h"
-#include "core/managers.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
+#include "model/managers.h"
 #include "inventory/inventory.h"
 #include "runtime/gui.h"
 #include "tables/columns.h"

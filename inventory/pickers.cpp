@@ -11,9 +11,9 @@
 #include <QVBoxLayout>
 #include <cstdint>
 
-#include "core/dictionary.h"
-#include "core/globals.h"
-#include "core/managers.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
+#include "model/managers.h"
 #include "inventory/inventory.h"
 #include "runtime/file_report.h"
 #include "runtime/browse.h"

@@ -1,4 +1,4 @@
-#include "core/globals.h"
+#include "model/globals.h"
 #include "inventory/browses.h"
 #include "inventory/inventory.h"
 #include "inventory/item_form.h"

@@ -1,6 +1,6 @@
 #include "model/client_files.h"
 
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 #include "runtime/paths.h"
 #include "runtime/text.h"
 

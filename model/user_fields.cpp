@@ -1,8 +1,8 @@
 #include "model/user_fields.h"
 
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 #include "runtime/errors.h"
-#include "tables/default_rows.h"
+#include "model/default_rows.h"
 
 namespace model {
 

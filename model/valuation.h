@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 #include "runtime/view.h"
 
 namespace valuation {

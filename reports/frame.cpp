@@ -10,9 +10,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "core/dictionary.h"
-#include "core/file_errors.h"
-#include "core/globals.h"
+#include "model/dictionary.h"
+#include "model/file_errors.h"
+#include "model/globals.h"
 #include "previewer/page_render.h"
 #include "runtime/browse_setup.h"
 #include "runtime/dates.h"

@@ -1,7 +1,7 @@
 // The "Insurance Report": every item of the active client by category with what a claim needs
 // (when and where it was bought, its cost, its replacement cost and its value, each per piece)
 // and per category and for the whole inventory the three amounts multiplied out by quantity.
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 #include "model/valuation.h"
 #include "reports/item_reports.h"
 #include "reports/reports.h"

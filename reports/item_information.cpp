@@ -3,7 +3,7 @@
 // pictures, the receipt and the warranty each fitted into a square with the path of its file.
 #include <QString>
 
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 #include "model/user_fields.h"
 #include "reports/item_reports.h"
 #include "reports/reports.h"

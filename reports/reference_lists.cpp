@@ -1,6 +1,6 @@
 // The printed lists of the reference tables: locations with their boxes, categories with their
 // types (a parent row and its child rows), and the manufacturers and vendors.
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 #include "reports/list_layouts.h"
 #include "reports/reports.h"
 #include "runtime/text.h"

@@ -1,8 +1,8 @@
 // The inventory of one category or one location, portrait and wide: the same report over a
 // different selection. The caller either has chosen already (a browse) or the report asks its
 // picker; then the memo question, then the preview question.
-#include "core/dictionary.h"
-#include "core/globals.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
 #include "model/valuation.h"
 #include "reports/item_reports.h"
 #include "reports/reports.h"

@@ -1,6 +1,6 @@
 // The "Home Inventory Report": every item of the active client by category, with each item's
 // value and the totals of each category and of the whole inventory, portrait and wide.
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 #include "model/valuation.h"
 #include "reports/item_reports.h"
 #include "reports/layout_kit.h"

@@ -1,8 +1,8 @@
 // The heirs of the active client and the titles of the client's four user-defined item fields.
-#include "core/dictionary.h"
-#include "core/file_errors.h"
-#include "core/globals.h"
-#include "core/managers.h"
+#include "model/dictionary.h"
+#include "model/file_errors.h"
+#include "model/globals.h"
+#include "model/managers.h"
 #include "model/user_fields.h"
 #include "runtime/errors.h"
 #include "runtime/file_manager.h"

@@ -1,6 +1,6 @@
 // The shared look-up tables of the item forms: conditions, manufacturers, vendors and subjects.
-#include "core/dictionary.h"
-#include "core/managers.h"
+#include "model/dictionary.h"
+#include "model/managers.h"
 #include "tables/columns.h"
 #include "tables/maintenance.h"
 #include "tables/tables.h"

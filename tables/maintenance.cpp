@@ -13,10 +13,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/clients.h"
-#include "core/dictionary.h"
-#include "core/file_errors.h"
-#include "core/globals.h"
+#include "model/client_files.h"
+#include "model/dictionary.h"
+#include "model/file_errors.h"
+#include "model/globals.h"
 #include "runtime/file_manager.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "runtime/browse_setup.h"
-#include "tables/seeding.h"
+#include "model/seeding.h"
 
 class QTabWidget;
 

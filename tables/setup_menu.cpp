@@ -6,7 +6,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "core/globals.h"
+#include "model/globals.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"
 #include "runtime/window.h"

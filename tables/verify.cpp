@@ -6,9 +6,9 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "core/clients.h"
-#include "core/dictionary.h"
-#include "core/globals.h"
+#include "model/client_files.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
 #include "runtime/error_manager.h"
 #include "runtime/gui.h"
 #include "runtime/ini_store.h"

@@ -20,8 +20,8 @@
 #include <unistd.h>
 
 #include "client/client.h"
-#include "core/globals.h"
-#include "core/managers.h"
+#include "model/globals.h"
+#include "model/managers.h"
 #include "runtime/browse_window.h"
 #include "runtime/file_manager.h"
 #include "runtime/gui.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 
 namespace testing_support {
 

@@ -18,8 +18,8 @@
 
 #include "client/client.h"
 #include "core/client_cd.h"
-#include "core/dictionary.h"
-#include "core/globals.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
 #include "model/client_files.h"
 #include "runtime/browse_window.h"
 #include "runtime/gui.h"

@@ -8,8 +8,8 @@
 #include <map>
 
 #include "core/backup.h"
-#include "core/dictionary.h"
-#include "core/globals.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
 #include "core/main_frame.h"
 #include "model/client_files.h"
 #include "runtime/gui.h"

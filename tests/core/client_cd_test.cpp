@@ -10,8 +10,8 @@
 #include <map>
 
 #include "core/client_cd.h"
-#include "core/dictionary.h"
-#include "core/globals.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
 #include "model/client_files.h"
 #include "runtime/gui.h"
 #include "runtime/paths.h"

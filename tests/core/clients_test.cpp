@@ -13,10 +13,10 @@
 #include <filesystem>
 
 #include "core/clients.h"
-#include "core/dictionary.h"
-#include "core/globals.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
 #include "core/main_frame.h"
-#include "core/managers.h"
+#include "model/managers.h"
 #include "core/procedures.h"
 #include "core/program.h"
 #include "runtime/browse_window.h"

@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 #include "core/file_maintenance.h"
-#include "core/globals.h"
+#include "model/globals.h"
 #include "core/main_frame.h"
 #include "core/procedures.h"
 #include "model/client_files.h"

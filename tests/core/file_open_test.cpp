@@ -5,10 +5,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "core/dictionary.h"
-#include "core/file_errors.h"
+#include "model/dictionary.h"
+#include "model/file_errors.h"
 #include "core/file_maintenance.h"
-#include "core/managers.h"
+#include "model/managers.h"
 #include "core/procedures.h"
 #include "core/program.h"
 #include "runtime/file_recovery.h"

@@ -16,8 +16,8 @@
 #include <QTimer>
 #include <fstream>
 
-#include "core/dictionary.h"
-#include "core/globals.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
 #include "core/import_wizard.h"
 #include "model/client_files.h"
 #include "runtime/gui.h"

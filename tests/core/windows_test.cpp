@@ -9,10 +9,10 @@
 #include <QSet>
 
 #include "core/clients.h"
-#include "core/dictionary.h"
-#include "core/globals.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
 #include "core/main_frame.h"
-#include "core/managers.h"
+#include "model/managers.h"
 #include "core/procedures.h"
 #include "core/program.h"
 #include "runtime/gui.h"

@@ -15,9 +15,9 @@
 #include <fstream>
 
 #include "core/clients.h"
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 #include "core/file_maintenance.h"
-#include "core/globals.h"
+#include "model/globals.h"
 #include "core/procedures.h"
 #include "core/program.h"
 #include "inventory/browses.h"

@@ -9,9 +9,9 @@
 #include <QTest>
 
 #include "core/clients.h"
-#include "core/dictionary.h"
-#include "core/globals.h"
-#include "core/managers.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
+#include "model/managers.h"
 #include "core/procedures.h"
 #include "inventory/browses.h"
 #include "inventory/inventory.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 #include "model/record_salvage.h"
 #include "runtime/paths.h"
 #include "tests/support/record_damage.h"

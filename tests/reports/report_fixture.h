@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/dictionary.h"
-#include "core/globals.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
 #include "reports/reports.h"
 #include "runtime/errors.h"
 #include "tests/support/test_support.h"

@@ -4,7 +4,7 @@
 
 #include <QPushButton>
 
-#include "core/managers.h"
+#include "model/managers.h"
 #include "runtime/gui.h"
 #include "runtime/window.h"
 #include "tests/reports/report_fixture.h"

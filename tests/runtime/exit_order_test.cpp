@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 #include "runtime/errors.h"
 
 namespace fs = std::filesystem;

@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
-#include "core/dictionary.h"
-#include "core/globals.h"
-#include "core/managers.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
+#include "model/managers.h"
 #include "core/program.h"
 #include "runtime/gui.h"
 #include "runtime/ini_store.h"

@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "runtime/browse_window.h"
-#include "tables/seeding.h"
+#include "model/seeding.h"
 #include "tests/tables/tables_fixture.h"
 
 using testing_support::find;

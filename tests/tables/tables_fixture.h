@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "core/clients.h"
-#include "core/dictionary.h"
-#include "core/globals.h"
-#include "core/managers.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
+#include "model/managers.h"
 #include "core/procedures.h"
 #include "core/program.h"
 #include "runtime/gui.h"

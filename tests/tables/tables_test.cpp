@@ -1,5 +1,5 @@
 // The default rows: what each seeding point adds, what it leaves alone, and the switch.
-#include "tables/seeding.h"
+#include "model/seeding.h"
 #include "tests/tables/tables_fixture.h"
 
 #include <cstdio>

@@ -4,8 +4,8 @@
 
 #include <fstream>
 
-#include "core/dictionary.h"
-#include "core/import_process.h"
+#include "model/dictionary.h"
+#include "model/import_process.h"
 #include "model/client_files.h"
 #include "runtime/dates.h"
 #include "runtime/paths.h"

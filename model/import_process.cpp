@@ -1,10 +1,10 @@
-#include "core/import_process.h"
+#include "model/import_process.h"
 
 #include <limits>
 
-#include "core/dictionary.h"
-#include "core/globals.h"
-#include "core/managers.h"
+#include "model/dictionary.h"
+#include "model/globals.h"
+#include "model/managers.h"
 #include "runtime/dates.h"
 #include "runtime/errors.h"
 #include "runtime/text.h"

@@ -1,13 +1,13 @@
-#include "tables/seeding.h"
+#include "model/seeding.h"
 
 #include <cstdlib>
 #include <vector>
 
-#include "core/dictionary.h"
-#include "core/managers.h"
+#include "model/dictionary.h"
+#include "model/managers.h"
 #include "model/user_fields.h"
 #include "runtime/errors.h"
-#include "tables/default_rows.h"
+#include "model/default_rows.h"
 
 namespace seeding {
 

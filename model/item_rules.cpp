@@ -1,4 +1,4 @@
-#include "inventory/item_rules.h"
+#include "model/item_rules.h"
 
 #include "runtime/picture.h"
 #include "runtime/text.h"

@@ -1,4 +1,4 @@
-#include "core/import_lines.h"
+#include "model/import_lines.h"
 
 #include <limits>
 

@@ -1,6 +1,6 @@
-#include "core/managers.h"
+#include "model/managers.h"
 
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 #include "runtime/message.h"
 
 rt::ErrorManager GlobalErrors;

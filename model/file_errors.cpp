@@ -1,4 +1,4 @@
-#include "core/file_errors.h"
+#include "model/file_errors.h"
 
 #include "runtime/errors.h"
 #include "runtime/file_structure.h"

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 #include "runtime/dates.h"
 #include "runtime/file_manager.h"
 #include "runtime/file_structure.h"

@@ -1,4 +1,4 @@
-#include "inventory/item_layout.h"
+#include "model/item_layout.h"
 
 namespace inventory::layout {
 

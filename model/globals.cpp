@@ -1,4 +1,4 @@
-#include "core/globals.h"
+#include "model/globals.h"
 
 GlobalVariables Glo;
 

@@ -1,4 +1,4 @@
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 
 #include <initializer_list>
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/import_lines.h"
+#include "model/import_lines.h"
 #include "runtime/ascii_file.h"
 #include "runtime/record_file.h"
 

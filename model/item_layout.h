@@ -6,9 +6,9 @@
 
 #include <vector>
 
-#include "core/dictionary.h"
-#include "core/managers.h"
-#include "inventory/item_rules.h"
+#include "model/dictionary.h"
+#include "model/managers.h"
+#include "model/item_rules.h"
 
 namespace inventory::layout {
 

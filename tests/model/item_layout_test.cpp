@@ -5,8 +5,8 @@
 #include <set>
 #include <string>
 
-#include "core/dictionary.h"
-#include "inventory/item_layout.h"
+#include "model/dictionary.h"
+#include "model/item_layout.h"
 #include "runtime/picture.h"
 
 using namespace inventory::layout;

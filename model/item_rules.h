@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/dictionary.h"
+#include "model/dictionary.h"
 #include "model/valuation.h"
 #include "runtime/message.h"
 

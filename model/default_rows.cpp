@@ -1,4 +1,4 @@
-#include "tables/default_rows.h"
+#include "model/default_rows.h"
 
 // The rows are written as the literals that the program has always used. A few are longer than
 // their field ("Bathing Suit Coverups", "Outdoor Lounge Chairs" and the description of the

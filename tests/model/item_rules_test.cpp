@@ -6,7 +6,7 @@
 #include <set>
 #include <tuple>
 
-#include "inventory/item_rules.h"
+#include "model/item_rules.h"
 #include "runtime/text.h"
 
 using namespace inventory;

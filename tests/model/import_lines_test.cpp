@@ -1,7 +1,7 @@
 // The splitting and cleaning of import lines, and the conversion of their numbers.
 #include <gtest/gtest.h>
 
-#include "core/import_lines.h"
+#include "model/import_lines.h"
 
 using namespace importing;
 
