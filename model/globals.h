@@ -34,6 +34,17 @@ struct GlobalVariables {
     rt::Byte ImportTest = 0;            // "Test Import"
     rt::Long ImportTestRecords;         // "Records To Import:"
 
+    // The choices of the custom report options that the custom report reads when it starts.
+    rt::FixedString<40> CustomReportName;
+    rt::FixedString<20> ReportOrder;
+    rt::FixedString<25> LimitCategory;
+    rt::FixedString<25> LimitType;
+    rt::FixedString<25> LimitLocation;
+    rt::FixedString<25> LimitBoxNumber;
+    rt::Byte IncludeMemos = 0;
+    rt::Byte IncludePictures = 0;
+    rt::Byte NewPageEveryItem = 0;
+
     // The client program's: the report format of the run and the outcome of the last read of
     // the client system record (1 failed).
     rt::FixedString<9> ReportFormat;

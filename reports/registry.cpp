@@ -1,3 +1,4 @@
+#include "reports/custom_report.h"
 #include "reports/reports.h"
 #include "runtime/gui.h"
 
@@ -41,4 +42,5 @@ void registerReportProcedures()
     rt::registerProcedure("PrintCategoryTypesList", PrintCategoryTypesList);
     rt::registerProcedure("PrintManufacturerList", PrintManufacturerList);
     rt::registerProcedure("PrintVendorList", PrintVendorList);
+    reports::registerCustomReportProcedures();
 }

@@ -1,0 +1,13 @@
+// Custom reports: the definitions the user designs and the options window that prints them.
+#pragma once
+
+// "Custom Report Options": a definition, its order and limits; OK prints it.
+void ReportDesignOptions();
+// "Browse the Custom Report Setups File": the definitions, with a select request a look-up.
+void LookupReportName();
+// The form of one definition.
+void UpdateCustomReportSetups();
+
+namespace reports {
+void registerCustomReportProcedures();
+}
