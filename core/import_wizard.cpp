@@ -168,6 +168,17 @@ private:
     QLabel *done_;
 };
 
+// A file that is no text is refused before anything is shown or added.
+bool refusedAsNoText(const std::string &path)
+{
+    const std::string refusal = checkImportFile(path);
+    if (refusal.empty())
+        return false;
+    rt::beep();
+    rt::message(refusal, "File Error", rt::Icon::Exclamation, rt::BUTTON_OK);
+    return true;
+}
+
 void openTextFileError()
 {
     rt::beep();
@@ -474,6 +485,14 @@ private:
             openTextFileError();
             return;
         }
+        if (refusedAsNoText(rt::clip(ImportASCIITab.name))) {
+            ImportASCIITab.close();
+            deleteAllLinks();
+            line_->clear();
+            count_->setText("0");
+            refresh();
+            return;
+        }
         // Another file's columns and links never stay beside this one's.
         deleteAllLinks();
         line_->clear();
@@ -663,6 +682,10 @@ void ImportCollection()
         ImportASCIITab.close();
     if (ImportASCIITab.open(rt::mode::ReadOnlyDenyNone) != 0) {
         openTextFileError();
+        return;
+    }
+    if (refusedAsNoText(rt::clip(ImportASCIITab.name))) {
+        ImportASCIITab.close();
         return;
     }
     const bool fields = Relate::ImportFields->open() == 0;

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer) in build-fuzz/ and runs each
 # for a number of executions (default 1,000,000), starting from the seeds in fuzz/seeds/.
-#   fuzz/run.sh [executions] [target...]      targets: picture_fuzz text_fuzz
+#   fuzz/run.sh [executions] [target...]      targets: picture_fuzz text_fuzz import_fuzz page_fuzz
 # A crash stops the run with the input saved under build-fuzz/artifacts/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-1000000}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(picture_fuzz text_fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(picture_fuzz text_fuzz import_fuzz page_fuzz)
 build=$root/build-fuzz
 cmake -S "$root/fuzz" -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

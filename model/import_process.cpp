@@ -1,5 +1,6 @@
 #include "model/import_process.h"
 
+#include <cstdio>
 #include <limits>
 
 #include "model/dictionary.h"
@@ -51,6 +52,20 @@ Links readLinks(rt::RecordFile &importFields)
     return links;
 }
 
+std::string checkImportFile(const std::string &path)
+{
+    std::FILE *f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return {};
+    TextCheck check;
+    std::vector<char> buffer(1 << 16);
+    std::size_t n;
+    while (!check.settled() && (n = std::fread(buffer.data(), 1, buffer.size(), f)) > 0)
+        check.feed(std::string_view(buffer.data(), n));
+    std::fclose(f);
+    return textRefusal(check.verdict(), path);
+}
+
 std::vector<std::string> resultLines(const Outcome &o)
 {
     auto numbers = [](const std::vector<std::int64_t> &v) {
@@ -71,9 +86,18 @@ std::vector<std::string> resultLines(const Outcome &o)
     if (!o.longLines.empty())
         l.push_back("Lines refused as longer than 1000 characters: " + std::to_string(o.longLines.size()) +
                     " (line " + numbers(o.longLines) + ")");
+    if (!o.controlLines.empty())
+        l.push_back("Lines refused as holding NUL bytes or control characters: " +
+                    std::to_string(o.controlLines.size()) + " (line " + numbers(o.controlLines) + ")");
+    if (!o.unclosedQuotes.empty())
+        l.push_back("Lines refused as a quote is not closed: " + std::to_string(o.unclosedQuotes.size()) +
+                    " (line " + numbers(o.unclosedQuotes) + ")");
     if (!o.refusedValues.empty())
-        l.push_back("Lines with a value that is not a number or too large (left 0): " +
+        l.push_back("Lines with a value that is not a number, not a whole quantity or too large (left 0): " +
                     std::to_string(o.refusedValues.size()) + " (line " + numbers(o.refusedValues) + ")");
+    if (o.valuesCut)
+        l.push_back("Values cut to the width of their field: " + std::to_string(o.valuesCut) + " (line " +
+                    numbers(o.cutLines) + ")");
     if (o.failed)
         l.push_back("The import stopped: an item could not be added.");
     else if (o.cancelled)
@@ -83,7 +107,8 @@ std::vector<std::string> resultLines(const Outcome &o)
 
 Importer::Importer(rt::AsciiFile &source, rt::RecordFile &items, const Options &options, const Links &links,
                    std::int64_t fileBytes)
-    : source_(source), items_(items), options_(options), links_(links), fileBytes_(fileBytes)
+    : source_(source), items_(items), options_(options), links_(links), fileBytes_(fileBytes),
+      reader_(options.format)
 {
     // The highest asset number in use; the new items continue after it.
     const rt::KeyDef *asset = items_.def().key("ASSETKEY");
@@ -132,10 +157,17 @@ bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
         if (timed && n % 64 == 63 && std::chrono::steady_clock::now() >= until)
             break;
         if (source_.next() != 0) {
-            ended_ = true;  // end of the file
+            // The end of the file: a quote still open there is refused.
+            reader_.finish();
+            drain();
+            ended_ = true;
             break;
         }
-        if (!takeLine(source_.line()))
+        const std::string &raw = source_.line();
+        bytesRead_ += static_cast<std::int64_t>(raw.size()) + 1;
+        const std::int64_t number = ++out_.linesRead;
+        reader_.push(number, lineText(raw, number == 1));
+        if (!drain())
             ended_ = true;
     }
     if (out_.failed) {
@@ -154,43 +186,55 @@ bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
     return !ended_;
 }
 
-// One line of the file; false ends the import.
-bool Importer::takeLine(const std::string &raw)
+// The records complete so far; false ends the import.
+bool Importer::drain()
 {
-    bytesRead_ += static_cast<std::int64_t>(raw.size()) + 1;
-    const std::int64_t number = ++out_.linesRead;
+    Record record;
+    while (reader_.pop(record))
+        if (!takeRecord(record))
+            return false;
+    return true;
+}
+
+// One record of the file; false ends the import.
+bool Importer::takeRecord(Record &record)
+{
+    const std::int64_t number = ++out_.records;
     if (options_.test && number > options_.testRecords) {
-        --out_.linesRead;  // read, but beyond the test
+        --out_.records;
+        out_.linesRead = record.first - 1;  // read, but beyond the test
         return false;
     }
     if (options_.header && number == 1) {
         out_.headerSkipped = true;
         return true;
     }
-    std::string line = lineText(raw, number == 1);
-    if (line.size() > kMaxLineBytes) {
-        out_.longLines.push_back(number);
-        return true;
+    switch (record.kind) {
+    case Record::Blank: ++out_.blankLines; return true;
+    case Record::TooLong: out_.longLines.push_back(record.first); return true;
+    case Record::Control: out_.controlLines.push_back(record.first); return true;
+    case Record::Unclosed: out_.unclosedQuotes.push_back(record.first); return true;
+    case Record::Line: break;
     }
-    if (rt::trim(line).empty()) {
-        ++out_.blankLines;
-        return true;
-    }
-    if (options_.upper)
-        line = rt::upper(line);
+    recordLine_ = record.first;
+    std::string line = options_.upper ? rt::upper(record.text) : std::move(record.text);
     for (auto &s : slots_)
         s.clear();
+    std::array<bool, kSlots + 1> cut{};
     for (Column &c : splitLine(line, options_.format)) {
         const int slot = links_[static_cast<std::size_t>(c.number)];
         if (slot < 1 || slot > kSlots)
             continue;
+        const auto i = static_cast<std::size_t>(slot);
         std::string text = options_.deleteQuotes ? deleteQuotes(c.text) : std::move(c.text);
-        slots_[static_cast<std::size_t>(slot)] = std::string(rt::cutUtf8(text, kSlotWidth[slot]));
+        const std::string_view kept = rt::cutUtf8(text, kSlotWidth[slot]);
+        cut[i] = c.cut || kept.size() < text.size();
+        slots_[i] = std::string(kept);
     }
-    return addItem();
+    return addItem(cut);
 }
 
-bool Importer::addItem()
+bool Importer::addItem(const std::array<bool, kSlots + 1> &cut)
 {
     auto &mas = *static_cast<MasterInventoryRecord *>(items_.record());
     rt::clearRecord(items_.def(), &mas);
@@ -206,19 +250,32 @@ bool Importer::addItem()
     mas.CONDITION = slots_[12];
     mas.MANUFACTURER = slots_[13];
     mas.COLOR = slots_[14];
+    // A number cut to its slot's width would be another number: it is refused, never read.
     bool refused = false;
     std::int32_t quantity = 0;
-    refused |= !toWhole(slots_[7], quantity);
-    mas.QUANTITY = quantity;
+    refused |= !toWhole(slots_[7], quantity) || cut[7];
+    mas.QUANTITY = cut[7] ? 0 : quantity;
     std::int64_t cost = 0, replacement = 0, msrp = 0;
-    refused |= !toAmount(slots_[8], decltype(mas.ORIGINALCOST)::digits, cost);
-    refused |= !toAmount(slots_[9], decltype(mas.REPLACEMENTCOST)::digits, replacement);
-    refused |= !toAmount(slots_[10], decltype(mas.MSRP)::digits, msrp);
+    auto amount = [&](int slot, int digits, std::int64_t &cents) {
+        refused |= !toAmount(slots_[static_cast<std::size_t>(slot)], digits, cents) || cut[static_cast<std::size_t>(slot)];
+        if (cut[static_cast<std::size_t>(slot)])
+            cents = 0;
+    };
+    amount(8, decltype(mas.ORIGINALCOST)::digits, cost);
+    amount(9, decltype(mas.REPLACEMENTCOST)::digits, replacement);
+    amount(10, decltype(mas.MSRP)::digits, msrp);
+    std::int64_t cutTexts = 0;
+    for (int slot = 1; slot <= kSlots; ++slot)
+        cutTexts += (slot < 7 || slot > 10) && cut[static_cast<std::size_t>(slot)];
+    if (cutTexts) {
+        out_.valuesCut += cutTexts;
+        out_.cutLines.push_back(recordLine_);
+    }
     mas.ORIGINALCOST.setCents(cost);
     mas.REPLACEMENTCOST.setCents(replacement);
     mas.MSRP.setCents(msrp);
     if (refused)
-        out_.refusedValues.push_back(out_.linesRead);
+        out_.refusedValues.push_back(recordLine_);
     const std::string &status = slots_[11];
     mas.STATUS = status == "Have" || status == "Want" || status == "Sell" || status == "Sold" || status == "Info"
                      ? status

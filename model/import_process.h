@@ -41,16 +41,28 @@ using Links = std::array<std::uint8_t, kMaxColumns + 1>;
 // The links of an open `ImportFields` file.
 Links readLinks(rt::RecordFile &importFields);
 
+// Every record of the file is counted once: added, skipped or refused; the lists hold the line
+// numbers (a record's first line).
 struct Outcome {
     std::int64_t linesRead = 0;
+    std::int64_t records = 0;  // a quoted text over several lines makes one record of them
     std::int64_t itemsAdded = 0;
     std::int64_t blankLines = 0;
     bool headerSkipped = false;
-    std::vector<std::int64_t> longLines;     // refused whole: longer than a record holds
-    std::vector<std::int64_t> refusedValues; // added, with a value that was no number or too large
+    std::vector<std::int64_t> longLines;      // refused whole: longer than a record holds
+    std::vector<std::int64_t> controlLines;   // refused whole: NUL bytes or control characters
+    std::vector<std::int64_t> unclosedQuotes; // refused whole: a quote that is not closed
+    std::vector<std::int64_t> refusedValues;  // added, with a value that was no number (or no
+                                              // whole quantity) or too large, left 0
+    std::int64_t valuesCut = 0;               // text values longer than their field, cut to it
+    std::vector<std::int64_t> cutLines;
     bool cancelled = false;
     bool failed = false;  // an item could not be added: the import stopped there
 };
+
+// Reads the file through TextCheck: the message that refuses it, empty when it is text (or
+// cannot be read here: opening it reports that).
+std::string checkImportFile(const std::string &path);
 
 // The texts of the results window, one a line.
 std::vector<std::string> resultLines(const Outcome &o);
@@ -76,8 +88,9 @@ public:
 
 private:
     bool run(int lines, std::chrono::steady_clock::time_point until);
-    bool takeLine(const std::string &raw);
-    bool addItem();
+    bool drain();
+    bool takeRecord(Record &record);
+    bool addItem(const std::array<bool, kSlots + 1> &cut);
 
     rt::AsciiFile &source_;
     rt::RecordFile &items_;
@@ -89,6 +102,8 @@ private:
     std::int32_t today_ = 0;
     std::int64_t pending_ = 0;  // added in the open transaction
     std::array<std::string, kSlots + 1> slots_;
+    RecordReader reader_;
+    std::int64_t recordLine_ = 0;  // the first line of the record being added
     bool ended_ = false;
     Outcome out_;
 };

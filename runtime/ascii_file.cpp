@@ -1,6 +1,7 @@
 #include "runtime/ascii_file.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "runtime/text.h"
@@ -20,8 +21,39 @@ int AsciiFile::open(int)
         setError(code);
         return code;
     }
+    readMark();
     clearError();
     return 0;
+}
+
+void AsciiFile::readMark()
+{
+    back_ = -1;
+    coding_ = Coding::Bytes;
+    const int a = std::fgetc(file_);
+    const int b = a == EOF ? EOF : std::fgetc(file_);
+    if (a == 0xFF && b == 0xFE)
+        coding_ = Coding::Utf16LE;
+    else if (a == 0xFE && b == 0xFF)
+        coding_ = Coding::Utf16BE;
+    else
+        std::rewind(file_);
+}
+
+int AsciiFile::unit()
+{
+    if (back_ >= 0) {
+        int c = back_;
+        back_ = -1;
+        return c;
+    }
+    const int a = std::fgetc(file_);
+    if (coding_ == Coding::Bytes || a == EOF)
+        return a;
+    const int b = std::fgetc(file_);
+    if (b == EOF)
+        return 0xFFFD;  // half a unit at the end
+    return coding_ == Coding::Utf16LE ? a | (b << 8) : (a << 8) | b;
 }
 
 int AsciiFile::close()
@@ -49,6 +81,7 @@ int AsciiFile::set()
         return err::NotOpen;
     }
     std::rewind(file_);
+    readMark();
     clearError();
     return 0;
 }
@@ -62,18 +95,52 @@ int AsciiFile::next()
     line_.clear();
     int c;
     bool any = false;
-    while ((c = std::fgetc(file_)) != EOF) {
+    auto put = [this](std::uint32_t cp) {
+        if (cp < 0x80) {
+            line_ += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            line_ += static_cast<char>(0xC0 | (cp >> 6));
+            line_ += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            line_ += static_cast<char>(0xE0 | (cp >> 12));
+            line_ += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            line_ += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            line_ += static_cast<char>(0xF0 | (cp >> 18));
+            line_ += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            line_ += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            line_ += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    };
+    while ((c = unit()) != EOF) {
         any = true;
         if (c == '\n')
             break;
-        line_ += static_cast<char>(c);
+        if (c == '\r') {
+            const int after = unit();
+            if (after != '\n' && after != EOF)
+                back_ = after;
+            break;
+        }
+        if (coding_ == Coding::Bytes) {
+            line_ += static_cast<char>(c);
+        } else if (c >= 0xD800 && c <= 0xDBFF) {
+            const int low = unit();
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                put(0x10000 + ((static_cast<std::uint32_t>(c) - 0xD800) << 10) + (static_cast<std::uint32_t>(low) - 0xDC00));
+            } else {
+                put(0xFFFD);
+                if (low != EOF)
+                    back_ = low;
+            }
+        } else {
+            put(c >= 0xDC00 && c <= 0xDFFF ? 0xFFFD : static_cast<std::uint32_t>(c));
+        }
     }
     if (!any) {
         setError(err::NoRecord);
         return err::NoRecord;
     }
-    if (!line_.empty() && line_.back() == '\r')
-        line_.pop_back();
     std::string_view cut = cutUtf8(line_, width_);
     std::memcpy(record_, cut.data(), cut.size());
     std::memset(record_ + cut.size(), ' ', width_ - cut.size());

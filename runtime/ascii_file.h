@@ -1,5 +1,7 @@
 // The ASCII driver: a plain text file read one line per record, the line end stripped and
-// tabs kept. It is only ever read: opening never creates the file.
+// tabs kept. A line ends at LF, CR LF or a CR alone (old spreadsheet exports). A file that
+// starts with a UTF-16 byte-order mark is read as UTF-16 and its lines given as UTF-8. It is
+// only ever read: opening never creates the file.
 #pragma once
 
 #include <cstdio>
@@ -31,6 +33,11 @@ public:
 
 private:
     void release();
+    void readMark();
+    int unit();  // the next character (a byte, or a UTF-16 unit), EOF at the end
+    enum class Coding { Bytes, Utf16LE, Utf16BE };
+    Coding coding_ = Coding::Bytes;
+    int back_ = -1;  // a character read ahead past a CR
     char *record_;
     std::size_t width_;
     std::FILE *file_ = nullptr;

@@ -62,9 +62,20 @@ DecimalText readDecimal(std::string_view text, int places, std::int64_t &units)
     bool any = false;
     bool tooLarge = false;
     bool roundUp = false;
+    // A comma only ever groups thousands: 1 to 3 digits before the first, exactly 3 after each.
+    // Anything else ("39,95", "1234,56") is a decimal comma or a typing slip, and reading it as
+    // a separator would store a hundred times the amount meant.
+    int group = 0;  // digits since the last comma
+    bool grouped = false;
     for (; i < t.size() && (std::isdigit(static_cast<unsigned char>(t[i])) || t[i] == ','); ++i) {
-        if (t[i] == ',')
+        if (t[i] == ',') {
+            if (group == 0 || group > 3 || (grouped && group != 3))
+                return DecimalText::NotANumber;
+            grouped = true;
+            group = 0;
             continue;
+        }
+        ++group;
         any = true;
         const int digit = t[i] - '0';
         if (tooLarge || whole > (kMaxDecimalUnits - digit) / 10) {
@@ -73,6 +84,8 @@ DecimalText readDecimal(std::string_view text, int places, std::int64_t &units)
         }
         whole = whole * 10 + digit;
     }
+    if (grouped && group != 3)
+        return DecimalText::NotANumber;
     if (i < t.size() && t[i] == '.') {
         ++i;
         for (; i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])); ++i) {
@@ -109,7 +122,9 @@ DecimalText readDecimal(std::string_view text, int places, std::int64_t &units)
     // whole * 10^places + frac + roundUp, checked before it is formed: it must not wrap.
     const std::int64_t scale = pow10i(places);
     const std::int64_t below = frac + (roundUp ? 1 : 0);
-    if (tooLarge || whole > (kMaxDecimalUnits - below) / scale)
+    // below can reach 10^places itself (all nines rounded up), and then the room left for the
+    // whole part is negative: division would round it to 0 and let a whole part of 0 through.
+    if (tooLarge || below > kMaxDecimalUnits || whole > (kMaxDecimalUnits - below) / scale)
         return DecimalText::TooLarge;
     const std::int64_t v = whole * scale + below;
     units = neg ? -v : v;

@@ -146,8 +146,9 @@ constexpr std::int64_t kMaxDecimalUnits = pow10i(18) - 1;
 enum class DecimalText { Number, NotANumber, TooLarge };
 
 // Reads a decimal text ("1,234.5", "-3", "$12.00", "(4.50)", "7-") into units of 1/10^places
-// (places 0..18); digits past the places round the last one. Blank text and a lone "-" read as 0.
-// `units` is set only for a number.
+// (places 0..18); digits past the places round the last one. A comma stands only between groups
+// of three digits of the whole part: "39,95" is not a number. Blank text and a lone "-" read as
+// 0. `units` is set only for a number.
 DecimalText readDecimal(std::string_view text, int places, std::int64_t &units);
 // The same, true only for a number.
 bool parseDecimal(std::string_view text, int places, std::int64_t &units);

@@ -234,6 +234,57 @@ TEST_F(ImportWizardTest, RefusesIncompleteImportsAndStaysOpenAfterATest)
     EXPECT_EQ(Glo.Response, RequestCancelled);
 }
 
+// A file that is no text is refused with a message when displayed and when imported, before
+// anything is added; UTF-16 with its mark and CR-only lines are shown as lines.
+TEST_F(ImportWizardTest, RefusesFilesThatAreNoTextAndShowsEveryTextForm)
+{
+    runProcedure("ImportDatabase");
+    ASSERT_NE(wizard(), nullptr);
+    const std::string utf16 = home.file("unicode.txt");
+    {
+        std::ofstream out(utf16, std::ios::binary);
+        out << "\xFF\xFE";
+        for (char16_t c : std::u16string(u"Caf\u00e9,Den,10\r\nLamp,Den,5\r\n"))
+            out << static_cast<char>(c & 0xFF) << static_cast<char>(c >> 8);
+    }
+    const std::string crOnly = home.file("old.csv");
+    std::ofstream(crOnly, std::ios::binary) << "Lamp,Den,10\rChair,Porch,7\rDesk,Office,1\r";
+    struct {
+        const std::string &file;
+        const char *count;
+        QStringList first;
+    } shown[] = {{utf16, "2", {"1", "Caf\u00e9", "", "0"}}, {crOnly, "3", {"1", "Lamp", "", "0"}}};
+    for (const auto &s : shown) {
+        display(s.file);
+        EXPECT_EQ(find<QLabel>(wizard(), "RecordCount")->text(), s.count) << s.file;
+        ASSERT_EQ(list()->rowCount(), 3) << s.file;
+        EXPECT_EQ(row(0), s.first) << s.file;
+    }
+    EXPECT_TRUE(box.shown().empty());
+
+    std::string noText = "Lamp,Den,10\r\n";
+    noText += std::string("\0\x01\x02", 3);
+    const std::string binary = home.file("photo.csv");
+    std::ofstream(binary, std::ios::binary) << noText;
+    display(binary);
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].title, "File Error");
+    EXPECT_EQ(box.shown()[0].text, "Cannot import " + binary + "|It is not a text file: it holds NUL bytes.");
+    EXPECT_EQ(list()->rowCount(), 0);
+    EXPECT_EQ(find<QLabel>(wizard(), "RecordCount")->text(), "0");
+
+    // Changed into no text after its columns were linked: the import adds nothing.
+    display(csv);
+    list()->selectRow(0);
+    button("Description")->click();
+    std::ofstream(csv, std::ios::binary | std::ios::trunc) << noText;
+    box.clear();
+    button("Import")->click();
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].text, "Cannot import " + csv + "|It is not a text file: it holds NUL bytes.");
+    EXPECT_EQ(items(), 0);
+}
+
 TEST_F(ImportWizardTest, CancelShowsTheItemsReallyAdded)
 {
     {

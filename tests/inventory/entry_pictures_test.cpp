@@ -121,3 +121,43 @@ TEST_F(ItemAmounts, MoneyShowsItsPictureOnceLeftAndStoresHundredths)
     EXPECT_EQ(MAS.ORIGINALCOST.cents(), 50);
     w->requestClose();
 }
+
+// A comma typed as a decimal mark is refused as "Invalid number", never stored a hundred times
+// too large; a comma between groups of three digits is a thousands separator.
+TEST_F(ItemAmounts, ACommaOnlyGroupsThousands)
+{
+    BrowseWindow *w = openInventoryBrowse(Variant::All, "");
+    ASSERT_NE(w, nullptr);
+    onNextModal([&](QWidget *form) {
+        QApplication::setActiveWindow(form);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+        auto *c = find<QComboBox>(form, "CATEGORY");
+        c->setCurrentIndex(c->findText("Furniture"));
+        c = find<QComboBox>(form, "LOCATION");
+        c->setCurrentIndex(c->findText("Den"));
+        find<QLineEdit>(form, "DESCRIPTION")->setText("Mixer");
+        auto *cost = find<QLineEdit>(form, "ORIGINALCOST");
+        ASSERT_NE(cost, nullptr);
+        for (const char *typed : {"39,95", "1234,56"}) {
+            typeAndLeave(cost, typed);
+            EXPECT_EQ(cost->text(), typed);  // left as typed for OK to refuse
+            box.clear();
+            find<QPushButton>(form, "OK")->click();
+            ASSERT_FALSE(box.shown().empty()) << typed;
+            EXPECT_EQ(box.shown().back().title, "Invalid Entry") << typed;
+            EXPECT_TRUE(box.sawText(std::string("Invalid number: ") + typed)) << typed;
+            EXPECT_TRUE(form->isVisible()) << typed;
+        }
+        typeAndLeave(cost, "1,234.50");
+        EXPECT_EQ(cost->text(), "1,234.50");
+        find<QPushButton>(form, "OK")->click();
+        if (form->isVisible())
+            static_cast<QDialog *>(form)->reject();
+    });
+    w->insertButton()->click();
+    ASSERT_EQ(Glo.Response, RequestCompleted);
+    ASSERT_TRUE(w->browse()->loadCurrent());
+    EXPECT_EQ(MAS.DESCRIPTION.str(), "Mixer");
+    EXPECT_EQ(MAS.ORIGINALCOST.cents(), 123450);
+    w->requestClose();
+}

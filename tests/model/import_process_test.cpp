@@ -15,6 +15,7 @@ using namespace rt;
 using namespace importing;
 using testing_support::ScriptedMessages;
 using testing_support::TempHome;
+using namespace std::string_literals;
 
 namespace {
 
@@ -192,6 +193,140 @@ TEST_F(ImportProcess, AFailedAddStopsWithTheFileErrorMessage)
     EXPECT_EQ(out.itemsAdded, 0);
     EXPECT_EQ(out.linesRead, 1);  // the import stopped at the first line
     EXPECT_TRUE(messages.sawTitle("Record was not added"));
+}
+
+// Every record is accounted for once, as the results window says.
+void expectAccounted(const Outcome &out)
+{
+    const std::int64_t refused = static_cast<std::int64_t>(out.longLines.size() + out.controlLines.size() +
+                                                           out.unclosedQuotes.size());
+    EXPECT_EQ(out.itemsAdded + out.blankLines + refused + (out.headerSkipped ? 1 : 0), out.records);
+    const std::vector<std::string> lines = resultLines(out);
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "Number of items added to Home Inventory: " + std::to_string(out.itemsAdded)),
+              lines.end());
+}
+
+std::string utf16(std::u16string_view text, bool bigEndian)
+{
+    std::string s;
+    for (char16_t c : text) {
+        const char hi = static_cast<char>(c >> 8), lo = static_cast<char>(c & 0xFF);
+        s += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+    }
+    return s;
+}
+
+// What is not text is refused before anything is added; what is text, in any of the line ends
+// and encodings a spreadsheet writes, gives the same items.
+TEST_F(ImportProcess, RefusesWhatIsNotTextAndReadsEveryTextForm)
+{
+    std::string noise;
+    std::uint32_t x = 2026;
+    for (int i = 0; i < 1 << 20; ++i) {
+        x = x * 1664525u + 1013904223u;
+        noise += static_cast<char>(x >> 24);
+    }
+    const std::u16string list = u"Caf\u00e9 table,Patio,20\r\nLamp,Den,5\r\n";
+    const struct {
+        const char *name;
+        std::string bytes;
+        const char *refusal;  // a part of the message, or none: imported
+    } cases[] = {
+        {"random bytes", noise, "It is not a text file: it holds NUL bytes."},
+        {"UTF-16 without a mark", utf16(list, false), "Unicode (UTF-16) text without a byte-order mark"},
+        {"UTF-16 with its mark", "\xFF\xFE" + utf16(list, false), nullptr},
+        {"UTF-16 big-endian with its mark", "\xFE\xFF" + utf16(list, true), nullptr},
+        {"CR LF", "Caf\xC3\xA9 table,Patio,20\r\nLamp,Den,5\r\n", nullptr},
+        {"CR only", "Caf\xC3\xA9 table,Patio,20\rLamp,Den,5\r", nullptr},
+        {"LF, Windows-1252", "Caf\xE9 table,Patio,20\nLamp,Den,5", nullptr},
+    };
+    links = Links{};
+    links[1] = 6;
+    links[2] = 3;
+    links[3] = 8;
+    int asset = 41;
+    for (const auto &c : cases) {
+        writeSource(c.bytes);
+        const std::string refusal = checkImportFile(ImportASCIITab.name);
+        if (c.refusal) {
+            EXPECT_NE(refusal.find(c.refusal), std::string::npos) << c.name << ": " << refusal;
+            EXPECT_NE(refusal.find(ImportASCIITab.name), std::string::npos) << c.name;
+        } else {
+            EXPECT_EQ(refusal, "") << c.name;
+            Outcome out = run(Options{});
+            EXPECT_EQ(out.itemsAdded, 2) << c.name;
+            EXPECT_EQ(out.records, 2) << c.name;
+            expectAccounted(out);
+            EXPECT_EQ(rows(("select description, location, originalcost from data where assetnumber > " +
+                            std::to_string(asset) + " order by assetnumber")
+                               .c_str()),
+                      (std::vector<std::string>{"Caf\xC3\xA9 table|Patio|2000", "Lamp|Den|500"}))
+                << c.name;
+            asset += 2;
+        }
+        ImportASCIITab.close();
+    }
+}
+
+// Lines the import cannot take are refused and counted with their line numbers, never stored:
+// NULs or control characters in a line (a NUL in UTF-16 text too), an unclosed quote; a quoted
+// description over two lines is one item; a quantity that is not whole and an amount with a
+// decimal comma are refused values; values longer than their field are counted.
+TEST_F(ImportProcess, RefusesAndCountsWhatItCannotTakeWithLineNumbers)
+{
+    const std::string longDescription(55, 'd');
+    const std::string file = "Description,Location,Cost,Repl,MSRP,Qty\n"
+                             "\"Stand mixer\n"
+                             "with bowl\",Kitchen,39.95,,,1\n"
+                             "Bell\x07,Hall,1,,,1\n"
+                             "Radio\0,Den,1,,,1\n"s
+                             "\"Oak chest,Bedroom,50,,,1\n"
+                             "Plates,Kitchen,10,,,2.5\n"
+                             "Vase,Hall,\"39,95\",,,1\n" +
+                             longDescription + ",Living room with a long name,1,,,1\n"
+                             "\r\n"
+                             "Desk,Office,\"1,234.50\",,,2\n";
+    writeSource(file);
+    Options o;
+    o.header = true;
+    Outcome out = run(o, 2);
+    EXPECT_EQ(rows("select assetnumber, description, location, originalcost, quantity from data where "
+                   "assetnumber > 41 order by 1"),
+              (std::vector<std::string>{
+                  "42|Stand mixer with bowl|Kitchen|3995|1",
+                  "43|Plates|Kitchen|1000|0",
+                  "44|Vase|Hall|0|1",
+                  "45|" + longDescription.substr(0, 50) + "|Living room with a l|100|1",
+                  "46|Desk|Office|123450|2",
+              }));
+    EXPECT_EQ(out.linesRead, 11);
+    EXPECT_EQ(out.records, 10);
+    EXPECT_EQ(out.itemsAdded, 5);
+    EXPECT_EQ(out.blankLines, 1);
+    EXPECT_EQ(out.controlLines, (std::vector<std::int64_t>{4, 5}));
+    EXPECT_EQ(out.unclosedQuotes, std::vector<std::int64_t>{6});
+    EXPECT_EQ(out.refusedValues, (std::vector<std::int64_t>{7, 8}));
+    EXPECT_EQ(out.valuesCut, 2);
+    EXPECT_EQ(out.cutLines, std::vector<std::int64_t>{9});
+    expectAccounted(out);
+    const std::vector<std::string> lines = resultLines(out);
+    for (const char *said : {"Lines read: 11", "Number of items added to Home Inventory: 5",
+                             "Lines refused as holding NUL bytes or control characters: 2 (line 4, 5)",
+                             "Lines refused as a quote is not closed: 1 (line 6)",
+                             "Lines with a value that is not a number, not a whole quantity or too large (left 0): 2 "
+                             "(line 7, 8)",
+                             "Values cut to the width of their field: 2 (line 9)"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), said), lines.end()) << said;
+
+    // A NUL inside UTF-16 text with its mark: the file is text, the line is refused.
+    ImportASCIITab.close();
+    writeSource("\xFF\xFE" + utf16(u"Lamp,Den,5\r\nRadio\0,Den,1\r\nChair,Den,2\r\n"s, false));
+    EXPECT_EQ(checkImportFile(ImportASCIITab.name), "");
+    out = run(Options{});
+    EXPECT_EQ(out.itemsAdded, 2);
+    EXPECT_EQ(out.controlLines, std::vector<std::int64_t>{2});
+    expectAccounted(out);
 }
 
 }  // namespace

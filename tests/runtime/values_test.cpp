@@ -54,6 +54,44 @@ TEST(Decimal, ExactHundredthsWithRangeChecks)
     EXPECT_FALSE(parseDecimal("12a", 2, u));
 }
 
+// A comma groups thousands and nothing else: a decimal comma is refused, never stored scaled;
+// the bound holds at every number of places, also where rounding carries into a new digit.
+TEST(Decimal, ReadsAmountsAsPeopleTypeThem)
+{
+    struct Case {
+        const char *text;
+        int places;
+        DecimalText read;
+        std::int64_t units;
+    };
+    const Case cases[] = {
+        {"1,234.50", 2, DecimalText::Number, 123450},
+        {"$1,234,567.89", 2, DecimalText::Number, 123456789},
+        {"-12,345", 0, DecimalText::Number, -12345},
+        {"(1,000.00)", 2, DecimalText::Number, -100000},
+        {"999,999,999,999,999,999", 0, DecimalText::Number, 999999999999999999},
+        {"39,95", 2, DecimalText::NotANumber, 0},
+        {"1234,56", 2, DecimalText::NotANumber, 0},
+        {"1,2345", 2, DecimalText::NotANumber, 0},
+        {"1234,567", 2, DecimalText::NotANumber, 0},
+        {",123", 2, DecimalText::NotANumber, 0},
+        {"1,", 2, DecimalText::NotANumber, 0},
+        {"1,,234", 2, DecimalText::NotANumber, 0},
+        {"1,234,5.00", 2, DecimalText::NotANumber, 0},
+        {"0.99", 2, DecimalText::Number, 99},
+        {"0.9999999999999999995", 18, DecimalText::TooLarge, 0},
+        {"0.999999999999999999", 18, DecimalText::Number, 999999999999999999},
+        {"9.995", 2, DecimalText::Number, 1000},
+        {"1.5", 0, DecimalText::Number, 2},
+    };
+    for (const Case &c : cases) {
+        std::int64_t u = 0;
+        EXPECT_EQ(readDecimal(c.text, c.places, u), c.read) << c.text;
+        if (c.read == DecimalText::Number)
+            EXPECT_EQ(u, c.units) << c.text;
+    }
+}
+
 TEST(Dates, DayNumbersAndRollOver)
 {
     EXPECT_EQ(makeDate(1, 1, 1801), 4);

@@ -1,0 +1,116 @@
+// Fuzz target: the import's reading of a text file: the text check, lines into records (quoted
+// texts over several lines), columns, the "Delete Quotes" rule and the numbers. Whatever the
+// bytes, nothing may fail, and every line of the file must end up in exactly one record, in
+// order: none lost, none read twice.
+//
+// Input: one byte of options (bit 0: the comma format; bit 1: the file ends while a record is
+// still open, as when the import is cancelled), then the file's bytes.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/import_lines.h"
+
+using namespace importing;
+
+namespace {
+
+void check(bool ok)
+{
+    if (!ok)
+        std::abort();
+}
+
+// The lines of the file as the ASCII driver ends them: at LF, CR LF or a lone CR.
+std::vector<std::string_view> linesOf(std::string_view bytes)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\n' && bytes[i] != '\r')
+            continue;
+        lines.push_back(bytes.substr(start, i - start));
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size())
+        lines.push_back(bytes.substr(start));
+    return lines;
+}
+
+void columns(const std::string &text, Format format)
+{
+    const std::vector<Column> cols = splitLine(text, format);
+    check(!cols.empty() && cols.size() <= static_cast<std::size_t>(kMaxColumns));
+    int previous = 0;
+    for (const Column &c : cols) {
+        check(c.number > previous && c.number <= kMaxColumns);
+        previous = c.number;
+        check(c.text.size() <= kColumnWidth);
+        check(validUtf8(c.text));
+        const std::string cleaned = deleteQuotes(c.text);
+        check(cleaned.find('"') == std::string::npos && cleaned.find("  ") == std::string::npos);
+        check(cleaned.empty() || (cleaned.front() != ' ' && cleaned.back() != ' '));
+        check(deleteQuotes(cleaned) == cleaned);
+        std::int32_t whole = 0;
+        if (!toWhole(cleaned, whole))
+            check(whole == 0);
+        std::int64_t cents = 0;
+        if (toAmount(cleaned, 7, cents))
+            check(cents <= 9999999 && cents >= -9999999);
+        else
+            check(cents == 0);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    if (size < 1)
+        return 0;
+    const Format format = data[0] & 1 ? Format::Comma : Format::Tab;
+    const bool cut = data[0] & 2;
+    const std::string_view bytes(reinterpret_cast<const char *>(data + 1), size - 1);
+
+    // The verdict does not depend on how the file is read in pieces.
+    TextCheck whole, pieces;
+    whole.feed(bytes);
+    for (std::size_t at = 0; at < bytes.size(); at += 7)
+        pieces.feed(bytes.substr(at, 7));
+    check(whole.verdict() == pieces.verdict());
+    check((whole.verdict() == TextCheck::Text) == textRefusal(whole.verdict(), "f").empty());
+
+    RecordReader reader(format);
+    std::int64_t expected = 1;  // the next line a record must start at
+    auto take = [&] {
+        Record r;
+        while (reader.pop(r)) {
+            check(r.first == expected && r.last >= r.first);
+            expected = r.last + 1;
+            if (r.kind == Record::Line) {
+                check(r.text.size() <= kMaxLineBytes && controlFree(r.text) && validUtf8(r.text));
+                columns(r.text, format);
+            } else {
+                check(r.text.empty() && r.last == r.first);
+            }
+        }
+    };
+    const std::vector<std::string_view> lines = linesOf(bytes);
+    std::int64_t number = 0;
+    for (std::string_view raw : lines) {
+        ++number;
+        reader.push(number, lineText(raw, number == 1));
+        take();
+    }
+    if (!cut) {
+        reader.finish();
+        take();
+        check(reader.empty() && expected == number + 1);
+    }
+    return 0;
+}
