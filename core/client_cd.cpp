@@ -550,9 +550,9 @@ private:
     template <typename Field>
     void copyPicture(const MasterInventoryRecord &item, const Field &source, Field &copy)
     {
-        std::string from = rt::clip(source.str());
-        if (from.empty())
+        if (source.view().empty())
             return;
+        std::string from = source.str();
         if (pictures_ == kMaxPictures) {
             if (!toldTooMany_)
                 rt::message("The client has more than 99,999 pictures. Only the first 99,999 are copied to the CD.",
