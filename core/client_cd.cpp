@@ -1,11 +1,17 @@
 #include "core/client_cd.h"
 
 #include <elf.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 
 #include "core/backup.h"
@@ -33,12 +39,25 @@ const char *const kProgramExtras[] = {"autorun.inf", "orvane.ico"};
 constexpr int kMaxPictures = 99999;
 // A missing list longer than this is cut in the closing message.
 constexpr std::size_t kMissingShown = 15;
+// The copying window hears of the item in hand no more often than this: painting the window
+// for every item took most of the time of a large CD.
+constexpr auto kProgressEvery = std::chrono::milliseconds(50);
+// A copy refused because the source is no picture; not one of the runtime's error codes.
+constexpr int kNotAPicture = -2;
+const char *const kNotAPictureText = "not a JPEG, BMP or GIF picture";
 
+// The folder a path really names: absolute, without "." or "..", every link resolved, and no
+// trailing "/". Empty when it cannot be resolved.
 std::string normalFolder(const std::string &path)
 {
     std::error_code ec;
-    fs::path p = fs::weakly_canonical(fs::absolute(rt::clip(path), ec), ec);
-    std::string s = ec ? rt::clip(path) : p.string();
+    fs::path a = fs::absolute(rt::clip(path), ec);
+    if (ec)
+        return {};
+    fs::path p = fs::weakly_canonical(a, ec);
+    if (ec)
+        return {};
+    std::string s = p.lexically_normal().string();
     while (s.size() > 1 && s.back() == '/')
         s.pop_back();
     return s;
@@ -81,7 +100,7 @@ void addOriginLibraries(const fs::path &root, const fs::path &file, std::vector<
             if (!isOrigin(entry, rest))
                 continue;  // an absolute entry points at the system's libraries
             fs::path rel = (file.parent_path() / fs::path(rest).relative_path() / lib).lexically_normal();
-            if (rel.empty() || *rel.begin() == "..")
+            if (rel.empty() || rel.has_root_path() || *rel.begin() == "..")
                 continue;  // outside the program folder: nothing the CD can carry alongside
             std::error_code ec;
             if (!fs::is_regular_file(root / rel, ec))
@@ -95,40 +114,86 @@ void addOriginLibraries(const fs::path &root, const fs::path &file, std::vector<
     }
 }
 
-// What the clearing removes from the folder: only what this writer puts there.
+// The files the writer puts below the CD folder besides the record files and the pictures, as
+// paths relative to it: the client program with its libraries, the extras and the client help.
+// All are taken from the program folder; nothing in the CD folder decides them.
+std::vector<std::string> programFileNames(const std::string &programFolder)
+{
+    std::vector<std::string> names = clientProgramFiles(programFolder);
+    for (const char *f : kProgramExtras)
+        names.push_back(f);
+    std::error_code ec;
+    fs::path help = fs::path(rt::clip(programFolder)) / kClientHelpSource;
+    std::vector<std::string> helpFiles;
+    for (auto it = fs::recursive_directory_iterator(help, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec))
+        if (it->is_regular_file(ec))
+            helpFiles.push_back((fs::path("help") / it->path().lexically_relative(help)).string());
+    std::sort(helpFiles.begin(), helpFiles.end());
+    names.insert(names.end(), helpFiles.begin(), helpFiles.end());
+    return names;
+}
+
+// A relative path that stays where it is put: no root, no "." or "..".
+bool plainRelative(const fs::path &rel)
+{
+    if (rel.empty() || rel.has_root_path())
+        return false;
+    for (const fs::path &part : rel)
+        if (part == "." || part == ".." || part.empty())
+            return false;
+    return true;
+}
+
+// The entry at `rel` below `folder` when every folder on the way is a real folder there (a
+// link is never followed) and the entry itself is no folder; else nothing.
+std::optional<fs::path> ownEntry(const fs::path &folder, const fs::path &rel)
+{
+    if (!plainRelative(rel))
+        return std::nullopt;
+    fs::path at = folder;
+    std::error_code ec;
+    for (auto it = rel.begin(); it != rel.end(); ++it) {
+        at /= *it;
+        fs::file_status st = fs::symlink_status(at, ec);
+        if (ec || !fs::exists(st))
+            return std::nullopt;
+        bool last = std::next(it) == rel.end();
+        if (last)
+            return fs::is_directory(st) ? std::nullopt : std::optional<fs::path>(at);
+        if (!fs::is_directory(st))
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// What the clearing removes from the folder: only the files this writer puts there, by their
+// names. A folder is never removed whole: the help files go one by one, so a user's own files
+// in help/ stay.
 std::vector<fs::path> leftovers(const std::string &folder, const std::string &programFolder)
 {
-    std::set<std::string> names;
+    std::vector<std::string> names;
     for (const char *f : kRecordFiles)
         for (const char *suffix : {"", "-journal", ".create", ".create-journal"}) {
-            names.insert(std::string(f) + suffix);
-            names.insert(backupTempName(std::string(f) + suffix));
+            names.push_back(std::string(f) + suffix);
+            names.push_back(backupTempName(std::string(f) + suffix));
         }
-    names.insert(kClientProgram);
-    for (const char *f : kProgramExtras)
-        names.insert(f);
-    // The libraries of the program about to be copied and of the one an earlier CD carries.
-    std::vector<std::string> libraries = clientProgramFiles(programFolder);
-    for (const std::string &l : clientProgramFiles(folder))
-        libraries.push_back(l);
-    std::vector<fs::path> out;
+    names.push_back(kClientProgram);
+    for (const std::string &f : programFileNames(programFolder))
+        names.push_back(f);
+    std::set<fs::path> out;
+    for (const std::string &n : names)
+        if (std::optional<fs::path> p = ownEntry(folder, n))
+            out.insert(*p);
+    // The pictures and the client program's INI file: by the form of their names.
     std::error_code ec;
-    for (const std::string &l : libraries) {
-        fs::path p = fs::path(folder) / l;
-        if (!fs::path(l).has_parent_path())
-            names.insert(l);
-        else if (fs::is_regular_file(p, ec))
-            out.push_back(p);
-    }
-
     for (const fs::directory_entry &e : fs::directory_iterator(folder, ec)) {
         std::string name = e.path().filename().string();
-        bool dir = e.is_directory(ec) && !e.is_symlink(ec);
-        if (dir ? name == "help"
-                : names.count(name) || isCdPictureName(name) || rt::equalNoCase(name, "marlotte.INI"))
-            out.push_back(e.path());
+        if ((isCdPictureName(name) || rt::equalNoCase(name, "marlotte.INI")) && !e.is_directory(ec))
+            if (std::optional<fs::path> p = ownEntry(folder, name))
+                out.insert(*p);
     }
-    return out;
+    return {out.begin(), out.end()};
 }
 
 bool clearFolder(const std::string &folder, const std::vector<fs::path> &paths)
@@ -137,14 +202,15 @@ bool clearFolder(const std::string &folder, const std::vector<fs::path> &paths)
     std::error_code ec;
     std::set<fs::path> parents;
     for (auto it = paths.rbegin(); it != paths.rend(); ++it) {
-        fs::remove_all(*it, ec);
-        if (ec)
+        // A file or a link, never what a link points at.
+        if (!fs::remove(*it, ec) && ec)
             ok = false;
         fs::path rel = it->lexically_relative(folder).parent_path();
-        for (; !rel.empty() && *rel.begin() != ".."; rel = rel.parent_path())
+        for (; !rel.empty(); rel = rel.parent_path())
             parents.insert(fs::path(folder) / rel);
     }
-    // A library's own folder goes once it is empty; anything else in it stays.
+    // A folder of the writer's (a library's, the help's) goes once it is empty; anything else in
+    // it stays. ownEntry only went through real folders, so none of these is a link.
     for (auto it = parents.rbegin(); it != parents.rend(); ++it)
         if (fs::is_empty(*it, ec))
             fs::remove(*it, ec);
@@ -172,7 +238,7 @@ bool isDataFolder(const std::string &cd, const std::string &primary, const std::
     std::string data = normalFolder(primary);
     if (!programFolder.empty() && target == normalFolder(programFolder))
         return true;
-    if (primary.empty() || !inside(target, data))
+    if (primary.empty() || data.empty() || !inside(target, data))
         return false;
     if (target == data)
         return true;
@@ -181,39 +247,154 @@ bool isDataFolder(const std::string &cd, const std::string &primary, const std::
     return validIdCode(first) && clientExists(primary, first);
 }
 
-int copyErrorCode(const std::string &source, const std::error_code &ec)
+// The record files in the folder that this writer does not write: its data would be mixed with
+// theirs, or a copy would replace them.
+std::vector<std::string> foreignRecordFiles(const std::string &folder)
 {
-    std::error_code e2;
-    if (!fs::exists(source, e2)) {
-        fs::path parent = fs::path(source).parent_path();
-        return parent.empty() || fs::is_directory(parent, e2) ? rt::err::FileNotFound : rt::err::PathNotFound;
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (const fs::directory_entry &e : fs::directory_iterator(folder, ec)) {
+        std::string name = e.path().filename().string();
+        if (name.size() < 4 || !rt::equalNoCase(name.substr(name.size() - 4), ".tps"))
+            continue;
+        if (std::find(std::begin(kRecordFiles), std::end(kRecordFiles), name) == std::end(kRecordFiles))
+            out.push_back(name);
     }
-    if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted)
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+int openErrorCode(const std::string &source, int error)
+{
+    std::error_code ec;
+    if (error == ENOENT || error == ENOTDIR) {
+        fs::path parent = fs::path(source).parent_path();
+        return parent.empty() || fs::is_directory(parent, ec) ? rt::err::FileNotFound : rt::err::PathNotFound;
+    }
+    if (error == EACCES || error == EPERM)
         return rt::err::AccessDenied;
-    if (ec == std::errc::device_or_resource_busy || ec == std::errc::text_file_busy)
+    if (error == EBUSY || error == ETXTBSY)
         return rt::err::AlreadyOpen;
     return -1;
 }
 
-// Copies a plain file; returns 0, or the runtime's code (-1: another failure, text in `why`).
-int copyPlainFile(const std::string &source, const std::string &target, std::string &why)
+struct Fd {
+    int fd = -1;
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// Opens `rel` below `folder` for writing, making the folders on the way. Every step is taken
+// below the one before without following a link, so the file is inside the folder whatever the
+// folder holds. Returns the descriptor, or -1 with the reason in `why`.
+int createInFolder(const std::string &folder, const std::string &rel, mode_t mode, std::string &why)
 {
-    std::error_code ec;
+    fs::path path(rel);
+    if (!plainRelative(path)) {
+        why = "not a name inside the CD folder";
+        return -1;
+    }
+    Fd dir;
+    dir.fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (auto it = path.begin(); dir.fd >= 0 && std::next(it) != path.end(); ++it) {
+        ::mkdirat(dir.fd, it->c_str(), 0755);
+        int next = ::openat(dir.fd, it->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0 && (errno == ELOOP || errno == ENOTDIR)) {
+            why = (fs::path(folder) / *it).string() + " is a link or a file, not a folder";
+            return -1;
+        }
+        ::close(dir.fd);
+        dir.fd = next;
+    }
+    if (dir.fd < 0) {
+        why = std::strerror(errno);
+        return -1;
+    }
+    int fd = ::openat(dir.fd, path.filename().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0)
+        why = errno == ELOOP ? (fs::path(folder) / path).string() + " is a link" : std::strerror(errno);
+    return fd;
+}
+
+bool copyBytes(int from, int to)
+{
+    off_t at = 0;
+    for (;;) {
+        ssize_t n = ::copy_file_range(from, &at, to, nullptr, 1 << 30, 0);
+        if (n == 0)
+            return true;
+        if (n > 0)
+            continue;
+        if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
+            return false;
+        break;  // not between these two files: copied by hand from where it stopped
+    }
+    std::vector<char> buf(1 << 16);
+    for (;;) {
+        ssize_t n = ::pread(from, buf.data(), buf.size(), at);
+        if (n == 0)
+            return true;
+        if (n < 0)
+            return false;
+        at += n;
+        for (ssize_t done = 0; done < n;) {
+            ssize_t w = ::write(to, buf.data() + done, static_cast<std::size_t>(n - done));
+            if (w < 0)
+                return false;
+            done += w;
+        }
+    }
+}
+
+// JPEG, BMP or GIF, by the first bytes of the file.
+bool pictureHeader(int fd)
+{
+    unsigned char h[6] = {};
+    ssize_t n = ::pread(fd, h, sizeof h, 0);
+    if (n >= 3 && h[0] == 0xFF && h[1] == 0xD8 && h[2] == 0xFF)
+        return true;
+    if (n >= 2 && h[0] == 'B' && h[1] == 'M')
+        return true;
+    return n == 6 && (std::memcmp(h, "GIF87a", 6) == 0 || std::memcmp(h, "GIF89a", 6) == 0);
+}
+
+// Copies a regular file to `rel` below `folder`, keeping its permissions; with `picture`, only a
+// JPEG, BMP or GIF file. Returns 0, the runtime's code, kNotAPicture, or -1 (the text in `why`).
+int copyIntoFolder(const std::string &source, const std::string &folder, const std::string &rel, bool picture,
+                   std::string &why)
+{
     why.clear();
-    if (!fs::is_regular_file(source, ec)) {
-        ec = std::make_error_code(std::errc::no_such_file_or_directory);
-        int code = copyErrorCode(source, ec);
+    Fd in;
+    // Not blocking: a FIFO named as the source is refused at once instead of waiting for a writer.
+    in.fd = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (in.fd < 0) {
+        int code = openErrorCode(source, errno);
         if (code == -1)
-            why = "it is not a file";
+            why = std::strerror(errno);
         return code;
     }
-    fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec);
-    if (!ec)
-        fs::permissions(target, fs::status(source, ec).permissions(), ec);
-    if (!ec)
-        return 0;
-    why = ec.message();
-    return copyErrorCode(source, ec);
+    struct stat st;
+    if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        why = picture ? kNotAPictureText : "it is not a file";
+        return picture ? kNotAPicture : -1;
+    }
+    if (picture && !pictureHeader(in.fd)) {
+        why = kNotAPictureText;
+        return kNotAPicture;
+    }
+    Fd out;
+    out.fd = createInFolder(folder, rel, st.st_mode & 0777, why);
+    if (out.fd < 0)
+        return -1;
+    if (!copyBytes(in.fd, out.fd) || ::fchmod(out.fd, st.st_mode & 0777) != 0) {
+        why = std::strerror(errno);
+        ::unlinkat(AT_FDCWD, (fs::path(folder) / rel).c_str(), 0);
+        return -1;
+    }
+    return 0;
 }
 
 class Writer {
@@ -322,9 +503,15 @@ private:
         int added = 0;
         rt::clearRecord(dict::MasterInventoryDef, static_cast<MasterInventoryRecord *>(&item));
         source.set(*dict::MasterInventoryDef.key("ASSETKEY"));
+        auto told = std::chrono::steady_clock::now() - kProgressEvery;
         while ((rc = source.next()) == 0) {
-            if (progress_)
-                progress_(rt::formatText("@s40", item.DESCRIPTION.str()));
+            if (progress_) {
+                auto now = std::chrono::steady_clock::now();
+                if (now - told >= kProgressEvery) {
+                    told = now;
+                    progress_(rt::formatText("@s40", item.DESCRIPTION.str()));
+                }
+            }
             static_cast<MasterInventoryRecord &>(copy) = item;
             copy.MEMO = item.MEMO;
             copyPicture(item, item.IMAGE, copy.IMAGE);
@@ -363,9 +550,9 @@ private:
     template <typename Field>
     void copyPicture(const MasterInventoryRecord &item, const Field &source, Field &copy)
     {
-        std::string from = rt::clip(source.str());
-        if (from.empty())
+        if (source.view().empty())
             return;
+        std::string from = source.str();
         if (pictures_ == kMaxPictures) {
             if (!toldTooMany_)
                 rt::message("The client has more than 99,999 pictures. Only the first 99,999 are copied to the CD.",
@@ -380,13 +567,19 @@ private:
         std::string name = "Pic" + rt::formatNumber("@n05", pictures_) + cdPictureExtension(from);
         copy = name;  // named even when the copy fails: the client program shows an empty area
         std::string why;
-        int code = copyPlainFile(from, folder_ + name, why);
+        int code = copyIntoFolder(from, folder_, name, true, why);
         if (code == 0) {
             ++out_.pictures;
             return;
         }
         std::string text;
         switch (code) {
+        case kNotAPicture:
+            // Whatever else a picture field names (a text, a device, a file of the system) stays
+            // off the CD; the closing message lists it.
+            out_.missing.push_back("picture " + from + " (asset #" + rt::formatNumber("@n_07", item.ASSETNUMBER) +
+                                   "): " + kNotAPictureText + ", not copied");
+            return;
         case rt::err::FileNotFound:
             text = "File Not Found";
             break;
@@ -476,29 +669,21 @@ private:
 
     void copyProgramFiles()
     {
-        std::vector<std::string> files = clientProgramFiles(program_);
-        if (files.empty())
+        if (clientProgramFiles(program_).empty())
             out_.missing.push_back(std::string("the client program ") + kClientProgram + " (not found beside " +
                                    "this program in " + program_ + ")");
-        for (const char *extra : kProgramExtras)
-            files.push_back(extra);
         std::error_code ec;
-        for (const std::string &f : files) {
-            fs::path target = fs::path(folder_) / f;
-            fs::create_directories(target.parent_path(), ec);
+        if (!fs::is_regular_file(fs::path(program_) / kClientHelpSource / "index.html", ec))
+            out_.missing.push_back("the client help folder (not found in " + program_ + kClientHelpSource + ")");
+        const std::string helpPrefix = "help/";
+        for (const std::string &f : programFileNames(program_)) {
+            bool help = f.compare(0, helpPrefix.size(), helpPrefix) == 0;
+            std::string source =
+                program_ + (help ? std::string(kClientHelpSource) + "/" + f.substr(helpPrefix.size()) : f);
             std::string why;
-            if (copyPlainFile(program_ + f, target.string(), why) != 0)
+            if (copyIntoFolder(source, folder_, f, false, why) != 0)
                 out_.missing.push_back(f + (why.empty() ? " (not found in " + program_ + ")" : " (" + why + ")"));
         }
-        fs::path help = fs::path(program_) / kClientHelpSource;
-        if (!fs::is_regular_file(help / "index.html", ec)) {
-            out_.missing.push_back("the client help folder (not found in " + program_ + kClientHelpSource + ")");
-            return;
-        }
-        fs::copy(help, fs::path(folder_) / "help", fs::copy_options::recursive | fs::copy_options::overwrite_existing,
-                 ec);
-        if (ec)
-            out_.missing.push_back("the client help folder (" + ec.message() + ")");
     }
 
     void readError(const std::string &text, const std::string &missing)
@@ -631,9 +816,16 @@ std::string prepareClientCdFolder(const std::string &programFolder)
         fatal("Error reading main systen file", "File Error");
         return {};
     }
-    std::string path = rt::clip(settings.PATHTOCD.str());
-    if (path.empty()) {
+    std::string typed = rt::clip(settings.PATHTOCD.str());
+    if (typed.empty()) {
         fatal("You must setup the default CD drive designation in the Main System File first", "Drive/Path Not Set");
+        return {};
+    }
+    // Every rule is applied to the folder the path really names: "TEMP/../../docs" or a link
+    // named TEMP that leads elsewhere is judged, made and cleared as the folder it reaches.
+    std::string path = normalFolder(typed);
+    if (path.empty()) {
+        fatal("Unable to create the directory||" + typed, "Directory Error");
         return {};
     }
     // A drive letter means nothing here: every path, one character long or not, is a folder.
@@ -646,7 +838,26 @@ std::string prepareClientCdFolder(const std::string &programFolder)
               "Invalid Path");
         return {};
     }
-    if (rt::makeFolder(path) != 0 || !rt::folderExists(path)) {
+    // The backup's own files (a client's heirs, locations and boxes) have the CD's file names.
+    std::string backup = rt::clip(settings.PATHTOBACKUP.str());
+    std::string backupFolder = backup.empty() ? std::string() : normalFolder(backup);
+    if (!backupFolder.empty() && inside(path, backupFolder)) {
+        fatal("The CD path||" + path + "||is in the backup folder " + backupFolder +
+                  ": the CD would overwrite the backup's files.",
+              "Invalid Path");
+        return {};
+    }
+    if (std::vector<std::string> foreign = foreignRecordFiles(path); !foreign.empty()) {
+        std::string names;
+        for (const std::string &f : foreign)
+            names += (names.empty() ? "" : ", ") + f;
+        fatal("The CD path||" + path + "||holds record files that Make CD did not write (" + names +
+                  "): the CD would be mixed with them.",
+              "Invalid Path");
+        return {};
+    }
+    // Made, then resolved once more: the folder made must be the one the rules were applied to.
+    if (rt::makeFolder(path) != 0 || !rt::folderExists(path) || normalFolder(path) != path) {
         fatal("Unable to create the directory||" + path, "Directory Error");
         return {};
     }

@@ -31,9 +31,12 @@ bool isCdPictureName(const std::string &name);
 // letters or digits, else none.
 std::string cdPictureExtension(const std::string &source);
 
-// MakeCD's checks before its window opens: the settings record, the path rules, the folder,
-// and the clearing of what an earlier CD left there (asked first). Returns the folder with a
-// trailing "/", or an empty string when no CD is to be made (the message was shown).
+// MakeCD's checks before its window opens: the settings record, the path rules (applied to the
+// folder the path really names, links and ".." resolved), the refusal of a data folder, of the
+// backup folder or a folder inside it, and of a folder holding record files this writer does not
+// write, then the folder, and the clearing of the files an earlier CD left there by their names
+// (asked first). Returns the resolved folder with a trailing "/", or an empty string when no CD
+// is to be made (the message was shown).
 std::string prepareClientCdFolder(const std::string &programFolder);
 
 struct ClientCdOutcome {
@@ -45,8 +48,10 @@ struct ClientCdOutcome {
 };
 
 // Make_The_CD's work for the active client (Glo:ActiveClientID) into `folder`, the program
-// files taken from `programFolder`. `progress` hears each item's description. Every failure
-// is told through the message service as it happens and listed in the outcome.
+// files taken from `programFolder`. `progress` hears the description of the item in hand, for
+// the first item and then at most every 50 ms. Nothing is written outside `folder` or through a
+// link in it; a picture field that names no JPEG, BMP or GIF file copies nothing. Every failure
+// is told through the message service as it happens or listed in the outcome.
 ClientCdOutcome writeClientCd(const std::string &folder, const std::string &programFolder,
                               const std::function<void(const std::string &)> &progress);
 

@@ -59,6 +59,7 @@ private:
     void work()
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
+        // The writer tells the item in hand only every 50 ms or so: the window repaints then.
         outcome_ = writeClientCd(folder_, rt::executableFolder(), [this](const std::string &description) {
             item_->setText(QString::fromStdString(description));
             QApplication::processEvents();

@@ -1,4 +1,7 @@
+#include <elf.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <QLabel>
@@ -7,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 
 #include "core/client_cd.h"
@@ -53,6 +57,47 @@ std::map<std::string, std::size_t> checksums(const std::string &root)
     return sums;
 }
 
+// A 64-bit ELF file whose dynamic section names `needed` and the run path `runPath`, as the
+// client program's does.
+std::string elfNaming(const std::vector<std::string> &needed, const std::string &runPath)
+{
+    std::string strings(1, '\0');
+    std::vector<Elf64_Dyn> dyn;
+    for (const std::string &n : needed) {
+        dyn.push_back({DT_NEEDED, {strings.size()}});
+        strings += n + '\0';
+    }
+    dyn.push_back({DT_RUNPATH, {strings.size()}});
+    strings += runPath + '\0';
+    dyn.push_back({DT_NULL, {0}});
+    Elf64_Ehdr eh{};
+    std::memcpy(eh.e_ident, ELFMAG, SELFMAG);
+    eh.e_ident[EI_CLASS] = ELFCLASS64;
+    eh.e_ident[EI_DATA] = ELFDATA2LSB;
+    eh.e_ident[EI_VERSION] = EV_CURRENT;
+    eh.e_type = ET_EXEC;
+    eh.e_machine = EM_X86_64;
+    eh.e_version = EV_CURRENT;
+    eh.e_ehsize = sizeof eh;
+    eh.e_shentsize = sizeof(Elf64_Shdr);
+    eh.e_shnum = 3;
+    const std::size_t dynBytes = dyn.size() * sizeof(Elf64_Dyn);
+    eh.e_shoff = sizeof eh + dynBytes + strings.size();
+    Elf64_Shdr sh[3]{};
+    sh[1].sh_type = SHT_DYNAMIC;
+    sh[1].sh_offset = sizeof eh;
+    sh[1].sh_size = dynBytes;
+    sh[1].sh_link = 2;
+    sh[2].sh_type = SHT_STRTAB;
+    sh[2].sh_offset = sizeof eh + dynBytes;
+    sh[2].sh_size = strings.size();
+    std::string out(reinterpret_cast<const char *>(&eh), sizeof eh);
+    out.append(reinterpret_cast<const char *>(dyn.data()), dynBytes);
+    out += strings;
+    out.append(reinterpret_cast<const char *>(sh), sizeof sh);
+    return out;
+}
+
 bool isPictureField(const std::string &name)
 {
     return name == "IMAGE" || name == "IMAGE2" || name == "RECEIPTIMAGE" || name == "WARRANTYIMAGE";
@@ -77,6 +122,11 @@ void fillItem(MasterInventoryBuffer &item, int asset, int seed)
     item.WARRANTYIMAGE = "";
     item.MEMO = "Bought in Lyon, r\xc3\xa9" "par\xc3\xa9 1998.\r\nSecond line\twith a tab " + std::to_string(seed);
 }
+
+// The first bytes of a JPEG, a BMP and a GIF file: what makes a file a picture to the CD.
+const std::string kJpeg = "\xff\xd8\xff\xe0 piano picture bytes";
+const std::string kBmp = "BM receipt bytes";
+const std::string kGif = "GIF89a clock picture bytes";
 
 const std::vector<std::string> kCdFiles = {
     "Pic00001.jpeg", "Pic00002.PNG", "Pic00003",     "autorun.inf",    "clntsys.tps",    "help/index.html",
@@ -135,9 +185,9 @@ protected:
         addOne(UserFields);
 
         // Entered out of asset order: the CD follows the asset key.
-        writeFile(home.file("pics/clock"), "clock picture bytes");
-        writeFile(home.file("pics/piano.jpeg"), "piano picture bytes");
-        writeFile(home.file("pics/receipt.PNG"), "receipt bytes");
+        writeFile(home.file("pics/clock"), kGif);
+        writeFile(home.file("pics/piano.jpeg"), kJpeg);
+        writeFile(home.file("pics/receipt.PNG"), kBmp);
         ASSERT_EQ(MasterInventory.create(), 0);
         ASSERT_EQ(MasterInventory.open(mode::ReadWriteDenyNone), 0);
         fillItem(MAS, 7, 2);
@@ -187,12 +237,13 @@ protected:
         ASSERT_EQ(QORClients.add(), 0);
         QORClients.close();
     }
-    void setCdPath(const std::string &path)
+    void setCdPath(const std::string &path, const std::string &backup = "")
     {
         ASSERT_EQ(MainSystemFile.open(mode::ReadWriteDenyNone), 0);
         MainSystemFile.setFileOrder();
         ASSERT_EQ(MainSystemFile.next(), 0);
         MSY.PATHTOCD = path;
+        MSY.PATHTOBACKUP = backup;
         ASSERT_EQ(MainSystemFile.put(), 0);
         MainSystemFile.close();
     }
@@ -226,10 +277,13 @@ TEST_F(ClientCd, WritesTheFolderTheClientProgramReadsAndRunsFrom)
     ASSERT_EQ(box.shown().size(), 1u) << box.shown()[0].text;
     EXPECT_EQ(box.shown()[0].text, "CD writing complete");
     EXPECT_EQ(box.shown()[0].title, "Make CD Complete");
-    EXPECT_EQ(progress, (std::vector<std::string>{"DESCRIPTION-1\xc3\xa9", "DESCRIPTION-2\xc3\xa9"}));
-    EXPECT_EQ(testing_support::readBytes(cd + "Pic00001.jpeg"), "piano picture bytes");
-    EXPECT_EQ(testing_support::readBytes(cd + "Pic00002.PNG"), "receipt bytes");
-    EXPECT_EQ(testing_support::readBytes(cd + "Pic00003"), "clock picture bytes");
+    // The first item at once, then no more often than every 50 ms.
+    ASSERT_FALSE(progress.empty());
+    EXPECT_LE(progress.size(), 2u);
+    EXPECT_EQ(progress[0], "DESCRIPTION-1\xc3\xa9");
+    EXPECT_EQ(testing_support::readBytes(cd + "Pic00001.jpeg"), kJpeg);
+    EXPECT_EQ(testing_support::readBytes(cd + "Pic00002.PNG"), kBmp);
+    EXPECT_EQ(testing_support::readBytes(cd + "Pic00003"), kGif);
     EXPECT_EQ(testing_support::readBytes(cd + "help/index.html"), "<html>client help</html>");
 
     // From outside: closed files, no journal, sound databases.
@@ -381,7 +435,7 @@ TEST_F(ClientCd, PathRulesAndTheClearing)
     EXPECT_EQ(prepareClientCdFolder(program), "");
     ASSERT_EQ(box.shown().size(), 1u);
     EXPECT_EQ(box.shown()[0].title, "Delete All Files Warning");
-    EXPECT_EQ(box.shown()[0].text, "All existing files in the directory||" + upper(cd) +
+    EXPECT_EQ(box.shown()[0].text, "All existing files in the directory||" + upper(home.file("Temp")) +
                                        "||Will be erased...|Do you wish to proceed?");
     EXPECT_EQ(box.shown()[0].buttons, BUTTON_YES | BUTTON_NO);
     EXPECT_EQ(box.shown()[0].defaultButton, BUTTON_NO);
@@ -392,7 +446,7 @@ TEST_F(ClientCd, PathRulesAndTheClearing)
     ClientCdOutcome out = make();
     EXPECT_TRUE(out.complete());
     std::vector<std::string> expected = kCdFiles;
-    for (const char *kept : {"Pic123.jpg", "notes.txt", "other/Pic00009.jpg"})
+    for (const char *kept : {"Pic123.jpg", "notes.txt", "other/Pic00009.jpg", "help/old.html"})
         expected.push_back(kept);
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(treeOf(cd), expected);
@@ -430,6 +484,113 @@ TEST_F(ClientCd, EveryFailureIsToldAndTheFolderIsNotCalledComplete)
     EXPECT_EQ(box.shown()[1].title, "File Error");
     EXPECT_EQ(box.shown()[2].title, "Make CD Incomplete");
     EXPECT_EQ(treeOf(cd), std::vector<std::string>{});
+}
+
+TEST_F(ClientCd, NothingOutsideTheCdFolderChanges)
+{
+    // Outside the CD folder: a documents folder with a help of its own, a library, the backup
+    // folder with a client's backup, and a staging folder holding another program's record file.
+    writeFile(home.file("docs/help/index.html"), "the user's own help");
+    writeFile(home.file("docs/master.tps"), "a document named like the CD's items");
+    writeFile(home.file("outside/libdecoy.so"), "a library of the system");
+    const std::string backup = home.file("TEMPbk/");
+    for (const char *f : {"A1/qorhrs.tps", "A1/qorloc.tps", "A1/qorufd.tps", "qorclnt.tps"})
+        writeFile(backup + f, std::string("the backup's ") + f);
+    writeFile(home.file("TEMPdata/qorufd.tps"), "titles of another program");
+    fs::create_directory_symlink(home.file("docs"), home.file("LinkTEMP"));
+    ASSERT_EQ(::mkfifo(home.file("pics/pipe").c_str(), 0600), 0);
+    // What an old Make CD took from a client program found in the folder: outside libraries.
+    const std::string planted = elfNaming({home.file("outside/libdecoy.so"), "libdecoy.so"}, "$ORIGIN/../outside");
+    ElfDependencies deps;
+    writeFile(home.file("planted"), planted);
+    ASSERT_TRUE(readElfDependencies(home.file("planted"), deps));
+    ASSERT_EQ(deps.needed.size(), 2u);
+
+    auto setPictures = [&](const char *image, const char *receipt, const char *image2) {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(MasterInventory.name.c_str(), &db), SQLITE_OK);
+        char *sql = sqlite3_mprintf("UPDATE data SET image = %Q, receiptimage = %Q WHERE assetnumber = 3;"
+                                    "UPDATE data SET image2 = %Q WHERE assetnumber = 7",
+                                    image, receipt, image2);
+        EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_free(sql);
+        sqlite3_close(db);
+    };
+    const std::string notAPicture = "not a JPEG, BMP or GIF picture, not copied";
+    struct Case {
+        std::string what, path, refusal;  // refusal: the message's title and a part of its text
+        std::function<void()> plant;
+        std::vector<std::string> missing;  // each a part of one line of the closing message
+    };
+    const std::vector<Case> cases = {
+        {"a client program in the folder naming outside libraries", cd, "",
+         [&] {
+             writeFile(cd + "marlotte", planted);
+             writeFile(cd + "libdecoy.so", "an earlier CD's copy");
+         },
+         {}},
+        {"'..' out of the TEMP folder", home.file("Temp/../docs/"), "Invalid path, must contain TEMP", [] {}, {}},
+        {"a link named TEMP leading out", home.file("LinkTEMP/"), "Invalid path, must contain TEMP", [] {}, {}},
+        {"'..' within the TEMP folder", home.file("Temp/gone/../"), "", [] {}, {}},
+        {"links in the CD folder leading out", cd, "",
+         [&] {
+             fs::create_directories(cd);
+             fs::create_directory_symlink(home.file("docs/help"), cd + "help");
+             fs::create_symlink(home.file("docs/master.tps"), cd + "master.tps");
+             fs::create_symlink(backup + "A1/qorhrs.tps", cd + "qorhrs.tps");
+         },
+         {"help/index.html (" + cd + "help is a link or a file, not a folder)"}},
+        {"the backup folder", backup, "is in the backup folder", [] {}, {}},
+        {"a folder inside the backup folder", backup + "A1", "is in the backup folder", [] {}, {}},
+        {"a folder of record files Make CD does not write", home.file("TEMPdata"),
+         "holds record files that Make CD did not write (qorufd.tps)", [] {}, {}},
+        {"picture fields naming no picture", cd, "",
+         [&] { setPictures("/etc/passwd", home.file("pics/pipe").c_str(), home.file("pics").c_str()); },
+         {"picture /etc/passwd (asset #", "picture " + home.file("pics/pipe") + " (asset #",
+          "picture " + home.file("pics") + " (asset #"}},
+    };
+    auto outside = [&] {
+        std::map<std::string, std::size_t> sums = checksums(home.path());
+        std::erase_if(sums, [](const auto &e) { return e.first.rfind("Temp/", 0) == 0 || e.first == "mainsys.tps"; });
+        return sums;
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(cd);
+        setCdPath(c.path, backup);
+        c.plant();
+        const auto before = outside();
+        ASSERT_EQ(before.count("docs/help/index.html") + before.count("outside/libdecoy.so") +
+                      before.count("TEMPbk/A1/qorhrs.tps"),
+                  3u);
+        box.clear();
+        box.answer(BUTTON_YES);
+        ClientCdOutcome out = make();
+        EXPECT_EQ(outside(), before);
+        ASSERT_FALSE(box.shown().empty());
+        if (!c.refusal.empty()) {
+            EXPECT_FALSE(out.started);
+            ASSERT_EQ(box.shown().size(), 1u);
+            EXPECT_EQ(box.shown()[0].title, "Invalid Path");
+            EXPECT_NE(box.shown()[0].text.find(c.refusal), std::string::npos) << box.shown()[0].text;
+            continue;
+        }
+        EXPECT_EQ(out.items, 2);
+        EXPECT_EQ(fs::is_symlink(cd + "master.tps"), false);
+        EXPECT_EQ(testing_support::sqliteNumber(cd + "master.tps", "SELECT count(*) FROM data"), 2);
+        EXPECT_EQ(testing_support::readBytes(cd + "marlotte"), testing_support::readBytes(program + "marlotte"));
+        EXPECT_EQ(out.missing.size(), c.missing.size());
+        for (const std::string &m : c.missing)
+            EXPECT_NE(box.shown().back().text.find(m), std::string::npos) << m << "\n" << box.shown().back().text;
+        if (c.missing.empty())
+            EXPECT_EQ(box.shown().back().text, "CD writing complete");
+    }
+    // No picture file came onto the CD for the fields that named none; the items name theirs.
+    EXPECT_FALSE(fs::exists(cd + "Pic00001"));
+    EXPECT_FALSE(fs::exists(cd + "Pic00002"));
+    EXPECT_EQ(testing_support::sqliteText(cd + "master.tps", "SELECT image || ',' || receiptimage FROM data "
+                                                             "WHERE assetnumber = 3"),
+              "Pic00001,Pic00002");
 }
 
 TEST(ClientCdNames, PicturesKeepTheirSourcesRealSuffix)

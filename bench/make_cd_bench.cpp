@@ -1,0 +1,253 @@
+// Make CD at 10,000 and 100,000 items, one item in a hundred with a picture, each size in a
+// folder of its own under this run's temporary folder: the real windows (MakeCD's OK pressed,
+// the copying window, the closing message) against the same rows rewritten by one
+// INSERT ... SELECT into a file of the same schema with the driver's settings, plus one `cp` of
+// the same pictures, measured in turns in the same run. The bench's folder holds no client
+// program, so neither side copies one.
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QPushButton>
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
+#include "bench/bench_support.h"
+#include "core/make_cd.h"
+#include "core/program.h"
+#include "model/client_files.h"
+#include "model/globals.h"
+#include "model/managers.h"
+#include "runtime/gui.h"
+#include "runtime/ini_store.h"
+#include "runtime/message.h"
+#include "runtime/paths.h"
+#include "runtime/record_sql.h"
+#include "runtime/window.h"
+
+extern char **environ;
+
+namespace {
+
+using bench::Clock;
+namespace fs = std::filesystem;
+
+constexpr int kPictureEvery = 100;
+constexpr std::size_t kPictureBytes = 100 * 1024;
+
+std::vector<std::string> shownTitles;
+
+// A picture file as a camera leaves it, as far as its first bytes go.
+void writePicture(const std::string &path, int seed)
+{
+    std::string bytes(kPictureBytes, '\0');
+    unsigned h = static_cast<unsigned>(seed) * 2654435761u;
+    for (std::size_t i = 0; i < bytes.size(); ++i, h = h * 1103515245u + 12345u)
+        bytes[i] = static_cast<char>(h >> 24);
+    bytes[0] = '\xff';
+    bytes[1] = '\xd8';
+    bytes[2] = '\xff';
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+void addClient(const std::string &primary, const std::string &id)
+{
+    QORClients.name = rt::joinPath(primary, "qorclnt.tps");
+    if (!rt::fileExists(QORClients.name))
+        QORClients.create();
+    QORClients.open(rt::mode::ReadWriteDenyNone);
+    rt::clearRecord(dict::QORClientsDef, &QOC);
+    QOC.IDCODE = id;
+    QOC.LASTNAME = "Bench";
+    QORClients.add();
+    QORClients.close();
+}
+
+// The client's items, every hundredth with a picture; returns the pictures' paths.
+std::vector<std::string> makeClient(const std::string &primary, const std::string &id, int n)
+{
+    addClient(primary, id);
+    const std::string folder = clientFolder(primary, id);
+    rt::makeFolder(folder);
+    rt::makeFolder(rt::joinPath(folder, "pics"));
+    nameClientFiles(folder);
+    std::vector<std::string> pictures;
+    MasterInventory.create();
+    MasterInventory.open(rt::mode::ReadWriteDenyNone);
+    {
+        rt::Transaction tx({&MasterInventory});
+        tx.begin();
+        for (int i = 0; i < n; ++i) {
+            bench::fillItem(MAS, i);
+            if (i % kPictureEvery == 0) {
+                std::string p = rt::joinPath(folder, "pics/item" + std::to_string(i) + ".jpg");
+                writePicture(p, i);
+                MAS.IMAGE = p;
+                pictures.push_back(p);
+            }
+            MasterInventory.add();
+        }
+        tx.commit();
+    }
+    MasterInventory.close();
+    Glo.ActiveClientID = id;
+    Glo.ActiveClientText = "Bench " + id;
+    return pictures;
+}
+
+long long rowCount(const std::string &path)
+{
+    sqlite3 *db = bench::rawOpen(path, false);
+    sqlite3_stmt *st = bench::rawPrepare(db, "SELECT count(*) FROM data");
+    long long n = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : -1;
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return n;
+}
+
+// MakeCD opened (the clearing of the last CD's files answered), then timed from OK to the
+// closing message answered.
+double makeCd()
+{
+    rt::runProcedure("MakeCD");
+    QApplication::processEvents();
+    rt::WindowProcedure *window = nullptr;
+    for (rt::WindowProcedure *w : rt::startedWindows())
+        if (w->procedureName() == "MakeCD")
+            window = w;
+    if (!window) {
+        std::fprintf(stderr, "MakeCD did not open: %s\n", shownTitles.empty() ? "" : shownTitles.back().c_str());
+        std::exit(1);
+    }
+    auto *ok = window->findChild<QPushButton *>("OK");
+    auto t0 = Clock::now();
+    ok->click();
+    double t = bench::ms(t0, Clock::now());
+    QApplication::processEvents();
+    return t;
+}
+
+// The reference: the rows rewritten in asset order by one statement into a file of the same
+// schema, then one `cp` of the pictures.
+double reference(const std::string &source, const std::string &folder, const std::vector<std::string> &pictures)
+{
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const std::string target = rt::joinPath(folder, "master.tps");
+    const std::string cols = rt::RecordSql::columnList(MasterInventoryTemp).substr(std::string("rowid, ").size());
+    auto t0 = Clock::now();
+    {
+        rt::RecordFile shape(dict::MasterInventoryTempDef, nullptr);
+        shape.name = target;
+        shape.create();
+    }
+    sqlite3 *db = bench::rawOpen(target, true);
+    std::string sql = "ATTACH '" + source + "' AS src; BEGIN IMMEDIATE; INSERT INTO data (" + cols + ") SELECT " +
+                      cols + " FROM src.data ORDER BY assetnumber, rowid; COMMIT;";
+    char *err = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+        std::fprintf(stderr, "rewrite: %s\n", err ? err : "?");
+        std::exit(1);
+    }
+    sqlite3_close(db);
+    std::vector<std::string> args = {"cp", "--"};
+    args.insert(args.end(), pictures.begin(), pictures.end());
+    args.push_back(folder);
+    std::vector<char *> argv;
+    for (std::string &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    int status = 0;
+    if (posix_spawnp(&pid, "cp", nullptr, nullptr, argv.data(), environ) != 0 || waitpid(pid, &status, 0) != pid ||
+        !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "cp failed\n");
+        std::exit(1);
+    }
+    return bench::ms(t0, Clock::now());
+}
+
+int runSize(const bench::TempFolder &home, const std::string &cd, int n)
+{
+    const std::string primary = home.path().string();
+    const std::string id = "N" + std::to_string(n);
+    std::vector<std::string> pictures = makeClient(primary, id, n);
+    const std::string source = MasterInventory.name;
+    const std::string refFolder = home.file("ref" + std::to_string(n));
+
+    // One untimed run of each side warms the cache; then best of three, in turns.
+    makeCd();
+    reference(source, refFolder, pictures);
+    double made = 1e300, ref = 1e300;
+    for (int r = 0; r < 3; ++r) {
+        shownTitles.clear();
+        made = std::min(made, makeCd());
+        ref = std::min(ref, reference(source, refFolder, pictures));
+    }
+    const long long items = rowCount(cd + "master.tps");
+    long long copied = 0;
+    for (const fs::directory_entry &e : fs::directory_iterator(cd))
+        copied += e.path().filename().string().rfind("Pic", 0) == 0;
+    const bool agree = items == n && copied == static_cast<long long>(pictures.size()) &&
+                       rowCount(rt::joinPath(refFolder, "master.tps")) == n;
+    const double ratio = made / ref;
+    std::printf("items %8d  pictures %5zu  Make CD (OK to closing message) %9.1f ms   rewrite + cp %9.1f ms   "
+                "make/reference %.2f  %s%s   (closing message: %s)\n",
+                n, pictures.size(), made, ref, ratio, bench::verdict(ratio <= 1.5), agree ? "" : "  (CD DIFFERS)",
+                shownTitles.empty() ? "none" : shownTitles.back().c_str());
+    fs::remove_all(refFolder);
+    return agree ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    bench::TempFolder home("makecd");
+    ::setenv("ZENVIK_HOME", home.path().c_str(), 1);
+    QApplication app(argc, argv);
+    // Every question answered as a user making CDs one after the other would: Yes to the
+    // clearing of the last CD, OK to the closing message.
+    rt::setMessageHandler([](const rt::MessageRequest &m) {
+        shownTitles.push_back(m.title);
+        return (m.buttons & rt::BUTTON_YES) ? rt::BUTTON_YES : (m.buttons & rt::BUTTON_OK) ? rt::BUTTON_OK : m.buttons;
+    });
+
+    nameProgramFolderFiles();
+    rt::iniStore().setPath(home.file("zenvik.INI"));
+    registerRecordFiles();
+    registerMakeCdProcedures();
+    DictionaryInit();
+    const std::string primary = home.path().string();
+    const std::string cd = rt::withSlash(home.file("Temp"));
+    MainSystemFile.create();
+    MainSystemFile.open(rt::mode::ReadWriteDenyNone);
+    rt::clearRecord(dict::MainSystemFileDef, &MSY);
+    MSY.PATHPRIMARYRESIDENCE = primary;
+    MSY.PATHTOCD = cd;
+    MSY.REPORTFORMAT = "Portrait";
+    MainSystemFile.add();
+    MainSystemFile.close();
+    BuildSharedFileNames(primary);
+    Category.create();
+
+    QMdiArea area;
+    rt::setMdiArea(&area);
+    area.resize(1000, 700);
+    area.show();
+
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(std::atoi(argv[i]));
+    if (sizes.empty())
+        sizes = {10000, 100000};
+    int rc = 0;
+    for (int n : sizes)
+        rc |= runSize(home, cd, n);
+    rt::setMdiArea(nullptr);
+    DictionaryKill();
+    return rc;
+}
