@@ -74,6 +74,7 @@ std::vector<ReportRow> &rowsOfLastRun()
     return r;
 }
 int pagesOfLastRun = 0;
+bool rowsKept = false;
 
 }  // namespace
 
@@ -290,6 +291,12 @@ void ReportFrame::setTickObserver(std::function<void(ReportFrame &, int)> observ
 {
     tickObserver() = std::move(observer);
 }
+void ReportFrame::keepRowsOfRuns(bool keep)
+{
+    rowsKept = keep;
+    if (!keep)
+        std::vector<ReportRow>().swap(rowsOfLastRun());
+}
 const std::vector<ReportRow> &ReportFrame::lastRows() { return rowsOfLastRun(); }
 QWidget *ReportFrame::progressWidget() const { return progress_; }
 int ReportFrame::lastPageCount() { return pagesOfLastRun; }
@@ -431,6 +438,7 @@ int ReportFrame::run()
             queue_.push_back(path);
             return true;
         });
+        writer_->keepRows(rowsKept);
         writer_->setPageValues(headingValues(heading, rt::today(), rt::clockNow()));
         spec_ = std::make_unique<ReportSpec>(def_.spec(choices_));
         run_ = std::make_unique<ReportRun>(*spec_, *writer_);
@@ -460,7 +468,9 @@ int ReportFrame::run()
         } else if (!cancelled_) {
             run_->finish();
         }
-        rowsOfLastRun() = writer_->takeRows();
+        std::vector<ReportRow>().swap(rowsOfLastRun());
+        if (rowsKept)
+            rowsOfLastRun() = writer_->takeRows();
         pagesOfLastRun = writer_->pages();
 
         if (!cancelled_ && (!readFailed_ || showPartial_)) {

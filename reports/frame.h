@@ -125,7 +125,9 @@ public:
 
     // Called after every timer tick (tests cancel from here), with the tick's number from 1.
     static void setTickObserver(std::function<void(ReportFrame &, int tick)> observer);
-    // The rows of the last run, for tests.
+    // The rows of the last run, kept only while a test asks for them: a run of a million items
+    // would otherwise hold every printed row after its report closed.
+    static void keepRowsOfRuns(bool keep);
     static const std::vector<ReportRow> &lastRows();
     static int lastPageCount();
 

@@ -1308,6 +1308,9 @@ int RecordFile::pack()
     return 0;
 }
 
+// The page cache during a quick scan ("QUICKSCAN=on"), in KiB.
+constexpr int kQuickScanCacheKiB = 8 * 1024;
+
 std::string RecordFile::send(std::string_view command)
 {
     std::string c = upper(trim(command));
@@ -1320,6 +1323,14 @@ std::string RecordFile::send(std::string_view command)
     }
     if (c == "HELD")
         return "OFF";  // records are never held between calls
+    if (c == "QUICKSCAN=ON" || c == "QUICKSCAN=OFF") {
+        // A quick scan reads every page once (a report's pass over the file): kept in the cache,
+        // a million items' pages would stay in memory for nothing. The scan keeps a small cache
+        // for the key's upper pages, and the file gets its full cache back when the scan ends.
+        if (conn_)
+            conn_->exec("PRAGMA cache_size=-" + std::to_string(c == "QUICKSCAN=ON" ? kQuickScanCacheKiB : kPageCacheKiB));
+        return std::string();
+    }
     return std::string();
 }
 

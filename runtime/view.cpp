@@ -304,17 +304,44 @@ int View::read(std::size_t n, std::vector<ViewRow> &rows, bool backward) const
 int View::seekRead(const ViewRow &from, bool inclusive, std::size_t n, std::vector<ViewRow> &rows,
                    bool backward) const
 {
-    Binder b;
-    std::string w = where(b);
-    if (b.bad)
-        return err::DriverError;
-    std::vector<int> fields;
-    std::string seek = RecordSql::seekCondition(file_, key_, backward, inclusive, true, fields);
-    b.seekParams(fields, from);
-    b.integer(static_cast<std::int64_t>(rowsWanted(n)));
-    return readRows("SELECT " + RecordSql::columnList(file_) + " FROM " + RecordSql::tableRef(file_) + " WHERE " + w +
-                        " AND " + seek + " ORDER BY " + RecordSql::orderBy(file_, key_, backward) + " LIMIT ?",
-                    b, rows);
+    // One row-value comparison over the whole key, (a, b, rowid) > (?, ?, ?), lets SQLite seek
+    // only on the key's first component and filter the rest: a slice deep in a large group would
+    // scan the group from its start. Instead each slice is a few seeks that are equalities on
+    // the key's leading components, innermost first: the rest of the rows with the row's own key
+    // values (after its position), then rows with an equal prefix and a later next component,
+    // out to the first component. Taken in that order they are exactly the key order, and each
+    // costs the same wherever it starts.
+    const TableDef &def = file_.def();
+    const std::size_t parts = key_ ? key_->parts.size() : 0;
+    const std::string select = "SELECT " + RecordSql::columnList(file_) + " FROM " + RecordSql::tableRef(file_) +
+                               " WHERE ";
+    const std::string order = " ORDER BY " + RecordSql::orderBy(file_, key_, backward) + " LIMIT ?";
+    const std::size_t wanted = rowsWanted(n);
+    for (std::size_t level = parts + 1; level-- > 0 && rows.size() < wanted;) {
+        Binder b;
+        std::string w = where(b);
+        if (b.bad)
+            return err::DriverError;
+        std::string seek;
+        for (std::size_t j = 0; j < level; ++j) {
+            const KeyPart &p = key_->parts[j];
+            seek += quoted(def.fields[static_cast<std::size_t>(p.field)]) + " = ? AND ";
+            b.field(p.field, from.record.data());
+        }
+        if (level == parts) {
+            seek += std::string(backward ? "rowid <" : "rowid >") + (inclusive ? "= ?" : " ?");
+            b.integer(from.position);
+        } else {
+            const KeyPart &p = key_->parts[level];
+            seek += quoted(def.fields[static_cast<std::size_t>(p.field)]) + (p.descending != backward ? " < ?" : " > ?");
+            b.field(p.field, from.record.data());
+        }
+        b.integer(static_cast<std::int64_t>(wanted - rows.size()));
+        if (int code = readRows(select + w + " AND " + seek + order, b, rows))
+            return code;
+    }
+    clearError();
+    return 0;
 }
 
 int View::readFrom(std::int64_t position, std::size_t n, std::vector<ViewRow> &rows, bool backward) const

@@ -163,6 +163,27 @@ TEST_F(FrameTest, ACompleteRunPreviewsAndPrintsFromThePreviewAndLeavesFilesOpenE
     EXPECT_EQ(details, 200);
 }
 
+// A report's printed rows are not held once it closes, unless a test asks for them; the run
+// still counts its pages. Asked again, the rows of the next run are there.
+TEST_F(FrameTest, ARunHoldsNoRowsAfterItClosesUnlessAsked)
+{
+    rec.previewAnswer = 2;
+    for (bool keep : {false, true, false}) {
+        SCOPED_TRACE(keep ? "kept" : "not kept");
+        ReportFrame::keepRowsOfRuns(keep);
+        messages.answer(rt::BUTTON_YES);  // preview
+        messages.answer(rt::BUTTON_NO);   // memos
+        EXPECT_EQ(runReport(valuationDefinition(false)), 2);
+        EXPECT_GT(ReportFrame::lastPageCount(), 1);
+        if (keep) {
+            EXPECT_GT(ReportFrame::lastRows().size(), 200u);
+        } else {
+            EXPECT_TRUE(ReportFrame::lastRows().empty());
+            EXPECT_EQ(ReportFrame::lastRows().capacity(), 0u);
+        }
+    }
+}
+
 TEST_F(FrameTest, CancelThenIgnoreGoesOnOneRecordPerTick)
 {
     cancelOnFirstTick();

@@ -24,6 +24,7 @@ protected:
     {
         dict::resetGlobals();
         resetProgramGlobals();
+        reports::ReportFrame::keepRowsOfRuns(true);  // the tests read the rows of their runs
         for (rt::RecordFile *f : files()) {
             f->name = home.file(f->def().diskName);
             ASSERT_EQ(f->create(), 0) << f->name;
@@ -44,7 +45,11 @@ protected:
         addClient("A1", "Smith", "John", "john@smith.test", 0);
         Glo.ActiveClientID = "A1";
     }
-    void TearDown() override { closeAll(); }
+    void TearDown() override
+    {
+        closeAll();
+        reports::ReportFrame::keepRowsOfRuns(false);
+    }
     void openAll()
     {
         for (rt::RecordFile *f : files()) {

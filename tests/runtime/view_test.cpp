@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 
 #include "runtime/dates.h"
@@ -164,6 +165,62 @@ TEST_F(Views, CountSlicesAndTotalsFollowTheConditions)
                            t),
               0);
     EXPECT_EQ(t, (std::vector<std::int64_t>{3, 6, 2 * 100 + 250 + 3 * 5, 1}));
+}
+
+// A collector's inventory: one group of 10,000 rows whose key values differ only in case and
+// repeat, so that the order within equal keys is the rows' positions. Read in slices, forward
+// and backward, in every kind of key (the file's order, one part, two parts, a descending
+// part) and under a filter fixing the group, the rows come in the order one full read gives.
+TEST_F(Views, SlicesOfOneLargeGroupFollowTheFullReadExactly)
+{
+    {
+        Transaction tx({&file});
+        ASSERT_EQ(tx.begin(), 0);
+        const char *kinds[] = {"Fruit", "FRUIT", "fruit", "fRuIt"};
+        for (int i = 0; i < 10000; ++i) {
+            clearRecord(gadgets(), &rec);
+            rec.NAME = std::string(i % 3 ? "item " : "ITEM ") + std::to_string(i * 7919 % 211);
+            rec.KIND = kinds[i % 4];
+            rec.NUMBER = 1000 + i;
+            rec.STAMP = day(1 + i * 31 % 17);
+            memo.clear();
+            ASSERT_EQ(file.add(), 0);
+        }
+        ASSERT_EQ(tx.commit(), 0);
+    }
+    const TableDef &d = gadgets();
+    struct Case {
+        const char *key;
+        bool filtered;
+        std::size_t slice;
+    };
+    for (const Case &c : {Case{nullptr, false, 25}, Case{"NAMEKEY", false, 25}, Case{"KINDKEY", false, 25},
+                          Case{"KINDKEY", true, 25}, Case{"KINDSTAMPKEY", false, 25}, Case{"KINDSTAMPKEY", true, 7},
+                          Case{"STAMPKEY", false, 1}})
+        for (bool backward : {false, true}) {
+            SCOPED_TRACE(std::string(c.key ? c.key : "file order") + (c.filtered ? " filtered" : "") +
+                         (backward ? " backward" : ""));
+            std::vector<Condition> filter;
+            if (c.filtered)
+                filter.push_back(Condition::equals(d, "KIND", "FRUIT"));
+            View v(file, c.key ? key(c.key) : nullptr, filter);
+            std::vector<ViewRow> all, rows;
+            ASSERT_EQ(v.read(SIZE_MAX, all, backward), 0);
+            ASSERT_EQ(all.size(), 10000u + (c.filtered ? 4 : 6));
+            std::vector<std::int64_t> whole, sliced;
+            for (const ViewRow &r : all)
+                whole.push_back(r.position);
+            ASSERT_EQ(v.read(c.slice, rows, backward), 0);
+            while (!rows.empty()) {
+                for (const ViewRow &r : rows)
+                    sliced.push_back(r.position);
+                if (rows.size() < c.slice)
+                    break;
+                const ViewRow last = rows.back();
+                ASSERT_EQ(v.readAfter(last, c.slice, rows, backward), 0);
+            }
+            EXPECT_EQ(sliced, whole);
+        }
 }
 
 TEST_F(Views, GroupTotalsBreakWhereTheGroupFieldChangesInTheOrder)
