@@ -145,7 +145,9 @@ bool showRepairResults()
                 lines += " ... (the whole list is in " + log + ".shown)";
         }
     }
-    rt::message(lines, "File Repair Results", rt::Icon::Information);
+    bool losses = text.find("The file was repaired in part") != std::string::npos ||
+                  text.find("The file was not repaired") != std::string::npos;
+    rt::message(lines, "File Repair Results", losses ? rt::Icon::Exclamation : rt::Icon::Information);
     return true;
 }
 

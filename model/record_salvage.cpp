@@ -707,14 +707,25 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
             continue;
         std::vector<Cell> cells = reader.cells(buf, p);
         std::vector<std::vector<Value>> decoded(cells.size());
-        std::size_t matching = 0;
-        for (std::size_t i = 0; i < cells.size(); ++i)
-            if (cells[i].whole && decodeRecord(cells[i].payload, decoded[i]) && decoded[i].size() == srcCols.size())
+        std::size_t matching = 0, records = 0;
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            bool record = cells[i].whole && decodeRecord(cells[i].payload, decoded[i]);
+            records += record;
+            if (record && decoded[i].size() == srcCols.size())
                 ++matching;
             else
                 decoded[i].clear();
-        if (matching == 0)
+        }
+        if (matching == 0 && records > 0)
             continue;  // another table's page
+        if (matching == 0 && !cells.empty()) {
+            // A leaf page none of whose cells reads: damaged inside, its rows lost.
+            knownPages.erase(p);
+            for (const Cell &c : cells)
+                if (c.hasRowid)
+                    unreadable.insert(c.rowid);
+            continue;
+        }
         ++out.pagesRead;
         for (std::size_t i = 0; i < cells.size(); ++i) {
             const Cell &c = cells[i];

@@ -144,20 +144,27 @@ TEST(Salvage, RowsThatBreakAUniqueKeyGoToTheRejectsFileAndNothingIsLeftHalfDone)
     sqlite3_open(file.c_str(), &db);
     ASSERT_EQ(sqlite3_exec(db,
                            "DROP INDEX assetkey; INSERT INTO data (assetnumber, description) "
-                           "SELECT assetnumber, 'Second of ' || description FROM data WHERE rowid IN (7, 9)",
+                           "SELECT assetnumber, 'Second of ' || description FROM data WHERE rowid IN (7, 9);"
+                           // Values no field of the record can hold: a description past its
+                           // size, a cost as text.
+                           "UPDATE data SET description = description || printf('%.200c', 'x') WHERE rowid = 20;"
+                           "UPDATE data SET replacementcost = 'lots' WHERE rowid = 30",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close(db);
 
-    salvage::Outcome out = salvage::salvageRecordFile(file, example);
+    salvage::Outcome out = salvage::salvageRecordFile(file, example, salvage::checksFor(dict::MasterInventoryDef));
     ASSERT_TRUE(out.ok) << out.error;
-    EXPECT_EQ(out.copied, 50);
-    EXPECT_EQ(out.refused, 2);
+    EXPECT_EQ(out.copied, 48);
+    EXPECT_EQ(out.refused, 4);
     EXPECT_EQ(out.lost, 0);
+    EXPECT_FALSE(out.complete());
     EXPECT_EQ(out.rejectsFile, home.file("qormas-rejects.tps"));
-    EXPECT_EQ(testing_support::sqliteText(out.rejectsFile, "SELECT group_concat(description, '/') FROM data"),
+    EXPECT_EQ(testing_support::sqliteText(out.rejectsFile, "SELECT group_concat(rowid, '/') FROM data"), "20/30/51/52");
+    EXPECT_EQ(testing_support::sqliteText(out.rejectsFile, "SELECT group_concat(description, '/') FROM data WHERE rowid > 50"),
               "Second of Item 6 lower/Second of Item 8 Mixed Case");
-    EXPECT_NE(salvage::outcomeText(file, out).find("Rows set aside (failed the record's checks or a unique key): 2, written to " + out.rejectsFile),
+    EXPECT_NE(salvage::outcomeText(file, out).find("The file was repaired in part"), std::string::npos);
+    EXPECT_NE(salvage::outcomeText(file, out).find("Rows set aside (failed the record's checks or a unique key): 4, written to " + out.rejectsFile),
               std::string::npos);
 
     // A file whose first page is garbage cannot be salvaged: it stays where it is, and no fresh
