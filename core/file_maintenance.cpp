@@ -114,6 +114,14 @@ void tellRepairCloses()
                 "Information", rt::Icon::Information);
 }
 
+void exclusiveMessage()
+{
+    rt::message("This option requires exclusive file access.|Please ensure no other users are in the system. |An "
+                "error occured trying to open the file : Error " +
+                    rt::errorText(),
+                "File Access Error");
+}
+
 }  // namespace
 
 // The outcome of the repairs logged since it was last shown; false when there is none.
@@ -133,17 +141,21 @@ bool showRepairResults()
     if (text.empty())
         return false;
     // A long list of lost asset numbers is left to the log.
+    const std::size_t kLongest = 400;
     std::string lines;
-    std::size_t lineLength = 0;
-    for (char c : text) {
-        if (c == '\n') {
-            lines += '|';
-            lineLength = 0;
-        } else if (lineLength < 400) {
-            lines += c;
-            if (++lineLength == 400)
-                lines += " ... (the whole list is in " + log + ".shown)";
+    for (std::size_t at = 0; at <= text.size();) {
+        std::size_t end = std::min(text.find('\n', at), text.size());
+        std::string line = text.substr(at, end - at);
+        if (line.size() > kLongest) {
+            std::size_t cut = line.rfind(", ", kLongest);
+            std::size_t more = 0;
+            for (std::size_t c = line.find(", ", cut); c != std::string::npos; c = line.find(", ", c + 2))
+                ++more;
+            line = line.substr(0, cut) + " and " + std::to_string(more) + " more (the whole list is in " + log +
+                   ".shown)";
         }
+        lines += (lines.empty() ? "" : "|") + line;
+        at = end + 1;
     }
     bool losses = text.find("The file was repaired in part") != std::string::npos ||
                   text.find("The file was not repaired") != std::string::npos;
@@ -325,14 +337,6 @@ private:
     {
         if (progress_)
             progress_->show(action, percent);
-    }
-
-    static void exclusiveMessage()
-    {
-        rt::message("This option requires exclusive file access.|Please ensure no other users are in the system. |An "
-                    "error occured trying to open the file : Error " +
-                        rt::errorText(),
-                    "File Access Error");
     }
 
     static void noteIfDamaged(const std::string &path)
@@ -537,6 +541,15 @@ bool startRepair(const rt::TableDef &def, const std::string &path)
     std::string memo;
     rt::RecordFile file(def, scratch.data(), &memo);
     file.name = path;
+    // The repair puts a new file in place: a program that had the file open meanwhile would
+    // go on writing into the damaged original.
+    int rc = rt::ds_FileOpen(file, rt::mode::ReadWriteExclusive);
+    if (rc != 0 && rc != rt::err::KeyInvalid && rc != rt::err::InvalidFile && rc != rt::err::DriverError) {
+        exclusiveMessage();
+        return false;
+    }
+    if (file.isOpen())
+        file.close();
     std::string result = rt::ds_MakeTPE(file);
     if (result == "1") {
         rt::message("Unable to create TPE Example file.", "Error");
