@@ -410,18 +410,25 @@ private:
     std::set<std::int64_t> overflowPages_;
 };
 
-// The pages of a b-tree reachable from its root, damaged pages passed over.
-std::set<std::int64_t> treePages(const Pages &pages, Reader &reader, std::int64_t root)
+// The pages of a b-tree reachable from its root, damaged pages passed over (`complete` false
+// then).
+std::set<std::int64_t> treePages(const Pages &pages, Reader &reader, std::int64_t root, bool *complete = nullptr)
 {
+    if (complete)
+        *complete = true;
     std::set<std::int64_t> seen;
     std::vector<std::int64_t> todo{root};
     std::vector<unsigned char> buf;
     while (!todo.empty()) {
         std::int64_t p = todo.back();
         todo.pop_back();
-        if (p < 1 || p > pages.totalPages() || seen.count(p) || !pages.read(p, buf) ||
-            !Pages::btreePage(buf, p, pages.usable()))
+        if (seen.count(p))
             continue;
+        if (p < 1 || p > pages.totalPages() || !pages.read(p, buf) || !Pages::btreePage(buf, p, pages.usable())) {
+            if (complete)
+                *complete = false;
+            continue;
+        }
         seen.insert(p);
         std::size_t h = p == 1 ? 100 : 0;
         if (buf[h] == 2 || buf[h] == 5) {
@@ -688,6 +695,30 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
         return true;
     };
 
+    // The naming key's index, read whole, holds every live row: a row it does not hold lies on a
+    // page that no longer belongs to the table (freed, its deletion not yet overwritten) and
+    // does not come back silently.
+    std::set<std::int64_t> keyPages;
+    bool keyComplete = false;
+    for (const SchemaRow &r : schema)
+        if (r.type == "index" && r.table == "data" && r.name == keyIndexName)
+            keyPages = treePages(pages, reader, r.root, &keyComplete);
+    std::unordered_set<std::int64_t> keyRowids;
+    std::map<std::int64_t, std::string> keyOf;
+    for (std::int64_t p : keyPages) {
+        if (!pages.read(p, buf))
+            continue;
+        for (const Cell &c : reader.cells(buf, p)) {
+            std::vector<Value> v;
+            if (!c.whole || !decodeRecord(c.payload, v) || v.size() != 2 || v.back().kind != Value::Int) {
+                keyComplete = false;
+                continue;
+            }
+            keyRowids.insert(v.back().i);
+            keyOf[v.back().i] = valueText(v[0]);
+        }
+    }
+
     // Every table leaf page whose cells are the item table's rows, wherever the tree that led to
     // it is damaged.
     std::unordered_set<std::int64_t> kept;        // rowids in the fresh file or the side file
@@ -755,6 +786,8 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
                 }
                 row[static_cast<std::size_t>(target[k])] = v;
             }
+            if (keyComplete && !keyRowids.count(c.rowid))
+                sound = false;
             if (sound) {
                 int w = writer.write(c.rowid, row);
                 if (w == SQLITE_DONE) {
@@ -778,22 +811,14 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
     }
 
     // The indexes tell which rows the file held; the naming key tells what they were.
-    std::set<std::int64_t> keyPages;
-    for (const SchemaRow &r : schema)
-        if (r.type == "index" && r.table == "data" && r.name == keyIndexName)
-            keyPages = treePages(pages, reader, r.root);
     std::set<std::int64_t> indexed;
-    std::map<std::int64_t, std::string> keyOf;
     for (std::int64_t p : indexPages) {
         if (!pages.read(p, buf))
             continue;
         for (const Cell &c : reader.cells(buf, p)) {
             std::vector<Value> v;
-            if (!c.whole || !decodeRecord(c.payload, v) || v.size() < 2 || v.back().kind != Value::Int)
-                continue;
-            indexed.insert(v.back().i);
-            if (keyPages.count(p) && v.size() == 2)
-                keyOf[v.back().i] = valueText(v[0]);
+            if (c.whole && decodeRecord(c.payload, v) && v.size() >= 2 && v.back().kind == Value::Int)
+                indexed.insert(v.back().i);
         }
     }
     if (knownPages.empty()) {
@@ -809,8 +834,12 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
         if (!knownPages.count(p) && !freePages.count(p) && !lockByte && !pointerMap)
             ++out.pagesUnreadable;
     }
-    std::set<std::int64_t> lostRows(unreadable.begin(), unreadable.end());
-    for (std::int64_t r : indexed)
+    // A whole naming key tells exactly; otherwise every index entry that still reads counts.
+    std::set<std::int64_t> lostRows;
+    for (std::int64_t r : unreadable)
+        if (!keyComplete || keyRowids.count(r))
+            lostRows.insert(r);
+    for (std::int64_t r : keyComplete ? std::set<std::int64_t>(keyRowids.begin(), keyRowids.end()) : indexed)
         if (!kept.count(r))
             lostRows.insert(r);
     if (!indexPages.empty() || out.pagesUnreadable == 0)

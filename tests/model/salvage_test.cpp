@@ -377,3 +377,35 @@ TEST(Salvage, RandomDamageNeverReadsPastAPageNorInventsRows)
         EXPECT_LE(differingRows(file, pristine), 2 * hits);
     }
 }
+
+// Deleted rows stay on freed pages until they are overwritten. With the header damaged, the
+// free list is unknown: the asset key's index, read whole, still keeps them out of the file.
+TEST(Salvage, DeletedRowsOnFreedPagesDoNotComeBack)
+{
+    TempHome home;
+    std::string file = home.file("qormas.tps"), example = home.file("qormas.tpe");
+    fillMaster(file, 3000);
+    makeExample(example);
+    sqlite3 *db = nullptr;
+    sqlite3_open(file.c_str(), &db);
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA secure_delete=OFF; DELETE FROM data WHERE rowid BETWEEN 1001 AND 2000", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    ASSERT_GT(testing_support::sqliteNumber(file, "PRAGMA freelist_count"), 5);
+    for (bool headerDamaged : {false, true}) {
+        SCOPED_TRACE(headerDamaged);
+        std::string copy = home.file(headerDamaged ? "b.tps" : "a.tps");
+        fs::copy_file(file, copy);
+        if (headerDamaged)
+            overwriteBytes(copy, 0, 100);
+        salvage::Outcome out = salvage::salvageRecordFile(copy, example, salvage::checksFor(dict::MasterInventoryDef));
+        ASSERT_TRUE(out.ok) << out.error;
+        EXPECT_EQ(out.copied, 2000);
+        EXPECT_EQ(out.lost, 0);
+        EXPECT_EQ(testing_support::sqliteNumber(copy, "SELECT count(*) FROM data WHERE rowid BETWEEN 1001 AND 2000"), 0);
+        if (!headerDamaged) {
+            EXPECT_EQ(out.refused, 0);  // the free list is known
+        }
+    }
+}
