@@ -205,6 +205,16 @@ TEST_F(FileMaintenance, BuildPackAndFixNeedTheFileToThemselves)
     // Info only reads: it counts the file all the same.
     onRow(w, "Vendors", "Info");
     EXPECT_EQ(row(w, "Vendors")->text(2), "5");
+    // The start-up offer too: after Yes and the notice, the refusal; the entry stays.
+    profileFile().write(ds_AppName(), "BadFile", Vendors.name);
+    box.clear();
+    box.answer(BUTTON_YES);
+    EXPECT_FALSE(offerBadFileRepair());
+    ASSERT_EQ(box.shown().size(), 3u);
+    EXPECT_EQ(box.shown()[2].title, "File Access Error");
+    EXPECT_EQ(bad(), Vendors.name);
+    EXPECT_FALSE(fs::exists(home.file("qorven.tpe")));
+    profileFile().write(ds_AppName(), "BadFile", "");
     browse.close();
 
     // A repair program that is not there: said, and the file's entry stays for the next time.
@@ -221,6 +231,13 @@ TEST_F(FileMaintenance, BuildPackAndFixNeedTheFileToThemselves)
     EXPECT_EQ(box.shown()[1].text, "The repair program " + home.file("no-such-recordfix") +
                                        " cannot be found.|The file " + Vendors.name + " is not repaired.");
     EXPECT_EQ(bad(), Vendors.name);
+
+    // Fix on a file that is not there says so.
+    fs::remove(Vendors.name);
+    box.clear();
+    onRow(w, "Vendors", "Fix");
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].text, "The file " + Vendors.name + " does not exist: there is nothing to repair.");
 }
 
 TEST_F(FileMaintenance, TheBadFileQuestionComesAtEveryOpeningAndNoOpensTheWindow)
