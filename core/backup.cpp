@@ -351,6 +351,13 @@ int copyRecordFile(const std::string &source, const std::string &folder, std::st
         errorText = "the file would be copied onto itself";
         return kSameFile;
     }
+    // A file cut to nothing opens as an empty database: copied, it would replace the last good
+    // copy with nothing.
+    std::error_code sizeError;
+    if (fs::file_size(from, sizeError) == 0 && !sizeError) {
+        errorText = "the file is empty";
+        return rt::err::InvalidFile;
+    }
     std::string temp = backupTempName(target);
     removeTemp(temp);
 
@@ -374,6 +381,19 @@ int copyRecordFile(const std::string &source, const std::string &folder, std::st
         int code = failure(rc, src, errorText);
         sqlite3_close_v2(src);
         return code;
+    }
+    {
+        // A database without the records' table is no record file.
+        sqlite3_stmt *st = nullptr;
+        bool records = sqlite3_prepare_v2(src, "SELECT 1 FROM sqlite_master WHERE type='table' AND name='data'", -1,
+                                          &st, nullptr) == SQLITE_OK &&
+                       sqlite3_step(st) == SQLITE_ROW;
+        sqlite3_finalize(st);
+        if (!records) {
+            sqlite3_close_v2(src);
+            errorText = "the file is not a record file";
+            return rt::err::InvalidFile;
+        }
     }
 
     sqlite3 *dst = nullptr;

@@ -100,8 +100,10 @@ bool stillThere(const std::string &entry, const Named &n)
     if (n.def && !n.path.empty() && rt::fileExists(n.path))
         return true;
     clearBadFile();
-    rt::message("The file " + entry + " does not exist: there is nothing to repair.", "Information",
-                rt::Icon::Information);
+    std::string beside = rt::repairLeftBeside(n.path);
+    rt::message("The file " + entry + " does not exist: there is nothing to repair." +
+                    (beside.empty() ? std::string() : "|" + beside),
+                "Information", rt::Icon::Information);
     return false;
 }
 
@@ -111,6 +113,57 @@ void tellRepairCloses()
                 "finishes running you can run this application again.",
                 "Information", rt::Icon::Information);
 }
+
+void exclusiveMessage()
+{
+    rt::message("This option requires exclusive file access.|Please ensure no other users are in the system. |An "
+                "error occured trying to open the file : Error " +
+                    rt::errorText(),
+                "File Access Error");
+}
+
+}  // namespace
+
+// The outcome of the repairs logged since it was last shown; false when there is none.
+bool showRepairResults()
+{
+    std::string log = repairLogPath();
+    if (!rt::fileExists(log))
+        return false;
+    std::ifstream in(log);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    in.close();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    std::ofstream(log + ".shown", std::ios::app) << text << "\n";
+    std::error_code ec;
+    fs::remove(log, ec);
+    if (text.empty())
+        return false;
+    // A long list of lost asset numbers is left to the log.
+    const std::size_t kLongest = 400;
+    std::string lines;
+    for (std::size_t at = 0; at <= text.size();) {
+        std::size_t end = std::min(text.find('\n', at), text.size());
+        std::string line = text.substr(at, end - at);
+        if (line.size() > kLongest) {
+            std::size_t cut = line.rfind(", ", kLongest);
+            std::size_t more = 0;
+            for (std::size_t c = line.find(", ", cut); c != std::string::npos; c = line.find(", ", c + 2))
+                ++more;
+            line = line.substr(0, cut) + " and " + std::to_string(more) + " more (the whole list is in " + log +
+                   ".shown)";
+        }
+        lines += (lines.empty() ? "" : "|") + line;
+        at = end + 1;
+    }
+    bool losses = text.find("The file was repaired in part") != std::string::npos ||
+                  text.find("The file was not repaired") != std::string::npos;
+    rt::message(lines, "File Repair Results", losses ? rt::Icon::Exclamation : rt::Icon::Information);
+    return true;
+}
+
+namespace {
 
 // ---------------------------------------------------------------------------------------------
 // The File Manager window
@@ -233,7 +286,7 @@ public:
         button("&Exit", "Close this window", [this] { finish(rt::RequestCompleted); });
         row->addLayout(buttons);
         v->addLayout(row);
-        showRepairLog();
+        showRepairResults();
         return 0;
     }
 
@@ -254,28 +307,6 @@ private:
     {
         for (int i = 0; i < list_->topLevelItemCount(); ++i)
             list_->topLevelItem(i)->setCheckState(TickColumn, on ? Qt::Checked : Qt::Unchecked);
-    }
-
-    // The outcome of repairs run since the last opening.
-    void showRepairLog()
-    {
-        std::string log = repairLogPath();
-        if (!rt::fileExists(log))
-            return;
-        std::ifstream in(log);
-        std::string text((std::istreambuf_iterator<char>(in)), {});
-        in.close();
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-            text.pop_back();
-        std::ofstream(log + ".shown", std::ios::app) << text << "\n";
-        std::error_code ec;
-        fs::remove(log, ec);
-        if (text.empty())
-            return;
-        std::string lines;
-        for (char c : text)
-            lines += c == '\n' ? '|' : c;
-        rt::message(lines, "File Repair Results", rt::Icon::Information);
     }
 
     void run(const std::string &action)
@@ -306,14 +337,6 @@ private:
     {
         if (progress_)
             progress_->show(action, percent);
-    }
-
-    static void exclusiveMessage()
-    {
-        rt::message("This option requires exclusive file access.|Please ensure no other users are in the system. |An "
-                    "error occured trying to open the file : Error " +
-                        rt::errorText(),
-                    "File Access Error");
     }
 
     static void noteIfDamaged(const std::string &path)
@@ -465,8 +488,13 @@ private:
     {
         // The repair replaces the file: nobody may have it open meanwhile.
         int rc = rt::ds_FileOpen(file, rt::mode::ReadWriteExclusive);
-        if (rc == rt::err::FileNotFound)
+        if (rc == rt::err::FileNotFound) {
+            std::string beside = rt::repairLeftBeside(path);
+            rt::message("The file " + path + " does not exist: there is nothing to repair." +
+                            (beside.empty() ? std::string() : "|" + beside),
+                        "Information", rt::Icon::Information);
             return;
+        }
         if (rc != 0 && rc != rt::err::KeyInvalid && rc != rt::err::InvalidFile && rc != rt::err::DriverError) {
             exclusiveMessage();
             return;
@@ -513,6 +541,15 @@ bool startRepair(const rt::TableDef &def, const std::string &path)
     std::string memo;
     rt::RecordFile file(def, scratch.data(), &memo);
     file.name = path;
+    // The repair puts a new file in place: a program that had the file open meanwhile would
+    // go on writing into the damaged original.
+    int rc = rt::ds_FileOpen(file, rt::mode::ReadWriteExclusive);
+    if (rc != 0 && rc != rt::err::KeyInvalid && rc != rt::err::InvalidFile && rc != rt::err::DriverError) {
+        exclusiveMessage();
+        return false;
+    }
+    if (file.isOpen())
+        file.close();
     std::string result = rt::ds_MakeTPE(file);
     if (result == "1") {
         rt::message("Unable to create TPE Example file.", "Error");
@@ -535,12 +572,26 @@ bool startRepair(const rt::TableDef &def, const std::string &path)
     }
     QStringList args{QString::fromStdString(path), "/E:" + QString::fromStdString(rt::exampleFileName(path)), "/K",
                      "/L:" + QString::fromStdString(repairLogPath())};
-    if (!QProcess::startDetached(program, args)) {
+    // The repair replaces the file: the program waits for it, its windows painted meanwhile,
+    // and shows the outcome as soon as it ends.
+    QProcess repair;
+    repair.start(program, args);
+    if (!repair.waitForStarted()) {
         rt::message("The repair program " + program.toStdString() + " could not be started.|The file " + path +
                         " is not repaired.",
                     "Error", rt::Icon::Exclamation);
         return false;
     }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    while (!repair.waitForFinished(50))
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QApplication::restoreOverrideCursor();
+    if (!showRepairResults())
+        rt::message("The repair program ended without telling its outcome (" +
+                        (repair.exitStatus() == QProcess::CrashExit ? std::string("it crashed")
+                                                                    : "exit code " + std::to_string(repair.exitCode())) +
+                        ").|The file " + path + " may not be repaired.",
+                    "File Repair Results", rt::Icon::Exclamation);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "model/file_errors.h"
 
 #include "runtime/errors.h"
+#include "runtime/file_recovery.h"
 #include "runtime/file_structure.h"
 #include "runtime/message.h"
 #include "runtime/text.h"
@@ -86,6 +87,10 @@ void CheckOpenFile(rt::RecordFile &file, int create, int missingIsError, int mod
     if (rc == 0 || rc == rt::err::AlreadyOpen) {
         rt::clearError();
         return;
+    }
+    if (std::string left = rc == rt::err::FileNotFound ? rt::repairLeftBeside(name) : std::string(); !left.empty()) {
+        rt::setDriverError("The file does not exist. " + left, 0);
+        rc = rt::errorCode();
     }
     if (rc == rt::err::FileNotFound && !missingIsError) {
         if (create != 1)

@@ -1,13 +1,17 @@
 #include "model/record_salvage.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <climits>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
+#include <unordered_set>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -15,6 +19,13 @@ namespace fs = std::filesystem;
 namespace salvage {
 
 namespace {
+
+std::function<bool(const std::string &)> &stepHook()
+{
+    static std::function<bool(const std::string &)> h;
+    return h;
+}
+bool stepAllowed(const std::string &step) { return !stepHook() || stepHook()(step); }
 
 std::string quote(const std::string &ident) { return "\"" + ident + "\""; }
 
@@ -35,18 +46,6 @@ struct Stmt {
     ~Stmt() { sqlite3_finalize(st); }
 };
 
-std::vector<std::string> columnsOf(sqlite3 *db, bool &ok)
-{
-    std::vector<std::string> cols;
-    Stmt s;
-    ok = sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info('data')", -1, &s.st, nullptr) == SQLITE_OK;
-    int rc = SQLITE_DONE;
-    while (ok && (rc = sqlite3_step(s.st)) == SQLITE_ROW)
-        cols.emplace_back(reinterpret_cast<const char *>(sqlite3_column_text(s.st, 0)));
-    ok = ok && rc == SQLITE_DONE && !cols.empty();
-    return cols;
-}
-
 // A name beside `base` that no file has yet.
 std::string freeName(const std::string &base)
 {
@@ -60,78 +59,398 @@ std::string freeName(const std::string &base)
     }
 }
 
-// Rows that a seek starting at `from` can read: false when the b-tree pages on the way are
-// damaged.
-bool readableFrom(sqlite3 *db, std::int64_t from)
+// ---------------------------------------------------------------------------------------------
+// Values and records as the file stores them
+
+struct Value {
+    enum Kind { Null, Int, Real, Text, Blob } kind = Null;
+    std::int64_t i = 0;
+    double r = 0;
+    std::string bytes;
+};
+
+struct Column {
+    std::string name;
+    bool text = false;
+};
+
+// The columns of `data` in a database; empty when it has no such table.
+std::vector<Column> columnsOf(sqlite3 *db)
 {
+    std::vector<Column> cols;
     Stmt s;
-    if (sqlite3_prepare_v2(db, "SELECT rowid FROM data WHERE rowid >= ? ORDER BY rowid LIMIT 1", -1, &s.st,
-                           nullptr) != SQLITE_OK)
-        return false;
-    sqlite3_bind_int64(s.st, 1, from);
-    int rc = sqlite3_step(s.st);
-    return rc == SQLITE_ROW || rc == SQLITE_DONE;
+    if (!db || sqlite3_prepare_v2(db, "SELECT lower(name), upper(type) FROM pragma_table_info('data') ORDER BY cid", -1,
+                                  &s.st, nullptr) != SQLITE_OK)
+        return cols;
+    while (sqlite3_step(s.st) == SQLITE_ROW) {
+        Column c;
+        c.name = reinterpret_cast<const char *>(sqlite3_column_text(s.st, 0));
+        const unsigned char *t = sqlite3_column_text(s.st, 1);
+        c.text = t && std::string(reinterpret_cast<const char *>(t)).find("TEXT") != std::string::npos;
+        cols.push_back(c);
+    }
+    return cols;
 }
 
-// The first rowid after `failedAt` from which reading works again: the rows in between sit on
-// damaged pages. LLONG_MAX when nothing after it can be read.
-std::int64_t nextReadable(sqlite3 *db, std::int64_t failedAt)
+std::uint32_t be16(const unsigned char *p) { return (std::uint32_t(p[0]) << 8) | p[1]; }
+std::uint32_t be32(const unsigned char *p)
 {
-    std::int64_t bad = failedAt;
-    std::int64_t step = 1;
-    std::int64_t good = LLONG_MAX;
-    while (true) {
-        std::int64_t probe = bad > LLONG_MAX - step ? LLONG_MAX : bad + step;
-        if (readableFrom(db, probe)) {
-            good = probe;
-            break;
+    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
+}
+
+// A varint at `at` within [at, end); false when it runs past the end.
+bool varint(const unsigned char *&at, const unsigned char *end, std::uint64_t &v)
+{
+    v = 0;
+    for (int i = 0; i < 9; ++i) {
+        if (at >= end)
+            return false;
+        unsigned char b = *at++;
+        if (i == 8) {
+            v = (v << 8) | b;
+            return true;
         }
-        if (probe == LLONG_MAX)
-            return LLONG_MAX;
-        bad = probe;
-        if (step < (LLONG_MAX >> 2))
-            step *= 2;
+        v = (v << 7) | (b & 0x7F);
+        if (!(b & 0x80))
+            return true;
     }
-    while (good - bad > 1) {
-        std::int64_t mid = bad + (good - bad) / 2;
-        if (readableFrom(db, mid))
-            good = mid;
-        else
-            bad = mid;
-    }
-    return good;
+    return true;
 }
 
-// The number of rows the file held, told by a key that still reads whole; -1 when none does.
-std::int64_t rowsByAKey(sqlite3 *db)
+bool decodeRecord(const std::string &payload, std::vector<Value> &values)
 {
-    std::vector<std::string> indexes;
-    {
-        Stmt s;
-        if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='index' AND tbl_name='data'", -1,
-                               &s.st, nullptr) != SQLITE_OK)
-            return -1;
-        while (sqlite3_step(s.st) == SQLITE_ROW)
-            indexes.emplace_back(reinterpret_cast<const char *>(sqlite3_column_text(s.st, 0)));
+    values.clear();
+    const auto *base = reinterpret_cast<const unsigned char *>(payload.data());
+    const unsigned char *end = base + payload.size();
+    const unsigned char *at = base;
+    std::uint64_t headerSize = 0;
+    if (!varint(at, end, headerSize) || headerSize > payload.size() || headerSize < 1)
+        return false;
+    const unsigned char *headerEnd = base + headerSize;
+    std::vector<std::uint64_t> types;
+    while (at < headerEnd) {
+        std::uint64_t t = 0;
+        if (!varint(at, headerEnd, t) || t == 10 || t == 11)
+            return false;
+        types.push_back(t);
     }
-    for (const std::string &index : indexes) {
-        Stmt s;
-        std::string sql = "SELECT rowid FROM data INDEXED BY " + quote(index);
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s.st, nullptr) != SQLITE_OK)
-            continue;
-        std::int64_t n = 0;
-        int rc;
-        while ((rc = sqlite3_step(s.st)) == SQLITE_ROW)
-            ++n;
-        if (rc == SQLITE_DONE)
-            return n;
+    if (at != headerEnd)
+        return false;
+    const unsigned char *body = headerEnd;
+    for (std::uint64_t t : types) {
+        Value v;
+        static const int intBytes[] = {0, 1, 2, 3, 4, 6, 8};
+        if (t == 0) {
+            v.kind = Value::Null;
+        } else if (t <= 6) {
+            int n = intBytes[t];
+            if (end - body < n)
+                return false;
+            std::uint64_t u = 0;
+            for (int k = 0; k < n; ++k)
+                u = (u << 8) | body[k];
+            if (n < 8 && (body[0] & 0x80))
+                u |= ~std::uint64_t(0) << (8 * n);  // sign extension
+            v.kind = Value::Int;
+            v.i = static_cast<std::int64_t>(u);
+            body += n;
+        } else if (t == 7) {
+            if (end - body < 8)
+                return false;
+            std::uint64_t u = 0;
+            for (int k = 0; k < 8; ++k)
+                u = (u << 8) | body[k];
+            v.kind = Value::Real;
+            std::memcpy(&v.r, &u, sizeof v.r);
+            body += 8;
+        } else if (t == 8 || t == 9) {
+            v.kind = Value::Int;
+            v.i = t == 9;
+        } else {
+            std::uint64_t n = (t - 12) / 2;
+            if (static_cast<std::uint64_t>(end - body) < n)
+                return false;
+            v.kind = t % 2 ? Value::Text : Value::Blob;
+            v.bytes.assign(reinterpret_cast<const char *>(body), static_cast<std::size_t>(n));
+            body += n;
+        }
+        values.push_back(std::move(v));
     }
-    return -1;
+    return body == end;
 }
+
+std::int64_t utf8Chars(const std::string &s)
+{
+    std::int64_t n = 0;
+    for (unsigned char c : s)
+        n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The file, page by page
+
+class Pages {
+public:
+    ~Pages()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool open(const std::string &path, std::uint32_t fallbackPageSize, std::string &error)
+    {
+        fd_ = ::open(path.c_str(), O_RDONLY);
+        if (fd_ < 0) {
+            error = path + ": " + std::strerror(errno);
+            return false;
+        }
+        off_t size = ::lseek(fd_, 0, SEEK_END);
+        fileSize_ = size < 0 ? 0 : static_cast<std::int64_t>(size);
+        unsigned char h[100] = {};
+        headerValid_ = ::pread(fd_, h, sizeof h, 0) == static_cast<ssize_t>(sizeof h) &&
+                       std::memcmp(h, "SQLite format 3", 16) == 0;
+        if (headerValid_) {
+            std::uint32_t ps = be16(h + 16);
+            pageSize_ = ps == 1 ? 65536 : ps;
+            headerValid_ = pageSize_ >= 512 && pageSize_ <= 65536 && (pageSize_ & (pageSize_ - 1)) == 0 && h[20] < 64;
+        }
+        if (headerValid_) {
+            usable_ = pageSize_ - h[20];
+            // The page count in the header holds when the file was last written by a version
+            // that keeps it.
+            if (be32(h + 92) == be32(h + 24))
+                declaredPages_ = be32(h + 28);
+            freelistTrunk_ = be32(h + 32);
+            autoVacuum_ = be32(h + 52) != 0;
+        } else {
+            pageSize_ = guessPageSize(fallbackPageSize);
+            usable_ = pageSize_;
+        }
+        fullPages_ = fileSize_ / pageSize_;
+        totalPages_ = std::max<std::int64_t>(fullPages_ + (fileSize_ % pageSize_ ? 1 : 0), declaredPages_);
+        return true;
+    }
+    bool headerValid() const { return headerValid_; }
+    std::uint32_t usable() const { return usable_; }
+    std::int64_t fullPages() const { return fullPages_; }
+    std::int64_t totalPages() const { return totalPages_; }
+    std::uint32_t freelistTrunk() const { return freelistTrunk_; }
+    bool autoVacuum() const { return autoVacuum_; }
+    std::uint32_t pageSize() const { return pageSize_; }
+
+    // The whole page, or false when it lies (partly) beyond the end of the file.
+    bool read(std::int64_t page, std::vector<unsigned char> &buf) const
+    {
+        if (page < 1 || page > fullPages_)
+            return false;
+        buf.resize(pageSize_);
+        return ::pread(fd_, buf.data(), pageSize_, static_cast<off_t>((page - 1) * pageSize_)) ==
+               static_cast<ssize_t>(pageSize_);
+    }
+
+    // The b-tree page header looks sound: a known type and a cell array inside the page.
+    static bool btreePage(const std::vector<unsigned char> &buf, std::int64_t page, std::uint32_t usable)
+    {
+        std::size_t h = page == 1 ? 100 : 0;
+        if (buf.size() < h + 12)
+            return false;
+        unsigned char type = buf[h];
+        if (type != 2 && type != 5 && type != 10 && type != 13)
+            return false;
+        std::size_t hs = type == 2 || type == 5 ? 12 : 8;
+        std::uint32_t cells = be16(&buf[h + 3]);
+        std::uint32_t content = be16(&buf[h + 5]);
+        if (content == 0)
+            content = 65536;
+        std::size_t arrayEnd = h + hs + 2 * std::size_t(cells);
+        if (arrayEnd > usable || buf[h + 7] > 60)
+            return false;
+        if (cells > 0 && (content < arrayEnd || content > usable))
+            return false;
+        for (std::uint32_t i = 0; i < cells; ++i) {
+            std::uint32_t p = be16(&buf[h + hs + 2 * i]);
+            if (p < arrayEnd || p >= usable)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    // A header that cannot be read leaves the page size to be found: the size at which the most
+    // pages read as b-tree pages, the example file's first.
+    std::uint32_t guessPageSize(std::uint32_t fallback)
+    {
+        std::vector<std::uint32_t> sizes{fallback};
+        for (std::uint32_t s = 512; s <= 65536; s *= 2)
+            if (s != fallback)
+                sizes.push_back(s);
+        std::uint32_t best = fallback;
+        int bestScore = -1;
+        std::vector<unsigned char> buf;
+        for (std::uint32_t s : sizes) {
+            if (s < 512 || s > 65536)
+                continue;
+            int score = 0;
+            std::int64_t pages = std::min<std::int64_t>(fileSize_ / s, 64);
+            for (std::int64_t p = 1; p <= pages; ++p) {
+                buf.resize(s);
+                if (::pread(fd_, buf.data(), s, static_cast<off_t>((p - 1) * s)) == static_cast<ssize_t>(s) &&
+                    btreePage(buf, p, s))
+                    ++score;
+            }
+            if (score > bestScore) {
+                bestScore = score;
+                best = s;
+            }
+        }
+        return best;
+    }
+
+    int fd_ = -1;
+    std::int64_t fileSize_ = 0, fullPages_ = 0, totalPages_ = 0, declaredPages_ = 0;
+    std::uint32_t pageSize_ = 4096, usable_ = 4096, freelistTrunk_ = 0;
+    bool headerValid_ = false, autoVacuum_ = false;
+};
+
+struct Cell {
+    bool whole = false;        // its payload was read whole
+    bool hasRowid = false;
+    std::int64_t rowid = 0;
+    std::uint32_t child = 0;   // interior pages: the page left of the cell
+    std::string payload;
+};
+
+class Reader {
+public:
+    explicit Reader(const Pages &pages) : pages_(pages) {}
+
+    // The cells of a b-tree page (its header checked by the caller).
+    std::vector<Cell> cells(const std::vector<unsigned char> &buf, std::int64_t page)
+    {
+        std::vector<Cell> out;
+        const std::uint32_t U = pages_.usable();
+        std::size_t h = page == 1 ? 100 : 0;
+        unsigned char type = buf[h];
+        bool interior = type == 2 || type == 5;
+        std::size_t hs = interior ? 12 : 8;
+        std::uint32_t n = be16(&buf[h + 3]);
+        const unsigned char *pageEnd = buf.data() + U;
+        for (std::uint32_t i = 0; i < n; ++i) {
+            Cell c;
+            const unsigned char *at = buf.data() + be16(&buf[h + hs + 2 * i]);
+            if (interior) {
+                if (pageEnd - at < 4)
+                    continue;
+                c.child = be32(at);
+                at += 4;
+            }
+            if (type == 5) {  // table interior: the key only
+                std::uint64_t key = 0;
+                if (varint(at, pageEnd, key)) {
+                    c.hasRowid = true;
+                    c.rowid = static_cast<std::int64_t>(key);
+                }
+                out.push_back(std::move(c));
+                continue;
+            }
+            std::uint64_t P = 0;
+            if (!varint(at, pageEnd, P)) {
+                out.push_back(std::move(c));
+                continue;
+            }
+            if (type == 13) {
+                std::uint64_t key = 0;
+                if (!varint(at, pageEnd, key)) {
+                    out.push_back(std::move(c));
+                    continue;
+                }
+                c.hasRowid = true;
+                c.rowid = static_cast<std::int64_t>(key);
+            }
+            std::uint64_t X = type == 13 ? U - 35 : ((U - 12) * 64 / 255) - 23;
+            std::uint64_t local = P;
+            if (P > X) {
+                std::uint64_t M = ((U - 12) * 32 / 255) - 23;
+                std::uint64_t K = M + ((P - M) % (U - 4));
+                local = K <= X ? K : M;
+            }
+            if (static_cast<std::uint64_t>(pageEnd - at) < local + (local < P ? 4 : 0) || P > (1u << 30)) {
+                out.push_back(std::move(c));
+                continue;
+            }
+            c.payload.assign(reinterpret_cast<const char *>(at), static_cast<std::size_t>(local));
+            c.whole = local == P || overflow(be32(at + local), static_cast<std::size_t>(P - local), c.payload);
+            out.push_back(std::move(c));
+        }
+        return out;
+    }
+
+    const std::set<std::int64_t> &overflowPages() const { return overflowPages_; }
+
+private:
+    // Follows an overflow chain; false when a page of it cannot be read.
+    bool overflow(std::uint32_t page, std::size_t left, std::string &payload)
+    {
+        std::vector<unsigned char> buf;
+        const std::uint32_t U = pages_.usable();
+        std::int64_t guard = pages_.totalPages();
+        while (left > 0) {
+            if (page < 1 || --guard < 0 || !pages_.read(page, buf))
+                return false;
+            overflowPages_.insert(page);
+            std::size_t n = std::min<std::size_t>(left, U - 4);
+            payload.append(reinterpret_cast<const char *>(buf.data() + 4), n);
+            left -= n;
+            page = be32(buf.data());
+        }
+        return true;
+    }
+
+    const Pages &pages_;
+    std::set<std::int64_t> overflowPages_;
+};
+
+// The pages of a b-tree reachable from its root, damaged pages passed over (`complete` false
+// then).
+std::set<std::int64_t> treePages(const Pages &pages, Reader &reader, std::int64_t root, bool *complete = nullptr)
+{
+    if (complete)
+        *complete = true;
+    std::set<std::int64_t> seen;
+    std::vector<std::int64_t> todo{root};
+    std::vector<unsigned char> buf;
+    while (!todo.empty()) {
+        std::int64_t p = todo.back();
+        todo.pop_back();
+        if (seen.count(p))
+            continue;
+        if (p < 1 || p > pages.totalPages() || !pages.read(p, buf) || !Pages::btreePage(buf, p, pages.usable())) {
+            if (complete)
+                *complete = false;
+            continue;
+        }
+        seen.insert(p);
+        std::size_t h = p == 1 ? 100 : 0;
+        if (buf[h] == 2 || buf[h] == 5) {
+            todo.push_back(be32(&buf[h + 8]));
+            for (const Cell &c : reader.cells(buf, p))
+                todo.push_back(c.child);
+        }
+    }
+    return seen;
+}
+
+struct SchemaRow {
+    std::string type, name, table, sql;
+    std::int64_t root = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The fresh file and the side file
 
 class Writer {
 public:
-    bool open(const std::string &path, const std::vector<std::string> &cols, std::string &error)
+    bool open(const std::string &path, const std::vector<Column> &cols, std::string &error)
     {
         if (sqlite3_open_v2(path.c_str(), &db_.db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
             error = path + ": " + db_.message();
@@ -139,8 +458,8 @@ public:
         }
         sqlite3_extended_result_codes(db_.db, 1);
         std::string names = "rowid", marks = "?";
-        for (const std::string &c : cols) {
-            names += ", " + quote(c);
+        for (const Column &c : cols) {
+            names += ", " + quote(c.name);
             marks += ", ?";
         }
         std::string sql = "INSERT INTO data (" + names + ") VALUES (" + marks + ")";
@@ -151,12 +470,26 @@ public:
         }
         return true;
     }
-    // SQLite's result of writing the row whose columns are those of `row` from column 0 (rowid).
-    int write(sqlite3_stmt *row, int columns)
+    // SQLite's result of writing the row.
+    int write(std::int64_t rowid, const std::vector<Value> &row)
     {
         sqlite3_reset(insert_.st);
-        for (int i = 0; i < columns; ++i)
-            sqlite3_bind_value(insert_.st, i + 1, sqlite3_column_value(row, i));
+        sqlite3_bind_int64(insert_.st, 1, rowid);
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            int at = static_cast<int>(i) + 2;
+            const Value &v = row[i];
+            switch (v.kind) {
+            case Value::Null: sqlite3_bind_null(insert_.st, at); break;
+            case Value::Int: sqlite3_bind_int64(insert_.st, at, v.i); break;
+            case Value::Real: sqlite3_bind_double(insert_.st, at, v.r); break;
+            case Value::Text:
+                sqlite3_bind_text(insert_.st, at, v.bytes.data(), static_cast<int>(v.bytes.size()), SQLITE_STATIC);
+                break;
+            case Value::Blob:
+                sqlite3_bind_blob(insert_.st, at, v.bytes.data(), static_cast<int>(v.bytes.size()), SQLITE_STATIC);
+                break;
+            }
+        }
         return sqlite3_step(insert_.st);
     }
     bool finish(std::string &error)
@@ -177,9 +510,40 @@ private:
     Stmt insert_;
 };
 
+// The example file's unique key that names a row: its first unique single-column index.
+std::string namingKey(sqlite3 *db, std::string &column)
+{
+    Stmt s;
+    if (sqlite3_prepare_v2(db,
+                           "SELECT m.name, lower(i.name) FROM sqlite_master m, pragma_index_list('data') l, "
+                           "pragma_index_info(m.name) i WHERE m.type='index' AND m.tbl_name='data' AND l.name=m.name "
+                           "AND l.\"unique\" AND (SELECT count(*) FROM pragma_index_info(m.name))=1 ORDER BY m.rowid "
+                           "LIMIT 1",
+                           -1, &s.st, nullptr) != SQLITE_OK ||
+        sqlite3_step(s.st) != SQLITE_ROW)
+        return {};
+    column = reinterpret_cast<const char *>(sqlite3_column_text(s.st, 1));
+    return reinterpret_cast<const char *>(sqlite3_column_text(s.st, 0));
+}
+
+std::string valueText(const Value &v)
+{
+    switch (v.kind) {
+    case Value::Int: return std::to_string(v.i);
+    case Value::Real: return std::to_string(v.r);
+    case Value::Text: return v.bytes;
+    default: return {};
+    }
+}
+
 }  // namespace
 
-Outcome salvageRecordFile(const std::string &damaged, const std::string &example)
+void setStepHook(std::function<bool(const std::string &)> hook) { stepHook() = std::move(hook); }
+
+std::string freshName(const std::string &file) { return file + ".recordfix-new"; }
+
+Outcome salvageRecordFile(const std::string &damaged, const std::string &example,
+                          const std::vector<ColumnCheck> &checks)
 {
     Outcome out;
     std::error_code ec;
@@ -192,26 +556,93 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
         return out;
     }
 
-    Db src;
-    // Read/write when allowed, so that a journal left by a crash is rolled back first.
-    if (sqlite3_open_v2(damaged.c_str(), &src.db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        src.close();
-        if (sqlite3_open_v2(damaged.c_str(), &src.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-            out.error = damaged + ": " + src.message();
+    // A journal left by a crash is rolled back first, when the file lets itself be opened.
+    if (fs::exists(damaged + "-journal", ec)) {
+        Db j;
+        if (sqlite3_open_v2(damaged.c_str(), &j.db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
+            sqlite3_exec(j.db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+
+    // The declared structure, from the example file.
+    std::vector<Column> cols;
+    std::uint32_t examplePageSize = 4096;
+    std::string keyIndexName;
+    std::vector<std::string> keyIndexColumns;
+    {
+        Db ex;
+        if (sqlite3_open_v2(example.c_str(), &ex.db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
+            cols = columnsOf(ex.db);
+        if (cols.empty()) {
+            out.error = example + ": not an example file (" + ex.message() + ")";
             return out;
         }
+        Stmt s;
+        if (sqlite3_prepare_v2(ex.db, "PRAGMA page_size", -1, &s.st, nullptr) == SQLITE_OK &&
+            sqlite3_step(s.st) == SQLITE_ROW)
+            examplePageSize = static_cast<std::uint32_t>(sqlite3_column_int(s.st, 0));
+        keyIndexName = namingKey(ex.db, out.keyColumn);
     }
-    sqlite3_extended_result_codes(src.db, 1);
-    sqlite3_busy_timeout(src.db, 5000);
-    bool ok = false;
-    std::vector<std::string> srcCols = columnsOf(src.db, ok);
-    if (!ok) {
-        out.error = damaged + ": its structure cannot be read (" + src.message() + ")";
+    std::map<std::string, std::size_t> exampleIndex;
+    for (std::size_t i = 0; i < cols.size(); ++i)
+        exampleIndex[cols[i].name] = i;
+    std::map<std::string, const ColumnCheck *> checkOf;
+    for (const ColumnCheck &c : checks)
+        checkOf[c.column] = &c;
+
+    Pages pages;
+    if (!pages.open(damaged, examplePageSize, out.error))
         return out;
+    Reader reader(pages);
+    std::vector<unsigned char> buf;
+
+    // What the file's own schema still tells: the rows' columns (its structure may be older than
+    // the example's), its schema pages, the roots of its indexes.
+    std::vector<SchemaRow> schema;
+    std::set<std::int64_t> schemaPages = treePages(pages, reader, 1);
+    for (std::int64_t p : schemaPages) {
+        if (!pages.read(p, buf) || buf[p == 1 ? 100 : 0] != 13)
+            continue;
+        for (const Cell &c : reader.cells(buf, p)) {
+            std::vector<Value> v;
+            if (!c.whole || !decodeRecord(c.payload, v) || v.size() != 5)
+                continue;
+            schema.push_back({valueText(v[0]), valueText(v[1]), valueText(v[2]), valueText(v[4]),
+                              v[3].kind == Value::Int ? v[3].i : 0});
+        }
+    }
+    std::vector<Column> srcCols = cols;
+    for (const SchemaRow &r : schema) {
+        if (r.type != "table" || r.name != "data")
+            continue;
+        Db mem;
+        sqlite3_open(":memory:", &mem.db);
+        if (sqlite3_exec(mem.db, r.sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) {
+            std::vector<Column> own = columnsOf(mem.db);
+            if (!own.empty())
+                srcCols = own;
+        }
+    }
+    // Where each stored column goes in the fresh file (-1: a column the structure dropped).
+    std::vector<long> target(srcCols.size(), -1);
+    for (std::size_t i = 0; i < srcCols.size(); ++i)
+        if (auto it = exampleIndex.find(srcCols[i].name); it != exampleIndex.end())
+            target[i] = static_cast<long>(it->second);
+
+    // Pages that hold no live rows: the free list.
+    std::set<std::int64_t> freePages;
+    for (std::int64_t trunk = pages.freelistTrunk(); trunk > 0 && !freePages.count(trunk);) {
+        if (!pages.read(trunk, buf))
+            break;
+        freePages.insert(trunk);
+        std::uint32_t n = std::min<std::uint32_t>(be32(&buf[4]), (pages.usable() - 8) / 4);
+        for (std::uint32_t i = 0; i < n; ++i)
+            freePages.insert(be32(&buf[8 + 4 * i]));
+        trunk = be32(&buf[0]);
     }
 
     // The fresh file is the example file, filled.
-    std::string fresh = freeName(damaged + ".recordfix-new");
+    std::string fresh = freshName(damaged);
+    fs::remove(fresh, ec);
     fs::copy_file(example, fresh, fs::copy_options::overwrite_existing, ec);
     if (ec) {
         out.error = fresh + ": " + ec.message();
@@ -223,22 +654,6 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
             fs::remove(out.rejectsFile, ec);
         out.rejectsFile.clear();
     };
-    std::vector<std::string> cols;
-    {
-        Db probe;
-        sqlite3_open_v2(fresh.c_str(), &probe.db, SQLITE_OPEN_READONLY, nullptr);
-        std::vector<std::string> declared = columnsOf(probe.db, ok);
-        if (!ok) {
-            out.error = example + ": not an example file (" + probe.message() + ")";
-            probe.close();
-            discard();
-            return out;
-        }
-        std::set<std::string> have(srcCols.begin(), srcCols.end());
-        for (const std::string &c : declared)
-            if (have.count(c))
-                cols.push_back(c);
-    }
     Writer writer;
     if (!writer.open(fresh, cols, out.error)) {
         discard();
@@ -246,109 +661,247 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
     }
     Writer rejects;
     bool rejectsOpen = false;
-
-    std::string select = "SELECT rowid";
-    for (const std::string &c : cols)
-        select += ", " + quote(c);
-    select += " FROM data WHERE rowid >= ? ORDER BY rowid";
-    std::int64_t from = LLONG_MIN;
-    while (true) {
-        Stmt s;
-        if (sqlite3_prepare_v2(src.db, select.c_str(), -1, &s.st, nullptr) != SQLITE_OK) {
-            out.error = damaged + ": " + src.message();
-            discard();
-            return out;
-        }
-        sqlite3_bind_int64(s.st, 1, from);
-        std::int64_t last = from;
-        bool read = false;
-        int rc;
-        while ((rc = sqlite3_step(s.st)) == SQLITE_ROW) {
-            last = sqlite3_column_int64(s.st, 0);
-            read = true;
-            int w = writer.write(s.st, static_cast<int>(cols.size()) + 1);
-            if (w == SQLITE_DONE) {
-                ++out.copied;
-                continue;
-            }
-            if ((w & 0xFF) != SQLITE_CONSTRAINT) {
-                out.error = fresh + ": " + sqlite3_errmsg(writer.db());
-                discard();
-                return out;
-            }
-            // A row that breaks a unique key is kept aside, never dropped.
-            if (!rejectsOpen) {
-                out.rejectsFile = freeName(fs::path(damaged).replace_extension().string() + "-rejects.tps");
-                fs::copy_file(example, out.rejectsFile, ec);
+    auto setAside = [&](std::int64_t rowid, const std::vector<Value> &row) {
+        if (!rejectsOpen) {
+            out.rejectsFile = freeName(fs::path(damaged).replace_extension().string() + "-rejects.tps");
+            fs::copy_file(example, out.rejectsFile, ec);
+            if (!ec) {
+                // The side file holds what the keys refused: no key may refuse it again.
                 Db strip;
-                if (!ec && sqlite3_open_v2(out.rejectsFile.c_str(), &strip.db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+                if (sqlite3_open_v2(out.rejectsFile.c_str(), &strip.db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
                     std::vector<std::string> drops;
                     Stmt q;
                     sqlite3_prepare_v2(strip.db, "SELECT name FROM sqlite_master WHERE type='index' AND sql IS NOT NULL",
                                        -1, &q.st, nullptr);
                     while (q.st && sqlite3_step(q.st) == SQLITE_ROW)
                         drops.emplace_back(reinterpret_cast<const char *>(sqlite3_column_text(q.st, 0)));
-                    sqlite3_finalize(q.st);
-                    q.st = nullptr;
                     for (const std::string &d : drops)
                         sqlite3_exec(strip.db, ("DROP INDEX " + quote(d)).c_str(), nullptr, nullptr, nullptr);
                 }
-                strip.close();
-                if (ec || !rejects.open(out.rejectsFile, cols, out.error)) {
-                    if (ec)
-                        out.error = out.rejectsFile + ": " + ec.message();
+            }
+            if (ec || !rejects.open(out.rejectsFile, cols, out.error)) {
+                if (ec)
+                    out.error = out.rejectsFile + ": " + ec.message();
+                return false;
+            }
+            rejectsOpen = true;
+        }
+        // The side file keeps rows whose rowid came twice too.
+        if (rejects.write(rowid, row) != SQLITE_DONE && rejects.write(-1 - out.refused, row) != SQLITE_DONE) {
+            out.error = out.rejectsFile + ": " + sqlite3_errmsg(rejects.db());
+            return false;
+        }
+        ++out.refused;
+        return true;
+    };
+
+    // The naming key's index, read whole, holds every live row: a row it does not hold lies on a
+    // page that no longer belongs to the table (freed, its deletion not yet overwritten) and
+    // does not come back silently.
+    std::set<std::int64_t> keyPages;
+    bool keyComplete = false;
+    for (const SchemaRow &r : schema)
+        if (r.type == "index" && r.table == "data" && r.name == keyIndexName)
+            keyPages = treePages(pages, reader, r.root, &keyComplete);
+    std::unordered_set<std::int64_t> keyRowids;
+    std::map<std::int64_t, std::string> keyOf;
+    for (std::int64_t p : keyPages) {
+        if (!pages.read(p, buf))
+            continue;
+        for (const Cell &c : reader.cells(buf, p)) {
+            std::vector<Value> v;
+            if (!c.whole || !decodeRecord(c.payload, v) || v.size() != 2 || v.back().kind != Value::Int) {
+                keyComplete = false;
+                continue;
+            }
+            keyRowids.insert(v.back().i);
+            keyOf[v.back().i] = valueText(v[0]);
+        }
+    }
+
+    // Every table leaf page whose cells are the item table's rows, wherever the tree that led to
+    // it is damaged.
+    std::unordered_set<std::int64_t> kept;        // rowids in the fresh file or the side file
+    std::unordered_set<std::int64_t> unreadable;  // rowids of cells that do not decode
+    std::set<std::int64_t> knownPages;            // pages whose part in the file is known
+    std::vector<std::int64_t> indexPages;
+    std::vector<Value> values;
+    std::vector<Value> row(cols.size());
+    for (std::int64_t p = 1; p <= pages.fullPages(); ++p) {
+        if (freePages.count(p) || !pages.read(p, buf) || !Pages::btreePage(buf, p, pages.usable()))
+            continue;
+        knownPages.insert(p);
+        unsigned char type = buf[p == 1 ? 100 : 0];
+        if (type == 2 || type == 10)
+            indexPages.push_back(p);
+        if (type != 13 || schemaPages.count(p))
+            continue;
+        std::vector<Cell> cells = reader.cells(buf, p);
+        std::vector<std::vector<Value>> decoded(cells.size());
+        std::size_t matching = 0, records = 0;
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            bool record = cells[i].whole && decodeRecord(cells[i].payload, decoded[i]);
+            records += record;
+            if (record && decoded[i].size() == srcCols.size())
+                ++matching;
+            else
+                decoded[i].clear();
+        }
+        if (matching == 0 && records > 0)
+            continue;  // another table's page
+        if (matching == 0 && !cells.empty()) {
+            // A leaf page none of whose cells reads: damaged inside, its rows lost.
+            knownPages.erase(p);
+            for (const Cell &c : cells)
+                if (c.hasRowid)
+                    unreadable.insert(c.rowid);
+            continue;
+        }
+        ++out.pagesRead;
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            const Cell &c = cells[i];
+            if (decoded[i].empty()) {
+                ++out.unreadableRows;
+                if (c.hasRowid)
+                    unreadable.insert(c.rowid);
+                continue;
+            }
+            // The record's checks: each value of its column's type, within its size.
+            bool sound = true;
+            for (std::size_t k = 0; k < cols.size(); ++k)
+                row[k] = cols[k].text ? Value{Value::Text, 0, 0, {}} : Value{Value::Int, 0, 0, {}};
+            for (std::size_t k = 0; k < srcCols.size(); ++k) {
+                const Value &v = decoded[i][k];
+                if (target[k] < 0)
+                    continue;
+                const Column &col = cols[static_cast<std::size_t>(target[k])];
+                if (col.text ? v.kind != Value::Text : v.kind != Value::Int)
+                    sound = false;
+                if (auto ck = checkOf.find(col.name); ck != checkOf.end()) {
+                    const ColumnCheck &chk = *ck->second;
+                    if (v.kind == Value::Text && chk.maxChars > 0 && utf8Chars(v.bytes) > chk.maxChars)
+                        sound = false;
+                    if (v.kind == Value::Int && chk.minValue < chk.maxValue && (v.i < chk.minValue || v.i > chk.maxValue))
+                        sound = false;
+                }
+                row[static_cast<std::size_t>(target[k])] = v;
+            }
+            if (keyComplete && !keyRowids.count(c.rowid))
+                sound = false;
+            if (sound) {
+                int w = writer.write(c.rowid, row);
+                if (w == SQLITE_DONE) {
+                    ++out.copied;
+                    kept.insert(c.rowid);
+                    continue;
+                }
+                if ((w & 0xFF) != SQLITE_CONSTRAINT) {
+                    out.error = fresh + ": " + sqlite3_errmsg(writer.db());
                     discard();
                     return out;
                 }
-                rejectsOpen = true;
             }
-            if (rejects.write(s.st, static_cast<int>(cols.size()) + 1) != SQLITE_DONE) {
-                out.error = out.rejectsFile + ": " + sqlite3_errmsg(rejects.db());
+            // A row that fails a check or breaks a unique key is kept aside, never dropped.
+            if (!setAside(c.rowid, row)) {
                 discard();
                 return out;
             }
-            ++out.refused;
+            kept.insert(c.rowid);
         }
-        if (rc == SQLITE_DONE)
-            break;
-        // The rows between the last one read and the next readable page are lost.
-        // (A pass that read nothing failed at its very start.)
-        std::int64_t next = nextReadable(src.db, read ? last : from);
-        if (next == LLONG_MAX)
-            break;
-        from = next;
     }
-    std::int64_t total = rowsByAKey(src.db);
-    if (total >= 0)
-        out.lost = std::max<std::int64_t>(0, total - out.copied - out.refused);
-    src.close();
+
+    // The indexes tell which rows the file held; the naming key tells what they were.
+    std::set<std::int64_t> indexed;
+    for (std::int64_t p : indexPages) {
+        if (!pages.read(p, buf))
+            continue;
+        for (const Cell &c : reader.cells(buf, p)) {
+            std::vector<Value> v;
+            if (c.whole && decodeRecord(c.payload, v) && v.size() >= 2 && v.back().kind == Value::Int)
+                indexed.insert(v.back().i);
+        }
+    }
+    if (knownPages.empty()) {
+        out.error = damaged + ": no page of the file can be read as a page of a record file";
+        discard();
+        return out;
+    }
+    for (std::int64_t p : reader.overflowPages())
+        knownPages.insert(p);
+    for (std::int64_t p = 1; p <= pages.totalPages(); ++p) {
+        bool lockByte = p == (std::int64_t(1) << 30) / pages.pageSize() + 1;
+        bool pointerMap = pages.autoVacuum() && p >= 2 && (p - 2) % (pages.usable() / 5 + 1) == 0;
+        if (!knownPages.count(p) && !freePages.count(p) && !lockByte && !pointerMap)
+            ++out.pagesUnreadable;
+    }
+    // A whole naming key tells exactly; otherwise every index entry that still reads counts.
+    std::set<std::int64_t> lostRows;
+    for (std::int64_t r : unreadable)
+        if (!keyComplete || keyRowids.count(r))
+            lostRows.insert(r);
+    for (std::int64_t r : keyComplete ? std::set<std::int64_t>(keyRowids.begin(), keyRowids.end()) : indexed)
+        if (!kept.count(r))
+            lostRows.insert(r);
+    if (!indexPages.empty() || out.pagesUnreadable == 0)
+        out.lost = static_cast<std::int64_t>(lostRows.size());
+    for (std::int64_t r : lostRows)
+        if (auto it = keyOf.find(r); it != keyOf.end())
+            out.lostKeys.push_back(it->second);
+
     if (!writer.finish(out.error) || (rejectsOpen && !rejects.finish(out.error))) {
         discard();
         return out;
     }
 
+    // The original keeps its bytes under a second name, then the fresh file takes its name in
+    // one rename: at no moment is there no file under that name.
     out.keptAs = freeName(damaged + ".damaged");
-    fs::rename(damaged, out.keptAs, ec);
-    if (ec) {
-        out.error = "The damaged file cannot be moved aside: " + ec.message();
+    bool linked = stepAllowed("link") && ::link(damaged.c_str(), out.keptAs.c_str()) == 0;
+    if (!linked && stepAllowed("link")) {
+        // A file system without hard links: a copy does.
+        fs::copy_file(damaged, out.keptAs, ec);
+        linked = !ec;
+    }
+    if (!linked) {
+        out.error = "The damaged file cannot be kept as " + out.keptAs + (ec ? ": " + ec.message() : std::string());
+        fs::remove(out.keptAs, ec);
         out.keptAs.clear();
         discard();
         return out;
     }
-    if (fs::exists(damaged + "-journal", ec))
-        fs::rename(damaged + "-journal", out.keptAs + "-journal", ec);
-    fs::rename(fresh, damaged, ec);
+    // A journal left beside the original belongs to it, never to the fresh file.
+    if (fs::exists(damaged + "-journal", ec)) {
+        if (!stepAllowed("journal")) {
+            ec = std::make_error_code(std::errc::permission_denied);
+        } else {
+            fs::rename(damaged + "-journal", out.keptAs + "-journal", ec);
+        }
+        if (ec) {
+            out.error = "The damaged file's journal cannot be moved aside: " + ec.message();
+            fs::remove(out.keptAs, ec);
+            out.keptAs.clear();
+            discard();
+            return out;
+        }
+    }
+    if (!stepAllowed("rename"))
+        ec = std::make_error_code(std::errc::permission_denied);
+    else
+        fs::rename(fresh, damaged, ec);
     if (ec) {
         out.error = "The repaired file cannot be put in place: " + ec.message();
-        fs::rename(out.keptAs, damaged, ec);
+        if (fs::exists(out.keptAs + "-journal"))
+            fs::rename(out.keptAs + "-journal", damaged + "-journal", ec);
+        fs::remove(out.keptAs, ec);
         out.keptAs.clear();
+        discard();
         return out;
     }
     out.ok = true;
     return out;
 }
 
-std::string outcomeText(const std::string &file, const Outcome &o)
+std::string outcomeText(const std::string &file, const Outcome &o, std::size_t maxKeys)
 {
     char when[32] = "";
     std::time_t now = std::time(nullptr);
@@ -356,12 +909,25 @@ std::string outcomeText(const std::string &file, const Outcome &o)
     std::string t = std::string(when) + " Repair of " + file + "\n";
     if (!o.ok)
         return t + "The file was not repaired: " + o.error;
-    t += "Rows copied: " + std::to_string(o.copied) + "\n";
-    t += "Rows refused (duplicate keys): " + std::to_string(o.refused);
+    t += o.complete() ? "The file was repaired: every row was kept.\n"
+                      : "The file was repaired in part: not every row could be kept.\n";
+    t += "Rows salvaged: " + std::to_string(o.copied) + "\n";
+    t += "Rows set aside (failed the record's checks or a unique key): " + std::to_string(o.refused);
     if (o.refused > 0)
         t += ", written to " + o.rejectsFile;
     t += "\n";
+    t += "Pages unreadable: " + std::to_string(o.pagesUnreadable) + "\n";
     t += "Rows lost (unreadable): " + (o.lost >= 0 ? std::to_string(o.lost) : std::string("unknown")) + "\n";
+    if (!o.lostKeys.empty()) {
+        std::string what = o.keyColumn == "assetnumber" ? std::string("Asset numbers") : "Values of " + o.keyColumn;
+        t += what + " of the lost rows: ";
+        std::size_t n = maxKeys ? std::min(maxKeys, o.lostKeys.size()) : o.lostKeys.size();
+        for (std::size_t i = 0; i < n; ++i)
+            t += (i ? ", " : "") + o.lostKeys[i];
+        if (n < o.lostKeys.size())
+            t += " and " + std::to_string(o.lostKeys.size() - n) + " more";
+        t += "\n";
+    }
     t += "The damaged original is kept as " + o.keptAs;
     return t;
 }

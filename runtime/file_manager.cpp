@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "runtime/file_recovery.h"
 #include "runtime/file_structure.h"
 #include "runtime/message.h"
 
@@ -65,6 +66,10 @@ int FileManager::openFile(bool reportFailure)
         if (rc == err::FileNotFound) {
             if (!create)
                 return raise(msg::OpenFailed);
+            if (std::string left = repairLeftBeside(clip(file.name)); !left.empty()) {
+                setDriverError("The file does not exist. " + left, 0);
+                return raise(msg::OpenFailed);
+            }
             if (file.create() != 0)
                 return raise(msg::CreateFailed);
             continue;

@@ -66,6 +66,29 @@ bool recoverHotJournal(const std::string &path)
     return !fs::exists(journal, ec);
 }
 
+std::string repairLeftBeside(const std::string &path)
+{
+    std::error_code ec;
+    if (path.empty() || fs::exists(path, ec))
+        return {};
+    std::string text;
+    // The repair program's names (model/record_salvage.cpp).
+    if (fs::exists(path + ".recordfix-new", ec))
+        text = "A repair of the file did not finish: its repaired rows are in " + path + ".recordfix-new.";
+    fs::path p(path);
+    std::string kept;
+    for (fs::directory_iterator it(p.parent_path().empty() ? fs::path(".") : p.parent_path(), ec), end;
+         !ec && it != end; it.increment(ec))
+        if (it->path().filename().string().rfind(p.filename().string() + ".damaged", 0) == 0 &&
+            !it->path().filename().string().ends_with("-journal"))
+            kept = it->path().string();
+    if (!kept.empty())
+        text += std::string(text.empty() ? "" : " ") + "The damaged original of a repair is kept as " + kept + ".";
+    if (!text.empty())
+        text += " The file is not created empty.";
+    return text;
+}
+
 void removeStaleSuperJournals(const std::string &path)
 {
     std::error_code ec;

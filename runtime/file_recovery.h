@@ -21,6 +21,12 @@ bool recoverHotJournals();
 // Rolls back the hot journal beside the file; true when the file no longer has one.
 bool recoverHotJournal(const std::string &path);
 
+// When a repair's leftovers lie beside a missing file (the damaged original kept as
+// "<file>.damaged", or the fresh file "<file>.recordfix-new" of a repair that did not finish),
+// what lies there, as a sentence; empty otherwise. Such a file is never created empty: the user
+// is told instead, so that the original or the repaired rows can be put back.
+std::string repairLeftBeside(const std::string &path);
+
 // Removes the super-journals in the folder of `path` that no transaction owns any more: those
 // that name at least one journal, none of which is still there. A two-file commit killed after
 // its files committed leaves one behind.

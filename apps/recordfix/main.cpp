@@ -1,16 +1,35 @@
-// recordfix, the repair program: salvages every readable row of a damaged record file into a
-// fresh file made from its example file and logs the outcome.
+// recordfix, the repair program: salvages every row of a damaged record file that a readable
+// page holds into a fresh file made from its example file and logs the outcome.
 //
 //   recordfix FILE /E:EXAMPLE [/K] [/L:LOG]
 //
 // The damaged original is always kept beside the repaired file (/K is accepted for that). The
 // log defaults to recordfix.log in the file's folder.
+// Exit code: 0 repaired with every row kept, 3 repaired with rows lost or set aside, 1 not
+// repaired, 2 wrong command line.
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "model/dictionary.h"
 #include "model/record_salvage.h"
+#include "model/record_salvage_checks.h"
+#include "runtime/text.h"
+
+namespace {
+
+// The record's limits when the file is one of the program's record files.
+std::vector<salvage::ColumnCheck> checksOf(const std::string &file)
+{
+    std::string base = std::filesystem::path(file).filename().string();
+    for (const rt::TableDef *def : dict::allTables())
+        if (def->driver == rt::Driver::TopSpeed && rt::equalNoCase(def->diskName, base))
+            return salvage::checksFor(*def);
+    return {};
+}
+
+}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -36,10 +55,10 @@ int main(int argc, char **argv)
     }
     if (log.empty())
         log = (std::filesystem::path(file).parent_path() / "recordfix.log").string();
-    salvage::Outcome outcome = salvage::salvageRecordFile(file, example);
+    salvage::Outcome outcome = salvage::salvageRecordFile(file, example, checksOf(file));
     std::string text = salvage::outcomeText(file, outcome);
     std::printf("%s\n", text.c_str());
     if (!salvage::appendLog(log, text + "\n"))
         std::fprintf(stderr, "recordfix: the log %s cannot be written\n", log.c_str());
-    return outcome.ok ? 0 : 1;
+    return !outcome.ok ? 1 : outcome.complete() ? 0 : 3;
 }

@@ -180,26 +180,32 @@ TEST_F(Backup, AFailedCopyKeepsThePreviousBackupAndLeavesNoTemporaryFile)
     testing_support::overwritePage(master, leaves[leaves.size() / 2]);
     // A1's location file is no record file at all.
     garble(joinPath(clientFolder(primary, "A1"), "qorloc.tps"));
+    // B2's item file was cut to nothing: it opens as an empty database, and is no record file.
+    fs::resize_file(joinPath(clientFolder(primary, "B2"), "qormas.tps"), 0);
     box.clear();
-    box.answer(BUTTON_YES);
-    box.answer(BUTTON_YES);
+    for (int i = 0; i < 3; ++i)
+        box.answer(BUTTON_YES);
     BackupOutcome out = run(backup);
 
     EXPECT_EQ(treeOf(backup), tree);  // no temporary name left behind
-    EXPECT_EQ(testing_support::readBytes(joinPath(backup, "A1/qormas.tps")), before["A1/qormas.tps"]);
-    EXPECT_EQ(testing_support::readBytes(joinPath(backup, "A1/qorloc.tps")), before["A1/qorloc.tps"]);
-    ASSERT_EQ(out.notCopied.size(), 2u);
-    EXPECT_EQ(out.copied.size(), 16u);
-    ASSERT_EQ(box.shown().size(), 3u);
+    for (const char *f : {"A1/qormas.tps", "A1/qorloc.tps", "B2/qormas.tps"})
+        EXPECT_EQ(testing_support::readBytes(joinPath(backup, f)), before[f]) << f;
+    ASSERT_EQ(out.notCopied.size(), 3u);
+    EXPECT_EQ(out.copied.size(), 15u);
+    ASSERT_EQ(box.shown().size(), 4u);
+    EXPECT_NE(box.shown()[2].text.find("B2/qormas.tps: the file is empty"), std::string::npos) << box.shown()[2].text;
+    EXPECT_EQ(box.shown()[3].title, "Back Up Incomplete");
+    EXPECT_NE(box.shown()[3].text.find("|Master Home File (" + joinPath(clientFolder(primary, "B2"), "qormas.tps") +
+                                       "): the file is empty"),
+              std::string::npos)
+        << box.shown()[3].text;
     EXPECT_EQ(box.shown()[0].title, "File Copy Error");
     EXPECT_EQ(box.shown()[0].buttons, BUTTON_YES | BUTTON_NO);
     EXPECT_EQ(box.shown()[0].defaultButton, BUTTON_NO);
     EXPECT_EQ(box.shown()[0].text.rfind("Error coping file|", 0), 0u);
     EXPECT_NE(box.shown()[1].text.find("qormas.tps: the file is damaged"), std::string::npos) << box.shown()[1].text;
-    EXPECT_EQ(box.shown()[2].title, "Back Up Incomplete");
-    EXPECT_NE(box.shown()[2].text.find("|Not copied:|Location File ("), std::string::npos) << box.shown()[2].text;
-    EXPECT_NE(box.shown()[2].text.find("|Master Home File ("), std::string::npos);
-    EXPECT_EQ(box.beeps(), 2);
+    EXPECT_NE(box.shown()[3].text.find("|Not copied:|Location File ("), std::string::npos) << box.shown()[3].text;
+    EXPECT_EQ(box.beeps(), 3);
 
     // No at a copy error stops everything: no further file, no further client.
     fs::remove_all(backup);

@@ -13,6 +13,9 @@
 #include "model/dictionary.h"
 #include "core/file_maintenance.h"
 #include "model/globals.h"
+#include "model/managers.h"
+#include "runtime/errors.h"
+#include "runtime/file_manager.h"
 #include "core/main_frame.h"
 #include "core/procedures.h"
 #include "model/client_files.h"
@@ -202,6 +205,16 @@ TEST_F(FileMaintenance, BuildPackAndFixNeedTheFileToThemselves)
     // Info only reads: it counts the file all the same.
     onRow(w, "Vendors", "Info");
     EXPECT_EQ(row(w, "Vendors")->text(2), "5");
+    // The start-up offer too: after Yes and the notice, the refusal; the entry stays.
+    profileFile().write(ds_AppName(), "BadFile", Vendors.name);
+    box.clear();
+    box.answer(BUTTON_YES);
+    EXPECT_FALSE(offerBadFileRepair());
+    ASSERT_EQ(box.shown().size(), 3u);
+    EXPECT_EQ(box.shown()[2].title, "File Access Error");
+    EXPECT_EQ(bad(), Vendors.name);
+    EXPECT_FALSE(fs::exists(home.file("qorven.tpe")));
+    profileFile().write(ds_AppName(), "BadFile", "");
     browse.close();
 
     // A repair program that is not there: said, and the file's entry stays for the next time.
@@ -218,6 +231,13 @@ TEST_F(FileMaintenance, BuildPackAndFixNeedTheFileToThemselves)
     EXPECT_EQ(box.shown()[1].text, "The repair program " + home.file("no-such-recordfix") +
                                        " cannot be found.|The file " + Vendors.name + " is not repaired.");
     EXPECT_EQ(bad(), Vendors.name);
+
+    // Fix on a file that is not there says so.
+    fs::remove(Vendors.name);
+    box.clear();
+    onRow(w, "Vendors", "Fix");
+    ASSERT_EQ(box.shown().size(), 1u);
+    EXPECT_EQ(box.shown()[0].text, "The file " + Vendors.name + " does not exist: there is nothing to repair.");
 }
 
 TEST_F(FileMaintenance, TheBadFileQuestionComesAtEveryOpeningAndNoOpensTheWindow)
@@ -241,8 +261,12 @@ TEST_F(FileMaintenance, TheBadFileQuestionComesAtEveryOpeningAndNoOpensTheWindow
     box.clear();
     box.answer(BUTTON_YES);
     EXPECT_EQ(openManager(), nullptr);
-    EXPECT_EQ(box.shown().size(), 2u);
+    ASSERT_EQ(box.shown().size(), 3u);
     EXPECT_EQ(box.shown()[1].title, "Information");
+    // A repair program that leaves no outcome is not taken for a repair.
+    EXPECT_EQ(box.shown()[2].title, "File Repair Results");
+    EXPECT_NE(box.shown()[2].text.find("The repair program ended without telling its outcome (exit code 0)"),
+              std::string::npos);
     EXPECT_EQ(bad(), "");
     EXPECT_TRUE(fs::exists(home.file("qorven.tpe")));
 
@@ -298,31 +322,42 @@ TEST_F(FileMaintenance, ADamagedItemFileNotedAtOneStartIsRepairedByRecordfixAtTh
     box.clear();
     box.answer(BUTTON_YES);
     EXPECT_TRUE(offerBadFileRepair());
-    ASSERT_EQ(box.shown().size(), 2u);
+    // The question, the notice that the program closes, and the outcome as soon as the repair
+    // ended: the counts and the asset numbers of the lost rows, which the asset key still holds.
+    ASSERT_EQ(box.shown().size(), 3u);
     EXPECT_EQ(box.shown()[0].text, "Warning : The program may have crashed attempting to open the file " + path +
                                        ". Do you wish to have the program attempt to fix the file ? ");
     EXPECT_EQ(bad(), "");
     EXPECT_TRUE(fs::exists(joinPath(folder, "qormas.tpe")));
-
-    std::string log;
-    for (int i = 0; i < 600 && log.find("The damaged original is kept as") == std::string::npos; ++i) {
-        QThread::msleep(50);
-        log = testing_support::readBytes(repairLogPath());
-    }
-    EXPECT_NE(log.find("Repair of " + path + "\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("Rows copied: " + std::to_string(20000 - lost) + "\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("Rows lost (unreadable): " + std::to_string(lost) + "\n"), std::string::npos) << log;
+    EXPECT_EQ(box.shown()[2].title, "File Repair Results");
+    const std::string &shown = box.shown()[2].text;
+    EXPECT_NE(shown.find(" Repair of " + path + "|"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("|Rows salvaged: " + std::to_string(20000 - lost) + "|"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("|Pages unreadable: 1|"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("|Rows lost (unreadable): " + std::to_string(lost) + "|"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("|Asset numbers of the lost rows: "), std::string::npos) << shown;
     EXPECT_EQ(testing_support::sqliteText(path, "PRAGMA integrity_check"), "ok");
     EXPECT_EQ(testing_support::sqliteNumber(path, "SELECT count(*) FROM data"), 20000 - static_cast<int>(lost));
     EXPECT_TRUE(fs::exists(path + ".damaged"));
+    EXPECT_FALSE(fs::exists(repairLogPath()));
+    EXPECT_NE(testing_support::readBytes(repairLogPath() + ".shown").find("Rows salvaged: "), std::string::npos);
 
-    // The File Manager tells the outcome once, at its next opening.
+    // Shown once: the File Manager's next opening has nothing more to tell.
     box.clear();
     ASSERT_NE(openManager(), nullptr);
-    ASSERT_EQ(box.shown().size(), 1u);
-    EXPECT_EQ(box.shown()[0].title, "File Repair Results");
-    EXPECT_NE(box.shown()[0].text.find("|Rows lost (unreadable): " + std::to_string(lost) + "|"), std::string::npos);
-    EXPECT_FALSE(fs::exists(repairLogPath()));
+    EXPECT_TRUE(box.shown().empty());
+
+    // The item file gone, with the damaged original beside it: the open that creates a missing
+    // file says so (the error manager shows it, and stops) and does not create an empty one.
+    fs::remove(path);
+    MasterInventory.name = path;
+    FileManager manager(MasterInventory, GlobalErrors);
+    EXPECT_NE(manager.openFile(false), 0);
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_NE(errorText().find("The file does not exist. The damaged original of a repair is kept as " + path +
+                               ".damaged. The file is not created empty."),
+              std::string::npos)
+        << errorText();
 }
 
 namespace {
@@ -372,7 +407,8 @@ TEST_F(FileMaintenance, YesFromTheMenuClosesEveryWindowFirstAndEndsThroughTheFra
     EXPECT_TRUE(!form || form->isHidden());
     EXPECT_EQ(bad(), "");
     EXPECT_TRUE(fs::exists(home.file("qorven.tpe")));
-    ASSERT_EQ(box.shown().size(), 2u);
+    ASSERT_EQ(box.shown().size(), 3u);
     EXPECT_EQ(box.shown()[1].title, "Information");
+    EXPECT_EQ(box.shown()[2].title, "File Repair Results");
     frame.kill();
 }

@@ -245,7 +245,7 @@ TEST_F(FileOpening, ARepairIsOfferedForAFileWhoseOpeningDidNotComplete)
     box.clear();
     box.answer(BUTTON_YES);
     EXPECT_TRUE(offerBadFileRepair());  // the program ends for the repair
-    ASSERT_EQ(box.shown().size(), 2u);
+    ASSERT_EQ(box.shown().size(), 3u);  // the last: the repair's outcome
     EXPECT_EQ(box.shown()[1].title, "Information");
     EXPECT_EQ(profile.read(ds_AppName(), "BadFile", "unset"), "");
     EXPECT_TRUE(std::filesystem::exists(home.file("qorven.tpe")));  // the example file for the repair
