@@ -54,11 +54,24 @@ QString qtext(const std::string &s)
 struct Drawer {
     QPainter &p;
     int dpiY;
+    // A page's texts mostly share a few fonts and one colour: the painter's font and pen are
+    // changed only when the next text's differ, a cost every text of a long report would pay.
+    struct Set {
+        const TextItem *font = nullptr;
+        bool textPen = false;
+        Rgb color = 0;
+    };
+    Set *set;
 
     void operator()(const TextItem &t) const
     {
-        p.setFont(pageFont(t, dpiY));
-        p.setPen(QPen(colorOf(t.color)));
+        if (!set->font || set->font->font != t.font || set->font->size != t.size || set->font->style != t.style)
+            p.setFont(pageFont(t, dpiY));
+        set->font = &t;
+        if (!set->textPen || set->color != t.color)
+            p.setPen(QPen(colorOf(t.color)));
+        set->textPen = true;
+        set->color = t.color;
         int flags = Qt::TextDontClip;
         flags |= t.align == Align::Right ? Qt::AlignRight : t.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft;
         flags |= t.valign == VAlign::Bottom ? Qt::AlignBottom : t.valign == VAlign::Middle ? Qt::AlignVCenter : Qt::AlignTop;
@@ -66,11 +79,13 @@ struct Drawer {
     }
     void operator()(const LineItem &l) const
     {
+        set->textPen = false;
         p.setPen(pagePen(l.color, l.pen, l.dash));
         p.drawLine(QPointF(l.x1, l.y1), QPointF(l.x2, l.y2));
     }
     void operator()(const BoxItem &b) const
     {
+        set->textPen = false;
         p.setPen(b.penColor ? pagePen(*b.penColor, b.pen, b.dash) : QPen(Qt::NoPen));
         p.setBrush(b.fill ? QBrush(colorOf(*b.fill)) : QBrush(Qt::NoBrush));
         QRectF r(b.x, b.y, b.w, b.h);
@@ -82,6 +97,7 @@ struct Drawer {
     }
     void operator()(const CheckItem &c) const
     {
+        set->textPen = false;
         p.setPen(pagePen(c.color, c.pen, Dash::Solid));
         p.setBrush(Qt::NoBrush);
         QRectF r(c.x, c.y, c.w, c.h);
@@ -186,7 +202,8 @@ void renderPage(QPainter &painter, const Page &page, double scale, QPointF origi
     painter.translate(origin);
     painter.scale(scale, scale);
     int dpiY = painter.device() ? painter.device()->logicalDpiY() : 96;
-    Drawer drawer{painter, dpiY};
+    Drawer::Set set;
+    Drawer drawer{painter, dpiY, &set};
     for (const Item &item : page.items)
         std::visit(drawer, item);
     painter.restore();
@@ -228,10 +245,13 @@ int printPageFiles(QPrinter &printer, const std::vector<std::string> &pages)
     }
     QPainter painter;
     int printed = 0;
+    PageHeader laid;  // the paper of the page before: a report's pages mostly share one
     for (const std::string &path : pages) {
         Page page = readPageFile(path);
-        if (page.header.valid())
+        if (page.header.valid() && !(page.header == laid)) {
             layout = pageLayoutOf(page.header);
+            laid = page.header;
+        }
         if (printed == 0) {
             printer.setPageLayout(layout);
             if (!painter.begin(&printer))
