@@ -338,8 +338,12 @@ void ReportWriter::emitFixed(const Band &band, const Values &values, int top)
         case ControlKind::Check: {
             bool on = truthy(lookup(c.name, values));
             page_.items.push_back(previewer::CheckItem{x, y, c.h, c.h, on, c.pen, 0});
-            if (!c.text.empty())
-                page_.items.push_back(textItem(c, x + c.h + 60, y, c.text));
+            if (!c.text.empty()) {
+                // The label stands right of the box, within the control.
+                previewer::TextItem label = textItem(c, x + c.h + 60, y, c.text);
+                label.w = std::max(0, c.w - c.h - 60);
+                page_.items.push_back(std::move(label));
+            }
             if (keepRows_)
                 row.texts.push_back({c.name, x, y, on ? "[X] " + c.text : "[ ] " + c.text, c.w, c.h, c.size});
             break;

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "previewer/page_render.h"
+#include "runtime/picture.h"
 #include "tests/reports/report_fixture.h"
 
 using namespace reports;
@@ -228,4 +230,153 @@ TEST_F(SnapshotTest, EveryBuiltReportPrintsItsSnapshot)
     clientListOptions() = ClientListOptions{true, true, false, 0};
     expectSnapshot("client_list", run(clientListDefinition(), withMemos(true)));
     clientListOptions() = ClientListOptions{};
+}
+
+namespace {
+
+struct NamedLayout {
+    std::string name;
+    ReportLayout layout;
+};
+
+std::vector<NamedLayout> everyLayout()
+{
+    std::vector<NamedLayout> out;
+    for (bool wide : {false, true}) {
+        const std::string w = wide ? " wide" : "";
+        out.push_back({"valuation" + w, valuationLayout(wide)});
+        out.push_back({"category" + w, selectionLayout(Selection::Category, wide)});
+        out.push_back({"location" + w, selectionLayout(Selection::Location, wide)});
+        out.push_back({"insurance" + w, insuranceLayout(wide)});
+    }
+    out.push_back({"item information", itemInformationLayout()});
+    out.push_back({"client list", clientListDefinition().layout({})});
+    out.push_back({"location & box list", locationBoxListDefinition().layout({})});
+    out.push_back({"category & types list", categoryTypesListDefinition().layout({})});
+    out.push_back({"manufacturer list", manufacturerListDefinition().layout({})});
+    out.push_back({"vendor list", vendorListDefinition().layout({})});
+    return out;
+}
+
+bool showsText(const Control &c)
+{
+    return c.visible && c.kind != ControlKind::Line && c.kind != ControlKind::DoubleLine && c.kind != ControlKind::Box;
+}
+
+bool meet(int x1, int w1, int x2, int w2) { return x1 < x2 + w2 && x2 < x1 + w1; }
+
+double widthOf(const Control &c, const std::string &text, int size)
+{
+    previewer::TextItem t;
+    t.font = c.font;
+    t.size = size;
+    t.style = c.style;
+    t.text = text;
+    return previewer::textWidth(t);
+}
+
+// The widest text a number control shows of the sample's range: an item's amount field its
+// whole DEC range (negative), an extended value 9,999,999.99, a total 999,999,999.99.
+std::string widestAmount(const Control &c)
+{
+    rt::Picture pic = rt::Picture::parse(c.picture);
+    if (pic.kind != rt::Picture::Number || pic.places != 2)
+        return {};
+    std::int64_t units = 99999999999;  // 999,999,999.99
+    if (c.name == "ExtendedValue") {
+        units = 999999999;
+    } else if (c.name.rfind("MAS:", 0) == 0) {
+        const int i = dict::MasterInventoryDef.fieldIndex(c.name);
+        if (i < 0)
+            return {};
+        const rt::FieldDef &f = dict::MasterInventoryDef.fields[static_cast<std::size_t>(i)];
+        units = 1;
+        for (int d = 0; d < f.digits; ++d)
+            units *= 10;
+        units = -(units - 1);
+    }
+    return rt::formatNumber(pic, units, 2);
+}
+
+}  // namespace
+
+// Every band of every built report, both layouts: no two controls meet, every fixed text
+// (headings, labels) fits its control whole, and every amount of the sample's range fits its
+// control at its own size.
+TEST(ReportLayouts, ControlsNeverMeetAndTextsAndAmountsFitTheirControls)
+{
+    for (const NamedLayout &l : everyLayout()) {
+        std::vector<const Band *> bands = {&l.layout.header, &l.layout.footer};
+        for (const Band &b : l.layout.bands)
+            bands.push_back(&b);
+        for (const Band *b : bands) {
+            const std::string where = l.name + ", " + b->name;
+            for (std::size_t i = 0; i < b->controls.size(); ++i) {
+                const Control &c = b->controls[i];
+                if (!showsText(c))
+                    continue;
+                EXPECT_LE(c.x + c.w, l.layout.page.width) << where << ": " << c.name << c.text;
+                EXPECT_LE(c.y + c.h, b->height) << where << ": " << c.name << c.text;
+                for (std::size_t j = i + 1; j < b->controls.size(); ++j) {
+                    const Control &o = b->controls[j];
+                    if (showsText(o) && meet(c.x, c.w, o.x, o.w) && meet(c.y, c.h, o.y, o.h))
+                        ADD_FAILURE() << where << ": " << c.name << c.text << " meets " << o.name << o.text;
+                }
+                if (c.kind == ControlKind::String)
+                    EXPECT_LE(widthOf(c, c.text, c.size), c.w) << where << ": " << c.text;
+                if (c.kind == ControlKind::Field) {
+                    const std::string amount = widestAmount(c);
+                    if (!amount.empty())
+                        EXPECT_LE(widthOf(c, amount, c.size), c.w) << where << ": " << c.name << " " << amount;
+                }
+            }
+        }
+    }
+}
+
+// The sample's reports as printed: no two texts of one row meet, and a number wider than its
+// control (a quantity of two billion, a total past a billion) printed smaller so that it fits.
+TEST_F(SnapshotTest, PrintedRowsKeepTheirTextsApartAndNumbersWhole)
+{
+    Glo.Category = "tools";
+    Glo.Location = "Garage";
+    const std::pair<const char *, ReportDefinition> cases[] = {
+        {"valuation", valuationDefinition(false)},
+        {"valuation wide", valuationDefinition(true)},
+        {"category", selectionDefinition(Selection::Category, false)},
+        {"category wide", selectionDefinition(Selection::Category, true)},
+        {"location", selectionDefinition(Selection::Location, false)},
+        {"location wide", selectionDefinition(Selection::Location, true)},
+        {"insurance", insuranceDefinition(false)},
+        {"insurance wide", insuranceDefinition(true)},
+        {"item information", itemInformationDefinition(3)},
+        {"client list", clientListDefinition()},
+        {"manufacturer list", manufacturerListDefinition()},
+    };
+    int shrunk = 0;
+    for (const auto &[name, def] : cases) {
+        const Result r = run(def, withMemos(true));
+        ASSERT_FALSE(r.rows.empty()) << name;
+        for (const ReportRow &row : r.rows) {
+            for (std::size_t i = 0; i < row.texts.size(); ++i) {
+                const RowText &t = row.texts[i];
+                for (std::size_t j = i + 1; j < row.texts.size(); ++j) {
+                    const RowText &o = row.texts[j];
+                    if (!t.text.empty() && !o.text.empty() && meet(t.x, t.w, o.x, o.w) && meet(t.y, t.h, o.y, o.h))
+                        ADD_FAILURE() << name << ", " << row.band << ": " << t.control << " meets " << o.control;
+                }
+                const bool number = !t.text.empty() && t.text.find_first_not_of("0123456789,.-$") == std::string::npos &&
+                                    t.text.find_first_of("0123456789") != std::string::npos;
+                if (!number || t.w <= 0)
+                    continue;
+                previewer::TextItem item;
+                item.size = t.size;
+                item.text = t.text;
+                item.style = previewer::STYLE_BOLD;  // the widest the text can print in
+                EXPECT_LE(previewer::textWidth(item), t.w) << name << ", " << row.band << ": " << t.control << " " << t.text;
+                shrunk += t.size < 1000;
+            }
+        }
+    }
+    EXPECT_GT(shrunk, 0);
 }
