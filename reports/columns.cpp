@@ -76,7 +76,8 @@ std::vector<Control> totalFields(const std::vector<Column> &columns, int y, cons
         if (later)
             continue;
         const int w = std::max(c.w, kTotalWidth);
-        Control t = field(c.total, c.x + c.w - w, y, w, picture, Align::Right, style);
+        Control t = field(c.total, c.x + c.w - w, y, w, c.totalPicture.empty() ? picture : c.totalPicture,
+                          Align::Right, style);
         for (int line = 0;; ++line) {
             t.y = y + line * lineHeight;
             bool free = true;

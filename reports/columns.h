@@ -44,6 +44,7 @@ struct Column {
     std::string total{};
     TotalOf totalOf = TotalOf::TimesQuantity;
     int headingWidth = 0;  // a heading wider than the cell (one heading over two cells); 0: w
+    std::string totalPicture{};  // the total's picture; empty: the totals band's
 
     const std::string &valueName() const { return name.empty() ? field : name; }
 };
