@@ -11,6 +11,7 @@
 #include "model/globals.h"
 #include "reports/columns.h"
 #include "reports/list_layouts.h"
+#include "reports/options.h"
 #include "runtime/browse_setup.h"
 #include "reports/reports.h"
 #include "runtime/gui.h"
@@ -22,6 +23,8 @@ namespace reports {
 
 using namespace kit;
 
+// Where the running list reads its options: an options window keeps its own choices and
+// hands a copy here only when it starts the list, and the list copies this as its run starts.
 ClientListOptions &clientListOptions()
 {
     static ClientListOptions o;
@@ -118,13 +121,15 @@ public:
     }
     int init() override
     {
-        clientListOptions() = ClientListOptions{};
+        // The window's own choices, cleared at each opening; another options window open at
+        // the same time keeps its own.
+        options_ = ClientListOptions{};
         auto *v = new QVBoxLayout(this);
         v->addWidget(new QLabel("Select Client List Options", this));
         auto check = [&](const char *text, const char *tip, bool ClientListOptions::*field) {
             auto *c = new QCheckBox(text, this);
             c->setToolTip(tip);
-            connect(c, &QCheckBox::toggled, this, [field](bool on) { clientListOptions().*field = on; });
+            connect(c, &QCheckBox::toggled, this, [this, field](bool on) { options_.*field = on; });
             v->addWidget(c);
         };
         check("Include Address", "Include address?", &ClientListOptions::includeAddress);
@@ -142,7 +147,7 @@ public:
         connect(calendar, &QPushButton::clicked, this, [this] {
             rt::runProcedure("SelectDate");
             if (Glo.DatePicked == 1) {
-                clientListOptions().clientDate = Glo.SelectedDate.get();
+                options_.clientDate = Glo.SelectedDate.get();
                 showDate();
             }
         });
@@ -152,7 +157,11 @@ public:
         ok->setDefault(true);
         connect(ok, &QPushButton::clicked, this, [this] {
             readDate();
-            PrintClientList();
+            // The list reads a copy of this window's choices, taken as it starts.
+            startWithOptions(options_, clientListOptions(), [] {
+                PrintClientList();
+                return 0;
+            });
             finish(rt::RequestCompleted);
         });
         auto *row2 = new QHBoxLayout;
@@ -168,16 +177,17 @@ private:
         std::int32_t d = 0;
         const std::string t = rt::trim(date_->text().toStdString());
         if (t.empty())
-            clientListOptions().clientDate = 0;
+            options_.clientDate = 0;
         else if (rt::deformatDate(t, d))
-            clientListOptions().clientDate = d;
+            options_.clientDate = d;
         showDate();
     }
     void showDate()
     {
-        date_->setText(QString::fromStdString(rt::formatDate("@d1b", clientListOptions().clientDate)));
+        date_->setText(QString::fromStdString(rt::formatDate("@d1b", options_.clientDate)));
     }
     QLineEdit *date_ = nullptr;
+    ClientListOptions options_;
 };
 
 }  // namespace

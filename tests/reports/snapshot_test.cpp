@@ -4,6 +4,8 @@
 // they print; a layout change shows as a diff there. ORVANE_WRITE_GOLDEN=1 writes them anew.
 #include <gtest/gtest.h>
 
+#include <QPrinter>
+
 #include <algorithm>
 #include <cstdlib>
 #include <tuple>
@@ -189,6 +191,19 @@ protected:
     }
     void expectSnapshot(const std::string &name, const Result &r)
     {
+        // ORVANE_SAMPLE_PDF_DIR keeps the pages as a PDF there, to be looked at.
+        if (const char *keep = std::getenv("ORVANE_SAMPLE_PDF_DIR")) {
+            previewer::PageFolder folder;
+            std::vector<std::string> queue;
+            for (std::size_t i = 0; i < r.pages.size(); ++i) {
+                queue.push_back(folder.pagePath(static_cast<int>(i) + 1));
+                ASSERT_TRUE(previewer::writePageFile(queue.back(), r.pages[i]));
+            }
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(std::string(keep) + "/sample_" + name + ".pdf"));
+            EXPECT_EQ(previewer::printPageFiles(printer, queue), static_cast<int>(queue.size()));
+        }
         const std::string text = dump(r);
         if (std::getenv("ORVANE_WRITE_GOLDEN")) {
             std::ofstream(snapshotPath(name)) << text;
