@@ -301,7 +301,7 @@ void ReportWriter::emitFixed(const Band &band, const Values &values, int top)
                 // A number is never cut: one too wide for its control prints smaller.
                 const Value *v = lookup(c.name, values);
                 if (v && v->kind == Value::Kind::Number)
-                    t.size = fittedSize(t, c.w, measure_);
+                    t.size = fittedSize(t, c.w - kNumberMargin, measure_);
             }
             if (keepRows_)
                 row.texts.push_back({c.name.empty() ? c.text : c.name, x, y, t.text, c.w, c.h, t.size});

@@ -77,6 +77,9 @@ struct Control {
 };
 
 inline constexpr int kDoubleLineGap = 30;
+// The room a number keeps free at its control's far edge, so that a number filling its
+// control never touches the text of the column beside it.
+inline constexpr int kNumberMargin = 40;
 
 struct Band {
     std::string name;

@@ -31,7 +31,7 @@ std::vector<Column> insuranceColumns(bool wide)
                 amount(5000, 800, "Original", "Cost (ea)", "MAS:ORIGINALCOST", "originalCost"),
                 amount(5850, 800, "Rplcmnt", "Cost (ea)", "MAS:REPLACEMENTCOST", "replacementCost"),
                 amount(6700, 800, "Value (ea)", nullptr, "MAS:MARKETVALUE", "value")};
-    Column extended{9150, 850, "Value (ext)", {}, "MAS:MARKETVALUE", kTotalPicture, R, CellKind::Extended, "ExtendedValue"};
+    Column extended{9130, 870, "Value (ext)", {}, "MAS:MARKETVALUE", kTotalPicture, R, CellKind::Extended, "ExtendedValue"};
     extended.total = "value";
     return {{0, 2150, "Description", {}, "MAS:DESCRIPTION", "@s40"},
             {2200, 350, "Qty", {}, "MAS:QUANTITY", kQuantityPicture, R},
@@ -41,7 +41,7 @@ std::vector<Column> insuranceColumns(bool wide)
             {6000, 650, "Date", "Purch", "MAS:DATEPURCHASED", "@d1b"},
             amount(6700, 750, "Original", "Cost (ea)", "MAS:ORIGINALCOST", "originalCost"),
             amount(7500, 750, "Rplcmnt", "Cost (ea)", "MAS:REPLACEMENTCOST", "replacementCost"),
-            amount(8300, 800, "Value (ea)", nullptr, "MAS:MARKETVALUE", nullptr),
+            amount(8320, 780, "Value (ea)", nullptr, "MAS:MARKETVALUE", nullptr),
             extended};
 }
 

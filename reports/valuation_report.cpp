@@ -53,7 +53,7 @@ std::vector<Column> valuationColumns(bool wide)
                 {5700, 700, "Quantity", {}, "MAS:QUANTITY", kQuantityPicture, R},
                 value};
     }
-    value.x = 7300, value.w = 850;
+    value.x = 7300, value.w = 800;
     Column extended{8150, 900, "Ext Value", {}, "MAS:MARKETVALUE", kTotalPicture, R, CellKind::Extended, "ExtendedValue"};
     extended.total = "value";
     return {{0, 1300, "Type", {}, "MAS:TYPE", "@s20"},
