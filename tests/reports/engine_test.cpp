@@ -355,8 +355,7 @@ TEST(ReportEngine, TotalsBandShrunkNumbersDoubleRuleAndPictureBox)
 {
     ReportLayout l = smallLayout();
     l.bands.push_back(Band{"totals", 250, {kit::field("count", 0, 0, 500, "@n13"), kit::field("sum", 600, 0, 500, "@n26.2")}, false});
-    Control twice = kit::rule(0, 10, 1000);
-    twice.kind = ControlKind::DoubleLine;
+    Control twice = kit::doubleRule(0, 10, 1000);
     Control pic;
     pic.kind = ControlKind::Picture;
     pic.name = "pic";
