@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <cstdlib>
 #include <QKeyEvent>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -324,6 +325,11 @@ TEST_F(FrameTest, ClientListOptionsArePerWindowAndHandedOverByOk)
     rt::WindowProcedure *first = rt::startedWindows().front();
     rt::WindowProcedure *second = rt::startedWindows().back();
     EXPECT_EQ(first->windowTitle(), "Client List Options");
+    if (const char *keep = std::getenv("ORVANE_SAMPLE_PDF_DIR")) {
+        first->show();
+        testing_support::pump(20);
+        first->grab().save(QString::fromStdString(std::string(keep) + "/client_list_options.png"));
+    }
     auto *address = testing_support::find<QCheckBox>(first, "Include Address");
     auto *otherAddress = testing_support::find<QCheckBox>(second, "Include Address");
     ASSERT_NE(address, nullptr);
