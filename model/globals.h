@@ -25,6 +25,13 @@ struct GlobalVariables {
     rt::Byte SelectionCancelled = 0;
     rt::Byte SelectionPreset = 0;
 
+    // The options of the report that runs now, handed over by the options window that started
+    // it (each window keeps its own choices).
+    rt::FixedString<20> ReportOrder;
+    rt::Byte IncludePictures = 0;
+    rt::Byte IncludeMemos = 0;
+    rt::Byte NewPageEveryItem = 0;
+
     // The import wizard's settings, which the import process reads.
     rt::FixedString<25> ImportFormat;
     rt::FixedString<80> ImportFileName;
@@ -36,14 +43,10 @@ struct GlobalVariables {
 
     // The choices of the custom report options that the custom report reads when it starts.
     rt::FixedString<40> CustomReportName;
-    rt::FixedString<20> ReportOrder;
     rt::FixedString<25> LimitCategory;
     rt::FixedString<25> LimitType;
     rt::FixedString<25> LimitLocation;
     rt::FixedString<25> LimitBoxNumber;
-    rt::Byte IncludeMemos = 0;
-    rt::Byte IncludePictures = 0;
-    rt::Byte NewPageEveryItem = 0;
 
     // The client program's: the report format of the run and the outcome of the last read of
     // the client system record (1 failed).

@@ -41,6 +41,14 @@ inline Control rule(int x, int y, int w, int pen = 10)
     return c;
 }
 
+// Two rules, the second kDoubleLineGap under the first (under a grand total).
+inline Control doubleRule(int x, int y, int w, int pen = 10)
+{
+    Control c = rule(x, y, w, pen);
+    c.kind = ControlKind::DoubleLine;
+    return c;
+}
+
 inline Control box(int x, int y, int w, int h)
 {
     Control c;
