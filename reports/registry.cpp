@@ -7,7 +7,7 @@ void runWithoutFrame(const ReportDefinition &definition, const RunChoices &choic
 {
     ReportSpec spec = definition.spec(choices);
     ReportRun run(spec, writer);
-    rt::View view = definition.view();
+    rt::View view = reportView(definition);
     std::vector<rt::ViewRow> rows;
     view.read(25, rows);
     while (!rows.empty()) {
