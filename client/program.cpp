@@ -246,7 +246,6 @@ void installClientEdition()
     e.program = model::Program::Client;
     e.settingsRecord = false;
     e.reportsMenuHelp = "~REPORTS";
-    e.helpFile = "Marlotte.HLP";
     e.reportFiles = reportFiles;
     e.openReportFile = openReportFile;
     e.fileError = [](long number, std::string_view text, std::string_view second) {

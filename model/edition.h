@@ -41,8 +41,9 @@ struct Edition {
     // Whether the program keeps a settings record: its reports menu then reads the record when
     // it opens and takes the report format from it.
     bool settingsRecord = true;
+    // The reports menu's help page. (A report's preview shows the program's own help pages:
+    // the help folder each program fixes at start serves as its help file.)
     std::string reportsMenuHelp = "~SELECT_A_HOME_INVENTORY_REPORT";
-    std::string helpFile = "ZENVIK.HLP";
     // The files a report opens, given those its definition names (and whether it prints one
     // item of any status): the client program has no register and no settings file.
     std::function<std::vector<rt::RecordFile *>(const std::vector<rt::RecordFile *> &, bool oneItem)> reportFiles;
