@@ -338,6 +338,11 @@ TEST(MadeCd, PrintsItsSevenReportsOverTheItemsTheClientHas)
             empty.name = copy + "/" + b.file;
             ASSERT_EQ(empty.create(), 0);
         }
+        // The previewer's display strings are the folder's own.
+        QFile ini(QString::fromStdString(copy + "/VURDRPTS.INI"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[DISPLAY STRINGS 2.0]\nAskPrvwDialogText=Look at it first?\n");
+        ini.close();
         const auto unbroken = tree(copy);
         ::setenv("MARLOTTE_FOLDER", copy.c_str(), 1);
         client::startProgram();
@@ -354,6 +359,7 @@ TEST(MadeCd, PrintsItsSevenReportsOverTheItemsTheClientHas)
         for (const rt::MessageRequest &m : box.shown())
             seen = seen || m.text.find(b.message) != std::string::npos;
         EXPECT_TRUE(seen) << (box.shown().empty() ? "no message" : box.shown().back().text);
+        EXPECT_TRUE(box.sawText("Look at it first?"));
         EXPECT_EQ(tree(copy), unbroken);
         for (rt::RecordFile *f : {&ClientSystemFile, &Category, &Location, &MasterInventory})
             EXPECT_FALSE(f->isOpen()) << f->name;
