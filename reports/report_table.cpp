@@ -1,6 +1,6 @@
 // Adding a report
 // ---------------
-// 1. Write its definition (layout, spec, files, heading, questions) in a file of its own in this
+// 1. Write its definition (layout, ReportSpec, files, heading, questions) in a file of its own in this
 //    folder, with a factory `ReportDefinition xxxDefinition(bool wide)`, and list that file in
 //    reports/CMakeLists.txt.
 // 2. Give it one entry below: its procedure names, the menu button and tip, the frames' menu
@@ -95,7 +95,7 @@ std::vector<ReportEntry> makeTable()
          .definition = one(clientListDefinition), .ofClient = false});
     // The reference tables' Print buttons.
     add({.portrait = "PrintLocationBoxList", .offeredBy = kProfessional, .builtFor = kProfessional,
-         .definition = one(locationBoxListDefinition)});
+         .definition = one(locationBoxListDefinition), .ofClient = false});
     add({.portrait = "PrintCategoryTypesList", .offeredBy = kProfessional, .builtFor = kProfessional,
          .definition = one(categoryTypesListDefinition), .ofClient = false});
     add({.portrait = "PrintManufacturerList", .offeredBy = kProfessional, .builtFor = kProfessional,

@@ -7,6 +7,8 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "model/edition.h"
 #include "reports/frame.h"
