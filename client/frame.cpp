@@ -15,10 +15,12 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <vector>
 
 #include "client/client.h"
 #include "model/globals.h"
 #include "model/edition.h"
+#include "reports/report_table.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"
 #include "runtime/ini_store.h"
@@ -133,32 +135,17 @@ private:
         start(programs, "Home Inventory", "HomeInventoryMenu");
         start(programs, "Your Rava Ravarurod Odidiruzavod", "ShowZenvik");
 
+        // The reports as the report table lists them; they always ask for their category or
+        // location, in the run's format.
         QMenu *reports = bar->addMenu("&Reports");
         QMenu *home = reports->addMenu("Home Inventory Reports");
-        struct Pair {
-            const char *text, *portrait, *wide;
-        };
-        const Pair pairs[] = {
-            {"Appraisal", "PrintAppraisedItems", "PrintAppraisedItemsWide"},
-            {"Heirs", "PrintInheritanceReport", "PrintInheritanceReportWide"},
-            {"Insurance", "PrintInsuranceReport", "PrintInsuranceReportWide"},
-            {"Inventory", "PrintInventoryValuation", "PrintInventoryValuationWide"},
-            {"Location", "PrintLocationInventory", "PrintLocationInventoryWide"},
-            {"Packing List", "PrintBoxPackingList", "PrintBoxPackingListWide"},
-            {"Picture List", "PrintPictureList", "PrintPictureListWide"},
-            {"Receipt List", "PrintReceiptList", "PrintReceiptListWide"},
-            {"Specific Category", "PrintCategoryInventory", "PrintCategoryInventoryWide"},
-            {"Warranty List", "PrintWarrantyList", "PrintWarrantyListWide"},
-        };
-        for (const Pair &p : pairs) {
-            std::string portrait = p.portrait, wide = p.wide;
-            QAction *a = add(home, p.text, {}, [portrait, wide] {
-                // The frame's reports always ask for their category or location.
-                Glo.SelectionPreset = 0;
-                rt::runProcedure(model::reportProcedure(Glo.ReportFormat.str(), portrait, wide));
-            });
-            a->setObjectName(QString("Report ") + p.text);
-        }
+        using reports::FrameMenu;
+        for (FrameMenu m : {FrameMenu::Reports, FrameMenu::HomeInventoryReports})
+            for (const reports::ReportEntry *e : reports::frameMenuEntries(model::Program::Client, m)) {
+                QAction *a = add(m == FrameMenu::Reports ? reports : home, e->menuText, {},
+                                 [e] { reports::runEntry(*e); });
+                a->setObjectName(QString("Report ") + e->menuText);
+            }
 
         QMenu *window = bar->addMenu("&Window");
         window->menuAction()->setStatusTip("Create and Arrange windows");
@@ -193,10 +180,13 @@ private:
             {"Voro Dure Razeroduv Iveduriruri", "Contact Voro Dure Razeroduv Iveduriruri", "ShowZenvik",
              QStyle::SP_MessageBoxInformation},
             {"Inventory", "Maintain your client's home inventory", "HomeInventoryMenu", QStyle::SP_DirHomeIcon},
-            {"Reports", "Select a customer report", "ReportsMenu", QStyle::SP_FileIcon},
-            {"Calendar", "Open the calendar", "CalendarWindow", QStyle::SP_FileDialogContentsView},
         };
-        for (const Button &b : buttons) {
+        std::vector<Button> all(std::begin(buttons), std::end(buttons));
+        // The report buttons of the report table, then the calendar.
+        for (const reports::ReportEntry *e : reports::toolbarEntries(model::Program::Client))
+            all.push_back({e->toolbar, e->clientToolbarTip, e->portrait, QStyle::SP_FileIcon});
+        all.push_back({"Calendar", "Open the calendar", "CalendarWindow", QStyle::SP_FileDialogContentsView});
+        for (const Button &b : all) {
             QAction *a = t->addAction(style()->standardIcon(b.icon), b.text);
             a->setToolTip(b.tip);
             a->setStatusTip(b.tip);

@@ -1,9 +1,10 @@
 // The client program's procedure table: its own windows, the shared pickers and read-only
-// browses of the master inventory, and the reports this version does not have yet.
+// browses of the master inventory, and the reports of the report table.
 #include "client/client.h"
 #include "model/globals.h"
 #include "inventory/browses.h"
 #include "inventory/inventory.h"
+#include "reports/reports.h"
 #include "runtime/gui.h"
 
 namespace client {
@@ -28,42 +29,12 @@ void picker(rt::RecordFile &file, void (*procedure)(), bool forReport)
         Glo.SelectionCancelled = 1;
 }
 
-struct Pending {
-    const char *name, *what;
-    bool plural = false;
-};
-
-const Pending kPending[] = {
-    {"ReportsMenu", "The home inventory reports menu"},
-    {"PrintItemInformation", "The item information report"},
-    {"PrintAppraisedItems", "The appraised items report"},
-    {"PrintAppraisedItemsWide", "The appraised items report"},
-    {"PrintInheritanceReport", "The inheritance report"},
-    {"PrintInheritanceReportWide", "The inheritance report"},
-    {"PrintInsuranceReport", "The insurance report"},
-    {"PrintInsuranceReportWide", "The insurance report"},
-    {"PrintInventoryValuation", "The inventory valuation report"},
-    {"PrintInventoryValuationWide", "The inventory valuation report"},
-    {"PrintLocationInventory", "The location inventory report"},
-    {"PrintLocationInventoryWide", "The location inventory report"},
-    {"PrintCategoryInventory", "The category inventory report"},
-    {"PrintCategoryInventoryWide", "The category inventory report"},
-    {"PrintBoxPackingList", "The box packing list"},
-    {"PrintBoxPackingListWide", "The box packing list"},
-    {"PrintPictureList", "The picture list"},
-    {"PrintPictureListWide", "The picture list"},
-    {"PrintReceiptList", "The receipt list"},
-    {"PrintReceiptListWide", "The receipt list"},
-    {"PrintWarrantyList", "The warranty list"},
-    {"PrintWarrantyListWide", "The warranty list"},
-};
-
 }  // namespace
 
 void registerClientProcedures()
 {
-    for (const Pending &p : kPending)
-        rt::registerPendingProcedure(p.name, p.what, p.plural);
+    // The reports of the report table that this program offers, under its edition.
+    registerReportProcedures();
     // The pickers are the shared ones; the menu, the browses and the item view are the client's.
     registerInventoryProcedures();
     rt::registerProcedure("HomeInventoryMenu", HomeInventoryMenu);

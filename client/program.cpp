@@ -11,6 +11,7 @@
 #include "model/globals.h"
 #include "model/managers.h"
 #include "model/edition.h"
+#include "runtime/browse_setup.h"
 #include "runtime/errors.h"
 #include "runtime/file_manager.h"
 #include "runtime/file_recovery.h"
@@ -18,6 +19,7 @@
 #include "runtime/help.h"
 #include "runtime/ini_store.h"
 #include "runtime/message.h"
+#include "runtime/picture.h"
 #include "runtime/paths.h"
 #include "runtime/text.h"
 
@@ -174,6 +176,63 @@ void OpenWebPage(QWidget *, std::string_view address)
     rt::openWebPage(QString::fromStdString(rt::clip(address)));
 }
 
+namespace {
+
+// The files a report of the folder opens: its twin's, with the client system file in place of
+// the register and the settings, none of the professional program's own; a report of one item
+// needs nothing but the item and its heading.
+std::vector<rt::RecordFile *> reportFiles(const std::vector<rt::RecordFile *> &twin, bool oneItem)
+{
+    std::vector<rt::RecordFile *> out;
+    bool heading = false;
+    for (rt::RecordFile *f : twin) {
+        if (f == &::QORClients || f == &::MainSystemFile) {
+            if (!heading)
+                out.push_back(&::ClientSystemFile);
+            heading = true;
+        } else if (f == &::MasterInventory || (!oneItem && f != &::SecondaryResidence && f != &::UserFields)) {
+            out.push_back(f);
+        }
+    }
+    return out;
+}
+
+// Read-only, by its name in the folder; a file that does not open has shown its message.
+bool openReportFile(rt::RecordFile &file)
+{
+    if (!CheckOpenFile(file))
+        return false;
+    if (file.open(rt::mode::ReadOnlyDenyNone) != 0) {
+        StandardFileError(30, rt::clip(file.name));
+        return false;
+    }
+    return true;
+}
+
+// The heading of every report: the one client system record, read anew, all five lines printed.
+bool readReportHeading(model::ReportHeading &h)
+{
+    Glo.ClientFileError = 0;
+    rt::clearRecord(dict::ClientSystemFileDef, &CSF);
+    std::string error;
+    if (readClientSystemRecord(CSF, error) != 0) {
+        Glo.ClientFileError = 1;
+        rt::beep();
+        rt::message("Error reading client system file", "File Error", rt::Icon::Exclamation, rt::BUTTON_ABORT);
+        return false;
+    }
+    const std::string first = rt::clip(CSF.FIRSTNAME.view());
+    h.name = first.empty() ? CSF.LASTNAME.str() : first + " " + rt::clip(CSF.LASTNAME.view());
+    h.address = CSF.ADDRESS1.str();
+    h.city = CSF.CLIENTCSZ.str();
+    h.phone = rt::formatText(rt::PhonePicture, CSF.HOMEPHONE.view());
+    const std::string email = rt::clip(CSF.EMAIL.view());
+    h.email = email.empty() ? std::string() : "email: " + email;
+    return true;
+}
+
+}  // namespace
+
 void installClientEdition()
 {
     model::Edition e;
@@ -183,6 +242,19 @@ void installClientEdition()
                                       CSF.TITLEUSERFIELD4.str()};
     };
     e.reportFormat = [] { return Glo.ReportFormat.str(); };
+    // The reports: their twins' definitions over the files of the folder.
+    e.program = model::Program::Client;
+    e.settingsRecord = false;
+    e.reportsMenuHelp = "~REPORTS";
+    e.reportFiles = reportFiles;
+    e.openReportFile = openReportFile;
+    e.fileError = [](long number, std::string_view text, std::string_view second) {
+        return StandardFileError(number, text, second);
+    };
+    e.reportHeading = readReportHeading;
+    e.reportStatuses = {"Have", "Sell"};
+    e.picturePath = [](std::string_view name) { return picturePath(name).toStdString(); };
+    e.displayStringsPath = [](std::string_view name) { return fileIn(name); };
     model::setEdition(std::move(e));
 }
 

@@ -13,12 +13,14 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
+#include <vector>
 
 #include "core/brand.h"
 #include "core/clients.h"
 #include "model/dictionary.h"
 #include "model/globals.h"
 #include "model/managers.h"
+#include "reports/report_table.h"
 #include "runtime/file_structure.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"
@@ -157,40 +159,27 @@ void MainFrame::buildMenus()
     byName_["Make CD menu"] = makeCdMenu;
     addProcedure(apps, "Maintain Clients", "BrowseClients");
 
+    // The reports as the report table lists them.
+    using reports::FrameMenu;
+    const model::Program program = model::Program::Professional;
     QMenu *reports = bar->addMenu("&Reports");
-    addProcedure(reports, "Client List", "ClientReportOptions");
+    for (const reports::ReportEntry *e : reports::frameMenuEntries(program, FrameMenu::Reports))
+        addProcedure(reports, e->menuText, e->portrait);
     reportsSubmenu_ = reports->addMenu("Home Inventory Reports");
     reportsSubmenu_->menuAction()->setObjectName("Home Inventory Reports");
     byName_["Home Inventory Reports"] = reportsSubmenu_->menuAction();
     clientControls_ << reportsSubmenu_->menuAction();
-    struct Pair {
-        const char *text, *portrait, *wide;
-    };
-    const Pair pairs[] = {
-        {"Appraisal", "PrintAppraisedItems", "PrintAppraisedItemsWide"},
-        {"Catalog", "ReportCatalogOptions", nullptr},
-        {"Custom Reports", "ReportDesignOptions", nullptr},
-        {"Heirs", "PrintInheritanceReport", "PrintInheritanceReportWide"},
-        {"Insurance", "PrintInsuranceReport", "PrintInsuranceReportWide"},
-        {"Inventory", "PrintInventoryValuation", "PrintInventoryValuationWide"},
-        {"Location", "PrintLocationInventory", "PrintLocationInventoryWide"},
-        {"Packing List", "PrintBoxPackingList", "PrintBoxPackingListWide"},
-        {"Picture List", "PrintPictureList", "PrintPictureListWide"},
-        {"Receipt List", "PrintReceiptList", "PrintReceiptListWide"},
-        {"Specific Category", "PrintCategoryInventory", "PrintCategoryInventoryWide"},
-        {"Warranty List", "PrintWarrantyList", "PrintWarrantyListWide"},
-    };
-    for (const Pair &p : pairs) {
-        if (!p.wide) {
-            addProcedure(reportsSubmenu_, p.text, p.portrait);
+    for (const reports::ReportEntry *e : reports::frameMenuEntries(program, FrameMenu::HomeInventoryReports)) {
+        if (!e->pair()) {
+            addProcedure(reportsSubmenu_, e->menuText, e->portrait);
             continue;
         }
-        QAction *a = reportsSubmenu_->addAction(p.text);
-        QString name = QString("Report ") + p.text;
+        QAction *a = reportsSubmenu_->addAction(e->menuText);
+        QString name = QString("Report ") + e->menuText;
         a->setObjectName(name);
         byName_[name] = a;
-        procedures_[a] = QString("%1|%2").arg(p.portrait, p.wide);
-        std::string portrait = p.portrait, wide = p.wide;
+        procedures_[a] = QString("%1|%2").arg(e->portrait, e->wide);
+        std::string portrait = e->portrait, wide = e->wide;
         connect(a, &QAction::triggered, this, [this, portrait, wide] { runReport(portrait, wide); });
     }
 
@@ -228,11 +217,13 @@ void MainFrame::buildToolbar()
         {"System", "Access the Main System File", "UpdateSystem", false},
         {"Inventory", "Maintain your client's home inventory", "HomeInventoryMenu", true},
         {"Make CD", "Make a client CD", "MakeCD", true},
-        {"Client", "Print a client list", "ClientReportOptions", false},
-        {"Reports", "Select a home inventory report", "ReportsMenu", true},
-        {"Calendar", "Open the calendar", "CalendarWindow", false},
     };
-    for (const Button &b : buttons) {
+    std::vector<Button> all(std::begin(buttons), std::end(buttons));
+    // The report buttons of the report table, then the calendar.
+    for (const reports::ReportEntry *e : reports::toolbarEntries(model::Program::Professional))
+        all.push_back({e->toolbar, e->toolbarTip, e->portrait, e->ofClient});
+    all.push_back({"Calendar", "Open the calendar", "CalendarWindow", false});
+    for (const Button &b : all) {
         QAction *a = toolbar_->addAction(toolbarIcon(b.text), b.text);
         a->setToolTip(b.tip);
         a->setStatusTip(b.tip);

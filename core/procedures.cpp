@@ -12,36 +12,6 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
-
-struct Pending {
-    const char *name;
-    const char *what;
-    bool plural = false;
-};
-
-// Windows and reports that later parts of the program bring.
-const Pending kPending[] = {
-    {"ReportCatalogOptions", "The catalog reports", true},
-    {"PrintCustomReportPortrait", "The custom reports", true},
-    {"PrintCustomReportLandscape", "The custom reports", true},
-    {"DataFormsOptions", "The data input forms", true},
-    {"PrintAppraisedItems", "The appraised items report"},
-    {"PrintAppraisedItemsWide", "The appraised items report"},
-    {"PrintInheritanceReport", "The inheritance report"},
-    {"PrintInheritanceReportWide", "The inheritance report"},
-    {"PrintBoxPackingList", "The box packing list"},
-    {"PrintBoxPackingListWide", "The box packing list"},
-    {"PrintPictureList", "The picture list"},
-    {"PrintPictureListWide", "The picture list"},
-    {"PrintReceiptList", "The receipt list"},
-    {"PrintReceiptListWide", "The receipt list"},
-    {"PrintWarrantyList", "The warranty list"},
-    {"PrintWarrantyListWide", "The warranty list"},
-};
-
-}  // namespace
-
 void registerCoreProcedures()
 {
     rt::registerProcedure("AboutKelvara", AboutKelvara);
@@ -75,8 +45,6 @@ void addProcedureModule(ProcedureModule module)
 void registerProgramProcedures()
 {
     rt::bindRequestGlobals(&Glo.Request, &Glo.Response);
-    for (const Pending &p : kPending)
-        rt::registerPendingProcedure(p.name, p.what, p.plural);
     registerCoreProcedures();
     for (ProcedureModule m : modules())
         m();

@@ -9,5 +9,6 @@ void LookupReportName();
 void UpdateCustomReportSetups();
 
 namespace reports {
+// The look-up and the form of the definitions (the options window is in the report table).
 void registerCustomReportProcedures();
 }

@@ -413,7 +413,6 @@ void UpdateCustomReportSetups() { rt::setResponse(rt::runModal(new reports::Defi
 
 void reports::registerCustomReportProcedures()
 {
-    rt::registerProcedure("ReportDesignOptions", ReportDesignOptions);
     rt::registerProcedure("LookupReportName", LookupReportName);
     rt::registerProcedure("UpdateCustomReportSetups", UpdateCustomReportSetups);
 }

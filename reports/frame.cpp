@@ -11,8 +11,10 @@
 #include <QVBoxLayout>
 
 #include "model/dictionary.h"
+#include "model/edition.h"
 #include "model/file_errors.h"
 #include "model/globals.h"
+#include "model/user_fields.h"
 #include "previewer/page_render.h"
 #include "runtime/browse_setup.h"
 #include "runtime/dates.h"
@@ -89,14 +91,24 @@ OutputFactory setReportOutput(OutputFactory factory)
 
 // ---- files ---------------------------------------------------------------------------------
 
-FileUse::FileUse(std::vector<rt::RecordFile *> files)
+FileUse::FileUse(std::vector<rt::RecordFile *> files, bool oneItem)
 {
+    const model::Edition &e = model::edition();
+    if (e.reportFiles)
+        files = e.reportFiles(files, oneItem);
     for (rt::RecordFile *f : files) {
         auto it = useCounts().find(f);
         if (it != useCounts().end()) {
             ++it->second;  // a report run holds it already
         } else if (f->isOpen()) {
             continue;      // held by another procedure: left to it, never closed here
+        } else if (e.openReportFile) {
+            if (!e.openReportFile(*f)) {
+                ok_ = false;
+                close();
+                return;
+            }
+            useCounts()[f] = 1;
         } else {
             CheckOpenFile(*f, 1, 0, 0, 1);
             useCounts()[f] = 1;
@@ -125,6 +137,56 @@ int reportUseCount(const rt::RecordFile &file)
 {
     auto it = useCounts().find(&file);
     return it == useCounts().end() ? 0 : it->second;
+}
+
+// ---- what the edition decides --------------------------------------------------------------
+
+rt::View reportView(const ReportDefinition &definition)
+{
+    rt::View view = definition.view();
+    const std::vector<std::string> &statuses = model::edition().reportStatuses;
+    if (!definition.anyStatus && !statuses.empty() && &view.file() == &MasterInventory) {
+        // Compared case-blind, as the view compares text: "HAVE" is an item the client has.
+        std::vector<rt::Condition> filter = view.filter();
+        filter.push_back(rt::Condition::oneOf(dict::MasterInventoryDef, "STATUS", statuses));
+        view.setOrder(view.key(), std::move(filter));
+    }
+    return view;
+}
+
+long reportFileError(long number, std::string_view text, std::string_view secondText)
+{
+    if (const auto &own = model::edition().fileError)
+        return own(number, text, secondText);
+    return StandardFileError(number, text, secondText);
+}
+
+model::UserFieldTitles reportUserFieldTitles()
+{
+    // A report that opened the user-field file reads its first record; an edition without that
+    // file (the client program's) gives its own titles.
+    if (!UserFields.isOpen()) {
+        const auto &own = model::edition().userFieldTitles;
+        return own ? own() : model::UserFieldTitles{};
+    }
+    UserFieldsRecord record;
+    if (model::readTitlesRecord(UserFields, record) != 0)
+        return {};
+    return model::titlesOf(record);
+}
+
+std::string reportPicturePath(std::string_view stored)
+{
+    if (const auto &own = model::edition().picturePath)
+        return own(stored);
+    return rt::clip(stored);
+}
+
+std::string reportDisplayStrings(std::string_view iniName)
+{
+    if (const auto &own = model::edition().displayStringsPath)
+        return own(iniName);
+    return std::string(iniName);
 }
 
 // ---- headings ------------------------------------------------------------------------------
@@ -162,6 +224,8 @@ std::string emailLine(bool print, std::string_view address)
 
 HeadingSource clientHeading()
 {
+    if (const auto &own = model::edition().reportHeading)
+        return own;
     return [](Heading &h) {
         readSettings();
         rt::clearRecord(dict::QORClientsDef, &QOC);
@@ -378,7 +442,7 @@ void ReportFrame::tick()
     if (!rows.empty())
         last_ = rows.back();
     if (rc != 0 && rc != 33) {
-        StandardFileError(35, def_.primaryLabel);
+        reportFileError(35, def_.primaryLabel);
         readFailed_ = true;
         stop();
     } else if (rows.size() < static_cast<std::size_t>(perTick_)) {
@@ -399,7 +463,8 @@ int ReportFrame::run()
         rt::setResponse(2);
         return 2;
     }
-    strings_ = ReportPreviewGlue("Do you wish to PREVIEW this Report?", "Preview", "", "VURDRPTS.INI");
+    strings_ = ReportPreviewGlue("Do you wish to PREVIEW this Report?", "Preview", "",
+                                 reportDisplayStrings("VURDRPTS.INI"));
     if (def_.select && !def_.select()) {
         rt::setResponse(2);
         return 2;
@@ -425,7 +490,11 @@ int ReportFrame::run()
     rt::takeRequest();
     int response = 2;
     {
-        FileUse files(def_.files);
+        FileUse files(def_.files, def_.anyStatus);
+        if (!files.ok()) {
+            rt::setResponse(2);
+            return 2;
+        }
         Heading heading;
         if (def_.heading && !def_.heading(heading)) {
             files.close();
@@ -451,7 +520,7 @@ int ReportFrame::run()
         writer_->setPageValues(runPageValues(def_, choices_, heading, rt::today(), rt::clockNow()));
         spec_ = std::make_unique<ReportSpec>(def_.spec(choices_));
         run_ = std::make_unique<ReportRun>(*spec_, *writer_);
-        view_ = std::make_unique<rt::View>(def_.view());
+        view_ = std::make_unique<rt::View>(reportView(def_));
 
         QPointer<ProgressWindow> window = new ProgressWindow(*this, strings_, choices_.preview, rt::modalParent());
         progress_ = window;

@@ -8,8 +8,10 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "model/edition.h"
 #include "previewer/preview_window.h"
 #include "previewer/printer_support.h"
 #include "reports/engine.h"
@@ -23,9 +25,7 @@ class QWidget;
 namespace reports {
 
 // The heading and footer lines of a report.
-struct Heading {
-    std::string name, address, city, phone, email;
-};
+using Heading = model::ReportHeading;
 // Fills the heading; false when the run must end (the source has shown its message).
 using HeadingSource = std::function<bool(Heading &)>;
 
@@ -70,6 +70,9 @@ struct ReportDefinition {
     std::function<Values(const RunChoices &)> pageValues;
     // The copies the report prints (the data-input forms); 0: the printer's copy count.
     int copies = 0;
+    // Prints the one item it is given whatever its status (an edition's item filter is not
+    // added to its view).
+    bool anyStatus = false;
 };
 
 // Where the pages go: the previewer's entries and the printer. The previewer library serves
@@ -92,12 +95,15 @@ using OutputFactory = std::function<std::unique_ptr<ReportOutput>()>;
 OutputFactory setReportOutput(OutputFactory factory);
 std::unique_ptr<ReportOutput> previewerOutput();
 
-// Files held by a run: each opened (CheckOpenFile, shared, created when missing) unless some
-// other procedure holds it open already, and closed again only when this run opened it.
+// Files held by a run: the edition's files for the definition's list, each opened by the
+// edition's opener (the professional program's: CheckOpenFile, shared, created when missing)
+// unless some other procedure holds it open already, and closed again only when this run opened
+// it. A file that does not open ends the opening: ok() is false and what was opened is closed.
 class FileUse {
 public:
-    explicit FileUse(std::vector<rt::RecordFile *> files);
+    explicit FileUse(std::vector<rt::RecordFile *> files, bool oneItem = false);
     ~FileUse();
+    bool ok() const { return ok_; }
     void close();
     FileUse(const FileUse &) = delete;
     FileUse &operator=(const FileUse &) = delete;
@@ -105,6 +111,7 @@ public:
 private:
     std::vector<rt::RecordFile *> files_;
     bool closed_ = false;
+    bool ok_ = true;
 };
 // The use count the runs hold on a file.
 int reportUseCount(const rt::RecordFile &file);
@@ -174,6 +181,19 @@ int runReport(const ReportDefinition &definition);
 HeadingSource clientHeading();
 HeadingSource ownerHeading();
 HeadingSource residenceHeading();
+
+// The view a run reads: the definition's, with the edition's item filter added to a view over
+// the items unless the report prints one item of any status.
+rt::View reportView(const ReportDefinition &definition);
+// The edition's file-error message (the professional program's StandardFileError by default).
+long reportFileError(long number, std::string_view text = {}, std::string_view secondText = {});
+// The titles of the client's user fields as the edition gives them (the professional program:
+// the user-field file's first record, blank titles when it holds none).
+model::UserFieldTitles reportUserFieldTitles();
+// The path a report loads a picture stored in an item from (the edition's resolution).
+std::string reportPicturePath(std::string_view stored);
+// The previewer's display-strings file of this name, in the edition's folder.
+std::string reportDisplayStrings(std::string_view iniName);
 
 // Heading and footer values for the page bands: "NameLine", "AddressLine", "CityLine",
 // "PhoneLine", "EmailLine", "RunDate", "RunTime".

@@ -216,7 +216,8 @@ ReportSpec itemInformationSpec()
             // its area empty, and the band is as high as the picture it shows.
             Band b = *run.writer().layout().band(p.band);
             Control &pic = b.controls.back();
-            if (std::optional<QSize> fit = fitToSquare(rt::pictureSize(QString::fromStdString(path)), kPictureSide)) {
+            const std::string file = reportPicturePath(path);
+            if (std::optional<QSize> fit = fitToSquare(rt::pictureSize(QString::fromStdString(file)), kPictureSide)) {
                 pic.w = fit->width();
                 pic.h = fit->height();
             } else {
@@ -224,7 +225,7 @@ ReportSpec itemInformationSpec()
                 pic.h = 0;
             }
             b.height = kPictureTop + pic.h + 120;
-            run.writer().print(b, Values{{p.field, Value::of(path)}, {pic.name, Value::of(path)}});
+            run.writer().print(b, Values{{p.field, Value::of(path)}, {pic.name, Value::of(file)}});
         }
     };
     s.end = [](ReportRun &run) { run.print("end of report"); };
@@ -242,15 +243,21 @@ ReportDefinition itemInformationDefinition(std::int32_t assetNumber)
     d.heading = [client](Heading &h) {
         if (!client(h))
             return false;
-        // The client's titles of the user fields; none read leaves them blank.
-        if (model::readTitlesRecord(UserFields, USF) != 0)
-            rt::clearRecord(dict::UserFieldsDef, &USF);
+        // The client's titles of the user fields, as the edition keeps them; none read leaves
+        // them blank.
+        rt::clearRecord(dict::UserFieldsDef, &USF);
+        const model::UserFieldTitles titles = reportUserFieldTitles();
+        USF.TITLEUSERFIELD1 = titles[0];
+        USF.TITLEUSERFIELD2 = titles[1];
+        USF.TITLEUSERFIELD3 = titles[2];
+        USF.TITLEUSERFIELD4 = titles[3];
         return true;
     };
     d.view = [assetNumber] {
         return rt::View(MasterInventory, dict::MasterInventoryDef.key("ASSETKEY"),
                         {rt::Condition::equals(dict::MasterInventoryDef, "ASSETNUMBER", std::int64_t{assetNumber})});
     };
+    d.anyStatus = true;
     d.layout = [](const RunChoices &) { return itemInformationLayout(); };
     d.spec = [](const RunChoices &) { return itemInformationSpec(); };
     return d;

@@ -8,7 +8,7 @@ void runWithoutFrame(const ReportDefinition &definition, const RunChoices &choic
 {
     ReportSpec spec = definition.spec(choices);
     ReportRun run(spec, writer);
-    rt::View view = definition.view();
+    rt::View view = reportView(definition);
     std::vector<rt::ViewRow> rows;
     view.read(25, rows);
     while (!rows.empty()) {
@@ -23,24 +23,3 @@ void runWithoutFrame(const ReportDefinition &definition, const RunChoices &choic
 }
 
 }  // namespace reports
-
-void registerReportProcedures()
-{
-    rt::registerProcedure("PrintInventoryValuation", PrintInventoryValuation);
-    rt::registerProcedure("PrintInventoryValuationWide", PrintInventoryValuationWide);
-    rt::registerProcedure("PrintCategoryInventory", PrintCategoryInventory);
-    rt::registerProcedure("PrintCategoryInventoryWide", PrintCategoryInventoryWide);
-    rt::registerProcedure("PrintLocationInventory", PrintLocationInventory);
-    rt::registerProcedure("PrintLocationInventoryWide", PrintLocationInventoryWide);
-    rt::registerProcedure("PrintInsuranceReport", PrintInsuranceReport);
-    rt::registerProcedure("PrintInsuranceReportWide", PrintInsuranceReportWide);
-    rt::registerProcedure("PrintItemInformation", PrintItemInformation);
-    rt::registerProcedure("ReportsMenu", ReportsMenu);
-    rt::registerProcedure("ClientReportOptions", ClientReportOptions);
-    rt::registerProcedure("PrintClientList", PrintClientList);
-    rt::registerProcedure("PrintLocationBoxList", PrintLocationBoxList);
-    rt::registerProcedure("PrintCategoryTypesList", PrintCategoryTypesList);
-    rt::registerProcedure("PrintManufacturerList", PrintManufacturerList);
-    rt::registerProcedure("PrintVendorList", PrintVendorList);
-    reports::registerCustomReportProcedures();
-}

@@ -12,7 +12,10 @@ ReportStrings ReportPreviewGlue(std::string_view question, std::string_view titl
     std::string name = rt::clip(iniFile);
     if (name.empty())
         name = "WIN.INI";
-    rt::IniFile ini(previewer::displayStringsPath(std::string(rt::cutUtf8(name, 63))));
+    // A bare name is cut as the previewer's field holds it; a path names the program's folder.
+    if (name.find('/') == std::string::npos)
+        name = std::string(rt::cutUtf8(name, 63));
+    rt::IniFile ini(previewer::displayStringsPath(name));
     ReportStrings s;
     s.progWinUsrText = std::string(userText);
     s.askPrvwDialogTitle = std::string(title);

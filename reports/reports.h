@@ -5,28 +5,20 @@
 
 #include "reports/frame.h"
 
-// Registers every report procedure of this library by name.
+// Registers by name every report procedure of the report table that the edition's program
+// offers: those built as reports or windows, the others as not part of this version.
 void registerReportProcedures();
 
-void PrintInventoryValuation();
-void PrintInventoryValuationWide();
-void PrintCategoryInventory();
-void PrintCategoryInventoryWide();
-void PrintLocationInventory();
-void PrintLocationInventoryWide();
-void PrintInsuranceReport();
-void PrintInsuranceReportWide();
-void PrintItemInformation();
-// "Home Inventory Reports Menu": a button for every report of the selected client.
+// The windows of the report table.
+// "Home Inventory Reports Menu": a button for every report of the table that the program offers.
 void ReportsMenu();
 void ClientReportOptions();
+// The client list, run by its options window.
 void PrintClientList();
-void PrintLocationBoxList();
-void PrintCategoryTypesList();
-void PrintManufacturerList();
-void PrintVendorList();
 
 namespace reports {
+
+void registerReportProcedures(model::Program program);
 
 // The "Home Inventory Report" of a pair: its layout, its reading and the definition the frame runs.
 ReportLayout valuationLayout(bool wide);

@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include "client/client.h"
+#include "reports/report_table.h"
 #include "model/globals.h"
 #include "model/managers.h"
 #include "runtime/browse_window.h"
@@ -519,15 +520,19 @@ TEST_F(Client, MenuWordsPickersAndTheReportFormat)
     EXPECT_TRUE(seen);
     EXPECT_EQ(Glo.SelectionCancelled, 1);
 
-    // The frame's reports follow the format of the run.
+    // The frame's reports follow the format of the run; those not built yet say so.
     started.clear();
+    for (const char *name : {"PrintInventoryValuation", "PrintInventoryValuationWide"})
+        rt::registerProcedure(name, [] {});
     auto *inventory = client::frame()->findChild<QAction *>("Report Inventory");
     ASSERT_NE(inventory, nullptr);
     inventory->trigger();
     Glo.ReportFormat = "Landscape";
     inventory->trigger();
-    EXPECT_EQ(started, (std::vector<std::string>{"PrintInventoryValuation", "PrintInventoryValuationWide"}));
-    EXPECT_TRUE(messages.sawText("The inventory valuation report is not part of this version of the program yet."));
+    client::frame()->findChild<QAction *>("Report Insurance")->trigger();
+    EXPECT_EQ(started, (std::vector<std::string>{"PrintInventoryValuation", "PrintInventoryValuationWide",
+                                                 "PrintInsuranceReportWide"}));
+    EXPECT_TRUE(messages.sawText("The insurance report is not part of this version of the program yet."));
 
     QString opened;
     rt::setWebObserver([&](const QString &address) { opened = address; });
@@ -539,6 +544,94 @@ TEST_F(Client, MenuWordsPickersAndTheReportFormat)
 }  // namespace
 
 namespace {
+
+// The client's reports come from the report table: what it offers is registered (built or
+// saying it is not part of this version), nothing else is; its reports menu has the table's ten
+// buttons, opens no file and reads the run's format at each press; its frame's entries and
+// toolbar name table entries.
+TEST_F(Client, ReportsMenuFrameAndRegistrationFollowTheReportTable)
+{
+    using reports::ReportEntry;
+    const auto program = model::Program::Client;
+    std::vector<std::string> buttons;
+    for (const ReportEntry &e : reports::reportTable()) {
+        for (const char *name : {e.portrait, e.wide}) {
+            if (!name)
+                continue;
+            EXPECT_EQ(rt::hasProcedure(name), e.offered(program)) << name;
+            if (e.offered(program))
+                EXPECT_EQ(rt::isPendingProcedure(name), !e.built(program)) << name;
+        }
+        if (e.button && e.offered(program))
+            buttons.push_back(e.button);
+    }
+    EXPECT_EQ(buttons, (std::vector<std::string>{"Inventory", "Specific Category", "Location", "Receipt List", "Heirs",
+                                                 "Picture List", "Warranty List", "Insurance Report", "Appraisal",
+                                                 "Packing List"}));
+    for (const char *built : {"PrintItemInformation", "PrintCategoryInventory", "PrintCategoryInventoryWide",
+                              "PrintLocationInventory", "PrintLocationInventoryWide", "PrintInventoryValuation",
+                              "PrintInventoryValuationWide", "ReportsMenu"})
+        EXPECT_FALSE(rt::isPendingProcedure(built)) << built;
+
+    ASSERT_NE(client::openFrame(), nullptr);
+    std::vector<std::string> started;
+    rt::setProcedureObserver([&](const std::string &name) { started.push_back(name); });
+    // The reports themselves stand in: only the names called matter here.
+    for (const ReportEntry &e : reports::reportTable())
+        if (e.offered(program) && !e.window)
+            for (const char *name : {e.portrait, e.wide})
+                if (name)
+                    rt::registerProcedure(name, [] {});
+
+    rt::runProcedure("ReportsMenu");
+    pump(10);
+    rt::WindowProcedure *menu = nullptr;
+    for (rt::WindowProcedure *w : rt::startedWindows())
+        if (w->procedureName() == "ReportsMenu")
+            menu = w;
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->windowTitle(), "Home Inventory Reports Menu");
+    EXPECT_EQ(menu->helpContext(), "~REPORTS");
+    std::vector<QString> shown;
+    for (QPushButton *b : menu->findChildren<QPushButton *>())
+        shown.push_back(b->text());
+    ASSERT_GE(shown.size(), buttons.size());
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        EXPECT_EQ(shown[i].toStdString(), buttons[i]);
+    for (rt::RecordFile *f : {&::ClientSystemFile, &::Category, &::Location, &::MasterInventory, &::BoxNumber})
+        EXPECT_FALSE(f->isOpen()) << f->name;
+    // The format is read at each press; the selection reports always ask.
+    for (const char *format : {"Portrait", "Landscape"}) {
+        Glo.ReportFormat = format;
+        for (const ReportEntry &e : reports::reportTable()) {
+            if (!e.button || !e.offered(program))
+                continue;
+            started.clear();
+            Glo.SelectionPreset = 1;
+            find<QPushButton>(menu, e.button)->click();
+            EXPECT_EQ(started, std::vector<std::string>{std::string(format) == "Portrait" ? e.portrait : e.wide})
+                << e.button;
+            EXPECT_EQ(Glo.SelectionPreset, e.asks == reports::Asks::Nothing ? 1 : 0) << e.button;
+        }
+    }
+    // The frame's Reports menu and its toolbar.
+    int entries = 0;
+    for (QAction *a : client::frame()->findChildren<QAction *>()) {
+        const bool report = a->objectName().startsWith("Report ") && a->objectName() != "Report Format";
+        if (!report && a->objectName() != "Toolbar Reports")
+            continue;
+        started.clear();
+        a->trigger();
+        ASSERT_EQ(started.size(), 1u) << a->objectName().toStdString();
+        const ReportEntry *e = reports::findReport(started[0]);
+        ASSERT_NE(e, nullptr) << started[0];
+        EXPECT_TRUE(e->offered(program)) << started[0];
+        EXPECT_EQ(a->text().toStdString(), e->menuText ? e->menuText : e->toolbar);
+        ++entries;
+    }
+    EXPECT_EQ(entries, 11);
+}
+
 
 // Pictures of the windows for a person to look at: written only when ORVANE_SCREENSHOTS names a
 // folder (run under a display server to see the real look).

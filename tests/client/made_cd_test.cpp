@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "client/client.h"
+#include "reports/frame.h"
 #include "core/client_cd.h"
 #include "model/dictionary.h"
 #include "model/globals.h"
@@ -62,7 +63,7 @@ void addOne(rt::RecordFile &f)
 
 // The professional program's side: a producer, a client with every status among its items and
 // one item with all four pictures, and the CD folder written for it.
-std::string makeCd(const testing_support::TempHome &home)
+std::string makeCd(const testing_support::TempHome &home, bool withUpperCaseHave = false)
 {
     testing_support::startProgram(home);
     const std::string primary = home.path();
@@ -77,6 +78,10 @@ std::string makeCd(const testing_support::TempHome &home)
     rt::clearRecord(dict::QORClientsDef, &QOC);
     QOC.IDCODE = "A1";
     QOC.LASTNAME = "Okafor";
+    QOC.FIRSTNAME = "Ada";
+    QOC.ADDRESS1 = "12 Quay Road";
+    QOC.HOMEPHONE = "5550001234";
+    QOC.EMAIL = "ada@okafor.example";
     addOne(QORClients);
     CAT.CATEGORY = "Furniture";
     addOne(Category);
@@ -97,8 +102,8 @@ std::string makeCd(const testing_support::TempHome &home)
         QImage(sizes[i], QImage::Format_RGB32).save(QString::fromStdString(home.file("pic" + std::to_string(i) + ".jpg")));
     EXPECT_EQ(MasterInventory.create(), 0);
     EXPECT_EQ(MasterInventory.open(rt::mode::ReadWriteDenyNone), 0);
-    const char *statuses[] = {"Have", "Sell", "Want", "Sold", "Info"};
-    for (int i = 0; i < 5; ++i) {
+    const char *statuses[] = {"Have", "Sell", "Want", "Sold", "Info", "HAVE"};
+    for (int i = 0; i < (withUpperCaseHave ? 6 : 5); ++i) {
         rt::clearRecord(dict::MasterInventoryDef, static_cast<MasterInventoryRecord *>(&MAS));
         MAS.ASSETNUMBER = i + 1;
         MAS.STATUS = statuses[i];
@@ -128,7 +133,7 @@ std::string makeCd(const testing_support::TempHome &home)
     EXPECT_TRUE(out.complete()) << (out.missing.empty() ? "" : out.missing[0]);
     EXPECT_TRUE(rt::fileExists(folder + "marlotte"));
     EXPECT_TRUE(rt::fileExists(folder + "help/index.html"));
-    EXPECT_EQ(out.items, 5);
+    EXPECT_EQ(out.items, withUpperCaseHave ? 6 : 5);
     EXPECT_EQ(out.pictures, 4);
     testing_support::stopProgram();
     return folder;
@@ -208,6 +213,162 @@ TEST(MadeCd, OpensWithItsFilesUnchanged)
     ASSERT_EQ(after.count("marlotte.INI"), 1u);
     after.erase("marlotte.INI");
     EXPECT_EQ(after, before);
+}
+
+// The output of the runs: the previews asked for, nothing printed.
+struct CountingOutput : reports::ReportOutput {
+    static inline int previews = 0;
+    int printerCopies() override { return 1; }
+    int preview(std::vector<std::string> &, previewer::PreviewReport &) override { return ++previews, 2; }
+    void handleCopies(std::vector<std::string> &, int, bool) override {}
+    int send(const std::vector<std::string> &, int) override { return 0; }
+};
+
+std::string textOf(const std::vector<reports::ReportRow> &rows, const std::string &band, const char *control)
+{
+    for (const reports::ReportRow &r : rows)
+        if (r.band == band)
+            return r.text(control);
+    return "<no " + band + ">";
+}
+
+std::vector<std::string> listed(const std::vector<reports::ReportRow> &rows)
+{
+    std::vector<std::string> out;
+    for (const reports::ReportRow &r : rows)
+        if (r.band == "detail")
+            out.push_back(r.text("MAS:DESCRIPTION"));
+    return out;
+}
+
+// A copy of the folder's data files (not the program) to break one of them in.
+std::string copyData(const std::string &folder, const std::string &to)
+{
+    QDir().mkpath(QString::fromStdString(to));
+    for (const QString &name : QDir(QString::fromStdString(folder)).entryList({"*.tps", "Pic*", "*.INI"}, QDir::Files))
+        QFile::copy(QString::fromStdString(folder) + name, QString::fromStdString(to) + "/" + name);
+    return to;
+}
+
+TEST(MadeCd, PrintsItsSevenReportsOverTheItemsTheClientHas)
+{
+    testing_support::TempHome home;
+    testing_support::ScriptedMessages box;
+    const std::string folder = makeCd(home, true);
+    const auto before = tree(folder);
+    auto output = reports::setReportOutput([] { return std::make_unique<CountingOutput>(); });
+    ::setenv("MARLOTTE_FOLDER", folder.c_str(), 1);
+    client::startProgram();
+    client::nameDataFiles();
+    box.clear();
+
+    // The six list reports, each run in full (category and location chosen as a browse would).
+    struct Case {
+        const char *procedure;
+        bool wide;
+    };
+    const Case lists[] = {{"PrintInventoryValuation", false}, {"PrintInventoryValuationWide", true},
+                          {"PrintCategoryInventory", false},  {"PrintCategoryInventoryWide", true},
+                          {"PrintLocationInventory", false},  {"PrintLocationInventoryWide", true}};
+    for (const Case &c : lists) {
+        SCOPED_TRACE(c.procedure);
+        Glo.Category = "Furniture";
+        Glo.Location = "Attic";
+        Glo.SelectionPreset = 1;
+        const int previews = CountingOutput::previews;
+        rt::runProcedure(c.procedure);
+        EXPECT_EQ(CountingOutput::previews, previews + 1);
+        const auto &rows = reports::ReportFrame::lastRows();
+        // The client's heading from the client system record: all five lines, a blank one kept.
+        EXPECT_EQ(textOf(rows, "page heading", "NameLine"), "Ada Okafor");
+        EXPECT_EQ(textOf(rows, "page heading", "AddressLine"), "12 Quay Road");
+        EXPECT_EQ(textOf(rows, "page heading", "CityLine"), "");
+        EXPECT_EQ(textOf(rows, "page footer", "PhoneLine"), "(555) 000-1234");
+        EXPECT_EQ(textOf(rows, "page footer", "EmailLine"), "email: ada@okafor.example");
+        // Only what the client has or sells, "HAVE" too; the totals over those alone.
+        EXPECT_EQ(listed(rows), (std::vector<std::string>{"Chair Have", "Chair Sell", "Chair HAVE"}));
+        EXPECT_EQ(textOf(rows, "grand totals", "count"), "3");
+        EXPECT_NE(textOf(rows, "grand totals", "value").find("63.00"), std::string::npos);
+    }
+
+    // The item information report prints the item it is given, a sold one too, under the
+    // client's own user-field titles.
+    for (int asset : {4, 1}) {
+        MAS.ASSETNUMBER = asset;
+        rt::runProcedure("PrintItemInformation");
+        const auto &rows = reports::ReportFrame::lastRows();
+        EXPECT_EQ(listed(rows), std::vector<std::string>{asset == 4 ? "Chair Sold" : "Chair Have"});
+        EXPECT_EQ(textOf(rows, "detail", "USF:TITLEUSERFIELD1"), "Insurer");
+        EXPECT_EQ(textOf(rows, "page heading", "NameLine"), "Ada Okafor");
+    }
+    // Its pictures are the folder's, by their bare names.
+    std::size_t pictures = 0;
+    for (const reports::ReportRow &r : reports::ReportFrame::lastRows())
+        if (r.band == "picture 1" || r.band == "picture 2" || r.band == "receipt" || r.band == "warranty") {
+            ++pictures;
+            EXPECT_EQ(r.text(r.band == "picture 1" ? "MAS:IMAGE" : r.band == "picture 2" ? "MAS:IMAGE2"
+                             : r.band == "receipt"  ? "MAS:RECEIPTIMAGE"
+                                                    : "MAS:WARRANTYIMAGE").rfind("Pic", 0),
+                      0u);
+        }
+    EXPECT_EQ(pictures, 4u);
+    EXPECT_TRUE(box.sawText("Do you wish to PREVIEW this Report?"));
+    for (const rt::MessageRequest &m : box.shown())
+        EXPECT_TRUE(m.title == "Preview" || m.title == "Include Memo") << m.text;
+
+    // A client system file without its record, and a folder without its categories: the message,
+    // no preview, nothing created.
+    struct Broken {
+        const char *file, *procedure, *message;
+    };
+    const Broken broken[] = {
+        {"clntsys.tps", "PrintInventoryValuation", "Error reading client system file"},
+        {"clntsys.tps", "PrintItemInformation", "Error reading client system file"},
+        {"qorcat.tps", "PrintCategoryInventory", "could not be opened"},
+        {"qorcat.tps", "PrintInventoryValuationWide", "could not be opened"},
+    };
+    for (const Broken &b : broken) {
+        SCOPED_TRACE(std::string(b.procedure) + " " + b.file);
+        const std::string copy = copyData(folder, home.file(std::string("broken-") + b.procedure));
+        QFile::remove(QString::fromStdString(copy + "/" + b.file));
+        if (std::string(b.file) == "clntsys.tps") {
+            ClientSystemFileRecord record;
+            std::string memo;
+            rt::RecordFile empty(dict::ClientSystemFileDef, &record, &memo);
+            empty.name = copy + "/" + b.file;
+            ASSERT_EQ(empty.create(), 0);
+        }
+        // The previewer's display strings are the folder's own.
+        QFile ini(QString::fromStdString(copy + "/VURDRPTS.INI"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[DISPLAY STRINGS 2.0]\nAskPrvwDialogText=Look at it first?\n");
+        ini.close();
+        const auto unbroken = tree(copy);
+        ::setenv("MARLOTTE_FOLDER", copy.c_str(), 1);
+        client::startProgram();
+        client::nameDataFiles();
+        box.clear();
+        Glo.Category = "Furniture";
+        Glo.SelectionPreset = 1;
+        MAS.ASSETNUMBER = 1;
+        const int previews = CountingOutput::previews;
+        rt::runProcedure(b.procedure);
+        EXPECT_EQ(CountingOutput::previews, previews);
+        EXPECT_EQ(Glo.Response, 2);
+        bool seen = false;
+        for (const rt::MessageRequest &m : box.shown())
+            seen = seen || m.text.find(b.message) != std::string::npos;
+        EXPECT_TRUE(seen) << (box.shown().empty() ? "no message" : box.shown().back().text);
+        EXPECT_TRUE(box.sawText("Look at it first?"));
+        EXPECT_EQ(tree(copy), unbroken);
+        for (rt::RecordFile *f : {&ClientSystemFile, &Category, &Location, &MasterInventory})
+            EXPECT_FALSE(f->isOpen()) << f->name;
+    }
+    client::endProgram();
+    ::unsetenv("MARLOTTE_FOLDER");
+    reports::setReportOutput(output);
+    // Nothing in the folder changed.
+    EXPECT_EQ(tree(folder), before);
 }
 
 }  // namespace

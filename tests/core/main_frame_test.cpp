@@ -11,6 +11,8 @@
 #include "model/managers.h"
 #include "core/procedures.h"
 #include "core/program.h"
+#include "reports/report_table.h"
+#include "reports/reports.h"
 #include "runtime/gui.h"
 #include "runtime/ini_store.h"
 #include "runtime/paths.h"
@@ -59,6 +61,7 @@ protected:
 
 TEST_F(Frame, ProceduresNotInThisVersionSaySoInAGrammaticalSentence)
 {
+    registerReportProcedures();  // the report table's module says which are not built
     runProcedure("PrintAppraisedItems");
     runProcedure("DataFormsOptions");
     ASSERT_EQ(box.shown().size(), 2u);
@@ -98,6 +101,18 @@ TEST_F(Frame, FirstStartCreatesTheSettingsAndDispatchesEveryEntry)
             ASSERT_EQ(called.size(), 1u) << a->objectName().toStdString();
             EXPECT_EQ(called[0], frame.procedureOf(a).split('|')[0].toStdString()) << a->objectName().toStdString();
         }
+        // The Reports menu, its "Home Inventory Reports" and the toolbar's report buttons are the
+        // report table's entries for this program: the twelve reports, the client list, and the
+        // toolbar's client list and reports menu.
+        int reportEntries = 0;
+        for (QAction *a : frame.dispatchActions())
+            if (const reports::ReportEntry *e = reports::findReport(frame.procedureOf(a).split('|')[0].toStdString())) {
+                EXPECT_TRUE(e->offered(model::Program::Professional)) << e->portrait;
+                EXPECT_EQ(frame.procedureOf(a).toStdString(),
+                          e->wide ? std::string(e->portrait) + "|" + e->wide : std::string(e->portrait));
+                ++reportEntries;
+            }
+        EXPECT_EQ(reportEntries, 15);
         // The report format picks the layout: "Portrait" the portrait one, anything else the wide one.
         QAction *appraisal = frame.action("Report Appraisal");
         ASSERT_NE(appraisal, nullptr);

@@ -1,0 +1,76 @@
+// The one list of the reports of both programs: every report procedure (or portrait and wide
+// pair) with its menu texts, the selection it asks for, the programs that offer it, and how it
+// is made. Registration, the reports menus, the frames' Reports menus and toolbars, and the
+// list of what this version does not have yet are all read from it.
+#pragma once
+
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/edition.h"
+#include "reports/frame.h"
+
+namespace reports {
+
+// What a report asks for before it runs; a caller that starts it from a menu clears
+// Glo:SelectionPreset first so that it asks.
+enum class Asks : unsigned char { Nothing, Category, Location, LocationAndBox };
+
+// Programs as a set.
+enum Programs : unsigned {
+    kNone = 0,
+    kProfessional = 1u << static_cast<unsigned>(model::Program::Professional),
+    kClient = 1u << static_cast<unsigned>(model::Program::Client),
+    kBoth = kProfessional | kClient,
+};
+unsigned programBit(model::Program program);
+
+// Where a frame's Reports menu shows an entry.
+enum class FrameMenu : unsigned char { None, Reports, HomeInventoryReports };
+
+struct ReportEntry {
+    const char *portrait;         // the procedure, or the portrait one of a pair
+    const char *wide = nullptr;   // the wide one of a pair
+    const char *button = nullptr; // the reports menus' button text
+    const char *tip = nullptr;    // its tool tip and status-bar message
+    FrameMenu frameMenu = FrameMenu::None;
+    const char *menuText = nullptr;  // the frames' menu entry
+    Asks asks = Asks::Nothing;
+    unsigned offeredBy = kNone;
+    unsigned builtFor = kNone;       // offered but not built: it says it is not part of this version
+    const char *pendingWhat = nullptr;  // how that message names it
+    bool plural = false;
+    // A report: its definition for the portrait (false) or the wide layout.
+    std::function<ReportDefinition(bool wide)> definition = {};
+    // A window (a menu or an options window), started rather than run.
+    void (*window)() = nullptr;
+    // The frames' toolbar button and its tip in each program (nullptr: none).
+    const char *toolbar = nullptr;
+    const char *toolbarTip = nullptr, *clientToolbarTip = nullptr;
+    // Reads the selected client's items (the professional frame enables it with a client).
+    bool ofClient = true;
+
+    bool offered(model::Program p) const { return (offeredBy & programBit(p)) != 0; }
+    bool built(model::Program p) const { return (builtFor & programBit(p)) != 0; }
+    bool pair() const { return wide != nullptr; }
+};
+
+// Every entry, in the order of the professional reports menu's buttons, then the others.
+std::span<const ReportEntry> reportTable();
+// The entry naming this procedure (portrait or wide), or nullptr.
+const ReportEntry *findReport(std::string_view procedure);
+// The procedure of the entry that the edition's report format selects.
+std::string formatProcedure(const ReportEntry &entry);
+// Runs an entry from a menu: a window is started; a report asks for its selection (the preset
+// cleared) and runs in the format in force.
+void runEntry(const ReportEntry &entry);
+// The entries of a frame's menu for the program, in menu order (alphabetical, as the frames
+// list them).
+std::vector<const ReportEntry *> frameMenuEntries(model::Program program, FrameMenu menu);
+// The entries with a toolbar button for the program, in table order.
+std::vector<const ReportEntry *> toolbarEntries(model::Program program);
+
+}  // namespace reports
