@@ -50,14 +50,15 @@ PrintChoice desktopPrintDialog(QPrinter &printer, long total, bool collate, QWid
     printer.setCollateCopies(collate);
     QPrintDialog dlg(&printer, parent);
     dlg.setWindowTitle(QStringLiteral("Select Printer..."));
-    dlg.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintCollateCopies |
-                   QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // No page range here: the installed dialog's own range field refuses every entry, and the
+    // preview's "Pages to Print" chooses the pages.
+    dlg.setOptions(QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintToFile |
+                   QAbstractPrintDialog::PrintShowPageSize);
     dlg.setMinMax(1, static_cast<int>(std::min<long>(total, 65534)));
     choice.accepted = dlg.exec() == QDialog::Accepted;
-    if (choice.accepted && dlg.printRange() == QAbstractPrintDialog::PageRange) {
-        choice.fromPage = dlg.fromPage();
-        choice.toPage = dlg.toPage();
-    }
+    // The paper chosen for PDF output serves the jobs that follow; a printer keeps its own.
+    if (choice.accepted && printer.outputFormat() == QPrinter::PdfFormat)
+        setChosenPdfPaper(printer.pageLayout().pageSize());
     choice.copies = printer.copyCount();
     choice.collate = printer.collateCopies();
     return choice;
@@ -441,6 +442,16 @@ PrinterCapabilities previewCapabilities(bool collate)
     return services().capabilities ? services().capabilities(p, collate) : capabilitiesOf(p, collate);
 }
 
+int printReport(const std::vector<std::string> &queue, int copyCount, const PreviewReport &report, QWidget *parent)
+{
+    JobRequest request;
+    request.copies = copyCount;
+    request.collate = report.collate;
+    request.title = report.title;
+    request.fileName = report.fileName;
+    return printJob(previewPrinter(), queue, request, parent).pages;
+}
+
 QPrinter &PreviewWindow::printer() const { return previewPrinter(); }
 
 PrinterCapabilities PreviewWindow::capabilities() const { return previewCapabilities(collate_); }
@@ -636,12 +647,9 @@ void PreviewWindow::printThisPage()
     // The page shown goes out by itself; its file stays in the preview.
     std::vector<std::string> one{queue_[static_cast<std::size_t>(current_ - 1)]};
     copies_->interpretText();
-    if (printQueue(printer(), one, copies_->value(), collate_) == 0) {
-        QString device, port;
-        printerDeviceAndPort(printer(), device, port);
-        rt::message("The page could not be printed on " + device.toStdString() + ".", "Print THIS Page",
-                    rt::Icon::Exclamation);
-    }
+    // A job of its own, to the destination chosen (a PDF file is asked for by name); a failure
+    // has been told and leaves the preview as it was.
+    printQueue(printer(), one, copies_->value(), collate_, report_.title, QString(), this);
 }
 
 void PreviewWindow::printingOptions()
@@ -675,6 +683,8 @@ void PreviewWindow::printingOptions()
     if (copiesBefore && supported(PRINTER_COPIES, capabilities()) != 0)
         copies_->setValue(std::clamp(choice.copies, 1, 99));
     dropUnchosenPages(queue_, ranges_);
+    // PDF output chosen in the dialog names its file there, for this print only.
+    report_.fileName = p.outputFormat() == QPrinter::PdfFormat ? p.outputFileName() : QString();
     report_.copies = copies_->value();
     report_.collate = collate_;
     p.setCollateCopies(collate_);
