@@ -159,6 +159,34 @@ QCursor magnifier(bool in)
 
 }  // namespace
 
+// The page number: any number of its digits may be typed (0, or one above the total, is taken
+// and then brought into 1 to total when accepted); the arrows step within 1 to total.
+class PageNumberBox : public QSpinBox {
+public:
+    PageNumberBox(int total, QWidget *parent) : QSpinBox(parent), total_(total)
+    {
+        int digits = std::max(3, static_cast<int>(QString::number(total).size()));
+        setRange(0, static_cast<int>(std::pow(10, digits)) - 1);
+        setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
+        setValue(1);
+    }
+    void stepBy(int steps) override { setValue(std::clamp(value() + steps, 1, total_)); }
+
+protected:
+    StepEnabled stepEnabled() const override
+    {
+        StepEnabled e = StepNone;
+        if (value() > 1)
+            e |= StepDownEnabled;
+        if (value() < total_)
+            e |= StepUpEnabled;
+        return e;
+    }
+
+private:
+    int total_;
+};
+
 PreviewServices setPreviewServices(PreviewServices s)
 {
     PreviewServices old = services();
@@ -321,6 +349,9 @@ void PreviewWindow::buildToolbar(QWidget *bar)
         zoom_->addItem(QString::number(z));
     zoom_->lineEdit()->setValidator(new QIntValidator(0, 999, zoom_));
     zoom_->lineEdit()->setMaxLength(3);
+    // What is typed stays as typed: "10" is ten (raised to 25 when accepted), never completed
+    // to the "100" of the list.
+    zoom_->setCompleter(nullptr);
     zoom_->setToolTip(qs(strings_.zoomPctValTip));
     zoom_->setMinimumContentsLength(3);
     connect(zoom_, &QComboBox::activated, this, [this](int) { zoomAccepted(); });
@@ -341,10 +372,8 @@ void PreviewWindow::buildToolbar(QWidget *bar)
     printPageButton_ = button("PrintThisPage", glyph(Glyph::PrintPage), "Print THIS Page",
                               strings_.printThisPageTip, &PreviewWindow::printThisPage);
     label(strings_.pageNoPrompt);
-    pageNo_ = new QSpinBox(bar);
+    pageNo_ = new PageNumberBox(static_cast<int>(std::max<long>(1, std::min<long>(total(), 999'999))), bar);
     pageNo_->setObjectName(QStringLiteral("PageNo"));
-    pageNo_->setRange(1, static_cast<int>(std::max<long>(1, std::min<long>(total(), 999'999))));
-    pageNo_->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     pageNo_->setToolTip(qs(strings_.pageNoTip));
     pageNo_->setKeyboardTracking(true);
     // A page typed or stepped to is shown after a short pause, so that typing "12" does not

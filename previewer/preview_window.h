@@ -94,6 +94,7 @@ int printReport(const std::vector<std::string> &queue, int copyCount, const Prev
                 QWidget *parent = nullptr);
 
 class PageView;
+class PageNumberBox;
 
 class PreviewWindow : public QDialog {
     Q_OBJECT
@@ -174,7 +175,7 @@ private:
     QComboBox *zoom_ = nullptr;
     QToolButton *firstButton_ = nullptr, *prevButton_ = nullptr, *nextButton_ = nullptr, *lastButton_ = nullptr;
     QToolButton *printPageButton_ = nullptr, *textButton_ = nullptr, *printButton_ = nullptr, *exitButton_ = nullptr;
-    QSpinBox *pageNo_ = nullptr;
+    PageNumberBox *pageNo_ = nullptr;
     QLabel *ofLabel_ = nullptr;
     QLineEdit *pagesText_ = nullptr;
     QSpinBox *copies_ = nullptr;

@@ -78,7 +78,7 @@ public:
             connect(button, &QPushButton::clicked, this, [&b] { press(b); });
         }
         v->addLayout(grid);
-        addCloseAndHelp(v, "Exit");
+        addCloseAndHelp(v, "Exit", true);
         return 0;
     }
 

@@ -307,14 +307,14 @@ void WindowProcedure::start()
     }
 }
 
-void WindowProcedure::addCloseAndHelp(QBoxLayout *layout, const QString &closeText)
+void WindowProcedure::addCloseAndHelp(QBoxLayout *layout, const QString &closeText, bool helpFirst)
 {
     auto *row = new QHBoxLayout;
     auto *close = new QPushButton(closeText);
     auto *help = new QPushButton("Help");
     row->addStretch(1);
-    row->addWidget(close);
-    row->addWidget(help);
+    row->addWidget(helpFirst ? help : close);
+    row->addWidget(helpFirst ? close : help);
     layout->addLayout(row);
     connect(close, &QPushButton::clicked, this, [this] { finish(RequestCancelled); });
     connect(help, &QPushButton::clicked, this, [this] { showHelp(helpContext_); });

@@ -61,7 +61,8 @@ public:
     int openFiles(const std::vector<RelationManager *> &managers);
 
     // A row at the foot of a layout with a button that closes the window and a Help button.
-    void addCloseAndHelp(QBoxLayout *layout, const QString &closeText);
+    // The close button and Help at the bottom right; `helpFirst` puts Help left of it.
+    void addCloseAndHelp(QBoxLayout *layout, const QString &closeText, bool helpFirst = false);
     // Asks to close as the close box would; false when the window refused (it stays open).
     bool requestClose();
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -164,6 +165,17 @@ TEST_F(PreviewTest, NavigationStatesAndPopupMenu)
     EXPECT_EQ(w.currentPage(), 1);
     w.goToPage(70000);
     EXPECT_EQ(w.currentPage(), 3);
+    // Typed: 0 and numbers above the total are taken and, after the same pause, brought into
+    // 1 to total; the arrows stop at the ends.
+    for (auto [typed, page] : {std::pair{"0", 1L}, std::pair{"7", 3L}, std::pair{"2", 2L}}) {
+        spin->selectAll();
+        QTest::keyClicks(spin->findChild<QLineEdit *>(), typed);
+        testing_support::pump(450);
+        EXPECT_EQ(w.currentPage(), page) << typed;
+        EXPECT_EQ(spin->value(), page);
+    }
+    spin->stepBy(5);
+    EXPECT_EQ(spin->value(), 3);
 }
 
 TEST_F(PreviewTest, ZoomIsClampedAndAClickGoesBackToTheFit)
@@ -186,10 +198,18 @@ TEST_F(PreviewTest, ZoomIsClampedAndAClickGoesBackToTheFit)
     w.clickPage(QPointF(10, 10));
     EXPECT_FALSE(w.zoomed());
     EXPECT_DOUBLE_EQ(w.displayFactor(), fit);
-    w.zoomTo(10);
-    EXPECT_DOUBLE_EQ(w.displayFactor(), 0.25);
-    w.zoomTo(300);
-    EXPECT_DOUBLE_EQ(w.displayFactor(), 2.5);
+    // Typed into the zoom list: kept as typed (no completion to a listed percent), then brought
+    // into 25 to 250 when accepted.
+    auto *zoom = find<QComboBox>(&w, "ZoomPct");
+    for (auto [typed, factor, shown] : {std::tuple{"10", 0.25, "25"}, std::tuple{"12", 0.25, "25"},
+                                        std::tuple{"300", 2.5, "250"}, std::tuple{"130", 1.3, "130"}}) {
+        zoom->lineEdit()->clear();
+        QTest::keyClicks(zoom->lineEdit(), typed);
+        EXPECT_EQ(zoom->currentText(), typed);
+        QTest::keyClick(zoom->lineEdit(), Qt::Key_Return);
+        EXPECT_DOUBLE_EQ(w.displayFactor(), factor) << typed;
+        EXPECT_EQ(zoom->currentText(), shown);
+    }
     w.fullHeight();
     EXPECT_FALSE(w.zoomed());
     EXPECT_LT(w.displayFactor(), fit);  // a portrait page fits the height smaller than the width
