@@ -1,5 +1,6 @@
 // The category and location pickers: GetCategory and GetLocation answer a report's question in
 // globals; SelectCategory and SelectLocation open the browse of the chosen one.
+#include <QFontMetrics>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -144,6 +145,10 @@ public:
           category_(category)
     {
         setWindowTitle(category ? "Select The Category You Wish To Work In" : "Select The Location You Wish To Work In");
+        // Wide enough for its whole title beside the title bar's buttons.
+        QFont bold = font();
+        bold.setBold(true);
+        setMinimumWidth(QFontMetrics(bold).horizontalAdvance(windowTitle()) + 120);
         setHelpContext("~MAINTAIN_A_CLIENT_INVENTORY");
         selectButton()->setText("Select");
         setupWindow = [this] { return setup(); };

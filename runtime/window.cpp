@@ -108,6 +108,25 @@ QList<QMdiSubWindow *> arrangeable(QMdiArea *area)
 }
 }  // namespace
 
+void cascadeFromOthers(QMdiArea *area, QMdiSubWindow *window)
+{
+    const int step = std::max(8, area->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window));
+    const QRect view = area->viewport()->rect();
+    auto coversAnother = [&] {
+        for (QMdiSubWindow *s : area->subWindowList())
+            if (s != window && s->isVisible() && s->pos() == window->pos())
+                return true;
+        return false;
+    };
+    for (int tries = 0; tries < 64 && coversAnother(); ++tries) {
+        QPoint next = window->pos() + QPoint(step, step);
+        // Past the area's corner the stack starts again at its top left.
+        if (!view.isEmpty() && (next.x() + window->width() > view.right() + 1 || next.y() + window->height() > view.bottom() + 1))
+            next = view.topLeft() + QPoint(step * (tries % 4), 0);
+        window->move(next);
+    }
+}
+
 void tileWindows(QMdiArea *area)
 {
     const QList<QMdiSubWindow *> windows = arrangeable(area);
@@ -295,6 +314,7 @@ void WindowProcedure::start()
         if (keepsPosition_)
             iniStore().restoreWindow(procedureName_, sub_);
         keepVisible(sub_);  // the area's own placement knew nothing of the size given above
+        cascadeFromOthers(a, sub_);
         sub_->show();
         show();
         sub_->setFocus();

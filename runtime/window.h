@@ -108,6 +108,9 @@ QRect fitInside(const QRect &geometry, const QRect &area, const QSize &minimum =
 void keepVisible(QWidget *window);
 // Window > Tile and Cascade, inside the visible part of the frame's area.
 void tileWindows(QMdiArea *area);
+// A new sub-window that would open exactly over another steps down and right from it, as a
+// cascade does, so that the one below still shows.
+void cascadeFromOthers(QMdiArea *area, QMdiSubWindow *window);
 void cascadeWindows(QMdiArea *area);
 // Window > Arrange Icons: minimised windows lined up along the bottom of the area.
 void arrangeIcons(QMdiArea *area);
