@@ -1,6 +1,5 @@
 // The category and location pickers: GetCategory and GetLocation answer a report's question in
 // globals; SelectCategory and SelectLocation open the browse of the chosen one.
-#include <QFontMetrics>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,6 +18,7 @@
 #include "runtime/file_report.h"
 #include "runtime/browse.h"
 #include "runtime/browse_window.h"
+#include "runtime/window.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"
 #include "runtime/view.h"
@@ -145,10 +145,7 @@ public:
           category_(category)
     {
         setWindowTitle(category ? "Select The Category You Wish To Work In" : "Select The Location You Wish To Work In");
-        // Wide enough for its whole title beside the title bar's buttons.
-        QFont bold = font();
-        bold.setBold(true);
-        setMinimumWidth(QFontMetrics(bold).horizontalAdvance(windowTitle()) + 120);
+        rt::fitTitle(this);
         setHelpContext("~MAINTAIN_A_CLIENT_INVENTORY");
         selectButton()->setText("Select");
         setupWindow = [this] { return setup(); };

@@ -230,6 +230,7 @@ public:
     {
         setObjectName("ProgressWindow");
         setWindowTitle(QString::fromStdString(preview ? s.progWinTitlePrvw : s.progWinTitlePrnt));
+        rt::fitTitle(this);
         auto *v = new QVBoxLayout(this);
         bar_ = new QProgressBar(this);
         bar_->setRange(0, 100);

@@ -1,5 +1,6 @@
 #include "runtime/window.h"
 
+#include <QFontMetrics>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QPushButton>
@@ -107,6 +108,16 @@ QList<QMdiSubWindow *> arrangeable(QMdiArea *area)
     return list;
 }
 }  // namespace
+
+void fitTitle(QWidget *window)
+{
+    // Title bars draw their text in a bold face of about the widget font's size.
+    QFont bold = window->font();
+    bold.setBold(true);
+    const int buttons = 4 * std::max(16, window->style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    window->setMinimumWidth(std::max(window->minimumWidth(),
+                                     QFontMetrics(bold).horizontalAdvance(window->windowTitle()) + buttons));
+}
 
 void cascadeFromOthers(QMdiArea *area, QMdiSubWindow *window)
 {

@@ -106,6 +106,8 @@ QRect fitInside(const QRect &geometry, const QRect &area, const QSize &minimum =
 // Brings a window into its visible area. A top-level window that nobody placed yet is only
 // shrunk: where it opens is the window system's choice.
 void keepVisible(QWidget *window);
+// Makes a window at least wide enough for its whole title beside the title bar's buttons.
+void fitTitle(QWidget *window);
 // Window > Tile and Cascade, inside the visible part of the frame's area.
 void tileWindows(QMdiArea *area);
 // A new sub-window that would open exactly over another steps down and right from it, as a
