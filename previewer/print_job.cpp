@@ -212,9 +212,10 @@ JobOutcome printJob(const QPrinter &settings, const std::vector<std::string> &pa
             toPdf = true;
             fileName.clear();
         } else {
-            if (printerName.isEmpty())
-                printerName = QPrinterInfo::defaultPrinterName().isEmpty() ? installed.front()
-                                                                            : QPrinterInfo::defaultPrinterName();
+            if (printerName.isEmpty()) {
+                const QString fallback = QPrinterInfo::defaultPrinterName();
+                printerName = installed.contains(fallback) ? fallback : installed.front();
+            }
             outcome.target = printerName;
             const std::string what = "The report could not be printed on " + printerName.toStdString();
             if (!installed.contains(printerName))
