@@ -444,3 +444,19 @@ TEST(PrintJob, PagesAreFittedToThePaper)
     PageFit a3 = fitPage(PageHeader{8500, 11000, Orientation::Portrait}, QPageSize(QPageSize::A3), 600);
     EXPECT_DOUBLE_EQ(a3.scale, 0.6);
 }
+
+// The preview window for a person to look at: written only when ORVANE_SCREENSHOTS names a
+// folder (run under a display server to see the real look).
+TEST_F(PreviewTest, Screenshot)
+{
+    const char *out = std::getenv("ORVANE_SCREENSHOTS");
+    if (!out || !*out)
+        GTEST_SKIP() << "ORVANE_SCREENSHOTS is not set";
+    std::vector<std::string> queue = pages(6);
+    PreviewReport report;
+    PreviewWindow w(queue, {}, report);
+    w.show();
+    testing_support::pump(300);
+    QWidget *shown = &w;
+    shown->window()->grab().save(QString(out) + "/preview.png");
+}
