@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -192,6 +193,18 @@ TEST_F(FrameTest, CancelThenIgnoreGoesOnOneRecordPerTick)
 TEST_F(FrameTest, CancelThenYesPreviewsThePartialReport)
 {
     cancelOnFirstTick();
+    // The progress window is wide enough for its whole title.
+    int titleRoom = 0, titleWidth = 0;
+    ReportFrame::setTickObserver([&](ReportFrame &f, int tick) {
+        perTick.push_back(f.recordsPerTick());
+        QWidget *w = f.progressWidget();
+        QFont bold = w->font();
+        bold.setBold(true);
+        titleRoom = w->minimumWidth();
+        titleWidth = QFontMetrics(bold).horizontalAdvance(w->windowTitle());
+        if (tick == 1)
+            f.cancel();
+    });
     rec.previewAnswer = 2;
     for (int b : {rt::BUTTON_YES, rt::BUTTON_NO, rt::BUTTON_YES, rt::BUTTON_YES})
         messages.answer(b);
@@ -202,6 +215,8 @@ TEST_F(FrameTest, CancelThenYesPreviewsThePartialReport)
     for (const ReportRow &r : ReportFrame::lastRows())
         details += r.band == "detail";
     EXPECT_EQ(details, 25);
+    EXPECT_GT(titleRoom, titleWidth);
+    EXPECT_GT(titleWidth, 0);
     // No total over part of the items: the partial pages end without the last group's footer
     // and the grand totals.
     for (const ReportRow &r : ReportFrame::lastRows()) {
