@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -57,6 +58,88 @@ std::string shown(const MasterInventoryRecord &item, const char *field, const ch
         return rt::formatDate(picture, static_cast<std::int32_t>(n));
     return rt::formatNumber(picture, n, f.kind == rt::FieldKind::DEC ? f.places : 0);
 }
+
+// The view's tips, by field: every entry, box and choice that has one, user fields and picture
+// paths included (the item form's layout carries only some of them).
+const std::map<std::string_view, const char *> &viewTips()
+{
+    static const std::map<std::string_view, const char *> tips = {
+        {"ASSETNUMBER", "Asset number"},
+        {"CATEGORY", "Category of item"},
+        {"SERIALNUMBER", "Serial number"},
+        {"MODELNUMBER", "Model Number"},
+        {"DESCRIPTION", "Description of item"},
+        {"MANUFACTURER", "Manufacturer of the item"},
+        {"COLOR", "Color of this item"},
+        {"STARARTISTAUTHOR", "Star/Artist/Author"},
+        {"COSTARARTISTAUTHOR", "CoStar/Artist/Author"},
+        {"DATEPURCHASED", "Date item was purchased"},
+        {"PURCHASEDFROM", "Vendor item was purchased from"},
+        {"CARATWEIGHT", "Main stone carat weight"},
+        {"TYPE", "Type of item"},
+        {"QUANTITY", "Quantity of this item"},
+        {"SUBJECT", "Subject"},
+        {"ORIGINALCOST", "Original cost of this item"},
+        {"LOCATION", "Location of item"},
+        {"REPLACEMENTCOST", "Replacement cost of this item"},
+        {"BOXNUMBER", "Box number"},
+        {"MSRP", "Manufacturers Suggested Retail Price"},
+        {"MARKETVALUE", "Current market value of this item"},
+        {"INSURED", "Is this item insured under a separate policy?"},
+        {"BUSINESSUSE", "Is this item used for business?"},
+        {"CONDITION", "Condition of this item"},
+        {"DATEENTERED", "Date entered into computer"},
+        {"HOWPURCHASED", "How was this item purchased?"},
+        {"APPRAISED", "Has this item been appraised?"},
+        {"APPRAISALDATE", "Appraisal date"},
+        {"APPRAISEDVALUE", "Appraised value"},
+        {"APPRAISER", "Appraised by whom?"},
+        {"FAMILYHEIRLOOM", "Is this item a family heirloom?"},
+        {"ENGRAVED", "Is this item engraved?"},
+        {"HEIR", "Heir for this item"},
+        {"ARTIST", "Name of artist"},
+        {"SIGNED", "Is this an original signed piece?"},
+        {"YEARORIGIN", "Year of orgin"},
+        {"LIMITEDEDITION", "Is this item a limited edition?"},
+        {"EDITIONNUMBER", "Edition number for your piece"},
+        {"TOTALNUMBER", "Total number of pieces in this edition"},
+        {"USERFIELD1", "User defined field # 1"},
+        {"USERFIELD2", "User defined field # 2"},
+        {"USERFIELD3", "User defined field # 3"},
+        {"USERFIELD4", "User defined field # 4"},
+        {"IMAGE", "Path and filename of image"},
+        {"IMAGE2", "Path and filename of image"},
+        {"RECEIPTIMAGE", "Path and filename of receipt"},
+        {"WARRANTYIMAGE", "Path and filename of warranty"},
+        {"WARRANTYEXPIRATION", "Warranty expiration date"},
+        {"WARRANTY", "Does this item have a warranty?"},
+    };
+    return tips;
+}
+
+void setTip(QWidget *w, const layout::Control &c)
+{
+    auto it = c.field ? viewTips().find(c.field) : viewTips().end();
+    const char *tip = it != viewTips().end() ? it->second : c.tip;
+    if (tip)
+        w->setToolTip(tip);
+}
+
+// The memo, read only: Enter is no key for it and must not reach the window's default button.
+class MemoView : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+            e->accept();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(e);
+    }
+};
 
 // A check box or radio that shows a value and takes no input.
 template <typename Box>
@@ -232,8 +315,7 @@ private:
         case K::DropList:
         case K::PicturePath: {
             QLineEdit *e = field(f, shown(item_, f, c.picture), masField(f).kind != rt::FieldKind::STRING);
-            if (c.tip)
-                e->setToolTip(c.tip);
+            setTip(e, c);
             return e;
         }
         case K::Display:
@@ -241,13 +323,14 @@ private:
         case K::Check: {
             auto *b = showOnly(new QCheckBox(c.prompt));
             b->setObjectName(f);
-            if (c.tip)
-                b->setToolTip(c.tip);
+            setTip(b, c);
             b->setChecked(rt::fieldNumber(masField(f), &item_) != 0);
             return b;
         }
         case K::Radios: {
             auto *box = new QGroupBox(c.prompt);
+            box->setObjectName(f);
+            setTip(box, c);
             auto *g = new QGridLayout(box);
             const std::string value = rt::fieldText(masField(f), &item_);
             int i = 0;
@@ -270,7 +353,7 @@ private:
         case K::PictureArea:
             return pictureArea(f);
         case K::Memo: {
-            auto *m = new QPlainTextEdit(QString::fromStdString(item_.MEMO));
+            auto *m = new MemoView(QString::fromStdString(item_.MEMO));
             m->setObjectName(f);
             m->setReadOnly(true);
             return m;

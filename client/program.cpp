@@ -1,6 +1,7 @@
 // The main module of the client program: the dictionary of its six managed types, the data
 // files named in its folder, the client system record, its own file-open routine and error
 // messages, the display strings and the web-page opener.
+#include <fstream>
 #include <QFileInfo>
 #include <QString>
 #include <cstring>
@@ -94,8 +95,15 @@ std::string strayJournal(const rt::RecordFile &file)
 {
     for (const char *suffix : {"-journal", "-wal"}) {
         std::string j = rt::clip(file.name) + suffix;
-        if (rt::fileExists(j))
-            return j;
+        if (!rt::fileExists(j))
+            continue;
+        // An empty journal, or one whose header was zeroed when its transaction committed,
+        // holds nothing to roll back: the file reads as it is.
+        std::ifstream in(j, std::ios::binary);
+        char first = 0;
+        if (!in.get(first) || (first == 0 && std::string_view(suffix) == "-journal"))
+            continue;
+        return j;
     }
     return {};
 }

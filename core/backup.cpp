@@ -251,6 +251,7 @@ public:
         setObjectName("BackupProgress");
         setWindowTitle("Backing Up Orvane Data Files");
         setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+        rt::fitTitle(this);
         auto *v = new QVBoxLayout(this);
         auto *heading = new QLabel("Backing Up Orvane Data Files");
         QFont f = heading->font();

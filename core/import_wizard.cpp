@@ -413,6 +413,13 @@ private:
     {
         testLabel_->setVisible(test_->isChecked());
         testRecords_->setVisible(test_->isChecked());
+        // The entry makes the rules taller: the window grows with it rather than squeeze the
+        // list under its buttons.
+        if (QWidget *outer = outerWindow()) {
+            layout()->activate();
+            const QSize extra = outer->size() - size();
+            outer->resize(outer->size().expandedTo(minimumSizeHint() + extra));
+        }
     }
 
     void chooseFile()

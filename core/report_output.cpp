@@ -4,10 +4,10 @@
 #include <algorithm>
 
 #include "core/previewer_binding.h"
-#include "previewer/page_render.h"
 #include "previewer/preview_window.h"
 #include "reports/frame.h"
 #include "runtime/gui.h"
+#include "runtime/window.h"
 
 namespace {
 
@@ -16,7 +16,6 @@ namespace {
 class ModuleOutput : public reports::ReportOutput {
 public:
     explicit ModuleOutput(const PreviewerEntries &e) : e_(e) {}
-    int printerCopies() override { return std::max(1, rt::sharedPrinter().copyCount()); }
     int preview(std::vector<std::string> &queue, previewer::PreviewReport &report) override
     {
         return e_.printPreview(&queue, 100, 0, &report, 0, 0, 1, 0, 1, 0, "", "", "", "VURDRPTS.INI");
@@ -32,12 +31,11 @@ public:
     }
     int send(const std::vector<std::string> &queue, int copyCount) override
     {
-        QPrinter &p = rt::sharedPrinter();
-        const int kept = p.copyCount();
-        p.setCopyCount(copyCount);
-        int n = previewer::printPageFiles(p, queue);
-        p.setCopyCount(kept);
-        return n;
+        return send(queue, copyCount, previewer::PreviewReport{});
+    }
+    int send(const std::vector<std::string> &queue, int copyCount, const previewer::PreviewReport &report) override
+    {
+        return previewer::printReport(queue, copyCount, report, rt::modalParent());
     }
 
 private:

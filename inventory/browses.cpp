@@ -6,6 +6,9 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QEvent>
+#include <QTableView>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -26,6 +29,43 @@
 namespace inventory {
 
 namespace {
+
+// The column of the item browses that takes the list's spare width: descriptions are the longest
+// texts, and the heir, last, would otherwise take it all.
+constexpr int kDescriptionColumn = 4;
+
+// Keeps one column as wide as the list leaves room for beside the others (never narrower than
+// it started), whenever the list is resized; the user may still size every column.
+class SpareWidth : public QObject {
+public:
+    SpareWidth(QTableView *view, int column) : QObject(view), view_(view), column_(column)
+    {
+        minimum_ = view->horizontalHeader()->sectionSize(column);
+        view->horizontalHeader()->setStretchLastSection(false);
+        view->viewport()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize && watched == view_->viewport()) {
+            QHeaderView *h = view_->horizontalHeader();
+            int others = 0;
+            for (int i = 0; i < h->count(); ++i)
+                if (i != column_ && !h->isSectionHidden(i))
+                    others += h->sectionSize(i);
+            h->resizeSection(column_, std::max(minimum_, view_->viewport()->width() - others));
+        }
+        return false;
+    }
+
+private:
+    QTableView *view_;
+    int column_;
+    int minimum_;
+};
+
+void giveSpareWidthTo(QTableView *view, int column) { new SpareWidth(view, column); }
 
 const char *browseName(Variant v)
 {
@@ -105,7 +145,7 @@ private:
         b->addColumn("Type", "TYPE", "@s20", 14);
         b->addColumn("Location", "LOCATION", "@s20", 14);
         b->addColumn("Description", "DESCRIPTION", "@s60", 30);
-        b->addColumn("Heir", "HEIR", "@s20", 16);
+        b->addColumn("Heir", "HEIR", "@s20", 20);
 
         // Every tab of a category or location browse lists only that category or location;
         // the comparison is case-blind, as the keys are.
@@ -119,13 +159,18 @@ private:
         auto order = [&](const char *key, const char *locator, const std::vector<rt::Condition> &filter) {
             return addOrder({def.key(key), filter, rt::LocatorKind::Text, def.fieldIndex(locator)});
         };
-        addTab("Asset", order("ASSETKEY", "ASSETNUMBER", mine));
+        auto tab = [this](const char *title, int order, const char *tip) {
+            if (QLineEdit *locator = addTab(title, order))
+                locator->setToolTip(tip);
+        };
+        tab("Asset", order("ASSETKEY", "ASSETNUMBER", mine), "Asset number");
         if (variant_ != Variant::Category)
-            addTab("Category", order("CATEGORYKEY", "CATEGORY", mine));
+            tab("Category", order("CATEGORYKEY", "CATEGORY", mine), "Category of item");
         if (variant_ != Variant::Location)
-            addTab("Location", order("LOCATIONKEY", "LOCATION", mine));
-        addTab("Description", order("DESCRIPTIONKEY", "DESCRIPTION", mine));
-        addTab("Inheritance", order("HEIRSKEY", "HEIR", heirs));
+            tab("Location", order("LOCATIONKEY", "LOCATION", mine), "Location of item");
+        tab("Description", order("DESCRIPTIONKEY", "DESCRIPTION", mine), "Description of item");
+        tab("Inheritance", order("HEIRSKEY", "HEIR", heirs), "Heir for this item");
+        giveSpareWidthTo(b->view(), kDescriptionColumn);
 
         if (edition_.readOnly) {
             insertButton()->hide();

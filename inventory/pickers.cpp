@@ -18,6 +18,7 @@
 #include "runtime/file_report.h"
 #include "runtime/browse.h"
 #include "runtime/browse_window.h"
+#include "runtime/window.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"
 #include "runtime/view.h"
@@ -144,6 +145,7 @@ public:
           category_(category)
     {
         setWindowTitle(category ? "Select The Category You Wish To Work In" : "Select The Location You Wish To Work In");
+        rt::fitTitle(this);
         setHelpContext("~MAINTAIN_A_CLIENT_INVENTORY");
         selectButton()->setText("Select");
         setupWindow = [this] { return setup(); };

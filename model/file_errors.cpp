@@ -81,6 +81,7 @@ void CheckOpenFile(rt::RecordFile &file, int create, int missingIsError, int mod
     const std::string name = rt::clip(file.name);
     int rc = rt::ds_FileOpen(file, openMode);
     if (rc == rt::err::Locked) {
+        rt::BusyWait wait;
         file.send("Recover=10");
         rc = rt::ds_FileOpen(file, openMode);
     }

@@ -163,7 +163,8 @@ std::vector<Tab> build()
     artist.controls = {
         entry("Artist:", "ARTIST", "@s30", 0, 1),
         check("Signed", "SIGNED", 1, 1, "Is this an original signed piece?"),
-        entry("Year Origin:", "YEARORIGIN", "@n4b", 2, 1, "Year of orgin"),
+        // A year shows without thousands grouping: 1962, never 1,962 (which is too wide for it).
+        entry("Year Origin:", "YEARORIGIN", "@n_4b", 2, 1, "Year of orgin"),
         check("Limited Edition", "LIMITEDEDITION", 3, 1),
         entry("Edition Number:", "EDITIONNUMBER", "@s20", 4, 1),
         entry("Total Number:", "TOTALNUMBER", "@n10b", 5, 1),

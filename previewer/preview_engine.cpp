@@ -129,18 +129,17 @@ std::string PageFolder::pagePath(int number) const
     return dir_.filePath(QString::fromLatin1(name)).toStdString();
 }
 
-int printQueue(QPrinter &printer, const std::vector<std::string> &queue, int copies, bool collate)
+JobOutcome printQueue(const QPrinter &printer, const std::vector<std::string> &queue, int copies, bool collate,
+                      const QString &title, const QString &fileName, QWidget *parent)
 {
-    if (queue.empty())
-        return 0;
-    int kept = printer.copyCount();
     std::vector<std::string> job = queue;
     bool repeated = handleCopies(job, copies, capabilitiesOf(printer, collate));
-    printer.setCopyCount(repeated ? 1 : std::max(1, copies));
-    printer.setCollateCopies(collate);
-    int printed = printPageFiles(printer, job);
-    printer.setCopyCount(kept);
-    return printed;
+    JobRequest request;
+    request.copies = repeated ? 1 : std::max(1, copies);
+    request.collate = collate;
+    request.title = title;
+    request.fileName = fileName;
+    return printJob(printer, job, request, parent);
 }
 
 }  // namespace previewer

@@ -9,9 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "previewer/print_job.h"
 #include "previewer/printer_support.h"
 
 class QPrinter;
+class QWidget;
 
 namespace previewer {
 
@@ -67,7 +69,9 @@ private:
 // What a report does with the queue after the preview said print: the copies the printer cannot
 // make are added to the queue (see handleCopies), the job goes out with a copy count of 1 when
 // they were and of `copies` when not, and the printer keeps its own copy count afterwards.
-// Returns the pages sent.
-int printQueue(QPrinter &printer, const std::vector<std::string> &queue, int copies, bool collate);
+// The job goes to the destination `printer` names (see printJob), titled `title`; `fileName` is
+// a PDF file already chosen for it. Its outcome has been told to the user when it failed.
+JobOutcome printQueue(const QPrinter &printer, const std::vector<std::string> &queue, int copies, bool collate,
+                      const QString &title = {}, const QString &fileName = {}, QWidget *parent = nullptr);
 
 }  // namespace previewer

@@ -50,14 +50,15 @@ PrintChoice desktopPrintDialog(QPrinter &printer, long total, bool collate, QWid
     printer.setCollateCopies(collate);
     QPrintDialog dlg(&printer, parent);
     dlg.setWindowTitle(QStringLiteral("Select Printer..."));
-    dlg.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintCollateCopies |
-                   QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // No page range here: the installed dialog's own range field refuses every entry, and the
+    // preview's "Pages to Print" chooses the pages.
+    dlg.setOptions(QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintToFile |
+                   QAbstractPrintDialog::PrintShowPageSize);
     dlg.setMinMax(1, static_cast<int>(std::min<long>(total, 65534)));
     choice.accepted = dlg.exec() == QDialog::Accepted;
-    if (choice.accepted && dlg.printRange() == QAbstractPrintDialog::PageRange) {
-        choice.fromPage = dlg.fromPage();
-        choice.toPage = dlg.toPage();
-    }
+    // The paper chosen for PDF output serves the jobs that follow; a printer keeps its own.
+    if (choice.accepted && printer.outputFormat() == QPrinter::PdfFormat)
+        setChosenPdfPaper(printer.pageLayout().pageSize());
     choice.copies = printer.copyCount();
     choice.collate = printer.collateCopies();
     return choice;
@@ -157,6 +158,34 @@ QCursor magnifier(bool in)
 }
 
 }  // namespace
+
+// The page number: any number of its digits may be typed (0, or one above the total, is taken
+// and then brought into 1 to total when accepted); the arrows step within 1 to total.
+class PageNumberBox : public QSpinBox {
+public:
+    PageNumberBox(int total, QWidget *parent) : QSpinBox(parent), total_(total)
+    {
+        int digits = std::max(3, static_cast<int>(QString::number(total).size()));
+        setRange(0, static_cast<int>(std::pow(10, digits)) - 1);
+        setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
+        setValue(1);
+    }
+    void stepBy(int steps) override { setValue(std::clamp(value() + steps, 1, total_)); }
+
+protected:
+    StepEnabled stepEnabled() const override
+    {
+        StepEnabled e = StepNone;
+        if (value() > 1)
+            e |= StepDownEnabled;
+        if (value() < total_)
+            e |= StepUpEnabled;
+        return e;
+    }
+
+private:
+    int total_;
+};
 
 PreviewServices setPreviewServices(PreviewServices s)
 {
@@ -320,6 +349,9 @@ void PreviewWindow::buildToolbar(QWidget *bar)
         zoom_->addItem(QString::number(z));
     zoom_->lineEdit()->setValidator(new QIntValidator(0, 999, zoom_));
     zoom_->lineEdit()->setMaxLength(3);
+    // What is typed stays as typed: "10" is ten (raised to 25 when accepted), never completed
+    // to the "100" of the list.
+    zoom_->setCompleter(nullptr);
     zoom_->setToolTip(qs(strings_.zoomPctValTip));
     zoom_->setMinimumContentsLength(3);
     connect(zoom_, &QComboBox::activated, this, [this](int) { zoomAccepted(); });
@@ -340,10 +372,8 @@ void PreviewWindow::buildToolbar(QWidget *bar)
     printPageButton_ = button("PrintThisPage", glyph(Glyph::PrintPage), "Print THIS Page",
                               strings_.printThisPageTip, &PreviewWindow::printThisPage);
     label(strings_.pageNoPrompt);
-    pageNo_ = new QSpinBox(bar);
+    pageNo_ = new PageNumberBox(static_cast<int>(std::max<long>(1, std::min<long>(total(), 999'999))), bar);
     pageNo_->setObjectName(QStringLiteral("PageNo"));
-    pageNo_->setRange(1, static_cast<int>(std::max<long>(1, std::min<long>(total(), 999'999))));
-    pageNo_->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     pageNo_->setToolTip(qs(strings_.pageNoTip));
     pageNo_->setKeyboardTracking(true);
     // A page typed or stepped to is shown after a short pause, so that typing "12" does not
@@ -439,6 +469,16 @@ PrinterCapabilities previewCapabilities(bool collate)
 {
     QPrinter &p = previewPrinter();
     return services().capabilities ? services().capabilities(p, collate) : capabilitiesOf(p, collate);
+}
+
+int printReport(const std::vector<std::string> &queue, int copyCount, const PreviewReport &report, QWidget *parent)
+{
+    JobRequest request;
+    request.copies = copyCount;
+    request.collate = report.collate;
+    request.title = report.title;
+    request.fileName = report.fileName;
+    return printJob(previewPrinter(), queue, request, parent).pages;
 }
 
 QPrinter &PreviewWindow::printer() const { return previewPrinter(); }
@@ -636,12 +676,9 @@ void PreviewWindow::printThisPage()
     // The page shown goes out by itself; its file stays in the preview.
     std::vector<std::string> one{queue_[static_cast<std::size_t>(current_ - 1)]};
     copies_->interpretText();
-    if (printQueue(printer(), one, copies_->value(), collate_) == 0) {
-        QString device, port;
-        printerDeviceAndPort(printer(), device, port);
-        rt::message("The page could not be printed on " + device.toStdString() + ".", "Print THIS Page",
-                    rt::Icon::Exclamation);
-    }
+    // A job of its own, to the destination chosen (a PDF file is asked for by name); a failure
+    // has been told and leaves the preview as it was.
+    printQueue(printer(), one, copies_->value(), collate_, report_.title, QString(), this);
 }
 
 void PreviewWindow::printingOptions()
@@ -675,6 +712,8 @@ void PreviewWindow::printingOptions()
     if (copiesBefore && supported(PRINTER_COPIES, capabilities()) != 0)
         copies_->setValue(std::clamp(choice.copies, 1, 99));
     dropUnchosenPages(queue_, ranges_);
+    // PDF output chosen in the dialog names its file there, for this print only.
+    report_.fileName = p.outputFormat() == QPrinter::PdfFormat ? p.outputFileName() : QString();
     report_.copies = copies_->value();
     report_.collate = collate_;
     p.setCollateCopies(collate_);

@@ -49,6 +49,8 @@ struct PreviewReport {
     QString title;
     int copies = 1;
     bool collate = false;
+    // The PDF file the print dialog named for this run's print; empty: asked for when printed.
+    QString fileName;
 };
 
 // The print dialog's answer.
@@ -85,7 +87,14 @@ PrinterCapabilities previewCapabilities(bool collate);
 int printPreview(std::vector<std::string> &queue, const PreviewArguments &args, PreviewReport &report,
                  QWidget *parent = nullptr);
 
+// The report's pages as one job of `copyCount` copies on the preview's printer, titled with the
+// report's title, to the PDF file the report names or else the destination chosen. Returns the
+// pages printed; 0 when the job failed (the user has been told) or was given up.
+int printReport(const std::vector<std::string> &queue, int copyCount, const PreviewReport &report,
+                QWidget *parent = nullptr);
+
 class PageView;
+class PageNumberBox;
 
 class PreviewWindow : public QDialog {
     Q_OBJECT
@@ -166,7 +175,7 @@ private:
     QComboBox *zoom_ = nullptr;
     QToolButton *firstButton_ = nullptr, *prevButton_ = nullptr, *nextButton_ = nullptr, *lastButton_ = nullptr;
     QToolButton *printPageButton_ = nullptr, *textButton_ = nullptr, *printButton_ = nullptr, *exitButton_ = nullptr;
-    QSpinBox *pageNo_ = nullptr;
+    PageNumberBox *pageNo_ = nullptr;
     QLabel *ofLabel_ = nullptr;
     QLineEdit *pagesText_ = nullptr;
     QSpinBox *copies_ = nullptr;

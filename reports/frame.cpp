@@ -32,23 +32,21 @@ namespace {
 
 class PreviewerOutput : public ReportOutput {
 public:
-    int printerCopies() override { return std::max(1, rt::sharedPrinter().copyCount()); }
     int preview(std::vector<std::string> &queue, previewer::PreviewReport &report) override
     {
         return previewer::printPreview(queue, previewer::PreviewArguments{}, report, rt::modalParent());
     }
     void handleCopies(std::vector<std::string> &queue, int copies, bool collate) override
     {
-        previewer::handleCopies(queue, copies, previewer::capabilitiesOf(rt::sharedPrinter(), collate));
+        previewer::handleCopies(queue, copies, previewer::previewCapabilities(collate));
     }
     int send(const std::vector<std::string> &queue, int copyCount) override
     {
-        QPrinter &p = rt::sharedPrinter();
-        const int kept = p.copyCount();
-        p.setCopyCount(copyCount);
-        int n = previewer::printPageFiles(p, queue);
-        p.setCopyCount(kept);
-        return n;
+        return send(queue, copyCount, previewer::PreviewReport{});
+    }
+    int send(const std::vector<std::string> &queue, int copyCount, const previewer::PreviewReport &report) override
+    {
+        return previewer::printReport(queue, copyCount, report, rt::modalParent());
     }
 };
 
@@ -306,6 +304,7 @@ public:
     {
         setObjectName("ProgressWindow");
         setWindowTitle(QString::fromStdString(preview ? s.progWinTitlePrvw : s.progWinTitlePrnt));
+        rt::fitTitle(this);
         auto *v = new QVBoxLayout(this);
         bar_ = new QProgressBar(this);
         bar_->setRange(0, 100);
@@ -543,6 +542,11 @@ int ReportFrame::run()
             }
             if (showPartial_)
                 writer_->finish();
+        } else if (showPartial_) {
+            // Cancelled and looked at anyway: the pages so far end without the last group's
+            // footer and the grand totals, so that no total over part of the items is taken
+            // for the whole.
+            writer_->finish();
         } else if (!cancelled_) {
             run_->finish();
         }
@@ -572,13 +576,17 @@ int ReportFrame::output()
     std::unique_ptr<ReportOutput> out = outputFactory()();
     previewer::PreviewReport report;
     report.title = QString::fromStdString(def_.title);
-    report.copies = def_.copies > 0 ? def_.copies : out->printerCopies();
+    // Every report starts at one copy, or at the copies it prints itself (the data-input forms);
+    // the copies chosen in its preview are for this run only.
+    report.copies = def_.copies > 0 ? def_.copies : 1;
+    previewer::previewPrinter().setCopyCount(1);
     report.collate = false;  // collated sets only when the user asks for them in the preview
     // The copies the printer cannot make are added to the queue; the job then goes out once.
+    // A job that failed or was given up is no completed report.
     auto print = [&] {
         const std::size_t pages = queue_.size();
         out->handleCopies(queue_, report.copies, report.collate);
-        out->send(queue_, queue_.size() > pages ? 1 : report.copies);
+        return out->send(queue_, queue_.size() > pages ? 1 : report.copies, report) > 0;
     };
     if (choices_.preview) {
         if (queue_.empty()) {
@@ -586,16 +594,15 @@ int ReportFrame::output()
             return 2;
         }
         int r = out->preview(queue_, report);
-        if (r == 1 && !queue_.empty())
-            print();
+        if (r == 1 && !queue_.empty() && !print())
+            return 2;
         return r;
     }
     if (queue_.empty()) {
         rt::message(strings_.nothingToPrntText, strings_.nothingToPrntTitle, rt::Icon::Exclamation);
         return 2;
     }
-    print();
-    return 1;
+    return print() ? 1 : 2;
 }
 
 int runReport(const ReportDefinition &definition)

@@ -80,15 +80,23 @@ struct ReportDefinition {
 class ReportOutput {
 public:
     virtual ~ReportOutput() = default;
-    // The printer's copy count (Print Setup's), taken when the report's pages go out.
-    virtual int printerCopies() = 0;
+    // The printer's copy count. A run does not take it: every report starts at one copy.
+    virtual int printerCopies() { return 1; }
     // PRINTPREVIEW: shows the pages; 1 when the user asked to print them (the report then holds
     // the copies and collation chosen, the queue the pages still to print).
     virtual int preview(std::vector<std::string> &queue, previewer::PreviewReport &report) = 0;
     // HANDLECOPIES: repeats the queue for the copies the printer cannot make itself.
     virtual void handleCopies(std::vector<std::string> &queue, int copies, bool collate) = 0;
-    // Sends the pages as one job with the printer's copy count at `copyCount`, given back after.
+    // Sends the pages as one job with a copy count of `copyCount`. Returns the pages printed; 0
+    // when the job failed (the user has been told) or was given up.
     virtual int send(const std::vector<std::string> &queue, int copyCount) = 0;
+    // The same job titled with the report's title, to the destination chosen for it (the PDF
+    // file the preview's print dialog named, if any).
+    virtual int send(const std::vector<std::string> &queue, int copyCount, const previewer::PreviewReport &report)
+    {
+        (void)report;
+        return send(queue, copyCount);
+    }
 };
 // The output every run uses; tests and the previewer module's binding replace it.
 using OutputFactory = std::function<std::unique_ptr<ReportOutput>()>;

@@ -63,7 +63,7 @@ public:
             connect(button, &QPushButton::clicked, this, [&e] { runEntry(e); });
         }
         v->addLayout(grid);
-        addCloseAndHelp(v, "Exit");
+        addCloseAndHelp(v, "Exit", true);
         return 0;
     }
 };

@@ -54,6 +54,7 @@ int FileManager::openFile(bool reportFailure)
     for (int pass = 0; pass < 2; ++pass) {
         int rc = ds_FileOpen(file, mode);
         if (rc == err::AccessDenied || rc == err::Locked) {
+            BusyWait wait;
             file.send("Recover=" + std::to_string(lockRecover));
             rc = ds_FileOpen(file, mode);
         }

@@ -113,6 +113,15 @@ void installMessageBoxes()
 {
     setMessageHandler(showBox);
     setBeepHandler([] { QApplication::beep(); });
+    setBusyHandler([](bool on) {
+        if (on) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            // Shown before the wait blocks the event loop.
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        } else {
+            QApplication::restoreOverrideCursor();
+        }
+    });
 }
 
 void registerProcedure(const std::string &name, Procedure fn)

@@ -1,5 +1,7 @@
 #include "runtime/help.h"
 
+#include "runtime/message.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -8,6 +10,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -124,7 +127,29 @@ void openWebPage(const QString &address)
         webObserver()(address);
         return;
     }
-    QDesktopServices::openUrl(QUrl(address.left(255)));
+    const QString page = address.left(255);
+    // Without a browser the desktop's opener fails out of sight: the user is told, with the
+    // address to type elsewhere.
+    if (!webBrowserFound() || !QDesktopServices::openUrl(QUrl(page)))
+        message("No web browser was found to show the page:|" + page.toStdString(), "Web Page", Icon::Exclamation,
+                BUTTON_OK);
+}
+
+bool webBrowserFound()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    if (!qEnvironmentVariableIsEmpty("BROWSER"))
+        return true;
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty())
+        return false;
+    for (const char *browser : {"x-www-browser", "gnome-www-browser", "www-browser", "firefox", "firefox-esr",
+                                "chromium", "chromium-browser", "google-chrome", "epiphany", "konqueror", "falkon"})
+        if (!QStandardPaths::findExecutable(QString::fromLatin1(browser)).isEmpty())
+            return true;
+    return false;
+#else
+    return true;
+#endif
 }
 
 void setWebObserver(std::function<void(const QString &)> o) { webObserver() = std::move(o); }

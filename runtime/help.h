@@ -18,6 +18,8 @@ void setHelpObserver(std::function<void(const QString &)> observer);
 
 // Opens a web address in the desktop's browser.
 void openWebPage(const QString &address);
+// Whether a web browser is there for the desktop's opener to start.
+bool webBrowserFound();
 void setWebObserver(std::function<void(const QString &)> observer);
 
 }  // namespace rt

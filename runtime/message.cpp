@@ -86,4 +86,26 @@ void halt(std::string_view text)
     std::exit(1);
 }
 
+namespace {
+std::function<void(bool)> &busyHandler()
+{
+    static std::function<void(bool)> h;
+    return h;
+}
+}  // namespace
+
+BusyWait::BusyWait()
+{
+    if (busyHandler())
+        busyHandler()(true);
+}
+
+BusyWait::~BusyWait()
+{
+    if (busyHandler())
+        busyHandler()(false);
+}
+
+void setBusyHandler(std::function<void(bool)> handler) { busyHandler() = std::move(handler); }
+
 }  // namespace rt

@@ -43,6 +43,18 @@ std::string messageLines(std::string_view text);
 // The first button of a set, in the order of the bits.
 int firstButton(int buttons);
 
+// A wait the user must see while it lasts (a locked file waited for): the GUI shows the busy
+// cursor from construction to destruction; without a GUI nothing shows.
+class BusyWait {
+public:
+    BusyWait();
+    ~BusyWait();
+    BusyWait(const BusyWait &) = delete;
+    BusyWait &operator=(const BusyWait &) = delete;
+};
+// Called with true when a wait begins and false when it ends.
+void setBusyHandler(std::function<void(bool)> handler);
+
 // The system's asterisk sound that precedes most error messages.
 void beep();
 void setBeepHandler(std::function<void()> handler);

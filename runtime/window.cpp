@@ -1,5 +1,6 @@
 #include "runtime/window.h"
 
+#include <QFontMetrics>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QPushButton>
@@ -107,6 +108,35 @@ QList<QMdiSubWindow *> arrangeable(QMdiArea *area)
     return list;
 }
 }  // namespace
+
+void fitTitle(QWidget *window)
+{
+    // Title bars draw their text in a bold face of about the widget font's size.
+    QFont bold = window->font();
+    bold.setBold(true);
+    const int buttons = 4 * std::max(16, window->style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    window->setMinimumWidth(std::max(window->minimumWidth(),
+                                     QFontMetrics(bold).horizontalAdvance(window->windowTitle()) + buttons));
+}
+
+void cascadeFromOthers(QMdiArea *area, QMdiSubWindow *window)
+{
+    const int step = std::max(8, area->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window));
+    const QRect view = area->viewport()->rect();
+    auto coversAnother = [&] {
+        for (QMdiSubWindow *s : area->subWindowList())
+            if (s != window && s->isVisible() && s->pos() == window->pos())
+                return true;
+        return false;
+    };
+    for (int tries = 0; tries < 64 && coversAnother(); ++tries) {
+        QPoint next = window->pos() + QPoint(step, step);
+        // Past the area's corner the stack starts again at its top left.
+        if (!view.isEmpty() && (next.x() + window->width() > view.right() + 1 || next.y() + window->height() > view.bottom() + 1))
+            next = view.topLeft() + QPoint(step * (tries % 4), 0);
+        window->move(next);
+    }
+}
 
 void tileWindows(QMdiArea *area)
 {
@@ -295,6 +325,7 @@ void WindowProcedure::start()
         if (keepsPosition_)
             iniStore().restoreWindow(procedureName_, sub_);
         keepVisible(sub_);  // the area's own placement knew nothing of the size given above
+        cascadeFromOthers(a, sub_);
         sub_->show();
         show();
         sub_->setFocus();
@@ -307,14 +338,14 @@ void WindowProcedure::start()
     }
 }
 
-void WindowProcedure::addCloseAndHelp(QBoxLayout *layout, const QString &closeText)
+void WindowProcedure::addCloseAndHelp(QBoxLayout *layout, const QString &closeText, bool helpFirst)
 {
     auto *row = new QHBoxLayout;
     auto *close = new QPushButton(closeText);
     auto *help = new QPushButton("Help");
     row->addStretch(1);
-    row->addWidget(close);
-    row->addWidget(help);
+    row->addWidget(helpFirst ? help : close);
+    row->addWidget(helpFirst ? close : help);
     layout->addLayout(row);
     connect(close, &QPushButton::clicked, this, [this] { finish(RequestCancelled); });
     connect(help, &QPushButton::clicked, this, [this] { showHelp(helpContext_); });

@@ -61,7 +61,8 @@ public:
     int openFiles(const std::vector<RelationManager *> &managers);
 
     // A row at the foot of a layout with a button that closes the window and a Help button.
-    void addCloseAndHelp(QBoxLayout *layout, const QString &closeText);
+    // The close button and Help at the bottom right; `helpFirst` puts Help left of it.
+    void addCloseAndHelp(QBoxLayout *layout, const QString &closeText, bool helpFirst = false);
     // Asks to close as the close box would; false when the window refused (it stays open).
     bool requestClose();
 
@@ -105,8 +106,13 @@ QRect fitInside(const QRect &geometry, const QRect &area, const QSize &minimum =
 // Brings a window into its visible area. A top-level window that nobody placed yet is only
 // shrunk: where it opens is the window system's choice.
 void keepVisible(QWidget *window);
+// Makes a window at least wide enough for its whole title beside the title bar's buttons.
+void fitTitle(QWidget *window);
 // Window > Tile and Cascade, inside the visible part of the frame's area.
 void tileWindows(QMdiArea *area);
+// A new sub-window that would open exactly over another steps down and right from it, as a
+// cascade does, so that the one below still shows.
+void cascadeFromOthers(QMdiArea *area, QMdiSubWindow *window);
 void cascadeWindows(QMdiArea *area);
 // Window > Arrange Icons: minimised windows lined up along the bottom of the area.
 void arrangeIcons(QMdiArea *area);

@@ -6,6 +6,9 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
+#include <QPlainTextEdit>
+#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -412,6 +415,49 @@ TEST_F(Client, TheItemViewShowsEveryTabFittedPicturesAndWritesNothing)
         EXPECT_EQ(v->findChildren<QPushButton *>().size(), 2);  // Close and Help
         MAS.DESCRIPTION = "Overwritten";
         EXPECT_EQ(text(v, "DESCRIPTION"), "Wreath");
+        // A year through the year picture, never grouped into "####".
+        EXPECT_EQ(text(v, "YEARORIGIN"), "1962");
+        // Every tip of the view, by field.
+        const std::map<QString, QString> tips = {
+            {"ASSETNUMBER", "Asset number"}, {"CATEGORY", "Category of item"}, {"SERIALNUMBER", "Serial number"},
+            {"MODELNUMBER", "Model Number"}, {"DESCRIPTION", "Description of item"},
+            {"MANUFACTURER", "Manufacturer of the item"}, {"COLOR", "Color of this item"},
+            {"STARARTISTAUTHOR", "Star/Artist/Author"}, {"COSTARARTISTAUTHOR", "CoStar/Artist/Author"},
+            {"DATEPURCHASED", "Date item was purchased"}, {"PURCHASEDFROM", "Vendor item was purchased from"},
+            {"CARATWEIGHT", "Main stone carat weight"}, {"TYPE", "Type of item"},
+            {"QUANTITY", "Quantity of this item"}, {"SUBJECT", "Subject"},
+            {"ORIGINALCOST", "Original cost of this item"}, {"LOCATION", "Location of item"},
+            {"REPLACEMENTCOST", "Replacement cost of this item"}, {"BOXNUMBER", "Box number"},
+            {"MSRP", "Manufacturers Suggested Retail Price"}, {"MARKETVALUE", "Current market value of this item"},
+            {"INSURED", "Is this item insured under a separate policy?"},
+            {"BUSINESSUSE", "Is this item used for business?"}, {"CONDITION", "Condition of this item"},
+            {"DATEENTERED", "Date entered into computer"}, {"HOWPURCHASED", "How was this item purchased?"},
+            {"APPRAISED", "Has this item been appraised?"}, {"APPRAISALDATE", "Appraisal date"},
+            {"APPRAISEDVALUE", "Appraised value"}, {"APPRAISER", "Appraised by whom?"},
+            {"FAMILYHEIRLOOM", "Is this item a family heirloom?"}, {"ENGRAVED", "Is this item engraved?"},
+            {"HEIR", "Heir for this item"}, {"ARTIST", "Name of artist"},
+            {"SIGNED", "Is this an original signed piece?"}, {"YEARORIGIN", "Year of orgin"},
+            {"LIMITEDEDITION", "Is this item a limited edition?"}, {"EDITIONNUMBER", "Edition number for your piece"},
+            {"TOTALNUMBER", "Total number of pieces in this edition"}, {"USERFIELD1", "User defined field # 1"},
+            {"USERFIELD2", "User defined field # 2"}, {"USERFIELD3", "User defined field # 3"},
+            {"USERFIELD4", "User defined field # 4"}, {"IMAGE", "Path and filename of image"},
+            {"IMAGE2", "Path and filename of image"}, {"RECEIPTIMAGE", "Path and filename of receipt"},
+            {"WARRANTYIMAGE", "Path and filename of warranty"}, {"WARRANTYEXPIRATION", "Warranty expiration date"},
+            {"WARRANTY", "Does this item have a warranty?"}};
+        ASSERT_EQ(tips.size(), 49u);
+        std::map<QString, QString> shownTips;
+        for (QWidget *w : v->findChildren<QWidget *>())
+            if (!w->toolTip().isEmpty())
+                shownTips[w->objectName()] = w->toolTip();
+        EXPECT_EQ(shownTips, tips);
+        // Enter in the memo is no OK: the view stays open.
+        auto *memo = v->findChild<QPlainTextEdit *>("MEMO");
+        ASSERT_NE(memo, nullptr);
+        memo->setFocus();
+        QTest::keyClick(memo, Qt::Key_Return);
+        pump(5);
+        EXPECT_TRUE(v->isVisible());
+        EXPECT_EQ(memo->toPlainText(), "Memo of Wreath");
     });
     EXPECT_TRUE(messages.shown().empty());
 
@@ -438,6 +484,61 @@ TEST_F(Client, TheItemViewShowsEveryTabFittedPicturesAndWritesNothing)
                                                 ? "This form cannot be used to insert a record"
                                                 : "This form cannot be used to delete a record");
     }
+}
+
+// The windows a household sees first: a frame placed on a larger screen opens fully visible, a
+// second browse steps off the first, the descriptions get the list's spare width, the locators
+// have their tips, the pickers' titles show whole, and an empty journal beside the items (nothing
+// to roll back) opens like none.
+TEST_F(Client, WindowsOpenWholeAndInView)
+{
+    rt::iniStore().write("Main", "Maximize", "0");
+    rt::iniStore().write("Main", "XPos", "2600");
+    rt::iniStore().write("Main", "YPos", "1800");
+    rt::iniStore().write("Main", "Width", "1000");
+    rt::iniStore().write("Main", "Height", "700");
+    QFile journal(QString::fromStdString(folder.file("master.tps-journal")));
+    ASSERT_TRUE(journal.open(QIODevice::WriteOnly));
+    journal.close();
+    QMainWindow *f = client::openFrame();
+    ASSERT_NE(f, nullptr);
+    pump(20);
+    const QRect screen = f->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(f->geometry())) << f->geometry().x() << "," << f->geometry().y();
+
+    rt::BrowseWindow *first = openBrowse("BrowseOrvaneMasterSpec", "Holiday Decor");
+    rt::BrowseWindow *second = openBrowse("BrowseOrvaneMasterSpec", "Holiday Decor", 1);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(messages.shown().empty());
+    EXPECT_NE(first->parentWidget()->pos(), second->parentWidget()->pos());
+    QHeaderView *h = first->browse()->view()->horizontalHeader();
+    first->parentWidget()->resize(1000, 600);
+    pump(5);
+    EXPECT_GT(h->sectionSize(4), h->sectionSize(5));  // Description, then Heir
+    EXPECT_LE(h->sectionSize(5), h->fontMetrics().averageCharWidth() * 24);
+    std::map<QString, QString> locators;
+    rt::BrowseWindow *location = openBrowse("BrowseOrvaneMasterLocation", "Garage");
+    ASSERT_NE(location, nullptr);
+    for (rt::BrowseWindow *b : {first, location})
+        for (QLineEdit *e : b->findChildren<QLineEdit *>())
+            if (e->objectName().startsWith("Locator "))
+                locators[e->objectName()] = e->toolTip();
+    EXPECT_EQ(locators, (std::map<QString, QString>{{"Locator Asset", "Asset number"},
+                                                    {"Locator Category", "Category of item"},
+                                                    {"Locator Location", "Location of item"},
+                                                    {"Locator Description", "Description of item"},
+                                                    {"Locator Inheritance", "Heir for this item"}}));
+    rt::runProcedure("SelectCategory");
+    pump(10);
+    rt::WindowProcedure *picker = nullptr;
+    for (rt::WindowProcedure *w : rt::startedWindows())
+        if (w->procedureName() == "SelectCategory")
+            picker = w;
+    ASSERT_NE(picker, nullptr);
+    QFont bold = picker->font();
+    bold.setBold(true);
+    EXPECT_GT(picker->parentWidget()->width(), QFontMetrics(bold).horizontalAdvance(picker->windowTitle()) + 60);
 }
 
 TEST_F(Client, PictureNamesFromTheFolderOpenNothingOutsideIt)
@@ -539,6 +640,17 @@ TEST_F(Client, MenuWordsPickersAndTheReportFormat)
     client::OpenWebPage(nullptr, "https://example.com/support/      ");
     rt::setWebObserver(nullptr);
     EXPECT_EQ(opened, "https://example.com/support/");
+    // No browser at all: the address is shown, not dropped.
+    const QByteArray path = qgetenv("PATH"), browser = qgetenv("BROWSER");
+    qputenv("PATH", QByteArray::fromStdString(home.path()));
+    qunsetenv("BROWSER");
+    messages.clear();
+    client::OpenWebPage(nullptr, "https://example.com/support/");
+    qputenv("PATH", path);
+    if (!browser.isEmpty())
+        qputenv("BROWSER", browser);
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].text, "No web browser was found to show the page:|https://example.com/support/");
 }
 
 }  // namespace
@@ -663,7 +775,12 @@ TEST_F(Client, Screenshots)
     rt::BrowseWindow *b = openBrowse("BrowseOrvaneMasterSpec", "Holiday Decor");
     b->outerWindow()->resize(1000, 620);
     save(f, "03-browse");
-    b->requestClose();
+    // A second browse of the same kind steps off the first; a picker shows its whole title.
+    openBrowse("BrowseOrvaneMasterSpec", "Holiday Decor", 1);
+    rt::runProcedure("SelectCategory");
+    save(f, "03-browses-and-picker");
+    for (rt::WindowProcedure *w : rt::startedWindows())
+        w->requestClose();
     rt::runProcedure("ShowZenvik");
     save(f, "04-show-zenvik");
     for (rt::WindowProcedure *w : rt::startedWindows())

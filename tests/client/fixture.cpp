@@ -108,6 +108,7 @@ void ClientFolder::writeItems(const std::vector<FixtureItem> &items)
         m.APPRAISEDVALUE.setCents(12345);
         m.HOWPURCHASED = "Gift";
         m.INSURED = 1;
+        m.YEARORIGIN = 1962;
         m.MEMO = std::string("Memo of ") + i.description;
         rt::FixedString<120> *paths[] = {&m.IMAGE, &m.IMAGE2, &m.RECEIPTIMAGE, &m.WARRANTYIMAGE};
         for (std::size_t p = 0; p < i.pictures.size() && p < 4; ++p)

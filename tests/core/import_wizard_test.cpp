@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cstdlib>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -347,3 +348,21 @@ TEST_F(ImportWizardTest, FileChooserMatchesMasksCaseBlind)
 }
 
 }  // namespace
+
+// The wizard with a test import chosen, for a person to look at: written only when
+// ORVANE_SCREENSHOTS names a folder (run under a display server to see the real look).
+TEST_F(ImportWizardTest, Screenshot)
+{
+    const char *out = std::getenv("ORVANE_SCREENSHOTS");
+    if (!out || !*out)
+        GTEST_SKIP() << "ORVANE_SCREENSHOTS is not set";
+    runProcedure("ImportDatabase");
+    ASSERT_NE(wizard(), nullptr);
+    display(csv);
+    for (QCheckBox *c : wizard()->findChildren<QCheckBox *>())
+        if (c->text() == "Test Import")
+            c->click();
+    testing_support::pump(300);
+    QWidget *shown = wizard();
+    shown->window()->grab().save(QString(out) + "/import-wizard.png");
+}

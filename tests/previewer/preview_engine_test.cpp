@@ -106,9 +106,13 @@ TEST(PreviewEngine, PageFolderGoesWithTheRunAndTheQueuePrintsItsCopies)
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         printer.setCopyCount(5);
+        JobServices named;
+        named.pdfFileName = [&](const QString &, QWidget *) { return std::optional<QString>(pdf); };
+        JobServices old = setJobServices(named);
         // PDF makes no copies: the queue is repeated and goes out with a copy count of 1, so
         // three copies are six pages and not eighteen.
-        EXPECT_EQ(printQueue(printer, queue, 3, false), 6);
+        EXPECT_EQ(printQueue(printer, queue, 3, false).pages, 6);
+        setJobServices(old);
         EXPECT_EQ(printer.copyCount(), 5);
         EXPECT_EQ(queue.size(), 2u);
     }

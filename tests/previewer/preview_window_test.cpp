@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -41,8 +43,23 @@ protected:
             return saveAs_;
         };
         old_ = setPreviewServices(s);
+        JobServices j;
+        j.pdfFileName = [this](const QString &proposed, QWidget *) {
+            proposedPdf_.push_back(proposed);
+            std::optional<QString> name = pdfAnswers_.empty() ? std::optional<QString>(pdf_) : pdfAnswers_.front();
+            if (!pdfAnswers_.empty())
+                pdfAnswers_.erase(pdfAnswers_.begin());
+            return name;
+        };
+        j.printerNames = [this] { return printers_; };
+        j.refusal = [this](const QString &) { return refusal_; };
+        oldJob_ = setJobServices(j);
     }
-    void TearDown() override { setPreviewServices(old_); }
+    void TearDown() override
+    {
+        setPreviewServices(old_);
+        setJobServices(oldJob_);
+    }
 
     std::vector<std::string> pages(int n, bool wide = false) { return writeSamplePages(home_.path(), n, wide); }
 
@@ -56,7 +73,19 @@ protected:
     std::string proposed_;
     std::optional<std::string> saveAs_;
     PreviewServices old_;
+    // The PDF file names asked for, and the answers given in turn (then out.pdf).
+    QStringList proposedPdf_;
+    std::vector<std::optional<QString>> pdfAnswers_;
+    QStringList printers_{"Office"};
+    std::optional<std::string> refusal_;
+    JobServices oldJob_;
 };
+
+std::string bytesOf(const QString &path)
+{
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
 
 bool enabled(QWidget *w, const char *name) { return find<QToolButton>(w, name)->isEnabled(); }
 
@@ -136,6 +165,17 @@ TEST_F(PreviewTest, NavigationStatesAndPopupMenu)
     EXPECT_EQ(w.currentPage(), 1);
     w.goToPage(70000);
     EXPECT_EQ(w.currentPage(), 3);
+    // Typed: 0 and numbers above the total are taken and, after the same pause, brought into
+    // 1 to total; the arrows stop at the ends.
+    for (auto [typed, page] : {std::pair{"0", 1L}, std::pair{"7", 3L}, std::pair{"2", 2L}}) {
+        spin->selectAll();
+        QTest::keyClicks(spin->findChild<QLineEdit *>(), typed);
+        testing_support::pump(450);
+        EXPECT_EQ(w.currentPage(), page) << typed;
+        EXPECT_EQ(spin->value(), page);
+    }
+    spin->stepBy(5);
+    EXPECT_EQ(spin->value(), 3);
 }
 
 TEST_F(PreviewTest, ZoomIsClampedAndAClickGoesBackToTheFit)
@@ -158,10 +198,18 @@ TEST_F(PreviewTest, ZoomIsClampedAndAClickGoesBackToTheFit)
     w.clickPage(QPointF(10, 10));
     EXPECT_FALSE(w.zoomed());
     EXPECT_DOUBLE_EQ(w.displayFactor(), fit);
-    w.zoomTo(10);
-    EXPECT_DOUBLE_EQ(w.displayFactor(), 0.25);
-    w.zoomTo(300);
-    EXPECT_DOUBLE_EQ(w.displayFactor(), 2.5);
+    // Typed into the zoom list: kept as typed (no completion to a listed percent), then brought
+    // into 25 to 250 when accepted.
+    auto *zoom = find<QComboBox>(&w, "ZoomPct");
+    for (auto [typed, factor, shown] : {std::tuple{"10", 0.25, "25"}, std::tuple{"12", 0.25, "25"},
+                                        std::tuple{"300", 2.5, "250"}, std::tuple{"130", 1.3, "130"}}) {
+        zoom->lineEdit()->clear();
+        QTest::keyClicks(zoom->lineEdit(), typed);
+        EXPECT_EQ(zoom->currentText(), typed);
+        QTest::keyClick(zoom->lineEdit(), Qt::Key_Return);
+        EXPECT_DOUBLE_EQ(w.displayFactor(), factor) << typed;
+        EXPECT_EQ(zoom->currentText(), shown);
+    }
     w.fullHeight();
     EXPECT_FALSE(w.zoomed());
     EXPECT_LT(w.displayFactor(), fit);  // a portrait page fits the height smaller than the width
@@ -255,7 +303,7 @@ TEST_F(PreviewTest, ExitLeavesTheQueueAndPrintPrintsThroughTheCaller)
     choice_.accepted = true;
     testing_support::onNextModal([](QWidget *w) { find<QToolButton>(w, "PrintingOptions")->click(); });
     ASSERT_EQ(printPreview(queue, {}, report), 1);
-    EXPECT_EQ(printQueue(printer_, queue, report.copies, report.collate), 3);
+    EXPECT_EQ(printQueue(printer_, queue, report.copies, report.collate).pages, 3);
     EXPECT_EQ(testing_support::pdfPageSizes(pdf_).size(), 3);
 }
 
@@ -314,4 +362,101 @@ TEST_F(PreviewTest, TextOutputOfTheChosenPages)
     w.textOutput();
     ASSERT_EQ(messages_.shown().size(), 1u);
     EXPECT_EQ(messages_.shown()[0].title, "TEXT File Output");
+}
+
+// Every print asks for its PDF file by name, in the folder used last, and never leaves a file
+// half-written over an old one; a failure is told, counts as nothing printed, and the next print
+// works. With no printer installed the user may take a PDF file instead; a queue that takes no
+// job says why.
+TEST_F(PreviewTest, EveryPrintGoesWhereTheUserSaysAndItsOutcomeIsTold)
+{
+    std::vector<std::string> three = pages(3);
+    const QString a = QString::fromStdString(home_.file("a.pdf")), b = QString::fromStdString(home_.file("b.pdf"));
+    PreviewReport report;
+    report.title = "Home Inventory Report";
+    pdfAnswers_ = {a};
+    EXPECT_EQ(printReport(three, 1, report), 3);
+    const std::string first = bytesOf(a);
+    EXPECT_EQ(testing_support::pdfPageSizes(a).size(), 3);
+    std::string title = "\xFE\xFF";  // the document's title, in UTF-16
+    for (char c : std::string("Home Inventory Report"))
+        title += std::string(1, '\0') + c;
+    EXPECT_NE(first.find("/Title (" + title + ")"), std::string::npos);
+
+    // The next print, Print THIS Page included, asks again; the first file stays as it was.
+    pdfAnswers_ = {b};
+    PreviewWindow w(three, {}, report);
+    w.printThisPage();
+    ASSERT_EQ(proposedPdf_.size(), 2);
+    EXPECT_EQ(proposedPdf_[1], QFileInfo(a).absolutePath() + "/Home Inventory Report.pdf");
+    EXPECT_EQ(testing_support::pdfPageSizes(b).size(), 1);
+    EXPECT_EQ(bytesOf(a), first);
+
+    // A file that cannot be made: the message names it and the reason; a cancelled dialog prints
+    // nothing and says nothing; the next print works.
+    pdfAnswers_ = {QString::fromStdString(home_.file("no-folder/c.pdf")), std::nullopt, a};
+    EXPECT_EQ(printReport(three, 1, report), 0);
+    ASSERT_EQ(messages_.shown().size(), 1u);
+    EXPECT_EQ(messages_.shown()[0].text.rfind("The report could not be written to the file " + home_.file("no-folder/c.pdf") + ":|", 0), 0u);
+    EXPECT_EQ(printReport(three, 1, report), 0);
+    EXPECT_EQ(messages_.shown().size(), 1u);
+    EXPECT_EQ(bytesOf(a), first);
+    EXPECT_EQ(printReport(std::vector<std::string>{three[0]}, 1, report), 1);
+    EXPECT_EQ(testing_support::pdfPageSizes(a).size(), 1);
+
+    // A system printer: none installed offers a PDF file (the printing support's own fall-back,
+    // PDF output without a file, is no destination), a refusing queue names itself.
+    QPrinter none(QPrinter::HighResolution);
+    none.setOutputFormat(QPrinter::PdfFormat);
+    PreviewServices s = setPreviewServices({});
+    PreviewServices n = s;
+    n.printer = &none;
+    setPreviewServices(n);
+    messages_.clear();
+    printers_.clear();
+    messages_.answer(rt::BUTTON_NO);
+    EXPECT_EQ(printReport(three, 1, report), 0);
+    messages_.answer(rt::BUTTON_YES);
+    pdfAnswers_ = {b};
+    EXPECT_EQ(printReport(three, 1, report), 3);
+    ASSERT_EQ(messages_.shown().size(), 2u);
+    EXPECT_EQ(messages_.shown()[0].text, "No printer is installed.||Do you wish to print the report to a PDF file instead?");
+    EXPECT_EQ(testing_support::pdfPageSizes(b).size(), 3);
+    printers_ = {"Office"};
+    refusal_ = "the printer is not accepting jobs";
+    EXPECT_EQ(printReport(three, 1, report), 0);
+    ASSERT_EQ(messages_.shown().size(), 3u);
+    EXPECT_EQ(messages_.shown()[2].text, "The report could not be printed on Office:|the printer is not accepting jobs");
+    setPreviewServices(s);
+}
+
+// A page laid out for Letter on A4 paper is shrunk to fit, never cut, and centred across;
+// on larger paper it keeps its size.
+TEST(PrintJob, PagesAreFittedToThePaper)
+{
+    PageFit a4 = fitPage(PageHeader{8500, 11000, Orientation::Portrait}, QPageSize(QPageSize::A4), 1000);
+    EXPECT_NEAR(a4.scale, 8267.7 / 8500, 0.001);  // A4 is 8.27 inches wide
+    EXPECT_LE(11000 * a4.scale, 11693);
+    EXPECT_NEAR(a4.origin.x(), 0, 0.5);
+    PageFit wide = fitPage(PageHeader{11000, 8500, Orientation::Landscape}, QPageSize(QPageSize::A4), 1000);
+    EXPECT_NEAR(wide.scale, 8267.7 / 8500, 0.001);  // the short side decides
+    EXPECT_NEAR(wide.origin.x(), (11693 - 11000 * wide.scale) / 2, 2);
+    PageFit a3 = fitPage(PageHeader{8500, 11000, Orientation::Portrait}, QPageSize(QPageSize::A3), 600);
+    EXPECT_DOUBLE_EQ(a3.scale, 0.6);
+}
+
+// The preview window for a person to look at: written only when ORVANE_SCREENSHOTS names a
+// folder (run under a display server to see the real look).
+TEST_F(PreviewTest, Screenshot)
+{
+    const char *out = std::getenv("ORVANE_SCREENSHOTS");
+    if (!out || !*out)
+        GTEST_SKIP() << "ORVANE_SCREENSHOTS is not set";
+    std::vector<std::string> queue = pages(6);
+    PreviewReport report;
+    PreviewWindow w(queue, {}, report);
+    w.show();
+    testing_support::pump(300);
+    QWidget *shown = &w;
+    shown->window()->grab().save(QString(out) + "/preview.png");
 }

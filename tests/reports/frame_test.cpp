@@ -7,12 +7,16 @@
 
 #include <QApplication>
 #include <cstdlib>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
+#include <fstream>
 #include <QWidget>
 
+#include "previewer/print_job.h"
 #include "runtime/gui.h"
 #include "runtime/window.h"
 #include "tests/support/gui_support.h"
@@ -35,6 +39,7 @@ struct Recorder {
     int previewAnswer = 2;
     int copiesChosen = 0;  // in the preview; 0: left as they were
     std::vector<std::size_t> previewed;  // pages shown per preview
+    std::vector<int> offered;            // the copies each preview opened with
     std::vector<Sent> sent;
 };
 
@@ -45,6 +50,7 @@ public:
     int preview(std::vector<std::string> &queue, previewer::PreviewReport &report) override
     {
         r_.previewed.push_back(queue.size());
+        r_.offered.push_back(report.copies);
         if (r_.copiesChosen)
             report.copies = r_.copiesChosen;
         return r_.previewAnswer;
@@ -210,6 +216,18 @@ TEST_F(FrameTest, CancelThenIgnoreGoesOnOneRecordPerTick)
 TEST_F(FrameTest, CancelThenYesPreviewsThePartialReport)
 {
     cancelOnFirstTick();
+    // The progress window is wide enough for its whole title.
+    int titleRoom = 0, titleWidth = 0;
+    ReportFrame::setTickObserver([&](ReportFrame &f, int tick) {
+        perTick.push_back(f.recordsPerTick());
+        QWidget *w = f.progressWidget();
+        QFont bold = w->font();
+        bold.setBold(true);
+        titleRoom = w->minimumWidth();
+        titleWidth = QFontMetrics(bold).horizontalAdvance(w->windowTitle());
+        if (tick == 1)
+            f.cancel();
+    });
     rec.previewAnswer = 2;
     for (int b : {rt::BUTTON_YES, rt::BUTTON_NO, rt::BUTTON_YES, rt::BUTTON_YES})
         messages.answer(b);
@@ -220,6 +238,14 @@ TEST_F(FrameTest, CancelThenYesPreviewsThePartialReport)
     for (const ReportRow &r : ReportFrame::lastRows())
         details += r.band == "detail";
     EXPECT_EQ(details, 25);
+    EXPECT_GT(titleRoom, titleWidth);
+    EXPECT_GT(titleWidth, 0);
+    // No total over part of the items: the partial pages end without the last group's footer
+    // and the grand totals.
+    for (const ReportRow &r : ReportFrame::lastRows()) {
+        EXPECT_NE(r.band, "grand totals");
+        EXPECT_NE(r.band, "group footer");
+    }
     EXPECT_FALSE(anyFileOpen());
 }
 
@@ -253,26 +279,83 @@ TEST_F(FrameTest, EscapeIsTheCancelButtonAndACancelledPrintRunPrintsNothing)
     EXPECT_TRUE(rec.sent.empty());
 }
 
-TEST_F(FrameTest, CopiesAreMadeByThePrinterWhenItCanAndRepeatedInTheQueueWhenNot)
+// Every report starts at one copy whatever the printer's count was; the copies chosen in a
+// preview are made by the printer when it can and repeated in the queue when not, for that run
+// only.
+TEST_F(FrameTest, EveryReportStartsAtOneCopyAndItsCopiesAreForThatRunOnly)
 {
     rec.printerCopies = 3;
+    messages.answer(rt::BUTTON_NO);  // print, no preview
+    messages.answer(rt::BUTTON_NO);
+    EXPECT_EQ(runReport(valuationDefinition(false)), 1);
+    const std::size_t pages = static_cast<std::size_t>(ReportFrame::lastPageCount());
+    ASSERT_GE(pages, 2u);
+    ASSERT_EQ(rec.sent.size(), 1u);
+    EXPECT_EQ(rec.sent[0].pages, pages);
+    EXPECT_EQ(rec.sent[0].copyCount, 1);
+    rec.previewAnswer = 1;
+    rec.copiesChosen = 3;
     for (bool makesCopies : {false, true}) {
         rec.printerMakesCopies = makesCopies;
         rec.sent.clear();
-        messages.answer(rt::BUTTON_NO);  // print, no preview
+        rec.offered.clear();
+        messages.answer(rt::BUTTON_YES);
         messages.answer(rt::BUTTON_NO);
         EXPECT_EQ(runReport(valuationDefinition(false)), 1);
-        const std::size_t pages = static_cast<std::size_t>(ReportFrame::lastPageCount());
-        ASSERT_GE(pages, 2u);
         ASSERT_EQ(rec.sent.size(), 1u);
-        if (makesCopies) {
-            EXPECT_EQ(rec.sent[0].pages, pages);
-            EXPECT_EQ(rec.sent[0].copyCount, 3);
-        } else {
-            EXPECT_EQ(rec.sent[0].pages, 3 * pages);
-            EXPECT_EQ(rec.sent[0].copyCount, 1);
-        }
+        EXPECT_EQ(rec.offered, std::vector<int>{1});  // not the 3 of the run before
+        EXPECT_EQ(rec.sent[0].pages, makesCopies ? pages : 3 * pages);
+        EXPECT_EQ(rec.sent[0].copyCount, makesCopies ? 3 : 1);
     }
+}
+
+// Through the real print path to PDF: each report printed to a file asks for it by name, an
+// earlier file stays as it was, a job that fails is told and leaves the report not completed,
+// and the next print works.
+TEST_F(FrameTest, PrintsToFileAskEachTimeAndAFailedJobIsNoCompletedReport)
+{
+    setReportOutput({});
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setOutputFileName(QString::fromStdString(home.file("dialog.pdf")));
+    previewer::PreviewServices ps;
+    ps.printer = &pdf;
+    previewer::PreviewServices oldPreview = previewer::setPreviewServices(ps);
+    std::vector<QString> answers = {QString::fromStdString(home.file("first.pdf")),
+                                    QString::fromStdString(home.file("second.pdf")),
+                                    QString::fromStdString(home.file("gone/third.pdf")),
+                                    QString::fromStdString(home.file("third.pdf"))};
+    int asked = 0;
+    previewer::JobServices js;
+    js.pdfFileName = [&](const QString &, QWidget *) { return std::optional<QString>(answers.at(asked++)); };
+    previewer::JobServices oldJob = previewer::setJobServices(js);
+    auto bytes = [](const std::string &path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    auto printDirect = [&] {
+        messages.answer(rt::BUTTON_NO);  // no preview
+        messages.answer(rt::BUTTON_NO);  // no memos
+        return runReport(valuationDefinition(false));
+    };
+    EXPECT_EQ(printDirect(), 1);
+    const std::string first = bytes(home.file("first.pdf"));
+    EXPECT_FALSE(first.empty());
+    EXPECT_EQ(printDirect(), 1);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(bytes(home.file("first.pdf")), first);
+    EXPECT_FALSE(bytes(home.file("second.pdf")).empty());
+    messages.answer(rt::BUTTON_NO);
+    messages.answer(rt::BUTTON_NO);
+    messages.answer(rt::BUTTON_OK);
+    EXPECT_EQ(runReport(valuationDefinition(false)), 2);
+    EXPECT_TRUE(messages.sawText("The report could not be written to the file " + home.file("gone/third.pdf") +
+                                 ":|No such file or directory"));
+    EXPECT_EQ(printDirect(), 1);
+    EXPECT_EQ(asked, 4);
+    EXPECT_FALSE(bytes(home.file("third.pdf")).empty());
+    previewer::setJobServices(oldJob);
+    previewer::setPreviewServices(oldPreview);
 }
 
 TEST_F(FrameTest, NestedRunsShareTheirFilesByUseCount)

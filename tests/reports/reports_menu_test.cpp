@@ -162,6 +162,11 @@ TEST_F(ReportsMenuTest, EveryButtonCallsThePairMemberOfTheStoredFormat)
         ASSERT_GE(order.size(), std::size(kButtons));
         for (std::size_t i = 0; i < std::size(kButtons); ++i)
             EXPECT_EQ(order[i], kButtons[i].button);
+        // Help, then Exit.
+        menu->show();
+        testing_support::pump(20);
+        EXPECT_LT(testing_support::find<QPushButton>(menu, "Help")->x(),
+                  testing_support::find<QPushButton>(menu, "Exit")->x());
         menu->requestClose();
         testing_support::pump(20);
     }
