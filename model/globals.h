@@ -31,6 +31,8 @@ struct GlobalVariables {
     rt::Byte IncludePictures = 0;
     rt::Byte IncludeMemos = 0;
     rt::Byte NewPageEveryItem = 0;
+    // The copies of a blank data-input form.
+    rt::Byte FormCopies = 0;
 
     // The import wizard's settings, which the import process reads.
     rt::FixedString<25> ImportFormat;

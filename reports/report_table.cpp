@@ -18,6 +18,7 @@
 #include "model/dictionary.h"
 #include "model/globals.h"
 #include "reports/custom_report.h"
+#include "reports/data_forms.h"
 #include "reports/reports.h"
 #include "runtime/gui.h"
 
@@ -87,8 +88,13 @@ std::vector<ReportEntry> makeTable()
     // The custom report's two engines, started by its options window.
     add({.portrait = "PrintCustomReportPortrait", .wide = "PrintCustomReportLandscape", .offeredBy = kProfessional,
          .pendingWhat = "The custom reports", .plural = true});
-    add({.portrait = "DataFormsOptions", .offeredBy = kProfessional, .pendingWhat = "The data input forms",
-         .plural = true});
+    add({.portrait = "DataFormsOptions", .offeredBy = kProfessional, .builtFor = kProfessional,
+         .window = DataFormsOptions, .ofClient = false});
+    // The blank forms, started by their options window.
+    for (int i = 0; i < 4; ++i)
+        add({.portrait = dataFormProcedure(i), .offeredBy = kProfessional, .builtFor = kProfessional,
+             .definition = [i](bool) { return dataFormDefinition(i, std::max<int>(1, Glo.FormCopies)); },
+             .ofClient = false});
     add({.portrait = "ReportsMenu", .offeredBy = kBoth, .builtFor = kBoth, .window = ReportsMenu,
          .toolbar = "Reports", .toolbarTip = "Select a home inventory report",
          .clientToolbarTip = "Select a customer report"});

@@ -1,6 +1,7 @@
 // The report frame with scripted answers: the preview question, the client check, cancel and
 // its questions, Esc, and the pages routed to the preview or the printer with their copies.
 #include "reports/frame.h"
+#include "reports/data_forms.h"
 #include "reports/layout_kit.h"
 
 #include <gtest/gtest.h>
@@ -506,4 +507,67 @@ TEST_F(FrameTest, TheDefinitionGivesTheCopiesAndPageValuesTakenAtTheStart)
             EXPECT_EQ(r.text("BoxLine"), "B-7") << "page " << r.page;
         }
     EXPECT_GE(headings, 2);
+}
+
+// The blank forms: no client needed, one form whatever the categories, the copies the window
+// showed when its button was pressed; the first three buttons close the window.
+TEST_F(FrameTest, DataFormsPrintOneFormInTheCopiesAsked)
+{
+    Glo.ActiveClientID = "";
+    Glo.ClientSelected = 0;
+    rt::registerProcedure("DataFormsOptions", DataFormsOptions);
+    struct Case {
+        const char *button, *howMany;
+        bool refused, staysOpen;
+        const char *title;
+    } cases[] = {
+        {"Clothing", "0", true, true, nullptr},
+        {"Furniture", "256", true, true, nullptr},
+        {"Electronics", "999", true, true, nullptr},
+        {"Clothing", "3", false, false, "Clothing Data Input Form"},
+        {"Electronics", "1", false, false, "Electronics Data Input Form"},
+        {"Furniture", "255", false, false, "Furniture Data Input Form"},
+        {"Miscellaneous", "2", false, true, "Miscellaneous Data Input Form"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.button) + " " + c.howMany);
+        messages.clear();
+        rec.sent.clear();
+        rec.previewed.clear();
+        rec.previewAnswer = 1;  // print from the preview
+        messages.answer(rt::BUTTON_YES);  // preview
+        rt::runProcedure("DataFormsOptions");
+        ASSERT_FALSE(rt::startedWindows().isEmpty());
+        rt::WindowProcedure *w = rt::startedWindows().back();
+        EXPECT_EQ(w->windowTitle(), "Input Data Forms options");
+        auto *howMany = testing_support::find<QLineEdit>(w, "How Many");
+        EXPECT_EQ(howMany->text(), "1");
+        howMany->setText(c.howMany);
+        testing_support::find<QPushButton>(w, c.button)->click();
+        howMany->setText("7");  // changed after the press: not the report's
+        testing_support::pump(50);
+        EXPECT_EQ(rt::startedWindows().contains(w), c.staysOpen);
+        if (c.refused) {
+            EXPECT_TRUE(messages.sawText("The number of forms must be from 1 to 255"));
+            EXPECT_TRUE(rec.sent.empty());
+        } else {
+            ASSERT_EQ(rec.previewed.size(), 1u);
+            EXPECT_EQ(rec.previewed[0], 1u);  // the preview shows one form
+            ASSERT_EQ(rec.sent.size(), 1u);
+            EXPECT_EQ(rec.sent[0].pages * static_cast<std::size_t>(rec.sent[0].copyCount),
+                      static_cast<std::size_t>(std::stoi(c.howMany)));
+            const auto &rows = ReportFrame::lastRows();
+            int forms = 0, titles = 0;
+            for (const ReportRow &r : rows) {
+                forms += r.band == "form";
+                for (const RowText &t : r.texts)
+                    titles += t.text == c.title;
+            }
+            EXPECT_EQ(forms, 1);
+            EXPECT_EQ(titles, 1);
+        }
+        if (rt::startedWindows().contains(w))
+            w->requestClose();
+        testing_support::pump(20);
+    }
 }
