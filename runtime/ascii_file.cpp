@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <sys/stat.h>
 
 #include "runtime/text.h"
 
@@ -15,6 +16,12 @@ int AsciiFile::open(int)
         return err::AlreadyOpen;
     }
     std::string path = clip(name);
+    // A folder, a FIFO or a device is no text file: reading one would fail or wait for ever.
+    struct stat st {};
+    if (!path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        setError(err::AccessDenied);
+        return err::AccessDenied;
+    }
     file_ = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
     if (!file_) {
         int code = errno == EACCES ? err::AccessDenied : errno == ENOTDIR ? err::PathNotFound : err::FileNotFound;

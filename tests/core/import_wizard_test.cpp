@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 #include <fstream>
+#include <sys/stat.h>
 
 #include "model/dictionary.h"
 #include "model/globals.h"
@@ -168,10 +169,18 @@ TEST_F(ImportWizardTest, WalksTheLinesAndLinksColumns)
     ASSERT_EQ(list()->rowCount(), 1);
     EXPECT_EQ(row(0), (QStringList{"1", "Only one column", "", "0"}));
 
-    // A file that is not there is never created.
+    // A file that is not there is never created; a folder or a FIFO is refused at once.
     display(home.file("missing.csv"));
     EXPECT_TRUE(box.sawTitle("File Error"));
     EXPECT_FALSE(fileExists(home.file("missing.csv")));
+    const std::string fifo = home.file("pipe.csv");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string &notAFile : {home.path(), fifo}) {
+        box.clear();
+        display(notAFile);
+        ASSERT_EQ(box.shown().size(), 1u) << notAFile;
+        EXPECT_EQ(box.shown()[0].text, "Error opening the text file|Error: " + errorTextFor(err::AccessDenied));
+    }
 
     // The links of this opening are gone at the next.
     wizard()->requestClose();
