@@ -25,6 +25,13 @@ struct GlobalVariables {
     rt::Byte SelectionCancelled = 0;
     rt::Byte SelectionPreset = 0;
 
+    // The options of the report that runs now, handed over by the options window that started
+    // it (each window keeps its own choices).
+    rt::FixedString<20> ReportOrder;
+    rt::Byte IncludePictures = 0;
+    rt::Byte IncludeMemos = 0;
+    rt::Byte NewPageEveryItem = 0;
+
     // The import wizard's settings, which the import process reads.
     rt::FixedString<25> ImportFormat;
     rt::FixedString<80> ImportFileName;

@@ -64,7 +64,8 @@ enum class VAlign { Top, Middle, Bottom };
 enum class Dash { Solid, Dash, Dot, DashDot };
 
 // A text drawn in its box: horizontally by its alignment, vertically from the top, middle or
-// bottom of the box. The box does not clip. A width of 0 anchors left, centred and right text at x.
+// bottom of the box. The box clips the text at its left and right edges (not above and below).
+// A width of 0 anchors left, centred and right text at x and clips nothing.
 struct TextItem {
     int x = 0, y = 0, w = 0, h = 0;
     std::string font = "Arial";

@@ -62,7 +62,16 @@ struct Drawer {
         int flags = Qt::TextDontClip;
         flags |= t.align == Align::Right ? Qt::AlignRight : t.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft;
         flags |= t.valign == VAlign::Bottom ? Qt::AlignBottom : t.valign == VAlign::Middle ? Qt::AlignVCenter : Qt::AlignTop;
+        if (t.w <= 0) {
+            p.drawText(QRectF(t.x, t.y, t.w, t.h), flags, qtext(t.text));
+            return;
+        }
+        // A text ends at its box's left and right edges, never over the next column; above and
+        // below it keeps its whole line (a box a little low cuts no descender).
+        p.save();
+        p.setClipRect(QRectF(t.x, t.y - t.h - 1000, t.w, 3 * t.h + 2000), Qt::IntersectClip);
         p.drawText(QRectF(t.x, t.y, t.w, t.h), flags, qtext(t.text));
+        p.restore();
     }
     void operator()(const LineItem &l) const
     {

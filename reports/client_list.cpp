@@ -9,7 +9,9 @@
 
 #include "model/dictionary.h"
 #include "model/globals.h"
+#include "reports/columns.h"
 #include "reports/list_layouts.h"
+#include "reports/options.h"
 #include "runtime/browse_setup.h"
 #include "reports/reports.h"
 #include "runtime/gui.h"
@@ -21,6 +23,8 @@ namespace reports {
 
 using namespace kit;
 
+// Where the running list reads its options: an options window keeps its own choices and
+// hands a copy here only when it starts the list, and the list copies this as its run starts.
 ClientListOptions &clientListOptions()
 {
     static ClientListOptions o;
@@ -31,21 +35,28 @@ namespace {
 
 const char *const kPhone = rt::PhonePicture;
 
+std::vector<Column> clientListColumns()
+{
+    Column name{750, 2500, "Client Name", {}, {}, "@s40"};
+    name.cell = CellKind::Computed;
+    name.name = "ClientName";
+    // "Work" heads the work phone and its extension.
+    Column work{4450, 1000, "Work", {}, "QOC:WORKPHONE", kPhone};
+    work.headingWidth = 1400;
+    return {{0, 700, "ID Code", {}, "QOC:IDCODE", "@s8"},
+            name,
+            {3300, 1100, "Phone", {}, "QOC:HOMEPHONE", kPhone},
+            work,
+            {5450, 450, {}, {}, "QOC:WORKEXT", "@s20"},
+            {5900, 1000, "Cell", {}, "QOC:CELLPHONE", kPhone},
+            {6950, 550, "Date Up", {}, "QOC:DATELASTUPDATE", "@d1b"}};
+}
+
 ReportLayout clientListLayout()
 {
-    ReportLayout l = listLayout("Client List",
-                                {heading(0, 0, 700, "ID Code"), heading(750, 0, 2500, "Client Name"),
-                                 heading(3300, 0, 1100, "Phone"), heading(4450, 0, 1400, "Work"),
-                                 heading(5900, 0, 1000, "Cell"), heading(6950, 0, 550, "Date Up")},
-                                8492);
-    Band detail{"detail", 190, {}, false};
-    detail.controls = {field("QOC:IDCODE", 0, 0, 700, "@s8"),
-                       field("ClientName", 750, 0, 2500, "@s40"),
-                       field("QOC:HOMEPHONE", 3300, 0, 1100, kPhone),
-                       field("QOC:WORKPHONE", 4450, 0, 1000, kPhone),
-                       field("QOC:WORKEXT", 5450, 0, 450, "@s20"),
-                       field("QOC:CELLPHONE", 5900, 0, 1000, kPhone),
-                       field("QOC:DATELASTUPDATE", 6950, 0, 550, "@d1b")};
+    const std::vector<Column> columns = clientListColumns();
+    ReportLayout l = listLayout("Client List", columns, 8492);
+    Band detail{"detail", 190, columnFields(columns), false};
     Band address{"address", 180, {field("AddressText", 750, 0, 3000, "@s40")}, false};
     Band email{"email", 180, {text(750, 0, 600, "Email:"), field("QOC:EMAIL", 1350, 0, 5000, "@s60")}, false};
     Band memo{"memo", 190, {block("QOC:NOTES", 750, 0, 6750)}, false};
@@ -70,13 +81,10 @@ ReportDefinition clientListDefinition()
     d.spec = [](const RunChoices &) {
         const ClientListOptions o = clientListOptions();
         ReportSpec s;
-        // The break value is a constant: its footer is the totals band, once, after the last
-        // client read.
-        s.grouped = true;
-        s.group.key = [](const rt::ViewRow &) { return std::string(); };
-        s.group.footer = "totals";
+        // The totals band, once after the last client, whenever a client was read.
+        s.totalsBand = "totals";
         s.totals = {{"count", TotalSpec::When::Manual, {}}};
-        s.printItem = [o](const rt::ViewRow &row, ReportRun &run) {
+        s.printItem = [o, columns = clientListColumns()](const rt::ViewRow &row, ReportRun &run) {
             const QORClientsRecord &c = recordOf<QORClientsRecord>(row);
             if (o.clientDate != 0 && c.DATELASTUPDATE.get() > o.clientDate)
                 return;
@@ -84,13 +92,9 @@ ReportDefinition clientListDefinition()
                 return;
             const std::string first = rt::clip(c.FIRSTNAME.view());
             const std::string name = first.empty() ? c.LASTNAME.str() : rt::clip(c.LASTNAME.view()) + ", " + first;
-            run.print("detail", Values{{"QOC:IDCODE", Value::of(c.IDCODE.str())},
-                                       {"ClientName", Value::of(name)},
-                                       {"QOC:HOMEPHONE", Value::of(c.HOMEPHONE.str())},
-                                       {"QOC:WORKPHONE", Value::of(c.WORKPHONE.str())},
-                                       {"QOC:WORKEXT", Value::of(c.WORKEXT.str())},
-                                       {"QOC:CELLPHONE", Value::of(c.CELLPHONE.str())},
-                                       {"QOC:DATELASTUPDATE", Value::date(c.DATELASTUPDATE.get())}});
+            Values v = cellValues(columns, dict::QORClientsDef, row.record.data());
+            v.set("ClientName", Value::of(name));
+            run.print("detail", v);
             run.add("count");
             if (o.includeAddress)
                 for (std::string a : {c.ADDRESS1.str(), c.ADDRESS2.str(), c.ADDRESS3.str(), c.CSZ.str()})
@@ -117,13 +121,15 @@ public:
     }
     int init() override
     {
-        clientListOptions() = ClientListOptions{};
+        // The window's own choices, cleared at each opening; another options window open at
+        // the same time keeps its own.
+        options_ = ClientListOptions{};
         auto *v = new QVBoxLayout(this);
         v->addWidget(new QLabel("Select Client List Options", this));
         auto check = [&](const char *text, const char *tip, bool ClientListOptions::*field) {
             auto *c = new QCheckBox(text, this);
             c->setToolTip(tip);
-            connect(c, &QCheckBox::toggled, this, [field](bool on) { clientListOptions().*field = on; });
+            connect(c, &QCheckBox::toggled, this, [this, field](bool on) { options_.*field = on; });
             v->addWidget(c);
         };
         check("Include Address", "Include address?", &ClientListOptions::includeAddress);
@@ -141,7 +147,7 @@ public:
         connect(calendar, &QPushButton::clicked, this, [this] {
             rt::runProcedure("SelectDate");
             if (Glo.DatePicked == 1) {
-                clientListOptions().clientDate = Glo.SelectedDate.get();
+                options_.clientDate = Glo.SelectedDate.get();
                 showDate();
             }
         });
@@ -151,7 +157,11 @@ public:
         ok->setDefault(true);
         connect(ok, &QPushButton::clicked, this, [this] {
             readDate();
-            PrintClientList();
+            // The list reads a copy of this window's choices, taken as it starts.
+            startWithOptions(options_, clientListOptions(), [] {
+                PrintClientList();
+                return 0;
+            });
             finish(rt::RequestCompleted);
         });
         auto *row2 = new QHBoxLayout;
@@ -167,16 +177,17 @@ private:
         std::int32_t d = 0;
         const std::string t = rt::trim(date_->text().toStdString());
         if (t.empty())
-            clientListOptions().clientDate = 0;
+            options_.clientDate = 0;
         else if (rt::deformatDate(t, d))
-            clientListOptions().clientDate = d;
+            options_.clientDate = d;
         showDate();
     }
     void showDate()
     {
-        date_->setText(QString::fromStdString(rt::formatDate("@d1b", clientListOptions().clientDate)));
+        date_->setText(QString::fromStdString(rt::formatDate("@d1b", options_.clientDate)));
     }
     QLineEdit *date_ = nullptr;
+    ClientListOptions options_;
 };
 
 }  // namespace

@@ -97,6 +97,26 @@ std::string ReportRow::text(std::string_view control) const
     return out;
 }
 
+int fittedSize(const previewer::TextItem &item, int width, const Measure &measure)
+{
+    // No digit, sign or separator of a proportional font is wider than 0.6 em: a text whose
+    // characters all fit at that width needs no measuring.
+    const double bound = static_cast<double>(item.text.size()) * 0.6 * item.size / 100.0 * 1000.0 / 72.0;
+    if (width <= 0 || bound <= width)
+        return item.size;
+    previewer::TextItem probe = item;
+    double w = measure(probe);
+    if (w <= width)
+        return item.size;
+    int size = static_cast<int>(item.size * width / w);
+    for (; size > 100; size -= 25) {
+        probe.size = size;
+        if (measure(probe) <= width)
+            break;
+    }
+    return std::max(size, 100);
+}
+
 int lineHeight(int size)
 {
     // A line of text and a little lead: 10 points give 1/6 of an inch.
@@ -276,10 +296,17 @@ void ReportWriter::emitFixed(const Band &band, const Values &values, int top)
         case ControlKind::String:
         case ControlKind::Field: {
             std::string s = c.kind == ControlKind::String ? c.text : fieldText(c, values);
+            previewer::TextItem t = textItem(c, x, y, std::move(s));
+            if (c.kind == ControlKind::Field && c.name != "Page") {
+                // A number is never cut: one too wide for its control prints smaller.
+                const Value *v = lookup(c.name, values);
+                if (v && v->kind == Value::Kind::Number)
+                    t.size = fittedSize(t, c.w - kNumberMargin, measure_);
+            }
             if (keepRows_)
-                row.texts.push_back({c.name.empty() ? c.text : c.name, x, y, s});
-            if (!s.empty())
-                page_.items.push_back(textItem(c, x, y, std::move(s)));
+                row.texts.push_back({c.name.empty() ? c.text : c.name, x, y, t.text, c.w, c.h, t.size});
+            if (!t.text.empty())
+                page_.items.push_back(std::move(t));
             break;
         }
         case ControlKind::TextBlock: {
@@ -289,13 +316,18 @@ void ReportWriter::emitFixed(const Band &band, const Values &values, int top)
             auto lines = wrapText(v ? v->text : std::string(), c.w, font, measure_);
             if (!lines.empty()) {
                 if (keepRows_)
-                    row.texts.push_back({c.name, x, y, lines.front()});
+                    row.texts.push_back({c.name, x, y, lines.front(), c.w, c.h, c.size});
                 page_.items.push_back(textItem(c, x, y, lines.front()));
             }
             break;
         }
         case ControlKind::Line:
             page_.items.push_back(previewer::LineItem{x, y, x + c.w, y + c.h, c.pen, 0, previewer::Dash::Solid});
+            break;
+        case ControlKind::DoubleLine:
+            page_.items.push_back(previewer::LineItem{x, y, x + c.w, y + c.h, c.pen, 0, previewer::Dash::Solid});
+            page_.items.push_back(previewer::LineItem{x, y + kDoubleLineGap, x + c.w, y + c.h + kDoubleLineGap, c.pen,
+                                                      0, previewer::Dash::Solid});
             break;
         case ControlKind::Box: {
             previewer::BoxItem b;
@@ -306,19 +338,26 @@ void ReportWriter::emitFixed(const Band &band, const Values &values, int top)
         case ControlKind::Check: {
             bool on = truthy(lookup(c.name, values));
             page_.items.push_back(previewer::CheckItem{x, y, c.h, c.h, on, c.pen, 0});
-            if (!c.text.empty())
-                page_.items.push_back(textItem(c, x + c.h + 60, y, c.text));
+            if (!c.text.empty()) {
+                // The label stands right of the box, within the control.
+                previewer::TextItem label = textItem(c, x + c.h + 60, y, c.text);
+                label.w = std::max(0, c.w - c.h - 60);
+                page_.items.push_back(std::move(label));
+            }
             if (keepRows_)
-                row.texts.push_back({c.name, x, y, on ? "[X] " + c.text : "[ ] " + c.text});
+                row.texts.push_back({c.name, x, y, on ? "[X] " + c.text : "[ ] " + c.text, c.w, c.h, c.size});
             break;
         }
         case ControlKind::Picture: {
             const Value *v = lookup(c.name, values);
             std::string path = v ? rt::clip(v->text) : std::string();
+            // The picture's box ends where its band ends; the picture is fitted into the box.
+            const int free = band.height - c.y;
+            const int h = c.h > 0 ? std::min(c.h, free) : free;
             if (keepRows_)
-                row.texts.push_back({c.name, x, y, path});
-            if (!path.empty())
-                page_.items.push_back(previewer::PictureItem{x, y, c.w, c.h, previewer::PictureFit::Keep, path});
+                row.texts.push_back({c.name, x, y, path, c.w, std::max(h, 0), 0});
+            if (!path.empty() && h > 0 && c.w > 0)
+                page_.items.push_back(previewer::PictureItem{x, y, c.w, h, previewer::PictureFit::Keep, path});
             break;
         }
         }
@@ -467,7 +506,7 @@ void ReportWriter::print(const Band &source, const Values &values, const std::ve
             if (!lines[next].empty())
                 page_.items.push_back(textItem(*block, x, y, lines[next]));
             if (row)
-                row->texts.push_back({block->name, x, y, lines[next]});
+                row->texts.push_back({block->name, x, y, lines[next], block->w, lh, block->size});
             y += lh;
             ++next;
         }

@@ -50,13 +50,18 @@ private:
 // The value as its picture shows it (an empty picture shows the text as it is).
 std::string formatValue(std::string_view picture, const Value &value);
 
-enum class ControlKind { String, Field, Line, Box, Check, TextBlock, Picture };
+enum class ControlKind { String, Field, Line, Box, Check, TextBlock, Picture, DoubleLine };
 
 // One control of a band, positioned from the band's top left corner. A String shows `text`; a
 // Field shows the value named `name` through `picture`; a Check is checked when its value is
 // not zero or blank and shows `text` as its label right of the box; a TextBlock wraps the value
-// named `name` into its width and grows its band; a Picture shows the file its value names; a
-// Line goes from (x, y) to (x + w, y + h).
+// named `name` into its width and grows its band; a Picture shows the file its value names,
+// fitted with its proportions into its box, which never reaches past the band (a height of 0:
+// the band's free height under the control); a Line goes from (x, y) to (x + w, y + h), a
+// DoubleLine is two such lines, the second kDoubleLineGap under the first.
+//
+// Texts never reach past their control: a text is clipped at the control's edges, and a
+// number too wide for its control prints in a smaller size so that it fits whole.
 struct Control {
     ControlKind kind = ControlKind::String;
     std::string name;
@@ -70,6 +75,11 @@ struct Control {
     bool visible = true;
     std::string font = "Arial";
 };
+
+inline constexpr int kDoubleLineGap = 30;
+// The room a number keeps free at its control's far edge, so that a number filling its
+// control never touches the text of the column beside it.
+inline constexpr int kNumberMargin = 40;
 
 struct Band {
     std::string name;
@@ -111,6 +121,8 @@ struct RowText {
     std::string control;
     int x = 0, y = 0;  // on the page
     std::string text;
+    int w = 0, h = 0;  // the control's box
+    int size = 0;      // the size the text printed in (smaller than the control's for a number shrunk to fit)
 };
 struct ReportRow {
     std::string band;
@@ -128,6 +140,9 @@ using PageSink = std::function<bool(const previewer::Page &page, int number)>;
 
 // The height of a text line of a text block in a font of `size` hundredths of a point.
 int lineHeight(int size);
+// The size (hundredths of a point) a number's text prints in to fit `width`: the control's own
+// size when it fits, else the largest smaller size that does.
+int fittedSize(const previewer::TextItem &item, int width, const Measure &measure);
 // The lines a text breaks into within `width`, at blanks where it can, within words where a
 // word alone is too wide; line breaks in the text are kept. An empty text gives no line.
 std::vector<std::string> wrapText(std::string_view text, int width, const previewer::TextItem &font,

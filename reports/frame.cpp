@@ -137,6 +137,15 @@ Values headingValues(const Heading &h, std::int32_t runDate, std::int32_t runTim
                   {"RunTime", Value::time(runTime)}};
 }
 
+Values runPageValues(const ReportDefinition &definition, const RunChoices &choices, const Heading &h,
+                     std::int32_t runDate, std::int32_t runTime)
+{
+    Values v = headingValues(h, runDate, runTime);
+    if (definition.pageValues)
+        v.append(definition.pageValues(choices));
+    return v;
+}
+
 namespace {
 void readSettings()
 {
@@ -439,7 +448,7 @@ int ReportFrame::run()
             return true;
         });
         writer_->keepRows(rowsKept);
-        writer_->setPageValues(headingValues(heading, rt::today(), rt::clockNow()));
+        writer_->setPageValues(runPageValues(def_, choices_, heading, rt::today(), rt::clockNow()));
         spec_ = std::make_unique<ReportSpec>(def_.spec(choices_));
         run_ = std::make_unique<ReportRun>(*spec_, *writer_);
         view_ = std::make_unique<rt::View>(def_.view());
@@ -494,7 +503,7 @@ int ReportFrame::output()
     std::unique_ptr<ReportOutput> out = outputFactory()();
     previewer::PreviewReport report;
     report.title = QString::fromStdString(def_.title);
-    report.copies = out->printerCopies();
+    report.copies = def_.copies > 0 ? def_.copies : out->printerCopies();
     report.collate = false;  // collated sets only when the user asks for them in the preview
     // The copies the printer cannot make are added to the queue; the job then goes out once.
     auto print = [&] {

@@ -65,6 +65,11 @@ struct ReportDefinition {
     std::function<ReportLayout(const RunChoices &)> layout;
     std::function<ReportSpec(const RunChoices &)> spec;
     std::string title;  // the report's name for the preview
+    // Values of the page heading and footer the report adds to the heading lines (a packing
+    // list's location and box), taken once at the start of the run: every page prints the same.
+    std::function<Values(const RunChoices &)> pageValues;
+    // The copies the report prints (the data-input forms); 0: the printer's copy count.
+    int copies = 0;
 };
 
 // Where the pages go: the previewer's entries and the printer. The previewer library serves
@@ -173,5 +178,8 @@ HeadingSource residenceHeading();
 // Heading and footer values for the page bands: "NameLine", "AddressLine", "CityLine",
 // "PhoneLine", "EmailLine", "RunDate", "RunTime".
 Values headingValues(const Heading &h, std::int32_t runDate, std::int32_t runTime);
+// The values of every page of a run: the heading's and the definition's own.
+Values runPageValues(const ReportDefinition &definition, const RunChoices &choices, const Heading &h,
+                     std::int32_t runDate, std::int32_t runTime);
 
 }  // namespace reports

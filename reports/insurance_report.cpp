@@ -2,7 +2,6 @@
 // (when and where it was bought, its cost, its replacement cost and its value, each per piece)
 // and per category and for the whole inventory the three amounts multiplied out by quantity.
 #include "model/dictionary.h"
-#include "model/valuation.h"
 #include "reports/item_reports.h"
 #include "reports/reports.h"
 #include "runtime/gui.h"
@@ -17,34 +16,42 @@ std::vector<Column> insuranceColumns(bool wide)
 {
     const auto R = Align::Right;
     const char *a = kAmountPicture;
+    // Each amount per piece feeds its total multiplied out by the quantity; the wide layout's
+    // value total is its extended value column.
+    auto amount = [&](int x, int w, const char *h1, const char *h2, const char *field, const char *total) {
+        Column c{x, w, h1, h2 ? h2 : std::string(), field, a, R};
+        c.total = total ? total : "";
+        return c;
+    };
     if (!wide)
         return {{0, 2500, "Description", {}, "MAS:DESCRIPTION", "@s50"},
                 {2550, 400, "Qty", {}, "MAS:QUANTITY", kQuantityPicture, R},
                 {3050, 650, "Date", "Purch", "MAS:DATEPURCHASED", "@d1b"},
                 {3750, 1200, "Purchased", "From", "MAS:PURCHASEDFROM", "@s20"},
-                {5000, 800, "Original", "Cost (ea)", "MAS:ORIGINALCOST", a, R},
-                {5850, 800, "Rplcmnt", "Cost (ea)", "MAS:REPLACEMENTCOST", a, R},
-                {6700, 800, "Value (ea)", {}, "MAS:MARKETVALUE", a, R}};
+                amount(5000, 800, "Original", "Cost (ea)", "MAS:ORIGINALCOST", "originalCost"),
+                amount(5850, 800, "Rplcmnt", "Cost (ea)", "MAS:REPLACEMENTCOST", "replacementCost"),
+                amount(6700, 800, "Value (ea)", nullptr, "MAS:MARKETVALUE", "value")};
+    Column extended{9130, 870, "Value (ext)", {}, "MAS:MARKETVALUE", kTotalPicture, R, CellKind::Extended, "ExtendedValue"};
+    extended.total = "value";
     return {{0, 2150, "Description", {}, "MAS:DESCRIPTION", "@s40"},
             {2200, 350, "Qty", {}, "MAS:QUANTITY", kQuantityPicture, R},
             {2650, 1000, "Model", {}, "MAS:MODELNUMBER", "@s20"},
             {3700, 1000, "Manufacturer", {}, "MAS:MANUFACTURER", "@s20"},
             {4750, 1200, "Purchased", "From", "MAS:PURCHASEDFROM", "@s20"},
             {6000, 650, "Date", "Purch", "MAS:DATEPURCHASED", "@d1b"},
-            {6700, 750, "Original", "Cost (ea)", "MAS:ORIGINALCOST", a, R},
-            {7500, 750, "Rplcmnt", "Cost (ea)", "MAS:REPLACEMENTCOST", a, R},
-            {8300, 800, "Value (ea)", {}, "MAS:MARKETVALUE", a, R},
-            {9150, 850, "Value (ext)", {}, "ExtendedValue", kTotalPicture, R}};
+            amount(6700, 750, "Original", "Cost (ea)", "MAS:ORIGINALCOST", "originalCost"),
+            amount(7500, 750, "Rplcmnt", "Cost (ea)", "MAS:REPLACEMENTCOST", "replacementCost"),
+            amount(8320, 780, "Value (ea)", nullptr, "MAS:MARKETVALUE", nullptr),
+            extended};
 }
 
 // The category footer and the grand totals share their form: a label line, the count line and
-// the amounts line with each amount under its column.
+// the amounts, each under its column (on a line of its own where two would meet).
 Band totalsBand(std::string name, bool wide, const std::vector<Column> &columns, bool grand)
 {
     const int width = wide ? 10000 : 7500;
     Band b;
     b.name = std::move(name);
-    b.height = 640;
     const unsigned style = grand ? kBold : 0;
     b.controls = {rule(0, 30, width),
                   text(0, 80, 2400, grand ? "Grand totals all categories:" : "Totals for category:", kBold)};
@@ -53,22 +60,11 @@ Band totalsBand(std::string name, bool wide, const std::vector<Column> &columns,
     b.controls.push_back(text(300, 260, 3000, grand ? "Total number of items listed:" : "Number of items this category:"));
     b.controls.push_back(field("count", 3300, 260, 1200, kCountPicture, Align::Right));
     b.controls.push_back(text(300, 440, 3000, grand ? "Total values all categories:" : "Total values this category:"));
-    auto under = [&](const char *column, const char *total) {
-        const Column *c = findColumn(columns, column);
-        // Totals are as wide as 64-bit cents: right-aligned under their column, they grow left.
-        b.controls.push_back(field(total, c->x + c->w - 1600, 440, 1600, kTotalPicture, Align::Right, style));
-    };
-    under("MAS:ORIGINALCOST", "originalCost");
-    under("MAS:REPLACEMENTCOST", "replacementCost");
-    under(wide ? "ExtendedValue" : "MAS:MARKETVALUE", "value");
+    int lines = 1;
+    for (const Control &c : totalFields(columns, 440, kTotalPicture, style, b.controls, &lines))
+        b.controls.push_back(c);
+    b.height = 460 + 180 * lines;
     return b;
-}
-
-std::int64_t times(const MasterInventoryRecord &m, std::int64_t cents)
-{
-    std::int64_t out = 0;
-    valuation::extendedValue(m.QUANTITY.get(), cents, out);
-    return out;
 }
 
 }  // namespace
@@ -78,7 +74,7 @@ ReportLayout insuranceLayout(bool wide)
     const int width = wide ? 10000 : 7500;
     const std::vector<Column> columns = insuranceColumns(wide);
     ReportLayout l;
-    l.header = itemPageHeading(width, "Insurance Report", columnHeadings(columns), true);
+    l.header = pageHeading(width, "Insurance Report", columns);
     l.footer = itemPageFooter(width);
     l.page = itemPage(wide, l.header.height);
 
@@ -100,21 +96,11 @@ ReportLayout insuranceLayout(bool wide)
 ReportSpec insuranceSpec(bool wide)
 {
     ReportSpec s = valuationSpec(wide, false);
-    auto item = [](const rt::ViewRow &row) -> const MasterInventoryRecord & {
-        return recordOf<MasterInventoryRecord>(row);
-    };
-    s.totals = {{"count", TotalSpec::When::ItemPrinted, {}},
-                {"value", TotalSpec::When::ItemPrinted,
-                 [item](const rt::ViewRow &r) { return valuation::extendedValue(item(r)); }},
-                {"originalCost", TotalSpec::When::ItemPrinted,
-                 [item](const rt::ViewRow &r) { return times(item(r), item(r).ORIGINALCOST.cents()); }},
-                {"replacementCost", TotalSpec::When::ItemPrinted,
-                 [item](const rt::ViewRow &r) { return times(item(r), item(r).REPLACEMENTCOST.cents()); }}};
-    s.printItem = [columns = insuranceColumns(wide), wide](const rt::ViewRow &row, ReportRun &run) {
-        Values v = columnValues(dict::MasterInventoryDef, row.record.data(), columns);
-        if (wide)
-            v.set("ExtendedValue", Value::cents(valuation::extendedValue(recordOf<MasterInventoryRecord>(row))));
-        run.print("detail", v);
+    s.totals = {{"count", TotalSpec::When::ItemPrinted, {}}};
+    for (TotalSpec &t : columnTotals(insuranceColumns(wide), dict::MasterInventoryDef))
+        s.totals.push_back(std::move(t));
+    s.printItem = [columns = insuranceColumns(wide)](const rt::ViewRow &row, ReportRun &run) {
+        run.print("detail", cellValues(columns, dict::MasterInventoryDef, row.record.data()));
     };
     return s;
 }

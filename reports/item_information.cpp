@@ -162,10 +162,11 @@ Values detailValues(const void *record)
 ReportLayout itemInformationLayout()
 {
     ReportLayout l;
-    l.header = itemPageHeading(kWidth, "Complete Item Information", {});
     // No column headings: the rule closes the heading lines.
-    l.header.controls.back().y = 800;
-    l.header.height = 830;
+    HeadingForm form;
+    form.ruleY = 800;
+    form.height = 830;
+    l.header = pageHeading(kWidth, "Complete Item Information", {}, form);
     l.footer = itemPageFooter(kWidth);
     l.page = itemPage(false, l.header.height);
 

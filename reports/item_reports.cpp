@@ -6,24 +6,36 @@ namespace reports {
 
 using namespace kit;
 
-Band itemPageHeading(int width, const std::string &title, const std::vector<Control> &columnHeadings, bool twoLines)
+Band pageHeading(int width, const std::string &title, const std::vector<Column> &columns, const HeadingForm &form)
 {
     Band b;
     b.name = "page heading";
-    const int ruleY = twoLines ? 1180 : 1010;
-    b.height = ruleY + 15;
+    // "Run:" with its date and time take the left 2050, "Page:" with its number the right
+    // 1100: the line between them is centred on the page and ends before either.
+    const int margin = 2100;
+    auto line = [&](const char *name, int y, const char *picture) {
+        return y == form.runY ? field(name, margin, y, width - 2 * margin, picture, Align::Center)
+                              : field(name, 0, y, width, picture, Align::Center);
+    };
     b.controls = {kit::title(width, title),
-                  field("NameLine", 0, 260, width, "@s60", Align::Center),
-                  text(0, 260, 400, "Run:"),
-                  field("RunDate", 400, 260, 800, "@d1"),
-                  field("RunTime", 1150, 260, 900, "@t3"),
-                  field("AddressLine", 0, 430, width, "@s40", Align::Center),
-                  field("CityLine", 0, 600, width, "@s40", Align::Center),
-                  text(width - 1100, 260, 500, "Page:"),
-                  field("Page", width - 600, 260, 600, "@n4", Align::Right)};
-    for (const Control &c : columnHeadings)
+                  line("NameLine", 260, "@s60"),
+                  text(0, form.runY, 400, "Run:"),
+                  field("RunDate", 400, form.runY, 750, "@d1"),
+                  field("RunTime", 1150, form.runY, 900, "@t3"),
+                  text(width - 1100, form.runY, 500, "Page:"),
+                  field("Page", width - 600, form.runY, 600, "@n4", Align::Right),
+                  line("AddressLine", 430, "@s40"),
+                  line("CityLine", 600, "@s40")};
+    if (form.ruleAbove)
+        b.controls.push_back(rule(0, form.ruleAbove, width));
+    bool two = false;
+    for (const Column &c : columns)
+        two = two || !c.heading2.empty();
+    for (const Control &c : columnHeadings(columns, form.columnsY))
         b.controls.push_back(c);
+    const int ruleY = form.ruleY ? form.ruleY : form.columnsY + (two ? 170 : 0) + 190;
     b.controls.push_back(rule(0, ruleY, width));
+    b.height = form.height ? form.height : ruleY + 15;
     return b;
 }
 
@@ -55,71 +67,6 @@ PageGeometry itemPage(bool wide, int headingHeight)
     g.top = g.headerTop + headingHeight - 17;
     g.height = g.footerTop - g.top - 9;
     return g;
-}
-
-std::vector<Control> columnHeadings(const std::vector<Column> &columns)
-{
-    bool two = false;
-    for (const Column &c : columns)
-        two = two || !c.heading2.empty();
-    std::vector<Control> out;
-    for (const Column &c : columns) {
-        if (two && !c.heading2.empty()) {
-            // A two-line heading: the first line plain above, the underlined one on the rule.
-            out.push_back(text(c.x, 820, c.w, c.heading, kBold, 1000, c.align));
-            out.push_back(heading(c.x, 990, c.w, c.heading2, c.align));
-        } else {
-            out.push_back(heading(c.x, two ? 990 : 820, c.w, c.heading, c.align));
-        }
-    }
-    return out;
-}
-
-std::vector<Control> columnFields(const std::vector<Column> &columns)
-{
-    std::vector<Control> out;
-    for (const Column &c : columns)
-        out.push_back(field(c.field, c.x, 0, c.w, c.picture, c.align));
-    return out;
-}
-
-const Column *findColumn(const std::vector<Column> &columns, const std::string &field)
-{
-    for (const Column &c : columns)
-        if (c.field == field)
-            return &c;
-    return nullptr;
-}
-
-Value fieldValue(const rt::TableDef &def, const void *record, const std::string &field, const std::string &picture)
-{
-    const int i = def.fieldIndex(field);
-    if (i < 0)
-        return Value::of({});
-    const rt::FieldDef &f = def.fields[static_cast<std::size_t>(i)];
-    switch (f.kind) {
-    case rt::FieldKind::STRING:
-        return Value::of(rt::fieldText(f, record));
-    case rt::FieldKind::DEC:
-        return Value{Value::Kind::Number, {}, rt::fieldNumber(f, record), f.places};
-    default:
-        break;
-    }
-    const std::int64_t n = rt::fieldNumber(f, record);
-    if (picture.size() > 1 && (picture[1] == 'd' || picture[1] == 'D'))
-        return Value::date(static_cast<std::int32_t>(n));
-    if (std::string_view(f.name) == "YEARORIGIN")
-        return Value::year(n);
-    return Value::whole(n);
-}
-
-Values columnValues(const rt::TableDef &def, const void *record, const std::vector<Column> &columns)
-{
-    Values v;
-    for (const Column &c : columns)
-        if (def.fieldIndex(c.field) >= 0)
-            v.set(c.field, fieldValue(def, record, c.field, c.picture));
-    return v;
 }
 
 std::optional<QSize> fitToSquare(QSize natural, int side)

@@ -1,7 +1,5 @@
-// What the reports over a client's items share: the page heading and footer of the inventory
-// reports, columns described as data (heading, field, picture, place) from which the heading
-// line and the detail band are both built, an item field's value for a control, and the fitting
-// of a picture into a square.
+// What the reports share: the page heading of every report, the page footer and paper of the
+// inventory reports, the pictures of amounts, and the fitting of a picture into a square.
 #pragma once
 
 #include <optional>
@@ -10,19 +8,11 @@
 
 #include <QSize>
 
+#include "reports/columns.h"
 #include "reports/layout_kit.h"
 #include "runtime/record.h"
 
 namespace reports {
-
-// A column of an item list: its heading of one or two lines over the field, at x, w wide.
-struct Column {
-    int x = 0, w = 0;
-    std::string heading, heading2;
-    std::string field;  // "MAS:DESCRIPTION", or a value the report computes ("ExtendedValue")
-    std::string picture;
-    previewer::Align align = previewer::Align::Left;
-};
 
 // Pictures wide enough for the whole range of the item fields they show, so that no value
 // prints as '#': quantities and counts of a LONG, the weights of a DEC(5,2), amounts of
@@ -33,28 +23,28 @@ inline constexpr const char *kAmountPicture = "@n-10.2";
 inline constexpr const char *kTotalPicture = "@n26.2";
 inline constexpr const char *kGrandTotalPicture = "@n$27.2";
 
-// The page heading of the inventory reports: the title, the name line, "Run:" with the date and
-// time, the address and city lines, "Page:", the column headings (one line at 820, a second at
-// 990 when any column has one) and the rule under them.
-Band itemPageHeading(int width, const std::string &title, const std::vector<Control> &columnHeadings,
-                     bool twoLines = false);
+// Where the lines of the page heading go: the inventory reports' form (the run line beside the
+// name line, the column headings under the city line, a rule under them) by default; the
+// lists' form has the run line beside the address line and the headings between two rules.
+struct HeadingForm {
+    int runY = 260;     // "Run:" with the run date and time, "Page:" with the page number
+    int columnsY = 820; // the column headings (a second line 170 under)
+    int ruleAbove = 0;  // a rule over the column headings; 0: none
+    int ruleY = 0;      // the rule under them; 0: 190 under the last heading line
+    int height = 0;     // 0: 15 under that rule
+};
+inline HeadingForm listHeadingForm() { return HeadingForm{430, 860, 820, 1060, 1100}; }
+
+// The page heading of every report: the title, the name line, "Run:" with the date and time,
+// the address and city lines, "Page:" with the page number, the columns' headings and the
+// rule under them. The line beside "Run:" and "Page:" is kept between them, centred.
+Band pageHeading(int width, const std::string &title, const std::vector<Column> &columns,
+                 const HeadingForm &form = {});
 // The footer: a rule and the phone and e-mail lines.
 Band itemPageFooter(int width);
 // Letter paper, portrait (7500 wide) or landscape (10000 wide), the body under a heading of
 // `headingHeight`.
 PageGeometry itemPage(bool wide, int headingHeight);
-
-std::vector<Control> columnHeadings(const std::vector<Column> &columns);
-std::vector<Control> columnFields(const std::vector<Column> &columns);
-const Column *findColumn(const std::vector<Column> &columns, const std::string &field);
-
-// The value of a field of a record for a control of the given picture: text for strings, a
-// date for a date picture, a year (no grouping) for the year of origin, amounts with their
-// places.
-Value fieldValue(const rt::TableDef &def, const void *record, const std::string &field,
-                 const std::string &picture = {});
-// The values of every column's field that the record holds.
-Values columnValues(const rt::TableDef &def, const void *record, const std::vector<Column> &columns);
 
 // A picture of `natural` size enlarged or reduced to fit a square of `side`, proportions kept;
 // nothing when the size is not valid (a missing, unreadable or empty picture).

@@ -1,6 +1,7 @@
 // The printed lists of the reference tables: locations with their boxes, categories with their
 // types (a parent row and its child rows), and the manufacturers and vendors.
 #include "model/dictionary.h"
+#include "reports/columns.h"
 #include "reports/list_layouts.h"
 #include "reports/reports.h"
 #include "runtime/text.h"
@@ -13,6 +14,24 @@ namespace {
 
 constexpr const char *kPhone = "@p(###) ###-####pb";
 constexpr int kArea = 8483;
+
+// A child's key and its description.
+std::vector<Column> childColumns(const char *heading, const std::string &keyField, const std::string &prefix)
+{
+    return {{0, 2000, heading, {}, keyField, "@s20"}, {2100, 5000, "Description", {}, prefix + "DESCRIPTION", "@s60"}};
+}
+
+// The name, the two address lines under one heading, and the phone. The manufacturer list
+// heads its first column "Vendor" too.
+std::vector<Column> flatColumns(const std::string &nameField, const std::string &prefix)
+{
+    Column address{1550, 2400, "Address", {}, prefix + "ADDRESS1", "@s40"};
+    address.headingWidth = 4800;
+    return {{0, 1500, "Vendor", {}, nameField, "@s20"},
+            address,
+            {4000, 2400, {}, {}, prefix + "ADDRESS2", "@s40"},
+            {6450, 1050, "Phone", {}, prefix + "PHONE", kPhone}};
+}
 
 // A list of parents, each a group of its own, with its children printed under it and counted.
 ReportDefinition parentChildList(const char *titleText, const char *childHeading, std::vector<rt::RecordFile *> files,
@@ -30,12 +49,11 @@ ReportDefinition parentChildList(const char *titleText, const char *childHeading
     d.heading = residenceHeading();
     const std::string prefix = childPrefix;
     d.layout = [=](const RunChoices &) {
-        ReportLayout l = listLayout(titleText, {heading(0, 0, 2000, childHeading), heading(2100, 0, 5000, "Description")},
-                                    kArea);
+        const std::vector<Column> columns = childColumns(childHeading, prefix + childField, prefix);
+        ReportLayout l = listLayout(titleText, columns, kArea);
         l.bands = {Band{"group header", 300, {field(headerField, 0, 40, 5000, headerPicture, Align::Left, kBold),
                                              rule(0, 250, 7500)}, false},
-                   Band{"detail", 190, {field(prefix + childField, 0, 0, 2000, "@s20"),
-                                        field(prefix + "DESCRIPTION", 2100, 0, 5000, "@s60")}, false},
+                   Band{"detail", 190, columnFields(columns), false},
                    Band{"group footer", 420, {rule(0, 30, 7500), text(0, 100, 1800, countLabel),
                                               field(keyField, 1900, 100, 2000, "@s20"),
                                               field("count", 4000, 100, 1200, "@n9", Align::Right)}, false}};
@@ -60,7 +78,9 @@ ReportDefinition parentChildList(const char *titleText, const char *childHeading
         s.group.header = "group header";
         s.group.footer = "group footer";
         s.totals = {{"count", TotalSpec::When::Manual, {}}};
-        s.printItem = [&parent, &child, linkField, childKey, link, prefix](const rt::ViewRow &row, ReportRun &run) {
+        s.printItem = [&parent, &child, linkField, childKey, link,
+                       columns = childColumns(childHeading, prefix + childField, prefix)](const rt::ViewRow &row,
+                                                                                         ReportRun &run) {
             // The children of the parent compare the way the key compares: case-blind.
             const std::string value = rt::fieldText(parent.def().fields[linkField], row.record.data());
             rt::View children(child, child.def().key(childKey), {rt::Condition::equals(child.def(), link, value)});
@@ -68,10 +88,7 @@ ReportDefinition parentChildList(const char *titleText, const char *childHeading
             children.read(100, rows);
             while (!rows.empty()) {
                 for (const rt::ViewRow &c : rows) {
-                    Values v;
-                    for (const rt::FieldDef &f : child.def().fields)
-                        v.set(prefix + f.name, Value::of(rt::fieldText(f, c.record.data())));
-                    run.print("detail", v);
+                    run.print("detail", cellValues(columns, child.def(), c.record.data()));
                     run.add("count");
                 }
                 if (rows.size() < 100)
@@ -98,29 +115,20 @@ ReportDefinition flatList(const char *titleText, std::vector<rt::RecordFile *> f
     const std::string p = std::string(file.def().prefix) + ":";
     const std::string name = p + nameField;
     d.layout = [=](const RunChoices &) {
-        // The manufacturer list heads its first column "Vendor" too.
-        ReportLayout l = listLayout(titleText,
-                                    {heading(0, 0, 1500, "Vendor"), heading(1550, 0, 4800, "Address"),
-                                     heading(6450, 0, 1050, "Phone")},
-                                    kArea);
-        l.bands = {Band{"detail", 190, {field(name, 0, 0, 1500, "@s20"), field(p + "ADDRESS1", 1550, 0, 2400, "@s40"),
-                                        field(p + "ADDRESS2", 4000, 0, 2400, "@s40"),
-                                        field(p + "PHONE", 6450, 0, 1050, kPhone)}, false},
+        const std::vector<Column> columns = flatColumns(name, p);
+        ReportLayout l = listLayout(titleText, columns, kArea);
+        l.bands = {Band{"detail", 190, columnFields(columns), false},
                    Band{"totals", 420, {rule(0, 30, 7500), text(0, 100, 2400, countLabel),
                                         field("count", 2500, 100, 1200, "@n9", Align::Right)}, false}};
         return l;
     };
-    d.spec = [&file, p](const RunChoices &) {
+    d.spec = [&file, columns = flatColumns(name, p)](const RunChoices &) {
         ReportSpec s;
-        s.grouped = true;
-        s.group.key = [](const rt::ViewRow &) { return std::string(); };
-        s.group.footer = "totals";
+        // The totals band, once after the last row, whenever a row was read.
+        s.totalsBand = "totals";
         s.totals = {{"count", TotalSpec::When::ItemPrinted, {}}};
-        s.printItem = [&file, p](const rt::ViewRow &row, ReportRun &run) {
-            Values v;
-            for (const rt::FieldDef &f : file.def().fields)
-                v.set(p + f.name, Value::of(rt::fieldText(f, row.record.data())));
-            run.print("detail", v);
+        s.printItem = [&file, columns](const rt::ViewRow &row, ReportRun &run) {
+            run.print("detail", cellValues(columns, file.def(), row.record.data()));
         };
         return s;
     };

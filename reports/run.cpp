@@ -41,7 +41,7 @@ Values asValues(const std::vector<TotalSpec> &specs, const std::map<std::string,
     Values v;
     for (const TotalSpec &t : specs) {
         std::int64_t n = totals.at(t.name);
-        v.set(t.name, t.amount ? Value::cents(n) : Value::whole(n));
+        v.set(t.name, t.amount ? Value{Value::Kind::Number, {}, n, t.places} : Value::whole(n));
     }
     return v;
 }
@@ -132,6 +132,8 @@ void ReportRun::finish()
     finished_ = true;
     if (hadGroup && !spec_.grandBand.empty())
         writer_.print(spec_.grandBand, grandValues());
+    if (read_ > 0 && !spec_.totalsBand.empty())
+        writer_.print(spec_.totalsBand, grandValues());
     if (printed_ > 0 && spec_.end)
         spec_.end(*this);
     writer_.finish();

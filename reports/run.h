@@ -23,6 +23,7 @@ struct TotalSpec {
     std::string name;
     When when = When::ItemPrinted;
     std::function<std::int64_t(const rt::ViewRow &)> amount;  // empty: counts 1
+    int places = 2;  // of an amount: cents by default, 0 for a sum of whole numbers
 };
 
 // The one group level. Keys compare the way the keys of the files compare: case-blind and
@@ -50,6 +51,9 @@ struct ReportSpec {
     // a group was opened (the grand totals).
     std::function<void(ReportRun &)> begin;
     std::string grandBand;
+    // Printed at the end, after the last group footer and the grand totals, whenever any row
+    // was read, with or without groups: all zero when every row was left out.
+    std::string totalsBand;
     // Printed at the end after the grand totals when an item was printed.
     std::function<void(ReportRun &)> end;
 };

@@ -38,12 +38,18 @@ std::vector<Column> columnsOf(Selection by, bool wide)
 {
     const char *q = kQuantityPicture, *v = kAmountPicture;
     const auto R = Align::Right;
+    // The value of a piece feeds the value total, multiplied out by the quantity.
+    auto value = [v, R](int x, int w) {
+        Column c{x, w, "Value (ea)", {}, "MAS:MARKETVALUE", v, R};
+        c.total = "value";
+        return c;
+    };
     if (by == Selection::Category && !wide)
         return {{0, 1300, "Serial", {}, "MAS:SERIALNUMBER", "@s20"},
                 {1350, 1300, "Model", {}, "MAS:MODELNUMBER", "@s20"},
                 {2700, 3000, "Description", {}, "MAS:DESCRIPTION", "@s60"},
                 {5700, 700, "Quantity", {}, "MAS:QUANTITY", q, R},
-                {6450, 1050, "Value (ea)", {}, "MAS:MARKETVALUE", v, R}};
+                value(6450, 1050)};
     if (by == Selection::Category)
         return {{0, 1250, "Type", {}, "MAS:TYPE", "@s20"},
                 {1300, 1250, "Location", {}, "MAS:LOCATION", "@s20"},
@@ -51,18 +57,18 @@ std::vector<Column> columnsOf(Selection by, bool wide)
                 {3900, 1250, "Model", {}, "MAS:MODELNUMBER", "@s20"},
                 {5200, 2750, "Description", {}, "MAS:DESCRIPTION", "@s60"},
                 {8000, 700, "Quantity", {}, "MAS:QUANTITY", q, R},
-                {8750, 1250, "Value (ea)", {}, "MAS:MARKETVALUE", v, R}};
+                value(8750, 1250)};
     if (!wide)
         return {{0, 1300, "Box Number", {}, "MAS:BOXNUMBER", "@s20"},
                 {1350, 1300, "Model", {}, "MAS:MODELNUMBER", "@s20"},
                 {2700, 3000, "Description", {}, "MAS:DESCRIPTION", "@s60"},
                 {5700, 700, "Quantity", {}, "MAS:QUANTITY", q, R},
-                {6450, 1050, "Value (ea)", {}, "MAS:MARKETVALUE", v, R}};
+                value(6450, 1050)};
     return {{0, 1250, "Box Number", {}, "MAS:BOXNUMBER", "@s20"},
             {1300, 1250, "Model", {}, "MAS:MODELNUMBER", "@s20"},
             {2600, 2900, "Description", {}, "MAS:DESCRIPTION", "@s60"},
             {5550, 700, "Quantity", {}, "MAS:QUANTITY", q, R},
-            {6300, 1000, "Value (ea)", {}, "MAS:MARKETVALUE", v, R},
+            value(6300, 1000),
             {7450, 1250, "Category", {}, "MAS:CATEGORY", "@s20"},
             {8750, 1250, "Type", {}, "MAS:TYPE", "@s20"}};
 }
@@ -74,7 +80,7 @@ ReportLayout selectionLayout(Selection by, bool wide)
     const int width = wide ? 10000 : 7500;
     const std::vector<Column> columns = columnsOf(by, wide);
     ReportLayout l;
-    l.header = itemPageHeading(width, "Home Inventory Report", columnHeadings(columns));
+    l.header = pageHeading(width, "Home Inventory Report", columns);
     l.footer = itemPageFooter(width);
     l.page = itemPage(wide, l.header.height);
 
@@ -136,10 +142,11 @@ ReportSpec selectionSpec(Selection by, bool wide, bool includeMemo)
     s.group.header = "group header";
     s.group.footerWhen = GroupSpec::Footer::Never;
     s.grandBand = "grand totals";
-    auto value = [](const rt::ViewRow &row) { return valuation::extendedValue(recordOf<MasterInventoryRecord>(row)); };
-    s.totals = {{"count", TotalSpec::When::ItemPrinted, {}}, {"value", TotalSpec::When::ItemPrinted, value}};
+    s.totals = {{"count", TotalSpec::When::ItemPrinted, {}}};
+    for (TotalSpec &t : columnTotals(columnsOf(by, wide), dict::MasterInventoryDef))
+        s.totals.push_back(std::move(t));
     s.printItem = [columns = columnsOf(by, wide), includeMemo](const rt::ViewRow &row, ReportRun &run) {
-        run.print("detail", columnValues(dict::MasterInventoryDef, row.record.data(), columns));
+        run.print("detail", cellValues(columns, dict::MasterInventoryDef, row.record.data()));
         if (includeMemo && !rt::trim(row.memo).empty())
             run.print("memo", Values{{"MAS:MEMO", Value::of(row.memo)}});
     };

@@ -14,9 +14,6 @@ using namespace kit;
 
 namespace {
 
-// Totals print far wider than their fields: a sum of 64-bit cents always fits.
-constexpr const char *kGroupValuePicture = "@n26.2";
-constexpr const char *kGrandValuePicture = "@n$27.2";
 
 Band totalsBand(std::string name, int width, std::string label, std::string countLabel, std::string valueLabel,
                 bool grand)
@@ -30,9 +27,43 @@ Band totalsBand(std::string name, int width, std::string label, std::string coun
     b.controls.push_back(text(300, 270, 3200, std::move(countLabel)));
     b.controls.push_back(field("count", 3500, 270, 1500, reports::kCountPicture, Align::Right));
     b.controls.push_back(text(300, 450, 3200, std::move(valueLabel)));
-    b.controls.push_back(field("value", width - 3000, 450, 3000, grand ? kGrandValuePicture : kGroupValuePicture,
+    b.controls.push_back(field("value", width - 3000, 450, 3000, grand ? kGrandTotalPicture : kTotalPicture,
                                Align::Right, grand ? kBold : 0));
     return b;
+}
+
+}  // namespace
+
+namespace {
+
+// The columns of the two layouts, written once: the heading line, the detail band and the
+// value total are all made from them.
+std::vector<Column> valuationColumns(bool wide)
+{
+    const auto R = Align::Right;
+    // The value of a piece holds its whole DEC(7,2) range at "@n9.2"; the extended value
+    // takes any product of a quantity and a value.
+    Column value{0, 0, "Value (ea)", {}, "MAS:MARKETVALUE", "@n9.2", R};
+    if (!wide) {
+        value.x = 6450, value.w = 1050;
+        value.total = "value";
+        return {{0, 1300, "Serial", {}, "MAS:SERIALNUMBER", "@s20"},
+                {1350, 1300, "Model", {}, "MAS:MODELNUMBER", "@s20"},
+                {2700, 3000, "Description", {}, "MAS:DESCRIPTION", "@s60"},
+                {5700, 700, "Quantity", {}, "MAS:QUANTITY", kQuantityPicture, R},
+                value};
+    }
+    value.x = 7300, value.w = 800;
+    Column extended{8150, 900, "Ext Value", {}, "MAS:MARKETVALUE", kTotalPicture, R, CellKind::Extended, "ExtendedValue"};
+    extended.total = "value";
+    return {{0, 1300, "Type", {}, "MAS:TYPE", "@s20"},
+            {1350, 1300, "Serial", {}, "MAS:SERIALNUMBER", "@s20"},
+            {2700, 1300, "Model", {}, "MAS:MODELNUMBER", "@s20"},
+            {4050, 2450, "Description", {}, "MAS:DESCRIPTION", "@s50"},
+            {6550, 700, "Quantity", {}, "MAS:QUANTITY", kQuantityPicture, R},
+            value,
+            extended,
+            {9150, 850, "Location", {}, "MAS:LOCATION", "@s20"}};
 }
 
 }  // namespace
@@ -57,51 +88,25 @@ ReportLayout valuationLayout(bool wide)
     l.page.top = 1508;
     l.page.headerTop = 500;
 
+    const std::vector<Column> columns = valuationColumns(wide);
+    l.header = pageHeading(width, "Home Inventory Report", columns);
+    l.footer = itemPageFooter(width);
+
     Band detail;
     detail.name = "detail";
     detail.height = 190;
-    std::vector<Control> columns;
-    if (wide) {
-        columns = {heading(0, 820, 1300, "Type"),
-                   heading(1350, 820, 1300, "Serial"),
-                   heading(2700, 820, 1300, "Model"),
-                   heading(4050, 820, 2600, "Description"),
-                   heading(6550, 820, 700, "Quantity", Align::Right),
-                   heading(7300, 820, 850, "Value (ea)", Align::Right),
-                   heading(8150, 820, 900, "Ext Value", Align::Right),
-                   heading(9150, 820, 850, "Location")};
-        detail.controls = {field("MAS:TYPE", 0, 0, 1300, "@s20"),
-                           field("MAS:SERIALNUMBER", 1350, 0, 1300, "@s20"),
-                           field("MAS:MODELNUMBER", 2700, 0, 1300, "@s20"),
-                           field("MAS:DESCRIPTION", 4050, 0, 2600, "@s50"),
-                           field("MAS:QUANTITY", 6550, 0, 700, kQuantityPicture, Align::Right),
-                           field("MAS:MARKETVALUE", 7300, 0, 850, "@n9.2", Align::Right),
-                           field("ExtendedValue", 8150, 0, 900, "@n12.2", Align::Right),
-                           field("MAS:LOCATION", 9150, 0, 1300, "@s20")};
-    } else {
-        columns = {heading(0, 820, 1300, "Serial"),
-                   heading(1350, 820, 1300, "Model"),
-                   heading(2700, 820, 3000, "Description"),
-                   heading(5700, 820, 700, "Quantity", Align::Right),
-                   heading(6450, 820, 1050, "Value (ea)", Align::Right)};
-        detail.controls = {field("MAS:SERIALNUMBER", 0, 0, 1300, "@s20"),
-                           field("MAS:MODELNUMBER", 1350, 0, 1300, "@s20"),
-                           field("MAS:DESCRIPTION", 2700, 0, 3000, "@s60"),
-                           field("MAS:QUANTITY", 5700, 0, 700, kQuantityPicture, Align::Right),
-                           field("MAS:MARKETVALUE", 6450, 0, 1050, "@n9.2", Align::Right)};
-    }
-    l.header = itemPageHeading(width, "Home Inventory Report", columns);
-    l.footer = itemPageFooter(width);
+    detail.controls = columnFields(columns);
 
     Band group;
     group.name = "group header";
     group.height = 330;
     group.controls = {field("CAT:DESCRIPTION", 0, 80, width, "@s60", Align::Left, kBold, 1200)};
 
+    const int memoX = findColumn(columns, "MAS:DESCRIPTION")->x;
     Band memo;
     memo.name = "memo";
     memo.height = 200;
-    memo.controls = {block("MAS:MEMO", wide ? 4050 : 2700, 0, width - (wide ? 4050 : 2700))};
+    memo.controls = {block("MAS:MEMO", memoX, 0, width - memoX)};
 
     l.bands = {group, detail, memo,
                totalsBand("group footer", width, "Totals for category:", "Number of items this category:",
@@ -128,21 +133,11 @@ ReportSpec valuationSpec(bool wide, bool includeMemo)
     s.group.header = "group header";
     s.group.footer = "group footer";
     s.grandBand = "grand totals";
-    auto value = [](const rt::ViewRow &row) { return valuation::extendedValue(recordOf<MasterInventoryRecord>(row)); };
-    s.totals = {{"count", TotalSpec::When::ItemPrinted, {}}, {"value", TotalSpec::When::ItemPrinted, value}};
-    s.printItem = [wide, includeMemo](const rt::ViewRow &row, ReportRun &run) {
-        const MasterInventoryRecord &m = recordOf<MasterInventoryRecord>(row);
-        Values v{{"MAS:DESCRIPTION", Value::of(m.DESCRIPTION.str())},
-                 {"MAS:QUANTITY", Value::whole(m.QUANTITY.get())},
-                 {"MAS:MARKETVALUE", Value::cents(m.MARKETVALUE.cents())},
-                 {"MAS:MODELNUMBER", Value::of(m.MODELNUMBER.str())},
-                 {"MAS:SERIALNUMBER", Value::of(m.SERIALNUMBER.str())}};
-        if (wide) {
-            v.set("ExtendedValue", Value::cents(valuation::extendedValue(m)));
-            v.set("MAS:LOCATION", Value::of(m.LOCATION.str()));
-            v.set("MAS:TYPE", Value::of(m.TYPE.str()));
-        }
-        run.print("detail", v);
+    s.totals = {{"count", TotalSpec::When::ItemPrinted, {}}};
+    for (TotalSpec &t : columnTotals(valuationColumns(wide), dict::MasterInventoryDef))
+        s.totals.push_back(std::move(t));
+    s.printItem = [columns = valuationColumns(wide), includeMemo](const rt::ViewRow &row, ReportRun &run) {
+        run.print("detail", cellValues(columns, dict::MasterInventoryDef, row.record.data()));
         if (includeMemo && !rt::trim(row.memo).empty())
             run.print("memo", Values{{"MAS:MEMO", Value::of(row.memo)}});
     };

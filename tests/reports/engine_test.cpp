@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "previewer/display_strings.h"
+#include "reports/item_reports.h"
 #include "reports/layout_kit.h"
 #include "reports/report_strings.h"
 #include "runtime/ini.h"
@@ -345,4 +346,158 @@ TEST(ReportStrings, DefaultsEntriesOfTheIniFileAndTheirLimits)
     EXPECT_EQ(s.progWinPctText, "% Completed");
     // A blank name reads the profile file.
     EXPECT_EQ(ReportPreviewGlue("Q", "T", "", " ").progWinPctText, "% fertig");
+}
+
+// What the later reports build on: a totals band whenever a row was read (zero when every row
+// was left out, none when nothing was read); a number wider than its control prints smaller,
+// a text keeps its size; a double rule; a picture box that ends with its band.
+TEST(ReportEngine, TotalsBandShrunkNumbersDoubleRuleAndPictureBox)
+{
+    ReportLayout l = smallLayout();
+    l.bands.push_back(Band{"totals", 250, {kit::field("count", 0, 0, 500, "@n13"), kit::field("sum", 600, 0, 500, "@n26.2")}, false});
+    Control twice = kit::rule(0, 10, 1000);
+    twice.kind = ControlKind::DoubleLine;
+    Control pic;
+    pic.kind = ControlKind::Picture;
+    pic.name = "pic";
+    pic.x = 0, pic.y = 100, pic.w = 900, pic.h = 0;
+    Control tall = pic;
+    tall.name = "tall";
+    tall.x = 1000, tall.h = 5000;
+    l.bands.push_back(Band{"ruled", 400, {twice, pic, tall}, false});
+
+    ReportSpec spec;
+    spec.accept = [](const rt::ViewRow &) { return false; };
+    spec.totals = {{"count", TotalSpec::When::ItemPrinted, {}},
+                   {"sum", TotalSpec::When::ItemPrinted, [](const rt::ViewRow &) { return 100; }}};
+    spec.totalsBand = "totals";
+    for (int read : {0, 2}) {
+        Pages out;
+        ReportWriter w(l, out.sink());
+        ReportRun run(spec, w);
+        for (int i = 0; i < read; ++i)
+            run.item(rt::ViewRow{});
+        run.finish();
+        int totals = 0;
+        for (const ReportRow &r : w.rows())
+            if (r.band == "totals") {
+                ++totals;
+                EXPECT_EQ(r.text("count"), "0");
+                EXPECT_EQ(r.text("sum"), "0.00");
+            }
+        EXPECT_EQ(totals, read ? 1 : 0);
+    }
+
+    Pages out;
+    ReportWriter w(l, out.sink());
+    // Every character 100 wide at 10 points, in proportion to the size.
+    w.setMeasure([](const previewer::TextItem &t) { return 10.0 * t.size / 100 * previewer::decodeUtf8(t.text).size(); });
+    w.print("totals", Values{{"count", Value::whole(1234)}, {"sum", Value::cents(123456789)}});
+    w.print("row", Values{{"n", Value::of("A text far wider than its row")}});
+    w.print("ruled", Values{{"pic", Value::of("/p.png")}, {"tall", Value::of("/t.png")}});
+    w.finish();
+    const ReportRow &totals = w.rows().at(1);
+    ASSERT_EQ(totals.band, "totals");
+    EXPECT_EQ(totals.texts[0].size, 1000);  // "1,234" is 500 wide: it fits
+    EXPECT_EQ(totals.texts[1].text, "1,234,567.89");
+    EXPECT_LE(totals.texts[1].size * 12 / 100 * 10, 500 - kNumberMargin);
+    EXPECT_GT(totals.texts[1].size, 300);
+    EXPECT_EQ(w.rows().at(2).texts[0].size, 1000);
+    std::vector<previewer::LineItem> lines;
+    std::vector<previewer::PictureItem> pictures;
+    for (const previewer::Item &item : out.pages.at(0).items) {
+        if (auto *line = std::get_if<previewer::LineItem>(&item); line && line->x2 - line->x1 == 1000)
+            lines.push_back(*line);
+        if (auto *p = std::get_if<previewer::PictureItem>(&item))
+            pictures.push_back(*p);
+    }
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].y1 - lines[0].y1, kDoubleLineGap);
+    ASSERT_EQ(pictures.size(), 2u);
+    EXPECT_EQ(pictures[0].h, 300);  // the band's free height under the control
+    EXPECT_EQ(pictures[1].h, 300);  // never past the band
+    EXPECT_EQ(pictures[0].fit, previewer::PictureFit::Keep);
+}
+
+// A report's columns built at run time, as a custom report builds them: laid side by side, a
+// computed extended value, a flag, a cut text, a user field by its title, and a quantity chosen
+// twice whose total counts twice and prints under the second column.
+TEST_F(ReportTest, ColumnsBuiltAtRunTimeMakeHeadingsCellsAndTotals)
+{
+    addCategory("ART", "Art");
+    addItem("ART", "A very long description of a painting", 3, 1000);
+    MAS.INSURED = 1;
+    MAS.USERFIELD2 = "Policy 77";
+    ASSERT_TRUE(MAS.ORIGINALCOST.setCents(250));
+    ASSERT_EQ(MasterInventory.put(), 0);
+    addItem("ART", "Vase", 2, 50);
+
+    std::vector<Column> columns(7);
+    const auto R = previewer::Align::Right;
+    columns[0] = Column{0, 1200, "Short", {}, "MAS:DESCRIPTION", "@s20", previewer::Align::Left, CellKind::Cut, "Short", 10};
+    columns[1] = Column{0, 700, "Quantity", {}, "MAS:QUANTITY", "@n9", R, CellKind::Field, "Quantity1", 0, "quantity", TotalOf::Cell};
+    columns[2] = Column{0, 900, "Orig Cost", {}, "MAS:ORIGINALCOST", "@n9.2", R, CellKind::Field, {}, 0, "cost"};
+    columns[3] = Column{0, 900, "Extended MV", {}, "MAS:MARKETVALUE", "@n9.2", R, CellKind::Extended, "ExtendedMV", 0, "extended"};
+    columns[4] = Column{0, 500, "Insured", {}, "MAS:INSURED", {}, previewer::Align::Left, CellKind::Flag, "Insured"};
+    columns[5] = Column{0, 1200, "Policy", {}, "Policy", "@s30", previewer::Align::Left, CellKind::UserField, "UserPolicy"};
+    columns[6] = Column{0, 700, "Quantity", {}, "MAS:QUANTITY", "@n9", R, CellKind::Field, "Quantity2", 0, "quantity", TotalOf::Cell};
+    columns[6].totalPicture = "@n9";
+    placeSideBySide(columns);
+    EXPECT_EQ(columns[1].x, 1200);
+    EXPECT_EQ(columns[6].x, 1200 + 700 + 900 + 900 + 500 + 1200);
+
+    std::vector<Control> headings = columnHeadings(columns);
+    ASSERT_EQ(headings.size(), 7u);
+    EXPECT_EQ(headings[3].text, "Extended MV");
+    EXPECT_EQ(headings[3].x, columns[3].x);
+
+    UserTitles titles{"Insurer", "Policy", "", ""};
+    rt::clearRecord(dict::MasterInventoryDef, &MAS);
+    MAS.ASSETNUMBER = 1;
+    ASSERT_EQ(MasterInventory.get(*dict::MasterInventoryDef.key("ASSETKEY")), 0);
+    const Values v = cellValues(columns, dict::MasterInventoryDef, &MAS, &titles);
+    EXPECT_EQ(v.find("Short")->text, "A very lon");
+    EXPECT_EQ(formatValue("@n9.2", *v.find("ExtendedMV")), "30.00");
+    EXPECT_EQ(v.find("Insured")->text, "X");
+    EXPECT_EQ(v.find("UserPolicy")->text, "Policy 77");
+    UserTitles none{"Insurer", "", "", ""};
+    EXPECT_EQ(cellValues(columns, dict::MasterInventoryDef, &MAS, &none).find("UserPolicy")->text, "");
+
+    std::vector<Control> totals = totalFields(columns, 100, "@n-15.2", 0, {});
+    ASSERT_EQ(totals.size(), 3u);
+    for (const Control &t : totals) {
+        const Column *under = findColumn(columns, t.name == "quantity" ? "Quantity2" : t.name == "cost" ? "MAS:ORIGINALCOST" : "ExtendedMV");
+        ASSERT_NE(under, nullptr) << t.name;
+        EXPECT_EQ(t.x + t.w, under->x + under->w) << t.name;
+        EXPECT_GE(t.w, kTotalWidth);
+    }
+    // Cost and extended value would meet on one line: the second goes a line down.
+    EXPECT_NE(totals[1].y, totals[0].y);
+
+    ReportLayout l;
+    l.header = pageHeading(l.page.width, "Custom", columns);
+    l.bands = {Band{"detail", 190, columnFields(columns), false}, Band{"totals", 600, totals, false}};
+    ReportSpec s;
+    s.totals = columnTotals(columns, dict::MasterInventoryDef);
+    s.totalsBand = "totals";
+    s.printItem = [&](const rt::ViewRow &row, ReportRun &run) {
+        run.print("detail", cellValues(columns, dict::MasterInventoryDef, row.record.data(), &titles));
+    };
+    ReportWriter w(l, [](const previewer::Page &, int) { return true; });
+    ReportRun run(s, w);
+    rt::View items(MasterInventory, dict::MasterInventoryDef.key("ASSETKEY"));
+    std::vector<rt::ViewRow> rows;
+    ASSERT_EQ(items.read(10, rows), 0);
+    ASSERT_EQ(rows.size(), 2u);
+    for (const rt::ViewRow &r : rows)
+        run.item(r);
+    run.finish();
+    const ReportRow *t = nullptr;
+    for (const ReportRow &r : w.rows())
+        if (r.band == "totals")
+            t = &r;
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->text("quantity"), "10");         // 3 + 2, twice
+    EXPECT_EQ(t->text("cost"), "7.50");           // 3 x 2.50
+    EXPECT_EQ(t->text("extended"), "31.00");      // 3 x 10.00 + 2 x 0.50
 }

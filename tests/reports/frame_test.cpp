@@ -1,6 +1,7 @@
 // The report frame with scripted answers: the preview question, the client check, cancel and
 // its questions, Esc, and the pages routed to the preview or the printer with their copies.
 #include "reports/frame.h"
+#include "reports/layout_kit.h"
 
 #include <gtest/gtest.h>
 
@@ -333,29 +334,87 @@ TEST_F(FrameTest, AReadErrorFailsTheRunAndOffersOnlyThePartialPreview)
     EXPECT_FALSE(anyFileOpen());
 }
 
-TEST_F(FrameTest, ClientListOptionsStartCleared)
+// Each options window keeps its own choices, cleared when it opens: two windows open at once
+// never change each other's, nor what a report reads, until OK hands that window's copy over.
+TEST_F(FrameTest, ClientListOptionsArePerWindowAndHandedOverByOk)
 {
     clientListOptions() = ClientListOptions{true, true, true, 5};
     ClientReportOptions();
-    ASSERT_EQ(rt::startedWindows().size(), 1);
-    rt::WindowProcedure *w = rt::startedWindows().front();
-    EXPECT_EQ(w->windowTitle(), "Client List Options");
-    EXPECT_FALSE(clientListOptions().includeAddress);
-    EXPECT_EQ(clientListOptions().clientDate, 0);
-    auto *address = testing_support::find<QCheckBox>(w, "Include Address");
+    ClientReportOptions();
+    ASSERT_EQ(rt::startedWindows().size(), 2);
+    rt::WindowProcedure *first = rt::startedWindows().front();
+    rt::WindowProcedure *second = rt::startedWindows().back();
+    EXPECT_EQ(first->windowTitle(), "Client List Options");
+    auto *address = testing_support::find<QCheckBox>(first, "Include Address");
+    auto *otherAddress = testing_support::find<QCheckBox>(second, "Include Address");
     ASSERT_NE(address, nullptr);
+    ASSERT_NE(otherAddress, nullptr);
+    EXPECT_FALSE(address->isChecked());
     address->setChecked(true);
-    EXPECT_TRUE(clientListOptions().includeAddress);
-    auto *date = testing_support::find<QLineEdit>(w, "ClientDate");
+    EXPECT_FALSE(otherAddress->isChecked());
+    auto *memos = testing_support::find<QCheckBox>(second, "Include Memos");
+    ASSERT_NE(memos, nullptr);
+    memos->setChecked(true);
+    // Nothing reaches the place the list reads before OK.
+    EXPECT_EQ(clientListOptions().clientDate, 5);
+    auto *date = testing_support::find<QLineEdit>(first, "ClientDate");
     ASSERT_NE(date, nullptr);
     date->setText("1/05/99");
-    // OK runs the list (here stopped at its preview question) and closes the window.
+    // OK runs the list (here stopped at its preview question) with the first window's choices.
     messages.answer(rt::BUTTON_CANCEL);
-    auto *ok = testing_support::find<QPushButton>(w, "OK");
+    auto *ok = testing_support::find<QPushButton>(first, "OK");
     ASSERT_NE(ok, nullptr);
     ok->click();
     testing_support::pump(20);
     EXPECT_TRUE(messages.sawText("Do you wish to PREVIEW this Report?"));
+    EXPECT_TRUE(clientListOptions().includeAddress);
+    EXPECT_FALSE(clientListOptions().includeMemos);
+    EXPECT_FALSE(clientListOptions().limitEmail);
     EXPECT_NE(clientListOptions().clientDate, 0);
-    EXPECT_TRUE(rt::startedWindows().empty());
+    EXPECT_NE(clientListOptions().clientDate, 5);
+    ASSERT_EQ(rt::startedWindows().size(), 1);
+    EXPECT_EQ(rt::startedWindows().front(), second);
+    EXPECT_TRUE(memos->isChecked());
+    second->close();
+    testing_support::pump(20);
+}
+
+// The report's own copy count goes to the printer; its page values are taken once when the run
+// starts, so that a buffer changed later (here while the items print) never reaches a page.
+TEST_F(FrameTest, TheDefinitionGivesTheCopiesAndPageValuesTakenAtTheStart)
+{
+    rec.printerCopies = 5;
+    rec.printerMakesCopies = true;
+    ReportDefinition d = valuationDefinition(false);
+    d.copies = 2;
+    Glo.BoxNumber = "B-7";
+    d.pageValues = [](const RunChoices &) { return Values{{"BoxLine", Value::of(Glo.BoxNumber.str())}}; };
+    const auto layout = d.layout;
+    d.layout = [layout](const RunChoices &c) {
+        ReportLayout l = layout(c);
+        l.header.controls.push_back(kit::field("BoxLine", 0, 600, 1500, "@s20"));
+        return l;
+    };
+    const auto spec = d.spec;
+    d.spec = [spec](const RunChoices &c) {
+        ReportSpec s = spec(c);
+        const auto print = s.printItem;
+        s.printItem = [print](const rt::ViewRow &row, ReportRun &run) {
+            print(row, run);
+            Glo.BoxNumber = "changed";
+        };
+        return s;
+    };
+    messages.answer(rt::BUTTON_NO);  // print, no preview
+    messages.answer(rt::BUTTON_NO);
+    EXPECT_EQ(runReport(d), 1);
+    ASSERT_EQ(rec.sent.size(), 1u);
+    EXPECT_EQ(rec.sent[0].copyCount, 2);
+    int headings = 0;
+    for (const ReportRow &r : ReportFrame::lastRows())
+        if (r.band == "page heading") {
+            ++headings;
+            EXPECT_EQ(r.text("BoxLine"), "B-7") << "page " << r.page;
+        }
+    EXPECT_GE(headings, 2);
 }

@@ -6,8 +6,10 @@
 #include <cstdlib>
 
 #include <QImage>
+#include <QPainter>
 
 #include "previewer/page_render.h"
+#include "reports/layout_kit.h"
 #include "tests/previewer/pdf_pages.h"
 #include "tests/reports/report_fixture.h"
 
@@ -165,4 +167,43 @@ TEST_F(ReportTest, ItemReportsDrawToPdfWithTheirPictures)
         ASSERT_EQ(pageSizes.size(), static_cast<int>(queue.size())) << s.file;
         EXPECT_EQ(pageSizes.front(), s.wide ? "792x612" : "612x792") << s.file;
     }
+}
+
+// A text longer than its column ends at the column's edge: a description of 60 W's in a
+// 3-inch column leaves the next column's place blank, drawn as the PDF draws it; a number
+// too wide for its column prints smaller and whole.
+TEST_F(ReportTest, ATextLongerThanItsColumnEndsAtTheColumnsEdge)
+{
+    ReportLayout l;
+    l.bands = {Band{"detail", 300, {kit::field("d", 0, 0, 3000, "@s60"), kit::field("n", 4000, 0, 600, "@n-14", previewer::Align::Right)}, false}};
+    std::vector<previewer::Page> pages;
+    ReportWriter w(l, [&](const previewer::Page &p, int) {
+        pages.push_back(p);
+        return true;
+    });
+    w.print("detail", Values{{"d", Value::of(std::string(60, 'W'))}, {"n", Value::whole(-2147483647)}});
+    w.finish();
+    ASSERT_EQ(pages.size(), 1u);
+    // 100 dots per inch: a thousandth of an inch is 0.1 dot.
+    QImage image(850, 1100, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        previewer::renderPage(painter, pages[0], 0.1);
+    }
+    const int top = (l.page.top) / 10, bottom = (l.page.top + 300) / 10;
+    auto inked = [&](int fromX, int toX) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = fromX; x < toX; ++x)
+                n += qGray(image.pixel(x, y)) < 128;
+        return n;
+    };
+    const int left = l.page.left / 10;
+    EXPECT_GT(inked(left, left + 300), 100);
+    EXPECT_EQ(inked(left + 302, left + 400), 0);  // the column ends at 300 dots
+    EXPECT_GT(inked(left + 400, left + 460), 10);  // the number, whole, right-aligned in its column
+    EXPECT_EQ(inked(left + 461, 850), 0);
+    if (const char *keep = std::getenv("ORVANE_SAMPLE_PDF_DIR"))
+        image.save(QString::fromStdString(std::string(keep) + "/clipped.png"));
 }

@@ -136,7 +136,7 @@ protected:
             r.pages.push_back(p);
             return true;
         });
-        w.setPageValues(reports::headingValues(h, 73000, 1));
+        w.setPageValues(reports::runPageValues(d, choices, h, 73000, 1));
         reports::runWithoutFrame(d, choices, w);
         r.rows = w.rows();
         return r;
