@@ -26,18 +26,6 @@ const Pending kPending[] = {
     {"PrintCustomReportPortrait", "The custom reports", true},
     {"PrintCustomReportLandscape", "The custom reports", true},
     {"DataFormsOptions", "The data input forms", true},
-    {"PrintAppraisedItems", "The appraised items report"},
-    {"PrintAppraisedItemsWide", "The appraised items report"},
-    {"PrintInheritanceReport", "The inheritance report"},
-    {"PrintInheritanceReportWide", "The inheritance report"},
-    {"PrintBoxPackingList", "The box packing list"},
-    {"PrintBoxPackingListWide", "The box packing list"},
-    {"PrintPictureList", "The picture list"},
-    {"PrintPictureListWide", "The picture list"},
-    {"PrintReceiptList", "The receipt list"},
-    {"PrintReceiptListWide", "The receipt list"},
-    {"PrintWarrantyList", "The warranty list"},
-    {"PrintWarrantyListWide", "The warranty list"},
 };
 
 }  // namespace

@@ -25,13 +25,6 @@ struct GlobalVariables {
     rt::Byte SelectionCancelled = 0;
     rt::Byte SelectionPreset = 0;
 
-    // The options of the report that runs now, handed over by the options window that started
-    // it (each window keeps its own choices).
-    rt::FixedString<20> ReportOrder;
-    rt::Byte IncludePictures = 0;
-    rt::Byte IncludeMemos = 0;
-    rt::Byte NewPageEveryItem = 0;
-
     // The import wizard's settings, which the import process reads.
     rt::FixedString<25> ImportFormat;
     rt::FixedString<80> ImportFileName;
@@ -41,7 +34,9 @@ struct GlobalVariables {
     rt::Byte ImportTest = 0;            // "Test Import"
     rt::Long ImportTestRecords;         // "Records To Import:"
 
-    // The choices of the custom report options that the custom report reads when it starts.
+    // The options of the report that runs now, handed over by the options window that started
+    // it (each window keeps its own choices): the custom report options' choices, which the
+    // custom report reads when it starts.
     rt::FixedString<40> CustomReportName;
     rt::FixedString<20> ReportOrder;
     rt::FixedString<25> LimitCategory;

@@ -1,4 +1,5 @@
 #include "reports/custom_report.h"
+#include "reports/item_lists.h"
 #include "reports/reports.h"
 #include "runtime/gui.h"
 
@@ -42,5 +43,17 @@ void registerReportProcedures()
     rt::registerProcedure("PrintCategoryTypesList", PrintCategoryTypesList);
     rt::registerProcedure("PrintManufacturerList", PrintManufacturerList);
     rt::registerProcedure("PrintVendorList", PrintVendorList);
+    rt::registerProcedure("PrintAppraisedItems", PrintAppraisedItems);
+    rt::registerProcedure("PrintAppraisedItemsWide", PrintAppraisedItemsWide);
+    rt::registerProcedure("PrintInheritanceReport", PrintInheritanceReport);
+    rt::registerProcedure("PrintInheritanceReportWide", PrintInheritanceReportWide);
+    rt::registerProcedure("PrintBoxPackingList", PrintBoxPackingList);
+    rt::registerProcedure("PrintBoxPackingListWide", PrintBoxPackingListWide);
+    rt::registerProcedure("PrintPictureList", PrintPictureList);
+    rt::registerProcedure("PrintPictureListWide", PrintPictureListWide);
+    rt::registerProcedure("PrintReceiptList", PrintReceiptList);
+    rt::registerProcedure("PrintReceiptListWide", PrintReceiptListWide);
+    rt::registerProcedure("PrintWarrantyList", PrintWarrantyList);
+    rt::registerProcedure("PrintWarrantyListWide", PrintWarrantyListWide);
     reports::registerCustomReportProcedures();
 }

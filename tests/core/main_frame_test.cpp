@@ -59,7 +59,9 @@ protected:
 
 TEST_F(Frame, ProceduresNotInThisVersionSaySoInAGrammaticalSentence)
 {
-    runProcedure("PrintAppraisedItems");
+    // Every report of this version is in place: a singular one is registered here.
+    rt::registerPendingProcedure("PrintPendingReport", "The appraised items report");
+    runProcedure("PrintPendingReport");
     runProcedure("DataFormsOptions");
     ASSERT_EQ(box.shown().size(), 2u);
     EXPECT_EQ(box.shown()[0].text, "The appraised items report is not part of this version of the program yet.");
