@@ -4,7 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPrinter>
+#include <cstdlib>
 #include <functional>
+
+#include "previewer/page_render.h"
+#include "tests/previewer/pdf_pages.h"
 
 #include "reports/item_lists.h"
 #include "runtime/gui.h"
@@ -338,6 +343,108 @@ TEST_F(ItemListsTest, FileListsListItemsWithAFileAndFitEachPictureIntoItsBandTwo
     for (bool wide : {false, true})
         EXPECT_EQ(texts(run(fileListDefinition(FileList::Receipt, wide)), "total", "count"),
                   std::vector<std::string>{"0"});
+}
+
+// The twelve lists of one sample client drawn to PDF, pictures included: a portrait, a landscape,
+// a square and a missing picture, long descriptions and paths, heirs and a box. With
+// ORVANE_SAMPLE_PDF_DIR set the PDFs are kept there to be looked at.
+TEST_F(ItemListsTest, TheTwelveListsDrawToPdfWithTheirPictures)
+{
+    addCategory("ART", "Art, paintings and prints");
+    addCategory("ELEC", "Electronics");
+    rt::clearRecord(dict::LocationDef, &LCT);
+    LCT.LOCATION = "Garage";
+    LCT.DESCRIPTION = "Detached garage";
+    ASSERT_EQ(Location.add(), 0);
+    rt::clearRecord(dict::BoxNumberDef, &BOX);
+    BOX.LOCATION = "Garage";
+    BOX.BOXNUMBER = "1";
+    BOX.DESCRIPTION = "Paint, brushes and the good ladder hooks";
+    ASSERT_EQ(BoxNumber.add(), 0);
+    const char *keep = std::getenv("ORVANE_SAMPLE_PDF_DIR");
+    const std::string folder = keep ? std::string(keep) + "/" : home.path() + "/";
+    const QSize sizes[] = {{600, 900}, {1200, 800}, {700, 700}};
+    const Qt::GlobalColor colours[] = {Qt::darkBlue, Qt::darkGreen, Qt::darkRed};
+    std::vector<std::string> paths;
+    for (int i = 0; i < 3; ++i) {
+        QImage image(sizes[i], QImage::Format_RGB32);
+        image.fill(colours[i]);
+        for (int y = 0; y < image.height(); y += 40)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y, qRgb(255, 255, 255));
+        paths.push_back(home.file("photograph_of_the_item_number_" + std::to_string(i + 1) + "_taken_for_the_file.jpg"));
+        ASSERT_TRUE(image.save(QString::fromStdString(paths.back()), "JPEG"));
+    }
+    paths.push_back(home.file("missing_picture.jpg"));
+    const char *heirs[] = {"Margaret Smith", "margaret smith", "Thomas Whitcombe-Hargreaves the Younger", ""};
+    for (int i = 0; i < 10; ++i)
+        add([&](MasterInventoryBuffer &m) {
+            m.CATEGORY = i % 2 ? "ART" : "elec";
+            m.TYPE = i % 2 ? "Painting" : "Audio";
+            m.DESCRIPTION = i == 0 ? std::string(60, 'W') : "Oil painting of the harbour at dusk, signed, number " + std::to_string(i);
+            m.MODELNUMBER = "Canvas 24x36 long model";
+            m.SERIALNUMBER = "HW-1887-03-0000000" + std::to_string(i);
+            m.LOCATION = i < 5 ? "GARAGE" : "Living Room";
+            m.BOXNUMBER = i < 5 ? "1" : "";
+            m.QUANTITY = i == 1 ? 10000 : 1 + i;
+            (void)m.MARKETVALUE.setCents(i == 1 ? 9999999 : 12550 * (i + 1));
+            m.APPRAISED = i % 3 ? 1 : 0;
+            m.APPRAISALDATE = i % 2 ? 80000 + i : 0;
+            m.APPRAISER = "Lakeview Appraisal Guild of Fine Art";
+            (void)m.APPRAISEDVALUE.setCents(i == 1 ? 999999999 : 130000);
+            m.HEIR = heirs[i % 4];
+            m.IMAGE = i < 8 ? paths[static_cast<std::size_t>(i % 4)] : "";
+            m.RECEIPTIMAGE = i < 4 ? paths[static_cast<std::size_t>(3 - i)] : "";
+            m.WARRANTY = i % 2 ? 1 : 0;
+            m.WARRANTYIMAGE = i < 3 ? paths[static_cast<std::size_t>(i)] : "";
+            m.WARRANTYEXPIRATION = i % 2 ? 81000 : 0;
+        });
+    Glo.Location = "Garage";
+    Glo.BoxNumber = "1";
+    struct Sample {
+        const char *file;
+        ReportDefinition def;
+    };
+    const Sample samples[] = {
+        {"appraised", appraisedDefinition(false)},        {"appraised_wide", appraisedDefinition(true)},
+        {"inheritance", inheritanceDefinition(false)},    {"inheritance_wide", inheritanceDefinition(true)},
+        {"packing", packingListDefinition(false)},        {"packing_wide", packingListDefinition(true)},
+        {"pictures", fileListDefinition(FileList::Picture, false)},
+        {"pictures_wide", fileListDefinition(FileList::Picture, true)},
+        {"receipts", fileListDefinition(FileList::Receipt, false)},
+        {"receipts_wide", fileListDefinition(FileList::Receipt, true)},
+        {"warranties", fileListDefinition(FileList::Warranty, false)},
+        {"warranties_wide", fileListDefinition(FileList::Warranty, true)},
+    };
+    RunChoices choices;
+    choices.switches["IncludePictures"] = true;
+    for (const Sample &s : samples) {
+        SCOPED_TRACE(s.file);
+        const bool wide = std::string(s.file).ends_with("_wide");
+        previewer::PageFolder pages;
+        std::vector<std::string> queue;
+        ReportWriter w(s.def.layout(choices), [&](const previewer::Page &p, int n) {
+            queue.push_back(pages.pagePath(n));
+            return previewer::writePageFile(queue.back(), p);
+        });
+        Heading h;
+        s.def.heading(h);
+        w.setPageValues(runPageValues(s.def, choices, h, 80000, 5000000));
+        runWithoutFrame(s.def, choices, w);
+        const std::string pdf = folder + "list_" + s.file + ".pdf";
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(pdf));
+        EXPECT_EQ(previewer::printPageFiles(printer, queue), static_cast<int>(queue.size()));
+        QStringList pageSizes = testing_support::pdfPageSizes(QString::fromStdString(pdf));
+        ASSERT_EQ(pageSizes.size(), static_cast<int>(queue.size()));
+        EXPECT_EQ(pageSizes.front(), wide ? "792x612" : "612x792");
+        Result r;
+        r.rows = w.rows();
+        expectNoOverprint(r, s.file);
+        for (const ReportRow &row : r.rows)
+            EXPECT_EQ(row.text("count").find('#'), std::string::npos);
+    }
 }
 
 TEST(FitIntoBox, KeepsProportionsWithinBothSidesAndRefusesAnInvalidSize)
