@@ -333,6 +333,30 @@ TEST_F(ItemListsTest, FileListsListItemsWithAFileAndFitEachPictureIntoItsBandTwo
                 }
             }
 
+    // Through the frame: each member asks its own question, default No; Yes prints the pictures.
+    closeAll();
+    struct Asked {
+        FileList member;
+        const char *text, *title;
+    };
+    for (const Asked &a : {Asked{FileList::Picture, "Do you wish to include the pictures?", "Include pictures"},
+                           Asked{FileList::Receipt, "Do you wish to include the receipts?", "Include Receipts"},
+                           Asked{FileList::Warranty, "Do you wish to include the warranties?", "Include Warranties"}}) {
+        messages.clear();
+        messages.answer(rt::BUTTON_YES);  // preview
+        messages.answer(rt::BUTTON_YES);  // the pictures
+        runReport(fileListDefinition(a.member, false));
+        ASSERT_EQ(messages.shown().size(), 2u) << a.title;
+        EXPECT_EQ(messages.shown()[1].text, a.text);
+        EXPECT_EQ(messages.shown()[1].title, a.title);
+        EXPECT_EQ(messages.shown()[1].defaultButton, rt::BUTTON_NO);
+        int pictures = 0;
+        for (const ReportRow &row : ReportFrame::lastRows())
+            pictures += row.band == "picture";
+        EXPECT_EQ(pictures, a.member == FileList::Picture ? 4 : 3) << a.title;
+    }
+    openAll();
+
     // Items but none listed: the total band with 0; no items: no total band.
     ASSERT_EQ(MasterInventory.close(), 0);
     ASSERT_EQ(MasterInventory.create(), 0);
