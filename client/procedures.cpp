@@ -46,6 +46,12 @@ void registerClientProcedures()
     rt::registerProcedure("SelectLocation", [] { picker(::Location, ::SelectLocation, false); });
     rt::registerProcedure("GetCategory", [] { picker(::Category, ::GetCategory, true); });
     rt::registerProcedure("GetLocation", [] { picker(::Location, ::GetLocation, true); });
+    rt::registerProcedure("GetLocationBox", [] {
+        if (CheckOpenFile(::Location))
+            picker(::BoxNumber, ::GetLocationBox, true);
+        else
+            Glo.SelectionCancelled = 1;
+    });
     rt::registerProcedure("SplashWindow", SplashWindow);
     rt::registerProcedure("CalendarWindow", CalendarWindow);
     rt::registerProcedure("AboutKelvara", AboutKelvara);

@@ -18,5 +18,7 @@ void LookupVendor();
 void LookupMfg();
 void GetCategory();
 void GetLocation();
+// "Select Location and Box": the location and box of a packing list.
+void GetLocationBox();
 void SelectCategory();
 void SelectLocation();

@@ -1,6 +1,9 @@
-// The category and location pickers: GetCategory and GetLocation answer a report's question in
-// globals; SelectCategory and SelectLocation open the browse of the chosen one.
+// The category and location pickers: GetCategory, GetLocation and GetLocationBox answer a
+// report's question in globals; SelectCategory and SelectLocation open the browse of the chosen
+// one.
 #include <QComboBox>
+#include <QGridLayout>
+#include <QSignalBlocker>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,6 +16,7 @@
 
 #include "model/dictionary.h"
 #include "model/globals.h"
+#include "model/edition.h"
 #include "model/managers.h"
 #include "inventory/inventory.h"
 #include "runtime/file_report.h"
@@ -21,6 +25,8 @@
 #include "runtime/window.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"
+#include "runtime/message.h"
+#include "runtime/text.h"
 #include "runtime/view.h"
 
 namespace {
@@ -135,6 +141,157 @@ void runReportPicker(bool category)
     rt::setResponse(w.run());
 }
 
+// ---- GetLocationBox -------------------------------------------------------------------------
+
+// A drop list of two columns over a reference file: the value and its description.
+QComboBox *twoColumnList(const char *name, const QStringList &headers, QWidget *parent)
+{
+    auto *list = new QComboBox(parent);
+    list->setObjectName(name);
+    list->setMinimumWidth(260);
+    auto *model = new QStandardItemModel(0, 2, list);
+    model->setHorizontalHeaderLabels(headers);
+    auto *view = new QTreeView;
+    view->setRootIsDecorated(false);
+    view->setMinimumWidth(440);
+    list->setModel(model);
+    list->setView(view);
+    view->header()->resizeSection(0, 150);
+    return list;
+}
+
+// The location and box of a packing list. Choosing another location blanks the box, so a box of
+// the previous location is never printed under the new one.
+class LocationBoxPicker : public rt::WindowProcedure {
+public:
+    LocationBoxPicker() : rt::WindowProcedure("GetLocationBox")
+    {
+        setWindowTitle("Select Location and Box");
+        setHelpContext("~MAINTAIN_A_CLIENT_INVENTORY");
+    }
+
+    int init() override
+    {
+        request = rt::takeRequest();
+        Glo.SelectionCancelled = 1;
+        Glo.Location = "";
+        Glo.BoxNumber = "";
+        for (rt::RelationManager *rm : {Relate::BoxNumber, Relate::Location}) {
+            if (!rm || rm->open() != 0)
+                return rt::LevelNotify;
+            opened_.push_back(rm);
+        }
+        auto *v = new QVBoxLayout(this);
+        auto *text = new QLabel("Select the location and box number you wish to print", this);
+        QFont f = text->font();
+        f.setBold(true);
+        f.setUnderline(true);
+        text->setFont(f);
+        text->setStyleSheet("color: red");
+        v->addWidget(text);
+        auto *grid = new QGridLayout;
+        grid->addWidget(new QLabel("Location:", this), 0, 0, Qt::AlignRight);
+        locations_ = twoColumnList("Location", {"Location", "Description of the location"}, this);
+        grid->addWidget(locations_, 0, 1);
+        grid->addWidget(new QLabel("Box number:", this), 1, 0, Qt::AlignRight);
+        boxes_ = twoColumnList("Box number", {"Box Number", "Description"}, this);
+        grid->addWidget(boxes_, 1, 1);
+        v->addLayout(grid);
+        auto *buttons = new QHBoxLayout;
+        auto *ok = new QPushButton("OK", this);
+        auto *cancel = new QPushButton("Cancel", this);
+        // The professional program's buttons are bold; the client program's are not.
+        if (!model::edition().readOnly)
+            for (QPushButton *b : {ok, cancel}) {
+                QFont bf = b->font();
+                bf.setBold(true);
+                b->setFont(bf);
+            }
+        ok->setDefault(true);
+        buttons->addStretch(1);
+        buttons->addWidget(ok);
+        buttons->addWidget(cancel);
+        buttons->addStretch(1);
+        v->addLayout(buttons);
+
+        fill(locations_, *Relate::Location, dict::LocationDef, "LOCATIONKEY", {});
+        locations_->setCurrentIndex(-1);
+        connect(locations_, &QComboBox::currentIndexChanged, this, [this](int i) {
+            Glo.Location = i >= 0 ? locations_->itemText(i).toStdString() : std::string();
+            Glo.BoxNumber = "";
+            fillBoxes();
+        });
+        connect(boxes_, &QComboBox::currentIndexChanged, this,
+                [this](int i) { Glo.BoxNumber = i >= 0 ? boxes_->itemText(i).toStdString() : std::string(); });
+        connect(ok, &QPushButton::clicked, this, [this] {
+            if (rt::clip(Glo.BoxNumber.view()).empty()) {
+                rt::beep();
+                rt::message("You must select a box to print", "Data Error", rt::Icon::Exclamation, rt::BUTTON_RETRY);
+                boxes_->setFocus();
+                return;
+            }
+            Glo.SelectionCancelled = 0;
+            finish(rt::RequestCompleted);
+        });
+        connect(cancel, &QPushButton::clicked, this, [this] {
+            Glo.SelectionCancelled = 1;
+            finish(rt::RequestCancelled);
+        });
+        return 0;
+    }
+
+    void kill() override
+    {
+        // Every file opened here is closed again, whatever way the window ends.
+        for (rt::RelationManager *rm : opened_)
+            rm->close();
+        opened_.clear();
+        rt::WindowProcedure::kill();
+    }
+
+private:
+    void fillBoxes()
+    {
+        const std::string location = rt::clip(Glo.Location.view());
+        std::vector<rt::Condition> only;
+        if (!location.empty())
+            only.push_back(rt::Condition::equals(dict::BoxNumberDef, "LOCATION", location));
+        fill(boxes_, *Relate::BoxNumber, dict::BoxNumberDef, "BOXKEY", location.empty() ? nullptr : &only);
+        boxes_->setCurrentIndex(-1);
+    }
+
+    // The list in key order; with no location chosen the box list stays empty.
+    static void fill(QComboBox *list, rt::RelationManager &rm, const rt::TableDef &def, const char *key,
+                     const std::vector<rt::Condition> *only)
+    {
+        QSignalBlocker block(list);
+        auto *model = static_cast<QStandardItemModel *>(list->model());
+        model->removeRows(0, model->rowCount());
+        const bool boxes = &def == &dict::BoxNumberDef;
+        if (boxes && !only)
+            return;
+        if (rm.me.useFile() != 0) {
+            rt::reportFileFailure(rt::FileFailure::Open, rm.me.file);
+            return;
+        }
+        rt::View rows(rm.me.file, def.key(key), only ? *only : std::vector<rt::Condition>{});
+        std::vector<rt::ViewRow> all;
+        if (rows.read(SIZE_MAX, all) != 0)
+            rt::reportFileFailure(rt::FileFailure::Read, rm.me.file);
+        const int value = def.fieldIndex(boxes ? "BOXNUMBER" : "LOCATION");
+        const int description = def.fieldIndex("DESCRIPTION");
+        for (const rt::ViewRow &row : all)
+            model->appendRow(
+                {new QStandardItem(QString::fromStdString(rt::fieldText(def.fields[static_cast<std::size_t>(value)], row.record.data()))),
+                 new QStandardItem(QString::fromStdString(
+                     rt::fieldText(def.fields[static_cast<std::size_t>(description)], row.record.data())))});
+    }
+
+    std::vector<rt::RelationManager *> opened_;
+    QComboBox *locations_ = nullptr;
+    QComboBox *boxes_ = nullptr;
+};
+
 // ---- SelectCategory, SelectLocation -------------------------------------------------------------
 
 class WorkPicker : public rt::BrowseWindow {
@@ -186,5 +343,6 @@ private:
 
 void GetCategory() { runReportPicker(true); }
 void GetLocation() { runReportPicker(false); }
+void GetLocationBox() { rt::setResponse(rt::runModal(new LocationBoxPicker)); }
 void SelectCategory() { (new WorkPicker(true))->start(); }
 void SelectLocation() { (new WorkPicker(false))->start(); }

@@ -36,6 +36,7 @@ void registerInventoryProcedures()
     rt::registerProcedure("LookupMfg", LookupMfg);
     rt::registerProcedure("GetCategory", GetCategory);
     rt::registerProcedure("GetLocation", GetLocation);
+    rt::registerProcedure("GetLocationBox", GetLocationBox);
     rt::registerProcedure("SelectCategory", SelectCategory);
     rt::registerProcedure("SelectLocation", SelectLocation);
 }

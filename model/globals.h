@@ -43,7 +43,9 @@ struct GlobalVariables {
     rt::Byte ImportTest = 0;            // "Test Import"
     rt::Long ImportTestRecords;         // "Records To Import:"
 
-    // The choices of the custom report options that the custom report reads when it starts.
+    // The options of the report that runs now, handed over by the options window that started
+    // it (each window keeps its own choices): the custom report options' choices, which the
+    // custom report reads when it starts.
     rt::FixedString<40> CustomReportName;
     rt::FixedString<25> LimitCategory;
     rt::FixedString<25> LimitType;

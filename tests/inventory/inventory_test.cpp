@@ -653,3 +653,64 @@ TEST_F(Inventory, MenuButtonsStoreTheirWordsAndReportsFollowTheFormat)
                           "VerifyLocationFiles"})
         registerProcedure(p, [] {});
 }
+
+TEST_F(Inventory, LocationBoxPickerTakesABoxOfTheChosenLocationOnly)
+{
+    for (const char *l : {"Attic", "Garage"})
+        addNamed(Location, l, "LOCATION");
+    for (auto [l, b] : {std::pair{"Attic", "1"}, {"Garage", "1"}, {"Garage", "2"}})
+        put(BoxNumber, [l = l, b = b] {
+            BOX.LOCATION = l;
+            BOX.BOXNUMBER = b;
+        });
+    struct Step {
+        const char *location, *box;  // chosen in this order; nullptr leaves the list alone
+        bool cancel;
+        int cancelled;
+        const char *wantLocation, *wantBox;
+    } steps[] = {
+        {"Garage", "2", false, 0, "Garage", "2"},
+        // Another location after the box: the box is blank again, and OK asks for one.
+        {"Attic", nullptr, false, 1, "", ""},
+        {"Garage", "1", true, 1, "Garage", "1"},
+    };
+    for (const Step &s : steps) {
+        SCOPED_TRACE(s.wantBox);
+        box.clear();
+        int boxesOfAttic = -1;
+        onNextModal([&](QWidget *w) {
+            EXPECT_EQ(w->windowTitle(), "Select Location and Box");
+            auto *locations = find<QComboBox>(w, "Location");
+            auto *boxes = find<QComboBox>(w, "Box number");
+            EXPECT_EQ(boxes->count(), 0);
+            locations->setCurrentIndex(locations->findText("Garage"));
+            boxes->setCurrentIndex(boxes->findText("2"));
+            locations->setCurrentIndex(locations->findText(s.location));
+            if (std::string(s.location) == "Attic")
+                boxesOfAttic = boxes->count();
+            if (s.box)
+                boxes->setCurrentIndex(boxes->findText(s.box));
+            click(w, s.cancel ? "Cancel" : "OK");
+            if (w->isVisible()) {
+                EXPECT_EQ(Glo.BoxNumber.str(), "");
+                click(w, "Cancel");
+            }
+        });
+        Glo.Request = 0;
+        GetLocationBox();
+        EXPECT_EQ(Glo.SelectionCancelled, s.cancelled);
+        if (!s.cancel && s.cancelled) {
+            EXPECT_EQ(boxesOfAttic, 1);
+            ASSERT_EQ(box.shown().size(), 1u);
+            EXPECT_EQ(box.shown()[0].text, "You must select a box to print");
+            EXPECT_EQ(box.shown()[0].title, "Data Error");
+            EXPECT_EQ(box.shown()[0].buttons, BUTTON_RETRY);
+        } else if (!s.cancel) {
+            EXPECT_EQ(Glo.Location.str(), s.wantLocation);
+            EXPECT_EQ(Glo.BoxNumber.str(), s.wantBox);
+        }
+        // Every file the picker opened is closed again.
+        EXPECT_FALSE(Location.isOpen());
+        EXPECT_FALSE(BoxNumber.isOpen());
+    }
+}
