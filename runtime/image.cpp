@@ -355,10 +355,29 @@ void boundQtReaders()
     (void)bounded;
 }
 
+// A GIF is decoded onto its logical screen, whatever the size of its frames: a few bytes may
+// claim a screen of tens of millions of pixels, which Qt's decoder allocates and fills (seconds
+// of work for a 34-byte file). No GIF worth showing comes near this many.
+constexpr qint64 kMaxGifScreenPixels = 4096 * 4096;
+
+bool gifScreenWithinLimit(QImageReader &reader)
+{
+    QIODevice *device = reader.device();
+    if (!device)
+        return true;
+    const QByteArray head = device->peek(10);
+    if (head.size() < 10 || !head.startsWith("GIF8"))
+        return true;
+    const auto byte = [&](int i) { return static_cast<qint64>(static_cast<unsigned char>(head[i])); };
+    return (byte(6) | byte(7) << 8) * (byte(8) | byte(9) << 8) <= kMaxGifScreenPixels;
+}
+
 // Qt's readers turn nothing themselves: the orientation they report goes through `upright`.
 QSize qtSize(QImageReader &reader)
 {
     boundQtReaders();
+    if (!gifScreenWithinLimit(reader))
+        return {};
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(false);
     QSize s = reader.size();
@@ -374,6 +393,8 @@ QSize qtSize(QImageReader &reader)
 QImage qtDecode(QImageReader &reader, QSize atLeast)
 {
     boundQtReaders();
+    if (!gifScreenWithinLimit(reader))
+        return {};
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(false);
     const QSize s = reader.size();

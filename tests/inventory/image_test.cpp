@@ -275,6 +275,13 @@ TEST(Pictures, HugePicturesAreRefusedBeforeDecodingAndLargeOnesDecodeScaled)
     QString huge = writeBytes(home, "huge.bmp", header + QByteArray(64, '\x10'));
     EXPECT_FALSE(rt::pictureSize(huge).isValid());
     EXPECT_TRUE(rt::loadPicture(huge, {250, 150}).isNull());
+    // A GIF of 34 bytes whose logical screen is 1861 x 32769: refused before Qt fills that screen.
+    const QByteArray screen = QByteArray::fromBase64("R0lGODlhRQcBgIAA+QQBAAAAACwAAAEAAQAAAgJEAXqAAA==");
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(rt::pictureSizeOf(screen).isValid());
+    EXPECT_TRUE(rt::decodePicture(screen).isNull());
+    EXPECT_LT(timer.elapsed(), 1000);
 }
 
 // A phone stores a photo as the sensor saw it and tells in its EXIF orientation how to turn it.
