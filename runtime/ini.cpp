@@ -4,8 +4,13 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cerrno>
 #include <fstream>
 #include <iterator>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "runtime/text.h"
 
@@ -122,15 +127,52 @@ bool iniRemove(std::vector<std::string> &lines, std::string_view section, std::s
     return false;
 }
 
+std::map<std::string, std::string> iniSection(const std::vector<std::string> &lines, std::string_view section)
+{
+    std::map<std::string, std::string> keys;
+    std::string current, k, v;
+    bool inSection = false;
+    for (const std::string &line : lines) {
+        if (sectionName(line, current))
+            inSection = equalNoCase(current, section);
+        else if (inSection && keyValue(line, k, v))
+            keys.emplace(upper(k), v);  // the first entry of a key is the one found
+    }
+    return keys;
+}
+
 std::vector<std::string> IniFile::load() const
 {
-    std::ifstream in(path_, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Opened without waiting and checked on the descriptor: a FIFO would block the open, a
+    // folder fails its first read, a device never ends.
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return {};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return {};
+    }
+    std::string text;
+    text.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n > 0) {
+            text.append(buf, static_cast<std::size_t>(n));
+        } else if (n == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    ::close(fd);
     return iniLines(text);
 }
 
 bool IniFile::save(const std::vector<std::string> &lines) const
 {
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return false;
     std::string tmp = path_ + ".tmp";
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);

@@ -11,7 +11,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QTest>
+#include <sys/stat.h>
+#include <sqlite3.h>
 
 #include "core/clients.h"
 #include "model/dictionary.h"
@@ -388,6 +392,84 @@ TEST_F(Inventory, ItemFormAddsChangesAndDeletes)
     EXPECT_EQ(text(w, "Value of items"), "0.00");
 }
 
+// Another program (here a second SQLite connection) changes or deletes the item while its form is
+// open: OK never writes over that change, says so, and lets the user load the record as it is now
+// or keep the form open; a second OK after keeping saves the user's values knowingly.
+TEST_F(Inventory, ItemFormNeverOverwritesAChangeMadeMeanwhile)
+{
+    addNamed(Category, "Furniture", "CATEGORY");
+    addNamed(Location, "Den", "LOCATION");
+    add({1, "Furniture", "Den", "Have", 1, 5000});
+    auto other = [&](const std::string &sql) {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(MasterInventory.name.c_str(), &db), SQLITE_OK);
+        sqlite3_busy_timeout(db, 2000);
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    };
+    auto onDisk = [&](const char *column) {
+        sqlite3 *db = nullptr;
+        sqlite3_open(MasterInventory.name.c_str(), &db);
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(db, ("SELECT " + std::string(column) + " FROM data").c_str(), -1, &st, nullptr);
+        std::string v = sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0)
+                            ? reinterpret_cast<const char *>(sqlite3_column_text(st, 0)) : "(none)";
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+        return v;
+    };
+    BrowseWindow *w = openInventoryBrowse(Variant::All, "");
+    ASSERT_NE(w, nullptr);
+    const struct Case {
+        const char *name;
+        const char *meanwhile;  // what the other program does while the form is open
+        int answer;             // to the question, when one is asked
+        const char *title;
+        const char *costShown;  // Original cost in the form after the message
+        const char *costThen;   // on disk after the form closed
+        const char *descriptionThen;
+        bool secondOk;  // OK pressed once more after the message
+    } cases[] = {
+        {"changed, load it", "UPDATE data SET originalcost = 2000", BUTTON_YES, "Record Changed", "20.00", "2000", "Item 1", false},
+        {"changed, keep mine", "UPDATE data SET originalcost = 3000", BUTTON_NO, "Record Changed", "10", "1000", "Mine", true},
+        {"memo changed", "UPDATE data SET memo = 'their note'", BUTTON_YES, "Record Changed", "10.00", "1000", "Mine", false},
+        {"deleted", "DELETE FROM data", BUTTON_OK, "Record Deleted", "10", "(none)", "(none)", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        box.clear();
+        box.answer(c.answer);
+        bool stayedOpen = false;
+        onForm(w->changeButton(), [&](QWidget *form) {
+            type(form, "ORIGINALCOST", "10");
+            type(form, "DESCRIPTION", "Mine");
+            other(c.meanwhile);
+            click(form, "OK");
+            stayedOpen = form->isVisible();
+            ASSERT_FALSE(box.shown().empty());
+            EXPECT_EQ(box.shown().back().title, c.title);
+            EXPECT_EQ(find<QLineEdit>(form, "ORIGINALCOST")->text().toStdString(), c.costShown);
+            if (std::string(c.name) == "memo changed") {
+                EXPECT_EQ(find<QPlainTextEdit>(form, "MEMO")->toPlainText(), "their note");
+            }
+            if (c.secondOk) {
+                box.clear();
+                click(form, "OK");
+                EXPECT_TRUE(box.shown().empty());
+                EXPECT_FALSE(form->isVisible());
+            } else if (std::string(c.name) == "memo changed") {
+                // Loaded as it is now, the record saves without another word.
+                click(form, "OK");
+                EXPECT_FALSE(form->isVisible());
+            }
+        });
+        EXPECT_TRUE(stayedOpen);
+        EXPECT_EQ(onDisk("originalcost"), c.costThen);
+        EXPECT_EQ(onDisk("description"), c.descriptionThen);
+    }
+    EXPECT_EQ(onDisk("memo"), "(none)");
+}
+
 TEST_F(Inventory, CategoryAndLocationFormsShowWhatApplies)
 {
     auto visibleTabs = [](QWidget *form) {
@@ -458,6 +540,21 @@ TEST_F(Inventory, PicturesAreChosenFittedAndNeverBreakTheForm)
         f.open(QIODevice::WriteOnly);
         f.write(QByteArray::fromHex("ffd8ffe000104a464946") + QByteArray(200, '\x13'));
     }
+    QByteArray deep;
+    {
+        QFile f(jpg);
+        f.open(QIODevice::ReadOnly);
+        deep = f.readAll();
+    }
+    deep[deep.indexOf(QByteArray::fromHex("ffc0")) + 4] = 12;  // the frame's sample precision
+    const QString twelveBit = QString::fromStdString(home.file("pics/scan12.jpg"));
+    {
+        QFile f(twelveBit);
+        f.open(QIODevice::WriteOnly);
+        f.write(deep);
+    }
+    const QString fifo = QString::fromStdString(home.file("pics/pipe.jpg"));
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
     QStringList titles;
     QString answer;
     PictureChooser previous = setPictureChooser([&](QWidget *, const QString &title, const QString &, const QString &) {
@@ -478,10 +575,20 @@ TEST_F(Inventory, PicturesAreChosenFittedAndNeverBreakTheForm)
         click(form, "Select image 1");
         EXPECT_EQ(find<QLineEdit>(form, "IMAGE")->text(), jpg);
         EXPECT_FALSE(picture->pixmap().isNull());
-        // A damaged file or a missing one leaves an empty area.
+        // A 12-bit JPEG leaves an empty area and the status line says why; a damaged file, a
+        // missing one or a FIFO (which would block its reader) leave it empty at once.
+        auto *status = find<QStatusBar>(form, "status");
+        answer = twelveBit;
+        click(form, "Select image 2");
+        EXPECT_TRUE(find<QLabel>(form, "IMAGE2 picture")->pixmap().isNull());
+        EXPECT_EQ(status->currentMessage(), "12-bit JPEG pictures are not supported: " + twelveBit);
         answer = corrupt;
         click(form, "Select image 2");
         EXPECT_TRUE(find<QLabel>(form, "IMAGE2 picture")->pixmap().isNull());
+        EXPECT_TRUE(status->currentMessage().isEmpty());
+        answer = fifo;
+        click(form, "Lookup path to receipt");
+        EXPECT_TRUE(find<QLabel>(form, "RECEIPTIMAGE picture")->pixmap().isNull());
         answer = jpg;
         click(form, "Lookup path to receipt");
         EXPECT_EQ(find<QLineEdit>(form, "RECEIPTIMAGE")->text(), jpg);  // never upper-cased
@@ -497,8 +604,8 @@ TEST_F(Inventory, PicturesAreChosenFittedAndNeverBreakTheForm)
     });
     EXPECT_EQ(runItemForm(Variant::Category, "Art", InsertRecord), RequestCompleted);
     setPictureChooser(previous);
-    EXPECT_EQ(titles, QStringList({"Select An Image", "Select An Image", "Select An Image", "Select A Receipt",
-                                   "Select Warranty File"}));
+    EXPECT_EQ(titles, QStringList({"Select An Image", "Select An Image", "Select An Image", "Select An Image",
+                                   "Select A Receipt", "Select A Receipt", "Select Warranty File"}));
     EXPECT_TRUE(MAS.IMAGE.blank());
     EXPECT_EQ(MAS.IMAGE2.str(), corrupt.toStdString());
     EXPECT_EQ(MAS.RECEIPTIMAGE.str(), jpg.toStdString());
