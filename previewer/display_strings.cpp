@@ -65,7 +65,7 @@ const Entry kEntries[] = {
 class Section {
 public:
     Section(const std::string &iniPath, std::string_view section)
-        : keys_(rt::iniSection(rt::IniFile(iniPath).load(), section))
+        : keys_(rt::iniSection(rt::IniFile(iniPath).text(), section))
     {
     }
     std::string read(std::string_view key, const std::string &def, std::size_t limit = 0) const

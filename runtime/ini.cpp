@@ -127,21 +127,48 @@ bool iniRemove(std::vector<std::string> &lines, std::string_view section, std::s
     return false;
 }
 
-std::map<std::string, std::string> iniSection(const std::vector<std::string> &lines, std::string_view section)
+std::map<std::string, std::string> iniSection(std::string_view text, std::string_view section)
 {
+    // Line by line over the text itself, without a copy of any line: a file of megabytes of
+    // other sections and comments costs one pass.
+    // As trim() cuts: leading blanks, trailing blanks and NULs.
+    auto trimmed = [](std::string_view v) {
+        std::size_t n = v.size();
+        while (n > 0 && (v[n - 1] == ' ' || v[n - 1] == '\0'))
+            --n;
+        std::size_t a = 0;
+        while (a < n && v[a] == ' ')
+            ++a;
+        return v.substr(a, n - a);
+    };
     std::map<std::string, std::string> keys;
-    std::string current, k, v;
     bool inSection = false;
-    for (const std::string &line : lines) {
-        if (sectionName(line, current))
-            inSection = equalNoCase(current, section);
-        else if (inSection && keyValue(line, k, v))
-            keys.emplace(upper(k), v);  // the first entry of a key is the one found
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view line = trimmed(text.substr(start, end - start));
+        start = end + 1;
+        if (line.empty() || line[0] == ';')
+            continue;
+        if (line[0] == '[' && line.size() >= 2) {
+            const std::size_t close = line.find(']');
+            if (close != std::string_view::npos) {
+                inSection = equalNoCase(trimmed(line.substr(1, close - 1)), section);
+                continue;
+            }
+        }
+        const std::size_t eq = line.find('=');
+        if (inSection && eq != std::string_view::npos)
+            keys.emplace(upper(trimmed(line.substr(0, eq))), std::string(trimmed(line.substr(eq + 1))));
     }
     return keys;
 }
 
-std::vector<std::string> IniFile::load() const
+std::vector<std::string> IniFile::load() const { return iniLines(text()); }
+
+std::string IniFile::text() const
 {
     // Opened without waiting and checked on the descriptor: a FIFO would block the open, a
     // folder fails its first read, a device never ends.
@@ -165,7 +192,7 @@ std::vector<std::string> IniFile::load() const
         }
     }
     ::close(fd);
-    return iniLines(text);
+    return text;
 }
 
 bool IniFile::save(const std::vector<std::string> &lines) const

@@ -22,9 +22,9 @@ bool iniFind(const std::vector<std::string> &lines, std::string_view section, st
 void iniSet(std::vector<std::string> &lines, std::string_view section, std::string_view key, std::string_view value);
 // Removes the first entry of the key; false when there was none.
 bool iniRemove(std::vector<std::string> &lines, std::string_view section, std::string_view key);
-// Every key of a section at once, by its upper-cased name, each with the value iniFind gives:
-// many keys of one large file are found in one pass.
-std::map<std::string, std::string> iniSection(const std::vector<std::string> &lines, std::string_view section);
+// Every key of a section of the file's text at once, by its upper-cased name, each with the value
+// iniFind gives: many keys of one large file are found in one pass.
+std::map<std::string, std::string> iniSection(std::string_view text, std::string_view section);
 
 class IniFile {
 public:
@@ -44,6 +44,7 @@ public:
     // regular file (a folder, a FIFO, a device) or cannot be read reads as empty: every key
     // then has its default. Writing over such a path fails.
     std::vector<std::string> load() const;
+    std::string text() const;
 
 private:
     bool save(const std::vector<std::string> &lines) const;
