@@ -12,7 +12,11 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QPlainTextEdit>
+#include <QBuffer>
+#include <QPainter>
+#include <QProcess>
 #include <QStatusBar>
+#include <QTransform>
 #include <QTest>
 #include <sys/stat.h>
 #include <sqlite3.h>
@@ -759,4 +763,62 @@ TEST_F(Inventory, MenuButtonsStoreTheirWordsAndReportsFollowTheFormat)
     for (const char *p : {"PrintInventoryValuation", "PrintCategoryInventoryWide", "PrintItemInformation",
                           "VerifyLocationFiles"})
         registerProcedure(p, [] {});
+}
+
+// The item form showing a phone photo stored sideways (EXIF orientation 6), for a person to look
+// at: written only when ORVANE_SCREENSHOTS names a folder (run under a display server).
+TEST_F(Inventory, Screenshots)
+{
+    const char *out = std::getenv("ORVANE_SCREENSHOTS");
+    if (!out || !*out)
+        GTEST_SKIP() << "ORVANE_SCREENSHOTS is not set";
+    // Upright: a sky above a lawn with a red house at the left; stored turned a quarter to the left.
+    QImage upright(640, 480, QImage::Format_RGB32);
+    {
+        QPainter p(&upright);
+        p.fillRect(0, 0, 640, 300, QColor(120, 180, 240));
+        p.fillRect(0, 300, 640, 180, QColor(60, 150, 60));
+        p.fillRect(80, 180, 200, 160, QColor(200, 40, 40));
+        p.setPen(Qt::black);
+        p.setFont(QFont("Liberation Sans", 40, QFont::Bold));
+        p.drawText(QRect(300, 40, 320, 100), Qt::AlignCenter, "UP");
+    }
+    const QImage stored = upright.transformed(QTransform(0, -1, 1, 0, 0, 0));  // as the camera wrote it
+    QBuffer b;
+    b.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(stored.save(&b, "JPG", 90));
+    const QByteArray body = QByteArray("Exif\0\0MM\0\x2a\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06\0\0\0\0\0\0", 32);
+    const QByteArray app1 = QByteArray::fromHex("ffe1") + QByteArray(1, '\0') + QByteArray(1, static_cast<char>(body.size() + 2)) + body;
+    const std::string photo = home.file("phone.jpg");
+    {
+        QFile f(QString::fromStdString(photo));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(b.data().left(2) + app1 + b.data().mid(2));
+    }
+    addNamed(Category, "Furniture", "CATEGORY");
+    addNamed(Location, "Den", "LOCATION");
+    add({1, "Furniture", "Den", "Have", 1, 5000, "", photo.c_str()});
+    BrowseWindow *w = openInventoryBrowse(Variant::All, "");
+    ASSERT_NE(w, nullptr);
+    onForm(w->changeButton(), [&](QWidget *form) {
+        find<QTabWidget>(form, "sheet")->setCurrentIndex(4);
+        form->move(20, 20);
+        testing_support::pump(400);
+        form->grab().save(QString(out) + "/item-form-phone-photo.png");
+        QProcess::execute("import", {"-window", "root", QString(out) + "/item-form-phone-photo-screen.png"});
+        // A 12-bit JPEG on Image 2: an empty area and the reason on the status line.
+        QByteArray deep = b.data();
+        deep[deep.indexOf(QByteArray::fromHex("ffc0")) + 4] = 12;
+        const QString twelve = QString::fromStdString(home.file("scan12.jpg"));
+        QFile f(twelve);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(deep);
+        f.close();
+        PictureChooser previous = setPictureChooser([&](QWidget *, const QString &, const QString &, const QString &) { return twelve; });
+        find<QTabWidget>(form, "sheet")->setCurrentIndex(5);
+        click(form, "Select image 2");
+        setPictureChooser(previous);
+        testing_support::pump(300);
+        QProcess::execute("import", {"-window", "root", QString(out) + "/item-form-12-bit-screen.png"});
+    });
 }
