@@ -356,9 +356,10 @@ void boundQtReaders()
 }
 
 // A GIF is decoded onto its logical screen, whatever the size of its frames: a few bytes may
-// claim a screen of tens of millions of pixels, which Qt's decoder allocates and fills (seconds
-// of work for a 34-byte file). No GIF worth showing comes near this many.
-constexpr qint64 kMaxGifScreenPixels = 4096 * 4096;
+// claim a screen of millions of pixels, which Qt's decoder allocates and fills pixel by pixel
+// (seconds of work for a 34-byte file). GIFs are drawings and small animations: none worth
+// showing comes near this many.
+constexpr qint64 kMaxGifScreenPixels = 2048 * 2048;
 
 bool gifScreenWithinLimit(QImageReader &reader)
 {
