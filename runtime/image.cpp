@@ -361,27 +361,36 @@ void boundQtReaders()
 // showing comes near this many.
 constexpr qint64 kMaxGifScreenPixels = 2048 * 2048;
 
-bool gifScreenWithinLimit(QImageReader &reader)
+// The logical screen of a GIF from its header; an invalid size for anything else.
+QSize gifScreen(QImageReader &reader)
 {
     QIODevice *device = reader.device();
     if (!device)
-        return true;
+        return {};
     const QByteArray head = device->peek(10);
     if (head.size() < 10 || !head.startsWith("GIF8"))
-        return true;
-    const auto byte = [&](int i) { return static_cast<qint64>(static_cast<unsigned char>(head[i])); };
-    return (byte(6) | byte(7) << 8) * (byte(8) | byte(9) << 8) <= kMaxGifScreenPixels;
+        return {};
+    const auto byte = [&](int i) { return static_cast<int>(static_cast<unsigned char>(head[i])); };
+    return QSize(byte(6) | byte(7) << 8, byte(8) | byte(9) << 8);
+}
+
+// A frame larger than the screen widens the picture Qt builds: both are held to the limit.
+bool gifWithinLimit(QSize screen, QSize size)
+{
+    auto pixels = [](QSize v) { return v.isValid() ? static_cast<qint64>(v.width()) * v.height() : 0; };
+    return !screen.isValid() || (pixels(screen) <= kMaxGifScreenPixels && pixels(size) <= kMaxGifScreenPixels);
 }
 
 // Qt's readers turn nothing themselves: the orientation they report goes through `upright`.
 QSize qtSize(QImageReader &reader)
 {
     boundQtReaders();
-    if (!gifScreenWithinLimit(reader))
-        return {};
+    const QSize screen = gifScreen(reader);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(false);
     QSize s = reader.size();
+    if (!gifWithinLimit(screen, s))
+        return {};
     const int orientation = orientationOf(reader.transformation());
     if (!s.isValid() && reader.canRead()) {
         // A format that cannot tell its size from the header: decode once.
@@ -394,11 +403,12 @@ QSize qtSize(QImageReader &reader)
 QImage qtDecode(QImageReader &reader, QSize atLeast)
 {
     boundQtReaders();
-    if (!gifScreenWithinLimit(reader))
-        return {};
+    const QSize screen = gifScreen(reader);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(false);
     const QSize s = reader.size();
+    if (!gifWithinLimit(screen, s))
+        return {};
     const int orientation = orientationOf(reader.transformation());
     if (s.isValid()) {
         if (!withinLimit(s))
