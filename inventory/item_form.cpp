@@ -19,6 +19,7 @@
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTreeView>
+#include <QStatusBar>
 #include <QVBoxLayout>
 #include <climits>
 #include <cmath>
@@ -121,6 +122,11 @@ private:
             bindEntry(e, c->field, c->picture ? c->picture : "");
 
         addStandardButtons(outer);
+        // The status line: why a picture named on a tab is not shown, when that is not damage.
+        status_ = new QStatusBar;
+        status_->setObjectName("status");
+        status_->setSizeGripEnabled(false);
+        outer->addWidget(status_);
 
         setCaptions("Adding a Master Inventory Record  (New)",
                     "Changing a Master Inventory Record  (" + QString::fromStdString(MAS.DESCRIPTION.str()) + ")");
@@ -604,7 +610,16 @@ private:
     {
         t.display->hide();
         t.display->clear();
-        QSize units = rt::fitPicture(rt::pictureSize(path));
+        QString why;
+        QSize units = rt::fitPicture(rt::pictureSize(path, &why));
+        if (statusFrom_ == t.field) {
+            status_->clearMessage();
+            statusFrom_.clear();
+        }
+        if (!why.isEmpty()) {
+            status_->showMessage(why + ": " + path.trimmed());
+            statusFrom_ = t.field;
+        }
         if (units.isEmpty())
             return;
         QSize px(std::max(1, static_cast<int>(std::lround(units.width() * unit_))),
@@ -689,6 +704,8 @@ private:
     std::map<std::string, const layout::Control *> lookups_;
     std::map<std::string, std::vector<QWidget *>> parts_;
     std::map<std::string, PictureTab> pictures_;
+    QStatusBar *status_ = nullptr;
+    std::string statusFrom_;  // the picture field whose reason the status line shows
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "previewer/display_strings.h"
 
 #include <cstddef>
+#include <map>
 
 #include "runtime/ini.h"
 #include "runtime/paths.h"
@@ -59,12 +60,24 @@ const Entry kEntries[] = {
     {"PmenuTextOutStr", &DisplayStrings::menuTextOut, kMenu},
 };
 
-std::string readCut(const rt::IniFile &ini, std::string_view section, std::string_view key,
-                    const std::string &def, std::size_t limit)
-{
-    std::string v = ini.read(section, key, def);
-    return limit ? std::string(rt::cutUtf8(v, limit)) : v;
-}
+// One section of the file, read in one pass: a large file costs one reading per use, not one
+// per entry. A file that cannot be read (a folder, a FIFO) gives every entry its default.
+class Section {
+public:
+    Section(const std::string &iniPath, std::string_view section)
+        : keys_(rt::iniSection(rt::IniFile(iniPath).text(), section))
+    {
+    }
+    std::string read(std::string_view key, const std::string &def, std::size_t limit = 0) const
+    {
+        auto it = keys_.find(rt::upper(key));
+        const std::string &v = it == keys_.end() ? def : it->second;
+        return limit ? std::string(rt::cutUtf8(v, limit)) : v;
+    }
+
+private:
+    std::map<std::string, std::string> keys_;
+};
 
 }  // namespace
 
@@ -80,23 +93,22 @@ std::string displayStringsPath(std::string_view iniName)
 
 DisplayStrings readDisplayStrings(const std::string &iniPath)
 {
-    rt::IniFile ini(iniPath);
+    const Section section(iniPath, kDisplayStringsSection);
     DisplayStrings s;
     for (const Entry &e : kEntries)
-        s.*(e.field) = readCut(ini, kDisplayStringsSection, e.key, s.*(e.field), e.limit);
+        s.*(e.field) = section.read(e.key, s.*(e.field), e.limit);
     return s;
 }
 
 PreviewHelp readPreviewHelp(const std::string &iniPath)
 {
-    rt::IniFile ini(iniPath);
-    return {readCut(ini, kPreviewHelpSection, "PreviewHelp", {}, 64),
-            readCut(ini, kPreviewHelpSection, "PreviewContext", {}, 32)};
+    const Section section(iniPath, kPreviewHelpSection);
+    return {section.read("PreviewHelp", {}, 64), section.read("PreviewContext", {}, 32)};
 }
 
 std::string readWindowTitle(const std::string &iniPath)
 {
-    return rt::IniFile(iniPath).read(kDisplayStringsSection, "Window Title", DisplayStrings{}.windowTitle);
+    return Section(iniPath, kDisplayStringsSection).read("Window Title", DisplayStrings{}.windowTitle);
 }
 
 }  // namespace previewer

@@ -17,6 +17,33 @@ constexpr long kLimit = 100'000'000;
 // No page is anywhere near this; a larger file is read this far and no further.
 constexpr std::size_t kMaxFile = 64u << 20;
 
+}  // namespace
+
+std::string_view cutText(std::string_view text, std::size_t limit)
+{
+    if (text.size() <= limit)
+        return text;
+    // Cut before a character that would be split.
+    while (limit > 0 && (static_cast<unsigned char>(text[limit]) & 0xC0) == 0x80)
+        --limit;
+    return text.substr(0, limit);
+}
+
+std::size_t textItemLimit(const PageHeader &header, int size)
+{
+    // The em of the font in thousandths of an inch, never below a point: smaller text shows
+    // nothing a reader could take in. The narrowest glyphs are about a fifth of an em wide and a
+    // line is about an em high, so a page holds no more than this many characters of the font,
+    // each at most four bytes.
+    const double em = std::max(size, 100) / 100.0 * 1000.0 / 72.0;
+    const double width = std::clamp(header.width, 1000, static_cast<int>(kLimit));
+    const double height = std::clamp(header.height, 1000, static_cast<int>(kLimit));
+    const double characters = (width / (0.2 * em)) * (height / em);
+    return static_cast<std::size_t>(std::min(characters * 4.0, static_cast<double>(kMaxFile)));
+}
+
+namespace {
+
 // ---------------------------------------------------------------- writing
 
 void putInt(std::string &out, long v)
@@ -109,6 +136,7 @@ long clampSize(long v) { return v < 0 ? 0 : v > kLimit ? kLimit : v; }
 
 struct ItemWriter {
     std::string &out;
+    const PageHeader &header;
 
     void box4(int x, int y, int w, int h)
     {
@@ -127,9 +155,10 @@ struct ItemWriter {
         putWord(out, styleWord(t.style));
         putWord(out, alignWord(t.align, t.valign));
         putColor(out, t.color);
-        putInt(out, static_cast<long>(t.text.size()));
+        const std::string_view text = cutText(t.text, textItemLimit(header, t.size));
+        putInt(out, static_cast<long>(text.size()));
         out += ':';
-        out += t.text;
+        out += text;
     }
     void operator()(const LineItem &l)
     {
@@ -468,7 +497,7 @@ std::string encodePage(const Page &page)
     putInt(out, clampSize(page.header.height));
     putWord(out, page.header.orientation == Orientation::Landscape ? "landscape" : "portrait");
     out += '\n';
-    ItemWriter writer{out};
+    ItemWriter writer{out, page.header};
     for (const Item &item : page.items) {
         std::visit(writer, item);
         out += '\n';
@@ -496,6 +525,9 @@ Page decodePage(std::string_view bytes)
         if (kind == "text") {
             TextItem t;
             ok = readText(c, t);
+            // More than the page can show is never laid out: a huge text item costs its bytes only.
+            if (ok && t.text.size() > textItemLimit(header, t.size))
+                t.text.resize(cutText(t.text, textItemLimit(header, t.size)).size());
             item = std::move(t);
         } else if (kind == "line") {
             LineItem l;

@@ -3,7 +3,6 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QImage>
-#include <QImageReader>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPainterPath>
@@ -11,15 +10,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "runtime/image.h"
 #include "runtime/text.h"
 
 namespace previewer {
 
 namespace {
-
-// A picture larger than this is not decoded at all: no report picture comes near it, and a
-// damaged header claiming a huge size must not cost the memory.
-constexpr qint64 kMaxPicturePixels = 120'000'000;
 
 QColor colorOf(Rgb c) { return QColor(int((c >> 16) & 0xFF), int((c >> 8) & 0xFF), int(c & 0xFF)); }
 
@@ -127,11 +123,11 @@ struct Drawer {
     {
         if (pic.path.empty() || pic.w <= 0 || pic.h <= 0)
             return;
-        QImageReader reader(QString::fromStdString(pic.path));
-        reader.setAutoTransform(true);
-        QSize natural = reader.size();
-        if (!natural.isValid() || natural.isEmpty() ||
-            qint64(natural.width()) * natural.height() > kMaxPicturePixels)
+        // The runtime's picture reader: the same upright size and pixels as the forms, and the
+        // same refusals (not a regular file, beyond the limits).
+        const QString path = QString::fromStdString(pic.path);
+        QSize natural = rt::pictureSize(path);
+        if (!natural.isValid() || natural.isEmpty())
             return;
         QRectF box(pic.x, pic.y, pic.w, pic.h);
         QRectF target = box;
@@ -144,9 +140,7 @@ struct Drawer {
         // Decoded at the size it covers on the device, never above its own.
         QSizeF onDevice = p.deviceTransform().mapRect(target).size();
         QSize want(std::max(1, int(std::ceil(onDevice.width()))), std::max(1, int(std::ceil(onDevice.height()))));
-        if (want.width() < natural.width() || want.height() < natural.height())
-            reader.setScaledSize(want.boundedTo(natural));
-        QImage image = reader.read();
+        QImage image = rt::loadPicture(path, want.boundedTo(natural));
         if (image.isNull())
             return;
         p.drawImage(target, image);

@@ -1,5 +1,7 @@
 #include "reports/report_strings.h"
 
+#include <map>
+
 #include "previewer/display_strings.h"
 #include "runtime/ini.h"
 #include "runtime/text.h"
@@ -41,8 +43,11 @@ ReportStrings ReportPreviewGlue(std::string_view question, std::string_view titl
         {"NothingToPrntTitle", &ReportStrings::nothingToPrntTitle, 63},
         {"NothingToPrntText", &ReportStrings::nothingToPrntText, 63},
     };
+    // The section read once for all its entries: a large file costs one reading per report.
+    const std::map<std::string, std::string> section = rt::iniSection(ini.text(), previewer::kDisplayStringsSection);
     for (const Entry &e : entries) {
-        std::string v = ini.read(previewer::kDisplayStringsSection, e.key, s.*(e.field));
+        auto it = section.find(rt::upper(e.key));
+        const std::string &v = it == section.end() ? s.*(e.field) : it->second;
         s.*(e.field) = std::string(rt::cutUtf8(v, e.limit));
     }
     return s;

@@ -13,7 +13,9 @@
 #include <climits>
 
 #include "runtime/dates.h"
+#include "runtime/errors.h"
 #include "runtime/file_manager.h"
+#include "runtime/message.h"
 #include "runtime/picture.h"
 #include "runtime/window.h"
 
@@ -82,6 +84,9 @@ int BrowseModel::readAll(bool sameRows)
         code = view_.positionsAndTotals(positions_, totals_, totalValues_, totalsCode);
     else
         code = view_.positions(positions_);
+    // A list that could not be read shows no rows rather than whatever part of it was read.
+    if (code != 0)
+        positions_.clear();
     endResetModel();
     synced_ = code == 0;
     syncedKey_ = view_.key();
@@ -264,12 +269,31 @@ void BrowseModel::loadAround(int r) const
         readFailed_ = true;
         ErrorState e = ErrorState::current();
         QMetaObject::invokeMethod(
-            const_cast<BrowseModel *>(this), [this, e] { if (onReadError) onReadError(e); },
+            const_cast<BrowseModel *>(this),
+            [this, e] {
+                auto *self = const_cast<BrowseModel *>(this);
+                if (self->readFailed_)
+                    self->dropRows();
+                if (onReadError)
+                    onReadError(e);
+            },
             Qt::QueuedConnection);
         return;
     }
     for (ViewRow &row : rows)
         cache_[row.position] = std::move(row);
+}
+
+void BrowseModel::dropRows()
+{
+    beginResetModel();
+    positions_.clear();
+    cache_.clear();
+    rowIndex_.clear();
+    indexBuilt_ = false;
+    synced_ = false;  // the next refill reads the list again
+    ++rowsVersion_;
+    endResetModel();
 }
 
 const BrowseRow *BrowseModel::row(int r) const
@@ -368,6 +392,14 @@ Browse::Browse(QTableView *view, FileManager &manager, QObject *parent)
     model_->onReadError = [this](const ErrorState &e) {
         e.restore();
         reportFailure(FileFailure::Read);
+        // The list is empty now: nothing to change, delete or select.
+        if (model_->rowCount() == 0) {
+            for (QPushButton *b : {change_.data(), delete_.data(), select_.data()})
+                if (b)
+                    b->setEnabled(false);
+            if (onRowChanged)
+                onRowChanged();
+        }
     };
     view_->setModel(model_);
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -592,6 +624,14 @@ void Browse::reportFailure(FileFailure what, bool once)
     if (once && reported_)
         return;
     reported_ = true;
+    // A sum beyond 64 bits (SQLite's "integer overflow", or a product that left the integers) is
+    // no failure of the file: the user hears what it is rather than of a record not read.
+    if (what == FileFailure::Read && errorCode() == err::DriverError && fileErrorText() == "integer overflow") {
+        beep();
+        message("A total of this list is too large to be computed.|The list shows its rows without the total.",
+                "Total Too Large", Icon::Exclamation, BUTTON_OK);
+        return;
+    }
     reportFileFailure(what, manager_.file);
 }
 

@@ -107,12 +107,14 @@ public:
     // Display text of a column for a row.
     QString text(const BrowseRow &row, const BrowseColumn &c) const;
 
-    // Told, after the event that read them, of rows that could not be read (they show blank,
-    // and no read is tried again before the next refill).
+    // Told, after the event that read them, of rows that could not be read. The list then holds
+    // no rows (never rows shown blank), and no read is tried again before the next refill.
     std::function<void(const ErrorState &)> onReadError;
 
 private:
     void loadAround(int r) const;
+    // Empties the list after a failed read: what could not be read is not shown as blank rows.
+    void dropRows();
     mutable bool readFailed_ = false;
     int readAll(bool sameRows);
     int patch(std::int64_t position);

@@ -2,13 +2,21 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QImageIOHandler>
 #include <QImageReader>
+#include <QTransform>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace rt {
 
@@ -25,6 +33,21 @@ struct JpegError {
 {
     auto *e = reinterpret_cast<JpegError *>(info->err);
     std::longjmp(e->back, 1);
+}
+
+// The decoder's refusals that mean "a kind of JPEG this program cannot show" rather than "damaged":
+// 12-bit samples above all (medical and some camera files), which this libjpeg is not built for.
+QString unsupportedJpeg(const jpeg_error_mgr &mgr)
+{
+    switch (mgr.msg_code) {
+    case JERR_BAD_PRECISION:
+        return QStringLiteral("%1-bit JPEG pictures are not supported").arg(mgr.msg_parm.i[0]);
+    case JERR_NOT_COMPILED:
+    case JERR_ARITH_NOTIMPL:
+        return QStringLiteral("This kind of JPEG picture is not supported");
+    default:
+        return {};
+    }
 }
 
 // Warnings (a truncated scan, extra bytes) are not worth a message box or a line on stderr.
@@ -48,12 +71,130 @@ bool looksLikeJpeg(const QByteArray &head)
     return head.size() >= 2 && static_cast<unsigned char>(head[0]) == 0xFF && static_cast<unsigned char>(head[1]) == 0xD8;
 }
 
-QByteArray readHead(const QString &path)
+// A picture file opened for reading, only when it is a regular file: a FIFO would block the
+// opening (or the first read) for ever, a device would read without end, a folder has nothing.
+// Opened without waiting and checked on the open descriptor, so a name swapped meanwhile
+// changes nothing.
+struct PictureFile {
+    std::FILE *fp = nullptr;
+    explicit PictureFile(const QString &path)
+    {
+        if (path.trimmed().isEmpty())
+            return;
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0)
+            return;
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return;
+        }
+        fp = ::fdopen(fd, "rb");
+        if (!fp)
+            ::close(fd);
+    }
+    ~PictureFile()
+    {
+        if (fp)
+            std::fclose(fp);
+    }
+    PictureFile(const PictureFile &) = delete;
+    PictureFile &operator=(const PictureFile &) = delete;
+
+    QByteArray head()
+    {
+        char b[3] = {};
+        const std::size_t n = std::fread(b, 1, sizeof b, fp);
+        std::rewind(fp);
+        return QByteArray(b, static_cast<qsizetype>(n));
+    }
+};
+
+// ---- orientation ---------------------------------------------------------------------------
+// A camera stores the picture as its sensor saw it and says in the EXIF "Orientation" tag (1-8)
+// how to turn it upright. Everything that shows a picture or sizes its box goes through
+// `upright` below, so the size read from the header and the decoded pixels always agree.
+
+constexpr int kUpright = 1;
+
+// The turn that makes a stored picture of this orientation upright, mapping the stored
+// picture's rectangle onto the shown one.
+QTransform orientationTurn(int orientation)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.read(3);
+    switch (orientation) {
+    case 2: return QTransform(-1, 0, 0, 1, 0, 0);   // mirrored left to right
+    case 3: return QTransform(-1, 0, 0, -1, 0, 0);  // upside down
+    case 4: return QTransform(1, 0, 0, -1, 0, 0);   // mirrored top to bottom
+    case 5: return QTransform(0, 1, 1, 0, 0, 0);    // mirrored along the main diagonal
+    case 6: return QTransform(0, 1, -1, 0, 0, 0);   // a quarter turn clockwise
+    case 7: return QTransform(0, -1, -1, 0, 0, 0);  // mirrored along the other diagonal
+    case 8: return QTransform(0, -1, 1, 0, 0, 0);   // a quarter turn counter-clockwise
+    default: return QTransform();
+    }
+}
+
+// The one place where orientation is applied: the shown size of a stored size and, when an
+// image is given, the image turned upright.
+QSize upright(QSize stored, int orientation, QImage *image = nullptr)
+{
+    const QTransform turn = orientationTurn(orientation);
+    if (image && !image->isNull() && !turn.isIdentity())
+        *image = image->transformed(turn);
+    return turn.isRotating() ? stored.transposed() : stored;
+}
+
+// Qt's readers tell the same thing as a set of transformations.
+int orientationOf(QImageIOHandler::Transformations t)
+{
+    using T = QImageIOHandler;
+    switch (static_cast<int>(t)) {
+    case T::TransformationMirror: return 2;
+    case T::TransformationRotate180: return 3;
+    case T::TransformationFlip: return 4;
+    case T::TransformationFlipAndRotate90: return 5;
+    case T::TransformationRotate90: return 6;
+    case T::TransformationMirrorAndRotate90: return 7;
+    case T::TransformationRotate270: return 8;
+    default: return kUpright;
+    }
+}
+
+// The orientation tag of an APP1 "Exif" segment: the TIFF header, then the first directory's
+// entries; every offset is checked against the segment, any fault means "upright".
+int exifOrientation(const unsigned char *p, unsigned length)
+{
+    if (length < 14 || std::memcmp(p, "Exif\0\0", 6) != 0)
+        return kUpright;
+    p += 6;
+    length -= 6;
+    const bool intel = p[0] == 'I' && p[1] == 'I';
+    if (!intel && !(p[0] == 'M' && p[1] == 'M'))
+        return kUpright;
+    auto u16 = [&](unsigned at) -> unsigned {
+        return intel ? p[at] | (p[at + 1] << 8) : (p[at] << 8) | p[at + 1];
+    };
+    auto u32 = [&](unsigned at) -> unsigned long {
+        return intel ? (u16(at) | (static_cast<unsigned long>(u16(at + 2)) << 16))
+                     : ((static_cast<unsigned long>(u16(at)) << 16) | u16(at + 2));
+    };
+    if (u16(2) != 42)
+        return kUpright;
+    const unsigned long dir = u32(4);
+    if (dir + 2 > length)
+        return kUpright;
+    const unsigned entries = u16(static_cast<unsigned>(dir));
+    for (unsigned i = 0; i < entries; ++i) {
+        const unsigned long at = dir + 2 + 12UL * i;
+        if (at + 12 > length)
+            break;
+        const unsigned e = static_cast<unsigned>(at);
+        if (u16(e) == 0x0112) {
+            // A SHORT of count 1, its value in the first two bytes of the value field.
+            const unsigned v = u16(e + 2) == 3 ? u16(e + 8) : 0;
+            return v >= 1 && v <= 8 ? static_cast<int>(v) : kUpright;
+        }
+    }
+    return kUpright;
 }
 
 bool withinLimit(QSize s)
@@ -71,7 +212,7 @@ bool imageFits(int w, int h)
 // Where the compressed bytes come from: a file read as the decoder goes (the header alone needs
 // only its first blocks), or bytes in memory.
 struct JpegInput {
-    const QString *path = nullptr;
+    std::FILE *file = nullptr;
     const QByteArray *data = nullptr;
 };
 
@@ -83,7 +224,8 @@ struct JpegJob {
     JpegError error{};
     jpeg_progress_mgr progress{};
     bool created = false;
-    std::FILE *file = nullptr;
+    int orientation = kUpright;
+    QString unsupported;  // why the decoder refused the picture, when that is not damage
     QImage image;
     std::vector<unsigned char> line;
 
@@ -98,34 +240,33 @@ struct JpegJob {
     {
         if (created)
             jpeg_destroy_decompress(&info);
-        if (file)
-            std::fclose(file);
     }
 };
 
 // Reads the header and refuses a picture beyond the pixel limit before any pixel is decoded.
 bool jpegHeader(JpegJob *job, const JpegInput *input)
 {
-    if (input->path) {
-        job->file = std::fopen(QFile::encodeName(*input->path).constData(), "rb");
-        if (!job->file)
-            return false;
-    }
-    if (setjmp(job->error.back))
+    if (setjmp(job->error.back)) {
+        job->unsupported = unsupportedJpeg(job->error.mgr);
         return false;
+    }
     jpeg_create_decompress(&job->info);
     job->created = true;
     // Working memory beyond this (the whole-picture buffer of a progressive file) is refused,
     // since there is no backing store to spill into.
     job->info.mem->max_memory_to_use = static_cast<long>(kPictureMemoryMb) * 1024L * 1024L;
     job->info.progress = &job->progress;
-    if (job->file)
-        jpeg_stdio_src(&job->info, job->file);
+    if (input->file)
+        jpeg_stdio_src(&job->info, input->file);
     else
         jpeg_mem_src(&job->info, reinterpret_cast<const unsigned char *>(input->data->constData()),
                      static_cast<unsigned long>(input->data->size()));
+    jpeg_save_markers(&job->info, JPEG_APP0 + 1, 0xFFFF);
     if (jpeg_read_header(&job->info, TRUE) != JPEG_HEADER_OK)
         return false;
+    for (jpeg_saved_marker_ptr m = job->info.marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 1 && m->data && (job->orientation = exifOrientation(m->data, m->data_length)) != kUpright)
+            break;
     return withinLimit(QSize(static_cast<int>(job->info.image_width), static_cast<int>(job->info.image_height)));
 }
 
@@ -143,12 +284,16 @@ unsigned jpegEighths(unsigned width, unsigned height, QSize atLeast)
 
 bool jpegPixels(JpegJob *job, QSize atLeast)
 {
-    if (setjmp(job->error.back))
+    if (setjmp(job->error.back)) {
+        job->unsupported = unsupportedJpeg(job->error.mgr);
         return false;
+    }
     jpeg_decompress_struct &info = job->info;
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     if (atLeast.width() > 0 && atLeast.height() > 0) {
+        // The bound is upright; the decoder works on the picture as stored.
+        atLeast = upright(atLeast, job->orientation);
         info.scale_num = jpegEighths(info.image_width, info.image_height, atLeast);
         info.scale_denom = 8;
     }
@@ -183,12 +328,15 @@ bool jpegPixels(JpegJob *job, QSize atLeast)
     return true;
 }
 
-QSize jpegSize(const JpegInput &input)
+QSize jpegSize(const JpegInput &input, QString *why)
 {
     JpegJob job;
-    if (!jpegHeader(&job, &input))
+    const bool read = jpegHeader(&job, &input);
+    if (why)
+        *why = job.unsupported;
+    if (!read)
         return {};
-    return QSize(static_cast<int>(job.info.image_width), static_cast<int>(job.info.image_height));
+    return upright(QSize(static_cast<int>(job.info.image_width), static_cast<int>(job.info.image_height)), job.orientation);
 }
 
 QImage jpegDecode(const JpegInput &input, QSize atLeast)
@@ -196,6 +344,7 @@ QImage jpegDecode(const JpegInput &input, QSize atLeast)
     JpegJob job;
     if (!jpegHeader(&job, &input) || !jpegPixels(&job, atLeast))
         return QImage();
+    upright(job.image.size(), job.orientation, &job.image);
     return job.image;
 }
 
@@ -206,61 +355,112 @@ void boundQtReaders()
     (void)bounded;
 }
 
+// A GIF is decoded onto its logical screen, whatever the size of its frames: a few bytes may
+// claim a screen of millions of pixels, which Qt's decoder allocates and fills pixel by pixel
+// (seconds of work for a 34-byte file). GIFs are drawings and small animations: none worth
+// showing comes near this many.
+constexpr qint64 kMaxGifScreenPixels = 2048 * 2048;
+
+// The logical screen of a GIF from its header; an invalid size for anything else.
+QSize gifScreen(QImageReader &reader)
+{
+    QIODevice *device = reader.device();
+    if (!device)
+        return {};
+    const QByteArray head = device->peek(10);
+    if (head.size() < 10 || !head.startsWith("GIF8"))
+        return {};
+    const auto byte = [&](int i) { return static_cast<int>(static_cast<unsigned char>(head[i])); };
+    return QSize(byte(6) | byte(7) << 8, byte(8) | byte(9) << 8);
+}
+
+// A frame larger than the screen widens the picture Qt builds: both are held to the limit.
+bool gifWithinLimit(QSize screen, QSize size)
+{
+    auto pixels = [](QSize v) { return v.isValid() ? static_cast<qint64>(v.width()) * v.height() : 0; };
+    return !screen.isValid() || (pixels(screen) <= kMaxGifScreenPixels && pixels(size) <= kMaxGifScreenPixels);
+}
+
+// Qt's readers turn nothing themselves: the orientation they report goes through `upright`.
 QSize qtSize(QImageReader &reader)
 {
     boundQtReaders();
+    const QSize screen = gifScreen(reader);
     reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(false);
     QSize s = reader.size();
+    if (!gifWithinLimit(screen, s))
+        return {};
+    const int orientation = orientationOf(reader.transformation());
     if (!s.isValid() && reader.canRead()) {
         // A format that cannot tell its size from the header: decode once.
         QImage img = reader.read();
         s = img.isNull() ? QSize() : img.size();
     }
-    return withinLimit(s) ? s : QSize();
+    return withinLimit(s) ? upright(s, orientation) : QSize();
 }
 
 QImage qtDecode(QImageReader &reader, QSize atLeast)
 {
     boundQtReaders();
+    const QSize screen = gifScreen(reader);
     reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(false);
     const QSize s = reader.size();
+    if (!gifWithinLimit(screen, s))
+        return {};
+    const int orientation = orientationOf(reader.transformation());
     if (s.isValid()) {
         if (!withinLimit(s))
             return {};
         // Decoded (or, for formats that cannot decode scaled, cut down at once) to the bound.
+        atLeast = upright(atLeast, orientation);
         if (atLeast.width() > 0 && atLeast.height() > 0 && s.width() > atLeast.width() && s.height() > atLeast.height())
             reader.setScaledSize(s.scaled(atLeast, Qt::KeepAspectRatioByExpanding));
     }
     QImage img = reader.read();
-    return withinLimit(img.size()) ? img : QImage();
+    if (!withinLimit(img.size()))
+        return QImage();
+    upright(img.size(), orientation, &img);
+    return img;
 }
 
 }  // namespace
 
-QSize pictureSize(const QString &path)
+QSize pictureSize(const QString &path, QString *why)
 {
-    if (path.trimmed().isEmpty())
+    if (why)
+        why->clear();
+    PictureFile file(path);
+    if (!file.fp)
         return {};
-    if (looksLikeJpeg(readHead(path)))
-        return jpegSize(JpegInput{&path, nullptr});
-    QImageReader reader(path);
+    if (looksLikeJpeg(file.head()))
+        return jpegSize(JpegInput{file.fp, nullptr}, why);
+    QFile device;
+    if (!device.open(file.fp, QIODevice::ReadOnly))
+        return {};
+    QImageReader reader(&device);
     return qtSize(reader);
 }
 
 QImage loadPicture(const QString &path, QSize atLeast)
 {
-    if (path.trimmed().isEmpty())
+    PictureFile file(path);
+    if (!file.fp)
         return {};
-    if (looksLikeJpeg(readHead(path)))
-        return jpegDecode(JpegInput{&path, nullptr}, atLeast);
-    QImageReader reader(path);
+    if (looksLikeJpeg(file.head()))
+        return jpegDecode(JpegInput{file.fp, nullptr}, atLeast);
+    QFile device;
+    if (!device.open(file.fp, QIODevice::ReadOnly))
+        return {};
+    QImageReader reader(&device);
     return qtDecode(reader, atLeast);
 }
 
 QSize pictureSizeOf(const QByteArray &data)
 {
     if (looksLikeJpeg(data.left(3)))
-        return jpegSize(JpegInput{nullptr, &data});
+        return jpegSize(JpegInput{nullptr, &data}, nullptr);
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);

@@ -2,7 +2,9 @@
 //
 // JPEG goes through libjpeg with an error handler that returns to the caller, so a damaged file
 // gives an empty picture and never ends the program; BMP and GIF (and whatever else Qt reads) go
-// through QImageReader. Anything unreadable has no size: callers show an empty area.
+// through QImageReader. Anything unreadable has no size: callers show an empty area. Only regular
+// files are read (a FIFO, a device or a folder is no picture and is never waited on). A photo's
+// EXIF orientation is applied to its size and to its pixels alike: sizes and pictures are upright.
 #pragma once
 
 #include <QImage>
@@ -20,7 +22,9 @@ constexpr int kPictureMemoryMb = 256;
 
 // The natural size of the picture in a file, read from its header without decoding the pixels;
 // an invalid size when the file is missing, not a readable picture, or beyond the pixel limit.
-QSize pictureSize(const QString &path);
+// `why`, when given, receives the reason for a picture of a kind this program cannot show (a
+// 12-bit JPEG), and is empty otherwise.
+QSize pictureSize(const QString &path, QString *why = nullptr);
 
 // The decoded picture; a null image when it cannot be read or is refused. With a bound, the
 // picture is decoded at the smallest scale that still covers the bound (JPEG in steps of 1/8,

@@ -4,8 +4,13 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cerrno>
 #include <fstream>
 #include <iterator>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "runtime/text.h"
 
@@ -122,15 +127,79 @@ bool iniRemove(std::vector<std::string> &lines, std::string_view section, std::s
     return false;
 }
 
-std::vector<std::string> IniFile::load() const
+std::map<std::string, std::string> iniSection(std::string_view text, std::string_view section)
 {
-    std::ifstream in(path_, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return iniLines(text);
+    // Line by line over the text itself, without a copy of any line: a file of megabytes of
+    // other sections and comments costs one pass.
+    // As trim() cuts: leading blanks, trailing blanks and NULs.
+    auto trimmed = [](std::string_view v) {
+        std::size_t n = v.size();
+        while (n > 0 && (v[n - 1] == ' ' || v[n - 1] == '\0'))
+            --n;
+        std::size_t a = 0;
+        while (a < n && v[a] == ' ')
+            ++a;
+        return v.substr(a, n - a);
+    };
+    std::map<std::string, std::string> keys;
+    bool inSection = false;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view line = trimmed(text.substr(start, end - start));
+        start = end + 1;
+        if (line.empty() || line[0] == ';')
+            continue;
+        if (line[0] == '[' && line.size() >= 2) {
+            const std::size_t close = line.find(']');
+            if (close != std::string_view::npos) {
+                inSection = equalNoCase(trimmed(line.substr(1, close - 1)), section);
+                continue;
+            }
+        }
+        const std::size_t eq = line.find('=');
+        if (inSection && eq != std::string_view::npos)
+            keys.emplace(upper(trimmed(line.substr(0, eq))), std::string(trimmed(line.substr(eq + 1))));
+    }
+    return keys;
+}
+
+std::vector<std::string> IniFile::load() const { return iniLines(text()); }
+
+std::string IniFile::text() const
+{
+    // Opened without waiting and checked on the descriptor: a FIFO would block the open, a
+    // folder fails its first read, a device never ends.
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return {};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return {};
+    }
+    std::string text;
+    text.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n > 0) {
+            text.append(buf, static_cast<std::size_t>(n));
+        } else if (n == 0 || errno != EINTR) {
+            break;
+        }
+    }
+    ::close(fd);
+    return text;
 }
 
 bool IniFile::save(const std::vector<std::string> &lines) const
 {
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return false;
     std::string tmp = path_ + ".tmp";
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);

@@ -3,6 +3,7 @@
 // it is on disk; every write rewrites it whole through a temporary file.
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,9 @@ bool iniFind(const std::vector<std::string> &lines, std::string_view section, st
 void iniSet(std::vector<std::string> &lines, std::string_view section, std::string_view key, std::string_view value);
 // Removes the first entry of the key; false when there was none.
 bool iniRemove(std::vector<std::string> &lines, std::string_view section, std::string_view key);
+// Every key of a section of the file's text at once, by its upper-cased name, each with the value
+// iniFind gives: many keys of one large file are found in one pass.
+std::map<std::string, std::string> iniSection(std::string_view text, std::string_view section);
 
 class IniFile {
 public:
@@ -36,9 +40,13 @@ public:
     // false when the file could not be written.
     bool write(std::string_view section, std::string_view key, std::string_view value);
     bool remove(std::string_view section, std::string_view key);
+    // The file's lines as they are on disk, read once, for many look-ups. A file that is not a
+    // regular file (a folder, a FIFO, a device) or cannot be read reads as empty: every key
+    // then has its default. Writing over such a path fails.
+    std::vector<std::string> load() const;
+    std::string text() const;
 
 private:
-    std::vector<std::string> load() const;
     bool save(const std::vector<std::string> &lines) const;
     std::string path_;
 };

@@ -495,7 +495,9 @@ int RecordFile::openImpl(int openMode, int declaredVersion, const std::function<
             return fail(err::AccessDenied);
         return fail(err::FileNotFound);
     }
-    if (S_ISDIR(sb.st_mode))
+    // Only a regular file is a record file: opening a FIFO waits for a writer for ever, a device
+    // reads without end, and neither can hold records.
+    if (!S_ISREG(sb.st_mode))
         return fail(err::AccessDenied);
     std::string key = canonical(path);
     if (auto it = openFiles().find(key); it != openFiles().end())

@@ -400,6 +400,11 @@ int UpdateForm::init()
     if (openFiles(files) != 0)
         return LevelFatal;
     RecordFile &file = primary_.me.file;
+    if (request_ == ChangeRecord) {
+        asRead_.assign(static_cast<unsigned char *>(file.record()),
+                       static_cast<unsigned char *>(file.record()) + file.def().recordSize);
+        asReadMemo_ = file.memo() ? *file.memo() : std::string();
+    }
     if (preflight) {
         int level = preflight();
         if (level != 0)
@@ -435,6 +440,10 @@ bool UpdateForm::completeForm()
 {
     if (!takeScreen())
         return false;
+    // Checked before the form's own checks, so that nobody answers their questions for a
+    // record that cannot be saved as it stands.
+    if (request_ == ChangeRecord && !stillAsRead())
+        return false;
     if (validate && !validate())
         return false;
     RecordFile &file = primary_.me.file;
@@ -456,6 +465,50 @@ bool UpdateForm::completeForm()
         afterWrite();
     finish(RequestCompleted);
     return true;
+}
+
+bool UpdateForm::stillAsRead()
+{
+    RecordFile &file = primary_.me.file;
+    if (asRead_.size() != static_cast<std::size_t>(file.def().recordSize) || file.position() == 0)
+        return true;  // nothing was read: the write itself reports what is wrong
+    std::vector<unsigned char> disk = asRead_;
+    std::string diskMemo;
+    const int code = file.readPosition(file.position(), disk.data(), file.memo() ? &diskMemo : nullptr);
+    if (code == 0 && disk == asRead_ && (!file.memo() || diskMemo == asReadMemo_))
+        return true;
+    if (code == err::RecordNotFound) {
+        beep();
+        message("Another program deleted this record after you opened it.|Your changes have not been saved.",
+                "Record Deleted", Icon::Exclamation, BUTTON_OK);
+        return false;
+    }
+    if (code != 0) {
+        primary_.me.errors.throwFile(msg::UpdateFailed, clip(file.name));
+        return false;
+    }
+    beep();
+    const int answer = message("Another program changed this record after you opened it.|Your changes have not been saved."
+                               "||Yes: show the record as it is now (Ctrl+' recalls your entry in a field)."
+                               "|No: keep your changes in the form (OK then saves them over the other change).",
+                               "Record Changed", Icon::Exclamation, BUTTON_YES | BUTTON_NO, BUTTON_YES);
+    // Either way the change now seen is the one the next OK is measured against.
+    asRead_ = disk;
+    asReadMemo_ = diskMemo;
+    if (answer == BUTTON_YES) {
+        // The user's own values become the history, so that Ctrl+' brings any of them back.
+        histories()[procedureName()].assign(static_cast<unsigned char *>(file.record()),
+                                            static_cast<unsigned char *>(file.record()) + file.def().recordSize);
+        std::memcpy(file.record(), disk.data(), disk.size());
+        if (file.memo())
+            *file.memo() = diskMemo;
+        original_ = disk;
+        originalMemo_ = diskMemo;
+        display();
+    }
+    if (QWidget *w = firstEntry())
+        showAndFocus(w);
+    return false;
 }
 
 bool UpdateForm::canClose()

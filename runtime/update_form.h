@@ -103,6 +103,10 @@ private:
     bool takeBinding(Binding &b, void *record, std::string *memo, bool report);
     QWidget *firstEntry() const;
     void recallHistory(QWidget *w);
+    // Before a change is written: true when the record on disk is still the one the form read.
+    // Otherwise the user hears that another program changed or deleted it, and may load it as
+    // it is now; the form stays open either way.
+    bool stillAsRead();
 
     RelationManager &primary_;
     int request_;
@@ -111,6 +115,9 @@ private:
     std::vector<Binding> bindings_;
     std::vector<unsigned char> original_;
     std::string originalMemo_;
+    // The record as read from the file for a change, to find another program's change.
+    std::vector<unsigned char> asRead_;
+    std::string asReadMemo_;
     QPushButton *ok_ = nullptr;
     QPushButton *cancel_ = nullptr;
     bool asking_ = false;

@@ -2,6 +2,8 @@
 // and their totals, the item view and the small windows, and a folder left as it was found.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
@@ -143,6 +145,13 @@ TEST_F(EmptyFolder, WithoutAReadableClientSystemFileOneMessageAndNoFrame)
     folder.writeClientSystem(0);
     EXPECT_EQ(client::openFrame(), nullptr);
     expectOneFileError();
+
+    // A FIFO under the file's name is a file that cannot be opened, at once.
+    QFile::remove(QString::fromStdString(folder.file("clntsys.tps")));
+    ASSERT_EQ(::mkfifo(folder.file("clntsys.tps").c_str(), 0600), 0);
+    EXPECT_EQ(client::openFrame(), nullptr);
+    expectOneFileError();
+    QFile::remove(QString::fromStdString(folder.file("clntsys.tps")));
     EXPECT_FALSE(QFile::exists(QString::fromStdString(folder.file("marlotte.INI"))));
 }
 
@@ -330,6 +339,14 @@ TEST_F(Client, AMissingOrDamagedItemFileIsReportedAndTheProgramGoesOn)
     EXPECT_EQ(messages.shown()[0].title, "File Access Error");
     EXPECT_NE(messages.shown()[0].text.find(folder.file("master.tps")), std::string::npos);
     EXPECT_NE(client::frame(), nullptr);
+    messages.clear();
+    // A FIFO named master.tps: the same message at once, never a program waiting for ever.
+    ASSERT_EQ(::mkfifo(folder.file("master.tps").c_str(), 0600), 0);
+    EXPECT_EQ(openBrowse("BrowseOrvaneMaster", ""), nullptr);
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].title, "File Access Error");
+    EXPECT_NE(messages.shown()[0].text.find(folder.file("master.tps") + ") could not be opened"), std::string::npos)
+        << messages.shown()[0].text;
     messages.clear();
 
     // Damage in the middle of the file: the totals read fails, says so and shows nothing.

@@ -10,7 +10,15 @@
 #include <cstring>
 #include <vector>
 
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QTransform>
+#include <sys/stat.h>
+
+#include "previewer/page_render.h"
+#include "reports/item_reports.h"
 #include "runtime/image.h"
+#include "runtime/paths.h"
 #include "tests/support/test_support.h"
 
 using testing_support::TempHome;
@@ -74,6 +82,60 @@ QByteArray claimSize(QByteArray d, int w, int h)
         }
     }
     return d;
+}
+
+// A JPEG with an EXIF segment carrying the orientation tag, written as a camera does (the TIFF
+// header in Motorola or Intel order, the tag in the first directory).
+QByteArray withOrientation(const QByteArray &jpeg, int orientation, bool intel)
+{
+    auto u16 = [&](int v) {
+        QByteArray b(2, '\0');
+        b[intel ? 0 : 1] = static_cast<char>(v & 0xFF);
+        b[intel ? 1 : 0] = static_cast<char>((v >> 8) & 0xFF);
+        return b;
+    };
+    auto u32 = [&](int v) { return intel ? u16(v) + u16(0) : u16(0) + u16(v); };
+    QByteArray tiff = QByteArray(intel ? "II" : "MM") + u16(42) + u32(8);
+    tiff += u16(2);                                                            // two entries
+    tiff += u16(0x010F) + u16(2) + u32(4) + QByteArray("Cam\0", 4);           // Make
+    tiff += u16(0x0112) + u16(3) + u32(1) + u16(orientation) + u16(0);         // Orientation
+    tiff += u32(0);                                                            // no next directory
+    const QByteArray body = QByteArray("Exif\0\0", 6) + tiff;
+    const QByteArray length = QByteArray(1, static_cast<char>((body.size() + 2) >> 8)) +
+                              QByteArray(1, static_cast<char>((body.size() + 2) & 0xFF));
+    return jpeg.left(2) + QByteArray::fromHex("ffe1") + length + body + jpeg.mid(2);
+}
+
+// The colour of each quarter of an upright test picture: top left, top right, bottom left,
+// bottom right.
+const QColor kQuarters[4] = {Qt::red, Qt::green, Qt::blue, Qt::white};
+
+QImage quartered(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    QPainter p(&img);
+    p.fillRect(0, 0, w / 2, h / 2, kQuarters[0]);
+    p.fillRect(w / 2, 0, w - w / 2, h / 2, kQuarters[1]);
+    p.fillRect(0, h / 2, w / 2, h - h / 2, kQuarters[2]);
+    p.fillRect(w / 2, h / 2, w - w / 2, h - h / 2, kQuarters[3]);
+    return img;
+}
+
+// True when the picture within `r` of the image shows the quarters upright.
+bool showsUpright(const QImage &img, QRect r)
+{
+    const QPoint at[4] = {{r.left() + r.width() / 4, r.top() + r.height() / 4},
+                          {r.left() + 3 * r.width() / 4, r.top() + r.height() / 4},
+                          {r.left() + r.width() / 4, r.top() + 3 * r.height() / 4},
+                          {r.left() + 3 * r.width() / 4, r.top() + 3 * r.height() / 4}};
+    for (int i = 0; i < 4; ++i) {
+        const QColor c = img.pixelColor(at[i]);
+        const QColor want = kQuarters[i];
+        if (std::abs(c.red() - want.red()) > 40 || std::abs(c.green() - want.green()) > 40 ||
+            std::abs(c.blue() - want.blue()) > 40)
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -213,4 +275,112 @@ TEST(Pictures, HugePicturesAreRefusedBeforeDecodingAndLargeOnesDecodeScaled)
     QString huge = writeBytes(home, "huge.bmp", header + QByteArray(64, '\x10'));
     EXPECT_FALSE(rt::pictureSize(huge).isValid());
     EXPECT_TRUE(rt::loadPicture(huge, {250, 150}).isNull());
+    // A GIF of 34 bytes whose logical screen is 1861 x 32769: refused before Qt fills that screen.
+    const QByteArray screen = QByteArray::fromBase64("R0lGODlhRQcBgIAA+QQBAAAAACwAAAEAAQAAAgJEAXqAAA==");
+    QElapsedTimer timer;
+    timer.start();
+    // Also one of 1861 x 8193.
+    const QByteArray screen2 = QByteArray::fromBase64("R0lGODlhRQcBIIAAAQQBAIAAACwAAAAAAABEAXiAAA==");
+    for (const QByteArray &gif : {screen, screen2}) {
+        EXPECT_FALSE(rt::pictureSizeOf(gif).isValid());
+        EXPECT_TRUE(rt::decodePicture(gif).isNull());
+    }
+    EXPECT_LT(timer.elapsed(), 1000);
+}
+
+// A phone stores a photo as the sensor saw it and tells in its EXIF orientation how to turn it.
+// Every orientation gives the same upright size, the same box in the form and in the item
+// information report, and the same upright picture in both.
+TEST(Pictures, EveryExifOrientationShowsTheSameUprightPicture)
+{
+    TempHome home;
+    const QImage upright = quartered(480, 240);
+    // The stored picture for each orientation: the upright one turned back the way the camera had it.
+    const QTransform turns[9] = {{}, {}, {-1, 0, 0, 1, 0, 0}, {-1, 0, 0, -1, 0, 0}, {1, 0, 0, -1, 0, 0},
+                                 {0, 1, 1, 0, 0, 0}, {0, 1, -1, 0, 0, 0}, {0, -1, -1, 0, 0, 0}, {0, -1, 1, 0, 0, 0}};
+    for (int o = 1; o <= 8; ++o) {
+        for (bool intel : {false, true}) {
+            SCOPED_TRACE("orientation " + std::to_string(o) + (intel ? " Intel" : " Motorola"));
+            const QImage stored = upright.transformed(turns[o].inverted());
+            QBuffer b;
+            b.open(QIODevice::WriteOnly);
+            ASSERT_TRUE(stored.save(&b, "JPG", 95));
+            const QByteArray bytes = withOrientation(b.data(), o, intel);
+            const QString path = writeBytes(home, "phone.jpg", bytes);
+
+            EXPECT_EQ(rt::pictureSize(path), QSize(480, 240));
+            EXPECT_EQ(rt::pictureSizeOf(bytes), QSize(480, 240));
+            // The item form's box and the picture decoded for it.
+            EXPECT_EQ(rt::fitPicture(rt::pictureSize(path)), QSize(250, 125));
+            const QImage shown = rt::loadPicture(path, {250, 125});
+            EXPECT_EQ(shown.size(), QSize(300, 150));  // 5/8, the smallest eighth that covers the box
+            EXPECT_TRUE(showsUpright(shown, shown.rect()));
+            EXPECT_TRUE(showsUpright(rt::decodePicture(bytes), QRect(0, 0, 480, 240)));
+            EXPECT_TRUE(showsUpright(rt::loadPicture(path, {60, 30}), QRect(0, 0, 60, 30)));  // 1/8
+            // The report's box, and the picture drawn into it on the page.
+            const std::optional<QSize> box = reports::fitToSquare(rt::pictureSize(path), 400);
+            ASSERT_TRUE(box.has_value());
+            EXPECT_EQ(*box, QSize(400, 200));
+            QImage page(500, 500, QImage::Format_RGB32);
+            page.fill(Qt::black);
+            {
+                QPainter p(&page);
+                previewer::Page pg;
+                pg.header = {500, 500, previewer::Orientation::Portrait};
+                pg.items.push_back(previewer::PictureItem{50, 50, box->width(), box->height(), previewer::PictureFit::Keep,
+                                                          path.toStdString()});
+                previewer::renderPage(p, pg, 1.0);
+            }
+            EXPECT_TRUE(showsUpright(page, QRect(50, 50, 400, 200)));
+            EXPECT_EQ(page.pixelColor(250, 40), QColor(Qt::black));   // nothing beyond the box
+            EXPECT_EQ(page.pixelColor(250, 260), QColor(Qt::black));
+        }
+    }
+    // A damaged EXIF segment (directory beyond the segment, unknown value) means upright as stored.
+    QBuffer b;
+    b.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(upright.save(&b, "JPG", 95));
+    QByteArray odd = withOrientation(b.data(), 9, false);
+    EXPECT_EQ(rt::pictureSizeOf(odd), QSize(480, 240));
+    odd = withOrientation(b.data(), 6, false);
+    odd[4 + 2 + 6 + 7] = '\x7f';  // the first directory's offset points far outside
+    EXPECT_EQ(rt::pictureSizeOf(odd), QSize(480, 240));
+    EXPECT_TRUE(showsUpright(rt::decodePicture(odd), QRect(0, 0, 480, 240)));
+}
+
+// Only regular files are pictures: a FIFO (which would block its reader for ever), a device and a
+// folder leave the area empty at once. A 12-bit JPEG is empty too, and says why.
+TEST(Pictures, OnlyRegularFilesAreReadAndUnsupportedJpegSaysWhy)
+{
+    TempHome home;
+    const std::string fifo = home.file("pipe.jpg");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    rt::makeFolder(home.file("folder.jpg"));
+    QElapsedTimer timer;
+    timer.start();
+    for (const std::string &path : {fifo, std::string("/dev/zero"), std::string("/dev/null"), home.file("folder.jpg")}) {
+        const QString p = QString::fromStdString(path);
+        QString why = "stale";
+        EXPECT_FALSE(rt::pictureSize(p, &why).isValid()) << path;
+        EXPECT_TRUE(why.isEmpty()) << path;
+        EXPECT_TRUE(rt::loadPicture(p, {250, 150}).isNull()) << path;
+    }
+    EXPECT_LT(timer.elapsed(), 2000);
+    // A link to a picture is still the picture.
+    const QString jpg = writeImage(home, "real.jpg", 500, 300, "JPG");
+    ASSERT_EQ(::symlink(jpg.toLocal8Bit().constData(), home.file("link.jpg").c_str()), 0);
+    EXPECT_EQ(rt::pictureSize(QString::fromStdString(home.file("link.jpg"))), QSize(500, 300));
+
+    // The frame header's sample precision raised to 12 bits.
+    QByteArray twelve = jpegBytes(64, 48, false);
+    for (int i : jpegSegments(twelve))
+        if (static_cast<unsigned char>(twelve[i + 1]) == 0xC0)
+            twelve[i + 4] = 12;
+    const QString path = writeBytes(home, "deep.jpg", twelve);
+    QString why;
+    EXPECT_FALSE(rt::pictureSize(path, &why).isValid());
+    EXPECT_EQ(why, "12-bit JPEG pictures are not supported");
+    EXPECT_TRUE(rt::loadPicture(path, {250, 150}).isNull());
+    rt::pictureSize(jpg, &why);
+    EXPECT_TRUE(why.isEmpty());
 }

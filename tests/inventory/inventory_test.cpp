@@ -11,7 +11,15 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QPlainTextEdit>
+#include <QBuffer>
+#include <QPainter>
+#include <QProcess>
+#include <QStatusBar>
+#include <QTransform>
 #include <QTest>
+#include <sys/stat.h>
+#include <sqlite3.h>
 
 #include "core/clients.h"
 #include "model/dictionary.h"
@@ -388,6 +396,84 @@ TEST_F(Inventory, ItemFormAddsChangesAndDeletes)
     EXPECT_EQ(text(w, "Value of items"), "0.00");
 }
 
+// Another program (here a second SQLite connection) changes or deletes the item while its form is
+// open: OK never writes over that change, says so, and lets the user load the record as it is now
+// or keep the form open; a second OK after keeping saves the user's values knowingly.
+TEST_F(Inventory, ItemFormNeverOverwritesAChangeMadeMeanwhile)
+{
+    addNamed(Category, "Furniture", "CATEGORY");
+    addNamed(Location, "Den", "LOCATION");
+    add({1, "Furniture", "Den", "Have", 1, 5000});
+    auto other = [&](const std::string &sql) {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(MasterInventory.name.c_str(), &db), SQLITE_OK);
+        sqlite3_busy_timeout(db, 2000);
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    };
+    auto onDisk = [&](const char *column) {
+        sqlite3 *db = nullptr;
+        sqlite3_open(MasterInventory.name.c_str(), &db);
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(db, ("SELECT " + std::string(column) + " FROM data").c_str(), -1, &st, nullptr);
+        std::string v = sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0)
+                            ? reinterpret_cast<const char *>(sqlite3_column_text(st, 0)) : "(none)";
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+        return v;
+    };
+    BrowseWindow *w = openInventoryBrowse(Variant::All, "");
+    ASSERT_NE(w, nullptr);
+    const struct Case {
+        const char *name;
+        const char *meanwhile;  // what the other program does while the form is open
+        int answer;             // to the question, when one is asked
+        const char *title;
+        const char *costShown;  // Original cost in the form after the message
+        const char *costThen;   // on disk after the form closed
+        const char *descriptionThen;
+        bool secondOk;  // OK pressed once more after the message
+    } cases[] = {
+        {"changed, load it", "UPDATE data SET originalcost = 2000", BUTTON_YES, "Record Changed", "20.00", "2000", "Item 1", false},
+        {"changed, keep mine", "UPDATE data SET originalcost = 3000", BUTTON_NO, "Record Changed", "10", "1000", "Mine", true},
+        {"memo changed", "UPDATE data SET memo = 'their note'", BUTTON_YES, "Record Changed", "10.00", "1000", "Mine", false},
+        {"deleted", "DELETE FROM data", BUTTON_OK, "Record Deleted", "10", "(none)", "(none)", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        box.clear();
+        box.answer(c.answer);
+        bool stayedOpen = false;
+        onForm(w->changeButton(), [&](QWidget *form) {
+            type(form, "ORIGINALCOST", "10");
+            type(form, "DESCRIPTION", "Mine");
+            other(c.meanwhile);
+            click(form, "OK");
+            stayedOpen = form->isVisible();
+            ASSERT_FALSE(box.shown().empty());
+            EXPECT_EQ(box.shown().back().title, c.title);
+            EXPECT_EQ(find<QLineEdit>(form, "ORIGINALCOST")->text().toStdString(), c.costShown);
+            if (std::string(c.name) == "memo changed") {
+                EXPECT_EQ(find<QPlainTextEdit>(form, "MEMO")->toPlainText(), "their note");
+            }
+            if (c.secondOk) {
+                box.clear();
+                click(form, "OK");
+                EXPECT_TRUE(box.shown().empty());
+                EXPECT_FALSE(form->isVisible());
+            } else if (std::string(c.name) == "memo changed") {
+                // Loaded as it is now, the record saves without another word.
+                click(form, "OK");
+                EXPECT_FALSE(form->isVisible());
+            }
+        });
+        EXPECT_TRUE(stayedOpen);
+        EXPECT_EQ(onDisk("originalcost"), c.costThen);
+        EXPECT_EQ(onDisk("description"), c.descriptionThen);
+    }
+    EXPECT_EQ(onDisk("memo"), "(none)");
+}
+
 TEST_F(Inventory, CategoryAndLocationFormsShowWhatApplies)
 {
     auto visibleTabs = [](QWidget *form) {
@@ -458,6 +544,21 @@ TEST_F(Inventory, PicturesAreChosenFittedAndNeverBreakTheForm)
         f.open(QIODevice::WriteOnly);
         f.write(QByteArray::fromHex("ffd8ffe000104a464946") + QByteArray(200, '\x13'));
     }
+    QByteArray deep;
+    {
+        QFile f(jpg);
+        f.open(QIODevice::ReadOnly);
+        deep = f.readAll();
+    }
+    deep[deep.indexOf(QByteArray::fromHex("ffc0")) + 4] = 12;  // the frame's sample precision
+    const QString twelveBit = QString::fromStdString(home.file("pics/scan12.jpg"));
+    {
+        QFile f(twelveBit);
+        f.open(QIODevice::WriteOnly);
+        f.write(deep);
+    }
+    const QString fifo = QString::fromStdString(home.file("pics/pipe.jpg"));
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
     QStringList titles;
     QString answer;
     PictureChooser previous = setPictureChooser([&](QWidget *, const QString &title, const QString &, const QString &) {
@@ -478,10 +579,20 @@ TEST_F(Inventory, PicturesAreChosenFittedAndNeverBreakTheForm)
         click(form, "Select image 1");
         EXPECT_EQ(find<QLineEdit>(form, "IMAGE")->text(), jpg);
         EXPECT_FALSE(picture->pixmap().isNull());
-        // A damaged file or a missing one leaves an empty area.
+        // A 12-bit JPEG leaves an empty area and the status line says why; a damaged file, a
+        // missing one or a FIFO (which would block its reader) leave it empty at once.
+        auto *status = find<QStatusBar>(form, "status");
+        answer = twelveBit;
+        click(form, "Select image 2");
+        EXPECT_TRUE(find<QLabel>(form, "IMAGE2 picture")->pixmap().isNull());
+        EXPECT_EQ(status->currentMessage(), "12-bit JPEG pictures are not supported: " + twelveBit);
         answer = corrupt;
         click(form, "Select image 2");
         EXPECT_TRUE(find<QLabel>(form, "IMAGE2 picture")->pixmap().isNull());
+        EXPECT_TRUE(status->currentMessage().isEmpty());
+        answer = fifo;
+        click(form, "Lookup path to receipt");
+        EXPECT_TRUE(find<QLabel>(form, "RECEIPTIMAGE picture")->pixmap().isNull());
         answer = jpg;
         click(form, "Lookup path to receipt");
         EXPECT_EQ(find<QLineEdit>(form, "RECEIPTIMAGE")->text(), jpg);  // never upper-cased
@@ -497,8 +608,8 @@ TEST_F(Inventory, PicturesAreChosenFittedAndNeverBreakTheForm)
     });
     EXPECT_EQ(runItemForm(Variant::Category, "Art", InsertRecord), RequestCompleted);
     setPictureChooser(previous);
-    EXPECT_EQ(titles, QStringList({"Select An Image", "Select An Image", "Select An Image", "Select A Receipt",
-                                   "Select Warranty File"}));
+    EXPECT_EQ(titles, QStringList({"Select An Image", "Select An Image", "Select An Image", "Select An Image",
+                                   "Select A Receipt", "Select A Receipt", "Select Warranty File"}));
     EXPECT_TRUE(MAS.IMAGE.blank());
     EXPECT_EQ(MAS.IMAGE2.str(), corrupt.toStdString());
     EXPECT_EQ(MAS.RECEIPTIMAGE.str(), jpg.toStdString());
@@ -713,4 +824,61 @@ TEST_F(Inventory, LocationBoxPickerTakesABoxOfTheChosenLocationOnly)
         EXPECT_FALSE(Location.isOpen());
         EXPECT_FALSE(BoxNumber.isOpen());
     }
+
+// The item form showing a phone photo stored sideways (EXIF orientation 6), for a person to look
+// at: written only when ORVANE_SCREENSHOTS names a folder (run under a display server).
+TEST_F(Inventory, Screenshots)
+{
+    const char *out = std::getenv("ORVANE_SCREENSHOTS");
+    if (!out || !*out)
+        GTEST_SKIP() << "ORVANE_SCREENSHOTS is not set";
+    // Upright: a sky above a lawn with a red house at the left; stored turned a quarter to the left.
+    QImage upright(640, 480, QImage::Format_RGB32);
+    {
+        QPainter p(&upright);
+        p.fillRect(0, 0, 640, 300, QColor(120, 180, 240));
+        p.fillRect(0, 300, 640, 180, QColor(60, 150, 60));
+        p.fillRect(80, 180, 200, 160, QColor(200, 40, 40));
+        p.setPen(Qt::black);
+        p.setFont(QFont("Liberation Sans", 40, QFont::Bold));
+        p.drawText(QRect(300, 40, 320, 100), Qt::AlignCenter, "UP");
+    }
+    const QImage stored = upright.transformed(QTransform(0, -1, 1, 0, 0, 0));  // as the camera wrote it
+    QBuffer b;
+    b.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(stored.save(&b, "JPG", 90));
+    const QByteArray body = QByteArray("Exif\0\0MM\0\x2a\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06\0\0\0\0\0\0", 32);
+    const QByteArray app1 = QByteArray::fromHex("ffe1") + QByteArray(1, '\0') + QByteArray(1, static_cast<char>(body.size() + 2)) + body;
+    const std::string photo = home.file("phone.jpg");
+    {
+        QFile f(QString::fromStdString(photo));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(b.data().left(2) + app1 + b.data().mid(2));
+    }
+    addNamed(Category, "Furniture", "CATEGORY");
+    addNamed(Location, "Den", "LOCATION");
+    add({1, "Furniture", "Den", "Have", 1, 5000, "", photo.c_str()});
+    BrowseWindow *w = openInventoryBrowse(Variant::All, "");
+    ASSERT_NE(w, nullptr);
+    onForm(w->changeButton(), [&](QWidget *form) {
+        find<QTabWidget>(form, "sheet")->setCurrentIndex(4);
+        form->move(20, 20);
+        testing_support::pump(400);
+        form->grab().save(QString(out) + "/item-form-phone-photo.png");
+        QProcess::execute("import", {"-window", "root", QString(out) + "/item-form-phone-photo-screen.png"});
+        // A 12-bit JPEG on Image 2: an empty area and the reason on the status line.
+        QByteArray deep = b.data();
+        deep[deep.indexOf(QByteArray::fromHex("ffc0")) + 4] = 12;
+        const QString twelve = QString::fromStdString(home.file("scan12.jpg"));
+        QFile f(twelve);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(deep);
+        f.close();
+        PictureChooser previous = setPictureChooser([&](QWidget *, const QString &, const QString &, const QString &) { return twelve; });
+        find<QTabWidget>(form, "sheet")->setCurrentIndex(5);
+        click(form, "Select image 2");
+        setPictureChooser(previous);
+        testing_support::pump(300);
+        QProcess::execute("import", {"-window", "root", QString(out) + "/item-form-12-bit-screen.png"});
+    });
 }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sys/stat.h>
 
 #include "previewer/display_strings.h"
+#include "runtime/ini.h"
 #include "tests/support/test_support.h"
 
 using namespace previewer;
@@ -59,4 +61,34 @@ TEST(DisplayStrings, OverridesCutsAndEmptyValues)
     PreviewHelp h = readPreviewHelp(path);
     EXPECT_EQ(h.helpFile, std::string(64, 'h'));
     EXPECT_EQ(h.context, std::string(32, 'c'));
+}
+
+// A VURDRPTS.INI that is no regular file gives the defaults at once and never ends the program;
+// a huge one is read once per use and still gives its entries.
+TEST(DisplayStrings, FoldersFifosDevicesAndHugeFiles)
+{
+    testing_support::TempHome home;
+    const std::string folder = home.file("VURDRPTS.INI");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    const std::string fifo = home.file("fifo.ini");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string &path : {folder, fifo, std::string("/dev/zero")}) {
+        EXPECT_EQ(readDisplayStrings(path), DisplayStrings{}) << path;
+        EXPECT_EQ(readWindowTitle(path), "Report Preview") << path;
+        EXPECT_EQ(readPreviewHelp(path).helpFile, "") << path;
+        EXPECT_FALSE(rt::IniFile(path).write("Display Strings 2.0", "PrintTip", "x")) << path;
+    }
+    const std::string big = home.file("big.ini");
+    {
+        std::ofstream ini(big, std::ios::binary);
+        ini << "[Display Strings 2.0]\r\nPrintTip=first\r\n";
+        const std::string filler = "; " + std::string(78, 'x') + "\r\n";
+        for (int i = 0; i < 250000; ++i)  // 20 MB of comments
+            ini << filler;
+        ini << "PrintTip=second\r\nWindow Title=Far Down\r\n";
+    }
+    DisplayStrings s = readDisplayStrings(big);
+    EXPECT_EQ(s.printTip, "first");  // the first entry of a key counts
+    EXPECT_EQ(s.windowTitle, "Far Down");
+    EXPECT_EQ(readWindowTitle(big), "Far Down");
 }

@@ -174,3 +174,51 @@ TEST(PageFile, SamplePagesCarryTheTokenOnce)
     ASSERT_NE(at, std::string::npos);
     EXPECT_EQ(bytes.find(kPageTotalToken, at + 1), std::string::npos);
 }
+
+// A text item holds no more than its page can show, whether the page is written or read: a
+// report page with a text of megabytes is neither laid out whole nor stored whole.
+TEST(PageFile, ATextItemIsCutToWhatThePageCanShow)
+{
+    const PageHeader letter{8500, 11000, Orientation::Portrait};
+    const std::size_t at10 = textItemLimit(letter, 1000);
+    EXPECT_GT(at10, 30000u);                              // every character a 10-point page holds
+    EXPECT_LT(at10, 200000u);
+    EXPECT_GT(textItemLimit(letter, 600), at10);          // smaller print, more text
+    EXPECT_EQ(textItemLimit(letter, 1), textItemLimit(letter, 100));  // below a point counts as one
+    EXPECT_GT(textItemLimit({17000, 11000, Orientation::Landscape}, 1000), at10);
+
+    for (const std::string &unit : {std::string("word "), std::string("\xC3\xA9"), std::string("\xE2\x82\xAC")}) {
+        std::string huge;
+        while (huge.size() < 3'000'000)
+            huge += unit;
+        Page page;
+        page.header = letter;
+        TextItem big;
+        big.size = 1000;
+        big.text = huge;
+        TextItem after;
+        after.text = "after";
+        page.items = {big, after};
+        const std::string bytes = encodePage(page);
+        EXPECT_LT(bytes.size(), at10 + 1000);
+        Page back = decodePage(bytes);
+        ASSERT_TRUE(back.complete);
+        ASSERT_EQ(back.items.size(), 2u);
+        const std::string cut = std::get<TextItem>(back.items[0]).text;
+        EXPECT_LE(cut.size(), at10);
+        EXPECT_GT(cut.size(), at10 - 4);
+        EXPECT_TRUE(huge.compare(0, cut.size(), cut) == 0);  // a prefix, cut between characters
+        EXPECT_EQ(cut.size() % unit.size(), 0u);
+        EXPECT_EQ(std::get<TextItem>(back.items[1]).text, "after");
+
+        // A file written by something else with the whole text in it: read cut, the rest read on.
+        std::string raw = bytes;
+        const std::string lengthAndText = std::to_string(cut.size()) + ":" + cut;
+        raw.replace(raw.find(lengthAndText), lengthAndText.size(), std::to_string(huge.size()) + ":" + huge);
+        back = decodePage(raw);
+        ASSERT_TRUE(back.complete);
+        EXPECT_EQ(std::get<TextItem>(back.items[0]).text.size(), cut.size());
+        EXPECT_TRUE(std::get<TextItem>(back.items[0]).text == cut);
+        EXPECT_EQ(std::get<TextItem>(back.items[1]).text, "after");
+    }
+}

@@ -2,9 +2,16 @@
 // in the same order, with the same count, and totals kept over it must equal fresh totals.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QTableView>
+#include <climits>
 #include <random>
+#include <sqlite3.h>
 
 #include "runtime/browse.h"
+#include "runtime/error_manager.h"
+#include "runtime/file_manager.h"
+#include "runtime/message.h"
 #include "runtime/record.h"
 #include "tests/support/test_support.h"
 
@@ -196,4 +203,55 @@ TEST_F(BrowseLists, WhatCannotBeFollowedRowByRowIsReadAgain)
     v = l.model.rowsVersion();
     l.refill();
     EXPECT_EQ(l.model.rowsVersion(), v);
+}
+
+// What the user sees when the list cannot be read: a list whose rows could not be read (another
+// program holds the file) shows no rows, never rows left blank, and asks nothing of them again;
+// a total beyond 64 bits is named as what it is, not as a record that could not be read.
+TEST_F(BrowseLists, AFailedReadShowsNoRowsAndATotalTooLargeSaysSo)
+{
+    setLockWaitUnitMs(20);
+    testing_support::ScriptedMessages messages;
+    ErrorManager errors;
+    FileManager manager(file, errors);
+    QTableView table;
+    Browse browse(&table, manager);
+    BrowseModel &m = browse.model();
+    m.setOrder(parts().key("NAMEKEY"), {});
+    ASSERT_EQ(m.reread(), 0);
+    ASSERT_EQ(m.rowCount(), 30);
+
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(file.name.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    // The rows as the list paints them: read fails, reported once after the paint, list empty.
+    EXPECT_EQ(m.row(0), nullptr);
+    EXPECT_EQ(m.rowCount(), 30);  // not during the paint
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m.rowCount(), 0);
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_NE(messages.shown()[0].title, "Total Too Large");
+    // A refill that cannot read the list leaves it empty too.
+    messages.clear();
+    EXPECT_NE(m.reread(), 0);
+    EXPECT_EQ(m.rowCount(), 0);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    ASSERT_EQ(m.reread(), 0);
+    EXPECT_EQ(m.rowCount(), 30);
+    EXPECT_NE(m.row(0), nullptr);
+
+    // Quantities whose squares sum beyond 64 bits.
+    ASSERT_EQ(file.setFileOrder(), 0);
+    while (file.next() == 0) {
+        rec.QTY = INT32_MAX;
+        ASSERT_EQ(file.put(), 0);
+    }
+    std::vector<std::int64_t> t;
+    EXPECT_NE(m.view().totals({Total::count(), Total::sumOfProduct(parts(), "QTY", "QTY")}, t), 0);
+    browse.reportFailure(FileFailure::Read, false);
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].title, "Total Too Large");
+    EXPECT_EQ(messages.shown()[0].text,
+              "A total of this list is too large to be computed.|The list shows its rows without the total.");
 }

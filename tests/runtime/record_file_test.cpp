@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 #include <sqlite3.h>
 
 #include <cstddef>
@@ -375,6 +377,18 @@ TEST_F(RecordFiles, SharingLocksAndReadOnlyFolders)
         Vendors.close();
     }
     std::filesystem::permissions(ro, std::filesystem::perms::owner_all);
+
+    // Only a regular file is a record file: a FIFO (whose open would wait for a writer for ever),
+    // a device and a folder are refused at once, in every mode.
+    const std::string fifo = home.file("fifo.tps");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(home.file("folder.tps"));
+    for (const std::string &path : {fifo, std::string("/dev/zero"), home.file("folder.tps")})
+        for (int m : {mode::ReadOnlyDenyNone, mode::ReadWriteDenyNone}) {
+            Vendors.name = path;
+            EXPECT_EQ(Vendors.open(m), err::AccessDenied) << path;
+            EXPECT_FALSE(Vendors.isOpen());
+        }
 }
 
 TEST_F(RecordFiles, FailedTransactionLeavesBothFilesAsTheyWere)
