@@ -43,14 +43,14 @@ struct GlobalVariables {
 
     // The choices of the custom report options that the custom report reads when it starts.
     rt::FixedString<40> CustomReportName;
-    rt::FixedString<20> ReportOrder;
     rt::FixedString<25> LimitCategory;
     rt::FixedString<25> LimitType;
     rt::FixedString<25> LimitLocation;
     rt::FixedString<25> LimitBoxNumber;
-    rt::Byte IncludeMemos = 0;
-    rt::Byte IncludePictures = 0;
-    rt::Byte NewPageEveryItem = 0;
+
+    // The catalog's limit to items entered on or after a start date.
+    rt::Byte LimitByDate = 0;
+    rt::Long StartDate;
 
     // The client program's: the report format of the run and the outcome of the last read of
     // the client system record (1 failed).

@@ -1,3 +1,4 @@
+#include "reports/catalog.h"
 #include "reports/custom_report.h"
 #include "reports/reports.h"
 #include "runtime/gui.h"
@@ -42,5 +43,9 @@ void registerReportProcedures()
     rt::registerProcedure("PrintCategoryTypesList", PrintCategoryTypesList);
     rt::registerProcedure("PrintManufacturerList", PrintManufacturerList);
     rt::registerProcedure("PrintVendorList", PrintVendorList);
+    rt::registerProcedure("ReportCatalogOptions", ReportCatalogOptions);
+    rt::registerProcedure("ReportCatalogByDescription", ReportCatalogByDescription);
+    rt::registerProcedure("ReportCatalogByCategory", ReportCatalogByCategory);
+    rt::registerProcedure("ReportCatalogByLocation", ReportCatalogByLocation);
     reports::registerCustomReportProcedures();
 }
