@@ -97,6 +97,7 @@ private:
         auto *calendar = new QPushButton("...", this);
         calendar->setObjectName("Calendar");
         calendar->setToolTip("Calendar");
+        calendar->setMaximumWidth(32);
         connect(calendar, &QPushButton::clicked, this, [this] {
             // The calendar gives a date only; "Limit By Date" stays as the user left it.
             rt::runProcedure("SelectDate");
@@ -137,6 +138,7 @@ private:
                 [this, combo, into] { options_.*into = rt::clip(combo->currentText().toStdString()); });
         grid->addWidget(combo, row, 1);
         auto *clear = new QPushButton("X", this);
+        clear->setMaximumWidth(32);
         clear->setObjectName("Clear " + name);
         clear->setToolTip("Clear the " + name.toLower());
         rt::FileDrop *d = drop.get();

@@ -386,6 +386,10 @@ TEST_F(CatalogWindowTest, DefaultsDateCheckOrdersAndAWindowOfItsOwn)
     EXPECT_EQ(find<QComboBox>(w, "Category")->currentText(), "");
     EXPECT_EQ(find<QComboBox>(w, "Location")->currentText(), "");
     EXPECT_EQ(find<QLineEdit>(w, "StartDate")->text(), "");
+    if (const char *keep = std::getenv("ORVANE_SAMPLE_PDF_DIR")) {
+        w->adjustSize();
+        w->grab().save(QString::fromStdString(std::string(keep) + "/catalog_options.png"));
+    }
 
     // "Limit By Date" without a date: the message, and the window stays.
     find<QCheckBox>(w, "Limit By Date")->setChecked(true);
