@@ -276,6 +276,9 @@ ReportLayout catalogLayout(CatalogOrder order)
     ReportLayout l;
     const std::vector<Column> columns = catalogColumns();
     l.header = pageHeading(kWidth, "Home Inventory Catalog", columns);
+    // The catalog's heading closes with a double rule.
+    l.header.controls.back().kind = ControlKind::DoubleLine;
+    l.header.height += kDoubleLineGap;
     l.footer = itemPageFooter(kWidth);
     l.page = itemPage(false, l.header.height);
 
