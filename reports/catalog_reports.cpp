@@ -2,6 +2,7 @@
 // fields packed into text lines, its memo and its pictures, by description, category or
 // location, with group totals (category and location) and grand totals.
 #include <QString>
+#include <algorithm>
 
 #include "model/dictionary.h"
 #include "model/globals.h"
@@ -117,6 +118,19 @@ const std::vector<Entry> &entries()
     return e;
 }
 
+// The entries' fields, found once by name.
+const std::vector<const rt::FieldDef *> &fields()
+{
+    static const std::vector<const rt::FieldDef *> f = [] {
+        std::vector<const rt::FieldDef *> v;
+        const rt::TableDef &def = dict::MasterInventoryDef;
+        for (const Entry &e : entries())
+            v.push_back(&def.fields[static_cast<std::size_t>(def.fieldIndex(std::string("MAS:") + e.field))]);
+        return v;
+    }();
+    return f;
+}
+
 struct Labels {
     std::vector<std::string> text;
     Labels()
@@ -145,6 +159,10 @@ double measure(const std::string &s)
     return previewer::textWidth(t);
 }
 
+// No character of Arial 10 is wider than 150 thousandths of an inch (its widest, "@", is about
+// 141): a line of fewer bytes than the width holds at that is known to fit without measuring.
+bool fitsUnmeasured(std::size_t bytes, int width) { return bytes * 150 <= static_cast<std::size_t>(std::max(width, 0)); }
+
 std::string titleOf(const UserFieldsRecord &u, int i)
 {
     const rt::TableDef &d = dict::UserFieldsDef;
@@ -156,14 +174,20 @@ std::string titleOf(const UserFieldsRecord &u, int i)
 std::vector<std::string> catalogDetailLines(const MasterInventoryRecord &item, const std::array<std::string, 4> &titles,
                                             int width)
 {
-    const rt::TableDef &def = dict::MasterInventoryDef;
     std::vector<std::string> out;
     std::string line;
     const auto &es = entries();
     for (std::size_t i = 0; i < es.size(); ++i) {
         const Entry &e = es[i];
-        const std::string name = std::string("MAS:") + e.field;
-        const Value v = fieldValue(def, &item, name, e.picture ? e.picture : "");
+        const rt::FieldDef &f = *fields()[i];
+        Value v;
+        if (f.kind == rt::FieldKind::STRING)
+            v = Value::of(rt::fieldText(f, &item));
+        else if (e.kind == EntryKind::Date)
+            v = Value::date(static_cast<std::int32_t>(rt::fieldNumber(f, &item)));
+        else
+            v = Value{std::string_view(e.field) == "YEARORIGIN" ? Value::Kind::Year : Value::Kind::Number, {},
+                      rt::fieldNumber(f, &item), f.kind == rt::FieldKind::DEC ? f.places : 0};
         std::string lead = labels().text[i], value;
         switch (e.kind) {
         case EntryKind::Text:
@@ -196,7 +220,7 @@ std::vector<std::string> catalogDetailLines(const MasterInventoryRecord &item, c
         const std::string entry = lead + value;
         std::string joined = line.empty() ? entry : rtrimmed(line) + "     " + entry;
         // An entry that would not fit starts the next line, so that no text is lost.
-        if (!line.empty() && measure(rtrimmed(joined)) > width) {
+        if (!line.empty() && !fitsUnmeasured(joined.size(), width) && measure(rtrimmed(joined)) > width) {
             out.push_back(rtrimmed(line));
             joined = entry;
         }
