@@ -52,6 +52,10 @@ struct GlobalVariables {
     rt::FixedString<25> LimitLocation;
     rt::FixedString<25> LimitBoxNumber;
 
+    // The catalog's limit to items entered on or after a start date.
+    rt::Byte LimitByDate = 0;
+    rt::Long StartDate;
+
     // The client program's: the report format of the run and the outcome of the last read of
     // the client system record (1 failed).
     rt::FixedString<9> ReportFormat;

@@ -18,6 +18,7 @@
 #include "model/dictionary.h"
 #include "model/globals.h"
 #include "reports/custom_report.h"
+#include "reports/catalog.h"
 #include "reports/data_forms.h"
 #include "reports/item_lists.h"
 #include "reports/reports.h"
@@ -64,7 +65,7 @@ std::vector<ReportEntry> makeTable()
          .definition = inheritanceDefinition});
     add({.portrait = "ReportCatalogOptions", .button = "Catalog", .tip = "Client Inventory Catalog",
          .frameMenu = F::HomeInventoryReports, .menuText = "Catalog", .offeredBy = kProfessional,
-         .pendingWhat = "The catalog reports", .plural = true});
+         .builtFor = kProfessional, .window = ReportCatalogOptions});
     add({.portrait = "ReportDesignOptions", .button = "Custom Reports", .tip = "Design and print a custom report",
          .frameMenu = F::HomeInventoryReports, .menuText = "Custom Reports", .offeredBy = kProfessional,
          .builtFor = kProfessional, .window = ReportDesignOptions});
@@ -91,6 +92,11 @@ std::vector<ReportEntry> makeTable()
 
     // Reached from the browses, the home-inventory menu and the toolbars.
     add({.portrait = "PrintItemInformation", .offeredBy = kBoth, .builtFor = kBoth, .definition = item});
+    // The catalog in its three orders, started by its options window.
+    for (auto [name, procedure] : {std::pair{"ReportCatalogByDescription", &ReportCatalogByDescription},
+                                   {"ReportCatalogByCategory", &ReportCatalogByCategory},
+                                   {"ReportCatalogByLocation", &ReportCatalogByLocation}})
+        add({.portrait = name, .offeredBy = kProfessional, .builtFor = kProfessional, .window = procedure});
     // The custom report's two engines, started by its options window.
     add({.portrait = "PrintCustomReportPortrait", .wide = "PrintCustomReportLandscape", .offeredBy = kProfessional,
          .pendingWhat = "The custom reports", .plural = true});

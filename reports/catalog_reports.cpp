@@ -1,0 +1,501 @@
+// "Home Inventory Catalog": every item of the active client with its item line, its recorded
+// fields packed into text lines, its memo and its pictures, by description, category or
+// location, with group totals (category and location) and grand totals.
+#include <QString>
+#include <algorithm>
+
+#include "model/dictionary.h"
+#include "model/globals.h"
+#include "model/item_layout.h"
+#include "model/user_fields.h"
+#include "previewer/page_render.h"
+#include "reports/catalog.h"
+#include "reports/item_reports.h"
+#include "reports/reports.h"
+#include "runtime/image.h"
+#include "runtime/picture.h"
+#include "runtime/text.h"
+
+namespace reports {
+
+using namespace kit;
+
+namespace {
+
+constexpr int kWidth = 7500;
+// The detail lines pack within the body, less a hair so that a full line never reaches its edge.
+constexpr int kLineWidth = kWidth - 50;
+// Every picture is shown as large as fits a 3-inch square; the two of a band side by side.
+constexpr int kPictureSide = 3000;
+constexpr int kPictureLeft = 208, kPictureRight = 3427;
+constexpr int kPictureTop = 60;
+
+const char *const kPictureFields[2][2] = {{"MAS:IMAGE", "MAS:IMAGE2"}, {"MAS:RECEIPTIMAGE", "MAS:WARRANTYIMAGE"}};
+
+// The item form's prompt of a field ("Serial Number:"), or nothing.
+std::string itemPrompt(std::string_view field)
+{
+    using namespace inventory::layout;
+    for (const Tab &t : itemTabs())
+        for (const Section &s : t.sections)
+            for (const inventory::layout::Control &c : s.controls)
+                if (holdsField(c.kind) && c.field && c.prompt && field == c.field)
+                    return c.prompt;
+    return {};
+}
+
+// A label of the detail lines: the item form's own where it reads the same, so that the two
+// stay one; the catalog's text where the catalog has its own words ("Serial #: ", "MFG: ").
+std::string label(std::string_view field, const char *catalogText)
+{
+    const std::string prompt = itemPrompt(field);
+    if (!prompt.empty() && prompt + " " == catalogText)
+        return prompt + " ";
+    return catalogText;
+}
+
+enum class EntryKind { Text, Number, Date, Yes, User };
+struct Entry {
+    const char *field;  // without its prefix
+    const char *text;   // the leading text
+    EntryKind kind = EntryKind::Text;
+    const char *picture = nullptr;
+    int user = 0;
+};
+
+// The entries in the order they are packed. The pictures hold the field's whole range:
+// quantities and counts of a LONG, the appraised value of a DEC(9,2).
+const std::vector<Entry> &entries()
+{
+    using K = EntryKind;
+    static const std::vector<Entry> e = [] {
+        std::vector<Entry> v = {
+            {"ASSETNUMBER", "Asset #: ", K::Number, "@n07"},
+            {"SERIALNUMBER", "Serial #: "},
+            {"MODELNUMBER", "Model #: "},
+            {"MANUFACTURER", "MFG: "},
+            {"TYPE", "Type: "},
+            {"BOXNUMBER", "Box #: "},
+            {"COLOR", "Color: "},
+            {"CONDITION", "Condition: "},
+            {"SUBJECT", "Subject: "},
+            {"STARARTISTAUTHOR", "Star/Artist/Author: "},
+            {"COSTARARTISTAUTHOR", "CoStar/Artist/Author: "},
+            {"DATEPURCHASED", "Date Purchased: ", K::Date, "@d1"},
+            {"PURCHASEDFROM", "Purchased From: "},
+            {"HOWPURCHASED", "How Purchased: "},
+            {"QUANTITY", "Quantity: ", K::Number, kQuantityPicture},
+            {"ORIGINALCOST", "Cost: ", K::Number, "@n$-14.2"},
+            {"REPLACEMENTCOST", "Replacement Cost: ", K::Number, "@n$-14.2"},
+            {"MSRP", "MSRP: ", K::Number, "@n$-14.2"},
+            {"MARKETVALUE", "Market Value: ", K::Number, "@n$-14.2"},
+            {"CARATWEIGHT", "Carat Weight: ", K::Number, "@n-10.2"},
+            {"TOTALWEIGHT", "Total Weight: ", K::Number, "@n-10.2"},
+            {"INSURED", "Insured: Yes", K::Yes},
+            {"BUSINESSUSE", "Business Use: Yes", K::Yes},
+            {"APPRAISED", "Appraised: Yes", K::Yes},
+            {"APPRAISALDATE", "Appraisal Date: ", K::Date, "@d1"},
+            {"APPRAISEDVALUE", "Appraised Value: ", K::Number, "@n$-16.2"},
+            {"APPRAISER", "Appraiser: "},
+            {"FAMILYHEIRLOOM", "Family Heirloom: Yes", K::Yes},
+            {"ENGRAVED", "Engraved: Yes", K::Yes},
+            {"HEIR", "Heir: "},
+            {"ARTIST", "Artist: "},
+            {"SIGNED", "Signed: Yes", K::Yes},
+            {"YEARORIGIN", "Year Orgin: ", K::Number, "@n-11"},
+            {"LIMITEDEDITION", "Limited Edition: Yes", K::Yes},
+            {"EDITIONNUMBER", "Edition #: "},
+            {"TOTALNUMBER", "Total Made: ", K::Number, kQuantityPicture},
+            {"WARRANTY", "Warranty: Yes", K::Yes},
+            {"WARRANTYEXPIRATION", "Warranty Exp: ", K::Date, "@d1"},
+            {"USERFIELD1", nullptr, K::User, nullptr, 1},
+            {"USERFIELD2", nullptr, K::User, nullptr, 2},
+            {"USERFIELD3", nullptr, K::User, nullptr, 3},
+            {"USERFIELD4", nullptr, K::User, nullptr, 4},
+        };
+        return v;
+    }();
+    return e;
+}
+
+// The entries' fields, found once by name.
+const std::vector<const rt::FieldDef *> &fields()
+{
+    static const std::vector<const rt::FieldDef *> f = [] {
+        std::vector<const rt::FieldDef *> v;
+        const rt::TableDef &def = dict::MasterInventoryDef;
+        for (const Entry &e : entries())
+            v.push_back(&def.fields[static_cast<std::size_t>(def.fieldIndex(std::string("MAS:") + e.field))]);
+        return v;
+    }();
+    return f;
+}
+
+struct Labels {
+    std::vector<std::string> text;
+    Labels()
+    {
+        for (const Entry &e : entries())
+            text.push_back(e.text ? label(e.field, e.text) : std::string());
+    }
+};
+const Labels &labels()
+{
+    static const Labels l;
+    return l;
+}
+
+std::string rtrimmed(std::string s)
+{
+    while (!s.empty() && s.back() == ' ')
+        s.pop_back();
+    return s;
+}
+
+double measure(const std::string &s)
+{
+    previewer::TextItem t;
+    t.text = s;
+    return previewer::textWidth(t);
+}
+
+// No character of Arial 10 is wider than 150 thousandths of an inch (its widest, "@", is about
+// 141): a line of fewer bytes than the width holds at that is known to fit without measuring.
+bool fitsUnmeasured(std::size_t bytes, int width) { return bytes * 150 <= static_cast<std::size_t>(std::max(width, 0)); }
+
+std::string titleOf(const UserFieldsRecord &u, int i)
+{
+    const rt::TableDef &d = dict::UserFieldsDef;
+    return rt::clip(fieldValue(d, &u, "USF:TITLEUSERFIELD" + std::to_string(i)).text);
+}
+
+}  // namespace
+
+std::vector<std::string> catalogDetailLines(const MasterInventoryRecord &item, const std::array<std::string, 4> &titles,
+                                            int width)
+{
+    std::vector<std::string> out;
+    std::string line;
+    const auto &es = entries();
+    for (std::size_t i = 0; i < es.size(); ++i) {
+        const Entry &e = es[i];
+        const rt::FieldDef &f = *fields()[i];
+        Value v;
+        if (f.kind == rt::FieldKind::STRING)
+            v = Value::of(rt::fieldText(f, &item));
+        else if (e.kind == EntryKind::Date)
+            v = Value::date(static_cast<std::int32_t>(rt::fieldNumber(f, &item)));
+        else
+            v = Value{std::string_view(e.field) == "YEARORIGIN" ? Value::Kind::Year : Value::Kind::Number, {},
+                      rt::fieldNumber(f, &item), f.kind == rt::FieldKind::DEC ? f.places : 0};
+        std::string lead = labels().text[i], value;
+        switch (e.kind) {
+        case EntryKind::Text:
+            // How it was bought is told unless it is the unknown "???", even blank.
+            if (std::string_view(e.field) == "HOWPURCHASED" ? rt::clip(v.text) == "???" : rt::clip(v.text).empty())
+                continue;
+            value = rt::clip(v.text);
+            break;
+        case EntryKind::User:
+            if (rt::clip(v.text).empty())
+                continue;
+            lead = titles[static_cast<std::size_t>(e.user - 1)] + ": ";
+            value = rt::clip(v.text);
+            break;
+        case EntryKind::Yes:
+            if (v.number != 1)
+                continue;
+            break;
+        case EntryKind::Number:
+            if (v.number == 0)
+                continue;
+            value = rt::trim(formatValue(e.picture, v));
+            break;
+        case EntryKind::Date:
+            if (v.number == 0)
+                continue;
+            value = rt::trim(formatValue(e.picture, v));
+            break;
+        }
+        const std::string entry = lead + value;
+        std::string joined = line.empty() ? entry : rtrimmed(line) + "     " + entry;
+        // An entry that would not fit starts the next line, so that no text is lost.
+        if (!line.empty() && !fitsUnmeasured(joined.size(), width) && measure(rtrimmed(joined)) > width) {
+            out.push_back(rtrimmed(line));
+            joined = entry;
+        }
+        line = joined;
+        if (rtrimmed(line).size() > 75) {
+            out.push_back(rtrimmed(line));
+            line.clear();
+        }
+    }
+    if (!rtrimmed(line).empty())
+        out.push_back(rtrimmed(line));
+    return out;
+}
+
+bool catalogIncludes(const CatalogOptions &o, const MasterInventoryRecord &item)
+{
+    const rt::TableDef &def = dict::MasterInventoryDef;
+    auto differs = [&](const std::string &limit, const char *field) {
+        return !rt::clip(limit).empty() &&
+               !rt::equalNoCase(rt::clipView(limit), rt::clip(fieldValue(def, &item, field).text));
+    };
+    if (differs(o.location, "MAS:LOCATION") || differs(o.category, "MAS:CATEGORY"))
+        return false;
+    return !(o.limitByDate && fieldValue(def, &item, "MAS:DATEENTERED", "@d1").number < o.startDate);
+}
+
+namespace {
+
+std::vector<Column> catalogColumns()
+{
+    const auto R = Align::Right;
+    Column value{6450, 1050, "Value (ea)", {}, "MAS:MARKETVALUE", "@n-10.2", R};
+    value.total = "value";
+    return {{0, 1300, "Location", {}, "MAS:LOCATION", "@s20"},
+            {1350, 1300, "Category", {}, "MAS:CATEGORY", "@s20"},
+            {2700, 3000, "Description", {}, "MAS:DESCRIPTION", "@s60"},
+            {5700, 700, "Quantity", {}, "MAS:QUANTITY", kQuantityPicture, R},
+            value};
+}
+
+Band totals(std::string name, const std::string &groupLabel, const std::string &groupField, const std::string &count,
+            const std::string &value, bool grand, bool named)
+{
+    Band b;
+    b.name = std::move(name);
+    int y = 40;
+    if (grand) {
+        b.controls.push_back(rule(0, 30, kWidth));
+        b.controls.push_back(rule(0, 70, kWidth));
+        y = 110;
+    }
+    if (named) {
+        b.controls.push_back(text(0, y, 2600, groupLabel, kBold));
+        if (!groupField.empty())
+            b.controls.push_back(field(groupField, 2600, y, 2500, "@s20", Align::Left, kBold));
+        y += 190;
+    }
+    b.controls.push_back(text(300, y, 3200, count));
+    b.controls.push_back(field("count", 3500, y, 1500, kCountPicture, Align::Right));
+    y += 190;
+    b.controls.push_back(text(300, y, 3200, value));
+    b.controls.push_back(field("value", kWidth - 3000, y, 3000, grand ? kGrandTotalPicture : kTotalPicture,
+                               Align::Right, grand ? kBold : 0));
+    y += 190;
+    if (!grand) {
+        b.controls.push_back(rule(0, y + 20, kWidth));
+        y += 40;
+    }
+    b.height = y + 30;
+    return b;
+}
+
+}  // namespace
+
+ReportLayout catalogLayout(CatalogOrder order)
+{
+    ReportLayout l;
+    const std::vector<Column> columns = catalogColumns();
+    l.header = pageHeading(kWidth, "Home Inventory Catalog", columns);
+    // The catalog's heading closes with a double rule.
+    l.header.controls.back().kind = ControlKind::DoubleLine;
+    l.header.height += kDoubleLineGap;
+    l.footer = itemPageFooter(kWidth);
+    l.page = itemPage(false, l.header.height);
+
+    Band item{"item", 210, columnFields(columns, 20), false};
+    // The line is packed to fit the body: it prints as packed, blanks between entries kept.
+    Band detail{"detail line", 190, {field("DetailLine", 0, 0, kWidth, "")}, false};
+    Band memo{"memo", 230, {text(0, 20, 700, "Memo:", kBold), block("MAS:MEMO", 800, 20, 6500)}, false};
+    l.bands = {item, detail, memo};
+    for (int i = 0; i < 2; ++i) {
+        Band p;
+        p.name = i == 0 ? "pictures" : "receipt and warranty";
+        p.height = kPictureTop + kPictureSide + 60;
+        for (int side = 0; side < 2; ++side) {
+            Control c;
+            c.kind = ControlKind::Picture;
+            c.name = kPictureFields[i][side];
+            c.x = side == 0 ? kPictureLeft : kPictureRight;
+            c.y = kPictureTop;
+            c.w = c.h = kPictureSide;
+            p.controls.push_back(c);
+        }
+        l.bands.push_back(p);
+    }
+    l.bands.push_back(Band{"picture spacer", 120, {}, false});
+    l.bands.push_back(Band{"separator", 80, {rule(0, 40, kWidth)}, false});
+    if (order == CatalogOrder::Category)
+        l.bands.push_back(totals("group footer", "Totals for category:", "CAT:CATEGORY",
+                                 "Number of items this category:", "Total value this category:", false, true));
+    if (order == CatalogOrder::Location)
+        l.bands.push_back(totals("group footer", "Totals for location:", "LCT:LOCATION",
+                                 "Number of items this location:", "Total value this location:", false, true));
+    const char *grandLabel = order == CatalogOrder::Category   ? "Grand totals all categories:"
+                             : order == CatalogOrder::Location ? "Grand totals all locations:"
+                                                               : "";
+    l.bands.push_back(totals("grand totals", grandLabel, {}, "Total number of items listed:",
+                             "Total value of home inventory:", true, order != CatalogOrder::Description));
+    return l;
+}
+
+ReportSpec catalogSpec(CatalogOrder order, const CatalogOptions &options)
+{
+    ReportSpec s;
+    s.accept = [options](const rt::ViewRow &row) { return catalogIncludes(options, recordOf<MasterInventoryRecord>(row)); };
+    if (order != CatalogOrder::Description) {
+        const bool byCategory = order == CatalogOrder::Category;
+        s.grouped = true;
+        s.group.key = [byCategory](const rt::ViewRow &row) {
+            const auto &r = recordOf<MasterInventoryRecord>(row);
+            return byCategory ? r.CATEGORY.str() : r.LOCATION.str();
+        };
+        // The footer shows the group as the reference file holds it, or the item's value when
+        // the file has none of that name.
+        s.group.open = [byCategory](const std::string &key, const rt::ViewRow &) {
+            if (byCategory) {
+                rt::clearRecord(dict::CategoryDef, &CAT);
+                CAT.CATEGORY = key;
+                std::string shown = key;
+                if (Category.get(*dict::CategoryDef.key("CATEGORYKEY")) == 0)
+                    shown = CAT.CATEGORY.str();
+                return Values{{"CAT:CATEGORY", Value::of(shown)}};
+            }
+            rt::clearRecord(dict::LocationDef, &LCT);
+            LCT.LOCATION = key;
+            std::string shown = key;
+            if (Location.get(*dict::LocationDef.key("LOCATIONKEY")) == 0)
+                shown = LCT.LOCATION.str();
+            return Values{{"LCT:LOCATION", Value::of(shown)}};
+        };
+        s.group.footer = "group footer";
+        s.group.footerWhen = GroupSpec::Footer::WhenItems;
+        s.group.footerEndsPage = options.newPageEveryItem;
+    }
+    s.totalsBand = "grand totals";
+    s.totals = {{"count", TotalSpec::When::ItemPrinted, {}}};
+    for (TotalSpec &t : columnTotals(catalogColumns(), dict::MasterInventoryDef))
+        s.totals.push_back(std::move(t));
+    s.printItem = [options, columns = catalogColumns()](const rt::ViewRow &row, ReportRun &run) {
+        const auto &item = recordOf<MasterInventoryRecord>(row);
+        run.print("item", cellValues(columns, dict::MasterInventoryDef, row.record.data()));
+        const std::array<std::string, 4> titles = {titleOf(USF, 1), titleOf(USF, 2), titleOf(USF, 3), titleOf(USF, 4)};
+        for (const std::string &line : catalogDetailLines(item, titles, kLineWidth))
+            run.print("detail line", Values{{"DetailLine", Value::of(line)}});
+        if (!rt::trim(row.memo).empty())
+            run.print("memo", Values{{"MAS:MEMO", Value::of(row.memo)}});
+        if (options.includePictures) {
+            bool printed = false;
+            for (int i = 0; i < 2; ++i) {
+                const std::string paths[2] = {
+                    rt::clip(fieldValue(dict::MasterInventoryDef, &item, kPictureFields[i][0]).text),
+                    rt::clip(fieldValue(dict::MasterInventoryDef, &item, kPictureFields[i][1]).text)};
+                if (paths[0].empty() && paths[1].empty())
+                    continue;
+                // Each picture is measured only now that it prints; one without a valid size
+                // (missing, unreadable, empty) leaves its place empty and the band only as
+                // high as the picture beside it.
+                Band b = *run.writer().layout().band(i == 0 ? "pictures" : "receipt and warranty");
+                Values values;
+                int tallest = 0;
+                for (int side = 0; side < 2; ++side) {
+                    Control &pic = b.controls[static_cast<std::size_t>(side)];
+                    std::optional<QSize> fit;
+                    if (!paths[side].empty())
+                        fit = fitToSquare(rt::pictureSize(QString::fromStdString(paths[side])), kPictureSide);
+                    if (fit) {
+                        pic.w = fit->width();
+                        pic.h = fit->height();
+                        tallest = std::max(tallest, pic.h);
+                        values.set(pic.name, Value::of(paths[side]));
+                    } else {
+                        pic.visible = false;
+                        pic.h = 0;
+                    }
+                }
+                b.height = kPictureTop + tallest + 60;
+                run.writer().print(b, values);
+                printed = true;
+            }
+            if (printed)
+                run.print("picture spacer");
+        }
+        run.print("separator");
+        if (options.newPageEveryItem)
+            run.writer().breakPage();
+    };
+    return s;
+}
+
+ReportDefinition catalogDefinition(CatalogOrder order, const CatalogOptions &options)
+{
+    ReportDefinition d;
+    d.title = "Home Inventory Catalog";
+    d.files = {&Category, &QORClients};
+    if (order == CatalogOrder::Location)
+        d.files.push_back(&Location);
+    for (rt::RecordFile *f : {&MainSystemFile, &MasterInventory, &UserFields})
+        d.files.push_back(f);
+    d.primary = &MasterInventory;
+    d.primaryLabel = "MasterInventory";
+    HeadingSource client = clientHeading();
+    d.heading = [client](Heading &h) {
+        if (!client(h))
+            return false;
+        // The client's titles of the user fields; none read leaves them blank.
+        if (model::readTitlesRecord(UserFields, USF) != 0)
+            rt::clearRecord(dict::UserFieldsDef, &USF);
+        return true;
+    };
+    const char *key = order == CatalogOrder::Category   ? "CATEGORYKEY"
+                      : order == CatalogOrder::Location ? "LOCATIONKEY"
+                                                        : "DESCRIPTIONKEY";
+    d.view = [key] { return rt::View(MasterInventory, dict::MasterInventoryDef.key(key)); };
+    d.layout = [order](const RunChoices &) { return catalogLayout(order); };
+    d.spec = [order, options](const RunChoices &) { return catalogSpec(order, options); };
+    return d;
+}
+
+void publishCatalogOptions(const CatalogOptions &o)
+{
+    Glo.ReportOrder = o.order;
+    Glo.Category = o.category;
+    Glo.Location = o.location;
+    Glo.LimitByDate = o.limitByDate ? 1 : 0;
+    Glo.StartDate = o.startDate;
+    Glo.NewPageEveryItem = o.newPageEveryItem ? 1 : 0;
+    Glo.IncludePictures = o.includePictures ? 1 : 0;
+}
+
+CatalogOptions catalogOptionsFromGlobals()
+{
+    CatalogOptions o;
+    o.order = rt::clip(Glo.ReportOrder.view());
+    o.category = rt::clip(Glo.Category.view());
+    o.location = rt::clip(Glo.Location.view());
+    o.limitByDate = Glo.LimitByDate == 1;
+    o.startDate = Glo.StartDate.get();
+    o.newPageEveryItem = Glo.NewPageEveryItem == 1;
+    o.includePictures = Glo.IncludePictures == 1;
+    return o;
+}
+
+}  // namespace reports
+
+// Each run takes a copy of the options as it starts: a window that changes them later changes
+// nothing in a catalog under way.
+void ReportCatalogByDescription()
+{
+    reports::runReport(reports::catalogDefinition(reports::CatalogOrder::Description, reports::catalogOptionsFromGlobals()));
+}
+void ReportCatalogByCategory()
+{
+    reports::runReport(reports::catalogDefinition(reports::CatalogOrder::Category, reports::catalogOptionsFromGlobals()));
+}
+void ReportCatalogByLocation()
+{
+    reports::runReport(reports::catalogDefinition(reports::CatalogOrder::Location, reports::catalogOptionsFromGlobals()));
+}
