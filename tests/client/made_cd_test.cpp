@@ -256,6 +256,7 @@ TEST(MadeCd, PrintsItsSevenReportsOverTheItemsTheClientHas)
     testing_support::ScriptedMessages box;
     const std::string folder = makeCd(home, true);
     const auto before = tree(folder);
+    reports::ReportFrame::keepRowsOfRuns(true);
     auto output = reports::setReportOutput([] { return std::make_unique<CountingOutput>(); });
     ::setenv("MARLOTTE_FOLDER", folder.c_str(), 1);
     client::startProgram();
@@ -367,6 +368,7 @@ TEST(MadeCd, PrintsItsSevenReportsOverTheItemsTheClientHas)
     client::endProgram();
     ::unsetenv("MARLOTTE_FOLDER");
     reports::setReportOutput(output);
+    reports::ReportFrame::keepRowsOfRuns(false);
     // Nothing in the folder changed.
     EXPECT_EQ(tree(folder), before);
 }
