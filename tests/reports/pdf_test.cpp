@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include "previewer/page_render.h"
+#include "reports/data_forms.h"
 #include "reports/layout_kit.h"
 #include "tests/previewer/pdf_pages.h"
 #include "tests/reports/report_fixture.h"
@@ -206,4 +207,27 @@ TEST_F(ReportTest, ATextLongerThanItsColumnEndsAtTheColumnsEdge)
     EXPECT_EQ(inked(left + 461, 850), 0);
     if (const char *keep = std::getenv("ORVANE_SAMPLE_PDF_DIR"))
         image.save(QString::fromStdString(std::string(keep) + "/clipped.png"));
+}
+
+// The four blank forms drawn to PDF: one letter page each, whatever the categories.
+TEST_F(ReportTest, DataFormsDrawToOneLetterPageEach)
+{
+    const char *keep = std::getenv("ORVANE_SAMPLE_PDF_DIR");
+    for (int form = 0; form < 4; ++form) {
+        const ReportDefinition def = dataFormDefinition(form, 3);
+        previewer::PageFolder folder;
+        std::vector<std::string> queue;
+        ReportWriter w(def.layout({}), [&](const previewer::Page &p, int n) {
+            queue.push_back(folder.pagePath(n));
+            return previewer::writePageFile(queue.back(), p);
+        });
+        w.setPageValues(headingValues({}, 80000, 5000000));
+        runWithoutFrame(def, {}, w);
+        const std::string pdf = (keep ? std::string(keep) + "/" : home.path()) + "form" + std::to_string(form) + ".pdf";
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(pdf));
+        EXPECT_EQ(previewer::printPageFiles(printer, queue), 1);
+        EXPECT_EQ(testing_support::pdfPageSizes(QString::fromStdString(pdf)), QStringList{"612x792"});
+    }
 }
