@@ -824,6 +824,7 @@ TEST_F(Inventory, LocationBoxPickerTakesABoxOfTheChosenLocationOnly)
         EXPECT_FALSE(Location.isOpen());
         EXPECT_FALSE(BoxNumber.isOpen());
     }
+}
 
 // The item form showing a phone photo stored sideways (EXIF orientation 6), for a person to look
 // at: written only when ORVANE_SCREENSHOTS names a folder (run under a display server).
