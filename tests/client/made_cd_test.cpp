@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -18,6 +19,7 @@
 #include <cstring>
 
 #include "client/client.h"
+#include "previewer/page_render.h"
 #include "reports/frame.h"
 #include "core/client_cd.h"
 #include "model/dictionary.h"
@@ -235,6 +237,22 @@ struct CountingOutput : reports::ReportOutput {
     int send(const std::vector<std::string> &, int) override { return 0; }
 };
 
+// With ORVANE_SAMPLE_PDF_DIR set, each previewed run is drawn to <procedure>.pdf there to be
+// looked at.
+struct PdfOutput : CountingOutput {
+    static inline std::string name;
+    int preview(std::vector<std::string> &pages, previewer::PreviewReport &report) override
+    {
+        if (const char *dir = std::getenv("ORVANE_SAMPLE_PDF_DIR"); dir && *dir && !name.empty()) {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(std::string(dir) + "/" + name + ".pdf"));
+            EXPECT_EQ(previewer::printPageFiles(printer, pages), static_cast<int>(pages.size())) << name;
+        }
+        return CountingOutput::preview(pages, report);
+    }
+};
+
 std::string textOf(const std::vector<reports::ReportRow> &rows, const std::string &band, const char *control)
 {
     for (const reports::ReportRow &r : rows)
@@ -393,7 +411,7 @@ TEST(MadeCd, PrintsItsTwelveListsOverTheItemsTheClientHas)
     testing_support::ScriptedMessages box;
     const std::string folder = makeCd(home, true, true);
     const auto before = tree(folder);
-    auto output = reports::setReportOutput([] { return std::make_unique<CountingOutput>(); });
+    auto output = reports::setReportOutput([] { return std::make_unique<PdfOutput>(); });
     reports::ReportFrame::keepRowsOfRuns(true);
     ::setenv("MARLOTTE_FOLDER", folder.c_str(), 1);
     client::startProgram();
@@ -438,9 +456,17 @@ TEST(MadeCd, PrintsItsTwelveListsOverTheItemsTheClientHas)
         const bool packing = std::string(c.procedure).starts_with("PrintBoxPackingList");
         if (packing)
             pickBox(false);
+        // The pictures asked for: the lines and pictures two to a page.
+        const bool lists = std::string(c.procedure).ends_with("List") || std::string(c.procedure).ends_with("ListWide");
+        if (lists && !packing) {
+            box.answer(rt::BUTTON_YES);
+            box.answer(rt::BUTTON_YES);
+        }
+        PdfOutput::name = c.procedure;
         const int previews = CountingOutput::previews;
         box.clear();
         rt::runProcedure(c.procedure);
+        PdfOutput::name.clear();
         EXPECT_EQ(CountingOutput::previews, previews + 1);
         const auto &rows = reports::ReportFrame::lastRows();
         EXPECT_EQ(textOf(rows, "page heading", "NameLine"), "Ada Okafor");
@@ -454,9 +480,8 @@ TEST(MadeCd, PrintsItsTwelveListsOverTheItemsTheClientHas)
         // The picture lists line shows the folder's name of the file; nothing outside it is read.
         for (const reports::ReportRow &r : rows)
             if (r.band == "picture")
-                EXPECT_EQ(QFileInfo(QString::fromStdString(r.text("picture"))).absolutePath(),
-                          QFileInfo(QString::fromStdString(folder)).absolutePath() + "/" +
-                              QDir(QString::fromStdString(folder)).dirName());
+                EXPECT_EQ(QFileInfo(QString::fromStdString(r.text("picture"))).absolutePath().toStdString(),
+                          QDir(QString::fromStdString(folder)).absolutePath().toStdString());
         for (const rt::MessageRequest &m : box.shown())
             EXPECT_TRUE(m.title == "Preview" || m.title.starts_with("Include")) << m.title << ": " << m.text;
         for (rt::RecordFile *f : {&ClientSystemFile, &Category, &Location, &BoxNumber, &Heirs, &MasterInventory})
