@@ -129,15 +129,17 @@ ReportSpec listSpec(const Member &m, bool wide, bool withPictures)
         if (!withPictures || path.empty())
             return;
         // Sized only here, from the file's own size: a missing or unreadable file prints its
-        // band with the picture area left empty.
+        // band with the picture area left empty. The line shows the name as stored; the file
+        // read is the one the program resolves it to (the client's: only its folder's pictures).
+        const std::string file = reportPicturePath(path);
         Override fit{"picture"};
-        if (std::optional<QSize> size = fitIntoBox(rt::pictureSize(QString::fromStdString(path)), box)) {
+        if (std::optional<QSize> size = fitIntoBox(rt::pictureSize(QString::fromStdString(file)), box)) {
             fit.w = size->width();
             fit.h = size->height();
         } else {
             fit.visible = false;
         }
-        run.print("picture", Values{{"picture", Value::of(path)}}, {fit});
+        run.print("picture", Values{{"picture", Value::of(file)}}, {fit});
         if (++*onPage == 2) {
             *onPage = 0;
             run.print("page break");

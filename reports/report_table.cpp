@@ -57,11 +57,11 @@ std::vector<ReportEntry> makeTable()
          .asks = Asks::Location, .offeredBy = kBoth, .builtFor = kBoth, .definition = location});
     add({.portrait = "PrintReceiptList", .wide = "PrintReceiptListWide", .button = "Receipt List",
          .tip = "List of all items with attached receipt", .frameMenu = F::HomeInventoryReports,
-         .menuText = "Receipt List", .offeredBy = kBoth, .builtFor = kProfessional, .pendingWhat = "The receipt list",
+         .menuText = "Receipt List", .offeredBy = kBoth, .builtFor = kBoth,
          .definition = [](bool wide) { return fileListDefinition(FileList::Receipt, wide); }});
     add({.portrait = "PrintInheritanceReport", .wide = "PrintInheritanceReportWide", .button = "Heirs",
          .tip = "Report of all items to be given to your heirs", .frameMenu = F::HomeInventoryReports,
-         .menuText = "Heirs", .offeredBy = kBoth, .builtFor = kProfessional, .pendingWhat = "The inheritance report",
+         .menuText = "Heirs", .offeredBy = kBoth, .builtFor = kBoth,
          .definition = inheritanceDefinition});
     add({.portrait = "ReportCatalogOptions", .button = "Catalog", .tip = "Client Inventory Catalog",
          .frameMenu = F::HomeInventoryReports, .menuText = "Catalog", .offeredBy = kProfessional,
@@ -71,24 +71,24 @@ std::vector<ReportEntry> makeTable()
          .builtFor = kProfessional, .window = ReportDesignOptions});
     add({.portrait = "PrintPictureList", .wide = "PrintPictureListWide", .button = "Picture List",
          .tip = "List of all items with attached picture", .frameMenu = F::HomeInventoryReports,
-         .menuText = "Picture List", .offeredBy = kBoth, .builtFor = kProfessional, .pendingWhat = "The picture list",
+         .menuText = "Picture List", .offeredBy = kBoth, .builtFor = kBoth,
          .definition = [](bool wide) { return fileListDefinition(FileList::Picture, wide); }});
     add({.portrait = "PrintWarrantyList", .wide = "PrintWarrantyListWide", .button = "Warranty List",
          .tip = "List of all items with warranty", .frameMenu = F::HomeInventoryReports, .menuText = "Warranty List",
-         .offeredBy = kBoth, .builtFor = kProfessional, .pendingWhat = "The warranty list",
+         .offeredBy = kBoth, .builtFor = kBoth,
          .definition = [](bool wide) { return fileListDefinition(FileList::Warranty, wide); }});
     add({.portrait = "PrintInsuranceReport", .wide = "PrintInsuranceReportWide", .button = "Insurance Report",
          .tip = "Print an insurance claim report", .frameMenu = F::HomeInventoryReports, .menuText = "Insurance",
-         .offeredBy = kBoth, .builtFor = kProfessional, .pendingWhat = "The insurance report",
+         .offeredBy = kBoth, .builtFor = kBoth,
          .definition = insuranceDefinition});
     add({.portrait = "PrintAppraisedItems", .wide = "PrintAppraisedItemsWide", .button = "Appraisal",
          .tip = "Report of all inventory items that have been appraised", .frameMenu = F::HomeInventoryReports,
-         .menuText = "Appraisal", .offeredBy = kBoth, .builtFor = kProfessional, .pendingWhat = "The appraised items report",
+         .menuText = "Appraisal", .offeredBy = kBoth, .builtFor = kBoth,
          .definition = appraisedDefinition});
     add({.portrait = "PrintBoxPackingList", .wide = "PrintBoxPackingListWide", .button = "Packing List",
          .tip = "Print the contents of a specific box", .frameMenu = F::HomeInventoryReports,
          .menuText = "Packing List", .asks = Asks::LocationAndBox, .offeredBy = kBoth,
-         .builtFor = kProfessional, .pendingWhat = "The box packing list", .definition = packingListDefinition});
+         .builtFor = kBoth, .definition = packingListDefinition});
 
     // Reached from the browses, the home-inventory menu and the toolbars.
     add({.portrait = "PrintItemInformation", .offeredBy = kBoth, .builtFor = kBoth, .definition = item});

@@ -2,6 +2,7 @@
 // shows, and the folder is left as it was but for the client's INI file.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
@@ -10,6 +11,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -17,6 +19,7 @@
 #include <cstring>
 
 #include "client/client.h"
+#include "previewer/page_render.h"
 #include "reports/frame.h"
 #include "core/client_cd.h"
 #include "model/dictionary.h"
@@ -63,7 +66,9 @@ void addOne(rt::RecordFile &f)
 
 // The professional program's side: a producer, a client with every status among its items and
 // one item with all four pictures, and the CD folder written for it.
-std::string makeCd(const testing_support::TempHome &home, bool withUpperCaseHave = false)
+// With `everyList`, every item is appraised, promised to the heir, packed in box B7 of the attic and
+// has a picture, a receipt and a warranty: each list report has an item of every status to keep out.
+std::string makeCd(const testing_support::TempHome &home, bool withUpperCaseHave = false, bool everyList = false)
 {
     testing_support::startProgram(home);
     const std::string primary = home.path();
@@ -113,6 +118,14 @@ std::string makeCd(const testing_support::TempHome &home, bool withUpperCaseHave
         MAS.QUANTITY = 2;
         MAS.MARKETVALUE.setCents(1050);
         MAS.HEIR = i == 0 ? "Chidi" : "";
+        if (everyList) {
+            MAS.APPRAISED = 1;
+            MAS.HEIR = i % 2 ? "chidi" : "Chidi";
+            MAS.BOXNUMBER = "B7";
+            MAS.IMAGE = home.file("pic1.jpg");
+            MAS.RECEIPTIMAGE = home.file("pic2.jpg");
+            MAS.WARRANTY = 1;
+        }
         if (i == 0) {
             MAS.IMAGE = home.file("pic0.jpg");
             MAS.IMAGE2 = home.file("pic1.jpg");
@@ -134,7 +147,7 @@ std::string makeCd(const testing_support::TempHome &home, bool withUpperCaseHave
     EXPECT_TRUE(rt::fileExists(folder + "marlotte"));
     EXPECT_TRUE(rt::fileExists(folder + "help/index.html"));
     EXPECT_EQ(out.items, withUpperCaseHave ? 6 : 5);
-    EXPECT_EQ(out.pictures, 4);
+    EXPECT_EQ(out.pictures, everyList ? 4 + 2 * ((withUpperCaseHave ? 6 : 5) - 1) : 4);
     testing_support::stopProgram();
     return folder;
 }
@@ -224,6 +237,22 @@ struct CountingOutput : reports::ReportOutput {
     int send(const std::vector<std::string> &, int) override { return 0; }
 };
 
+// With ORVANE_SAMPLE_PDF_DIR set, each previewed run is drawn to <procedure>.pdf there to be
+// looked at.
+struct PdfOutput : CountingOutput {
+    static inline std::string name;
+    int preview(std::vector<std::string> &pages, previewer::PreviewReport &report) override
+    {
+        if (const char *dir = std::getenv("ORVANE_SAMPLE_PDF_DIR"); dir && *dir && !name.empty()) {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(std::string(dir) + "/" + name + ".pdf"));
+            EXPECT_EQ(previewer::printPageFiles(printer, pages), static_cast<int>(pages.size())) << name;
+        }
+        return CountingOutput::preview(pages, report);
+    }
+};
+
 std::string textOf(const std::vector<reports::ReportRow> &rows, const std::string &band, const char *control)
 {
     for (const reports::ReportRow &r : rows)
@@ -258,6 +287,7 @@ TEST(MadeCd, PrintsItsSevenReportsOverTheItemsTheClientHas)
     const auto before = tree(folder);
     reports::ReportFrame::keepRowsOfRuns(true);
     auto output = reports::setReportOutput([] { return std::make_unique<CountingOutput>(); });
+    reports::ReportFrame::keepRowsOfRuns(true);
     ::setenv("MARLOTTE_FOLDER", folder.c_str(), 1);
     client::startProgram();
     client::nameDataFiles();
@@ -371,6 +401,139 @@ TEST(MadeCd, PrintsItsSevenReportsOverTheItemsTheClientHas)
     reports::ReportFrame::keepRowsOfRuns(false);
     // Nothing in the folder changed.
     EXPECT_EQ(tree(folder), before);
+}
+
+// The client's insurance, appraised, inheritance, packing, picture, receipt and warranty
+// reports: the items the client has or sells, the client's heading, pictures only from the
+// folder, and the folder left as it was.
+TEST(MadeCd, PrintsItsTwelveListsOverTheItemsTheClientHas)
+{
+    testing_support::TempHome home;
+    testing_support::ScriptedMessages box;
+    const std::string folder = makeCd(home, true, true);
+    // The picture of the item for sale is missing from the folder: its line, an empty area.
+    ASSERT_TRUE(QFile::remove(QString::fromStdString(folder + "Pic00005.jpg")));
+    const auto before = tree(folder);
+    auto output = reports::setReportOutput([] { return std::make_unique<PdfOutput>(); });
+    reports::ReportFrame::keepRowsOfRuns(true);
+    ::setenv("MARLOTTE_FOLDER", folder.c_str(), 1);
+    client::startProgram();
+    client::nameDataFiles();
+    box.clear();
+
+    // The packing list asks for its box in the shared picker: the attic's box B7, or cancelled.
+    auto pickBox = [](bool cancel) {
+        onNextModal([cancel](QWidget *w) {
+            EXPECT_EQ(w->windowTitle(), "Select Location and Box");
+            auto *locations = find<QComboBox>(w, "Location");
+            auto *boxes = find<QComboBox>(w, "Box number");
+            locations->setCurrentIndex(locations->findText("Attic"));
+            boxes->setCurrentIndex(boxes->findText("B7"));
+            find<QPushButton>(w, cancel ? "Cancel" : "OK")->click();
+        });
+    };
+    const std::vector<std::string> haveAndSell{"Chair Have", "Chair Sell", "Chair HAVE"};
+    struct Case {
+        const char *procedure;
+        const char *title;     // a text of the page heading
+        const char *countBand; // the band holding the count of the items listed
+    };
+    const Case cases[] = {
+        {"PrintInsuranceReport", "Insurance", "grand totals"},
+        {"PrintInsuranceReportWide", "Insurance", "grand totals"},
+        {"PrintAppraisedItems", "Appraised", "grand totals"},
+        {"PrintAppraisedItemsWide", "Appraised", "grand totals"},
+        {"PrintInheritanceReport", "", ""},
+        {"PrintInheritanceReportWide", "", ""},
+        {"PrintBoxPackingList", "Box Packing List", "totals"},
+        {"PrintBoxPackingListWide", "Box Packing List", "totals"},
+        {"PrintPictureList", "Home Inventory Picture List", "total"},
+        {"PrintPictureListWide", "Home Inventory Picture List", "total"},
+        {"PrintReceiptList", "Home Inventory Receipt List", "total"},
+        {"PrintReceiptListWide", "Home Inventory Receipt List", "total"},
+        {"PrintWarrantyList", "Home Inventory Warranty List", "total"},
+        {"PrintWarrantyListWide", "Home Inventory Warranty List", "total"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.procedure);
+        const bool packing = std::string(c.procedure).starts_with("PrintBoxPackingList");
+        if (packing)
+            pickBox(false);
+        // The pictures asked for: the lines and pictures two to a page.
+        const bool lists = std::string(c.procedure).ends_with("List") || std::string(c.procedure).ends_with("ListWide");
+        if (lists && !packing) {
+            box.answer(rt::BUTTON_YES);
+            box.answer(rt::BUTTON_YES);
+        }
+        PdfOutput::name = c.procedure;
+        const int previews = CountingOutput::previews;
+        box.clear();
+        rt::runProcedure(c.procedure);
+        PdfOutput::name.clear();
+        EXPECT_EQ(CountingOutput::previews, previews + 1);
+        const auto &rows = reports::ReportFrame::lastRows();
+        EXPECT_EQ(textOf(rows, "page heading", "NameLine"), "Ada Okafor");
+        EXPECT_EQ(textOf(rows, "page heading", "AddressLine"), "12 Quay Road");
+        EXPECT_EQ(textOf(rows, "page footer", "PhoneLine"), "(555) 000-1234");
+        EXPECT_EQ(textOf(rows, "page footer", "EmailLine"), "email: ada@okafor.example");
+        // "Want", "Sold" and "Info" items are in none of them.
+        EXPECT_EQ(listed(rows), haveAndSell);
+        if (*c.countBand)
+            EXPECT_EQ(textOf(rows, c.countBand, "count"), "3");
+        // The picture lists line shows the folder's name of the file; nothing outside it is read.
+        for (const reports::ReportRow &r : rows)
+            if (r.band == "picture" && !r.text("picture").empty())
+                EXPECT_EQ(QFileInfo(QString::fromStdString(r.text("picture"))).absolutePath().toStdString(),
+                          QDir(QString::fromStdString(folder)).absolutePath().toStdString());
+        for (const rt::MessageRequest &m : box.shown())
+            EXPECT_TRUE(m.title == "Preview" || m.title.starts_with("Include")) << m.title << ": " << m.text;
+        for (rt::RecordFile *f : {&ClientSystemFile, &Category, &Location, &BoxNumber, &Heirs, &MasterInventory})
+            EXPECT_FALSE(f->isOpen()) << f->name;
+    }
+    // The heirs written "Chidi" and "chidi" are one heir: one group, one page.
+    rt::runProcedure("PrintInheritanceReport");
+    int groups = 0;
+    for (const reports::ReportRow &r : reports::ReportFrame::lastRows())
+        groups += r.band == "group header";
+    EXPECT_EQ(groups, 1);
+
+    // The picture lists with the pictures asked for: the folder's pictures, by their bare names.
+    box.answer(rt::BUTTON_YES);
+    box.answer(rt::BUTTON_YES);
+    rt::runProcedure("PrintPictureList");
+    int pictured = 0, found = 0;
+    for (const reports::ReportRow &r : reports::ReportFrame::lastRows())
+        if (r.band == "picture") {
+            // The missing one leaves its area empty.
+            ++pictured;
+            if (r.text("picture").empty())
+                continue;
+            EXPECT_TRUE(QFileInfo(QString::fromStdString(r.text("picture"))).fileName().startsWith("Pic"));
+            found += QFileInfo::exists(QString::fromStdString(r.text("picture")));
+        }
+    EXPECT_EQ(pictured, 3);
+    EXPECT_EQ(found, 2);
+    EXPECT_EQ(listed(reports::ReportFrame::lastRows()), haveAndSell);
+
+    // The picker cancelled: response 2, no preview, no file opened or left open.
+    pickBox(true);
+    const int previews = CountingOutput::previews;
+    box.clear();
+    rt::runProcedure("PrintBoxPackingList");
+    EXPECT_EQ(Glo.Response, 2);
+    EXPECT_EQ(CountingOutput::previews, previews);
+    EXPECT_TRUE(box.shown().empty()) << box.shown()[0].text;
+    for (rt::RecordFile *f : {&ClientSystemFile, &Category, &Location, &BoxNumber, &Heirs, &MasterInventory})
+        EXPECT_FALSE(f->isOpen()) << f->name;
+
+    client::endProgram();
+    ::unsetenv("MARLOTTE_FOLDER");
+    reports::setReportOutput(output);
+    reports::ReportFrame::keepRowsOfRuns(false);
+    // Nothing in the folder changed but the client's INI file, where the picker keeps its place.
+    auto after = tree(folder);
+    after.erase("marlotte.INI");
+    EXPECT_TRUE(after == before);
 }
 
 }  // namespace
