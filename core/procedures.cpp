@@ -23,8 +23,6 @@ struct Pending {
 // Windows and reports that later parts of the program bring.
 const Pending kPending[] = {
     {"ReportCatalogOptions", "The catalog reports", true},
-    {"PrintCustomReportPortrait", "The custom reports", true},
-    {"PrintCustomReportLandscape", "The custom reports", true},
     {"DataFormsOptions", "The data input forms", true},
     {"PrintAppraisedItems", "The appraised items report"},
     {"PrintAppraisedItemsWide", "The appraised items report"},

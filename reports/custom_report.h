@@ -7,7 +7,14 @@ void ReportDesignOptions();
 void LookupReportName();
 // The form of one definition.
 void UpdateCustomReportSetups();
+// The definition named by Glo:CustomReportName printed upright (7.5 inches) or sideways (10).
+void PrintCustomReportPortrait();
+void PrintCustomReportLandscape();
 
 namespace reports {
+struct ReportDefinition;
+// The custom report as a report definition: the run reads the definition and its options when
+// it starts.
+ReportDefinition customReportDefinition(bool wide);
 void registerCustomReportProcedures();
 }

@@ -416,4 +416,6 @@ void reports::registerCustomReportProcedures()
     rt::registerProcedure("ReportDesignOptions", ReportDesignOptions);
     rt::registerProcedure("LookupReportName", LookupReportName);
     rt::registerProcedure("UpdateCustomReportSetups", UpdateCustomReportSetups);
+    rt::registerProcedure("PrintCustomReportPortrait", PrintCustomReportPortrait);
+    rt::registerProcedure("PrintCustomReportLandscape", PrintCustomReportLandscape);
 }
