@@ -27,7 +27,7 @@ namespace {
 
 constexpr int kPictureSide = 4000;  // a picture fits a 4-by-4-inch square
 constexpr int kPictureTop = 250;
-constexpr int kCellGap = 50;  // kept free at the right of a text cell, so that neighbours never touch
+constexpr int kCellGap = 40;  // kept free at each side of a text cell
 
 // How a column of each name of the field list prints and what it totals. The money columns
 // print every value of their field's range: the extended values and the appraised value (a
@@ -150,12 +150,21 @@ std::vector<Column> definitionLayout(const CustomReportSetupsRecord &definition)
     return out;
 }
 
-// Text cells keep a gap at their right, so that a cut text never runs into the next column.
+// Columns stand edge to edge: a text keeps a gap at both sides, so that it never runs into the
+// number or the text beside it, and a number's heading keeps the margin its numbers keep.
+void keepGap(Control &c)
+{
+    if (c.align == Align::Left && c.w > 4 * kCellGap) {
+        c.x += kCellGap;
+        c.w -= 2 * kCellGap;
+    } else if (c.align == Align::Right && c.kind == ControlKind::String && c.w > 2 * kNumberMargin) {
+        c.w -= kNumberMargin;
+    }
+}
 void keepGap(std::vector<Control> &controls)
 {
     for (Control &c : controls)
-        if (c.align == Align::Left && c.w > 2 * kCellGap)
-            c.w -= kCellGap;
+        keepGap(c);
 }
 
 ReportLayout customLayout(const CustomRun &r)
@@ -165,8 +174,8 @@ ReportLayout customLayout(const CustomRun &r)
     l.header = pageHeading(width, r.title, r.columns);
     // The column headings (at the heading builder's line) keep the text cells' gap.
     for (Control &c : l.header.controls)
-        if (c.kind == ControlKind::String && c.y == HeadingForm{}.columnsY && c.align == Align::Left && c.w > 2 * kCellGap)
-            c.w -= kCellGap;
+        if (c.kind == ControlKind::String && c.y == HeadingForm{}.columnsY)
+            keepGap(c);
     l.footer = itemPageFooter(width);
     l.page = itemPage(r.wide, l.header.height);
 
