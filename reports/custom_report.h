@@ -7,8 +7,16 @@ void ReportDesignOptions();
 void LookupReportName();
 // The form of one definition.
 void UpdateCustomReportSetups();
+// The definition named by Glo:CustomReportName printed upright (7.5 inches) or sideways (10).
+void PrintCustomReportPortrait();
+void PrintCustomReportLandscape();
 
 namespace reports {
-// The look-up and the form of the definitions (the options window is in the report table).
+struct ReportDefinition;
+// The custom report as a report definition: the run reads the definition and its options when
+// it starts.
+ReportDefinition customReportDefinition(bool wide);
+// The look-up and the form of the definitions (the options window and the report are in the
+// report table).
 void registerCustomReportProcedures();
 }

@@ -282,17 +282,19 @@ private:
         nameRow->addWidget(name_);
         auto *lookup = new QPushButton("...", this);
         lookup->setObjectName("LookupReportName");
+        lookup->setToolTip("Browse the Custom Report Setups File");
+        lookup->setFixedWidth(lookup->fontMetrics().horizontalAdvance("...") + 24);
         connect(lookup, &QPushButton::clicked, this, [this] { lookUp(); });
         nameRow->addWidget(lookup);
         v->addLayout(nameRow);
 
-        auto *buttons = new QHBoxLayout;
         auto *ok = new QPushButton("OK", this);
         ok->setDefault(true);
         connect(ok, &QPushButton::clicked, this, [this] { print(); });
-        buttons->addWidget(ok);
-        v->addLayout(buttons);
         addCloseAndHelp(v, "Cancel");
+        // OK stands in the row of Cancel and Help, before them.
+        if (auto *row = qobject_cast<QHBoxLayout *>(v->itemAt(v->count() - 1)->layout()))
+            row->insertWidget(1, ok);
     }
 
     QComboBox *addDrop(QGridLayout *grid, int row, const char *prompt, rt::FileManager &manager, const rt::KeyDef *key,

@@ -99,7 +99,7 @@ std::vector<ReportEntry> makeTable()
         add({.portrait = name, .offeredBy = kProfessional, .builtFor = kProfessional, .window = procedure});
     // The custom report's two engines, started by its options window.
     add({.portrait = "PrintCustomReportPortrait", .wide = "PrintCustomReportLandscape", .offeredBy = kProfessional,
-         .pendingWhat = "The custom reports", .plural = true});
+         .builtFor = kProfessional, .definition = customReportDefinition});
     add({.portrait = "DataFormsOptions", .offeredBy = kProfessional, .builtFor = kProfessional,
          .window = DataFormsOptions, .ofClient = false});
     // The blank forms, started by their options window.

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <cstdlib>
 
 #include "model/managers.h"
 #include "model/user_fields.h"
@@ -84,6 +85,16 @@ protected:
         rt::RecordFile f(dict::CustomReportSetupsDef, nullptr);
         f.name = CustomReportSetups.name;
         return f.open(rt::mode::ReadOnlyDenyNone) == 0 ? f.records() : -1;
+    }
+
+    // With ORVANE_SAMPLE_PDF_DIR set, a window is kept there as a picture to be looked at.
+    static void keepPicture(QWidget *w, const char *name)
+    {
+        if (const char *keep = std::getenv("ORVANE_SAMPLE_PDF_DIR")) {
+            w->show();
+            testing_support::pump(20);
+            w->grab().save(QString::fromStdString(std::string(keep) + "/" + name + ".png"));
+        }
     }
 
     testing_support::ScriptedMessages box;
@@ -166,6 +177,7 @@ TEST_F(CustomDefinitions, DefinitionsAreAddedChangedLookedUpAndDeleted)
         find<QLineEdit>(form, "REPORTNAME")->setText("Insurer");
         choose(form, 1, "Asset");
         choose(form, 3, "Market Value");
+        keepPicture(form, "custom_definition_form");
         ok(form);
     });
     ASSERT_EQ(definitions(), 1);
@@ -194,7 +206,10 @@ TEST_F(CustomDefinitions, DefinitionsAreAddedChangedLookedUpAndDeleted)
     CustomReportSetups.close();
 
     // The look-up, asked to select, leaves the chosen definition in the buffer.
-    testing_support::onNextModal([](QWidget *w) { find<QPushButton>(w, "&Select")->click(); });
+    testing_support::onNextModal([](QWidget *w) {
+        keepPicture(w, "custom_lookup");
+        find<QPushButton>(w, "&Select")->click();
+    });
     rt::clearRecord(dict::CustomReportSetupsDef, &CRS);
     ASSERT_EQ(Access::CustomReportSetups->open(), 0);
     EXPECT_EQ(rt::callWithRequest("LookupReportName", rt::SelectRecord), rt::RequestCompleted);
@@ -233,6 +248,7 @@ TEST_F(CustomDefinitions, OptionsWindowsKeepTheirOwnChoicesAndPrintTheNamedDefin
     rt::WindowProcedure *second = open();
     ASSERT_NE(first, nullptr);
     ASSERT_NE(first, second);
+    keepPicture(first, "custom_report_options");
     find<QRadioButton>(first, "Order Category")->setChecked(true);
     find<QCheckBox>(first, "Include Memos")->setChecked(true);
     auto *category = first->findChild<QComboBox *>("Category");
