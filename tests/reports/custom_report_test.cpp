@@ -54,9 +54,8 @@ protected:
         rt::clearRecord(dict::CustomReportSetupsDef, &CRS);
         CRS.REPORTNAME = name;
         CRS.ORIENTATION = orientation;
-        auto *fields = std::array{&CRS.FIELD1, &CRS.FIELD2, &CRS.FIELD3, &CRS.FIELD4,  &CRS.FIELD5,  &CRS.FIELD6,
-                                  &CRS.FIELD7, &CRS.FIELD8, &CRS.FIELD9, &CRS.FIELD10, &CRS.FIELD11, &CRS.FIELD12}
-                           .data();
+        const std::array fields{&CRS.FIELD1, &CRS.FIELD2, &CRS.FIELD3, &CRS.FIELD4,  &CRS.FIELD5,  &CRS.FIELD6,
+                                &CRS.FIELD7, &CRS.FIELD8, &CRS.FIELD9, &CRS.FIELD10, &CRS.FIELD11, &CRS.FIELD12};
         for (std::size_t i = 0; i < columns.size(); ++i)
             *fields[i] = columns[i];
         ASSERT_EQ(CustomReportSetups.add(), 0);
