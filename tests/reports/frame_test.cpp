@@ -542,6 +542,8 @@ TEST_F(FrameTest, DataFormsPrintOneFormInTheCopiesAsked)
         EXPECT_EQ(w->windowTitle(), "Input Data Forms options");
         auto *howMany = testing_support::find<QLineEdit>(w, "How Many");
         EXPECT_EQ(howMany->text(), "1");
+        if (const char *keep = std::getenv("ORVANE_SAMPLE_PDF_DIR"))
+            w->grab().save(QString(keep) + "/data_forms_options.png");
         howMany->setText(c.howMany);
         testing_support::find<QPushButton>(w, c.button)->click();
         howMany->setText("7");  // changed after the press: not the report's
