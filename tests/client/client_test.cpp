@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -556,6 +558,21 @@ TEST_F(Client, WindowsOpenWholeAndInView)
     QFont bold = picker->font();
     bold.setBold(true);
     EXPECT_GT(picker->parentWidget()->width(), QFontMetrics(bold).horizontalAdvance(picker->windowTitle()) + 60);
+
+    // Window > Tile keeps every window inside the area, under the menu bar and the toolbar.
+    QAction *tile = nullptr;
+    for (QAction *a : f->findChildren<QAction *>())
+        if (a->text() == "T&ile")
+            tile = a;
+    ASSERT_NE(tile, nullptr);
+    tile->trigger();
+    pump(10);
+    auto *area = f->findChild<QMdiArea *>();
+    ASSERT_NE(area, nullptr);
+    ASSERT_GE(area->subWindowList().size(), 3);
+    for (QMdiSubWindow *w : area->subWindowList())
+        EXPECT_TRUE(area->viewport()->rect().contains(w->geometry())) << w->windowTitle().toStdString();
+    EXPECT_GE(area->mapTo(f, QPoint(0, 0)).y(), f->menuBar()->geometry().bottom());
 }
 
 TEST_F(Client, PictureNamesFromTheFolderOpenNothingOutsideIt)
