@@ -18,6 +18,7 @@
 #include "model/globals.h"
 #include "model/managers.h"
 #include "reports/catalog.h"
+#include "reports/option_controls.h"
 #include "runtime/file_drop.h"
 #include "runtime/gui.h"
 #include "runtime/message.h"
@@ -60,33 +61,17 @@ private:
         auto *v = new QVBoxLayout(this);
         auto *order = new QGroupBox("Report Order:", this);
         auto *oh = new QHBoxLayout(order);
-        for (const char *o : {"Category", "Location", "Description"}) {
-            auto *rb = new QRadioButton(o, order);
-            rb->setObjectName(QString("Order ") + o);
-            rb->setChecked(options_.order == o);
-            connect(rb, &QRadioButton::toggled, this, [this, o](bool on) {
-                if (on)
-                    options_.order = o;
-            });
-            oh->addWidget(rb);
-        }
+        addOrderChoice(this, oh, {"Category", "Location", "Description"}, options_.order);
         v->addWidget(order);
 
         auto *grid = new QGridLayout;
         addDrop(grid, 0, "Category:", *Access::Category, dict::CategoryDef.key("CATEGORYKEY"), "CATEGORY",
-                &CatalogOptions::category);
+                options_.category);
         addDrop(grid, 1, "Location:", *Access::Location, dict::LocationDef.key("LOCATIONKEY"), "LOCATION",
-                &CatalogOptions::location);
+                options_.location);
         v->addLayout(grid);
 
-        auto check = [&](const char *text, bool CatalogOptions::*field) {
-            auto *c = new QCheckBox(text, this);
-            c->setObjectName(text);
-            c->setChecked(options_.*field);
-            connect(c, &QCheckBox::toggled, this, [this, field](bool on) { options_.*field = on; });
-            v->addWidget(c);
-        };
-        check("Limit By Date", &CatalogOptions::limitByDate);
+        addOptionCheck(this, v, "Limit By Date", nullptr, options_.limitByDate);
         auto *row = new QHBoxLayout;
         row->addWidget(new QLabel("Start Date:", this));
         date_ = new QLineEdit(this);
@@ -109,45 +94,34 @@ private:
         row->addWidget(calendar);
         row->addStretch();
         v->addLayout(row);
-        check("Start New Page Every Item", &CatalogOptions::newPageEveryItem);
-        check("Include Pictures", &CatalogOptions::includePictures);
+        addOptionCheck(this, v, "Start New Page Every Item", nullptr, options_.newPageEveryItem);
+        addOptionCheck(this, v, "Include Pictures", nullptr, options_.includePictures);
 
-        auto *buttons = new QHBoxLayout;
         auto *ok = new QPushButton("OK", this);
         ok->setObjectName("OK");
         ok->setDefault(true);
         connect(ok, &QPushButton::clicked, this, [this] { print(); });
-        buttons->addWidget(ok);
-        v->addLayout(buttons);
         addCloseAndHelp(v, "Cancel");
+        // OK stands in the row of Cancel and Help, before them.
+        if (auto *row = qobject_cast<QHBoxLayout *>(v->itemAt(v->count() - 1)->layout()))
+            row->insertWidget(1, ok);
     }
 
+    // A limit's list with its clear button, which sets the limit back to all.
     void addDrop(QGridLayout *grid, int row, const char *prompt, rt::FileManager &manager, const rt::KeyDef *key,
-                 const char *field, std::string CatalogOptions::*into)
+                 const char *field, std::string &into)
     {
         const QString name = QString(prompt).remove(':');
-        grid->addWidget(new QLabel(prompt, this), row, 0);
-        auto *combo = new QComboBox(this);
-        combo->setObjectName(name);
-        combo->setMinimumWidth(200);
-        auto drop = std::make_unique<rt::FileDrop>(combo, manager, key, std::vector<const char *>{field},
-                                                   QStringList{name});
-        // No row is chosen at first: all of them.
-        drop->fill(QString());
-        connect(combo, &QComboBox::activated, this,
-                [this, combo, into] { options_.*into = rt::clip(combo->currentText().toStdString()); });
-        grid->addWidget(combo, row, 1);
+        rt::FileDrop *d = addLimitList(this, grid, row, prompt, manager, key, field, into, drops_);
         auto *clear = new QPushButton("X", this);
         clear->setMaximumWidth(32);
         clear->setObjectName("Clear " + name);
         clear->setToolTip("Clear the " + name.toLower());
-        rt::FileDrop *d = drop.get();
-        connect(clear, &QPushButton::clicked, this, [this, d, into] {
-            options_.*into = {};
+        connect(clear, &QPushButton::clicked, this, [d, &into] {
+            into.clear();
             d->fill(QString());
         });
         grid->addWidget(clear, row, 2);
-        drops_.push_back(std::move(drop));
     }
 
     void readDate()

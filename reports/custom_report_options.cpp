@@ -21,6 +21,7 @@
 #include "model/user_fields.h"
 #include "reports/custom_fields.h"
 #include "reports/custom_report.h"
+#include "reports/option_controls.h"
 #include "runtime/browse_setup.h"
 #include "runtime/errors.h"
 #include "runtime/file_drop.h"
@@ -229,47 +230,28 @@ private:
         auto *ol = new QVBoxLayout(order);
         ol->addWidget(new QLabel("Order to print reports", order));
         auto *oh = new QHBoxLayout;
-        for (const char *o : {"Asset", "Description", "Location", "Category"}) {
-            auto *rb = new QRadioButton(o, order);
-            rb->setObjectName(QString("Order ") + o);
-            rb->setToolTip("Order to print reports");
-            rb->setChecked(options_.order == o);
-            connect(rb, &QRadioButton::toggled, this, [this, o](bool on) {
-                if (on)
-                    options_.order = o;
-            });
-            oh->addWidget(rb);
-        }
+        addOrderChoice(this, oh, {"Asset", "Description", "Location", "Category"}, options_.order,
+                       "Order to print reports");
         ol->addLayout(oh);
         v->addWidget(order);
 
         v->addWidget(new QLabel("Select report limits below", this));
         auto *grid = new QGridLayout;
-        QComboBox *category = addDrop(grid, 0, "Category:", *Access::Category, dict::CategoryDef.key("CATEGORYKEY"),
-                                      "CATEGORY", &CustomOptions::category);
-        QComboBox *type = addDrop(grid, 1, "Type:", *Access::Type, dict::TypeDef.key("CATEGORYTYPEKEY"), "TYPE",
-                                  &CustomOptions::type);
-        QComboBox *location = addDrop(grid, 2, "Location:", *Access::Location, dict::LocationDef.key("LOCATIONKEY"),
-                                      "LOCATION", &CustomOptions::location);
-        QComboBox *box = addDrop(grid, 3, "Box Number:", *Access::BoxNumber, dict::BoxNumberDef.key("BOXKEY"),
-                                 "BOXNUMBER", &CustomOptions::box);
-        limitBy(1, category, dict::TypeDef, "CATEGORY", &CustomOptions::type);
-        limitBy(3, location, dict::BoxNumberDef, "LOCATION", &CustomOptions::box);
-        (void)type;
-        (void)box;
+        rt::FileDrop *category = addLimitList(this, grid, 0, "Category:", *Access::Category,
+                                              dict::CategoryDef.key("CATEGORYKEY"), "CATEGORY", options_.category, drops_);
+        rt::FileDrop *type = addLimitList(this, grid, 1, "Type:", *Access::Type, dict::TypeDef.key("CATEGORYTYPEKEY"),
+                                          "TYPE", options_.type, drops_);
+        rt::FileDrop *location = addLimitList(this, grid, 2, "Location:", *Access::Location,
+                                              dict::LocationDef.key("LOCATIONKEY"), "LOCATION", options_.location, drops_);
+        rt::FileDrop *box = addLimitList(this, grid, 3, "Box Number:", *Access::BoxNumber,
+                                         dict::BoxNumberDef.key("BOXKEY"), "BOXNUMBER", options_.box, drops_);
+        limitBy(type, category->combo(), dict::TypeDef, "CATEGORY", options_.type);
+        limitBy(box, location->combo(), dict::BoxNumberDef, "LOCATION", options_.box);
         v->addLayout(grid);
 
-        auto check = [&](const char *text, const char *tip, bool CustomOptions::*field) {
-            auto *c = new QCheckBox(text, this);
-            c->setObjectName(text);
-            if (tip)
-                c->setToolTip(tip);
-            connect(c, &QCheckBox::toggled, this, [this, field](bool on) { options_.*field = on; });
-            v->addWidget(c);
-        };
-        check("Include Memos", "Include memos in report?", &CustomOptions::memos);
-        check("Include Pictures", "Include pictures in the report?", &CustomOptions::pictures);
-        check("Start New Page Every Item", nullptr, &CustomOptions::newPage);
+        addOptionCheck(this, v, "Include Memos", "Include memos in report?", options_.memos);
+        addOptionCheck(this, v, "Include Pictures", "Include pictures in the report?", options_.pictures);
+        addOptionCheck(this, v, "Start New Page Every Item", nullptr, options_.newPage);
 
         auto *nameRow = new QHBoxLayout;
         nameRow->addWidget(new QLabel("Report Name:", this));
@@ -297,28 +279,10 @@ private:
             row->insertWidget(1, ok);
     }
 
-    QComboBox *addDrop(QGridLayout *grid, int row, const char *prompt, rt::FileManager &manager, const rt::KeyDef *key,
-                       const char *field, std::string CustomOptions::*into)
+    // The list `drop` shows only the rows of the value chosen in `by`; choosing another value
+    // there blanks its limit, so a type or box of the previous choice is never kept.
+    void limitBy(rt::FileDrop *drop, QComboBox *by, const rt::TableDef &def, const char *field, std::string &limit)
     {
-        grid->addWidget(new QLabel(prompt, this), row, 0);
-        auto *combo = new QComboBox(this);
-        combo->setObjectName(QString(prompt).remove(':'));
-        combo->setMinimumWidth(200);
-        auto drop = std::make_unique<rt::FileDrop>(combo, manager, key, std::vector<const char *>{field},
-                                                   QStringList{prompt});
-        drop->fill(QString());
-        connect(combo, &QComboBox::activated, this,
-                [this, combo, into] { options_.*into = rt::clip(combo->currentText().toStdString()); });
-        drops_.push_back(std::move(drop));
-        grid->addWidget(combo, row, 1);
-        return combo;
-    }
-    // The list of row `limited` shows only the rows of the value chosen in `by`; choosing another
-    // value there blanks its limit, so a type or box of the previous choice is never kept.
-    void limitBy(int limited, QComboBox *by, const rt::TableDef &def, const char *field,
-                 std::string CustomOptions::*limit)
-    {
-        rt::FileDrop *drop = drops_[static_cast<std::size_t>(limited)].get();
         const rt::TableDef *d = &def;
         drop->filter = [d, by, field] {
             const std::string v = rt::clip(by->currentText().toStdString());
@@ -326,8 +290,8 @@ private:
                 return std::vector<rt::Condition>{};
             return std::vector<rt::Condition>{rt::Condition::equals(*d, field, v)};
         };
-        connect(by, &QComboBox::activated, this, [this, drop, limit] {
-            options_.*limit = {};
+        connect(by, &QComboBox::activated, this, [drop, &limit] {
+            limit.clear();
             drop->fill(QString());
         });
         drop->fill(QString());
