@@ -6,11 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <set>
 
@@ -491,6 +493,44 @@ private:
             target.close();
             return;
         }
+        // The items are copied by the driver in one pass; only the items with pictures come back
+        // here first, in asset order, so that the pictures are numbered as the items run.
+        const rt::TableDef &def = dict::MasterInventoryTempDef;
+        std::map<std::int64_t, std::array<std::string, 4>> named;
+        auto told = std::chrono::steady_clock::now() - kProgressEvery;
+        auto tell = [&](const MasterInventoryRecord &at) {
+            if (!progress_)
+                return;
+            auto now = std::chrono::steady_clock::now();
+            if (now - told >= kProgressEvery) {
+                told = now;
+                progress_(rt::formatText("@s40", at.DESCRIPTION.str()));
+            }
+        };
+        rc = target.addCopiesOf(
+            source, *dict::MasterInventoryDef.key("ASSETKEY"),
+            {def.fieldIndex("IMAGE"), def.fieldIndex("IMAGE2"), def.fieldIndex("RECEIPTIMAGE"),
+             def.fieldIndex("WARRANTYIMAGE")},
+            [&](std::int64_t position) {
+                tell(copy);
+                copyPicture(copy, copy.IMAGE, copy.IMAGE);
+                copyPicture(copy, copy.IMAGE2, copy.IMAGE2);
+                copyPicture(copy, copy.RECEIPTIMAGE, copy.RECEIPTIMAGE);
+                copyPicture(copy, copy.WARRANTYIMAGE, copy.WARRANTYIMAGE);
+                named[position] = {copy.IMAGE.str(), copy.IMAGE2.str(), copy.RECEIPTIMAGE.str(),
+                                   copy.WARRANTYIMAGE.str()};
+            },
+            [&] { tell(copy); });
+        if (rc == 0) {
+            out_.items = static_cast<int>(target.records());
+            source.close();
+            target.close();
+            return;
+        }
+        // What the driver could not copy whole is added item by item, so that an item that cannot
+        // be added is named and the others still reach the CD. The pictures already copied keep
+        // their names.
+        rt::clearRecord(def, static_cast<MasterInventoryRecord *>(&copy));
         // One transaction for the whole file: one per item would sync the disk for every item.
         rt::Transaction tx({&target});
         if (tx.begin() != 0) {
@@ -503,21 +543,21 @@ private:
         int added = 0;
         rt::clearRecord(dict::MasterInventoryDef, static_cast<MasterInventoryRecord *>(&item));
         source.set(*dict::MasterInventoryDef.key("ASSETKEY"));
-        auto told = std::chrono::steady_clock::now() - kProgressEvery;
         while ((rc = source.next()) == 0) {
-            if (progress_) {
-                auto now = std::chrono::steady_clock::now();
-                if (now - told >= kProgressEvery) {
-                    told = now;
-                    progress_(rt::formatText("@s40", item.DESCRIPTION.str()));
-                }
-            }
+            tell(item);
             static_cast<MasterInventoryRecord &>(copy) = item;
             copy.MEMO = item.MEMO;
-            copyPicture(item, item.IMAGE, copy.IMAGE);
-            copyPicture(item, item.IMAGE2, copy.IMAGE2);
-            copyPicture(item, item.RECEIPTIMAGE, copy.RECEIPTIMAGE);
-            copyPicture(item, item.WARRANTYIMAGE, copy.WARRANTYIMAGE);
+            if (auto it = named.find(source.position()); it != named.end()) {
+                copy.IMAGE = it->second[0];
+                copy.IMAGE2 = it->second[1];
+                copy.RECEIPTIMAGE = it->second[2];
+                copy.WARRANTYIMAGE = it->second[3];
+            } else {
+                copyPicture(item, item.IMAGE, copy.IMAGE);
+                copyPicture(item, item.IMAGE2, copy.IMAGE2);
+                copyPicture(item, item.RECEIPTIMAGE, copy.RECEIPTIMAGE);
+                copyPicture(item, item.WARRANTYIMAGE, copy.WARRANTYIMAGE);
+            }
             if (target.add() != 0) {
                 std::string why = rt::errorText();
                 std::string number = rt::formatNumber("@n_07", item.ASSETNUMBER);

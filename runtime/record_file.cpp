@@ -142,6 +142,13 @@ Connection::Connection(sqlite3 *db) : db_(db), id_(++g_connections)
             }
         },
         [](sqlite3_context *ctx) { sqlite3_result_null(ctx); }, nullptr);
+    sqlite3_create_function_v2(
+        db_, "rt_note", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, this,
+        [](sqlite3_context *ctx, int, sqlite3_value **v) {
+            static_cast<Connection *>(sqlite3_user_data(ctx))->noted = sqlite3_value_int64(v[0]);
+            sqlite3_result_int(ctx, 1);
+        },
+        nullptr, nullptr, nullptr);
 }
 
 Connection::~Connection()
@@ -385,14 +392,22 @@ void RecordFile::bindField(sqlite3_stmt *st, int param, int field, const void *r
     }
 }
 
+// The texts are bound in place, not copied: every caller steps the statement to its end before
+// the record can change, and binds the whole record again before the next step.
 void RecordFile::bindRecord(sqlite3_stmt *st, int param, const void *record, const std::string *memo) const
 {
-    for (std::size_t i = 0; i < def_.fields.size(); ++i)
-        bindField(st, param++, static_cast<int>(i), record);
+    for (const FieldDef &f : def_.fields) {
+        if (f.kind == FieldKind::STRING) {
+            std::string_view v = clipView(std::string_view(static_cast<const char *>(record) + f.offset, f.size));
+            sqlite3_bind_text(st, param++, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
+        } else {
+            sqlite3_bind_int64(st, param++, fieldNumber(f, record));
+        }
+    }
     if (def_.memoName) {
         std::string_view m = memo ? std::string_view(*memo) : std::string_view();
         m = cutUtf8(m, def_.memoMax);
-        sqlite3_bind_text(st, param, m.data(), static_cast<int>(m.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, param, m.data(), static_cast<int>(m.size()), SQLITE_STATIC);
     }
 }
 
@@ -856,6 +871,197 @@ int RecordFile::replaceValue(int field, std::string_view from, std::string_view 
         return failWrite(rc, st);
     }
     invalidateBatch(true);
+    clearError();
+    return 0;
+}
+
+namespace {
+// Statements of a bulk copy, finalized before the source file is detached.
+struct OwnedStmt {
+    sqlite3_stmt *st = nullptr;
+    ~OwnedStmt() { sqlite3_finalize(st); }
+};
+// Records per statement of a bulk copy: small enough for a progress display to move, large
+// enough that the statements' own cost does not show.
+constexpr int kCopyChunk = 500;
+}  // namespace
+
+int RecordFile::addCopiesOf(RecordFile &from, const KeyDef &order, const std::vector<int> &changing,
+                            const std::function<void(std::int64_t position)> &change,
+                            const std::function<void()> &progress)
+{
+    if (!conn_ || !from.conn_)
+        return fail(err::NotOpen);
+    if (readOnly())
+        return fail(err::AccessDenied);
+    if (tx_ || from.tx_) {
+        setDriverError("a transaction is already running on " + (tx_ ? name : from.name), 0);
+        return err::DriverError;
+    }
+    // Every field is read from the source column of its name.
+    for (const FieldDef &f : def_.fields) {
+        int i = from.def_.fieldIndex(f.name);
+        if (i < 0 || from.def_.fields[static_cast<std::size_t>(i)].kind != f.kind) {
+            setDriverError(from.name + " has no field " + f.name + " of " + name, 0);
+            return err::DriverError;
+        }
+    }
+    if ((def_.memoName != nullptr) != (from.def_.memoName != nullptr)) {
+        setDriverError(from.name + " and " + name + " differ in their memo", 0);
+        return err::DriverError;
+    }
+    // The order's values name a record of either file: each run of the copy goes on from the
+    // last copy's, and the changed values find their copy by them.
+    if (!order.unique) {
+        setDriverError(std::string("a copy in the order of ") + order.name + " needs a key without duplicates", 0);
+        return err::DriverError;
+    }
+    KeyDef mine{order.name, {}, true};
+    for (const KeyPart &p : order.parts) {
+        int f = def_.fieldIndex(from.def_.fields[static_cast<std::size_t>(p.field)].name);
+        if (std::find(changing.begin(), changing.end(), f) != changing.end()) {
+            setDriverError(std::string("a copy cannot change the field ") + def_.fields[static_cast<std::size_t>(f)].name +
+                               " of its order",
+                           0);
+            return err::DriverError;
+        }
+        mine.parts.push_back({f, p.descending});
+    }
+
+    Connection &c = *conn_;
+    sqlite3 *db = c.db();
+    {
+        OwnedStmt attach;
+        sqlite3_prepare_v2(db, "ATTACH DATABASE ? AS rt_from", -1, &attach.st, nullptr);
+        std::string path = clip(from.name);
+        sqlite3_bind_text(attach.st, 1, path.c_str(), -1, SQLITE_TRANSIENT);
+        if (int rc = sqlite3_step(attach.st); rc != SQLITE_DONE)
+            return from.failSqlite(rc, db);
+    }
+    auto column = [&](int field) { return quote(TableDef::columnName(def_.fields[static_cast<std::size_t>(field)])); };
+    int code = 0;
+    // The copy writes to this file and only reads the other: damage found is the other's.
+    auto sqlFail = [&](int rc) {
+        if (!code)
+            code = ((rc & 0xFF) == SQLITE_CORRUPT || (rc & 0xFF) == SQLITE_NOTADB ? from : *this).failSqlite(rc, db);
+    };
+    auto prepare = [&](OwnedStmt &s, const std::string &sql) {
+        int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &s.st, nullptr);
+        if (rc != SQLITE_OK)
+            sqlFail(rc);
+        return rc == SQLITE_OK;
+    };
+    std::string keyColumns, changedColumns, match, set;
+    for (std::size_t k = 0; k < mine.parts.size(); ++k) {
+        keyColumns += (k ? ", rt_k" : "rt_k") + std::to_string(k);
+        match += (k ? " AND main.data." : "main.data.") + column(mine.parts[k].field) + " = c.rt_k" + std::to_string(k);
+    }
+    for (std::size_t k = 0; k < changing.size(); ++k) {
+        changedColumns += ", rt_c" + std::to_string(k);
+        set += (k ? ", " : "") + column(changing[k]) + " = c.rt_c" + std::to_string(k);
+    }
+    // A deferred start: the source is only read, so it is locked against writers (not readers)
+    // for the copy's span, and never written.
+    int rc = c.exec("CREATE TEMP TABLE rt_changes (" + keyColumns + changedColumns + ")");
+    if (rc == SQLITE_OK)
+        rc = c.exec("BEGIN");
+    if (rc != SQLITE_OK)
+        sqlFail(rc);
+    // The changing records, in order, through `change` into the table of changed values.
+    if (!code && !changing.empty()) {
+        OwnedStmt scan, keep;
+        std::string where, params;
+        for (int i : changing) {
+            where += (where.empty() ? "" : " OR ") + column(i) +
+                     (def_.fields[static_cast<std::size_t>(i)].kind == FieldKind::STRING ? " <> ''" : " <> 0");
+        }
+        for (std::size_t k = 0; k < mine.parts.size() + changing.size(); ++k)
+            params += k ? ", ?" : "?";
+        if (prepare(scan, "SELECT " + columnList() + " FROM rt_from.data WHERE " + where + " ORDER BY " +
+                              orderBy(&mine, false)) &&
+            prepare(keep, "INSERT INTO temp.rt_changes VALUES (" + params + ")")) {
+            while ((rc = sqlite3_step(scan.st)) == SQLITE_ROW) {
+                decodeRow(scan.st, 1, record_, nullptr);
+                change(sqlite3_column_int64(scan.st, 0));
+                sqlite3_reset(keep.st);
+                int n = 1;
+                for (const KeyPart &p : mine.parts)
+                    bindField(keep.st, n++, p.field, record_);
+                for (int f : changing)
+                    bindField(keep.st, n++, f, record_);
+                if ((rc = sqlite3_step(keep.st)) != SQLITE_DONE)
+                    break;
+            }
+            if (rc != SQLITE_DONE)
+                sqlFail(rc);
+        }
+    }
+    if (const KeyDef *autoKey = def_.autoNumberKey(); autoKey && !code) {
+        OwnedStmt zero;
+        if (prepare(zero, "SELECT 1 FROM rt_from.data WHERE " + column(autoKey->parts[0].field) + " = 0 LIMIT 1")) {
+            rc = sqlite3_step(zero.st);
+            if (rc == SQLITE_ROW) {
+                setDriverError(from.name + " holds records without a number", 0);
+                code = err::DriverError;
+            } else if (rc != SQLITE_DONE) {
+                sqlFail(rc);
+            }
+        }
+    }
+    // Then every record, a run at a time, each run going on from the last copy's key values with
+    // a seek in the order's index. OR FAIL spares each run a statement journal: a failed run
+    // rolls the whole copy back anyway.
+    if (!code) {
+        std::vector<int> seekParams;
+        const std::string seek = seekCondition(&mine, false, false, false, seekParams);
+        std::string cols;
+        for (std::size_t i = 0; i < def_.fields.size(); ++i)
+            cols += (i ? ", " : "") + column(static_cast<int>(i));
+        if (def_.memoName)
+            cols += ", " + quote(def_.memoColumn());
+        const std::string head = "INSERT OR FAIL INTO main.data (" + cols + ") SELECT " + cols + " FROM rt_from.data";
+        const std::string tail = " ORDER BY " + orderBy(&mine, false) + " LIMIT " + std::to_string(kCopyChunk);
+        OwnedStmt start, after, read;
+        if (prepare(start, head + tail) && prepare(after, head + " WHERE " + seek + tail) &&
+            prepare(read, "SELECT " + columnList() + " FROM main.data WHERE rowid = ?")) {
+            for (sqlite3_stmt *st = start.st;; st = after.st) {
+                if ((rc = sqlite3_step(st)) != SQLITE_DONE) {
+                    sqlFail(rc);
+                    break;
+                }
+                sqlite3_reset(st);
+                if (sqlite3_changes(db) == 0)
+                    break;
+                // The last copy holds the key values to go on from, and is the one to show.
+                std::int64_t last = sqlite3_last_insert_rowid(db);
+                sqlite3_bind_int64(read.st, 1, last);
+                rc = sqlite3_step(read.st);
+                if (rc != SQLITE_ROW) {
+                    sqlFail(rc == SQLITE_DONE ? SQLITE_CORRUPT : rc);
+                    break;
+                }
+                decodeRow(read.st, 1, record_, memo_);
+                sqlite3_reset(read.st);
+                current_ = last;
+                if (progress)
+                    progress();
+                for (std::size_t i = 0; i < seekParams.size(); ++i)
+                    bindField(after.st, static_cast<int>(i) + 1, seekParams[i], record_);
+            }
+        }
+    }
+    if (!code && !changing.empty() &&
+        (rc = c.exec("UPDATE main.data SET " + set + " FROM temp.rt_changes AS c WHERE " + match)) != SQLITE_OK)
+        sqlFail(rc);
+    if (!code && (rc = c.exec("COMMIT")) != SQLITE_OK)
+        sqlFail(rc);
+    if (code)
+        c.exec("ROLLBACK");
+    c.exec("DROP TABLE IF EXISTS temp.rt_changes");
+    c.exec("DETACH DATABASE rt_from");
+    invalidateBatch(true);
+    if (code)
+        return code;
     clearError();
     return 0;
 }

@@ -107,6 +107,16 @@ public:
     std::int64_t countEqual(int field, std::string_view value);
     // Give every record whose field equals `from` (case-blind) the value `to`.
     int replaceValue(int field, std::string_view from, std::string_view to);
+    // Adds a copy of every record of `from`, an open file with the same fields, in the order of
+    // its key `order`, in one transaction that reads `from` as it stands when the copy starts.
+    // The records in which one of the `changing` fields is not blank are first read into this
+    // file's buffer, in that order, and handed to `change` with their position in `from`; what
+    // it leaves in those fields is what their copy holds. Every other value is copied as stored.
+    // `progress` is called every few hundred records with the last one copied in the buffer.
+    // On failure nothing is added. A record of `from` without its auto-number fails the copy,
+    // since add() would number it anew.
+    int addCopiesOf(RecordFile &from, const KeyDef &order, const std::vector<int> &changing,
+                    const std::function<void(std::int64_t position)> &change, const std::function<void()> &progress);
     // The number the auto-numbered key would give the next new record.
     std::int64_t nextAutoNumber(const KeyDef &key);
 
@@ -250,6 +260,9 @@ public:
     // statement that calls it runs; `collectedExact` turns false when one was not an integer.
     std::vector<std::int64_t> *collectInto = nullptr;
     bool collectedExact = true;
+    // The argument of the last call of the SQL function rt_note(x), which answers 1: the row a
+    // statement reached, where its rows are visited in order.
+    std::int64_t noted = 0;
     // A prepared statement, reset and with bindings cleared; nullptr on failure (error set).
     sqlite3_stmt *prepare(const std::string &sql);
     void dropStatements(std::string_view containing = {});

@@ -486,6 +486,28 @@ TEST_F(ClientCd, EveryFailureIsToldAndTheFolderIsNotCalledComplete)
     EXPECT_EQ(treeOf(cd), std::vector<std::string>{});
 }
 
+// An item without its number cannot be copied as stored: the items go one by one, the item is
+// numbered as adding numbers it, and the pictures already copied are neither copied again nor
+// renumbered.
+TEST_F(ClientCd, AnItemWithoutItsNumberIsAddedItemByItem)
+{
+    {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(MasterInventory.name.c_str(), &db), SQLITE_OK);
+        sqlite3_exec(db, "UPDATE data SET assetnumber = 0 WHERE assetnumber = 3", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    ClientCdOutcome out = make();
+    EXPECT_TRUE(out.complete());
+    EXPECT_EQ(out.items, 2);
+    EXPECT_EQ(out.pictures, 3);
+    EXPECT_EQ(treeOf(cd), kCdFiles);
+    EXPECT_EQ(testing_support::sqliteText(cd + "master.tps",
+                                          "SELECT group_concat(assetnumber || ':' || image || ':' || image2 || ':' || "
+                                          "receiptimage, ' ') FROM (SELECT * FROM data ORDER BY rowid)"),
+              "1:Pic00001.jpeg::Pic00002.PNG 7::Pic00003:");
+}
+
 TEST_F(ClientCd, NothingOutsideTheCdFolderChanges)
 {
     // Outside the CD folder: a documents folder with a help of its own, a library, the backup

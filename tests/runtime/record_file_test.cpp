@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <map>
 #include <filesystem>
 #include <cstring>
 #include <fstream>
@@ -12,7 +14,9 @@
 #include "model/dictionary.h"
 #include "runtime/dates.h"
 #include "runtime/file_manager.h"
+#include "runtime/file_recovery.h"
 #include "runtime/file_structure.h"
+#include "tests/support/record_damage.h"
 #include "tests/support/test_support.h"
 
 using namespace rt;
@@ -442,4 +446,108 @@ TEST_F(RecordFiles, ImportSourceIsReadLineByLine)
     ImportASCIITab.name = home.file("none.txt");
     EXPECT_EQ(ImportASCIITab.open(), err::FileNotFound);
     EXPECT_FALSE(std::filesystem::exists(home.file("none.txt")));
+}
+
+TEST_F(RecordFiles, BulkCopyRunsInKeyOrderTakesTheChangesAndIsAllOrNothing)
+{
+    // Asset numbers given out of file order, so that key order and file order differ; one item in
+    // ten has a picture, one in fifteen a receipt.
+    openNew(MasterInventory);
+    std::map<int, MasterInventoryBuffer> items;
+    Transaction adding({&MasterInventory});
+    ASSERT_EQ(adding.begin(), 0);
+    for (int i = 0; i < 1234; ++i) {
+        clearRecord(dict::MasterInventoryDef, &MAS);
+        MAS.ASSETNUMBER = (i * 7919) % 1237 + 1;
+        MAS.DESCRIPTION = "Item " + std::to_string(MAS.ASSETNUMBER);
+        MAS.MARKETVALUE.setCents(i * 101);
+        MAS.MEMO = i % 3 ? "" : "memo " + std::to_string(i);
+        if (i % 10 == 0)
+            MAS.IMAGE = "/pics/" + std::to_string(i) + ".jpg";
+        if (i % 15 == 0)
+            MAS.RECEIPTIMAGE = "/receipts/" + std::to_string(i) + ".jpg";
+        ASSERT_EQ(MasterInventory.add(), 0);
+        items[MAS.ASSETNUMBER] = MAS;
+    }
+    ASSERT_EQ(adding.commit(), 0);
+    const KeyDef &asset = *dict::MasterInventoryDef.key("ASSETKEY");
+    const std::vector<int> changing = {dict::MasterInventoryTempDef.fieldIndex("IMAGE"),
+                                       dict::MasterInventoryTempDef.fieldIndex("RECEIPTIMAGE")};
+    std::vector<int> changed, shown;
+    auto copyTo = [&](const std::string &file) {
+        changed.clear();
+        shown.clear();
+        MasterInventoryTemp.close();
+        MasterInventoryTemp.name = home.file(file);
+        EXPECT_EQ(MasterInventoryTemp.create(), 0);
+        EXPECT_EQ(MasterInventoryTemp.open(mode::ReadWriteExclusive), 0);
+        return MasterInventoryTemp.addCopiesOf(
+            MasterInventory, asset, changing,
+            [&](std::int64_t) {
+                changed.push_back(MAST.ASSETNUMBER);
+                if (!MAST.IMAGE.view().empty())
+                    MAST.IMAGE = "Pic" + std::to_string(changed.size());
+            },
+            [&] { shown.push_back(MAST.ASSETNUMBER); });
+    };
+
+    // An item without its number fails the copy, since adding would number it: nothing is added.
+    {
+        sqlite3 *db = nullptr;
+        sqlite3_open(MasterInventory.name.c_str(), &db);
+        sqlite3_exec(db, "UPDATE data SET assetnumber = 0 WHERE assetnumber = 1237", nullptr, nullptr, nullptr);
+        EXPECT_EQ(copyTo("unnumbered.tps"), err::DriverError);
+        EXPECT_EQ(MasterInventoryTemp.records(), 0);
+        sqlite3_exec(db, "UPDATE data SET assetnumber = 1237 WHERE assetnumber = 0", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    // Refused before anything is read: an order with duplicates, a change of the order's field.
+    EXPECT_EQ(MasterInventoryTemp.addCopiesOf(MasterInventory, *dict::MasterInventoryDef.key("CATEGORYKEY"),
+                                              changing, {}, {}),
+              err::DriverError);
+    EXPECT_EQ(MasterInventoryTemp.addCopiesOf(MasterInventory, asset, {0}, {}, {}), err::DriverError);
+
+    ASSERT_EQ(copyTo("master.tps"), 0) << errorText();
+    ASSERT_EQ(MasterInventoryTemp.records(), 1234);
+    // The changes were asked for in key order, of the items with a picture or receipt only;
+    // progress was shown in key order, ending with the last item.
+    std::vector<int> withPictures;
+    for (const auto &[number, item] : items)
+        if (!item.IMAGE.view().empty() || !item.RECEIPTIMAGE.view().empty())
+            withPictures.push_back(number);
+    EXPECT_EQ(changed, withPictures);
+    EXPECT_GE(shown.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+    EXPECT_EQ(shown.back(), items.rbegin()->first);
+    // The copies stand in key order in the file; each is its item but for the changed picture.
+    std::map<int, std::size_t> pictureNumber;
+    for (std::size_t i = 0; i < changed.size(); ++i)
+        pictureNumber[changed[i]] = i + 1;
+    MasterInventoryTemp.setFileOrder();
+    auto expected = items.begin();
+    while (MasterInventoryTemp.next() == 0 && expected != items.end()) {
+        MasterInventoryBuffer want = expected->second;
+        if (!want.IMAGE.view().empty())
+            want.IMAGE = "Pic" + std::to_string(pictureNumber[want.ASSETNUMBER]);
+        EXPECT_EQ(std::memcmp(static_cast<MasterInventoryRecord *>(&MAST), static_cast<MasterInventoryRecord *>(&want),
+                              sizeof(MasterInventoryRecord)),
+                  0)
+            << want.ASSETNUMBER;
+        EXPECT_EQ(MAST.MEMO, want.MEMO);
+        ++expected;
+    }
+    EXPECT_EQ(expected, items.end());
+
+    // Damage in the middle of the items fails the copy; the copy holds nothing and the damage is
+    // laid to the items' file.
+    MasterInventory.close();
+    std::vector<std::int64_t> leaves = testing_support::tableLeafPages(home.file("qormas.tps"));
+    testing_support::overwritePage(home.file("qormas.tps"), leaves[leaves.size() / 2]);
+    ASSERT_EQ(MasterInventory.open(mode::ReadOnlyDenyNone), 0);
+    std::vector<std::string> damaged;
+    setDamagedFileObserver([&](const std::string &path) { damaged.push_back(path); });
+    EXPECT_NE(copyTo("damaged.tps"), 0);
+    setDamagedFileObserver({});
+    EXPECT_EQ(MasterInventoryTemp.records(), 0);
+    EXPECT_EQ(damaged, std::vector<std::string>{home.file("qormas.tps")});
 }
