@@ -308,6 +308,8 @@ bool runSize(int n, Figures &f)
     rows.reserve(static_cast<std::size_t>(n));
     rawRead(MasterInventory.name, &rows);
     f.qp = qpainterPdf(rows, t.pages, dir.file("reference.pdf"));
+    if (const char *keep = std::getenv("REPORT_BENCH_REFERENCE_PDF"))
+        std::filesystem::copy_file(dir.file("reference.pdf"), keep, std::filesystem::copy_options::overwrite_existing);
     return true;
 }
 

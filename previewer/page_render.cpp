@@ -8,7 +8,10 @@
 #include <QPainterPath>
 #include <QPrinter>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
+#include <optional>
 
 #include "runtime/image.h"
 #include "runtime/text.h"
@@ -56,13 +59,18 @@ struct Drawer {
         const TextItem *font = nullptr;
         bool textPen = false;
         Rgb color = 0;
+        std::optional<QFontMetricsF> metrics;  // of the painter's font, on its device
+        const std::array<double, 95> *ascii = nullptr;
     };
     Set *set;
 
     void operator()(const TextItem &t) const
     {
-        if (!set->font || set->font->font != t.font || set->font->size != t.size || set->font->style != t.style)
+        if (!set->font || set->font->font != t.font || set->font->size != t.size || set->font->style != t.style) {
             p.setFont(pageFont(t, dpiY));
+            set->metrics.reset();
+            set->ascii = nullptr;
+        }
         set->font = &t;
         if (!set->textPen || set->color != t.color)
             p.setPen(QPen(colorOf(t.color)));
@@ -71,16 +79,57 @@ struct Drawer {
         int flags = Qt::TextDontClip;
         flags |= t.align == Align::Right ? Qt::AlignRight : t.align == Align::Center ? Qt::AlignHCenter : Qt::AlignLeft;
         flags |= t.valign == VAlign::Bottom ? Qt::AlignBottom : t.valign == VAlign::Middle ? Qt::AlignVCenter : Qt::AlignTop;
-        if (t.w <= 0) {
-            p.drawText(QRectF(t.x, t.y, t.w, t.h), flags, qtext(t.text));
+        const QString text = qtext(t.text);
+        if (t.w <= 0 || fitsAcross(t, text)) {
+            p.drawText(QRectF(t.x, t.y, t.w, t.h), flags, text);
             return;
         }
         // A text ends at its box's left and right edges, never over the next column; above and
         // below it keeps its whole line (a box a little low cuts no descender).
         p.save();
         p.setClipRect(QRectF(t.x, t.y - t.h - 1000, t.w, 3 * t.h + 2000), Qt::IntersectClip);
-        p.drawText(QRectF(t.x, t.y, t.w, t.h), flags, qtext(t.text));
+        p.drawText(QRectF(t.x, t.y, t.w, t.h), flags, text);
         p.restore();
+    }
+    // A single line inside its box's width needs no clip: most texts of a report are, and a clip
+    // for each would double what a printed page holds and costs.
+    // The sum of the characters' own advances tells most texts apart without laying them out:
+    // kerning moves it by far less than the margin here. Only a text close to the edge, or with
+    // characters beyond ASCII, is measured whole.
+    bool fitsAcross(const TextItem &t, const QString &text) const
+    {
+        if (text.contains(QChar('\n')))
+            return false;
+        if (!set->ascii)
+            set->ascii = &asciiAdvances(p.font(), p.device());
+        double sum = 0;
+        bool ascii = true;
+        for (QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u < 32 || u > 126) {
+                ascii = false;
+                break;
+            }
+            sum += (*set->ascii)[u - 32];
+        }
+        if (ascii && sum * 1.02 + 1 <= t.w)
+            return true;
+        if (ascii && sum > t.w * 1.1)
+            return false;
+        if (!set->metrics)
+            set->metrics.emplace(p.font(), p.device());
+        return set->metrics->horizontalAdvance(text) <= t.w;
+    }
+    static const std::array<double, 95> &asciiAdvances(const QFont &font, QPaintDevice *device)
+    {
+        static std::map<std::pair<QString, int>, std::array<double, 95>> known;
+        auto [it, added] = known.try_emplace({font.key(), device ? device->logicalDpiY() : 0});
+        if (added) {
+            QFontMetricsF m(font, device);
+            for (int c = 32; c <= 126; ++c)
+                it->second[static_cast<std::size_t>(c - 32)] = m.horizontalAdvance(QChar(c));
+        }
+        return it->second;
     }
     void operator()(const LineItem &l) const
     {

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
+#include <algorithm>
+#include <cmath>
 
 #include "previewer/page_render.h"
 #include "previewer/sample_pages.h"
@@ -84,6 +86,47 @@ TEST(PageRender, DrawsItemsAndLeavesUnreadablePicturesEmpty)
     QImage blank(10, 10, QImage::Format_RGB32);
     QPainter p(&blank);
     EXPECT_FALSE(renderPageFile(p, home.file("missing.opg"), 1.0));
+}
+
+// A text ends at its box's edges, whichever way the width is found; a text inside its box is
+// drawn whole.
+TEST(PageRender, TextsStopAtTheirBoxEdgesAndFitTextsAreWhole)
+{
+    struct Case {
+        const char *text;
+        int extra;  // the box's width beside the text's own: negative cuts it
+        Align align;
+    };
+    const Case cases[] = {
+        {"MMMM", -160, Align::Left},   {"MMMM", -10, Align::Left},      {"MMMM", 2, Align::Left},
+        {"MMMM", 2, Align::Right},     {"AVAVAVAV", 1, Align::Left},    {"\xc3\x89\xc3\x89\xc3\x89", -60, Align::Left},
+        {"\xc3\x89\xc3\x89\xc3\x89", 2, Align::Left}, {"MM\nMMMMMMMM", -100, Align::Left},
+    };
+    for (const Case &c : cases) {
+        TextItem t;
+        t.x = 50;
+        t.y = 300;
+        t.size = 1000;
+        t.text = c.text;
+        const int natural = static_cast<int>(std::ceil(textWidth(t)));
+        t.w = natural + c.extra;
+        t.h = 150;
+        t.align = c.align;
+        Page page;
+        page.header = {1200, 1000, Orientation::Portrait};
+        page.items.push_back(t);
+        QImage img = draw(page);
+        int beyond = 0, lastInk = 0;
+        for (int x = 0; x < img.width(); ++x)
+            for (int y = 0; y < img.height(); ++y)
+                if (dark(img.pixel(x, y))) {
+                    beyond += x > t.x + t.w + 1;
+                    lastInk = std::max(lastInk, x);
+                }
+        EXPECT_EQ(beyond, 0) << c.text << " in " << t.w;
+        if (c.extra > 0)  // whole: its last letter reaches the box's end
+            EXPECT_GE(lastInk, t.x + t.w - 30) << c.text << " in " << t.w;
+    }
 }
 
 TEST(PageRender, PrintsToPdfOnThePaperOfEachPage)
