@@ -142,13 +142,6 @@ Connection::Connection(sqlite3 *db) : db_(db), id_(++g_connections)
             }
         },
         [](sqlite3_context *ctx) { sqlite3_result_null(ctx); }, nullptr);
-    sqlite3_create_function_v2(
-        db_, "rt_note", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, this,
-        [](sqlite3_context *ctx, int, sqlite3_value **v) {
-            static_cast<Connection *>(sqlite3_user_data(ctx))->noted = sqlite3_value_int64(v[0]);
-            sqlite3_result_int(ctx, 1);
-        },
-        nullptr, nullptr, nullptr);
 }
 
 Connection::~Connection()

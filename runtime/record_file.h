@@ -260,9 +260,6 @@ public:
     // statement that calls it runs; `collectedExact` turns false when one was not an integer.
     std::vector<std::int64_t> *collectInto = nullptr;
     bool collectedExact = true;
-    // The argument of the last call of the SQL function rt_note(x), which answers 1: the row a
-    // statement reached, where its rows are visited in order.
-    std::int64_t noted = 0;
     // A prepared statement, reset and with bindings cleared; nullptr on failure (error set).
     sqlite3_stmt *prepare(const std::string &sql);
     void dropStatements(std::string_view containing = {});
