@@ -748,26 +748,30 @@ private:
 bool readElfDependencies(const std::string &path, ElfDependencies &out)
 {
     out = {};
-    std::ifstream in(path, std::ios::binary);
+    // Only the headers, the dynamic section and its strings are read: a library built with its
+    // debugging information is tens of megabytes, and every Make CD looks at each of them.
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
         return false;
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::uint64_t fileSize = static_cast<std::uint64_t>(in.tellg());
     auto fits = [&](std::uint64_t offset, std::uint64_t size) {
-        return offset <= data.size() && size <= data.size() - offset;
+        return offset <= fileSize && size <= fileSize - offset;
+    };
+    auto readAt = [&](std::uint64_t offset, void *to, std::uint64_t size) {
+        if (!fits(offset, size))
+            return false;
+        in.clear();
+        in.seekg(static_cast<std::streamoff>(offset));
+        return static_cast<bool>(in.read(static_cast<char *>(to), static_cast<std::streamsize>(size)));
     };
     Elf64_Ehdr eh;
-    if (!fits(0, sizeof eh))
+    if (!readAt(0, &eh, sizeof eh))
         return false;
-    std::memcpy(&eh, data.data(), sizeof eh);
     if (std::memcmp(eh.e_ident, ELFMAG, SELFMAG) != 0 || eh.e_ident[EI_CLASS] != ELFCLASS64 ||
         eh.e_ident[EI_DATA] != ELFDATA2LSB || eh.e_shentsize != sizeof(Elf64_Shdr))
         return false;
     auto section = [&](std::uint32_t i, Elf64_Shdr &sh) {
-        std::uint64_t at = eh.e_shoff + std::uint64_t(i) * sizeof(Elf64_Shdr);
-        if (i >= eh.e_shnum || !fits(at, sizeof sh))
-            return false;
-        std::memcpy(&sh, data.data() + at, sizeof sh);
-        return true;
+        return i < eh.e_shnum && readAt(eh.e_shoff + std::uint64_t(i) * sizeof(Elf64_Shdr), &sh, sizeof sh);
     };
     for (std::uint32_t i = 0; i < eh.e_shnum; ++i) {
         Elf64_Shdr dyn, strings;
@@ -776,16 +780,20 @@ bool readElfDependencies(const std::string &path, ElfDependencies &out)
         if (!section(dyn.sh_link, strings) || !fits(dyn.sh_offset, dyn.sh_size) ||
             !fits(strings.sh_offset, strings.sh_size))
             return false;
+        std::string entries(dyn.sh_size, '\0'), names(strings.sh_size, '\0');
+        if (!readAt(dyn.sh_offset, entries.data(), dyn.sh_size) ||
+            !readAt(strings.sh_offset, names.data(), strings.sh_size))
+            return false;
         auto text = [&](std::uint64_t at) {
-            if (at >= strings.sh_size)
+            if (at >= names.size())
                 return std::string();
-            const char *s = data.data() + strings.sh_offset + at;
-            return std::string(s, strnlen(s, strings.sh_size - at));
+            const char *s = names.data() + at;
+            return std::string(s, strnlen(s, names.size() - at));
         };
         std::string runPath, rPath;
-        for (std::uint64_t at = 0; at + sizeof(Elf64_Dyn) <= dyn.sh_size; at += sizeof(Elf64_Dyn)) {
+        for (std::uint64_t at = 0; at + sizeof(Elf64_Dyn) <= entries.size(); at += sizeof(Elf64_Dyn)) {
             Elf64_Dyn d;
-            std::memcpy(&d, data.data() + dyn.sh_offset + at, sizeof d);
+            std::memcpy(&d, entries.data() + at, sizeof d);
             if (d.d_tag == DT_NULL)
                 break;
             if (d.d_tag == DT_NEEDED)

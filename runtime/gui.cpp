@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QLockFile>
@@ -13,6 +15,7 @@
 #include <QPrinter>
 #include <QPointer>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <map>
 #include <memory>
 
@@ -68,6 +71,15 @@ int showBox(const MessageRequest &r)
     }
     if (escape)
         box->setEscapeButton(escape);
+    // A short text makes a narrow box, and the window manager then cuts its title ("Mak...ete"):
+    // the box is made as wide as its title needs beside the title bar's icon and buttons.
+    if (auto *grid = qobject_cast<QGridLayout *>(box->layout())) {
+        QFont bold = box->font();
+        bold.setBold(true);
+        const int title = QFontMetrics(bold).horizontalAdvance(box->windowTitle()) * 11 / 10 + 120;
+        grid->addItem(new QSpacerItem(title, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
     box->exec();
     if (!box)
         return r.defaultButton;

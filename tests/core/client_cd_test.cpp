@@ -527,6 +527,8 @@ TEST_F(ClientCd, NothingOutsideTheCdFolderChanges)
     writeFile(home.file("planted"), planted);
     ASSERT_TRUE(readElfDependencies(home.file("planted"), deps));
     ASSERT_EQ(deps.needed.size(), 2u);
+    writeFile(home.file("cut"), planted.substr(0, 100));  // its sections lie past the end
+    EXPECT_FALSE(readElfDependencies(home.file("cut"), deps));
 
     auto setPictures = [&](const char *image, const char *receipt, const char *image2) {
         sqlite3 *db = nullptr;
