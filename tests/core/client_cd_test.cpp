@@ -508,6 +508,35 @@ TEST_F(ClientCd, AnItemWithoutItsNumberIsAddedItemByItem)
               "1:Pic00001.jpeg::Pic00002.PNG 7::Pic00003:");
 }
 
+// Damage in the middle of the items: the CD gets the items before it, and says what is missing.
+TEST_F(ClientCd, DamagedItemsGiveAnIncompleteCdThatSaysSo)
+{
+    ASSERT_EQ(MasterInventory.open(mode::ReadWriteDenyNone), 0);
+    {
+        Transaction tx({&MasterInventory});
+        ASSERT_EQ(tx.begin(), 0);
+        for (int asset = 10; asset < 610; ++asset) {
+            fillItem(MAS, asset, asset);
+            ASSERT_EQ(MasterInventory.add(), 0);
+        }
+        ASSERT_EQ(tx.commit(), 0);
+    }
+    MasterInventory.close();
+    std::vector<std::int64_t> leaves = testing_support::tableLeafPages(MasterInventory.name);
+    testing_support::overwritePage(MasterInventory.name, leaves[leaves.size() / 2]);
+    ClientCdOutcome out = make();
+    EXPECT_FALSE(out.complete());
+    EXPECT_GT(out.items, 2);
+    EXPECT_LT(out.items, 602);
+    EXPECT_EQ(out.pictures, 3);
+    EXPECT_EQ(testing_support::sqliteNumber(cd + "master.tps", "SELECT count(*) FROM data"), out.items);
+    ASSERT_GE(box.shown().size(), 2u);
+    EXPECT_EQ(box.shown()[0].title, "File Error");
+    EXPECT_EQ(box.shown()[0].text.rfind("Error reading home inventory file: ", 0), 0u) << box.shown()[0].text;
+    EXPECT_EQ(box.shown().back().title, "Make CD Incomplete");
+    EXPECT_NE(box.shown().back().text.find("the items after asset #"), std::string::npos) << box.shown().back().text;
+}
+
 TEST_F(ClientCd, NothingOutsideTheCdFolderChanges)
 {
     // Outside the CD folder: a documents folder with a help of its own, a library, the backup
