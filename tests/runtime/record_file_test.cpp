@@ -538,6 +538,16 @@ TEST_F(RecordFiles, BulkCopyRunsInKeyOrderTakesTheChangesAndIsAllOrNothing)
     }
     EXPECT_EQ(expected, items.end());
 
+    // Items another program is writing fail the copy as locked, with nothing added.
+    {
+        sqlite3 *writer = nullptr;
+        sqlite3_open(MasterInventory.name.c_str(), &writer);
+        ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        EXPECT_EQ(copyTo("locked.tps"), err::Locked);
+        EXPECT_EQ(MasterInventoryTemp.records(), 0);
+        sqlite3_close(writer);
+    }
+
     // Damage in the middle of the items fails the copy; the copy holds nothing and the damage is
     // laid to the items' file.
     MasterInventory.close();
