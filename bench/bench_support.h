@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/dictionary.h"
+#include "model/globals.h"
 #include "runtime/record_file.h"
 
 namespace bench {
@@ -82,14 +83,12 @@ inline sqlite3_stmt *rawPrepare(sqlite3 *db, const std::string &sql)
 }
 
 // Sizes from the command line, or the standard three.
-inline std::vector<int> sizes(int argc, char **argv)
+inline std::vector<int> sizes(int argc, char **argv, std::vector<int> otherwise = {10000, 100000, 1000000})
 {
     std::vector<int> v;
     for (int i = 1; i < argc; ++i)
         v.push_back(std::atoi(argv[i]));
-    if (v.empty())
-        v = {10000, 100000, 1000000};
-    return v;
+    return v.empty() ? otherwise : v;
 }
 
 // An item with a spread of descriptions, so that the description order differs from the
@@ -108,6 +107,35 @@ inline void fillItem(MasterInventoryBuffer &r, int i)
     r.MARKETVALUE.setCents(100 + i % 5000);
     r.SERIALNUMBER = "SN" + std::to_string(i);
     r.MEMO = i % 10 == 0 ? "A short memo about the item" : "";
+}
+
+// The files a report reads, made in `dir` and left open: the settings (address and phone lines
+// printed, portrait) and the active client A1, John Smith. False, said on stderr, on failure.
+inline bool makeReportFiles(const TempFolder &dir, const std::vector<rt::RecordFile *> &files)
+{
+    for (rt::RecordFile *f : files) {
+        f->name = dir.file(f->def().diskName);
+        if (f->create() || f->open(rt::mode::ReadWriteDenyNone)) {
+            std::fprintf(stderr, "cannot make %s\n", f->name.c_str());
+            return false;
+        }
+    }
+    rt::clearRecord(dict::MainSystemFileDef, &MSY);
+    MSY.NAME = "Orvane Appraisals";
+    MSY.PRINTADDRESSLINE = 1;
+    MSY.PRINTPHONELINE = 1;
+    MSY.REPORTFORMAT = "Portrait";
+    MainSystemFile.add();
+    rt::clearRecord(dict::QORClientsDef, &QOC);
+    QOC.IDCODE = "A1";
+    QOC.LASTNAME = "Smith";
+    QOC.FIRSTNAME = "John";
+    QOC.ADDRESS1 = "12 Elm Road";
+    QOC.CSZ = "Springfield, IL 62702";
+    QOC.HOMEPHONE = "2175550123";
+    QORClients.add();
+    Glo.ActiveClientID = "A1";
+    return true;
 }
 
 inline const char *verdict(bool ok) { return ok ? "ok" : "MISSED"; }

@@ -24,27 +24,8 @@ namespace {
 bool makeFiles(const bench::TempFolder &dir, int n)
 {
     std::vector<rt::RecordFile *> files = {&Category, &QORClients, &MainSystemFile, &MasterInventory, &UserFields};
-    for (rt::RecordFile *f : files) {
-        f->name = dir.file(f->def().diskName);
-        if (f->create() || f->open(rt::mode::ReadWriteDenyNone)) {
-            std::fprintf(stderr, "cannot make %s\n", f->name.c_str());
-            return false;
-        }
-    }
-    rt::clearRecord(dict::MainSystemFileDef, &MSY);
-    MSY.NAME = "Orvane Appraisals";
-    MSY.PRINTADDRESSLINE = 1;
-    MSY.PRINTPHONELINE = 1;
-    MSY.REPORTFORMAT = "Portrait";
-    MainSystemFile.add();
-    rt::clearRecord(dict::QORClientsDef, &QOC);
-    QOC.IDCODE = "A1";
-    QOC.LASTNAME = "Smith";
-    QOC.FIRSTNAME = "John";
-    QOC.ADDRESS1 = "12 Elm Road";
-    QOC.CSZ = "Springfield, IL 62702";
-    QORClients.add();
-    Glo.ActiveClientID = "A1";
+    if (!bench::makeReportFiles(dir, files))
+        return false;
     rt::clearRecord(dict::UserFieldsDef, &USF);
     USF.TITLEUSERFIELD1 = "Insurer";
     UserFields.add();

@@ -253,13 +253,8 @@ int main(int argc, char **argv)
     area.resize(1000, 700);
     area.show();
 
-    std::vector<int> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes.push_back(std::atoi(argv[i]));
-    if (sizes.empty())
-        sizes = {10000, 100000};
     int rc = 0;
-    for (int n : sizes)
+    for (int n : bench::sizes(argc, argv, {10000, 100000}))
         rc |= runSize(home, cd, n);
     rt::setMdiArea(nullptr);
     DictionaryKill();

@@ -96,28 +96,8 @@ void fillItem(int i)
 bool makeFiles(const bench::TempFolder &dir, int n)
 {
     std::vector<rt::RecordFile *> files = {&Category, &QORClients, &MainSystemFile, &MasterInventory};
-    for (rt::RecordFile *f : files) {
-        f->name = dir.file(f->def().diskName);
-        if (f->create() || f->open(rt::mode::ReadWriteDenyNone)) {
-            std::fprintf(stderr, "cannot make %s\n", f->name.c_str());
-            return false;
-        }
-    }
-    rt::clearRecord(dict::MainSystemFileDef, &MSY);
-    MSY.NAME = "Orvane Appraisals";
-    MSY.PRINTADDRESSLINE = 1;
-    MSY.PRINTPHONELINE = 1;
-    MSY.REPORTFORMAT = "Portrait";
-    MainSystemFile.add();
-    rt::clearRecord(dict::QORClientsDef, &QOC);
-    QOC.IDCODE = "A1";
-    QOC.LASTNAME = "Smith";
-    QOC.FIRSTNAME = "John";
-    QOC.ADDRESS1 = "12 Elm Road";
-    QOC.CSZ = "Springfield, IL 62702";
-    QOC.HOMEPHONE = "2175550123";
-    QORClients.add();
-    Glo.ActiveClientID = "A1";
+    if (!bench::makeReportFiles(dir, files))
+        return false;
     for (int c = 0; c < 24; ++c) {
         rt::clearRecord(dict::CategoryDef, &CAT);
         CAT.CATEGORY = c < 23 ? "Category " + std::to_string(c) : std::string("Book");
