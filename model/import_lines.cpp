@@ -60,17 +60,7 @@ std::string fromWindows1252(std::string_view s)
     out.reserve(s.size() + s.size() / 4);
     for (char ch : s) {
         auto c = static_cast<unsigned char>(ch);
-        std::uint32_t cp = c >= 0x80 && c < 0xA0 ? high[c - 0x80] : c;
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
+        rt::appendUtf8(out, c >= 0x80 && c < 0xA0 ? high[c - 0x80] : c);
     }
     return out;
 }

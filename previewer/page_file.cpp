@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "runtime/text.h"
+
 namespace previewer {
 
 namespace {
@@ -18,16 +20,6 @@ constexpr long kLimit = 100'000'000;
 constexpr std::size_t kMaxFile = 64u << 20;
 
 }  // namespace
-
-std::string_view cutText(std::string_view text, std::size_t limit)
-{
-    if (text.size() <= limit)
-        return text;
-    // Cut before a character that would be split.
-    while (limit > 0 && (static_cast<unsigned char>(text[limit]) & 0xC0) == 0x80)
-        --limit;
-    return text.substr(0, limit);
-}
 
 std::size_t textItemLimit(const PageHeader &header, int size)
 {
@@ -155,7 +147,7 @@ struct ItemWriter {
         putWord(out, styleWord(t.style));
         putWord(out, alignWord(t.align, t.valign));
         putColor(out, t.color);
-        const std::string_view text = cutText(t.text, textItemLimit(header, t.size));
+        const std::string_view text = rt::cutUtf8(t.text, textItemLimit(header, t.size));
         putInt(out, static_cast<long>(text.size()));
         out += ':';
         out += text;
@@ -527,7 +519,7 @@ Page decodePage(std::string_view bytes)
             ok = readText(c, t);
             // More than the page can show is never laid out: a huge text item costs its bytes only.
             if (ok && t.text.size() > textItemLimit(header, t.size))
-                t.text.resize(cutText(t.text, textItemLimit(header, t.size)).size());
+                t.text.resize(rt::cutUtf8(t.text, textItemLimit(header, t.size)).size());
             item = std::move(t);
         } else if (kind == "line") {
             LineItem l;
@@ -638,23 +630,8 @@ std::string encodeUtf8(std::u32string_view s)
 {
     std::string out;
     out.reserve(s.size());
-    for (char32_t c : s) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
+    for (char32_t c : s)
+        rt::appendUtf8(out, c);
     return out;
 }
 

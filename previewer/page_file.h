@@ -130,7 +130,6 @@ inline constexpr std::string_view kPageTotalToken = "?PP?";
 // The most bytes of text an item in a font of `size` (hundredths of a point) can show on the
 // page: a text item is cut to it, at a character boundary, when a page is written or read.
 std::size_t textItemLimit(const PageHeader &header, int size);
-std::string_view cutText(std::string_view text, std::size_t limit);
 
 std::string encodePage(const Page &page);
 // The items up to the first unreadable line; no items when the header is unreadable.

@@ -102,23 +102,7 @@ int AsciiFile::next()
     line_.clear();
     int c;
     bool any = false;
-    auto put = [this](std::uint32_t cp) {
-        if (cp < 0x80) {
-            line_ += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            line_ += static_cast<char>(0xC0 | (cp >> 6));
-            line_ += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            line_ += static_cast<char>(0xE0 | (cp >> 12));
-            line_ += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            line_ += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            line_ += static_cast<char>(0xF0 | (cp >> 18));
-            line_ += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            line_ += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            line_ += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    };
+    auto put = [this](std::uint32_t cp) { appendUtf8(line_, cp); };
     while ((c = unit()) != EOF) {
         any = true;
         if (c == '\n')

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QRegularExpression>
@@ -71,15 +70,11 @@ int showBox(const MessageRequest &r)
     }
     if (escape)
         box->setEscapeButton(escape);
-    // A short text makes a narrow box, and the window manager then cuts its title ("Mak...ete"):
-    // the box is made as wide as its title needs beside the title bar's icon and buttons.
-    if (auto *grid = qobject_cast<QGridLayout *>(box->layout())) {
-        QFont bold = box->font();
-        bold.setBold(true);
-        const int title = QFontMetrics(bold).horizontalAdvance(box->windowTitle()) * 11 / 10 + 120;
-        grid->addItem(new QSpacerItem(title, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
-                      grid->columnCount());
-    }
+    // A short text makes a narrow box, and the window manager then cuts its title ("Mak...ete").
+    // A message box sets its own fixed size from its layout, so the width goes in as a spacer.
+    if (auto *grid = qobject_cast<QGridLayout *>(box->layout()))
+        grid->addItem(new QSpacerItem(titleWidth(box), 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(),
+                      0, 1, grid->columnCount());
     box->exec();
     if (!box)
         return r.defaultButton;

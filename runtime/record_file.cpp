@@ -338,15 +338,17 @@ sqlite3_stmt *RecordFile::statement(std::uint32_t id, Build &&build, Stmt **entr
     return s.st;
 }
 
-std::string RecordFile::columnList() const
+std::string RecordFile::fieldColumns() const
 {
-    std::string s = "rowid";
+    std::string s;
     for (const FieldDef &f : def_.fields)
-        s += ", " + quote(TableDef::columnName(f));
+        s += (s.empty() ? "" : ", ") + quote(TableDef::columnName(f));
     if (def_.memoName)
         s += ", " + quote(def_.memoColumn());
     return s;
 }
+
+std::string RecordFile::columnList() const { return "rowid, " + fieldColumns(); }
 
 void RecordFile::decodeRow(sqlite3_stmt *st, int col, void *record, std::string *memo) const
 {
@@ -371,7 +373,7 @@ void RecordFile::decodeRow(sqlite3_stmt *st, int col, void *record, std::string 
     }
 }
 
-void RecordFile::bindField(sqlite3_stmt *st, int param, int field, const void *record) const
+void RecordFile::bindField(sqlite3_stmt *st, int param, int field, const void *record, bool copyTexts) const
 {
     if (field < 0)
         return;
@@ -379,7 +381,7 @@ void RecordFile::bindField(sqlite3_stmt *st, int param, int field, const void *r
     if (f.kind == FieldKind::STRING) {
         std::string_view v = clipView(
             std::string_view(static_cast<const char *>(record) + f.offset, f.size));
-        sqlite3_bind_text(st, param, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, param, v.data(), static_cast<int>(v.size()), copyTexts ? SQLITE_TRANSIENT : SQLITE_STATIC);
     } else {
         sqlite3_bind_int64(st, param, fieldNumber(f, record));
     }
@@ -389,14 +391,8 @@ void RecordFile::bindField(sqlite3_stmt *st, int param, int field, const void *r
 // the record can change, and binds the whole record again before the next step.
 void RecordFile::bindRecord(sqlite3_stmt *st, int param, const void *record, const std::string *memo) const
 {
-    for (const FieldDef &f : def_.fields) {
-        if (f.kind == FieldKind::STRING) {
-            std::string_view v = clipView(std::string_view(static_cast<const char *>(record) + f.offset, f.size));
-            sqlite3_bind_text(st, param++, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
-        } else {
-            sqlite3_bind_int64(st, param++, fieldNumber(f, record));
-        }
-    }
+    for (std::size_t i = 0; i < def_.fields.size(); ++i)
+        bindField(st, param++, static_cast<int>(i), record, false);
     if (def_.memoName) {
         std::string_view m = memo ? std::string_view(*memo) : std::string_view();
         m = cutUtf8(m, def_.memoMax);
@@ -868,6 +864,19 @@ int RecordFile::replaceValue(int field, std::string_view from, std::string_view 
     return 0;
 }
 
+// Attaches the file to the connection under `alias`: its rows are then read and written by the
+// connection's own statements.
+int RecordFile::attachTo(Connection &c, const std::string &alias)
+{
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(c.db(), ("ATTACH DATABASE ? AS " + quote(alias)).c_str(), -1, &st, nullptr);
+    std::string path = clip(name);
+    sqlite3_bind_text(st, 1, path.c_str(), -1, SQLITE_TRANSIENT);
+    int rc = sqlite3_step(st);
+    sqlite3_finalize(st);
+    return rc == SQLITE_DONE ? 0 : failSqlite(rc, c.db());
+}
+
 namespace {
 // Statements of a bulk copy, finalized before the source file is detached.
 struct OwnedStmt {
@@ -923,14 +932,8 @@ int RecordFile::addCopiesOf(RecordFile &from, const KeyDef &order, const std::ve
 
     Connection &c = *conn_;
     sqlite3 *db = c.db();
-    {
-        OwnedStmt attach;
-        sqlite3_prepare_v2(db, "ATTACH DATABASE ? AS rt_from", -1, &attach.st, nullptr);
-        std::string path = clip(from.name);
-        sqlite3_bind_text(attach.st, 1, path.c_str(), -1, SQLITE_TRANSIENT);
-        if (int rc = sqlite3_step(attach.st); rc != SQLITE_DONE)
-            return from.failSqlite(rc, db);
-    }
+    if (int code = from.attachTo(c, "rt_from"))
+        return code;
     auto column = [&](int field) { return quote(TableDef::columnName(def_.fields[static_cast<std::size_t>(field)])); };
     int code = 0;
     // The copy writes to this file and only reads the other: damage found is the other's.
@@ -1007,11 +1010,7 @@ int RecordFile::addCopiesOf(RecordFile &from, const KeyDef &order, const std::ve
     if (!code) {
         std::vector<int> seekParams;
         const std::string seek = seekCondition(&mine, false, false, false, seekParams);
-        std::string cols;
-        for (std::size_t i = 0; i < def_.fields.size(); ++i)
-            cols += (i ? ", " : "") + column(static_cast<int>(i));
-        if (def_.memoName)
-            cols += ", " + quote(def_.memoColumn());
+        const std::string cols = fieldColumns();
         const std::string head = "INSERT OR FAIL INTO main.data (" + cols + ") SELECT " + cols + " FROM rt_from.data";
         const std::string tail = " ORDER BY " + orderBy(&mine, false) + " LIMIT " + std::to_string(kCopyChunk);
         OwnedStmt start, after, read;
@@ -1307,16 +1306,10 @@ int RecordFile::add()
             setFieldNumber(f, record_, nextAutoNumber(*k));
     }
     sqlite3_stmt *st = statement(StmtAdd << 24, [&](Stmt &s) {
-        std::string cols, qs;
-        for (const FieldDef &f : def_.fields) {
-            cols += (cols.empty() ? "" : ", ") + quote(TableDef::columnName(f));
-            qs += qs.empty() ? "?" : ", ?";
-        }
-        if (def_.memoName) {
-            cols += ", " + quote(def_.memoColumn());
+        std::string qs = "?";
+        for (std::size_t i = 1; i < def_.fields.size() + (def_.memoName ? 1 : 0); ++i)
             qs += ", ?";
-        }
-        s.sql = "INSERT INTO " + tableRef() + " (" + cols + ") VALUES (" + qs + ")";
+        s.sql = "INSERT INTO " + tableRef() + " (" + fieldColumns() + ") VALUES (" + qs + ")";
     });
     if (!st)
         return err::DriverError;
@@ -1572,15 +1565,7 @@ int Transaction::begin()
             continue;
         }
         std::string alias = "tx" + std::to_string(i);
-        std::string sql = "ATTACH DATABASE ? AS " + quote(alias);
-        sqlite3_stmt *st = nullptr;
-        sqlite3_prepare_v2(lead_->db(), sql.c_str(), -1, &st, nullptr);
-        std::string path = clip(f->name);
-        sqlite3_bind_text(st, 1, path.c_str(), -1, SQLITE_TRANSIENT);
-        int rc = sqlite3_step(st);
-        sqlite3_finalize(st);
-        if (rc != SQLITE_DONE) {
-            int code = f->failSqlite(rc, lead_->db());
+        if (int code = f->attachTo(*lead_, alias)) {
             detach();
             return code;
         }

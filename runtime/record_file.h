@@ -142,7 +142,8 @@ private:
 
     // Decode a statement row (columns in field order, then memo, selected by columnList())
     // into a record buffer and memo.
-    std::string columnList() const;  // "rowid, col1, col2, ..., memo"
+    std::string columnList() const;    // "rowid, col1, col2, ..., memo"
+    std::string fieldColumns() const;  // "col1, col2, ..., memo"
     void decodeRow(sqlite3_stmt *st, int firstColumn, void *record, std::string *memo) const;
     void bindRecord(sqlite3_stmt *st, int firstParam, const void *record, const std::string *memo) const;
 
@@ -152,7 +153,9 @@ private:
     // key values and a rowid; parameters are appended to `params` as field indexes (-1 = rowid).
     std::string seekCondition(const KeyDef *key, bool backward, bool inclusive, bool withRowid,
                               std::vector<int> &params) const;
-    void bindField(sqlite3_stmt *st, int param, int field, const void *record) const;
+    // Without `copyTexts` a text is bound in place: the record must outlive the statement's step.
+    void bindField(sqlite3_stmt *st, int param, int field, const void *record, bool copyTexts = true) const;
+    int attachTo(Connection &c, const std::string &alias);
 
     int openImpl(int openMode, int declaredVersion, const std::function<void()> *before,
                  const std::function<void()> *after);
@@ -264,7 +267,6 @@ public:
     sqlite3_stmt *prepare(const std::string &sql);
     void dropStatements(std::string_view containing = {});
     int exec(const std::string &sql);  // SQLite result code
-    int inTransaction = 0;
 
 private:
     sqlite3 *db_;

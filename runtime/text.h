@@ -14,6 +14,8 @@ std::string clip(std::string_view s);
 
 // The longest prefix of s that is at most maxBytes long and does not split a UTF-8 character.
 std::string_view cutUtf8(std::string_view s, std::size_t maxBytes);
+// Appends the code point's UTF-8 bytes.
+void appendUtf8(std::string &out, char32_t c);
 
 // ASCII-only upper and lower case, the same folding as SQLite's NOCASE collation.
 char upperChar(char c);

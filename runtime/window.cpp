@@ -109,15 +109,16 @@ QList<QMdiSubWindow *> arrangeable(QMdiArea *area)
 }
 }  // namespace
 
-void fitTitle(QWidget *window)
+int titleWidth(const QWidget *window)
 {
     // Title bars draw their text in a bold face of about the widget font's size.
     QFont bold = window->font();
     bold.setBold(true);
     const int buttons = 4 * std::max(16, window->style()->pixelMetric(QStyle::PM_TitleBarHeight));
-    window->setMinimumWidth(std::max(window->minimumWidth(),
-                                     QFontMetrics(bold).horizontalAdvance(window->windowTitle()) + buttons));
+    return QFontMetrics(bold).horizontalAdvance(window->windowTitle()) + buttons;
 }
+
+void fitTitle(QWidget *window) { window->setMinimumWidth(std::max(window->minimumWidth(), titleWidth(window))); }
 
 void cascadeFromOthers(QMdiArea *area, QMdiSubWindow *window)
 {

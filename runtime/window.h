@@ -108,6 +108,8 @@ QRect fitInside(const QRect &geometry, const QRect &area, const QSize &minimum =
 void keepVisible(QWidget *window);
 // Makes a window at least wide enough for its whole title beside the title bar's buttons.
 void fitTitle(QWidget *window);
+// The width the window's title bar needs for its whole title beside its icon and buttons.
+int titleWidth(const QWidget *window);
 // Window > Tile and Cascade, inside the visible part of the frame's area.
 void tileWindows(QMdiArea *area);
 // A new sub-window that would open exactly over another steps down and right from it, as a
