@@ -13,6 +13,7 @@
 #include <map>
 #include <optional>
 
+#include "previewer/print_job.h"
 #include "runtime/image.h"
 #include "runtime/text.h"
 
@@ -283,42 +284,8 @@ QPageLayout pageLayoutOf(const PageHeader &header)
 
 int printPageFiles(QPrinter &printer, const std::vector<std::string> &pages)
 {
-    if (pages.empty())
-        return 0;
-    printer.setFullPage(true);
-    // The paper of a blank page comes from the page before it, or from the first valid page.
-    QPageLayout layout = pageLayoutOf(PageHeader{8500, 11000, Orientation::Portrait});
-    for (const std::string &path : pages) {
-        PageHeader h = readPageHeader(path);
-        if (h.valid()) {
-            layout = pageLayoutOf(h);
-            break;
-        }
-    }
-    QPainter painter;
-    int printed = 0;
-    PageHeader laid;  // the paper of the page before: a report's pages mostly share one
-    for (const std::string &path : pages) {
-        Page page = readPageFile(path);
-        if (page.header.valid() && !(page.header == laid)) {
-            layout = pageLayoutOf(page.header);
-            laid = page.header;
-        }
-        if (printed == 0) {
-            printer.setPageLayout(layout);
-            if (!painter.begin(&printer))
-                return 0;
-        } else {
-            printer.setPageLayout(layout);
-            if (!printer.newPage())
-                break;
-        }
-        double scale = printer.resolution() / 1000.0;
-        renderPage(painter, page, scale);
-        ++printed;
-    }
-    painter.end();
-    return printed;
+    PaintStop stop;
+    return paintPages(printer, pages, false, std::nullopt, stop);
 }
 
 }  // namespace previewer

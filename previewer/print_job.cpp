@@ -184,6 +184,56 @@ PageFit fitPage(const PageHeader &header, const QPageSize &paper, int dpi)
     return fit;
 }
 
+int paintPages(QPrinter &printer, const std::vector<std::string> &pages, bool fit,
+               const std::optional<QPageSize> &paper, PaintStop &stop)
+{
+    stop = PaintStop::NotStarted;
+    if (pages.empty())
+        return 0;
+    printer.setFullPage(true);
+    PageHeader last{8500, 11000, Orientation::Portrait};
+    for (const std::string &path : pages) {
+        if (PageHeader h = readPageHeader(path); h.valid()) {
+            last = h;
+            break;
+        }
+    }
+    QPainter painter;
+    int printed = 0;
+    std::optional<QPageLayout> laid;  // a report's pages mostly share one paper: set it only when it changes
+    for (const std::string &path : pages) {
+        Page page = readPageFile(path);
+        if (page.header.valid())
+            last = page.header;
+        const QPageSize sheet = fit && paper && paper->isValid() ? *paper : pageLayoutOf(last).pageSize();
+        const QPageLayout layout(sheet,
+                                 last.orientation == Orientation::Landscape ? QPageLayout::Landscape
+                                                                            : QPageLayout::Portrait,
+                                 QMarginsF(0, 0, 0, 0));
+        if (!laid || !laid->isEquivalentTo(layout) || laid->orientation() != layout.orientation()) {
+            printer.setPageLayout(layout);
+            laid = layout;
+        }
+        if (printed == 0) {
+            if (!painter.begin(&printer))
+                return 0;
+        } else if (!printer.newPage()) {
+            painter.end();
+            stop = PaintStop::NewPageRefused;
+            return printed;
+        }
+        if (fit) {
+            const PageFit placed = fitPage(last, sheet, printer.resolution());
+            renderPage(painter, page, placed.scale, placed.origin);
+        } else {
+            renderPage(painter, page, printer.resolution() / 1000.0);
+        }
+        ++printed;
+    }
+    stop = painter.end() ? PaintStop::Done : PaintStop::NotFinished;
+    return printed;
+}
+
 JobOutcome printJob(const QPrinter &settings, const std::vector<std::string> &pages, const JobRequest &request,
                     QWidget *parent)
 {
@@ -267,35 +317,13 @@ JobOutcome printJob(const QPrinter &settings, const std::vector<std::string> &pa
     job.setCollateCopies(request.collate);
     job.setFullPage(true);
 
-    QPainter painter;
-    int printed = 0;
-    PageHeader last{8500, 11000, Orientation::Portrait};
-    for (const std::string &path : pages) {
-        if (PageHeader h = readPageHeader(path); h.valid()) {
-            last = h;
-            break;
-        }
-    }
-    for (const std::string &path : pages) {
-        Page page = readPageFile(path);
-        if (page.header.valid())
-            last = page.header;
-        const bool landscape = last.orientation == Orientation::Landscape;
-        QPageSize sheet = paper && paper->isValid() ? *paper : pageLayoutOf(last).pageSize();
-        job.setPageLayout(QPageLayout(sheet, landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                                      QMarginsF(0, 0, 0, 0)));
-        if (printed == 0) {
-            if (!painter.begin(&job))
-                return fail(outcome, what, toPdf ? "the file cannot be created" : "the printer cannot be started");
-        } else if (!job.newPage()) {
-            painter.end();
-            return fail(outcome, what, "the printer stopped after page " + std::to_string(printed));
-        }
-        PageFit fit = fitPage(last, sheet, job.resolution());
-        renderPage(painter, page, fit.scale, fit.origin);
-        ++printed;
-    }
-    if (!painter.end())
+    PaintStop stop;
+    const int printed = paintPages(job, pages, true, paper, stop);
+    if (stop == PaintStop::NotStarted)
+        return fail(outcome, what, toPdf ? "the file cannot be created" : "the printer cannot be started");
+    if (stop == PaintStop::NewPageRefused)
+        return fail(outcome, what, "the printer stopped after page " + std::to_string(printed));
+    if (stop == PaintStop::NotFinished)
         return fail(outcome, what, "the job could not be finished");
     if (job.printerState() == QPrinter::Error)
         return fail(outcome, what, "the printer reported an error");

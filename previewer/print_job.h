@@ -68,6 +68,14 @@ struct PageFit {
 };
 PageFit fitPage(const PageHeader &header, const QPageSize &paper, int dpi);
 
+// Paints the page files on the printer's pages, a blank page on the paper of the page before it.
+// With `fit`, each page goes on `paper` (or, without one, on paper of its own size) as fitPage
+// places it; without, on paper of its own size at its own scale. Returns the pages painted;
+// `stop` tells where the painting stopped.
+enum class PaintStop { Done, NotStarted, NewPageRefused, NotFinished };
+int paintPages(QPrinter &printer, const std::vector<std::string> &pages, bool fit,
+               const std::optional<QPageSize> &paper, PaintStop &stop);
+
 // Prints the pages as one job. The destination is `settings`'s: a PDF file (asked for by name
 // unless the request names it; written beside the target and put in its place only once whole,
 // so that a failed job leaves an existing file unchanged) or a system printer (checked for being
