@@ -1,16 +1,12 @@
 // "Catalog Report Options": the order of the catalog, its limits to a category, a location and
 // items entered since a date, a new page per item and the pictures; OK prints the catalog of
 // the order the window shows.
-#include <QButtonGroup>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QVBoxLayout>
 #include <memory>
 

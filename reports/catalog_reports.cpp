@@ -6,7 +6,6 @@
 
 #include "model/dictionary.h"
 #include "model/globals.h"
-#include "model/item_layout.h"
 #include "model/user_fields.h"
 #include "previewer/page_render.h"
 #include "reports/catalog.h"
@@ -31,28 +30,6 @@ constexpr int kPictureLeft = 208, kPictureRight = 3427;
 constexpr int kPictureTop = 60;
 
 const char *const kPictureFields[2][2] = {{"MAS:IMAGE", "MAS:IMAGE2"}, {"MAS:RECEIPTIMAGE", "MAS:WARRANTYIMAGE"}};
-
-// The item form's prompt of a field ("Serial Number:"), or nothing.
-std::string itemPrompt(std::string_view field)
-{
-    using namespace inventory::layout;
-    for (const Tab &t : itemTabs())
-        for (const Section &s : t.sections)
-            for (const inventory::layout::Control &c : s.controls)
-                if (holdsField(c.kind) && c.field && c.prompt && field == c.field)
-                    return c.prompt;
-    return {};
-}
-
-// A label of the detail lines: the item form's own where it reads the same, so that the two
-// stay one; the catalog's text where the catalog has its own words ("Serial #: ", "MFG: ").
-std::string label(std::string_view field, const char *catalogText)
-{
-    const std::string prompt = itemPrompt(field);
-    if (!prompt.empty() && prompt + " " == catalogText)
-        return prompt + " ";
-    return catalogText;
-}
 
 enum class EntryKind { Text, Number, Date, Yes, User };
 struct Entry {
@@ -131,27 +108,6 @@ const std::vector<const rt::FieldDef *> &fields()
     return f;
 }
 
-struct Labels {
-    std::vector<std::string> text;
-    Labels()
-    {
-        for (const Entry &e : entries())
-            text.push_back(e.text ? label(e.field, e.text) : std::string());
-    }
-};
-const Labels &labels()
-{
-    static const Labels l;
-    return l;
-}
-
-std::string rtrimmed(std::string s)
-{
-    while (!s.empty() && s.back() == ' ')
-        s.pop_back();
-    return s;
-}
-
 double measure(const std::string &s)
 {
     previewer::TextItem t;
@@ -163,12 +119,6 @@ double measure(const std::string &s)
 // 141): a line of fewer bytes than the width holds at that is known to fit without measuring.
 bool fitsUnmeasured(std::size_t bytes, int width) { return bytes * 150 <= static_cast<std::size_t>(std::max(width, 0)); }
 
-std::string titleOf(const UserFieldsRecord &u, int i)
-{
-    const rt::TableDef &d = dict::UserFieldsDef;
-    return rt::clip(fieldValue(d, &u, "USF:TITLEUSERFIELD" + std::to_string(i)).text);
-}
-
 }  // namespace
 
 std::vector<std::string> catalogDetailLines(const MasterInventoryRecord &item, const std::array<std::string, 4> &titles,
@@ -179,16 +129,8 @@ std::vector<std::string> catalogDetailLines(const MasterInventoryRecord &item, c
     const auto &es = entries();
     for (std::size_t i = 0; i < es.size(); ++i) {
         const Entry &e = es[i];
-        const rt::FieldDef &f = *fields()[i];
-        Value v;
-        if (f.kind == rt::FieldKind::STRING)
-            v = Value::of(rt::fieldText(f, &item));
-        else if (e.kind == EntryKind::Date)
-            v = Value::date(static_cast<std::int32_t>(rt::fieldNumber(f, &item)));
-        else
-            v = Value{std::string_view(e.field) == "YEARORIGIN" ? Value::Kind::Year : Value::Kind::Number, {},
-                      rt::fieldNumber(f, &item), f.kind == rt::FieldKind::DEC ? f.places : 0};
-        std::string lead = labels().text[i], value;
+        const Value v = fieldValue(*fields()[i], &item, e.picture ? e.picture : "");
+        std::string lead = e.text ? e.text : "", value;
         switch (e.kind) {
         case EntryKind::Text:
             // How it was bought is told unless it is the unknown "???", even blank.
@@ -218,20 +160,20 @@ std::vector<std::string> catalogDetailLines(const MasterInventoryRecord &item, c
             break;
         }
         const std::string entry = lead + value;
-        std::string joined = line.empty() ? entry : rtrimmed(line) + "     " + entry;
+        std::string joined = line.empty() ? entry : rt::clip(line) + "     " + entry;
         // An entry that would not fit starts the next line, so that no text is lost.
-        if (!line.empty() && !fitsUnmeasured(joined.size(), width) && measure(rtrimmed(joined)) > width) {
-            out.push_back(rtrimmed(line));
+        if (!line.empty() && !fitsUnmeasured(joined.size(), width) && measure(rt::clip(joined)) > width) {
+            out.push_back(rt::clip(line));
             joined = entry;
         }
         line = joined;
-        if (rtrimmed(line).size() > 75) {
-            out.push_back(rtrimmed(line));
+        if (rt::clip(line).size() > 75) {
+            out.push_back(rt::clip(line));
             line.clear();
         }
     }
-    if (!rtrimmed(line).empty())
-        out.push_back(rtrimmed(line));
+    if (!rt::clip(line).empty())
+        out.push_back(rt::clip(line));
     return out;
 }
 
@@ -252,13 +194,11 @@ namespace {
 std::vector<Column> catalogColumns()
 {
     const auto R = Align::Right;
-    Column value{6450, 1050, "Value (ea)", {}, "MAS:MARKETVALUE", "@n-10.2", R};
-    value.total = "value";
     return {{0, 1300, "Location", {}, "MAS:LOCATION", "@s20"},
             {1350, 1300, "Category", {}, "MAS:CATEGORY", "@s20"},
             {2700, 3000, "Description", {}, "MAS:DESCRIPTION", "@s60"},
             {5700, 700, "Quantity", {}, "MAS:QUANTITY", kQuantityPicture, R},
-            value};
+            valueColumn(6450, 1050)};
 }
 
 Band totals(std::string name, const std::string &groupLabel, const std::string &groupField, const std::string &count,
@@ -376,13 +316,11 @@ ReportSpec catalogSpec(CatalogOrder order, const CatalogOptions &options)
         s.group.footerEndsPage = options.newPageEveryItem;
     }
     s.totalsBand = "grand totals";
-    s.totals = {{"count", TotalSpec::When::ItemPrinted, {}}};
-    for (TotalSpec &t : columnTotals(catalogColumns(), dict::MasterInventoryDef))
-        s.totals.push_back(std::move(t));
+    s.totals = itemTotals(catalogColumns());
     s.printItem = [options, columns = catalogColumns()](const rt::ViewRow &row, ReportRun &run) {
         const auto &item = recordOf<MasterInventoryRecord>(row);
         run.print("item", cellValues(columns, dict::MasterInventoryDef, row.record.data()));
-        const std::array<std::string, 4> titles = {titleOf(USF, 1), titleOf(USF, 2), titleOf(USF, 3), titleOf(USF, 4)};
+        const std::array<std::string, 4> titles = model::titlesOf(USF);
         for (const std::string &line : catalogDetailLines(item, titles, kLineWidth))
             run.print("detail line", Values{{"DetailLine", Value::of(line)}});
         if (!rt::trim(row.memo).empty())

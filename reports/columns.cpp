@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/dictionary.h"
 #include "model/valuation.h"
 #include "runtime/picture.h"
 #include "runtime/text.h"
@@ -102,7 +103,11 @@ Value fieldValue(const rt::TableDef &def, const void *record, const std::string 
     const int i = def.fieldIndex(field);
     if (i < 0)
         return Value::of({});
-    const rt::FieldDef &f = def.fields[static_cast<std::size_t>(i)];
+    return fieldValue(def.fields[static_cast<std::size_t>(i)], record, picture);
+}
+
+Value fieldValue(const rt::FieldDef &f, const void *record, const std::string &picture)
+{
     switch (f.kind) {
     case rt::FieldKind::STRING:
         return Value::of(rt::fieldText(f, record));
@@ -200,6 +205,14 @@ std::vector<TotalSpec> columnTotals(const std::vector<Column> &columns, const rt
         };
         out.push_back(std::move(t));
     }
+    return out;
+}
+
+std::vector<TotalSpec> itemTotals(const std::vector<Column> &columns)
+{
+    std::vector<TotalSpec> out = {{"count", TotalSpec::When::ItemPrinted, {}}};
+    for (TotalSpec &t : columnTotals(columns, dict::MasterInventoryDef))
+        out.push_back(std::move(t));
     return out;
 }
 

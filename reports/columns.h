@@ -82,11 +82,15 @@ Values cellValues(const std::vector<Column> &columns, const rt::TableDef &def, c
                   const UserTitles *titles = nullptr);
 // The totals the columns feed, counted per item printed (a column chosen twice adds twice).
 std::vector<TotalSpec> columnTotals(const std::vector<Column> &columns, const rt::TableDef &def);
+// The totals of an item list: the items printed ("count") and the totals its columns feed.
+std::vector<TotalSpec> itemTotals(const std::vector<Column> &columns);
 
 // The value of a field of a record for a control of the given picture: text for strings, a
 // date for a date picture, a year (no grouping) for the year of origin, amounts with their
 // places.
 Value fieldValue(const rt::TableDef &def, const void *record, const std::string &field,
                  const std::string &picture = {});
+// The same of a field already found (a reading that packs many fields of every item).
+Value fieldValue(const rt::FieldDef &f, const void *record, const std::string &picture = {});
 
 }  // namespace reports

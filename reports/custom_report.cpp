@@ -225,9 +225,7 @@ ReportLayout customLayout(const CustomRun &r)
 ReportSpec customSpec(std::shared_ptr<const CustomRun> r)
 {
     ReportSpec s;
-    s.totals = {{"count", TotalSpec::When::ItemPrinted, {}}};
-    for (TotalSpec &t : columnTotals(r->columns, dict::MasterInventoryDef))
-        s.totals.push_back(std::move(t));
+    s.totals = itemTotals(r->columns);
     // A total whose column is not in the report is still named: it prints blank.
     auto named = [&s](const std::string &name) {
         return std::any_of(s.totals.begin(), s.totals.end(), [&](const TotalSpec &t) { return t.name == name; });
@@ -348,6 +346,3 @@ ReportDefinition customReportDefinition(bool wide)
 }
 
 }  // namespace reports
-
-void PrintCustomReportPortrait() { reports::runReport(reports::customReportDefinition(false)); }
-void PrintCustomReportLandscape() { reports::runReport(reports::customReportDefinition(true)); }

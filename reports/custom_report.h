@@ -7,9 +7,6 @@ void ReportDesignOptions();
 void LookupReportName();
 // The form of one definition.
 void UpdateCustomReportSetups();
-// The definition named by Glo:CustomReportName printed upright (7.5 inches) or sideways (10).
-void PrintCustomReportPortrait();
-void PrintCustomReportLandscape();
 
 namespace reports {
 struct ReportDefinition;

@@ -1,7 +1,5 @@
 // "Custom Report Options": the choice of a custom report definition, its order and limits; the
 // look-up of the definitions and the form that edits one with its page-width check.
-#include <QButtonGroup>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -294,7 +292,6 @@ private:
             limit.clear();
             drop->fill(QString());
         });
-        drop->fill(QString());
     }
 
     // The name typed: a definition of that name is taken as it is; any other goes to the look-up.

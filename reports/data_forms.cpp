@@ -183,8 +183,7 @@ private:
         Glo.FormCopies = static_cast<rt::Byte>(copies);
         // The report gets the count shown when its button was pressed, and starts once this
         // window's event has returned: never inside a window that is closing.
-        const std::string procedure = kForms[which].procedure;
-        QTimer::singleShot(0, [procedure, copies] { printDataForm(procedure, copies); });
+        QTimer::singleShot(0, [which, copies] { runReport(dataFormDefinition(which, copies)); });
         if (which != 3)
             finish(rt::RequestCompleted);
     }
@@ -193,13 +192,6 @@ private:
 };
 
 }  // namespace
-
-void printDataForm(const std::string &procedure, int copies)
-{
-    for (int i = 0; i < 4; ++i)
-        if (procedure == kForms[i].procedure)
-            runReport(dataFormDefinition(i, copies));
-}
 
 }  // namespace reports
 

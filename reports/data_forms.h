@@ -1,8 +1,6 @@
 // The blank data-input forms and their options window.
 #pragma once
 
-#include <string>
-
 #include "reports/frame.h"
 
 // "Input Data Forms options": how many copies, and a button per form.
@@ -13,6 +11,4 @@ namespace reports {
 const char *dataFormProcedure(int which);
 // The form of that index (clothing, electronics, furniture, miscellaneous) printing `copies`.
 ReportDefinition dataFormDefinition(int which, int copies);
-// Runs the form named by its procedure with that many copies.
-void printDataForm(const std::string &procedure, int copies);
 }  // namespace reports

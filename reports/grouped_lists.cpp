@@ -15,14 +15,6 @@ namespace {
 
 constexpr auto R = Align::Right;
 
-// The value of a piece feeds the value total multiplied out by the quantity.
-Column valueColumn(int x, int w)
-{
-    Column c{x, w, "Value (ea)", {}, "MAS:MARKETVALUE", kAmountPicture, R};
-    c.total = "value";
-    return c;
-}
-
 std::vector<Column> appraisedColumns(bool wide)
 {
     if (!wide)
@@ -84,13 +76,6 @@ const GroupWords &wordsOf(bool heirs, bool wide)
     return heirs ? heir[wide ? 1 : 0] : category[wide ? 1 : 0];
 }
 
-Control doubleRule(int y, int width)
-{
-    Control c = rule(0, y, width);
-    c.kind = ControlKind::DoubleLine;
-    return c;
-}
-
 ReportLayout groupedLayout(bool heirs, bool wide)
 {
     const int width = wide ? 10000 : 7500;
@@ -129,7 +114,7 @@ ReportLayout groupedLayout(bool heirs, bool wide)
     Band grand;
     grand.name = "grand totals";
     grand.height = 520;
-    grand.controls = {doubleRule(20, width),
+    grand.controls = {doubleRule(0, 20, width),
                       text(200, 100, 3000, w.grandLabel, kBold),
                       text(w.grandCountLabelX, 300, 2333 - w.grandCountLabelX, "Total number of items listed:"),
                       field("count", 2333, 300, 1000, kCountPicture, R),
@@ -154,23 +139,13 @@ ReportSpec groupedSpec(bool heirs, bool wide)
         s.group.footerEndsPage = true;
     } else {
         s.group.key = [](const rt::ViewRow &row) { return recordOf<MasterInventoryRecord>(row).CATEGORY.str(); };
-        s.group.open = [](const std::string &key, const rt::ViewRow &) {
-            rt::clearRecord(dict::CategoryDef, &CAT);
-            CAT.CATEGORY = key;
-            // An unknown category prints a blank description.
-            std::string description;
-            if (Category.get(*dict::CategoryDef.key("CATEGORYKEY")) == 0)
-                description = CAT.DESCRIPTION.str();
-            return Values{{"CAT:CATEGORY", Value::of(key)}, {"CAT:DESCRIPTION", Value::of(description)}};
-        };
+        s.group.open = [](const std::string &key, const rt::ViewRow &) { return categoryGroupValues(key); };
     }
     s.group.header = "group header";
     s.group.footer = "group footer";
     s.grandBand = "grand totals";
     const std::vector<Column> columns = heirs ? inheritanceColumns(wide) : appraisedColumns(wide);
-    s.totals = {{"count", TotalSpec::When::ItemPrinted, {}}};
-    for (TotalSpec &t : columnTotals(columns, dict::MasterInventoryDef))
-        s.totals.push_back(std::move(t));
+    s.totals = itemTotals(columns);
     s.printItem = [columns](const rt::ViewRow &row, ReportRun &run) {
         run.print("detail", cellValues(columns, dict::MasterInventoryDef, row.record.data()));
     };
@@ -206,8 +181,3 @@ ReportDefinition appraisedDefinition(bool wide) { return groupedDefinition(false
 ReportDefinition inheritanceDefinition(bool wide) { return groupedDefinition(true, wide); }
 
 }  // namespace reports
-
-void PrintAppraisedItems() { reports::runReport(reports::appraisedDefinition(false)); }
-void PrintAppraisedItemsWide() { reports::runReport(reports::appraisedDefinition(true)); }
-void PrintInheritanceReport() { reports::runReport(reports::inheritanceDefinition(false)); }
-void PrintInheritanceReportWide() { reports::runReport(reports::inheritanceDefinition(true)); }

@@ -96,9 +96,7 @@ ReportLayout insuranceLayout(bool wide)
 ReportSpec insuranceSpec(bool wide)
 {
     ReportSpec s = valuationSpec(wide, false);
-    s.totals = {{"count", TotalSpec::When::ItemPrinted, {}}};
-    for (TotalSpec &t : columnTotals(insuranceColumns(wide), dict::MasterInventoryDef))
-        s.totals.push_back(std::move(t));
+    s.totals = itemTotals(insuranceColumns(wide));
     s.printItem = [columns = insuranceColumns(wide)](const rt::ViewRow &row, ReportRun &run) {
         run.print("detail", cellValues(columns, dict::MasterInventoryDef, row.record.data()));
     };
@@ -116,6 +114,3 @@ ReportDefinition insuranceDefinition(bool wide)
 }
 
 }  // namespace reports
-
-void PrintInsuranceReport() { reports::runReport(reports::insuranceDefinition(false)); }
-void PrintInsuranceReportWide() { reports::runReport(reports::insuranceDefinition(true)); }

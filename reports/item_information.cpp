@@ -264,6 +264,3 @@ ReportDefinition itemInformationDefinition(std::int32_t assetNumber)
 }
 
 }  // namespace reports
-
-// The item is the one in the shared record buffer when the report is called.
-void PrintItemInformation() { reports::runReport(reports::itemInformationDefinition(MAS.ASSETNUMBER.get())); }

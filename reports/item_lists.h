@@ -9,19 +9,6 @@
 
 #include "reports/frame.h"
 
-void PrintAppraisedItems();
-void PrintAppraisedItemsWide();
-void PrintInheritanceReport();
-void PrintInheritanceReportWide();
-void PrintBoxPackingList();
-void PrintBoxPackingListWide();
-void PrintPictureList();
-void PrintPictureListWide();
-void PrintReceiptList();
-void PrintReceiptListWide();
-void PrintWarrantyList();
-void PrintWarrantyListWide();
-
 namespace reports {
 
 // "Appraised Items Report": the appraised items by category ("count", "value").

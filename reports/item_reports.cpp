@@ -2,9 +2,28 @@
 
 #include <algorithm>
 
+#include "model/dictionary.h"
+
 namespace reports {
 
 using namespace kit;
+
+Column valueColumn(int x, int w, std::string picture)
+{
+    Column c{x, w, "Value (ea)", {}, "MAS:MARKETVALUE", std::move(picture), Align::Right};
+    c.total = "value";
+    return c;
+}
+
+Values categoryGroupValues(const std::string &category)
+{
+    rt::clearRecord(dict::CategoryDef, &CAT);
+    CAT.CATEGORY = category;
+    std::string description;
+    if (Category.get(*dict::CategoryDef.key("CATEGORYKEY")) == 0)
+        description = CAT.DESCRIPTION.str();
+    return Values{{"CAT:CATEGORY", Value::of(category)}, {"CAT:DESCRIPTION", Value::of(description)}};
+}
 
 Band pageHeading(int width, const std::string &title, const std::vector<Column> &columns, const HeadingForm &form)
 {

@@ -35,6 +35,14 @@ struct HeadingForm {
 };
 inline HeadingForm listHeadingForm() { return HeadingForm{430, 860, 820, 1060, 1100}; }
 
+// "Value (ea)": the market value of one, feeding the "value" total multiplied out by the
+// quantity.
+Column valueColumn(int x, int w, std::string picture = kAmountPicture);
+
+// A category group's values: its name, and its description as the category file holds it
+// (found case-blind by its key); an unknown category prints a blank description.
+Values categoryGroupValues(const std::string &category);
+
 // The page heading of every report: the title, the name line, "Run:" with the date and time,
 // the address and city lines, "Page:" with the page number, the columns' headings and the
 // rule under them. The line beside "Run:" and "Page:" is kept between them, centred.

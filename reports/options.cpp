@@ -5,15 +5,6 @@
 
 namespace reports {
 
-void publishOptions(const ReportOptions &o)
-{
-    Glo.ReportOrder = o.reportOrder;
-    Glo.IncludePictures = o.includePictures ? 1 : 0;
-    Glo.IncludeMemos = o.includeMemos ? 1 : 0;
-    Glo.NewPageEveryItem = o.newPageEveryItem ? 1 : 0;
-    Glo.Category = o.category;
-}
-
 ReportOptions runningOptions()
 {
     ReportOptions o;

@@ -20,8 +20,6 @@ struct ReportOptions {
     std::string category;
 };
 
-// Writes a window's options into the globals a report reads.
-void publishOptions(const ReportOptions &options);
 // The options of the run starting now, as the globals hold them.
 ReportOptions runningOptions();
 

@@ -18,24 +18,19 @@ constexpr auto R = Align::Right;
 
 std::vector<Column> packingColumns(bool wide)
 {
-    Column value{0, 0, "Value (ea)", {}, "MAS:MARKETVALUE", kAmountPicture, R};
-    value.total = "value";
-    if (!wide) {
-        value.x = 6833, value.w = 667;
+    if (!wide)
         return {{25, 1175, "Model", {}, "MAS:MODELNUMBER", "@s20"},
                 {1242, 1175, "Category", {}, "MAS:CATEGORY", "@s20"},
                 {2458, 3700, "Description", {}, "MAS:DESCRIPTION", "@s60"},
                 {6200, 600, "Quantity", {}, "MAS:QUANTITY", kQuantityPicture, R},
-                value};
-    }
-    value.x = 9292, value.w = 708;
+                valueColumn(6833, 667)};
     return {{25, 1150, "Model", {}, "MAS:MODELNUMBER", "@s20"},
             {1217, 1160, "Serial #", {}, "MAS:SERIALNUMBER", "@s20"},
             {2417, 1210, "Category", {}, "MAS:CATEGORY", "@s20"},
             {3667, 1210, "Type", {}, "MAS:TYPE", "@s20"},
             {4917, 3700, "Description", {}, "MAS:DESCRIPTION", "@s60"},
             {8658, 600, "Quantity", {}, "MAS:QUANTITY", kQuantityPicture, R},
-            value};
+            valueColumn(9292, 708)};
 }
 
 ReportLayout packingLayout(bool wide)
@@ -58,13 +53,11 @@ ReportLayout packingLayout(bool wide)
     detail.height = 190;
     detail.controls = columnFields(columns);
 
-    Control twoRules = rule(0, 20, width);
-    twoRules.kind = ControlKind::DoubleLine;
     const int valueLabelX = wide ? 7575 : 4575, valueX = wide ? 8950 : 6425;
     Band totals;
     totals.name = "totals";
     totals.height = 400;
-    totals.controls = {twoRules,
+    totals.controls = {doubleRule(0, 20, width),
                        text(558, 140, 1775, "Total number of items listed:"),
                        field("count", 2333, 140, 1000, kCountPicture, R),
                        text(valueLabelX, 140, valueX - valueLabelX, "Total value inventory:"),
@@ -76,9 +69,7 @@ ReportLayout packingLayout(bool wide)
 ReportSpec packingSpec(bool wide)
 {
     ReportSpec s;
-    s.totals = {{"count", TotalSpec::When::ItemPrinted, {}}};
-    for (TotalSpec &t : columnTotals(packingColumns(wide), dict::MasterInventoryDef))
-        s.totals.push_back(std::move(t));
+    s.totals = itemTotals(packingColumns(wide));
     s.printItem = [columns = packingColumns(wide)](const rt::ViewRow &row, ReportRun &run) {
         run.print("detail", cellValues(columns, dict::MasterInventoryDef, row.record.data()));
     };
@@ -141,6 +132,3 @@ ReportDefinition packingListDefinition(bool wide)
 }
 
 }  // namespace reports
-
-void PrintBoxPackingList() { reports::runReport(reports::packingListDefinition(false)); }
-void PrintBoxPackingListWide() { reports::runReport(reports::packingListDefinition(true)); }

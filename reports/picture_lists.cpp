@@ -92,12 +92,10 @@ ReportLayout listLayout(const Member &m, bool wide)
     pageBreak.height = 142;
     pageBreak.pageBreakAfter = true;
 
-    Control twoRules = rule(0, 20, width);
-    twoRules.kind = ControlKind::DoubleLine;
     Band total;
     total.name = "total";
     total.height = 408;
-    total.controls = {twoRules, text(167, 140, 1775, "Total number of items listed:"),
+    total.controls = {doubleRule(0, 20, width), text(167, 140, 1775, "Total number of items listed:"),
                       field("count", 1942, 140, 1000, kCountPicture, Align::Right)};
 
     l.bands = {detail, picture, pageBreak, total};
@@ -192,10 +190,3 @@ ReportDefinition fileListDefinition(FileList member, bool wide)
 }
 
 }  // namespace reports
-
-void PrintPictureList() { reports::runReport(reports::fileListDefinition(reports::FileList::Picture, false)); }
-void PrintPictureListWide() { reports::runReport(reports::fileListDefinition(reports::FileList::Picture, true)); }
-void PrintReceiptList() { reports::runReport(reports::fileListDefinition(reports::FileList::Receipt, false)); }
-void PrintReceiptListWide() { reports::runReport(reports::fileListDefinition(reports::FileList::Receipt, true)); }
-void PrintWarrantyList() { reports::runReport(reports::fileListDefinition(reports::FileList::Warranty, false)); }
-void PrintWarrantyListWide() { reports::runReport(reports::fileListDefinition(reports::FileList::Warranty, true)); }

@@ -165,8 +165,3 @@ ReportDefinition vendorListDefinition()
 }
 
 }  // namespace reports
-
-void PrintLocationBoxList() { reports::runReport(reports::locationBoxListDefinition()); }
-void PrintCategoryTypesList() { reports::runReport(reports::categoryTypesListDefinition()); }
-void PrintManufacturerList() { reports::runReport(reports::manufacturerListDefinition()); }
-void PrintVendorList() { reports::runReport(reports::vendorListDefinition()); }

@@ -1,5 +1,3 @@
-#include "reports/custom_report.h"
-#include "reports/item_lists.h"
 #include "reports/reports.h"
 #include "runtime/gui.h"
 

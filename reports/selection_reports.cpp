@@ -36,20 +36,14 @@ const SelectionKind &kindOf(Selection by)
 
 std::vector<Column> columnsOf(Selection by, bool wide)
 {
-    const char *q = kQuantityPicture, *v = kAmountPicture;
+    const char *q = kQuantityPicture;
     const auto R = Align::Right;
-    // The value of a piece feeds the value total, multiplied out by the quantity.
-    auto value = [v, R](int x, int w) {
-        Column c{x, w, "Value (ea)", {}, "MAS:MARKETVALUE", v, R};
-        c.total = "value";
-        return c;
-    };
     if (by == Selection::Category && !wide)
         return {{0, 1300, "Serial", {}, "MAS:SERIALNUMBER", "@s20"},
                 {1350, 1300, "Model", {}, "MAS:MODELNUMBER", "@s20"},
                 {2700, 3000, "Description", {}, "MAS:DESCRIPTION", "@s60"},
                 {5700, 700, "Quantity", {}, "MAS:QUANTITY", q, R},
-                value(6450, 1050)};
+                valueColumn(6450, 1050)};
     if (by == Selection::Category)
         return {{0, 1250, "Type", {}, "MAS:TYPE", "@s20"},
                 {1300, 1250, "Location", {}, "MAS:LOCATION", "@s20"},
@@ -57,18 +51,18 @@ std::vector<Column> columnsOf(Selection by, bool wide)
                 {3900, 1250, "Model", {}, "MAS:MODELNUMBER", "@s20"},
                 {5200, 2750, "Description", {}, "MAS:DESCRIPTION", "@s60"},
                 {8000, 700, "Quantity", {}, "MAS:QUANTITY", q, R},
-                value(8750, 1250)};
+                valueColumn(8750, 1250)};
     if (!wide)
         return {{0, 1300, "Box Number", {}, "MAS:BOXNUMBER", "@s20"},
                 {1350, 1300, "Model", {}, "MAS:MODELNUMBER", "@s20"},
                 {2700, 3000, "Description", {}, "MAS:DESCRIPTION", "@s60"},
                 {5700, 700, "Quantity", {}, "MAS:QUANTITY", q, R},
-                value(6450, 1050)};
+                valueColumn(6450, 1050)};
     return {{0, 1250, "Box Number", {}, "MAS:BOXNUMBER", "@s20"},
             {1300, 1250, "Model", {}, "MAS:MODELNUMBER", "@s20"},
             {2600, 2900, "Description", {}, "MAS:DESCRIPTION", "@s60"},
             {5550, 700, "Quantity", {}, "MAS:QUANTITY", q, R},
-            value(6300, 1000),
+            valueColumn(6300, 1000),
             {7450, 1250, "Category", {}, "MAS:CATEGORY", "@s20"},
             {8750, 1250, "Type", {}, "MAS:TYPE", "@s20"}};
 }
@@ -125,14 +119,9 @@ ReportSpec selectionSpec(Selection by, bool wide, bool includeMemo)
     };
     s.group.open = [&k, by](const std::string &key, const rt::ViewRow &) {
         // The group file's record, found case-blind by its key; an unknown one prints blank.
+        if (by == Selection::Category)
+            return categoryGroupValues(key);
         std::string description;
-        if (by == Selection::Category) {
-            rt::clearRecord(dict::CategoryDef, &CAT);
-            CAT.CATEGORY = key;
-            if (Category.get(*dict::CategoryDef.key(k.groupKey)) == 0)
-                description = CAT.DESCRIPTION.str();
-            return Values{{"CAT:CATEGORY", Value::of(key)}, {"CAT:DESCRIPTION", Value::of(description)}};
-        }
         rt::clearRecord(dict::LocationDef, &LCT);
         LCT.LOCATION = key;
         if (Location.get(*dict::LocationDef.key(k.groupKey)) == 0)
@@ -142,9 +131,7 @@ ReportSpec selectionSpec(Selection by, bool wide, bool includeMemo)
     s.group.header = "group header";
     s.group.footerWhen = GroupSpec::Footer::Never;
     s.grandBand = "grand totals";
-    s.totals = {{"count", TotalSpec::When::ItemPrinted, {}}};
-    for (TotalSpec &t : columnTotals(columnsOf(by, wide), dict::MasterInventoryDef))
-        s.totals.push_back(std::move(t));
+    s.totals = itemTotals(columnsOf(by, wide));
     s.printItem = [columns = columnsOf(by, wide), includeMemo](const rt::ViewRow &row, ReportRun &run) {
         run.print("detail", cellValues(columns, dict::MasterInventoryDef, row.record.data()));
         if (includeMemo && !rt::trim(row.memo).empty())
@@ -188,8 +175,3 @@ ReportDefinition selectionDefinition(Selection by, bool wide)
 }
 
 }  // namespace reports
-
-void PrintCategoryInventory() { reports::runReport(reports::selectionDefinition(reports::Selection::Category, false)); }
-void PrintCategoryInventoryWide() { reports::runReport(reports::selectionDefinition(reports::Selection::Category, true)); }
-void PrintLocationInventory() { reports::runReport(reports::selectionDefinition(reports::Selection::Location, false)); }
-void PrintLocationInventoryWide() { reports::runReport(reports::selectionDefinition(reports::Selection::Location, true)); }

@@ -43,17 +43,13 @@ std::vector<Column> valuationColumns(bool wide)
     const auto R = Align::Right;
     // The value of a piece holds its whole DEC(7,2) range at "@n9.2"; the extended value
     // takes any product of a quantity and a value.
-    Column value{0, 0, "Value (ea)", {}, "MAS:MARKETVALUE", "@n9.2", R};
-    if (!wide) {
-        value.x = 6450, value.w = 1050;
-        value.total = "value";
+    if (!wide)
         return {{0, 1300, "Serial", {}, "MAS:SERIALNUMBER", "@s20"},
                 {1350, 1300, "Model", {}, "MAS:MODELNUMBER", "@s20"},
                 {2700, 3000, "Description", {}, "MAS:DESCRIPTION", "@s60"},
                 {5700, 700, "Quantity", {}, "MAS:QUANTITY", kQuantityPicture, R},
-                value};
-    }
-    value.x = 7300, value.w = 800;
+                valueColumn(6450, 1050, "@n9.2")};
+    // Here the extended value feeds the value total; the value of one is only shown.
     Column extended{8150, 900, "Ext Value", {}, "MAS:MARKETVALUE", kTotalPicture, R, CellKind::Extended, "ExtendedValue"};
     extended.total = "value";
     return {{0, 1300, "Type", {}, "MAS:TYPE", "@s20"},
@@ -61,7 +57,7 @@ std::vector<Column> valuationColumns(bool wide)
             {2700, 1300, "Model", {}, "MAS:MODELNUMBER", "@s20"},
             {4050, 2450, "Description", {}, "MAS:DESCRIPTION", "@s50"},
             {6550, 700, "Quantity", {}, "MAS:QUANTITY", kQuantityPicture, R},
-            value,
+            {7300, 800, "Value (ea)", {}, "MAS:MARKETVALUE", "@n9.2", R},
             extended,
             {9150, 850, "Location", {}, "MAS:LOCATION", "@s20"}};
 }
@@ -121,21 +117,11 @@ ReportSpec valuationSpec(bool wide, bool includeMemo)
     ReportSpec s;
     s.grouped = true;
     s.group.key = [](const rt::ViewRow &row) { return recordOf<MasterInventoryRecord>(row).CATEGORY.str(); };
-    s.group.open = [](const std::string &key, const rt::ViewRow &) {
-        rt::clearRecord(dict::CategoryDef, &CAT);
-        CAT.CATEGORY = key;
-        // An unknown category prints a blank description.
-        std::string description;
-        if (Category.get(*dict::CategoryDef.key("CATEGORYKEY")) == 0)
-            description = CAT.DESCRIPTION.str();
-        return Values{{"CAT:CATEGORY", Value::of(key)}, {"CAT:DESCRIPTION", Value::of(description)}};
-    };
+    s.group.open = [](const std::string &key, const rt::ViewRow &) { return categoryGroupValues(key); };
     s.group.header = "group header";
     s.group.footer = "group footer";
     s.grandBand = "grand totals";
-    s.totals = {{"count", TotalSpec::When::ItemPrinted, {}}};
-    for (TotalSpec &t : columnTotals(valuationColumns(wide), dict::MasterInventoryDef))
-        s.totals.push_back(std::move(t));
+    s.totals = itemTotals(valuationColumns(wide));
     s.printItem = [columns = valuationColumns(wide), includeMemo](const rt::ViewRow &row, ReportRun &run) {
         run.print("detail", cellValues(columns, dict::MasterInventoryDef, row.record.data()));
         if (includeMemo && !rt::trim(row.memo).empty())
@@ -160,6 +146,3 @@ ReportDefinition valuationDefinition(bool wide)
 }
 
 }  // namespace reports
-
-void PrintInventoryValuation() { reports::runReport(reports::valuationDefinition(false)); }
-void PrintInventoryValuationWide() { reports::runReport(reports::valuationDefinition(true)); }
