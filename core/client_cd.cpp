@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <set>
@@ -370,18 +369,17 @@ int copyIntoFolder(const std::string &source, const std::string &folder, const s
 {
     why.clear();
     Fd in;
-    // Not blocking: a FIFO named as the source is refused at once instead of waiting for a writer.
-    in.fd = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    in.fd = rt::openRegularFile(source, st);
+    if (in.fd == rt::kNotRegularFile) {
+        why = picture ? kNotAPictureText : "it is not a file";
+        return picture ? kNotAPicture : -1;
+    }
     if (in.fd < 0) {
         int code = openErrorCode(source, errno);
         if (code == -1)
             why = std::strerror(errno);
         return code;
-    }
-    struct stat st;
-    if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        why = picture ? kNotAPictureText : "it is not a file";
-        return picture ? kNotAPicture : -1;
     }
     if (picture && !pictureHeader(in.fd)) {
         why = kNotAPictureText;
@@ -750,19 +748,28 @@ bool readElfDependencies(const std::string &path, ElfDependencies &out)
     out = {};
     // Only the headers, the dynamic section and its strings are read: a library built with its
     // debugging information is tens of megabytes, and every Make CD looks at each of them.
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
+    Fd in;
+    struct stat st;
+    in.fd = rt::openRegularFile(path, st);
+    if (in.fd < 0)
         return false;
-    const std::uint64_t fileSize = static_cast<std::uint64_t>(in.tellg());
+    const std::uint64_t fileSize = static_cast<std::uint64_t>(st.st_size);
     auto fits = [&](std::uint64_t offset, std::uint64_t size) {
         return offset <= fileSize && size <= fileSize - offset;
     };
     auto readAt = [&](std::uint64_t offset, void *to, std::uint64_t size) {
         if (!fits(offset, size))
             return false;
-        in.clear();
-        in.seekg(static_cast<std::streamoff>(offset));
-        return static_cast<bool>(in.read(static_cast<char *>(to), static_cast<std::streamsize>(size)));
+        for (std::uint64_t done = 0; done < size;) {
+            const ssize_t n = ::pread(in.fd, static_cast<char *>(to) + done, size - done,
+                                      static_cast<off_t>(offset + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            done += static_cast<std::uint64_t>(n);
+        }
+        return true;
     };
     Elf64_Ehdr eh;
     if (!readAt(0, &eh, sizeof eh))
