@@ -1,9 +1,11 @@
 // The main module of the client program: the dictionary of its six managed types, the data
 // files named in its folder, the client system record, its own file-open routine and error
 // messages, the display strings and the web-page opener.
-#include <fstream>
+#include <unistd.h>
+
 #include <QFileInfo>
 #include <QString>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -95,13 +97,19 @@ std::string strayJournal(const rt::RecordFile &file)
 {
     for (const char *suffix : {"-journal", "-wal"}) {
         std::string j = rt::clip(file.name) + suffix;
-        if (!rt::fileExists(j))
+        struct stat st;
+        const int fd = rt::openRegularFile(j, st);
+        if (fd < 0)
             continue;
         // An empty journal, or one whose header was zeroed when its transaction committed,
         // holds nothing to roll back: the file reads as it is.
-        std::ifstream in(j, std::ios::binary);
         char first = 0;
-        if (!in.get(first) || (first == 0 && std::string_view(suffix) == "-journal"))
+        ssize_t n;
+        do
+            n = ::pread(fd, &first, 1, 0);
+        while (n < 0 && errno == EINTR);
+        ::close(fd);
+        if (n != 1 || (first == 0 && std::string_view(suffix) == "-journal"))
             continue;
         return j;
     }

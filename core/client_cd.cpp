@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <set>
@@ -47,6 +46,16 @@ constexpr auto kProgressEvery = std::chrono::milliseconds(50);
 // A copy refused because the source is no picture; not one of the runtime's error codes.
 constexpr int kNotAPicture = -2;
 const char *const kNotAPictureText = "not a JPEG, BMP or GIF picture";
+// An item's picture fields, in the order its pictures are numbered on the CD.
+struct PictureField {
+    const char *name;
+    decltype(MasterInventoryRecord::IMAGE) MasterInventoryRecord::*field;
+};
+const PictureField kPictureFields[] = {{"IMAGE", &MasterInventoryRecord::IMAGE},
+                                       {"IMAGE2", &MasterInventoryRecord::IMAGE2},
+                                       {"RECEIPTIMAGE", &MasterInventoryRecord::RECEIPTIMAGE},
+                                       {"WARRANTYIMAGE", &MasterInventoryRecord::WARRANTYIMAGE}};
+constexpr std::size_t kPictureCount = std::size(kPictureFields);
 
 // The folder a path really names: absolute, without "." or "..", every link resolved, and no
 // trailing "/". Empty when it cannot be resolved.
@@ -370,18 +379,17 @@ int copyIntoFolder(const std::string &source, const std::string &folder, const s
 {
     why.clear();
     Fd in;
-    // Not blocking: a FIFO named as the source is refused at once instead of waiting for a writer.
-    in.fd = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    in.fd = rt::openRegularFile(source, st);
+    if (in.fd == rt::kNotRegularFile) {
+        why = picture ? kNotAPictureText : "it is not a file";
+        return picture ? kNotAPicture : -1;
+    }
     if (in.fd < 0) {
         int code = openErrorCode(source, errno);
         if (code == -1)
             why = std::strerror(errno);
         return code;
-    }
-    struct stat st;
-    if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        why = picture ? kNotAPictureText : "it is not a file";
-        return picture ? kNotAPicture : -1;
     }
     if (picture && !pictureHeader(in.fd)) {
         why = kNotAPictureText;
@@ -495,8 +503,10 @@ private:
         }
         // The items are copied by the driver in one pass; only the items with pictures come back
         // here first, in asset order, so that the pictures are numbered as the items run.
-        const rt::TableDef &def = dict::MasterInventoryTempDef;
-        std::map<std::int64_t, std::array<std::string, 4>> named;
+        std::vector<int> pictureFields;
+        for (const PictureField &p : kPictureFields)
+            pictureFields.push_back(dict::MasterInventoryTempDef.fieldIndex(p.name));
+        std::map<std::int64_t, std::array<std::string, kPictureCount>> named;
         auto told = std::chrono::steady_clock::now() - kProgressEvery;
         auto tell = [&](const MasterInventoryRecord &at) {
             if (!progress_)
@@ -508,17 +518,13 @@ private:
             }
         };
         rc = target.addCopiesOf(
-            source, *dict::MasterInventoryDef.key("ASSETKEY"),
-            {def.fieldIndex("IMAGE"), def.fieldIndex("IMAGE2"), def.fieldIndex("RECEIPTIMAGE"),
-             def.fieldIndex("WARRANTYIMAGE")},
+            source, *dict::MasterInventoryDef.key("ASSETKEY"), pictureFields,
             [&](std::int64_t position) {
                 tell(copy);
-                copyPicture(copy, copy.IMAGE, copy.IMAGE);
-                copyPicture(copy, copy.IMAGE2, copy.IMAGE2);
-                copyPicture(copy, copy.RECEIPTIMAGE, copy.RECEIPTIMAGE);
-                copyPicture(copy, copy.WARRANTYIMAGE, copy.WARRANTYIMAGE);
-                named[position] = {copy.IMAGE.str(), copy.IMAGE2.str(), copy.RECEIPTIMAGE.str(),
-                                   copy.WARRANTYIMAGE.str()};
+                copyPictures(copy, copy);
+                std::array<std::string, kPictureCount> &names = named[position];
+                for (std::size_t i = 0; i < kPictureCount; ++i)
+                    names[i] = (copy.*kPictureFields[i].field).str();
             },
             [&] { tell(copy); });
         if (rc == 0) {
@@ -530,7 +536,6 @@ private:
         // What the driver could not copy whole is added item by item, so that an item that cannot
         // be added is named and the others still reach the CD. The pictures already copied keep
         // their names.
-        rt::clearRecord(def, static_cast<MasterInventoryRecord *>(&copy));
         // One transaction for the whole file: one per item would sync the disk for every item.
         rt::Transaction tx({&target});
         if (tx.begin() != 0) {
@@ -548,15 +553,10 @@ private:
             static_cast<MasterInventoryRecord &>(copy) = item;
             copy.MEMO = item.MEMO;
             if (auto it = named.find(source.position()); it != named.end()) {
-                copy.IMAGE = it->second[0];
-                copy.IMAGE2 = it->second[1];
-                copy.RECEIPTIMAGE = it->second[2];
-                copy.WARRANTYIMAGE = it->second[3];
+                for (std::size_t i = 0; i < kPictureCount; ++i)
+                    copy.*kPictureFields[i].field = it->second[i];
             } else {
-                copyPicture(item, item.IMAGE, copy.IMAGE);
-                copyPicture(item, item.IMAGE2, copy.IMAGE2);
-                copyPicture(item, item.RECEIPTIMAGE, copy.RECEIPTIMAGE);
-                copyPicture(item, item.WARRANTYIMAGE, copy.WARRANTYIMAGE);
+                copyPictures(item, copy);
             }
             if (target.add() != 0) {
                 std::string why = rt::errorText();
@@ -585,6 +585,13 @@ private:
         if (!readOk)
             readError("Error reading home inventory file: " + readWhy,
                       "the items after asset #" + rt::formatNumber("@n_07", item.ASSETNUMBER));
+    }
+
+    // `from` and `to` may be the same record: each field's source is read before it is renamed.
+    void copyPictures(const MasterInventoryRecord &from, MasterInventoryRecord &to)
+    {
+        for (const PictureField &p : kPictureFields)
+            copyPicture(from, from.*p.field, to.*p.field);
     }
 
     template <typename Field>
@@ -709,14 +716,16 @@ private:
 
     void copyProgramFiles()
     {
-        if (clientProgramFiles(program_).empty())
+        // The client program, when it is found, leads the names.
+        const std::vector<std::string> names = programFileNames(program_);
+        if (names.empty() || names.front() != kClientProgram)
             out_.missing.push_back(std::string("the client program ") + kClientProgram + " (not found beside " +
                                    "this program in " + program_ + ")");
         std::error_code ec;
         if (!fs::is_regular_file(fs::path(program_) / kClientHelpSource / "index.html", ec))
             out_.missing.push_back("the client help folder (not found in " + program_ + kClientHelpSource + ")");
         const std::string helpPrefix = "help/";
-        for (const std::string &f : programFileNames(program_)) {
+        for (const std::string &f : names) {
             bool help = f.compare(0, helpPrefix.size(), helpPrefix) == 0;
             std::string source =
                 program_ + (help ? std::string(kClientHelpSource) + "/" + f.substr(helpPrefix.size()) : f);
@@ -750,19 +759,28 @@ bool readElfDependencies(const std::string &path, ElfDependencies &out)
     out = {};
     // Only the headers, the dynamic section and its strings are read: a library built with its
     // debugging information is tens of megabytes, and every Make CD looks at each of them.
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
+    Fd in;
+    struct stat st;
+    in.fd = rt::openRegularFile(path, st);
+    if (in.fd < 0)
         return false;
-    const std::uint64_t fileSize = static_cast<std::uint64_t>(in.tellg());
+    const std::uint64_t fileSize = static_cast<std::uint64_t>(st.st_size);
     auto fits = [&](std::uint64_t offset, std::uint64_t size) {
         return offset <= fileSize && size <= fileSize - offset;
     };
     auto readAt = [&](std::uint64_t offset, void *to, std::uint64_t size) {
         if (!fits(offset, size))
             return false;
-        in.clear();
-        in.seekg(static_cast<std::streamoff>(offset));
-        return static_cast<bool>(in.read(static_cast<char *>(to), static_cast<std::streamsize>(size)));
+        for (std::uint64_t done = 0; done < size;) {
+            const ssize_t n = ::pread(in.fd, static_cast<char *>(to) + done, size - done,
+                                      static_cast<off_t>(offset + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            done += static_cast<std::uint64_t>(n);
+        }
+        return true;
     };
     Elf64_Ehdr eh;
     if (!readAt(0, &eh, sizeof eh))

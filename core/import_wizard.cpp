@@ -492,17 +492,15 @@ private:
             openTextFileError();
             return;
         }
+        // Another file's columns and links never stay beside this one's, nor beside a refused one.
+        deleteAllLinks();
+        line_->clear();
         if (refusedAsNoText(rt::clip(ImportASCIITab.name))) {
             ImportASCIITab.close();
-            deleteAllLinks();
-            line_->clear();
             count_->setText("0");
             refresh();
             return;
         }
-        // Another file's columns and links never stay beside this one's.
-        deleteAllLinks();
-        line_->clear();
         {
             QApplication::setOverrideCursor(Qt::WaitCursor);
             auto *counting = new CountingWindow(this);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/import_lines.h"
+#include "runtime/ini.h"
 
 using namespace importing;
 
@@ -22,24 +23,6 @@ void check(bool ok)
 {
     if (!ok)
         std::abort();
-}
-
-// The lines of the file as the ASCII driver ends them: at LF, CR LF or a lone CR.
-std::vector<std::string_view> linesOf(std::string_view bytes)
-{
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\n' && bytes[i] != '\r')
-            continue;
-        lines.push_back(bytes.substr(start, i - start));
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < bytes.size())
-        lines.push_back(bytes.substr(start));
-    return lines;
 }
 
 void columns(const std::string &text, Format format)
@@ -100,7 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             }
         }
     };
-    const std::vector<std::string_view> lines = linesOf(bytes);
+    // The lines of the file as the ASCII driver ends them: at LF, CR LF or a lone CR, as an INI
+    // file's lines end.
+    const std::vector<std::string> lines = rt::iniLines(bytes);
     std::int64_t number = 0;
     for (std::string_view raw : lines) {
         ++number;

@@ -31,6 +31,45 @@
 
 namespace {
 
+// A drop list of two columns over a reference file: the value and its description.
+QComboBox *twoColumnList(const char *name, const QStringList &headers, QWidget *parent, int minimumWidth)
+{
+    auto *list = new QComboBox(parent);
+    list->setObjectName(name);
+    list->setMinimumWidth(minimumWidth);
+    auto *model = new QStandardItemModel(0, 2, list);
+    model->setHorizontalHeaderLabels(headers);
+    auto *view = new QTreeView;
+    view->setRootIsDecorated(false);
+    view->setMinimumWidth(440);
+    list->setModel(model);
+    list->setView(view);
+    view->header()->resizeSection(0, 150);
+    return list;
+}
+
+// Adds a row of the value and its description for each record of the file, in the order given
+// (record order without one). A file that cannot be opened adds nothing; one that fails midway
+// keeps the rows read before; either is reported.
+void addTwoColumnRows(QComboBox *list, rt::RelationManager &rm, const rt::TableDef &def, const char *value,
+                      const rt::KeyDef *order, const std::vector<rt::Condition> &only = {})
+{
+    if (rm.me.useFile() != 0) {
+        rt::reportFileFailure(rt::FileFailure::Open, rm.me.file);
+        return;
+    }
+    rt::View rows(rm.me.file, order, only);
+    std::vector<rt::ViewRow> all;
+    if (rows.read(SIZE_MAX, all) != 0)
+        rt::reportFileFailure(rt::FileFailure::Read, rm.me.file);
+    const std::size_t valueField = static_cast<std::size_t>(def.fieldIndex(value));
+    const std::size_t description = static_cast<std::size_t>(def.fieldIndex("DESCRIPTION"));
+    auto *model = static_cast<QStandardItemModel *>(list->model());
+    for (const rt::ViewRow &row : all)
+        model->appendRow({new QStandardItem(QString::fromStdString(rt::fieldText(def.fields[valueField], row.record.data()))),
+                          new QStandardItem(QString::fromStdString(rt::fieldText(def.fields[description], row.record.data())))});
+}
+
 // ---- GetCategory, GetLocation ------------------------------------------------------------------
 
 class ReportPicker : public rt::WindowProcedure {
@@ -56,9 +95,10 @@ public:
                                           : "Select the location you wish to print"));
         auto *row = new QHBoxLayout;
         row->addWidget(new QLabel(category_ ? "Category:" : "Location:"));
-        list_ = new QComboBox;
-        list_->setObjectName(category_ ? "Category" : "Location");
-        list_->setMinimumWidth(220);
+        list_ = twoColumnList(category_ ? "Category" : "Location",
+                              {category_ ? "Category" : "Location",
+                               category_ ? "Description of the category" : "Description of the location"},
+                              this, 220);
         row->addWidget(list_, 1);
         v->addLayout(row);
         auto *buttons = new QHBoxLayout;
@@ -103,28 +143,11 @@ private:
 
     void fill()
     {
-        const rt::TableDef &def = category_ ? dict::CategoryDef : dict::LocationDef;
-        auto *model = new QStandardItemModel(0, 2, list_);
-        model->setHorizontalHeaderLabels({category_ ? "Category" : "Location",
-                                          category_ ? "Description of the category" : "Description of the location"});
-        if (rm_.me.useFile() != 0) {
-            rt::reportFileFailure(rt::FileFailure::Open, rm_.me.file);
-        } else {
-            // Categories come in the file's record order, locations in name order.
-            rt::View rows(rm_.me.file, category_ ? nullptr : def.key("LOCATIONKEY"));
-            std::vector<rt::ViewRow> all;
-            if (rows.read(SIZE_MAX, all) != 0)
-                rt::reportFileFailure(rt::FileFailure::Read, rm_.me.file);
-            for (const rt::ViewRow &row : all)
-                model->appendRow({new QStandardItem(QString::fromStdString(rt::fieldText(def.fields[0], row.record.data()))),
-                                  new QStandardItem(QString::fromStdString(rt::fieldText(def.fields[1], row.record.data())))});
-        }
-        auto *view = new QTreeView;
-        view->setRootIsDecorated(false);
-        view->setMinimumWidth(440);
-        list_->setModel(model);
-        list_->setView(view);
-        view->header()->resizeSection(0, 150);
+        // Categories come in the file's record order, locations in name order.
+        if (category_)
+            addTwoColumnRows(list_, rm_, dict::CategoryDef, "CATEGORY", nullptr);
+        else
+            addTwoColumnRows(list_, rm_, dict::LocationDef, "LOCATION", dict::LocationDef.key("LOCATIONKEY"));
         list_->setCurrentIndex(-1);
     }
 
@@ -142,23 +165,6 @@ void runReportPicker(bool category)
 }
 
 // ---- GetLocationBox -------------------------------------------------------------------------
-
-// A drop list of two columns over a reference file: the value and its description.
-QComboBox *twoColumnList(const char *name, const QStringList &headers, QWidget *parent)
-{
-    auto *list = new QComboBox(parent);
-    list->setObjectName(name);
-    list->setMinimumWidth(260);
-    auto *model = new QStandardItemModel(0, 2, list);
-    model->setHorizontalHeaderLabels(headers);
-    auto *view = new QTreeView;
-    view->setRootIsDecorated(false);
-    view->setMinimumWidth(440);
-    list->setModel(model);
-    list->setView(view);
-    view->header()->resizeSection(0, 150);
-    return list;
-}
 
 // The location and box of a packing list. Choosing another location blanks the box, so a box of
 // the previous location is never printed under the new one.
@@ -191,10 +197,10 @@ public:
         v->addWidget(text);
         auto *grid = new QGridLayout;
         grid->addWidget(new QLabel("Location:", this), 0, 0, Qt::AlignRight);
-        locations_ = twoColumnList("Location", {"Location", "Description of the location"}, this);
+        locations_ = twoColumnList("Location", {"Location", "Description of the location"}, this, 260);
         grid->addWidget(locations_, 0, 1);
         grid->addWidget(new QLabel("Box number:", this), 1, 0, Qt::AlignRight);
-        boxes_ = twoColumnList("Box number", {"Box Number", "Description"}, this);
+        boxes_ = twoColumnList("Box number", {"Box Number", "Description"}, this, 260);
         grid->addWidget(boxes_, 1, 1);
         v->addLayout(grid);
         auto *buttons = new QHBoxLayout;
@@ -270,21 +276,8 @@ private:
         const bool boxes = &def == &dict::BoxNumberDef;
         if (boxes && !only)
             return;
-        if (rm.me.useFile() != 0) {
-            rt::reportFileFailure(rt::FileFailure::Open, rm.me.file);
-            return;
-        }
-        rt::View rows(rm.me.file, def.key(key), only ? *only : std::vector<rt::Condition>{});
-        std::vector<rt::ViewRow> all;
-        if (rows.read(SIZE_MAX, all) != 0)
-            rt::reportFileFailure(rt::FileFailure::Read, rm.me.file);
-        const int value = def.fieldIndex(boxes ? "BOXNUMBER" : "LOCATION");
-        const int description = def.fieldIndex("DESCRIPTION");
-        for (const rt::ViewRow &row : all)
-            model->appendRow(
-                {new QStandardItem(QString::fromStdString(rt::fieldText(def.fields[static_cast<std::size_t>(value)], row.record.data()))),
-                 new QStandardItem(QString::fromStdString(
-                     rt::fieldText(def.fields[static_cast<std::size_t>(description)], row.record.data())))});
+        addTwoColumnRows(list, rm, def, boxes ? "BOXNUMBER" : "LOCATION", def.key(key),
+                         only ? *only : std::vector<rt::Condition>{});
     }
 
     std::vector<rt::RelationManager *> opened_;

@@ -11,12 +11,13 @@
 #include <cstring>
 #include <vector>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <jpeglib.h>
 #include <jerror.h>
+
+#include "runtime/paths.h"
 
 namespace rt {
 
@@ -81,14 +82,10 @@ struct PictureFile {
     {
         if (path.trimmed().isEmpty())
             return;
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        struct stat st {};
+        const int fd = openRegularFile(QFile::encodeName(path).toStdString(), st);
         if (fd < 0)
             return;
-        struct stat st {};
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(fd);
-            return;
-        }
         fp = ::fdopen(fd, "rb");
         if (!fp)
             ::close(fd);

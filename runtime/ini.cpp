@@ -8,10 +8,10 @@
 #include <fstream>
 #include <iterator>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "runtime/paths.h"
 #include "runtime/text.h"
 
 namespace rt {
@@ -170,16 +170,10 @@ std::vector<std::string> IniFile::load() const { return iniLines(text()); }
 
 std::string IniFile::text() const
 {
-    // Opened without waiting and checked on the descriptor: a FIFO would block the open, a
-    // folder fails its first read, a device never ends.
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    struct stat st {};
+    const int fd = openRegularFile(path_, st);
     if (fd < 0)
         return {};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return {};
-    }
     std::string text;
     text.reserve(static_cast<std::size_t>(st.st_size));
     char buf[65536];

@@ -558,6 +558,7 @@ TEST_F(ClientCd, NothingOutsideTheCdFolderChanges)
     ASSERT_EQ(deps.needed.size(), 2u);
     writeFile(home.file("cut"), planted.substr(0, 100));  // its sections lie past the end
     EXPECT_FALSE(readElfDependencies(home.file("cut"), deps));
+    EXPECT_FALSE(readElfDependencies(home.file("pics/pipe"), deps));
 
     auto setPictures = [&](const char *image, const char *receipt, const char *image2) {
         sqlite3 *db = nullptr;
