@@ -2,12 +2,15 @@
 
 #include <cstdio>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "model/dictionary.h"
 #include "model/globals.h"
 #include "model/managers.h"
 #include "runtime/dates.h"
 #include "runtime/errors.h"
+#include "runtime/paths.h"
 #include "runtime/text.h"
 
 namespace importing {
@@ -54,9 +57,16 @@ Links readLinks(rt::RecordFile &importFields)
 
 std::string checkImportFile(const std::string &path)
 {
-    std::FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    // Only a regular file is looked into: a FIFO would keep the check waiting for a writer. What
+    // cannot be opened here is refused when the import opens it.
+    struct stat st {};
+    const int fd = rt::openRegularFile(path, st);
+    std::FILE *f = fd < 0 ? nullptr : ::fdopen(fd, "rb");
+    if (!f) {
+        if (fd >= 0)
+            ::close(fd);
         return {};
+    }
     TextCheck check;
     std::vector<char> buffer(1 << 16);
     std::size_t n;

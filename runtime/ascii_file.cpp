@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include "runtime/paths.h"
 #include "runtime/text.h"
 
 namespace rt {
@@ -18,11 +20,14 @@ int AsciiFile::open(int)
     std::string path = clip(name);
     // A folder, a FIFO or a device is no text file: reading one would fail or wait for ever.
     struct stat st {};
-    if (!path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    const int fd = path.empty() ? -1 : openRegularFile(path, st);
+    if (fd == kNotRegularFile) {
         setError(err::AccessDenied);
         return err::AccessDenied;
     }
-    file_ = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
+    file_ = fd < 0 ? nullptr : ::fdopen(fd, "rb");
+    if (fd >= 0 && !file_)
+        ::close(fd);
     if (!file_) {
         int code = errno == EACCES ? err::AccessDenied : errno == ENOTDIR ? err::PathNotFound : err::FileNotFound;
         setError(code);
