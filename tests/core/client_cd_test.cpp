@@ -491,12 +491,7 @@ TEST_F(ClientCd, EveryFailureIsToldAndTheFolderIsNotCalledComplete)
 // renumbered.
 TEST_F(ClientCd, AnItemWithoutItsNumberIsAddedItemByItem)
 {
-    {
-        sqlite3 *db = nullptr;
-        ASSERT_EQ(sqlite3_open(MasterInventory.name.c_str(), &db), SQLITE_OK);
-        sqlite3_exec(db, "UPDATE data SET assetnumber = 0 WHERE assetnumber = 3", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-    }
+    ASSERT_EQ(testing_support::sqliteExec(MasterInventory.name, "UPDATE data SET assetnumber = 0 WHERE assetnumber = 3"), "");
     ClientCdOutcome out = make();
     EXPECT_TRUE(out.complete());
     EXPECT_EQ(out.items, 2);
@@ -561,14 +556,11 @@ TEST_F(ClientCd, NothingOutsideTheCdFolderChanges)
     EXPECT_FALSE(readElfDependencies(home.file("pics/pipe"), deps));
 
     auto setPictures = [&](const char *image, const char *receipt, const char *image2) {
-        sqlite3 *db = nullptr;
-        ASSERT_EQ(sqlite3_open(MasterInventory.name.c_str(), &db), SQLITE_OK);
         char *sql = sqlite3_mprintf("UPDATE data SET image = %Q, receiptimage = %Q WHERE assetnumber = 3;"
                                     "UPDATE data SET image2 = %Q WHERE assetnumber = 7",
                                     image, receipt, image2);
-        EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        EXPECT_EQ(testing_support::sqliteExec(MasterInventory.name, sql), "");
         sqlite3_free(sql);
-        sqlite3_close(db);
     };
     const std::string notAPicture = "not a JPEG, BMP or GIF picture, not copied";
     struct Case {

@@ -72,6 +72,30 @@ protected:
         QTest::keyClick(e, Qt::Key_Tab);
         EXPECT_FALSE(e->hasFocus());
     }
+    // A new item of the browse's Insert: its category, location and description filled, the
+    // rest left to `type`, then OK. The item as stored is then in MAS.
+    void enterItem(const char *description, const std::function<void(QWidget *)> &type)
+    {
+        browse = openInventoryBrowse(Variant::All, "");
+        ASSERT_NE(browse, nullptr);
+        onNextModal([&](QWidget *form) {
+            QApplication::setActiveWindow(form);
+            ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+            auto *c = find<QComboBox>(form, "CATEGORY");
+            c->setCurrentIndex(c->findText("Furniture"));
+            c = find<QComboBox>(form, "LOCATION");
+            c->setCurrentIndex(c->findText("Den"));
+            find<QLineEdit>(form, "DESCRIPTION")->setText(description);
+            type(form);
+            find<QPushButton>(form, "OK")->click();
+            if (form->isVisible())
+                static_cast<QDialog *>(form)->reject();
+        });
+        browse->insertButton()->click();
+        ASSERT_EQ(Glo.Response, RequestCompleted);
+        ASSERT_TRUE(browse->browse()->loadCurrent());
+    }
+    BrowseWindow *browse = nullptr;
     TempHome home;
     ScriptedMessages box;
 };
@@ -80,16 +104,7 @@ protected:
 
 TEST_F(ItemAmounts, MoneyShowsItsPictureOnceLeftAndStoresHundredths)
 {
-    BrowseWindow *w = openInventoryBrowse(Variant::All, "");
-    ASSERT_NE(w, nullptr);
-    onNextModal([&](QWidget *form) {
-        QApplication::setActiveWindow(form);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form));
-        auto *c = find<QComboBox>(form, "CATEGORY");
-        c->setCurrentIndex(c->findText("Furniture"));
-        c = find<QComboBox>(form, "LOCATION");
-        c->setCurrentIndex(c->findText("Den"));
-        find<QLineEdit>(form, "DESCRIPTION")->setText("Oak chest");
+    ASSERT_NO_FATAL_FAILURE(enterItem("Oak chest", [&](QWidget *form) {
         auto *market = find<QLineEdit>(form, "MARKETVALUE");
         auto *cost = find<QLineEdit>(form, "ORIGINALCOST");
         ASSERT_NE(market, nullptr);
@@ -110,32 +125,17 @@ TEST_F(ItemAmounts, MoneyShowsItsPictureOnceLeftAndStoresHundredths)
         EXPECT_EQ(cost->text(), "12x");
         typeAndLeave(cost, "0.5");
         EXPECT_EQ(cost->text(), "0.50");
-        find<QPushButton>(form, "OK")->click();
-        if (form->isVisible())
-            static_cast<QDialog *>(form)->reject();
-    });
-    w->insertButton()->click();
-    ASSERT_EQ(Glo.Response, RequestCompleted);
-    ASSERT_TRUE(w->browse()->loadCurrent());
+    }));
     EXPECT_EQ(MAS.MARKETVALUE.cents(), 125000);
     EXPECT_EQ(MAS.ORIGINALCOST.cents(), 50);
-    w->requestClose();
+    browse->requestClose();
 }
 
 // A comma typed as a decimal mark is refused as "Invalid number", never stored a hundred times
 // too large; a comma between groups of three digits is a thousands separator.
 TEST_F(ItemAmounts, ACommaOnlyGroupsThousands)
 {
-    BrowseWindow *w = openInventoryBrowse(Variant::All, "");
-    ASSERT_NE(w, nullptr);
-    onNextModal([&](QWidget *form) {
-        QApplication::setActiveWindow(form);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form));
-        auto *c = find<QComboBox>(form, "CATEGORY");
-        c->setCurrentIndex(c->findText("Furniture"));
-        c = find<QComboBox>(form, "LOCATION");
-        c->setCurrentIndex(c->findText("Den"));
-        find<QLineEdit>(form, "DESCRIPTION")->setText("Mixer");
+    ASSERT_NO_FATAL_FAILURE(enterItem("Mixer", [&](QWidget *form) {
         auto *cost = find<QLineEdit>(form, "ORIGINALCOST");
         ASSERT_NE(cost, nullptr);
         for (const char *typed : {"39,95", "1234,56"}) {
@@ -150,14 +150,8 @@ TEST_F(ItemAmounts, ACommaOnlyGroupsThousands)
         }
         typeAndLeave(cost, "1,234.50");
         EXPECT_EQ(cost->text(), "1,234.50");
-        find<QPushButton>(form, "OK")->click();
-        if (form->isVisible())
-            static_cast<QDialog *>(form)->reject();
-    });
-    w->insertButton()->click();
-    ASSERT_EQ(Glo.Response, RequestCompleted);
-    ASSERT_TRUE(w->browse()->loadCurrent());
+    }));
     EXPECT_EQ(MAS.DESCRIPTION.str(), "Mixer");
     EXPECT_EQ(MAS.ORIGINALCOST.cents(), 123450);
-    w->requestClose();
+    browse->requestClose();
 }

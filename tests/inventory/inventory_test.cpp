@@ -38,6 +38,7 @@
 #include "runtime/picture.h"
 #include "tests/support/gui_support.h"
 #include "tests/support/program_support.h"
+#include "tests/support/record_damage.h"
 #include "tests/support/test_support.h"
 
 using namespace rt;
@@ -404,13 +405,7 @@ TEST_F(Inventory, ItemFormNeverOverwritesAChangeMadeMeanwhile)
     addNamed(Category, "Furniture", "CATEGORY");
     addNamed(Location, "Den", "LOCATION");
     add({1, "Furniture", "Den", "Have", 1, 5000});
-    auto other = [&](const std::string &sql) {
-        sqlite3 *db = nullptr;
-        ASSERT_EQ(sqlite3_open(MasterInventory.name.c_str(), &db), SQLITE_OK);
-        sqlite3_busy_timeout(db, 2000);
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-        sqlite3_close(db);
-    };
+    auto other = [&](const std::string &sql) { EXPECT_EQ(testing_support::sqliteExec(MasterInventory.name, sql), ""); };
     auto onDisk = [&](const char *column) {
         sqlite3 *db = nullptr;
         sqlite3_open(MasterInventory.name.c_str(), &db);

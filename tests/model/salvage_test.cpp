@@ -142,18 +142,14 @@ TEST(Salvage, RowsThatBreakAUniqueKeyGoToTheRejectsFileAndNothingIsLeftHalfDone)
     fillMaster(file, 50);
     makeExample(example);
     // A lost unique key let two records share an asset number.
-    sqlite3 *db = nullptr;
-    sqlite3_open(file.c_str(), &db);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "DROP INDEX assetkey; INSERT INTO data (assetnumber, description) "
-                           "SELECT assetnumber, 'Second of ' || description FROM data WHERE rowid IN (7, 9);"
-                           // Values no field of the record can hold: a description past its
-                           // size, a cost as text.
-                           "UPDATE data SET description = description || printf('%.200c', 'x') WHERE rowid = 20;"
-                           "UPDATE data SET replacementcost = 'lots' WHERE rowid = 30",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    ASSERT_EQ(testing_support::sqliteExec(
+                  file, "DROP INDEX assetkey; INSERT INTO data (assetnumber, description) "
+                        "SELECT assetnumber, 'Second of ' || description FROM data WHERE rowid IN (7, 9);"
+                        // Values no field of the record can hold: a description past its
+                        // size, a cost as text.
+                        "UPDATE data SET description = description || printf('%.200c', 'x') WHERE rowid = 20;"
+                        "UPDATE data SET replacementcost = 'lots' WHERE rowid = 30"),
+              "");
 
     salvage::Outcome out = salvage::salvageRecordFile(file, example, salvage::checksFor(dict::MasterInventoryDef));
     ASSERT_TRUE(out.ok) << out.error;
@@ -340,13 +336,8 @@ TEST(Salvage, RandomDamageNeverReadsPastAPageNorInventsRows)
     std::string pristine = home.file("pristine.tps"), example = home.file("qormas.tpe");
     fillMaster(pristine, 400);
     makeExample(example);
-    {
-        // Some memos long enough for overflow pages.
-        sqlite3 *db = nullptr;
-        sqlite3_open(pristine.c_str(), &db);
-        sqlite3_exec(db, "UPDATE data SET memo = printf('%.9000c', 'o') WHERE rowid % 37 = 0", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-    }
+    // Some memos long enough for overflow pages.
+    ASSERT_EQ(testing_support::sqliteExec(pristine, "UPDATE data SET memo = printf('%.9000c', 'o') WHERE rowid % 37 = 0"), "");
     const std::string bytes = testing_support::readBytes(pristine);
     std::mt19937 random(23);
     for (int round = 0; round < 40; ++round) {
@@ -386,12 +377,7 @@ TEST(Salvage, DeletedRowsOnFreedPagesDoNotComeBack)
     std::string file = home.file("qormas.tps"), example = home.file("qormas.tpe");
     fillMaster(file, 3000);
     makeExample(example);
-    sqlite3 *db = nullptr;
-    sqlite3_open(file.c_str(), &db);
-    ASSERT_EQ(sqlite3_exec(db, "PRAGMA secure_delete=OFF; DELETE FROM data WHERE rowid BETWEEN 1001 AND 2000", nullptr,
-                           nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    ASSERT_EQ(testing_support::sqliteExec(file, "PRAGMA secure_delete=OFF; DELETE FROM data WHERE rowid BETWEEN 1001 AND 2000"), "");
     ASSERT_GT(testing_support::sqliteNumber(file, "PRAGMA freelist_count"), 5);
     for (bool headerDamaged : {false, true}) {
         SCOPED_TRACE(headerDamaged);

@@ -9,7 +9,6 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
-#include <fstream>
 
 #include "previewer/preview_window.h"
 #include "previewer/sample_pages.h"
@@ -80,12 +79,6 @@ protected:
     std::optional<std::string> refusal_;
     JobServices oldJob_;
 };
-
-std::string bytesOf(const QString &path)
-{
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 bool enabled(QWidget *w, const char *name) { return find<QToolButton>(w, name)->isEnabled(); }
 
@@ -350,8 +343,7 @@ TEST_F(PreviewTest, TextOutputOfTheChosenPages)
     auto *text = find<QLineEdit>(&w, "PagesToPrint");
     text->setText("2,4-6");
     w.textOutput();
-    std::ifstream in(*saveAs_, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string bytes = testing_support::readBytes(*saveAs_);
     for (int item : {29, 85, 113, 141})  // the first item of pages 2, 4, 5 and 6
         EXPECT_NE(bytes.find("Item " + std::to_string(item) + " "), std::string::npos) << item;
     EXPECT_EQ(bytes.find("Item 1 "), std::string::npos);
@@ -376,7 +368,7 @@ TEST_F(PreviewTest, EveryPrintGoesWhereTheUserSaysAndItsOutcomeIsTold)
     report.title = "Home Inventory Report";
     pdfAnswers_ = {a};
     EXPECT_EQ(printReport(three, 1, report), 3);
-    const std::string first = bytesOf(a);
+    const std::string first = testing_support::readBytes(a.toStdString());
     EXPECT_EQ(testing_support::pdfPageSizes(a).size(), 3);
     std::string title = "\xFE\xFF";  // the document's title, in UTF-16
     for (char c : std::string("Home Inventory Report"))
@@ -390,7 +382,7 @@ TEST_F(PreviewTest, EveryPrintGoesWhereTheUserSaysAndItsOutcomeIsTold)
     ASSERT_EQ(proposedPdf_.size(), 2);
     EXPECT_EQ(proposedPdf_[1], QFileInfo(a).absolutePath() + "/Home Inventory Report.pdf");
     EXPECT_EQ(testing_support::pdfPageSizes(b).size(), 1);
-    EXPECT_EQ(bytesOf(a), first);
+    EXPECT_EQ(testing_support::readBytes(a.toStdString()), first);
 
     // A file that cannot be made: the message names it and the reason; a cancelled dialog prints
     // nothing and says nothing; the next print works.
@@ -400,7 +392,7 @@ TEST_F(PreviewTest, EveryPrintGoesWhereTheUserSaysAndItsOutcomeIsTold)
     EXPECT_EQ(messages_.shown()[0].text.rfind("The report could not be written to the file " + home_.file("no-folder/c.pdf") + ":|", 0), 0u);
     EXPECT_EQ(printReport(three, 1, report), 0);
     EXPECT_EQ(messages_.shown().size(), 1u);
-    EXPECT_EQ(bytesOf(a), first);
+    EXPECT_EQ(testing_support::readBytes(a.toStdString()), first);
     EXPECT_EQ(printReport(std::vector<std::string>{three[0]}, 1, report), 1);
     EXPECT_EQ(testing_support::pdfPageSizes(a).size(), 1);
 

@@ -4,16 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <QPrinter>
-#include <cstdlib>
-#include <functional>
 
 #include "model/user_fields.h"
 #include "runtime/picture.h"
-#include "previewer/page_render.h"
 #include "reports/custom_fields.h"
 #include "reports/custom_report.h"
-#include "tests/previewer/pdf_pages.h"
 #include "tests/reports/report_fixture.h"
 
 using namespace reports;
@@ -60,17 +55,6 @@ protected:
             *fields[i] = columns[i];
         ASSERT_EQ(CustomReportSetups.add(), 0);
     }
-    void item(const std::function<void()> &set)
-    {
-        rt::clearRecord(dict::MasterInventoryDef, &MAS);
-        MAS.MEMO.clear();
-        MAS.ASSETNUMBER = ++asset_;
-        MAS.STATUS = "Have";
-        MAS.QUANTITY = 1;
-        MAS.DESCRIPTION = "Item " + std::to_string(asset_);
-        set();
-        ASSERT_EQ(MasterInventory.add(), 0);
-    }
     // A run of the named definition with these options; no rows when the run was refused.
     Result print(const std::string &name, bool wide = false, const std::string &order = "Asset",
                  std::array<const char *, 4> limits = {"", "", "", ""}, bool memos = false, bool pictures = false,
@@ -91,14 +75,6 @@ protected:
         if (refused)
             return {};
         return run(d);
-    }
-    static std::vector<std::string> column(const Result &r, const std::string &control,
-                                           const std::string &band = "detail")
-    {
-        std::vector<std::string> out;
-        for (const ReportRow *row : r.band(band))
-            out.push_back(row->text(control));
-        return out;
     }
     static const RowText *find(const ReportRow &row, const std::string &control)
     {
@@ -122,7 +98,7 @@ TEST_F(CustomReport, OrdersAndLimitsChooseTheRowsCaseBlind)
                        {"Blender", "Kitchen", "Small", "Kitchen", "B1"},   {"Couch", "Furniture", "Seat", "Attic", "b1"},
                        {"Dishes", "kitchen", "Tableware", "Attic", "B1"}};
     for (const I &i : items)
-        item([&] {
+        addItemWith([&](auto &) {
             MAS.DESCRIPTION = i.description;
             MAS.CATEGORY = i.category;
             MAS.TYPE = i.type;
@@ -148,7 +124,7 @@ TEST_F(CustomReport, OrdersAndLimitsChooseTheRowsCaseBlind)
     };
     for (const Case &c : cases) {
         const Result r = print("Plain", false, c.order, c.limits);
-        EXPECT_EQ(column(r, "Column1"), c.assets) << c.order << " " << c.limits[0] << c.limits[1] << c.limits[2] << c.limits[3];
+        EXPECT_EQ(r.texts("detail", "Column1"), c.assets) << c.order << " " << c.limits[0] << c.limits[1] << c.limits[2] << c.limits[3];
         ASSERT_EQ(r.band("totals").size(), 1u);
         EXPECT_EQ(r.band("totals")[0]->text("count"), std::to_string(c.assets.size()));
     }
@@ -162,7 +138,7 @@ TEST_F(CustomReport, CellsStandUnderTheirHeadersAndTotalsUnderTheirColumns)
     define("Money", {"Asset", "", "Insured", "Ghost", "Quantity", "Orig Cost", "Extended Cost", "Market Value",
                      "Extended MV", "App Value", "Room", "Date Purchased"},
            "Landscape");
-    item([] {
+    addItemWith([](auto &) {
         MAS.QUANTITY = 3;
         MAS.INSURED = 1;
         ASSERT_TRUE(MAS.ORIGINALCOST.setCents(1000));
@@ -170,7 +146,7 @@ TEST_F(CustomReport, CellsStandUnderTheirHeadersAndTotalsUnderTheirColumns)
         MAS.USERFIELD1 = "Master bedroom";
         MAS.DATEPURCHASED = 73000;
     });
-    item([] {
+    addItemWith([](auto &) {
         MAS.QUANTITY = 1000;
         ASSERT_TRUE(MAS.MARKETVALUE.setCents(9999999));    // 99,999.99
         ASSERT_TRUE(MAS.APPRAISEDVALUE.setCents(999999999));  // 9,999,999.99
@@ -234,12 +210,12 @@ TEST_F(CustomReport, MemoPictureAndNewPageBandsOnlyWhenAskedAndPresent)
         std::fputs("not a picture", f);
         std::fclose(f);
     }
-    item([&] {
+    addItemWith([&](auto &) {
         MAS.MEMO = "Bought in Rome.";
         MAS.IMAGE = wide;
     });
-    item([&] { MAS.IMAGE = bad; });
-    item([] {});
+    addItemWith([&](auto &) { MAS.IMAGE = bad; });
+    addItemWith([](auto &) {});
     struct Case {
         bool memos, pictures, newPage;
         std::size_t memoBands, pictureBands;
@@ -272,7 +248,7 @@ TEST_F(CustomReport, TheDefinitionIsReadByNameAndRefusedWhenMissingOrTooWide)
 {
     define("Short", {"Asset"});
     define("Long", {"Asset", "Description Long", "Room"});
-    item([] { MAS.USERFIELD1 = "Den"; });
+    addItemWith([](auto &) { MAS.USERFIELD1 = "Den"; });
     // The look-up left "Long" in the buffer; the run prints "Short".
     rt::clearRecord(dict::CustomReportSetupsDef, &CRS);
     CRS.REPORTNAME = "Long";
@@ -323,7 +299,7 @@ TEST_F(CustomReport, TwelveColumnsDrawToPdfInsideThePage)
             "Market Value", "Extended MV", "App Value", "Date Purchased"},
            "Landscape");
     for (int i = 0; i < 60; ++i)
-        item([i] {
+        addItemWith([i](auto &) {
             MAS.DESCRIPTION = "A long description of item number " + std::to_string(i + 1) + " that is cut";
             MAS.QUANTITY = 1 + i % 4;
             MAS.CATEGORY = i % 2 ? "Jewelry and watches" : "Electronics";
@@ -342,25 +318,17 @@ TEST_F(CustomReport, TwelveColumnsDrawToPdfInsideThePage)
             ASSERT_TRUE(MAS.MARKETVALUE.setCents(1234567 + i * 1000));
             ASSERT_TRUE(MAS.APPRAISEDVALUE.setCents(999999999));
         });
-    const char *keep = std::getenv("ORVANE_SAMPLE_PDF_DIR");
     for (const bool wide : {false, true}) {
         Glo.CustomReportName = wide ? "Sideways" : "Upright";
         Glo.ReportOrder = "Asset";
         const ReportDefinition d = customReportDefinition(wide);
         Heading h;
         ASSERT_TRUE(d.heading(h));
-        previewer::PageFolder folder;
-        std::vector<std::string> queue;
-        ReportWriter w(d.layout({}), [&](const previewer::Page &p, int n) {
-            queue.push_back(folder.pagePath(n));
-            return previewer::writePageFile(queue.back(), p);
-        });
-        w.setPageValues(headingValues(h, 80000, 5000000));
-        runWithoutFrame(d, {}, w);
+        const Result r = run(d, {}, 80000, 5000000);
         const int width = wide ? 10000 : 7500;
-        const int left = w.layout().page.left;
+        const int left = r.layout.page.left;
         // Every control inside the page body, and no two texts of a row over each other.
-        for (const ReportRow &row : w.rows()) {
+        for (const ReportRow &row : r.rows) {
             for (const RowText &t : row.texts) {
                 EXPECT_GE(t.x, left) << row.band << " " << t.control;
                 EXPECT_LE(t.x + t.w, left + width) << row.band << " " << t.control;
@@ -374,15 +342,10 @@ TEST_F(CustomReport, TwelveColumnsDrawToPdfInsideThePage)
                     EXPECT_FALSE(overlap) << row.band << " " << a.control << " " << b.control;
                 }
         }
-        for (const Control &c : w.layout().header.controls)
+        for (const Control &c : r.layout.header.controls)
             EXPECT_LE(c.x + c.w, width) << c.text;
-        const std::string pdf = (keep ? std::string(keep) + "/" : home.path()) + (wide ? "custom_wide.pdf" : "custom.pdf");
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QString::fromStdString(pdf));
-        EXPECT_EQ(previewer::printPageFiles(printer, queue), static_cast<int>(queue.size()));
-        const QStringList sizes = testing_support::pdfPageSizes(QString::fromStdString(pdf));
-        ASSERT_EQ(sizes.size(), static_cast<int>(queue.size()));
+        const QStringList sizes = drawToPdf(r.pages, wide ? "custom_wide.pdf" : "custom.pdf");
+        ASSERT_EQ(sizes.size(), static_cast<int>(r.pages.size()));
         EXPECT_EQ(sizes.front(), wide ? "792x612" : "612x792");
     }
 }

@@ -305,17 +305,10 @@ TEST_F(ReportTest, ALongMemoSplitsAcrossPagesAndEnds)
 
 TEST_F(ReportTest, ChildRowsFollowTheirParentCaseBlind)
 {
-    rt::clearRecord(dict::LocationDef, &LCT);
-    LCT.LOCATION = "Attic";
-    ASSERT_EQ(Location.add(), 0);
-    LCT.LOCATION = "Garage";
-    ASSERT_EQ(Location.add(), 0);
-    for (const char *b : {"Box 1", "Box 2"}) {
-        rt::clearRecord(dict::BoxNumberDef, &BOX);
-        BOX.LOCATION = "ATTIC";  // differs in case only: still the attic's
-        BOX.BOXNUMBER = b;
-        ASSERT_EQ(BoxNumber.add(), 0);
-    }
+    addLocation("Attic", "");
+    addLocation("Garage", "");
+    addBox("ATTIC", "Box 1", "");  // differs in case only: still the attic's
+    addBox("ATTIC", "Box 2", "");
     Result r = run(locationBoxListDefinition());
     auto footers = r.band("group footer");
     ASSERT_EQ(footers.size(), 2u);

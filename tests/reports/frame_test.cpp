@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
-#include <fstream>
 #include <QWidget>
 
 #include "previewer/print_job.h"
@@ -330,22 +329,19 @@ TEST_F(FrameTest, PrintsToFileAskEachTimeAndAFailedJobIsNoCompletedReport)
     previewer::JobServices js;
     js.pdfFileName = [&](const QString &, QWidget *) { return std::optional<QString>(answers.at(asked++)); };
     previewer::JobServices oldJob = previewer::setJobServices(js);
-    auto bytes = [](const std::string &path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    };
+    using testing_support::readBytes;
     auto printDirect = [&] {
         messages.answer(rt::BUTTON_NO);  // no preview
         messages.answer(rt::BUTTON_NO);  // no memos
         return runReport(valuationDefinition(false));
     };
     EXPECT_EQ(printDirect(), 1);
-    const std::string first = bytes(home.file("first.pdf"));
+    const std::string first = readBytes(home.file("first.pdf"));
     EXPECT_FALSE(first.empty());
     EXPECT_EQ(printDirect(), 1);
     EXPECT_EQ(asked, 2);
-    EXPECT_EQ(bytes(home.file("first.pdf")), first);
-    EXPECT_FALSE(bytes(home.file("second.pdf")).empty());
+    EXPECT_EQ(readBytes(home.file("first.pdf")), first);
+    EXPECT_FALSE(readBytes(home.file("second.pdf")).empty());
     messages.answer(rt::BUTTON_NO);
     messages.answer(rt::BUTTON_NO);
     messages.answer(rt::BUTTON_OK);
@@ -354,7 +350,7 @@ TEST_F(FrameTest, PrintsToFileAskEachTimeAndAFailedJobIsNoCompletedReport)
                                  ":|No such file or directory"));
     EXPECT_EQ(printDirect(), 1);
     EXPECT_EQ(asked, 4);
-    EXPECT_FALSE(bytes(home.file("third.pdf")).empty());
+    EXPECT_FALSE(readBytes(home.file("third.pdf")).empty());
     previewer::setJobServices(oldJob);
     previewer::setPreviewServices(oldPreview);
 }

@@ -16,15 +16,6 @@ using namespace reports;
 
 namespace {
 
-// Pages go nowhere: the preview is left without printing.
-class NoOutput : public ReportOutput {
-public:
-    int printerCopies() override { return 1; }
-    int preview(std::vector<std::string> &, previewer::PreviewReport &) override { return 2; }
-    void handleCopies(std::vector<std::string> &, int, bool) override {}
-    int send(const std::vector<std::string> &q, int) override { return static_cast<int>(q.size()); }
-};
-
 class InventoryReportsTest : public ReportTest {
 protected:
     void SetUp() override
@@ -48,13 +39,6 @@ protected:
         fill(MAS);
         ASSERT_EQ(MasterInventory.add(), 0);
     }
-    void addLocation(const char *code, const char *description)
-    {
-        rt::clearRecord(dict::LocationDef, &LCT);
-        LCT.LOCATION = code;
-        LCT.DESCRIPTION = description;
-        ASSERT_EQ(Location.add(), 0);
-    }
     // A picker that answers as told and notes when it was called.
     void fakePicker(const char *name, bool ok, const char *choice)
     {
@@ -65,13 +49,6 @@ protected:
             if (ok)
                 (std::string(name) == "GetCategory" ? Glo.Category : Glo.Location) = pick;
         });
-    }
-    std::string allText(const Result &r)
-    {
-        std::string s;
-        for (std::size_t i = 0; i < r.pages.size(); ++i)
-            s += r.pageText(i);
-        return s;
     }
 
     testing_support::ScriptedMessages messages;
@@ -172,7 +149,7 @@ TEST_F(InventoryReportsTest, LocationReportsListOneRoomInBoxOrderWithItsDescript
         EXPECT_EQ(r.band("group header")[0]->text("LCT:DESCRIPTION"), "Front of the house");
         EXPECT_EQ(r.band("grand totals")[0]->text("value"), "$24,689,753.10");
         EXPECT_EQ(details[0]->text("MAS:CATEGORY"), wide ? "Books" : "");
-        EXPECT_EQ(allText(r).find('#'), std::string::npos);
+        EXPECT_EQ(r.allText().find('#'), std::string::npos);
     }
 }
 
@@ -266,7 +243,7 @@ TEST_F(InventoryReportsTest, ItemInformationPrintsEveryFieldItsMemoAndItsPicture
     });
     const std::int32_t asset = MAS.ASSETNUMBER.get();
     Result r = run(itemInformationDefinition(asset));
-    const std::string text = allText(r);
+    const std::string text = r.allText();
     for (const char *label :
          {"Complete Item Information", "Description:", "Asset number:", "Manufacturer:", "Status:", "Category:",
           "Serial number:", "Type:", "Model number:", "Location:", "Color:", "Box number:", "Condition:",

@@ -4,12 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <QPrinter>
-#include <cstdlib>
-#include <functional>
-
-#include "previewer/page_render.h"
-#include "tests/previewer/pdf_pages.h"
 
 #include "reports/item_lists.h"
 #include "runtime/gui.h"
@@ -18,14 +12,6 @@
 using namespace reports;
 
 namespace {
-
-class NoOutput : public ReportOutput {
-public:
-    int printerCopies() override { return 1; }
-    int preview(std::vector<std::string> &, previewer::PreviewReport &) override { return 2; }
-    void handleCopies(std::vector<std::string> &, int, bool) override {}
-    int send(const std::vector<std::string> &q, int) override { return static_cast<int>(q.size()); }
-};
 
 class ItemListsTest : public ReportTest {
 protected:
@@ -42,31 +28,6 @@ protected:
         setReportOutput(old_);
         Heirs.close();
         ReportTest::TearDown();
-    }
-    void add(const std::function<void(MasterInventoryBuffer &)> &fill)
-    {
-        rt::clearRecord(dict::MasterInventoryDef, &MAS);
-        MAS.MEMO.clear();
-        MAS.ASSETNUMBER = ++asset_;
-        MAS.STATUS = "Have";
-        MAS.QUANTITY = 1;
-        MAS.DESCRIPTION = "Item " + std::to_string(asset_);
-        fill(MAS);
-        ASSERT_EQ(MasterInventory.add(), 0);
-    }
-    static std::vector<std::string> texts(const Result &r, const std::string &band, const std::string &control)
-    {
-        std::vector<std::string> out;
-        for (const ReportRow *row : r.band(band))
-            out.push_back(row->text(control));
-        return out;
-    }
-    static std::string allText(const Result &r)
-    {
-        std::string s;
-        for (std::size_t i = 0; i < r.pages.size(); ++i)
-            s += r.pageText(i);
-        return s;
     }
     // Every text of every row stays within its control and no two texts of a row overlap.
     static void expectNoOverprint(const Result &r, const std::string &what)
@@ -89,7 +50,7 @@ protected:
 TEST_F(ItemListsTest, AppraisedItemsByCategoryWithTheirValuesAndTheAppraisedValueShownOnlyWide)
 {
     addCategory("ART", "Art works");
-    add([](MasterInventoryBuffer &m) {
+    addItemWith([](MasterInventoryBuffer &m) {
         m.CATEGORY = "ART";
         m.QUANTITY = 4;
         (void)m.MARKETVALUE.setCents(250);
@@ -98,18 +59,18 @@ TEST_F(ItemListsTest, AppraisedItemsByCategoryWithTheirValuesAndTheAppraisedValu
         m.APPRAISER = "Hale & Sons";
         (void)m.APPRAISEDVALUE.setCents(50000);
     });
-    add([](MasterInventoryBuffer &m) {
+    addItemWith([](MasterInventoryBuffer &m) {
         m.CATEGORY = "art";
         m.QUANTITY = 4;
         (void)m.MARKETVALUE.setCents(250);
         m.APPRAISED = 1;
     });
-    add([](MasterInventoryBuffer &m) {  // not appraised: in no line and no total
+    addItemWith([](MasterInventoryBuffer &m) {  // not appraised: in no line and no total
         m.CATEGORY = "ART";
         m.QUANTITY = 7;
         (void)m.MARKETVALUE.setCents(99900);
     });
-    add([](MasterInventoryBuffer &m) {  // a category not on file, and the widest values
+    addItemWith([](MasterInventoryBuffer &m) {  // a category not on file, and the widest values
         m.CATEGORY = "ZZZ";
         m.QUANTITY = 10000;
         (void)m.MARKETVALUE.setCents(9999999);
@@ -119,21 +80,21 @@ TEST_F(ItemListsTest, AppraisedItemsByCategoryWithTheirValuesAndTheAppraisedValu
     for (bool wide : {false, true}) {
         SCOPED_TRACE(wide ? "wide" : "portrait");
         Result r = run(appraisedDefinition(wide));
-        EXPECT_EQ(texts(r, "group header", "CAT:DESCRIPTION"), (std::vector<std::string>{"Art works", ""}));
-        EXPECT_EQ(texts(r, "group footer", "CAT:CATEGORY"), (std::vector<std::string>{"ART", "ZZZ"}));
-        EXPECT_EQ(texts(r, "group footer", "count"), (std::vector<std::string>{"2", "1"}));
-        EXPECT_EQ(texts(r, "group footer", "value"), (std::vector<std::string>{"20.00", "999,999,900.00"}));
-        EXPECT_EQ(texts(r, "grand totals", "count"), std::vector<std::string>{"3"});
-        EXPECT_EQ(texts(r, "grand totals", "value"), std::vector<std::string>{"$999,999,920.00"});
-        EXPECT_EQ(texts(r, "detail", "MAS:QUANTITY"), (std::vector<std::string>{"4", "4", "10,000"}));
-        EXPECT_EQ(texts(r, "detail", "MAS:APPRAISER"), (std::vector<std::string>{"Hale & Sons", "", ""}));
-        const std::vector<std::string> dates = texts(r, "detail", "MAS:APPRAISALDATE");
+        EXPECT_EQ(r.texts("group header", "CAT:DESCRIPTION"), (std::vector<std::string>{"Art works", ""}));
+        EXPECT_EQ(r.texts("group footer", "CAT:CATEGORY"), (std::vector<std::string>{"ART", "ZZZ"}));
+        EXPECT_EQ(r.texts("group footer", "count"), (std::vector<std::string>{"2", "1"}));
+        EXPECT_EQ(r.texts("group footer", "value"), (std::vector<std::string>{"20.00", "999,999,900.00"}));
+        EXPECT_EQ(r.texts("grand totals", "count"), std::vector<std::string>{"3"});
+        EXPECT_EQ(r.texts("grand totals", "value"), std::vector<std::string>{"$999,999,920.00"});
+        EXPECT_EQ(r.texts("detail", "MAS:QUANTITY"), (std::vector<std::string>{"4", "4", "10,000"}));
+        EXPECT_EQ(r.texts("detail", "MAS:APPRAISER"), (std::vector<std::string>{"Hale & Sons", "", ""}));
+        const std::vector<std::string> dates = r.texts("detail", "MAS:APPRAISALDATE");
         ASSERT_EQ(dates.size(), 3u);
         EXPECT_EQ(dates[0], formatValue("@d1", Value::date(80000)));
         EXPECT_EQ(dates[1], "");
-        EXPECT_EQ(texts(r, "detail", "MAS:APPRAISEDVALUE"),
+        EXPECT_EQ(r.texts("detail", "MAS:APPRAISEDVALUE"),
                   (wide ? std::vector<std::string>{"500.00", "0.00", "9,999,999.99"} : std::vector<std::string>{"", "", ""}));
-        const std::string text = allText(r);
+        const std::string text = r.allText();
         EXPECT_EQ(text.find('#'), std::string::npos);
         EXPECT_NE(text.find("Appraised Items Report"), std::string::npos);
         expectNoOverprint(r, "appraised");
@@ -142,7 +103,7 @@ TEST_F(ItemListsTest, AppraisedItemsByCategoryWithTheirValuesAndTheAppraisedValu
     ASSERT_EQ(MasterInventory.close(), 0);
     ASSERT_EQ(MasterInventory.create(), 0);
     ASSERT_EQ(MasterInventory.open(rt::mode::ReadWriteDenyNone), 0);
-    add([](MasterInventoryBuffer &m) { m.CATEGORY = "ART"; });
+    addItemWith([](MasterInventoryBuffer &m) { m.CATEGORY = "ART"; });
     Result none = run(appraisedDefinition(false));
     for (const ReportRow &row : none.rows)
         EXPECT_TRUE(row.band == "page heading" || row.band == "page footer") << row.band;
@@ -151,7 +112,7 @@ TEST_F(ItemListsTest, AppraisedItemsByCategoryWithTheirValuesAndTheAppraisedValu
 TEST_F(ItemListsTest, InheritanceGroupsAnHeirCaseBlindOneHeirToAPageAndTheGrandTotalsOnTheirOwn)
 {
     auto heir = [this](const char *name, const char *category, int qty, int cents) {
-        add([&](MasterInventoryBuffer &m) {
+        addItemWith([&](MasterInventoryBuffer &m) {
             m.HEIR = name;
             m.CATEGORY = category;
             m.QUANTITY = qty;
@@ -166,40 +127,30 @@ TEST_F(ItemListsTest, InheritanceGroupsAnHeirCaseBlindOneHeirToAPageAndTheGrandT
         SCOPED_TRACE(wide ? "wide" : "portrait");
         Result r = run(inheritanceDefinition(wide));
         // The heir is printed as the group's first item (category order) spells it.
-        EXPECT_EQ(texts(r, "group header", "MAS:HEIR"), (std::vector<std::string>{"John Doe", "Mary Smith"}));
-        EXPECT_EQ(texts(r, "group footer", "MAS:HEIR"), (std::vector<std::string>{"John Doe", "Mary Smith"}));
-        EXPECT_EQ(texts(r, "group footer", "count"), (std::vector<std::string>{"1", "2"}));
-        EXPECT_EQ(texts(r, "group footer", "value"), (std::vector<std::string>{"15.00", "25.00"}));
-        EXPECT_EQ(texts(r, "grand totals", "value"), std::vector<std::string>{"$40.00"});
-        EXPECT_EQ(texts(r, "detail", "MAS:CATEGORY"),
+        EXPECT_EQ(r.texts("group header", "MAS:HEIR"), (std::vector<std::string>{"John Doe", "Mary Smith"}));
+        EXPECT_EQ(r.texts("group footer", "MAS:HEIR"), (std::vector<std::string>{"John Doe", "Mary Smith"}));
+        EXPECT_EQ(r.texts("group footer", "count"), (std::vector<std::string>{"1", "2"}));
+        EXPECT_EQ(r.texts("group footer", "value"), (std::vector<std::string>{"15.00", "25.00"}));
+        EXPECT_EQ(r.texts("grand totals", "value"), std::vector<std::string>{"$40.00"});
+        EXPECT_EQ(r.texts("detail", "MAS:CATEGORY"),
                   (wide ? std::vector<std::string>{"Tools", "Art", "Books"} : std::vector<std::string>{"", "", ""}));
         std::vector<int> pages;
         for (const char *band : {"group header", "group footer", "grand totals"})
             for (const ReportRow *row : r.band(band))
                 pages.push_back(row->page);
         EXPECT_EQ(pages, (std::vector<int>{1, 2, 1, 2, 3}));
-        EXPECT_NE(allText(r).find("Inheritance Report"), std::string::npos);
+        EXPECT_NE(r.allText().find("Inheritance Report"), std::string::npos);
         expectNoOverprint(r, "inheritance");
     }
 }
 
 TEST_F(ItemListsTest, PackingListTakesTheChosenBoxOfTheChosenLocationOnly)
 {
-    auto location = [](const char *code) {
-        rt::clearRecord(dict::LocationDef, &LCT);
-        LCT.LOCATION = code;
-        LCT.DESCRIPTION = std::string(code) + " of the house";
-        ASSERT_EQ(Location.add(), 0);
-    };
-    location("Garage");
-    location("Attic");
-    rt::clearRecord(dict::BoxNumberDef, &BOX);
-    BOX.LOCATION = "Garage";
-    BOX.BOXNUMBER = "1";
-    BOX.DESCRIPTION = "Paint and brushes";
-    ASSERT_EQ(BoxNumber.add(), 0);
+    addLocation("Garage", "Garage of the house");
+    addLocation("Attic", "Attic of the house");
+    addBox("Garage", "1", "Paint and brushes");
     auto item = [this](const char *loc, const char *box, int qty, int cents) {
-        add([&](MasterInventoryBuffer &m) {
+        addItemWith([&](MasterInventoryBuffer &m) {
             m.LOCATION = loc;
             m.BOXNUMBER = box;
             m.QUANTITY = qty;
@@ -217,13 +168,13 @@ TEST_F(ItemListsTest, PackingListTakesTheChosenBoxOfTheChosenLocationOnly)
         Glo.Location = "Garage";
         Glo.BoxNumber = "1";
         Result r = run(packingListDefinition(wide));
-        EXPECT_EQ(texts(r, "detail", "MAS:DESCRIPTION"), (std::vector<std::string>{"Item 1", "Item 2", "Item 3"}));
-        EXPECT_EQ(texts(r, "totals", "count"), std::vector<std::string>{"3"});
-        EXPECT_EQ(texts(r, "totals", "value"), std::vector<std::string>{"$22.50"});
+        EXPECT_EQ(r.texts("detail", "MAS:DESCRIPTION"), (std::vector<std::string>{"Item 1", "Item 2", "Item 3"}));
+        EXPECT_EQ(r.texts("totals", "count"), std::vector<std::string>{"3"});
+        EXPECT_EQ(r.texts("totals", "value"), std::vector<std::string>{"$22.50"});
         const std::string heading = r.pageText(0);
         EXPECT_NE(heading.find("Paint and brushes"), std::string::npos);
         EXPECT_NE(heading.find("Box Packing List"), std::string::npos);
-        EXPECT_EQ(texts(r, "detail", "MAS:SERIALNUMBER").size(), 3u);
+        EXPECT_EQ(r.texts("detail", "MAS:SERIALNUMBER").size(), 3u);
         expectNoOverprint(r, "packing");
 
         // A box with nothing in it: its heading, no totals.
@@ -262,7 +213,7 @@ TEST_F(ItemListsTest, FileListsListItemsWithAFileAndFitEachPictureIntoItsBandTwo
     ASSERT_TRUE(QImage(800, 1600, QImage::Format_RGB32).save(QString::fromStdString(portrait)));
     ASSERT_TRUE(QImage(500, 500, QImage::Format_RGB32).save(QString::fromStdString(square)));
     auto item = [this](const std::string &image, const std::string &other, int warranty) {
-        add([&](MasterInventoryBuffer &m) {
+        addItemWith([&](MasterInventoryBuffer &m) {
             m.CATEGORY = "Art";
             m.IMAGE = image;
             m.RECEIPTIMAGE = other;
@@ -292,8 +243,8 @@ TEST_F(ItemListsTest, FileListsListItemsWithAFileAndFitEachPictureIntoItsBandTwo
                 RunChoices choices;
                 choices.switches["IncludePictures"] = pictures;
                 Result r = run(fileListDefinition(c.member, wide), choices);
-                EXPECT_EQ(texts(r, "detail", "MAS:DESCRIPTION"), c.listed);
-                EXPECT_EQ(texts(r, "total", "count"), std::vector<std::string>{std::to_string(c.listed.size())});
+                EXPECT_EQ(r.texts("detail", "MAS:DESCRIPTION"), c.listed);
+                EXPECT_EQ(r.texts("total", "count"), std::vector<std::string>{std::to_string(c.listed.size())});
                 expectNoOverprint(r, "file list");
                 const QSize box = fileListPictureBox(wide);
                 // Every listed item with a file has its picture band; the missing file's is empty.
@@ -326,10 +277,10 @@ TEST_F(ItemListsTest, FileListsListItemsWithAFileAndFitEachPictureIntoItsBandTwo
                 for (const ReportRow *b : r.band("picture"))
                     EXPECT_LE(b->y + b->height, fileListDefinition(c.member, wide).layout({}).page.bottom());
                 if (c.member == FileList::Warranty) {
-                    const std::vector<std::string> expiry = texts(r, "detail", "MAS:WARRANTYEXPIRATION");
+                    const std::vector<std::string> expiry = r.texts("detail", "MAS:WARRANTYEXPIRATION");
                     EXPECT_EQ(expiry, (std::vector<std::string>{formatValue("@d1", Value::date(80000)), "",
                                                                 formatValue("@d1", Value::date(80000)), ""}));
-                    EXPECT_EQ(texts(r, "detail", "MAS:WARRANTYIMAGE")[2], "");
+                    EXPECT_EQ(r.texts("detail", "MAS:WARRANTYIMAGE")[2], "");
                 }
             }
 
@@ -365,7 +316,7 @@ TEST_F(ItemListsTest, FileListsListItemsWithAFileAndFitEachPictureIntoItsBandTwo
         EXPECT_TRUE(run(fileListDefinition(FileList::Receipt, wide)).band("total").empty());
     item("", "", 0);
     for (bool wide : {false, true})
-        EXPECT_EQ(texts(run(fileListDefinition(FileList::Receipt, wide)), "total", "count"),
+        EXPECT_EQ(run(fileListDefinition(FileList::Receipt, wide)).texts("total", "count"),
                   std::vector<std::string>{"0"});
 }
 
@@ -376,17 +327,8 @@ TEST_F(ItemListsTest, TheTwelveListsDrawToPdfWithTheirPictures)
 {
     addCategory("ART", "Art, paintings and prints");
     addCategory("ELEC", "Electronics");
-    rt::clearRecord(dict::LocationDef, &LCT);
-    LCT.LOCATION = "Garage";
-    LCT.DESCRIPTION = "Detached garage";
-    ASSERT_EQ(Location.add(), 0);
-    rt::clearRecord(dict::BoxNumberDef, &BOX);
-    BOX.LOCATION = "Garage";
-    BOX.BOXNUMBER = "1";
-    BOX.DESCRIPTION = "Paint, brushes and the good ladder hooks";
-    ASSERT_EQ(BoxNumber.add(), 0);
-    const char *keep = std::getenv("ORVANE_SAMPLE_PDF_DIR");
-    const std::string folder = keep ? std::string(keep) + "/" : home.path() + "/";
+    addLocation("Garage", "Detached garage");
+    addBox("Garage", "1", "Paint, brushes and the good ladder hooks");
     const QSize sizes[] = {{600, 900}, {1200, 800}, {700, 700}};
     const Qt::GlobalColor colours[] = {Qt::darkBlue, Qt::darkGreen, Qt::darkRed};
     std::vector<std::string> paths;
@@ -402,7 +344,7 @@ TEST_F(ItemListsTest, TheTwelveListsDrawToPdfWithTheirPictures)
     paths.push_back(home.file("missing_picture.jpg"));
     const char *heirs[] = {"Margaret Smith", "margaret smith", "Thomas Whitcombe-Hargreaves the Younger", ""};
     for (int i = 0; i < 10; ++i)
-        add([&](MasterInventoryBuffer &m) {
+        addItemWith([&](MasterInventoryBuffer &m) {
             m.CATEGORY = i % 2 ? "ART" : "elec";
             m.TYPE = i % 2 ? "Painting" : "Audio";
             m.DESCRIPTION = i == 0 ? std::string(60, 'W') : "Oil painting of the harbour at dusk, signed, number " + std::to_string(i);
@@ -445,26 +387,10 @@ TEST_F(ItemListsTest, TheTwelveListsDrawToPdfWithTheirPictures)
     for (const Sample &s : samples) {
         SCOPED_TRACE(s.file);
         const bool wide = std::string(s.file).ends_with("_wide");
-        previewer::PageFolder pages;
-        std::vector<std::string> queue;
-        ReportWriter w(s.def.layout(choices), [&](const previewer::Page &p, int n) {
-            queue.push_back(pages.pagePath(n));
-            return previewer::writePageFile(queue.back(), p);
-        });
-        Heading h;
-        s.def.heading(h);
-        w.setPageValues(runPageValues(s.def, choices, h, 80000, 5000000));
-        runWithoutFrame(s.def, choices, w);
-        const std::string pdf = folder + "list_" + s.file + ".pdf";
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QString::fromStdString(pdf));
-        EXPECT_EQ(previewer::printPageFiles(printer, queue), static_cast<int>(queue.size()));
-        QStringList pageSizes = testing_support::pdfPageSizes(QString::fromStdString(pdf));
-        ASSERT_EQ(pageSizes.size(), static_cast<int>(queue.size()));
+        const Result r = run(s.def, choices, 80000, 5000000);
+        QStringList pageSizes = drawToPdf(r.pages, std::string("list_") + s.file + ".pdf");
+        ASSERT_EQ(pageSizes.size(), static_cast<int>(r.pages.size()));
         EXPECT_EQ(pageSizes.front(), wide ? "792x612" : "612x792");
-        Result r;
-        r.rows = w.rows();
         expectNoOverprint(r, s.file);
         for (const ReportRow &row : r.rows)
             EXPECT_EQ(row.text("count").find('#'), std::string::npos);

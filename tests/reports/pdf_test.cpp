@@ -2,16 +2,13 @@
 // the client list, each page on its paper. With ORVANE_SAMPLE_PDF_DIR set the PDFs are kept there to be looked at.
 #include <gtest/gtest.h>
 
-#include <QPrinter>
 #include <cstdlib>
 
 #include <QImage>
 #include <QPainter>
 
-#include "previewer/page_render.h"
 #include "reports/data_forms.h"
 #include "reports/layout_kit.h"
-#include "tests/previewer/pdf_pages.h"
 #include "tests/reports/report_fixture.h"
 
 using namespace reports;
@@ -35,28 +32,13 @@ TEST_F(ReportTest, SampleReportsDrawToPdfPortraitAndWide)
     addItem("MISSING", "Item of a category that is gone", 3, 1, "");
     addClient("B2", "Brown", "", "", 72000, "Prefers calls after six; the spare key is with the neighbour.");
     clientListOptions() = ClientListOptions{true, true, false, 0};
-    const char *keep = std::getenv("ORVANE_SAMPLE_PDF_DIR");
     for (int report = 0; report < 3; ++report) {
         const bool wide = report == 1;
         const ReportDefinition def = report == 2 ? clientListDefinition() : valuationDefinition(wide);
-        previewer::PageFolder folder;
-        std::vector<std::string> queue;
-        ReportWriter w(def.layout(withMemos(true)), [&](const previewer::Page &p, int n) {
-            queue.push_back(folder.pagePath(n));
-            return previewer::writePageFile(queue.back(), p);
-        });
-        Heading h;
-        def.heading(h);
-        w.setPageValues(headingValues(h, 80000, 5000000));
-        runWithoutFrame(def, withMemos(true), w);
         const char *names[] = {"valuation.pdf", "valuation_wide.pdf", "client_list.pdf"};
-        const std::string pdf = (keep ? std::string(keep) + "/" : home.path()) + names[report];
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QString::fromStdString(pdf));
-        EXPECT_EQ(previewer::printPageFiles(printer, queue), static_cast<int>(queue.size()));
-        QStringList sizes = testing_support::pdfPageSizes(QString::fromStdString(pdf));
-        ASSERT_EQ(sizes.size(), static_cast<int>(queue.size()));
+        const Result r = run(def, withMemos(true), 80000, 5000000);
+        QStringList sizes = drawToPdf(r.pages, names[report]);
+        ASSERT_EQ(sizes.size(), static_cast<int>(r.pages.size()));
         EXPECT_EQ(sizes.front(), wide ? "792x612" : "612x792");
     }
     clientListOptions() = ClientListOptions{};
@@ -69,10 +51,7 @@ TEST_F(ReportTest, ItemReportsDrawToPdfWithTheirPictures)
 {
     addCategory("ART", "Art, paintings and prints");
     addCategory("ELEC", "Electronics");
-    rt::clearRecord(dict::LocationDef, &LCT);
-    LCT.LOCATION = "Living Room";
-    LCT.DESCRIPTION = "Front room, ground floor";
-    ASSERT_EQ(Location.add(), 0);
+    addLocation("Living Room", "Front room, ground floor");
     rt::clearRecord(dict::UserFieldsDef, &USF);
     USF.TITLEUSERFIELD1 = "Insurer";
     USF.TITLEUSERFIELD2 = "Policy";
@@ -83,8 +62,6 @@ TEST_F(ReportTest, ItemReportsDrawToPdfWithTheirPictures)
     addItem("ART", "Set of four botanical lithographs", 4, 17550, "", "Print");
     addItem("elec", "Television, 55 inch", 1, 89999, "Wall mounted.", "Video");
     addItem("ELEC", "Stereo receiver", 2, 45000, "", "Audio");
-    const char *keep = std::getenv("ORVANE_SAMPLE_PDF_DIR");
-    const std::string folder = keep ? std::string(keep) + "/" : home.path();
     const QSize sizes[] = {{800, 600}, {300, 900}, {1200, 300}, {640, 640}};
     const Qt::GlobalColor colours[] = {Qt::darkBlue, Qt::darkGreen, Qt::darkRed, Qt::darkYellow};
     std::string paths[4];
@@ -149,23 +126,9 @@ TEST_F(ReportTest, ItemReportsDrawToPdfWithTheirPictures)
         {"item_information.pdf", itemInformationDefinition(77), false},
     };
     for (const Sample &s : samples) {
-        previewer::PageFolder pages;
-        std::vector<std::string> queue;
-        ReportWriter w(s.def.layout(withMemos(true)), [&](const previewer::Page &p, int n) {
-            queue.push_back(pages.pagePath(n));
-            return previewer::writePageFile(queue.back(), p);
-        });
-        Heading h;
-        s.def.heading(h);
-        w.setPageValues(headingValues(h, 80000, 5000000));
-        runWithoutFrame(s.def, withMemos(true), w);
-        const std::string pdf = folder + s.file;
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QString::fromStdString(pdf));
-        EXPECT_EQ(previewer::printPageFiles(printer, queue), static_cast<int>(queue.size())) << s.file;
-        QStringList pageSizes = testing_support::pdfPageSizes(QString::fromStdString(pdf));
-        ASSERT_EQ(pageSizes.size(), static_cast<int>(queue.size())) << s.file;
+        const Result r = run(s.def, withMemos(true), 80000, 5000000);
+        QStringList pageSizes = drawToPdf(r.pages, s.file);
+        ASSERT_EQ(pageSizes.size(), static_cast<int>(r.pages.size())) << s.file;
         EXPECT_EQ(pageSizes.front(), s.wide ? "792x612" : "612x792") << s.file;
     }
 }
@@ -212,22 +175,9 @@ TEST_F(ReportTest, ATextLongerThanItsColumnEndsAtTheColumnsEdge)
 // The four blank forms drawn to PDF: one letter page each, whatever the categories.
 TEST_F(ReportTest, DataFormsDrawToOneLetterPageEach)
 {
-    const char *keep = std::getenv("ORVANE_SAMPLE_PDF_DIR");
     for (int form = 0; form < 4; ++form) {
-        const ReportDefinition def = dataFormDefinition(form, 3);
-        previewer::PageFolder folder;
-        std::vector<std::string> queue;
-        ReportWriter w(def.layout({}), [&](const previewer::Page &p, int n) {
-            queue.push_back(folder.pagePath(n));
-            return previewer::writePageFile(queue.back(), p);
-        });
-        w.setPageValues(headingValues({}, 80000, 5000000));
-        runWithoutFrame(def, {}, w);
-        const std::string pdf = (keep ? std::string(keep) + "/" : home.path()) + "form" + std::to_string(form) + ".pdf";
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QString::fromStdString(pdf));
-        EXPECT_EQ(previewer::printPageFiles(printer, queue), 1);
-        EXPECT_EQ(testing_support::pdfPageSizes(QString::fromStdString(pdf)), QStringList{"612x792"});
+        const Result r = run(dataFormDefinition(form, 3), {}, 80000, 5000000);
+        EXPECT_EQ(r.pages.size(), 1u);
+        EXPECT_EQ(drawToPdf(r.pages, "form" + std::to_string(form) + ".pdf"), QStringList{"612x792"});
     }
 }

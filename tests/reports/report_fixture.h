@@ -1,17 +1,34 @@
 // Record files of one client in a temporary home, seeded row by row, and the report rows and
-// pages of a run read back without a window.
+// pages of a run read back without a window or drawn to a PDF.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <QPrinter>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "model/dictionary.h"
 #include "model/globals.h"
+#include "previewer/page_render.h"
 #include "reports/reports.h"
 #include "runtime/errors.h"
+#include "tests/previewer/pdf_pages.h"
 #include "tests/support/test_support.h"
+
+// Pages go nowhere: the preview is left without printing.
+class NoOutput : public reports::ReportOutput {
+public:
+    int printerCopies() override { return 1; }
+    int preview(std::vector<std::string> &, previewer::PreviewReport &) override { return 2; }
+    void handleCopies(std::vector<std::string> &, int, bool) override {}
+    int send(const std::vector<std::string> &q, int) override { return static_cast<int>(q.size()); }
+};
 
 class ReportTest : public ::testing::Test {
 protected:
@@ -87,6 +104,29 @@ protected:
         CAT.DESCRIPTION = description;
         ASSERT_EQ(Category.add(), 0);
     }
+    void addLocation(const char *code, const std::string &description)
+    {
+        rt::clearRecord(dict::LocationDef, &LCT);
+        LCT.LOCATION = code;
+        LCT.DESCRIPTION = description;
+        ASSERT_EQ(Location.add(), 0);
+    }
+    void addBox(const char *location, const char *box, const char *description)
+    {
+        rt::clearRecord(dict::BoxNumberDef, &BOX);
+        BOX.LOCATION = location;
+        BOX.BOXNUMBER = box;
+        BOX.DESCRIPTION = description;
+        ASSERT_EQ(BoxNumber.add(), 0);
+    }
+    void addType(const char *category, const char *type, const char *description)
+    {
+        rt::clearRecord(dict::TypeDef, &TYP);
+        TYP.CATEGORY = category;
+        TYP.TYPE = type;
+        TYP.DESCRIPTION = description;
+        ASSERT_EQ(Type.add(), 0);
+    }
     void addItem(const char *category, const std::string &description, std::int32_t quantity, std::int64_t cents,
                  const std::string &memo = {}, const char *type = "General")
     {
@@ -105,17 +145,37 @@ protected:
         MAS.MEMO = memo;
         ASSERT_EQ(MasterInventory.add(), 0);
     }
+    // An item of one piece named by its number, with whatever else `fill` sets.
+    void addItemWith(const std::function<void(MasterInventoryBuffer &)> &fill)
+    {
+        rt::clearRecord(dict::MasterInventoryDef, &MAS);
+        MAS.MEMO.clear();
+        MAS.ASSETNUMBER = ++asset_;
+        MAS.STATUS = "Have";
+        MAS.QUANTITY = 1;
+        MAS.DESCRIPTION = "Item " + std::to_string(asset_);
+        fill(MAS);
+        ASSERT_EQ(MasterInventory.add(), 0);
+    }
 
     // The run's rows and pages, read without the frame.
     struct Result {
         std::vector<reports::ReportRow> rows;
         std::vector<previewer::Page> pages;
+        reports::ReportLayout layout;
         std::vector<const reports::ReportRow *> band(const std::string &name) const
         {
             std::vector<const reports::ReportRow *> out;
             for (const auto &r : rows)
                 if (r.band == name)
                     out.push_back(&r);
+            return out;
+        }
+        std::vector<std::string> texts(const std::string &name, const std::string &control) const
+        {
+            std::vector<std::string> out;
+            for (const reports::ReportRow *row : band(name))
+                out.push_back(row->text(control));
             return out;
         }
         std::string pageText(std::size_t i) const
@@ -125,8 +185,16 @@ protected:
                 s += l + "\n";
             return s;
         }
+        std::string allText() const
+        {
+            std::string s;
+            for (std::size_t i = 0; i < pages.size(); ++i)
+                s += pageText(i);
+            return s;
+        }
     };
-    Result run(const reports::ReportDefinition &d, reports::RunChoices choices = {})
+    Result run(const reports::ReportDefinition &d, reports::RunChoices choices = {}, std::int32_t runDate = 73000,
+               std::int32_t runTime = 1)
     {
         Result r;
         reports::Heading h;
@@ -136,10 +204,42 @@ protected:
             r.pages.push_back(p);
             return true;
         });
-        w.setPageValues(reports::runPageValues(d, choices, h, 73000, 1));
+        w.setPageValues(reports::runPageValues(d, choices, h, runDate, runTime));
         reports::runWithoutFrame(d, choices, w);
         r.rows = w.rows();
+        r.layout = w.layout();
         return r;
+    }
+    // The pages printed to a PDF through their page files, as the printer is sent them; kept in
+    // ORVANE_SAMPLE_PDF_DIR when it is set, to be looked at. The PDF's page sizes.
+    QStringList drawToPdf(const std::vector<previewer::Page> &pages, const std::string &file)
+    {
+        previewer::PageFolder folder;
+        std::vector<std::string> queue;
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            queue.push_back(folder.pagePath(static_cast<int>(i) + 1));
+            EXPECT_TRUE(previewer::writePageFile(queue.back(), pages[i])) << file;
+        }
+        const char *keep = std::getenv("ORVANE_SAMPLE_PDF_DIR");
+        const std::string pdf = keep ? std::string(keep) + "/" + file : home.file(file);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(pdf));
+        EXPECT_EQ(previewer::printPageFiles(printer, queue), static_cast<int>(queue.size())) << file;
+        return testing_support::pdfPageSizes(QString::fromStdString(pdf));
+    }
+    // ORVANE_WRITE_GOLDEN=1 writes the golden file anew after a deliberate change of a layout.
+    static void expectGoldenFile(const std::string &path, const std::string &text)
+    {
+        if (std::getenv("ORVANE_WRITE_GOLDEN")) {
+            std::ofstream(path) << text;
+            return;
+        }
+        std::ifstream in(path);
+        ASSERT_TRUE(in) << path;
+        std::stringstream golden;
+        golden << in.rdbuf();
+        EXPECT_EQ(text, golden.str()) << path;
     }
     reports::RunChoices withMemos(bool on)
     {

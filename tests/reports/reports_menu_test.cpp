@@ -4,7 +4,6 @@
 
 #include <QPushButton>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
@@ -74,8 +73,7 @@ TEST(ReportTable, IsTheOnlyListOfTheReports)
             if ((ext != ".cpp" && ext != ".h") || rel == "reports/report_table.cpp")
                 continue;
             ++scanned;
-            std::ifstream in(f.path());
-            const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            const std::string text = testing_support::readBytes(f.path().string());
             std::set<std::string> names;
             for (auto m = std::sregex_iterator(text.begin(), text.end(), quoted); m != std::sregex_iterator(); ++m) {
                 names.insert((*m)[1]);

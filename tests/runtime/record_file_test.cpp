@@ -283,14 +283,10 @@ TEST_F(RecordFiles, StructureVersionsAndDamagedKeys)
 {
     // An older Type file: version 0, no description column, no key.
     std::string path = home.file("qortyp.tps");
-    sqlite3 *db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    sqlite3_exec(db,
-                 "CREATE TABLE data (category TEXT, type TEXT, oldnote TEXT);"
-                 "INSERT INTO data VALUES ('Art  ', 'Painting', 'x');"
-                 "PRAGMA user_version=0;",
-                 nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    ASSERT_EQ(testing_support::sqliteExec(path, "CREATE TABLE data (category TEXT, type TEXT, oldnote TEXT);"
+                                                "INSERT INTO data VALUES ('Art  ', 'Painting', 'x');"
+                                                "PRAGMA user_version=0;"),
+              "");
     Type.name = path;
     EXPECT_EQ(Type.open(mode::ReadWriteDenyNone), err::InvalidFile);  // a plain open refuses it
     ds_UsingFile("TYP", "Type", Type, 1);
@@ -316,10 +312,7 @@ TEST_F(RecordFiles, StructureVersionsAndDamagedKeys)
     Type.close();
 
     // A newer file than declared is foreign.
-    db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    sqlite3_exec(db, "PRAGMA user_version=5;", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    ASSERT_EQ(testing_support::sqliteExec(path, "PRAGMA user_version=5;"), "");
     EXPECT_EQ(ds_FileOpen(Type, mode::ReadWriteDenyNone), err::InvalidFile);
     // Not a record file at all.
     std::ofstream(home.file("junk.tps")) << "not a database file, just text that is long enough to be checked";
@@ -331,10 +324,7 @@ TEST_F(RecordFiles, StructureVersionsAndDamagedKeys)
     // A key lost from the file: 46 until the keys are rebuilt.
     openNew(Location);
     Location.close();
-    db = nullptr;
-    sqlite3_open(Location.name.c_str(), &db);
-    sqlite3_exec(db, "DROP INDEX locationkey;", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    ASSERT_EQ(testing_support::sqliteExec(Location.name, "DROP INDEX locationkey;"), "");
     EXPECT_EQ(Location.open(mode::ReadWriteDenyNone), err::KeyInvalid);
     EXPECT_EQ(Location.build(), 0);
     EXPECT_EQ(Location.open(mode::ReadWriteDenyNone), 0);
@@ -492,15 +482,10 @@ TEST_F(RecordFiles, BulkCopyRunsInKeyOrderTakesTheChangesAndIsAllOrNothing)
     };
 
     // An item without its number fails the copy, since adding would number it: nothing is added.
-    {
-        sqlite3 *db = nullptr;
-        sqlite3_open(MasterInventory.name.c_str(), &db);
-        sqlite3_exec(db, "UPDATE data SET assetnumber = 0 WHERE assetnumber = 1237", nullptr, nullptr, nullptr);
-        EXPECT_EQ(copyTo("unnumbered.tps"), err::DriverError);
-        EXPECT_EQ(MasterInventoryTemp.records(), 0);
-        sqlite3_exec(db, "UPDATE data SET assetnumber = 1237 WHERE assetnumber = 0", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-    }
+    ASSERT_EQ(testing_support::sqliteExec(MasterInventory.name, "UPDATE data SET assetnumber = 0 WHERE assetnumber = 1237"), "");
+    EXPECT_EQ(copyTo("unnumbered.tps"), err::DriverError);
+    EXPECT_EQ(MasterInventoryTemp.records(), 0);
+    ASSERT_EQ(testing_support::sqliteExec(MasterInventory.name, "UPDATE data SET assetnumber = 1237 WHERE assetnumber = 0"), "");
     // Refused before anything is read: an order with duplicates, a change of the order's field.
     EXPECT_EQ(MasterInventoryTemp.addCopiesOf(MasterInventory, *dict::MasterInventoryDef.key("CATEGORYKEY"),
                                               changing, {}, {}),

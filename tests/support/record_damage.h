@@ -9,7 +9,24 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_support.h"
+
 namespace testing_support {
+
+// SQL run on the file as another program would run it, waiting a while for the file's lock:
+// "" or SQLite's error.
+inline std::string sqliteExec(const std::string &path, const std::string &sql)
+{
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open(path.c_str(), &db);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 2000);
+        rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    }
+    const std::string error = rc == SQLITE_OK ? "" : sqlite3_errmsg(db);  // no connection at all: "out of memory"
+    sqlite3_close(db);
+    return error;
+}
 
 inline std::int64_t sqliteNumber(const std::string &path, const std::string &sql)
 {
@@ -54,12 +71,6 @@ inline std::vector<std::int64_t> tableLeafPages(const std::string &path)
     sqlite3_finalize(st);
     sqlite3_close(db);
     return pages;
-}
-
-inline std::string readBytes(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // The rowids of the cells of a table leaf page.

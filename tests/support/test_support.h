@@ -3,12 +3,20 @@
 #pragma once
 
 #include <deque>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "runtime/message.h"
 
 namespace testing_support {
+
+inline std::string readBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 class TempHome {
 public:

@@ -23,6 +23,7 @@
 #include "tables/tables.h"
 #include "tests/support/gui_support.h"
 #include "tests/support/program_support.h"
+#include "tests/support/record_damage.h"
 #include "tests/support/test_support.h"
 
 class TablesTest : public ::testing::Test {
@@ -81,10 +82,7 @@ protected:
     }
     static void exec(const rt::RecordFile &f, const std::string &sql)
     {
-        sqlite3 *db = nullptr;
-        ASSERT_EQ(sqlite3_open_v2(f.name.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-        sqlite3_close(db);
+        EXPECT_EQ(testing_support::sqliteExec(f.name, sql), "") << f.name;
     }
 
     // The started window with this procedure name, the n-th of them.
