@@ -97,10 +97,7 @@ private:
         ok->setObjectName("OK");
         ok->setDefault(true);
         connect(ok, &QPushButton::clicked, this, [this] { print(); });
-        addCloseAndHelp(v, "Cancel");
-        // OK stands in the row of Cancel and Help, before them.
-        if (auto *row = qobject_cast<QHBoxLayout *>(v->itemAt(v->count() - 1)->layout()))
-            row->insertWidget(1, ok);
+        addCloseAndHelp(v, "Cancel", false, ok);  // OK stands before Cancel and Help
     }
 
     // A limit's list with its clear button, which sets the limit back to all.

@@ -271,10 +271,7 @@ private:
         auto *ok = new QPushButton("OK", this);
         ok->setDefault(true);
         connect(ok, &QPushButton::clicked, this, [this] { print(); });
-        addCloseAndHelp(v, "Cancel");
-        // OK stands in the row of Cancel and Help, before them.
-        if (auto *row = qobject_cast<QHBoxLayout *>(v->itemAt(v->count() - 1)->layout()))
-            row->insertWidget(1, ok);
+        addCloseAndHelp(v, "Cancel", false, ok);  // OK stands before Cancel and Help
     }
 
     // The list `drop` shows only the rows of the value chosen in `by`; choosing another value

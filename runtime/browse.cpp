@@ -624,9 +624,9 @@ void Browse::reportFailure(FileFailure what, bool once)
     if (once && reported_)
         return;
     reported_ = true;
-    // A sum beyond 64 bits (SQLite's "integer overflow", or a product that left the integers) is
-    // no failure of the file: the user hears what it is rather than of a record not read.
-    if (what == FileFailure::Read && errorCode() == err::DriverError && fileErrorText() == "integer overflow") {
+    // A total beyond 64 bits is no failure of the file: the user hears what it is rather than of
+    // a record not read.
+    if (what == FileFailure::Read && totalTooLarge()) {
         beep();
         message("A total of this list is too large to be computed.|The list shows its rows without the total.",
                 "Total Too Large", Icon::Exclamation, BUTTON_OK);

@@ -632,11 +632,13 @@ bool totalExpr(const TableDef &def, const Total &t, std::string &out,
     return true;
 }
 
+constexpr const char *kTotalOverflow = "integer overflow";
+
 // A product that left 64 bits turns into a real number in SQLite; a total is exact or an error.
 int readTotal(sqlite3_stmt *st, int column, std::int64_t &out)
 {
     if (sqlite3_column_type(st, column) != SQLITE_INTEGER) {
-        setDriverError("integer overflow", SQLITE_ERROR);
+        setDriverError(kTotalOverflow, SQLITE_ERROR);
         return err::DriverError;
     }
     out = sqlite3_column_int64(st, column);
@@ -862,5 +864,7 @@ int View::groupTotals(std::string_view groupField, const std::vector<Total> &tot
     clearError();
     return 0;
 }
+
+bool totalTooLarge() { return errorCode() == err::DriverError && fileErrorText() == kTotalOverflow; }
 
 }  // namespace rt

@@ -48,6 +48,10 @@ struct ViewRow {
     std::string memo;
 };
 
+// After a failed read of totals: whether a total left 64 bits (SQLite's own "integer overflow"
+// for a sum, or a product that left the integers), which is no failure of the file.
+bool totalTooLarge();
+
 // An exact 64-bit total over the rows of a view: the number of rows, the sum of a field, or
 // the sum of the product of two fields; `only` narrows the rows this total takes. A total
 // that would leave 64 bits is an error, never a wrapped or rounded value.

@@ -339,12 +339,15 @@ void WindowProcedure::start()
     }
 }
 
-void WindowProcedure::addCloseAndHelp(QBoxLayout *layout, const QString &closeText, bool helpFirst)
+void WindowProcedure::addCloseAndHelp(QBoxLayout *layout, const QString &closeText, bool helpFirst,
+                                      QPushButton *first)
 {
     auto *row = new QHBoxLayout;
     auto *close = new QPushButton(closeText);
     auto *help = new QPushButton("Help");
     row->addStretch(1);
+    if (first)
+        row->addWidget(first);
     row->addWidget(helpFirst ? help : close);
     row->addWidget(helpFirst ? close : help);
     layout->addLayout(row);

@@ -12,6 +12,7 @@
 #include <vector>
 
 class QBoxLayout;
+class QPushButton;
 class QMdiArea;
 class QMdiSubWindow;
 
@@ -61,8 +62,10 @@ public:
     int openFiles(const std::vector<RelationManager *> &managers);
 
     // A row at the foot of a layout with a button that closes the window and a Help button.
-    // The close button and Help at the bottom right; `helpFirst` puts Help left of it.
-    void addCloseAndHelp(QBoxLayout *layout, const QString &closeText, bool helpFirst = false);
+    // The close button and Help at the bottom right; `helpFirst` puts Help left of it, `first`
+    // (an OK button) stands before both.
+    void addCloseAndHelp(QBoxLayout *layout, const QString &closeText, bool helpFirst = false,
+                         QPushButton *first = nullptr);
     // Asks to close as the close box would; false when the window refused (it stays open).
     bool requestClose();
 
