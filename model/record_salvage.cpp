@@ -179,14 +179,6 @@ bool decodeRecord(const std::string &payload, std::vector<Value> &values)
     return body == end;
 }
 
-std::int64_t utf8Chars(const std::string &s)
-{
-    std::int64_t n = 0;
-    for (unsigned char c : s)
-        n += (c & 0xC0) != 0x80;
-    return n;
-}
-
 // ---------------------------------------------------------------------------------------------
 // The file, page by page
 
@@ -779,7 +771,7 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
                     sound = false;
                 if (auto ck = checkOf.find(col.name); ck != checkOf.end()) {
                     const ColumnCheck &chk = *ck->second;
-                    if (v.kind == Value::Text && chk.maxChars > 0 && utf8Chars(v.bytes) > chk.maxChars)
+                    if (v.kind == Value::Text && chk.maxBytes > 0 && static_cast<std::int64_t>(v.bytes.size()) > chk.maxBytes)
                         sound = false;
                     if (v.kind == Value::Int && chk.minValue < chk.maxValue && (v.i < chk.minValue || v.i > chk.maxValue))
                         sound = false;

@@ -13,10 +13,11 @@
 namespace salvage {
 
 // What a column of the record may hold beyond its type (which the example file's structure
-// gives): the longest text in characters, or the range of a number. 0/0 range: no limit.
+// gives): the longest text in bytes (the driver writes no more), or the range of a number.
+// 0/0 range: no limit.
 struct ColumnCheck {
     std::string column;  // lower case, as in the file
-    std::int64_t maxChars = 0;
+    std::int64_t maxBytes = 0;
     std::int64_t minValue = 0, maxValue = 0;
 };
 

@@ -18,7 +18,7 @@ inline std::vector<ColumnCheck> checksFor(const rt::TableDef &def)
         c.column = rt::TableDef::columnName(f);
         switch (f.kind) {
         case rt::FieldKind::STRING:
-            c.maxChars = f.size;
+            c.maxBytes = f.size;
             break;
         case rt::FieldKind::BYTE:
             c.minValue = 0;
@@ -42,7 +42,7 @@ inline std::vector<ColumnCheck> checksFor(const rt::TableDef &def)
     if (def.memoName) {
         ColumnCheck c;
         c.column = def.memoColumn();
-        c.maxChars = def.memoMax;
+        c.maxBytes = def.memoMax;
         checks.push_back(c);
     }
     return checks;

@@ -148,21 +148,23 @@ TEST(Salvage, RowsThatBreakAUniqueKeyGoToTheRejectsFileAndNothingIsLeftHalfDone)
                         // Values no field of the record can hold: a description past its
                         // size, a cost as text.
                         "UPDATE data SET description = description || printf('%.200c', 'x') WHERE rowid = 20;"
+                        // 60 characters of two bytes each: twice what the field holds.
+                        "UPDATE data SET description = replace(hex(zeroblob(60)), '00', '\xc3\xa9') WHERE rowid = 25;"
                         "UPDATE data SET replacementcost = 'lots' WHERE rowid = 30"),
               "");
 
     salvage::Outcome out = salvage::salvageRecordFile(file, example, salvage::checksFor(dict::MasterInventoryDef));
     ASSERT_TRUE(out.ok) << out.error;
-    EXPECT_EQ(out.copied, 48);
-    EXPECT_EQ(out.refused, 4);
+    EXPECT_EQ(out.copied, 47);
+    EXPECT_EQ(out.refused, 5);
     EXPECT_EQ(out.lost, 0);
     EXPECT_FALSE(out.complete());
     EXPECT_EQ(out.rejectsFile, home.file("qormas-rejects.tps"));
-    EXPECT_EQ(testing_support::sqliteText(out.rejectsFile, "SELECT group_concat(rowid, '/') FROM data"), "20/30/51/52");
+    EXPECT_EQ(testing_support::sqliteText(out.rejectsFile, "SELECT group_concat(rowid, '/') FROM data"), "20/25/30/51/52");
     EXPECT_EQ(testing_support::sqliteText(out.rejectsFile, "SELECT group_concat(description, '/') FROM data WHERE rowid > 50"),
               "Second of Item 6 lower/Second of Item 8 Mixed Case");
     EXPECT_NE(salvage::outcomeText(file, out).find("The file was repaired in part"), std::string::npos);
-    EXPECT_NE(salvage::outcomeText(file, out).find("Rows set aside (failed the record's checks or a unique key): 4, written to " + out.rejectsFile),
+    EXPECT_NE(salvage::outcomeText(file, out).find("Rows set aside (failed the record's checks or a unique key): 5, written to " + out.rejectsFile),
               std::string::npos);
 
     // A file whose first page is garbage cannot be salvaged: it stays where it is, and no fresh
