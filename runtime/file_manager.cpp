@@ -228,7 +228,7 @@ int RelationManager::close()
     return 0;
 }
 
-int RelationManager::update(bool report)
+int RelationManager::update(bool report, const std::function<bool()> &stillAsRead)
 {
     RecordFile &f = me.file;
     auto fail = [&]() {
@@ -238,7 +238,7 @@ int RelationManager::update(bool report)
     };
     if (me.useFile() != 0)
         return fail();
-    if (children_.empty())
+    if (children_.empty() && !stillAsRead)
         return f.put() == 0 ? 0 : fail();
     for (Child &c : children_)
         if (c.rm->me.useFile() != 0)
@@ -247,17 +247,24 @@ int RelationManager::update(bool report)
         setError(err::NoRecord);
         return fail();
     }
-    // The stored record tells whether the link value changes.
-    std::vector<unsigned char> old(f.def().recordSize);
-    std::string oldMemo;
-    if (f.readPosition(f.position(), old.data(), &oldMemo) != 0)
-        return fail();
     std::vector<RecordFile *> files{&f};
     for (Child &c : children_)
         files.push_back(&c.rm->me.file);
     Transaction tx(files);
     if (tx.begin() != 0)
         return fail();
+    if (stillAsRead && !stillAsRead()) {
+        tx.rollback();
+        return LevelCancel;
+    }
+    // The stored record tells whether the link value changes; read inside the transaction, so
+    // that the children are renamed from the value that is really replaced.
+    std::vector<unsigned char> old(f.def().recordSize);
+    std::string oldMemo;
+    if (!children_.empty() && f.readPosition(f.position(), old.data(), &oldMemo) != 0) {
+        tx.rollback();
+        return fail();
+    }
     if (f.put() != 0) {
         tx.rollback();
         return fail();

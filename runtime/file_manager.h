@@ -3,6 +3,7 @@
 // messages of a failed write.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -73,7 +74,10 @@ public:
 
     // Write the buffer over the current record, carrying a changed link value into every child,
     // all in one transaction. With report, a failure shows "Record was not updated".
-    int update(bool report = true);
+    // `stillAsRead`, when given, is asked inside the transaction, with every other writer shut
+    // out, whether the stored record is still the one the caller read; when it is not, nothing
+    // is written, nothing is reported and the result is LevelCancel.
+    int update(bool report = true, const std::function<bool()> &stillAsRead = {});
     // Delete the current record unless a child names it. With ask, "Confirm Delete" first.
     // Returns 0 when deleted, LevelCancel when the user said No, else the failure's level.
     int deleteRecord(bool ask);

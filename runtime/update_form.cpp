@@ -451,7 +451,12 @@ bool UpdateForm::completeForm()
     if (request_ == InsertRecord) {
         level = primary_.me.insert();  // a duplicate is refused with the key's description
     } else {
-        level = primary_.update(true);
+        // Checked once more where no other program can write between the check and the write.
+        level = primary_.update(true, [this] { return storedIsAsRead(); });
+        if (level == LevelCancel) {
+            stillAsRead();  // says what happened meanwhile
+            return false;
+        }
     }
     if (level != 0) {
         if (QWidget *w = firstEntry())
@@ -467,6 +472,35 @@ bool UpdateForm::completeForm()
     return true;
 }
 
+bool UpdateForm::sameRecord(const unsigned char *stored) const
+{
+    // SQLite gives a new record the number of the last one deleted, so the number alone does not
+    // tell an item from the one another program put in its place: its unique keys do.
+    const TableDef &def = primary_.me.file.def();
+    for (const KeyDef &k : def.keys) {
+        if (!k.unique)
+            continue;
+        for (const KeyPart &part : k.parts) {
+            const FieldDef &f = def.fields[static_cast<std::size_t>(part.field)];
+            const std::string was = fieldText(f, asRead_.data()), is = fieldText(f, stored);
+            if (f.kind == FieldKind::STRING ? !equalNoCase(was, is) : was != is)
+                return false;
+        }
+    }
+    return true;
+}
+
+bool UpdateForm::storedIsAsRead()
+{
+    RecordFile &file = primary_.me.file;
+    if (asRead_.size() != static_cast<std::size_t>(file.def().recordSize) || file.position() == 0)
+        return true;
+    std::vector<unsigned char> disk = asRead_;
+    std::string diskMemo;
+    return file.readPosition(file.position(), disk.data(), file.memo() ? &diskMemo : nullptr) == 0 &&
+           disk == asRead_ && (!file.memo() || diskMemo == asReadMemo_);
+}
+
 bool UpdateForm::stillAsRead()
 {
     RecordFile &file = primary_.me.file;
@@ -477,7 +511,7 @@ bool UpdateForm::stillAsRead()
     const int code = file.readPosition(file.position(), disk.data(), file.memo() ? &diskMemo : nullptr);
     if (code == 0 && disk == asRead_ && (!file.memo() || diskMemo == asReadMemo_))
         return true;
-    if (code == err::RecordNotFound) {
+    if (code == err::RecordNotFound || (code == 0 && !sameRecord(disk.data()))) {
         beep();
         message("Another program deleted this record after you opened it.|Your changes have not been saved.",
                 "Record Deleted", Icon::Exclamation, BUTTON_OK);

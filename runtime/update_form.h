@@ -107,6 +107,10 @@ private:
     // Otherwise the user hears that another program changed or deleted it, and may load it as
     // it is now; the form stays open either way.
     bool stillAsRead();
+    // The same question without a word to the user: the guard of the write itself.
+    bool storedIsAsRead();
+    // True when a stored record is the item the form read, not another put in its place.
+    bool sameRecord(const unsigned char *stored) const;
 
     RelationManager &primary_;
     int request_;

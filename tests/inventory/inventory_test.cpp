@@ -432,6 +432,9 @@ TEST_F(Inventory, ItemFormNeverOverwritesAChangeMadeMeanwhile)
         {"changed, load it", "UPDATE data SET originalcost = 2000", BUTTON_YES, "Record Changed", "20.00", "2000", "Item 1", false},
         {"changed, keep mine", "UPDATE data SET originalcost = 3000", BUTTON_NO, "Record Changed", "10", "1000", "Mine", true},
         {"memo changed", "UPDATE data SET memo = 'their note'", BUTTON_YES, "Record Changed", "10.00", "1000", "Mine", false},
+        // A new item takes the deleted one's rowid: it is not the item the form read.
+        {"replaced by a new item", "DELETE FROM data; INSERT INTO data (assetnumber, description, originalcost) VALUES (555, 'Grand piano', 1500000)",
+         BUTTON_OK, "Record Deleted", "10", "1500000", "Grand piano", true},
         {"deleted", "DELETE FROM data", BUTTON_OK, "Record Deleted", "10", "(none)", "(none)", false},
     };
     for (const Case &c : cases) {
@@ -451,7 +454,14 @@ TEST_F(Inventory, ItemFormNeverOverwritesAChangeMadeMeanwhile)
             if (std::string(c.name) == "memo changed") {
                 EXPECT_EQ(find<QPlainTextEdit>(form, "MEMO")->toPlainText(), "their note");
             }
-            if (c.secondOk) {
+            if (c.secondOk && std::string(c.title) == "Record Deleted") {
+                box.clear();
+                click(form, "OK");
+                EXPECT_EQ(box.shown().size(), 1u);
+                EXPECT_TRUE(form->isVisible());
+                box.answer(BUTTON_YES);
+                click(form, "Cancel");
+            } else if (c.secondOk) {
                 box.clear();
                 click(form, "OK");
                 EXPECT_TRUE(box.shown().empty());

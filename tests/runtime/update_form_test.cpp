@@ -7,6 +7,7 @@
 #include "runtime/error_manager.h"
 #include "runtime/file_manager.h"
 #include "runtime/update_form.h"
+#include "tests/support/record_damage.h"
 #include "tests/support/test_support.h"
 
 using namespace rt;
@@ -55,4 +56,71 @@ TEST(UpdateFormInput, AmountsAndDatesTooLargeAreRefusedWithAMessage)
     EXPECT_TRUE(form->takeScreen());
     EXPECT_EQ(r.market.cents(), 9999999);
     delete form;
+}
+
+// SQLite gives a record added after a delete the number of the deleted one. A change form open
+// on the item must not take the new item for its own, whether the other program struck before OK
+// (the check) or between the check and the write (here from within the form's own checks).
+TEST(UpdateFormChange, ItemReplacedUnderTheSameRowidIsTakenForDeletedAndNeverOverwritten)
+{
+    testing_support::TempHome home;
+    struct R {
+        Long asset;
+        char description[20];
+    } r{};
+    TableDef t;
+    t.label = "Items";
+    t.prefix = "ITM";
+    t.recordSize = sizeof(R);
+    t.fields = {{"ASSETNUMBER", FieldKind::LONG, 0, 4, 0, 0}, {"DESCRIPTION", FieldKind::STRING, 4, 20, 0, 0}};
+    KeyDef k;
+    k.name = "ASSETKEY";
+    k.parts = {{0}};
+    k.unique = true;
+    t.keys = {k};
+    const std::string replace = "DELETE FROM data; INSERT INTO data (assetnumber, description) VALUES (555, 'Grand piano')";
+    const struct Case {
+        const char *name;
+        const char *beforeOk, *duringOk;
+    } cases[] = {
+        {"replaced before OK", replace.c_str(), ""},
+        {"replaced between the check and the write", "", replace.c_str()},
+        {"asset number changed before OK", "UPDATE data SET assetnumber = 556", ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordFile file(t, &r);
+        file.name = home.file(std::string("items") + std::to_string(&c - cases) + ".tps");
+        ASSERT_EQ(file.create(), 0);
+        ASSERT_EQ(file.open(), 0);
+        r.asset.set(7);
+        setFieldText(t.fields[1], &r, "Old chair");
+        ASSERT_EQ(file.add(), 0);
+        ErrorManager errors;
+        FileManager fm(file, errors);
+        RelationManager rm(fm);
+        ScriptedMessages messages;
+        auto *form = new UpdateForm("UpdateItem", rm, ChangeRecord, "Item");
+        auto *description = form->bindEntry(new QLineEdit(form), "DESCRIPTION");
+        form->validate = [&] {
+            if (*c.duringOk) {
+                EXPECT_EQ(testing_support::sqliteExec(file.name, c.duringOk), "");
+            }
+            return true;
+        };
+        ASSERT_EQ(form->init(), 0);
+        description->setText("Mine");
+        if (*c.beforeOk) {
+            EXPECT_EQ(testing_support::sqliteExec(file.name, c.beforeOk), "");
+        }
+        for (int ok = 0; ok < 2; ++ok) {  // OK again after the message changes nothing
+            messages.clear();
+            EXPECT_FALSE(form->completeForm());
+            EXPECT_TRUE(messages.sawTitle("Record Deleted"));
+        }
+        EXPECT_EQ(testing_support::sqliteText(file.name, "SELECT group_concat(assetnumber || ' ' || description) FROM data"),
+                  std::string(*c.beforeOk == 'U' ? "556 Old chair" : "555 Grand piano"));
+        delete form;
+        file.close();
+    }
 }
