@@ -117,8 +117,13 @@ bool varint(const unsigned char *&at, const unsigned char *end, std::uint64_t &v
     return true;
 }
 
-bool decodeRecord(const std::string &payload, std::vector<Value> &values)
+// A record's values. With `cut`, a payload whose end was lost (a broken overflow chain) still
+// decodes when it runs out inside a text or blob: that value keeps what was read, *cut turns
+// true, and every later value must be one that takes no bytes.
+bool decodeRecord(const std::string &payload, std::vector<Value> &values, bool *cut = nullptr)
 {
+    if (cut)
+        *cut = false;
     values.clear();
     const auto *base = reinterpret_cast<const unsigned char *>(payload.data());
     const unsigned char *end = base + payload.size();
@@ -168,8 +173,12 @@ bool decodeRecord(const std::string &payload, std::vector<Value> &values)
             v.i = t == 9;
         } else {
             std::uint64_t n = (t - 12) / 2;
-            if (static_cast<std::uint64_t>(end - body) < n)
-                return false;
+            if (static_cast<std::uint64_t>(end - body) < n) {
+                if (!cut || *cut)
+                    return false;
+                *cut = true;
+                n = static_cast<std::uint64_t>(end - body);
+            }
             v.kind = t % 2 ? Value::Text : Value::Blob;
             v.bytes.assign(reinterpret_cast<const char *>(body), static_cast<std::size_t>(n));
             body += n;
@@ -528,6 +537,36 @@ std::string valueText(const Value &v)
     }
 }
 
+// Cuts a text at its first NUL byte or byte that is not part of a UTF-8 character; true when
+// it cut.
+bool cutAtDamage(std::string &t)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(t.data());
+    const std::size_t n = t.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char b = p[i];
+        std::size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+        if (b == 0 || len == 0 || i + len > n)
+            break;
+        std::uint32_t cp = len == 1 ? b : b & (0x7F >> len);
+        bool ok = true;
+        for (std::size_t k = 1; k < len; ++k) {
+            ok = ok && (p[i + k] & 0xC0) == 0x80;
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        // Overlong forms, surrogates and code points past Unicode's last are not UTF-8 either.
+        static const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (!ok || cp < least[len] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+            break;
+        i += len;
+    }
+    if (i == n)
+        return false;
+    t.resize(i);
+    return true;
+}
+
 }  // namespace
 
 void setStepHook(std::function<bool(const std::string &)> hook) { stepHook() = std::move(hook); }
@@ -577,6 +616,7 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
     std::map<std::string, std::size_t> exampleIndex;
     for (std::size_t i = 0; i < cols.size(); ++i)
         exampleIndex[cols[i].name] = i;
+    const std::size_t keyAt = exampleIndex.count(out.keyColumn) ? exampleIndex[out.keyColumn] : cols.size();
     std::map<std::string, const ColumnCheck *> checkOf;
     for (const ColumnCheck &c : checks)
         checkOf[c.column] = &c;
@@ -730,9 +770,12 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
             continue;
         std::vector<Cell> cells = reader.cells(buf, p);
         std::vector<std::vector<Value>> decoded(cells.size());
+        std::vector<char> cut(cells.size(), 0);
         std::size_t matching = 0, records = 0;
         for (std::size_t i = 0; i < cells.size(); ++i) {
-            bool record = cells[i].whole && decodeRecord(cells[i].payload, decoded[i]);
+            bool partial = false;
+            bool record = decodeRecord(cells[i].payload, decoded[i], cells[i].whole ? nullptr : &partial);
+            cut[i] = partial;
             records += record;
             if (record && decoded[i].size() == srcCols.size())
                 ++matching;
@@ -760,13 +803,18 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
             }
             // The record's checks: each value of its column's type, within its size.
             bool sound = true;
+            bool garbled = cut[i] != 0;
             for (std::size_t k = 0; k < cols.size(); ++k)
                 row[k] = cols[k].text ? Value{Value::Text, 0, 0, {}} : Value{Value::Int, 0, 0, {}};
             for (std::size_t k = 0; k < srcCols.size(); ++k) {
-                const Value &v = decoded[i][k];
+                Value &v = decoded[i][k];
                 if (target[k] < 0)
                     continue;
                 const Column &col = cols[static_cast<std::size_t>(target[k])];
+                // The driver writes no NUL byte and nothing but UTF-8: a text holding either was
+                // damaged, and keeps what comes before the damage.
+                if (v.kind == Value::Text && cutAtDamage(v.bytes))
+                    garbled = true;
                 if (col.text ? v.kind != Value::Text : v.kind != Value::Int)
                     sound = false;
                 if (auto ck = checkOf.find(col.name); ck != checkOf.end()) {
@@ -776,10 +824,14 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
                     if (v.kind == Value::Int && chk.minValue < chk.maxValue && (v.i < chk.minValue || v.i > chk.maxValue))
                         sound = false;
                 }
-                row[static_cast<std::size_t>(target[k])] = v;
+                row[static_cast<std::size_t>(target[k])] = std::move(v);
             }
             if (keyComplete && !keyRowids.count(c.rowid))
                 sound = false;
+            if (garbled) {
+                ++out.garbled;
+                out.garbledKeys.push_back(keyAt < cols.size() ? valueText(row[keyAt]) : std::to_string(c.rowid));
+            }
             if (sound) {
                 int w = writer.write(c.rowid, row);
                 if (w == SQLITE_DONE) {
@@ -826,16 +878,51 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
         if (!knownPages.count(p) && !freePages.count(p) && !lockByte && !pointerMap)
             ++out.pagesUnreadable;
     }
-    // A whole naming key tells exactly; otherwise every index entry that still reads counts.
+    // An index read whole holds every live row and tells exactly which were lost: the naming
+    // key's, else any other key's. Without one, the index entries that still read tell as many as
+    // they hold, a bound.
+    const std::unordered_set<std::int64_t> *live = keyComplete ? &keyRowids : nullptr;
+    std::unordered_set<std::int64_t> otherRowids;
+    for (const SchemaRow &r : schema) {
+        if (live || r.type != "index" || r.table != "data" || r.name == keyIndexName)
+            continue;
+        bool whole = false;
+        std::set<std::int64_t> tree = treePages(pages, reader, r.root, &whole);
+        otherRowids.clear();
+        for (auto p = tree.begin(); whole && p != tree.end(); ++p) {
+            if (!pages.read(*p, buf)) {
+                whole = false;
+                break;
+            }
+            for (const Cell &c : reader.cells(buf, *p)) {
+                std::vector<Value> v;
+                if (!c.whole || !decodeRecord(c.payload, v) || v.size() < 2 || v.back().kind != Value::Int) {
+                    whole = false;
+                    break;
+                }
+                otherRowids.insert(v.back().i);
+            }
+        }
+        if (whole)
+            live = &otherRowids;
+    }
     std::set<std::int64_t> lostRows;
     for (std::int64_t r : unreadable)
-        if (!keyComplete || keyRowids.count(r))
+        if (!live || live->count(r))
             lostRows.insert(r);
-    for (std::int64_t r : keyComplete ? std::set<std::int64_t>(keyRowids.begin(), keyRowids.end()) : indexed)
-        if (!kept.count(r))
-            lostRows.insert(r);
+    if (live) {
+        for (std::int64_t r : *live)
+            if (!kept.count(r))
+                lostRows.insert(r);
+    } else {
+        for (std::int64_t r : indexed)
+            if (!kept.count(r))
+                lostRows.insert(r);
+    }
     if (!indexPages.empty() || out.pagesUnreadable == 0)
         out.lost = static_cast<std::int64_t>(lostRows.size());
+    // With every page read, no row can have gone unseen.
+    out.lostExact = out.lost >= 0 && (live || (out.pagesUnreadable == 0 && out.unreadableRows == 0));
     for (std::int64_t r : lostRows)
         if (auto it = keyOf.find(r); it != keyOf.end())
             out.lostKeys.push_back(it->second);
@@ -909,7 +996,8 @@ std::string outcomeText(const std::string &file, const Outcome &o, std::size_t m
         t += ", written to " + o.rejectsFile;
     t += "\n";
     t += "Pages unreadable: " + std::to_string(o.pagesUnreadable) + "\n";
-    t += "Rows lost (unreadable): " + (o.lost >= 0 ? std::to_string(o.lost) : std::string("unknown")) + "\n";
+    t += "Rows lost (unreadable): " +
+         (o.lost < 0 ? std::string("unknown") : (o.lostExact ? "" : "at least ") + std::to_string(o.lost)) + "\n";
     if (!o.lostKeys.empty()) {
         std::string what = o.keyColumn == "assetnumber" ? std::string("Asset numbers") : "Values of " + o.keyColumn;
         t += what + " of the lost rows: ";
@@ -918,6 +1006,17 @@ std::string outcomeText(const std::string &file, const Outcome &o, std::size_t m
             t += (i ? ", " : "") + o.lostKeys[i];
         if (n < o.lostKeys.size())
             t += " and " + std::to_string(o.lostKeys.size() - n) + " more";
+        t += "\n";
+    }
+    if (o.garbled > 0) {
+        t += "Rows kept with a damaged text, cut where the damage starts: " + std::to_string(o.garbled) + "\n";
+        t += (o.keyColumn == "assetnumber" ? std::string("Asset numbers") : "Values of " + o.keyColumn) +
+             " of those rows: ";
+        std::size_t n = maxKeys ? std::min(maxKeys, o.garbledKeys.size()) : o.garbledKeys.size();
+        for (std::size_t i = 0; i < n; ++i)
+            t += (i ? ", " : "") + o.garbledKeys[i];
+        if (n < o.garbledKeys.size())
+            t += " and " + std::to_string(o.garbledKeys.size() - n) + " more";
         t += "\n";
     }
     t += "The damaged original is kept as " + o.keptAs;

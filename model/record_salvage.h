@@ -27,16 +27,23 @@ struct Outcome {
     std::int64_t copied = 0;     // rows salvaged into the fresh file
     std::int64_t refused = 0;    // rows set aside in the side file (failed a check or a unique key)
     std::int64_t lost = -1;      // rows that could not be read; -1 when it cannot be told
+    bool lostExact = false;      // `lost` is the count, not only as many as the indexes still tell
     std::int64_t unreadableRows = 0;  // of those, rows on readable pages whose cells do not decode
     std::int64_t pagesRead = 0;       // pages of the item table's rows that were read
     std::int64_t pagesUnreadable = 0; // pages that are neither readable nor present any more
     std::string keyColumn;            // the unique key's column that names the lost rows
     std::vector<std::string> lostKeys;  // its values for the lost rows, where the indexes hold them
+    std::int64_t garbled = 0;    // rows kept with a text cut where its damage starts
+    std::vector<std::string> garbledKeys;  // their values of the unique key (rowids without one)
     std::string keptAs;          // where the damaged original went
     std::string rejectsFile;     // the side file of the rows set aside (empty when none)
 
-    // Every row of the readable pages went into the fresh file, and none was lost.
-    bool complete() const { return ok && refused == 0 && lost == 0 && unreadableRows == 0 && pagesUnreadable == 0; }
+    // Every row went into the fresh file as it was stored: none lost (as far as can be known),
+    // set aside or cut short. Damaged pages that held no row (a damaged index) do not count.
+    bool complete() const
+    {
+        return ok && refused == 0 && lost == 0 && lostExact && unreadableRows == 0 && garbled == 0;
+    }
 };
 
 // Salvages `damaged` with the structure of `example`; `checks` are the record's limits.

@@ -397,3 +397,75 @@ TEST(Salvage, DeletedRowsOnFreedPagesDoNotComeBack)
         }
     }
 }
+
+// A text whose overflow chain is damaged, or that holds what the driver never writes (a NUL
+// byte, bytes that are not UTF-8), is damage: the row is kept with the text cut where the damage
+// starts, the repair is told as partial with the row's asset number, and recordfix exits 3.
+TEST(Salvage, ATextDamagedInPlaceIsCutAndToldNotPassedOffAsAFullRepair)
+{
+    TempHome home;
+    std::string pristine = home.file("pristine.tps"), example = home.file("qormas.tpe");
+    fillMaster(pristine, 60);
+    makeExample(example);
+    const std::int64_t pageSize = testing_support::sqliteNumber(pristine, "PRAGMA page_size");
+    auto overflowPage = [&](const std::string &f, int nth) {
+        return testing_support::sqliteNumber(
+            f, "SELECT pageno FROM dbstat WHERE name='data' AND pagetype='overflow' ORDER BY path LIMIT 1 OFFSET " +
+                   std::to_string(nth));
+    };
+    auto fillPage = [&](const std::string &f, std::int64_t page, char byte) {
+        std::fstream io(f, std::ios::in | std::ios::out | std::ios::binary);
+        io.seekp((page - 1) * pageSize);
+        std::string junk(static_cast<std::size_t>(pageSize), byte);
+        io.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+    };
+    const std::string rowid = "31";
+    auto sql = [&](const std::string &f, const std::string &q) { ASSERT_EQ(testing_support::sqliteExec(f, q), ""); };
+    const struct Case {
+        const char *what;
+        const char *column;
+        int memoLength;  // the long memo written first (0: none)
+        std::function<void(const std::string &)> damage;
+    } cases[] = {
+        {"the memo's only overflow page zeroed", "memo", 6000, [&](const std::string &f) { fillPage(f, overflowPage(f, 0), 0); }},
+        {"the first of two overflow pages zeroed, the chain broken", "memo", 9000,
+         [&](const std::string &f) { fillPage(f, overflowPage(f, 0), 0); }},
+        {"an overflow page overwritten, its link out of the file", "memo", 9000,
+         [&](const std::string &f) { fillPage(f, overflowPage(f, 0), '\xA5'); }},
+        {"a NUL byte in a description", "description", 0,
+         [&](const std::string &f) { sql(f, "UPDATE data SET description = 'Item' || char(0) || 'tail' WHERE rowid = " + rowid); }},
+        {"bytes that are not UTF-8 in a description", "description", 0,
+         [&](const std::string &f) { sql(f, "UPDATE data SET description = CAST(X'4974656DC0AF7461696C' AS TEXT) WHERE rowid = " + rowid); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string file = home.file("qormas.tps");
+        for (const auto &e : fs::directory_iterator(home.path()))
+            if (e.path().filename().string().rfind("qormas.tps", 0) == 0 || e.path().filename() == "recordfix.log")
+                fs::remove(e.path());
+        fs::copy_file(pristine, file);
+        if (c.memoLength)
+            sql(file, "UPDATE data SET memo = printf('%." + std::to_string(c.memoLength) + "c', 'x') WHERE rowid = " + rowid);
+        const std::string before = testing_support::sqliteText(file, std::string("SELECT ") + c.column + " FROM data WHERE rowid = " + rowid);
+        const std::string asset = testing_support::sqliteText(file, "SELECT assetnumber FROM data WHERE rowid = " + rowid);
+        c.damage(file);
+
+        const int exit = std::system((std::string(RECORDFIX_PROGRAM) + " " + file + " /E:" + example + " >/dev/null").c_str());
+        ASSERT_TRUE(WIFEXITED(exit));
+        EXPECT_EQ(WEXITSTATUS(exit), 3);
+        const std::string log = testing_support::readBytes(home.file("recordfix.log"));
+        EXPECT_NE(log.find("The file was repaired in part"), std::string::npos) << log;
+        EXPECT_NE(log.find("Rows kept with a damaged text, cut where the damage starts: 1\nAsset numbers of those rows: " + asset + "\n"),
+                  std::string::npos) << log;
+        EXPECT_NE(log.find("Rows salvaged: 60\n"), std::string::npos) << log;
+
+        // The row is there, its text what came before the damage; no text anywhere holds a NUL.
+        const std::string after = testing_support::sqliteText(file, std::string("SELECT ") + c.column + " FROM data WHERE rowid = " + rowid);
+        EXPECT_LT(after.size(), std::string(c.column) == "memo" ? before.size() : 9u);
+        EXPECT_EQ(before.substr(0, after.size()), after);
+        EXPECT_EQ(testing_support::sqliteNumber(file, "SELECT count(*) FROM data WHERE instr(memo, char(0)) OR "
+                                                      "instr(description, char(0)) OR memo <> CAST(CAST(memo AS BLOB) AS TEXT)"),
+                  0);
+        EXPECT_EQ(testing_support::sqliteText(file, "PRAGMA integrity_check"), "ok");
+    }
+}
