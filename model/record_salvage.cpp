@@ -464,8 +464,31 @@ public:
             marks += ", ?";
         }
         std::string sql = "INSERT INTO data (" + names + ") VALUES (" + marks + ")";
-        if (sqlite3_exec(db_.db, "PRAGMA journal_mode=OFF; BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK ||
-            sqlite3_prepare_v2(db_.db, sql.c_str(), -1, &insert_.st, nullptr) != SQLITE_OK) {
+        // A large cache for the run, and the keys that refuse nothing built once every row is
+        // in, each in one sorted pass rather than row by row: the unique keys stay, since they
+        // decide which rows are set aside.
+        if (sqlite3_exec(db_.db, "PRAGMA journal_mode=OFF; PRAGMA cache_size=-262144; BEGIN", nullptr, nullptr,
+                         nullptr) != SQLITE_OK) {
+            error = path + ": " + db_.message();
+            return false;
+        }
+        {
+            Stmt q;
+            if (sqlite3_prepare_v2(db_.db,
+                                   "SELECT m.name, m.sql FROM sqlite_master m, pragma_index_list('data') l WHERE "
+                                   "m.type='index' AND m.sql IS NOT NULL AND l.name=m.name AND NOT l.\"unique\" "
+                                   "ORDER BY m.rowid",
+                                   -1, &q.st, nullptr) == SQLITE_OK)
+                while (sqlite3_step(q.st) == SQLITE_ROW)
+                    later_.emplace_back(reinterpret_cast<const char *>(sqlite3_column_text(q.st, 0)),
+                                        reinterpret_cast<const char *>(sqlite3_column_text(q.st, 1)));
+        }
+        for (const auto &[name, create] : later_)
+            if (sqlite3_exec(db_.db, ("DROP INDEX " + quote(name)).c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+                error = path + ": " + db_.message();
+                return false;
+            }
+        if (sqlite3_prepare_v2(db_.db, sql.c_str(), -1, &insert_.st, nullptr) != SQLITE_OK) {
             error = path + ": " + db_.message();
             return false;
         }
@@ -497,6 +520,11 @@ public:
     {
         sqlite3_finalize(insert_.st);
         insert_.st = nullptr;
+        for (const auto &[name, create] : later_)
+            if (sqlite3_exec(db_.db, create.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+                error = db_.message();
+                return false;
+            }
         if (sqlite3_exec(db_.db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
             error = db_.message();
             return false;
@@ -509,6 +537,7 @@ public:
 private:
     Db db_;
     Stmt insert_;
+    std::vector<std::pair<std::string, std::string>> later_;  // keys built at the end: name, SQL
 };
 
 // The example file's unique key that names a row: its first unique single-column index.
@@ -736,7 +765,6 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
         if (r.type == "index" && r.table == "data" && r.name == keyIndexName)
             keyPages = treePages(pages, reader, r.root, &keyComplete);
     std::unordered_set<std::int64_t> keyRowids;
-    std::map<std::int64_t, std::string> keyOf;
     for (std::int64_t p : keyPages) {
         if (!pages.read(p, buf))
             continue;
@@ -747,22 +775,22 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
                 continue;
             }
             keyRowids.insert(v.back().i);
-            keyOf[v.back().i] = valueText(v[0]);
         }
     }
 
     // Every table leaf page whose cells are the item table's rows, wherever the tree that led to
     // it is damaged.
     std::unordered_set<std::int64_t> kept;        // rowids in the fresh file or the side file
+    kept.reserve(keyRowids.size());
     std::unordered_set<std::int64_t> unreadable;  // rowids of cells that do not decode
-    std::set<std::int64_t> knownPages;            // pages whose part in the file is known
+    std::vector<char> known(static_cast<std::size_t>(pages.totalPages()) + 1, 0);  // pages whose part is known
     std::vector<std::int64_t> indexPages;
     std::vector<Value> values;
     std::vector<Value> row(cols.size());
     for (std::int64_t p = 1; p <= pages.fullPages(); ++p) {
         if (freePages.count(p) || !pages.read(p, buf) || !Pages::btreePage(buf, p, pages.usable()))
             continue;
-        knownPages.insert(p);
+        known[static_cast<std::size_t>(p)] = 1;
         unsigned char type = buf[p == 1 ? 100 : 0];
         if (type == 2 || type == 10)
             indexPages.push_back(p);
@@ -786,7 +814,7 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
             continue;  // another table's page
         if (matching == 0 && !cells.empty()) {
             // A leaf page none of whose cells reads: damaged inside, its rows lost.
-            knownPages.erase(p);
+            known[static_cast<std::size_t>(p)] = 0;
             for (const Cell &c : cells)
                 if (c.hasRowid)
                     unreadable.insert(c.rowid);
@@ -854,28 +882,18 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
         }
     }
 
-    // The indexes tell which rows the file held; the naming key tells what they were.
-    std::set<std::int64_t> indexed;
-    for (std::int64_t p : indexPages) {
-        if (!pages.read(p, buf))
-            continue;
-        for (const Cell &c : reader.cells(buf, p)) {
-            std::vector<Value> v;
-            if (c.whole && decodeRecord(c.payload, v) && v.size() >= 2 && v.back().kind == Value::Int)
-                indexed.insert(v.back().i);
-        }
-    }
-    if (knownPages.empty()) {
+    if (std::find(known.begin(), known.end(), 1) == known.end()) {
         out.error = damaged + ": no page of the file can be read as a page of a record file";
         discard();
         return out;
     }
     for (std::int64_t p : reader.overflowPages())
-        knownPages.insert(p);
+        if (p <= pages.totalPages())
+            known[static_cast<std::size_t>(p)] = 1;
     for (std::int64_t p = 1; p <= pages.totalPages(); ++p) {
         bool lockByte = p == (std::int64_t(1) << 30) / pages.pageSize() + 1;
         bool pointerMap = pages.autoVacuum() && p >= 2 && (p - 2) % (pages.usable() / 5 + 1) == 0;
-        if (!knownPages.count(p) && !freePages.count(p) && !lockByte && !pointerMap)
+        if (!known[static_cast<std::size_t>(p)] && !freePages.count(p) && !lockByte && !pointerMap)
             ++out.pagesUnreadable;
     }
     // An index read whole holds every live row and tells exactly which were lost: the naming
@@ -915,14 +933,34 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
             if (!kept.count(r))
                 lostRows.insert(r);
     } else {
-        for (std::int64_t r : indexed)
-            if (!kept.count(r))
-                lostRows.insert(r);
+        // The indexes tell which rows the file held.
+        for (std::int64_t p : indexPages) {
+            if (!pages.read(p, buf))
+                continue;
+            for (const Cell &c : reader.cells(buf, p)) {
+                std::vector<Value> v;
+                if (c.whole && decodeRecord(c.payload, v) && v.size() >= 2 && v.back().kind == Value::Int &&
+                    !kept.count(v.back().i))
+                    lostRows.insert(v.back().i);
+            }
+        }
     }
     if (!indexPages.empty() || out.pagesUnreadable == 0)
         out.lost = static_cast<std::int64_t>(lostRows.size());
     // With every page read, no row can have gone unseen.
     out.lostExact = out.lost >= 0 && (live || (out.pagesUnreadable == 0 && out.unreadableRows == 0));
+    // The naming key tells what the lost rows were.
+    std::map<std::int64_t, std::string> keyOf;
+    for (auto p = keyPages.begin(); !lostRows.empty() && p != keyPages.end(); ++p) {
+        if (!pages.read(*p, buf))
+            continue;
+        for (const Cell &c : reader.cells(buf, *p)) {
+            std::vector<Value> v;
+            if (c.whole && decodeRecord(c.payload, v) && v.size() == 2 && v.back().kind == Value::Int &&
+                lostRows.count(v.back().i))
+                keyOf[v.back().i] = valueText(v[0]);
+        }
+    }
     for (std::int64_t r : lostRows)
         if (auto it = keyOf.find(r); it != keyOf.end())
             out.lostKeys.push_back(it->second);
