@@ -50,12 +50,24 @@ PrintChoice desktopPrintDialog(QPrinter &printer, long total, bool collate, QWid
     printer.setCollateCopies(collate);
     QPrintDialog dlg(&printer, parent);
     dlg.setWindowTitle(QStringLiteral("Select Printer..."));
-    // No page range here: the installed dialog's own range field refuses every entry, and the
-    // preview's "Pages to Print" chooses the pages.
     dlg.setOptions(QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintToFile |
-                   QAbstractPrintDialog::PrintShowPageSize);
+                   QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintPageRange);
     dlg.setMinMax(1, static_cast<int>(std::min<long>(total, 65534)));
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setPageRanges(QPageRanges());
     choice.accepted = dlg.exec() == QDialog::Accepted;
+    // The pages chosen in the dialog are the preview's pages to print: one range as the preview
+    // has always taken it, several ("1-2,4" in the dialog's page field) each as typed.
+    if (choice.accepted && printer.printRange() == QPrinter::PageRange) {
+        const QList<QPageRanges::Range> ranges = printer.pageRanges().toRangeList();
+        if (ranges.size() == 1) {
+            choice.fromPage = ranges.front().from;
+            choice.toPage = ranges.front().to;
+        } else {
+            for (const QPageRanges::Range &r : ranges)
+                choice.ranges.push_back(PageRange{r.from, r.to});
+        }
+    }
     // The paper chosen for PDF output serves the jobs that follow; a printer keeps its own.
     if (choice.accepted && printer.outputFormat() == QPrinter::PdfFormat)
         setChosenPdfPaper(printer.pageLayout().pageSize());
@@ -407,8 +419,10 @@ void PreviewWindow::buildToolbar(QWidget *bar)
     label(strings_.copiesPrompt);
     copies_ = new QSpinBox(bar);
     copies_->setObjectName(QStringLiteral("Copies"));
-    copies_->setRange(1, 99);
-    copies_->setValue(std::clamp(report_.copies, 1, 99));
+    // Two digits, unless the report itself asks for more (the blank forms print up to 255):
+    // the box then holds the report's count, and the preview prints every copy.
+    copies_->setRange(1, std::max(99, report_.copies));
+    copies_->setValue(std::clamp(report_.copies, 1, copies_->maximum()));
     copies_->setToolTip(qs(strings_.copiesTip));
     row->addWidget(copies_);
     exitButton_ = button("Exit", glyph(Glyph::Exit), "Exit without printing", strings_.exitTip,
@@ -489,6 +503,10 @@ void PreviewWindow::updateTitle()
 {
     QString device, port;
     printerDeviceAndPort(printer(), device, port);
+    // A PDF file named in an earlier report's print dialog was that print's alone: this report's
+    // PDF is asked for by name when it prints, unless this preview's dialog names it.
+    if (printer().outputFormat() == QPrinter::PdfFormat && printer().outputFileName() != dialogPdf_)
+        port = QStringLiteral("file");
     setWindowTitle(previewTitle(qs(readWindowTitle(iniPath_)), device, port));
 }
 
@@ -695,6 +713,8 @@ void PreviewWindow::printingOptions()
     bool copiesBefore = supported(PRINTER_COPIES, capabilities()) != 0;
     PrintChoice choice = services().printDialog ? services().printDialog(p, total(), collate_, this)
                                                 : desktopPrintDialog(p, total(), collate_, this);
+    if (choice.accepted && p.outputFormat() == QPrinter::PdfFormat)
+        dialogPdf_ = p.outputFileName();
     updateTitle();
     if (!choice.accepted) {
         copies_->setFocus();
@@ -703,14 +723,22 @@ void PreviewWindow::printingOptions()
     collate_ = choice.collate;
     // A range chosen in the dialog replaces the pages text; numbers above the page count are
     // not checked here and choose nothing.
-    if (choice.fromPage >= 1 && choice.toPage >= 1 && choice.toPage <= 65534) {
+    if (!choice.ranges.empty()) {
+        QStringList pieces;
+        for (const PageRange &r : choice.ranges)
+            pieces << (r.from == r.thru ? QString::number(r.from)
+                                        : QString::number(r.from) + "-" + QString::number(r.thru));
+        acceptedPagesText_ = pieces.join(QLatin1Char(','));
+        pagesText_->setText(acceptedPagesText_);
+        ranges_ = choice.ranges;
+    } else if (choice.fromPage >= 1 && choice.toPage >= 1 && choice.toPage <= 65534) {
         acceptedPagesText_ = QString::number(choice.fromPage) + "-" + QString::number(choice.toPage);
         pagesText_->setText(acceptedPagesText_);
         ranges_ = {PageRange{choice.fromPage, std::max(choice.fromPage, choice.toPage)}};
     }
     // The dialog's copy count counts only where the printer makes copies, before and after.
     if (copiesBefore && supported(PRINTER_COPIES, capabilities()) != 0)
-        copies_->setValue(std::clamp(choice.copies, 1, 99));
+        copies_->setValue(std::clamp(choice.copies, 1, copies_->maximum()));
     dropUnchosenPages(queue_, ranges_);
     // PDF output chosen in the dialog names its file there, for this print only.
     report_.fileName = p.outputFormat() == QPrinter::PdfFormat ? p.outputFileName() : QString();
@@ -718,7 +746,7 @@ void PreviewWindow::printingOptions()
     report_.collate = collate_;
     p.setCollateCopies(collate_);
     p.setPrintRange(QPrinter::AllPages);
-    p.setFromTo(0, 0);
+    p.setPageRanges(QPageRanges());
     result_ = 1;
     done(QDialog::Accepted);
 }

@@ -58,6 +58,7 @@ struct PrintChoice {
     bool accepted = false;
     long fromPage = 0;  // both 0: no range was chosen
     long toPage = 0;
+    PageRanges ranges;  // several ranges chosen at once, in ascending order (then from and to are 0)
     int copies = 1;
     bool collate = false;
 };
@@ -168,6 +169,7 @@ private:
     bool shown_ = false;
     bool textOffered_ = false;
     QString acceptedPagesText_;
+    QString dialogPdf_;  // the PDF file this preview's print dialog named
 
     PageView *view_ = nullptr;
     QScrollArea *scroll_ = nullptr;

@@ -5,13 +5,19 @@
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <QUrl>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "previewer/page_render.h"
 #include "runtime/message.h"
@@ -38,33 +44,36 @@ QString &lastPdfFolder()
     return folder;
 }
 
-// The printing system's own answers, read from its library when it is there: whether a queue
-// takes jobs, and how the last request of this thread went (the job Qt just submitted). Loaded
-// at run time so that the programs neither need it to build nor to run without printers.
+// The printing system's own answers, read from its library when it is there: the state of a
+// queue, and how the last request of this thread went (the job Qt just submitted). Loaded at run
+// time so that the programs neither need it to build nor to run without printers.
 struct Cups {
-    struct Option {
-        char *name;
-        char *value;
-    };
-    struct Dest {
-        char *name, *instance;
-        int isDefault;
-        int numOptions;
-        Option *options;
-    };
-    using GetNamedDest = Dest *(*)(void *, const char *, const char *);
-    using FreeDests = void (*)(int, Dest *);
-    using GetOption = const char *(*)(const char *, int, Option *);
+    using NewRequest = void *(*)(int);
+    using AddString = void *(*)(void *, int, int, const char *, const char *, const char *);
+    using DoRequest = void *(*)(void *, void *, const char *);
+    using FindAttribute = void *(*)(void *, const char *, int);
+    using GetInteger = int (*)(void *, int);
+    using GetString = const char *(*)(void *, int, const char **);
+    using Delete = void (*)(void *);
     using LastError = int (*)();
     using LastErrorString = const char *(*)();
 
-    GetNamedDest getNamedDest = nullptr;
-    FreeDests freeDests = nullptr;
-    GetOption getOption = nullptr;
+    NewRequest newRequest = nullptr;
+    AddString addString = nullptr;
+    DoRequest doRequest = nullptr;
+    FindAttribute findAttribute = nullptr;
+    GetInteger getInteger = nullptr;
+    GetInteger getBoolean = nullptr;
+    GetString getString = nullptr;
+    Delete deleteIpp = nullptr;
     LastError lastError = nullptr;
     LastErrorString lastErrorString = nullptr;
 
-    bool ready() const { return getNamedDest && freeDests && getOption && lastError && lastErrorString; }
+    bool ready() const
+    {
+        return newRequest && addString && doRequest && findAttribute && getInteger && getBoolean && getString &&
+               deleteIpp && lastError && lastErrorString;
+    }
 
     static const Cups &get()
     {
@@ -75,37 +84,75 @@ struct Cups {
                 lib = dlopen("libcups.so.2", RTLD_LAZY);
             if (!lib)
                 return k;
-            k.getNamedDest = reinterpret_cast<GetNamedDest>(dlsym(lib, "cupsGetNamedDest"));
-            k.freeDests = reinterpret_cast<FreeDests>(dlsym(lib, "cupsFreeDests"));
-            k.getOption = reinterpret_cast<GetOption>(dlsym(lib, "cupsGetOption"));
-            k.lastError = reinterpret_cast<LastError>(dlsym(lib, "cupsLastError"));
-            k.lastErrorString = reinterpret_cast<LastErrorString>(dlsym(lib, "cupsLastErrorString"));
+            auto sym = [lib](auto &f, const char *name) { f = reinterpret_cast<std::decay_t<decltype(f)>>(dlsym(lib, name)); };
+            sym(k.newRequest, "ippNewRequest");
+            sym(k.addString, "ippAddString");
+            sym(k.doRequest, "cupsDoRequest");
+            sym(k.findAttribute, "ippFindAttribute");
+            sym(k.getInteger, "ippGetInteger");
+            sym(k.getBoolean, "ippGetBoolean");
+            sym(k.getString, "ippGetString");
+            sym(k.deleteIpp, "ippDelete");
+            sym(k.lastError, "cupsLastError");
+            sym(k.lastErrorString, "cupsLastErrorString");
             return k;
         }();
         return c;
     }
 };
 
-// IPP status codes from here up are errors.
+// IPP codes: status codes from 0x0400 up are errors.
 constexpr int kIppErrorStatus = 0x0400;
+constexpr int kIppNotFound = 0x0406;
+constexpr int kIppServerError = 0x0500;
+constexpr int kIppGetPrinterAttributes = 0x000B;
+constexpr int kIppGetDefault = 0x4001;
+constexpr int kIppTagOperation = 0x01, kIppTagUri = 0x45, kIppTagAny = 0x00;
+constexpr int kPrinterStopped = 5;
 
-std::optional<std::string> cupsRefusal(const QString &printer)
+// Asks the print service for the queue's state (the queue's own attributes: the list of
+// destinations leaves out the reason an administrator gave). With no name, only whether the
+// service answers.
+std::optional<QueueState> cupsQueueState(const QString &printer)
 {
     const Cups &c = Cups::get();
     if (!c.ready())
         return std::nullopt;
-    const QByteArray name = printer.section(QLatin1Char('/'), 0, 0).toLocal8Bit();
-    Cups::Dest *d = c.getNamedDest(nullptr, name.constData(), nullptr);
-    if (!d)
-        return std::string("the printing system does not know this printer");
-    std::optional<std::string> refused;
-    const char *accepting = c.getOption("printer-is-accepting-jobs", d->numOptions, d->options);
-    if (accepting && (std::string_view(accepting) == "false" || std::string_view(accepting) == "0")) {
-        const char *why = c.getOption("printer-state-message", d->numOptions, d->options);
-        refused = std::string("the printer is not accepting jobs") + (why && *why ? std::string(" (") + why + ")" : "");
+    QueueState state;
+    void *request = nullptr;
+    if (printer.isEmpty()) {
+        request = c.newRequest(kIppGetDefault);
+    } else {
+        const QByteArray uri = "ipp://localhost/printers/" +
+                               QUrl::toPercentEncoding(printer.section(QLatin1Char('/'), 0, 0));
+        request = c.newRequest(kIppGetPrinterAttributes);
+        c.addString(request, kIppTagOperation, kIppTagUri, "printer-uri", nullptr, uri.constData());
     }
-    c.freeDests(1, d);
-    return refused;
+    void *answer = c.doRequest(nullptr, request, "/");
+    if (!answer) {
+        // No answer at all: the service is not there (its socket or port refused us).
+        state.reached = c.lastError() < kIppServerError;
+        state.known = c.lastError() != kIppNotFound;
+        return state;
+    }
+    if (!printer.isEmpty()) {
+        state.known = c.lastError() != kIppNotFound;
+        if (void *a = c.findAttribute(answer, "printer-is-accepting-jobs", kIppTagAny))
+            state.accepting = c.getBoolean(a, 0) != 0;
+        if (void *a = c.findAttribute(answer, "printer-state", kIppTagAny))
+            state.stopped = c.getInteger(a, 0) == kPrinterStopped;
+        if (void *a = c.findAttribute(answer, "printer-state-message", kIppTagAny)) {
+            const char *why = c.getString(a, 0, nullptr);
+            state.reason = why ? why : "";
+        }
+    }
+    c.deleteIpp(answer);
+    return state;
+}
+
+std::optional<QueueState> queueStateOf(const QString &printer)
+{
+    return services().queueState ? services().queueState(printer) : cupsQueueState(printer);
 }
 
 QStringList installedPrinters()
@@ -155,6 +202,69 @@ JobOutcome fail(JobOutcome o, const std::string &what, const std::string &reason
     return o;
 }
 
+// The file a PDF is written into beside its target. Every write is checked: the PDF writer
+// goes on as if all was well when the disk fills, so the first failure is kept here, with the
+// system's reason, and the file is put in place only when none happened.
+class PdfPart : public QTemporaryFile {
+public:
+    explicit PdfPart(const QString &target)
+        : QTemporaryFile(QFileInfo(target).absolutePath() + QStringLiteral("/.printing-XXXXXX.pdf"))
+    {
+    }
+    bool failed() const { return error_ != 0; }
+    int failure() const { return error_; }
+    // Writes out what is buffered and waits until it is on the disk; false when that fails.
+    bool finish()
+    {
+        if (!failed() && !flush())
+            note();
+        if (!failed() && ::fsync(handle()) != 0)
+            error_ = errno;
+        close();
+        return !failed();
+    }
+
+protected:
+    qint64 writeData(const char *data, qint64 len) override
+    {
+        errno = 0;
+        const qint64 n = QTemporaryFile::writeData(data, len);
+        if (n != len)
+            note();
+        return n;
+    }
+
+private:
+    void note()
+    {
+        if (!failed())
+            error_ = errno != 0 ? errno : (error() == QFileDevice::ResourceError ? ENOSPC : EIO);
+    }
+    int error_ = 0;
+};
+
+// Why a write failed, as the user is told it.
+std::string writeFailure(int error)
+{
+    if (error == ENOSPC)
+        return "the disk is full";
+    if (error == EDQUOT)
+        return "the disk quota is used up";
+    return std::strerror(error);
+}
+
+// The mode a finished PDF file takes: the one of the file it replaces, else what a new file
+// gets under the user's umask (the temporary file was made for the owner alone).
+mode_t finishedMode(const QString &target)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(target).constData(), &st) == 0 && S_ISREG(st.st_mode))
+        return st.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
 }  // namespace
 
 JobServices setJobServices(JobServices s)
@@ -184,13 +294,14 @@ PageFit fitPage(const PageHeader &header, const QPageSize &paper, int dpi)
     return fit;
 }
 
-int paintPages(QPrinter &printer, const std::vector<std::string> &pages, bool fit,
-               const std::optional<QPageSize> &paper, PaintStop &stop)
+namespace {
+
+int paintOn(QPagedPaintDevice &printer, int dpi, const std::vector<std::string> &pages, bool fit,
+            const std::optional<QPageSize> &paper, PaintStop &stop)
 {
     stop = PaintStop::NotStarted;
     if (pages.empty())
         return 0;
-    printer.setFullPage(true);
     PageHeader last{8500, 11000, Orientation::Portrait};
     for (const std::string &path : pages) {
         if (PageHeader h = readPageHeader(path); h.valid()) {
@@ -223,16 +334,63 @@ int paintPages(QPrinter &printer, const std::vector<std::string> &pages, bool fi
             return printed;
         }
         if (fit) {
-            const PageFit placed = fitPage(last, sheet, printer.resolution());
+            const PageFit placed = fitPage(last, sheet, dpi);
             renderPage(painter, page, placed.scale, placed.origin);
         } else {
-            renderPage(painter, page, printer.resolution() / 1000.0);
+            renderPage(painter, page, dpi / 1000.0);
         }
         ++printed;
     }
     stop = painter.end() ? PaintStop::Done : PaintStop::NotFinished;
     return printed;
 }
+
+}  // namespace
+
+int paintPages(QPrinter &printer, const std::vector<std::string> &pages, bool fit,
+               const std::optional<QPageSize> &paper, PaintStop &stop)
+{
+    printer.setFullPage(true);
+    return paintOn(printer, printer.resolution(), pages, fit, paper, stop);
+}
+
+namespace {
+
+// The pages into a PDF file: written beside the target and put in its place only when every
+// byte of it is on the disk.
+JobOutcome printToFile(JobOutcome outcome, const std::vector<std::string> &pages, const JobRequest &request,
+                       const QString &fileName)
+{
+    outcome.target = QFileInfo(fileName).absoluteFilePath();
+    const std::string what = "The report could not be written to the file " + outcome.target.toStdString();
+    const bool replacing = QFileInfo(outcome.target).isFile();
+    const std::string unchanged = replacing ? " (the file already there is unchanged)" : "";
+    PdfPart part(outcome.target);
+    if (!part.open())
+        return fail(outcome, what, part.errorString().toStdString());
+    PaintStop stop = PaintStop::NotStarted;
+    int printed = 0;
+    {
+        QPdfWriter writer(&part);
+        writer.setResolution(1200);
+        writer.setTitle(request.title);
+        writer.setCreator(QStringLiteral("Orvane"));
+        printed = paintOn(writer, writer.resolution(), pages, true, chosenPdfPaper(), stop);
+    }
+    if (part.failed() || !part.finish())
+        return fail(outcome, what, writeFailure(part.failure()) + unchanged);
+    if (stop != PaintStop::Done)
+        return fail(outcome, what, "the file cannot be created");
+    const QByteArray from = QFile::encodeName(part.fileName()), to = QFile::encodeName(outcome.target);
+    if (::chmod(from.constData(), finishedMode(outcome.target)) != 0 || std::rename(from.constData(), to.constData()) != 0)
+        return fail(outcome, what, "the finished file could not be put in its place: " + std::string(std::strerror(errno)) + unchanged);
+    part.setAutoRemove(false);
+    outcome.status = JobOutcome::Printed;
+    outcome.pages = printed;
+    return outcome;
+}
+
+}  // namespace
 
 JobOutcome printJob(const QPrinter &settings, const std::vector<std::string> &pages, const JobRequest &request,
                     QWidget *parent)
@@ -252,11 +410,16 @@ JobOutcome printJob(const QPrinter &settings, const std::vector<std::string> &pa
     if (!toPdf) {
         const QStringList installed = installedPrinters();
         if (installed.isEmpty()) {
-            int a = rt::message("No printer is installed.||Do you wish to print the report to a PDF file instead?",
-                                "Print", rt::Icon::Question, rt::BUTTON_YES | rt::BUTTON_NO, rt::BUTTON_YES);
+            // The printers are the print service's: when it does not answer, there is no telling
+            // whether any is installed.
+            const std::optional<QueueState> service = queueStateOf(QString());
+            const std::string none = service && !service->reached ? "The print service could not be reached."
+                                                                  : "No printer is installed.";
+            int a = rt::message(none + "||Do you wish to print the report to a PDF file instead?", "Print",
+                                rt::Icon::Question, rt::BUTTON_YES | rt::BUTTON_NO, rt::BUTTON_YES);
             if (a != rt::BUTTON_YES) {
                 outcome.status = JobOutcome::Cancelled;
-                outcome.message = "No printer is installed.";
+                outcome.message = none;
                 return outcome;
             }
             toPdf = true;
@@ -270,10 +433,29 @@ JobOutcome printJob(const QPrinter &settings, const std::vector<std::string> &pa
             const std::string what = "The report could not be printed on " + printerName.toStdString();
             if (!installed.contains(printerName))
                 return fail(outcome, what, "this printer is not installed");
-            std::optional<std::string> refused =
-                services().refusal ? services().refusal(printerName) : cupsRefusal(printerName);
-            if (refused)
-                return fail(outcome, what, *refused);
+            if (const std::optional<QueueState> queue = queueStateOf(printerName)) {
+                const std::string why = queue->reason.empty() ? "" : " (" + queue->reason + ")";
+                if (!queue->reached)
+                    return fail(outcome, what, "the print service could not be reached");
+                if (!queue->known)
+                    return fail(outcome, what, "the printing system does not know this printer");
+                if (!queue->accepting)
+                    return fail(outcome, what, "the printer is not accepting jobs" + why);
+                if (queue->stopped) {
+                    // The queue takes the job, but nothing comes out until someone starts the
+                    // printer again: the user decides whether it waits there.
+                    const std::string text = "The printer " + printerName.toStdString() + " is stopped" +
+                                             (queue->reason.empty() ? "." : ": " + queue->reason + ".") +
+                                             "||A report sent to it waits in its queue until the printer is "
+                                             "started again.||Do you wish to send the report to this printer?";
+                    if (rt::message(text, "Print", rt::Icon::Question, rt::BUTTON_YES | rt::BUTTON_NO,
+                                    rt::BUTTON_NO) != rt::BUTTON_YES) {
+                        outcome.status = JobOutcome::Cancelled;
+                        outcome.message = "the printer is stopped";
+                        return outcome;
+                    }
+                }
+            }
         }
     }
     if (toPdf && fileName.isEmpty()) {
@@ -284,43 +466,26 @@ JobOutcome printJob(const QPrinter &settings, const std::vector<std::string> &pa
         }
         fileName = *name;
     }
+    if (toPdf)
+        return printToFile(outcome, pages, request, fileName);
 
     // The job's own printer, set up from the settings for this job only.
     QPrinter job(QPrinter::HighResolution);
-    std::optional<QPageSize> paper;
-    std::unique_ptr<QTemporaryFile> part;
-    std::string what;
-    if (toPdf) {
-        outcome.target = QFileInfo(fileName).absoluteFilePath();
-        what = "The report could not be written to the file " + outcome.target.toStdString();
-        // Written beside the target first: an existing file is replaced only by a whole report.
-        part = std::make_unique<QTemporaryFile>(QFileInfo(outcome.target).absolutePath() +
-                                                QStringLiteral("/.printing-XXXXXX.pdf"));
-        if (!part->open())
-            return fail(outcome, what, part->errorString().toStdString());
-        part->close();
-        job.setOutputFormat(QPrinter::PdfFormat);
-        job.setOutputFileName(part->fileName());
-        paper = chosenPdfPaper();
-    } else {
-        job.setPrinterName(printerName);
-        what = "The report could not be printed on " + printerName.toStdString();
-        if (!job.isValid())
-            return fail(outcome, what, "the printer cannot be used");
-        paper = settings.pageLayout().pageSize();
-        job.setDuplex(settings.duplex());
-        job.setColorMode(settings.colorMode());
-    }
+    job.setPrinterName(printerName);
+    const std::string what = "The report could not be printed on " + printerName.toStdString();
+    if (!job.isValid())
+        return fail(outcome, what, "the printer cannot be used");
+    job.setDuplex(settings.duplex());
+    job.setColorMode(settings.colorMode());
     job.setDocName(request.title);
     job.setCreator(QStringLiteral("Orvane"));
     job.setCopyCount(std::max(1, request.copies));
     job.setCollateCopies(request.collate);
-    job.setFullPage(true);
 
     PaintStop stop;
-    const int printed = paintPages(job, pages, true, paper, stop);
+    const int printed = paintPages(job, pages, true, settings.pageLayout().pageSize(), stop);
     if (stop == PaintStop::NotStarted)
-        return fail(outcome, what, toPdf ? "the file cannot be created" : "the printer cannot be started");
+        return fail(outcome, what, "the printer cannot be started");
     if (stop == PaintStop::NewPageRefused)
         return fail(outcome, what, "the printer stopped after page " + std::to_string(printed));
     if (stop == PaintStop::NotFinished)
@@ -331,18 +496,13 @@ JobOutcome printJob(const QPrinter &settings, const std::vector<std::string> &pa
         outcome.status = JobOutcome::Cancelled;
         return outcome;
     }
-    if (!toPdf && Cups::get().ready() && !services().refusal) {
+    if (Cups::get().ready() && !services().queueState) {
         // Qt submits the job when the painter ends; the printing system's answer to it is the
         // last one this thread got.
         if (Cups::get().lastError() >= kIppErrorStatus) {
             const char *why = Cups::get().lastErrorString();
             return fail(outcome, what, why && *why ? why : "the printing system refused the job");
         }
-    }
-    if (toPdf) {
-        if (std::rename(part->fileName().toLocal8Bit().constData(), outcome.target.toLocal8Bit().constData()) != 0)
-            return fail(outcome, what, "the finished file could not be put in its place");
-        part->setAutoRemove(false);
     }
     outcome.status = JobOutcome::Printed;
     outcome.pages = printed;

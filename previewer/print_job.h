@@ -42,6 +42,15 @@ struct JobRequest {
     QString fileName;
 };
 
+// What the print service says of a queue, as far as a job cares.
+struct QueueState {
+    bool reached = true;    // the print service answered at all
+    bool known = true;      // it knows the queue
+    bool accepting = true;  // the queue takes new jobs
+    bool stopped = false;   // the printer is stopped: jobs wait in its queue until it is started
+    std::string reason;     // the reason the administrator gave for a stopped or refusing queue
+};
+
 // What a job uses from the desktop; tests replace them (no printer, no one at a dialog).
 struct JobServices {
     // The save dialog for a PDF file: proposes a name in the last folder used and confirms an
@@ -49,8 +58,9 @@ struct JobServices {
     std::function<std::optional<QString>(const QString &proposed, QWidget *parent)> pdfFileName;
     // The printers installed.
     std::function<QStringList()> printerNames;
-    // Why the printer takes no job now (a queue not accepting jobs), nullopt when it takes them.
-    std::function<std::optional<std::string>(const QString &printer)> refusal;
+    // The queue's state at the print service (an empty name asks only whether the service
+    // answers); nullopt when there is no print service to ask.
+    std::function<std::optional<QueueState>(const QString &printer)> queueState;
 };
 JobServices setJobServices(JobServices services);
 
@@ -77,11 +87,13 @@ int paintPages(QPrinter &printer, const std::vector<std::string> &pages, bool fi
                const std::optional<QPageSize> &paper, PaintStop &stop);
 
 // Prints the pages as one job. The destination is `settings`'s: a PDF file (asked for by name
-// unless the request names it; written beside the target and put in its place only once whole,
-// so that a failed job leaves an existing file unchanged) or a system printer (checked for being
-// installed and accepting jobs, and the job's acceptance read back where the printing system
-// tells it). With no printer installed the user may print to a PDF file instead. A failure shows
-// a message naming the printer or file and the reason.
+// unless the request names it; written beside the target, every write checked, and put in its
+// place only once whole and on the disk, so that a failed job leaves an existing file byte for
+// byte as it was; a new file gets the mode the user's umask gives, a replaced one keeps its
+// mode) or a system printer (checked for being installed and accepting jobs, a stopped one
+// printed to only when the user agrees, and the job's acceptance read back where the printing
+// system tells it). With no printer installed, or no print service answering, the user may print
+// to a PDF file instead. A failure shows a message naming the printer or file and the reason.
 JobOutcome printJob(const QPrinter &settings, const std::vector<std::string> &pages, const JobRequest &request,
                     QWidget *parent = nullptr);
 

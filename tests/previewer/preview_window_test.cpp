@@ -1,14 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QRadioButton>
 #include <QPrinter>
 #include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
+#include <csignal>
+#include <fstream>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "previewer/preview_window.h"
 #include "previewer/sample_pages.h"
@@ -51,7 +58,10 @@ protected:
             return name;
         };
         j.printerNames = [this] { return printers_; };
-        j.refusal = [this](const QString &) { return refusal_; };
+        j.queueState = [this](const QString &printer) -> std::optional<QueueState> {
+            asked_.push_back(printer);
+            return queue_;
+        };
         oldJob_ = setJobServices(j);
     }
     void TearDown() override
@@ -76,7 +86,8 @@ protected:
     QStringList proposedPdf_;
     std::vector<std::optional<QString>> pdfAnswers_;
     QStringList printers_{"Office"};
-    std::optional<std::string> refusal_;
+    std::optional<QueueState> queue_;  // what the print service says (of any queue); none: no service
+    QStringList asked_;
     JobServices oldJob_;
 };
 
@@ -120,7 +131,7 @@ TEST_F(PreviewTest, NavigationStatesAndPopupMenu)
     std::vector<std::string> three = writeSamplePages(home_.file("three"), 3);
     PreviewWindow w(three, {}, report);
     w.show();
-    EXPECT_EQ(w.windowTitle(), "Report Preview   [PDF on out.pdf]");
+    EXPECT_EQ(w.windowTitle(), "Report Preview   [PDF on file]");
     EXPECT_EQ(find<QLabel>(&w, "PageOf")->text(), "of  3");
     EXPECT_EQ(w.currentPage(), 1);
     EXPECT_FALSE(enabled(&w, "FirstPage"));
@@ -415,11 +426,287 @@ TEST_F(PreviewTest, EveryPrintGoesWhereTheUserSaysAndItsOutcomeIsTold)
     EXPECT_EQ(messages_.shown()[0].text, "No printer is installed.||Do you wish to print the report to a PDF file instead?");
     EXPECT_EQ(testing_support::pdfPageSizes(b).size(), 3);
     printers_ = {"Office"};
-    refusal_ = "the printer is not accepting jobs";
+    queue_ = QueueState{};
+    queue_->accepting = false;
     EXPECT_EQ(printReport(three, 1, report), 0);
     ASSERT_EQ(messages_.shown().size(), 3u);
     EXPECT_EQ(messages_.shown()[2].text, "The report could not be printed on Office:|the printer is not accepting jobs");
     setPreviewServices(s);
+}
+
+// A write that fails part-way (the kernel's file size limit stands in for a full disk: it fails
+// the same write calls, with no filesystem to mount) must not put a broken file in place of a
+// good one, nor leave its temporary file behind, and must say so.
+TEST_F(PreviewTest, FullDiskLeavesTheOldPdfByteForByteAndSaysWhatFailed)
+{
+    std::vector<std::string> three = pages(3);
+    const QString a = QString::fromStdString(home_.file("a.pdf"));
+    PreviewReport report;
+    report.title = "Home Inventory Report";
+    pdfAnswers_ = {a};
+    ASSERT_EQ(printReport(three, 1, report), 3);
+    const std::string good = testing_support::readBytes(a.toStdString());
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit was{};
+    ::getrlimit(RLIMIT_FSIZE, &was);
+    auto leftovers = [this] {
+        return QDir(QString::fromStdString(home_.path())).entryList({".printing-*"}, QDir::Files | QDir::Hidden);
+    };
+    const std::vector<std::string> four{three[0], three[1], three[2], three[0]};
+    auto print = [&](bool thisPage) {
+        if (!thisPage)
+            return printReport(four, 1, report);
+        PreviewWindow w(three, {}, report);
+        w.printThisPage();
+        return messages_.shown().empty() ? 1 : 0;
+    };
+    // Fails at once, in the middle, and only on the very last bytes (caught when the file is
+    // flushed, after the painter said all was well).
+    for (bool thisPage : {false, true}) {
+        const QString target = thisPage ? QString::fromStdString(home_.file("page.pdf")) : a;
+        const QString whole = QString::fromStdString(home_.file("whole.pdf"));
+        pdfAnswers_ = {whole};
+        messages_.clear();
+        ASSERT_EQ(print(thisPage), thisPage ? 1 : 4);
+        const rlim_t size = QFileInfo(whole).size();
+        for (rlim_t room : {rlim_t(0), size / 2, size - 1}) {
+            SCOPED_TRACE(std::to_string(room) + (thisPage ? " Print THIS Page" : " print"));
+            messages_.clear();
+            pdfAnswers_ = {target};
+            rlimit small = was;
+            small.rlim_cur = room;
+            ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+            const int printed = print(thisPage);
+            ::setrlimit(RLIMIT_FSIZE, &was);
+            EXPECT_EQ(printed, 0);
+            EXPECT_TRUE(testing_support::readBytes(a.toStdString()) == good) << "the old file was changed";
+            EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(home_.file("page.pdf"))));
+            EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(' ').toStdString();
+            ASSERT_EQ(messages_.shown().size(), 1u);
+            EXPECT_EQ(messages_.shown()[0].text,
+                      "The report could not be written to the file " + target.toStdString() + ":|File too large" +
+                          (thisPage ? "" : " (the file already there is unchanged)"));
+        }
+    }
+    ::signal(SIGXFSZ, SIG_DFL);
+
+    // A real full disk where the test may mount one (a 64 KiB tmpfs; root only): the reason
+    // given is the disk's.
+    const std::string small = home_.file("small");
+    ASSERT_EQ(rt::makeFolder(small), 0);
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0)
+        return;
+    std::shared_ptr<void> unmount(nullptr, [&small](void *) { ::umount2(small.c_str(), MNT_DETACH); });
+    const QString b = QString::fromStdString(small + "/b.pdf");
+    pdfAnswers_ = {b};
+    messages_.clear();
+    EXPECT_EQ(printReport(three, 1, report), 3);
+    const std::string kept = testing_support::readBytes(b.toStdString());
+    std::vector<std::string> many;
+    for (int i = 0; i < 20; ++i)
+        many.insert(many.end(), three.begin(), three.end());
+    pdfAnswers_ = {b};
+    EXPECT_EQ(printReport(many, 1, report), 0);
+    EXPECT_TRUE(testing_support::readBytes(b.toStdString()) == kept) << "the old file was changed";
+    EXPECT_EQ(QDir(QString::fromStdString(small)).entryList(QDir::Files | QDir::Hidden), QStringList({"b.pdf"}));
+    ASSERT_EQ(messages_.shown().size(), 1u);
+    EXPECT_EQ(messages_.shown()[0].text, "The report could not be written to the file " + b.toStdString() +
+                                             ":|the disk is full (the file already there is unchanged)");
+}
+
+// A stopped queue takes a job and prints nothing until someone starts the printer again: the
+// user hears so, with the administrator's reason, and decides. A refusing queue says why, and a
+// print service that does not answer is not taken for a machine without printers.
+TEST_F(PreviewTest, StoppedQueueAndRefusingOrUnreachablePrintServiceAreToldWithTheirReason)
+{
+    auto state = [](bool reached, bool known, bool accepting, bool stopped, std::string reason) {
+        QueueState q;
+        q.reached = reached;
+        q.known = known;
+        q.accepting = accepting;
+        q.stopped = stopped;
+        q.reason = std::move(reason);
+        return std::optional<QueueState>(q);
+    };
+    const std::string on = "The report could not be printed on Office:|";
+    const std::string offer = "||Do you wish to print the report to a PDF file instead?";
+    struct Case {
+        const char *name;
+        QStringList printers;
+        std::optional<QueueState> queue;
+        int answer;
+        std::string says;
+    } cases[] = {
+        {"stopped, not sent", {"Office"}, state(true, true, true, true, "Paper jam in tray 2"), rt::BUTTON_NO,
+         "The printer Office is stopped: Paper jam in tray 2.||A report sent to it waits in its queue until the "
+         "printer is started again.||Do you wish to send the report to this printer?"},
+        {"stopped without a reason", {"Office"}, state(true, true, true, true, ""), rt::BUTTON_NO,
+         "The printer Office is stopped.||A report sent to it waits in its queue until the printer is started "
+         "again.||Do you wish to send the report to this printer?"},
+        {"rejecting", {"Office"}, state(true, true, false, false, "Out of toner until Monday"), 0,
+         on + "the printer is not accepting jobs (Out of toner until Monday)"},
+        {"rejecting and stopped", {"Office"}, state(true, true, false, true, "Moved to room 4"), 0,
+         on + "the printer is not accepting jobs (Moved to room 4)"},
+        {"unknown queue", {"Office"}, state(true, false, true, false, ""), 0,
+         on + "the printing system does not know this printer"},
+        {"service gone", {"Office"}, state(false, true, true, false, ""), 0, on + "the print service could not be reached"},
+        {"no service, no printers", {}, state(false, true, true, false, ""), rt::BUTTON_NO,
+         "The print service could not be reached." + offer},
+        {"no printers", {}, state(true, true, true, false, ""), rt::BUTTON_NO, "No printer is installed." + offer},
+        {"no printing system", {}, std::nullopt, rt::BUTTON_NO, "No printer is installed." + offer},
+    };
+    QPrinter none(QPrinter::HighResolution);
+    none.setOutputFormat(QPrinter::PdfFormat);
+    PreviewServices s = setPreviewServices({});
+    PreviewServices n = s;
+    n.printer = &none;
+    setPreviewServices(n);
+    std::vector<std::string> two = pages(2);
+    PreviewReport report;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        messages_.clear();
+        printers_ = c.printers;
+        queue_ = c.queue;
+        if (c.answer)
+            messages_.answer(c.answer);
+        EXPECT_EQ(printReport(two, 1, report), 0);
+        ASSERT_EQ(messages_.shown().size(), 1u);
+        EXPECT_EQ(messages_.shown()[0].text, c.says);
+    }
+    // Sent to the stopped queue when the user says so: the job goes on to the printer.
+    messages_.clear();
+    printers_ = {"Office"};
+    queue_ = state(true, true, true, true, "Paper jam in tray 2");
+    messages_.answer(rt::BUTTON_YES);
+    printReport(two, 1, report);
+    ASSERT_GE(messages_.shown().size(), 1u);
+    EXPECT_EQ(messages_.shown()[0].title, "Print");
+    for (std::size_t i = 1; i < messages_.shown().size(); ++i)
+        EXPECT_EQ(messages_.shown()[i].text.rfind(on, 0), 0u) << messages_.shown()[i].text;
+    EXPECT_EQ(asked_.back(), "Office");
+    setPreviewServices(s);
+}
+
+// The system print dialog's page range is the preview's pages to print, as if typed in the
+// preview's "Pages to Print": never all pages when the dialog chose some.
+TEST_F(PreviewTest, SystemDialogRangePrintsOnlyItsPages)
+{
+    PreviewServices s = setPreviewServices({});
+    PreviewServices real = s;
+    real.printDialog = nullptr;
+    setPreviewServices(real);
+    struct Case {
+        const char *name;
+        std::function<void(QWidget *)> choose;
+        QString pagesText;
+        std::vector<int> kept;  // 0-based
+    } cases[] = {
+        {"from 2 to 3",
+         [](QWidget *d) {
+             find<QRadioButton>(d, "printRange")->setChecked(true);
+             find<QSpinBox>(d, "from")->setValue(2);
+             find<QSpinBox>(d, "to")->setValue(3);
+         },
+         "2-3", {1, 2}},
+        {"the last page",
+         [](QWidget *d) {
+             find<QRadioButton>(d, "printRange")->setChecked(true);
+             find<QSpinBox>(d, "to")->setValue(4);
+             find<QSpinBox>(d, "from")->setValue(4);
+         },
+         "4-4", {3}},
+        {"all pages", [](QWidget *) {}, "All", {0, 1, 2, 3}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> queue = pages(4);
+        const std::vector<std::string> before = queue;
+        PreviewReport report;
+        PreviewWindow w(queue, {}, report);
+        w.show();
+        testing_support::onNextModal([&c](QWidget *d) {
+            c.choose(d);
+            QMetaObject::invokeMethod(d, "accept", Qt::QueuedConnection);
+        });
+        w.printingOptions();
+        ASSERT_EQ(w.result(), 1);
+        EXPECT_EQ(find<QLineEdit>(&w, "PagesToPrint")->text(), c.pagesText);
+        std::vector<std::string> kept;
+        for (int i : c.kept)
+            kept.push_back(before[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(queue, kept);
+        EXPECT_EQ(printer_.printRange(), QPrinter::AllPages);
+        printer_.setOutputFileName(pdf_);
+    }
+    setPreviewServices(s);
+}
+
+// A saved report is a file like any other the user makes: readable by whom the umask allows,
+// and a file printed over keeps the mode it had.
+TEST_F(PreviewTest, SavedPdfTakesTheUmaskModeAndAnOverwrittenFileKeepsItsMode)
+{
+    std::vector<std::string> one = pages(1);
+    PreviewReport report;
+    const QString a = QString::fromStdString(home_.file("a.pdf"));
+    for (auto [mask, before, after] : {std::tuple{022, -1, 0644}, std::tuple{002, -1, 0664}, std::tuple{077, -1, 0600},
+                                       std::tuple{022, 0640, 0640}, std::tuple{077, 0664, 0664}}) {
+        SCOPED_TRACE(std::to_string(mask) + " " + std::to_string(before));
+        QFile::remove(a);
+        if (before >= 0) {
+            std::ofstream(a.toStdString()) << "old";
+            ASSERT_EQ(::chmod(a.toLocal8Bit().constData(), static_cast<mode_t>(before)), 0);
+        }
+        const mode_t old = ::umask(static_cast<mode_t>(mask));
+        pdfAnswers_ = {a};
+        const int printed = printReport(one, 1, report);
+        ::umask(old);
+        ASSERT_EQ(printed, 1);
+        struct stat st {};
+        ASSERT_EQ(::stat(a.toLocal8Bit().constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, static_cast<mode_t>(after));
+    }
+}
+
+// The blank forms print up to 255 copies; a preview of them must print every one, not the 99
+// its copies box holds for other reports.
+TEST_F(PreviewTest, FormsAbove99CopiesPrintEveryCopyFromThePreview)
+{
+    for (int copies : {150, 255}) {
+        SCOPED_TRACE(copies);
+        std::vector<std::string> queue = pages(1);
+        PreviewReport report;
+        report.copies = copies;
+        PreviewWindow w(queue, {}, report);
+        w.show();
+        EXPECT_EQ(find<QSpinBox>(&w, "Copies")->value(), copies);
+        // Print THIS Page makes them all as well.
+        w.printThisPage();
+        EXPECT_EQ(testing_support::pdfPageSizes(pdf_).size(), copies);
+        choice_.accepted = true;
+        w.printingOptions();
+        ASSERT_EQ(w.result(), 1);
+        EXPECT_EQ(report.copies, copies);
+        EXPECT_EQ(printQueue(printer_, queue, report.copies, report.collate).pages, copies);
+        EXPECT_EQ(testing_support::pdfPageSizes(pdf_).size(), copies);
+    }
+    // Any other report keeps the box's two digits.
+    std::vector<std::string> queue = pages(1);
+    PreviewReport report;
+    PreviewWindow w(queue, {}, report);
+    EXPECT_EQ(find<QSpinBox>(&w, "Copies")->maximum(), 99);
+}
+
+// The PDF file named in one report's print dialog is that print's alone: the next preview's
+// title does not show it.
+TEST_F(PreviewTest, PreviewTitleDoesNotCarryThePreviousReportsPdfName)
+{
+    std::vector<std::string> queue = pages(2);
+    printer_.setOutputFileName(QString::fromStdString(home_.file("cr-six-asset.pdf")));
+    PreviewReport report;
+    report.title = "Home Inventory Report";
+    PreviewWindow w(queue, {}, report);
+    EXPECT_EQ(w.windowTitle(), "Report Preview   [PDF on file]");
 }
 
 // A page laid out for Letter on A4 paper is shrunk to fit, never cut, and centred across;
