@@ -189,9 +189,10 @@ bool scanQuotes(std::string_view line, QuoteScan &s)
 
 }  // namespace
 
-void RecordReader::push(std::int64_t number, std::string line)
+void RecordReader::push(std::int64_t number, std::string line, bool tooLong)
 {
-    pending_.push_back({number, std::move(line)});
+    tooLong = tooLong || line.size() > kMaxLineBytes;
+    pending_.push_back({number, std::move(line), tooLong});
     settle();
 }
 
@@ -220,7 +221,7 @@ void RecordReader::settle()
     };
     while (head_ < pending_.size()) {
         Pending &p = pending_[head_];
-        if (p.text.size() > kMaxLineBytes) {
+        if (p.tooLong) {
             emit(Record::TooLong, p.number, p.number, {});
         } else if (!controlFree(p.text)) {
             emit(Record::Control, p.number, p.number, {});
@@ -239,7 +240,7 @@ void RecordReader::settle()
                 for (std::size_t k = head_ + 1; k < pending_.size() && !decided; ++k) {
                     const std::string &next = pending_[k].text;
                     const std::string_view t = rt::clipView(next);
-                    if (next.size() > kMaxLineBytes || !controlFree(next) ||
+                    if (pending_[k].tooLong || !controlFree(next) ||
                         joined.size() + 1 + t.size() > kMaxLineBytes || !scanQuotes(t, scan)) {
                         emit(Record::Unclosed, p.number, p.number, {});
                         decided = true;

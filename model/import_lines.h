@@ -76,8 +76,9 @@ struct Record {
 class RecordReader {
 public:
     explicit RecordReader(Format format) : format_(format) {}
-    // The next line of the file, as text (see lineText), and its number.
-    void push(std::int64_t number, std::string line);
+    // The next line of the file, as text (see lineText), and its number. A line `tooLong` went
+    // on past what the reader kept of it, and is refused whatever that start holds.
+    void push(std::int64_t number, std::string line, bool tooLong = false);
     // The file has ended: what is still open is refused.
     void finish();
     // The next record that is complete; false when it needs more lines.
@@ -88,6 +89,7 @@ private:
     struct Pending {
         std::int64_t number;
         std::string text;
+        bool tooLong;
     };
     void settle();
     Format format_;

@@ -173,10 +173,13 @@ bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
             ended_ = true;
             break;
         }
-        const std::string &raw = source_.line();
-        bytesRead_ += static_cast<std::int64_t>(raw.size()) + 1;
+        bytesRead_ = source_.position();
         const std::int64_t number = ++out_.linesRead;
-        reader_.push(number, lineText(raw, number == 1));
+        // A line too long is refused whatever its start holds: that start is not looked into.
+        if (source_.lineTooLong())
+            reader_.push(number, {}, true);
+        else
+            reader_.push(number, lineText(source_.line(), number == 1));
         if (!drain())
             ended_ = true;
     }
