@@ -10,6 +10,7 @@
 
 #include "client/client.h"
 #include "model/globals.h"
+#include "reports/report_table.h"
 #include "runtime/gui.h"
 #include "runtime/window.h"
 
@@ -60,7 +61,7 @@ const WorkButton kEntire[] = {
     {"Home Inventory", "Show all inventory items", nullptr, "BrowseOrvaneMaster"},
 };
 const WorkButton kSetup[] = {
-    {"Standard Reports", "Home Inventory reports", nullptr, "ReportsMenu"},
+    {"Standard Reports", "Home Inventory reports", nullptr, reports::report(reports::Report::ReportsMenu).portrait},
 };
 
 class HomeMenu : public rt::WindowProcedure {

@@ -87,18 +87,6 @@ void MainFrame::runFromFrame(const std::string &procedure)
     rt::runProcedure(procedure);
 }
 
-void MainFrame::runReport(const std::string &portrait, const std::string &wide)
-{
-    closeSplash();
-    Glo.SelectionPreset = 0;
-    rt::runProcedure(reportProcedure(portrait, wide));
-}
-
-std::string MainFrame::reportProcedure(const std::string &portrait, const std::string &wide)
-{
-    return model::reportProcedure(portrait, wide);
-}
-
 void MainFrame::buildMenus()
 {
     QMenuBar *bar = menuBar();
@@ -179,8 +167,10 @@ void MainFrame::buildMenus()
         a->setObjectName(name);
         byName_[name] = a;
         procedures_[a] = QString("%1|%2").arg(e->portrait, e->wide);
-        std::string portrait = e->portrait, wide = e->wide;
-        connect(a, &QAction::triggered, this, [this, portrait, wide] { runReport(portrait, wide); });
+        connect(a, &QAction::triggered, this, [this, e] {
+            closeSplash();
+            reports::runEntry(*e);
+        });
     }
 
     QMenu *window = bar->addMenu("&Window");

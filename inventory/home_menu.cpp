@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "model/globals.h"
+#include "reports/report_table.h"
 #include "inventory/inventory.h"
 #include "runtime/gui.h"
 #include "runtime/help.h"
@@ -57,10 +58,10 @@ const WorkButton kEntire[] = {
     {"Home Inventory", "Show all inventory items", nullptr, "BrowseOrvaneMaster"},
 };
 const WorkButton kSetup[] = {
-    {"Data Forms", "Print data input forms", nullptr, "DataFormsOptions"},
-    {"Standard Reports", "Home Inventory reports", nullptr, "ReportsMenu"},
+    {"Data Forms", "Print data input forms", nullptr, reports::report(reports::Report::DataFormsOptions).portrait},
+    {"Standard Reports", "Home Inventory reports", nullptr, reports::report(reports::Report::ReportsMenu).portrait},
     {"Client Setup", "Setup home inventory", nullptr, "SetupMenu"},
-    {"Custom Reports", "Design and print custom reports", nullptr, "ReportDesignOptions"},
+    {"Custom Reports", "Design and print custom reports", nullptr, reports::report(reports::Report::CustomReportOptions).portrait},
 };
 
 class HomeMenu : public rt::WindowProcedure {

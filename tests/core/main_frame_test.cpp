@@ -128,8 +128,12 @@ TEST_F(Frame, FirstStartCreatesTheSettingsAndDispatchesEveryEntry)
             appraisal->trigger();
             ASSERT_EQ(called.size(), 1u);
             EXPECT_EQ(called[0], expected) << format;
-            EXPECT_EQ(Glo.SelectionPreset, 0);
+            EXPECT_EQ(Glo.SelectionPreset, 1);
         }
+        // A report that asks for its selection asks again, whatever a browse chose before.
+        Glo.SelectionPreset = 1;
+        frame.action("Report Specific Category")->trigger();
+        EXPECT_EQ(Glo.SelectionPreset, 0);
         // "Select" re-evaluates the client-dependent controls when the selection returns.
         registerProcedure("SelectClient", [] { Glo.ClientSelected = 0; });
         frame.action("Toolbar Select")->trigger();
