@@ -4,12 +4,11 @@
 //    folder, with a factory `ReportDefinition xxxDefinition(bool wide)`, and list that file in
 //    reports/CMakeLists.txt.
 // 2. Give it an identifier in `Report` (report_table.h) and one entry below, in the same place:
-//    its procedure names, the menu button and tip, the frames' menu text, what it asks for, the
-//    programs that offer it and those it is built for, and the factory. Registration, the
-//    reports menus, the frames' Reports menus and the "not part of this version" message all
-//    follow from the entry; a report offered before it is built stands here with `pendingWhat`
-//    and without a factory. Its procedure names are written here only: any other caller starts
-//    it by its identifier (`startReport`, `runEntry(report(id))`).
+//    its procedure names, the menu button and tip, the frames' menu text, whether it asks for
+//    its selection, the programs that offer it, and the factory. Registration, the reports
+//    menus and the frames' Reports menus follow from the entry. Its procedure names are written
+//    here only: any other caller starts it by its identifier (`startReport`,
+//    `runEntry(report(id))`).
 // 3. Test its rows (tests/reports/); the client program prints it through the same factory
 //    under its edition, so give it a case in tests/client/ when the client offers it.
 #include "reports/report_table.h"
@@ -52,61 +51,57 @@ std::vector<ReportEntry> makeTable()
     // The reports menus' buttons, in their order.
     add({.id = R::InventoryValuation, .portrait = "PrintInventoryValuation", .wide = "PrintInventoryValuationWide", .button = "Inventory",
          .tip = "Complete Inventory Valuation Report", .frameMenu = F::HomeInventoryReports, .menuText = "Inventory",
-         .offeredBy = kBoth, .builtFor = kBoth, .definition = valuationDefinition});
+         .offeredBy = kBoth, .definition = valuationDefinition});
     add({.id = R::CategoryInventory, .portrait = "PrintCategoryInventory", .wide = "PrintCategoryInventoryWide", .button = "Specific Category",
          .tip = "Report of inventory in a specific category", .frameMenu = F::HomeInventoryReports,
-         .menuText = "Specific Category", .asks = Asks::Category, .offeredBy = kBoth, .builtFor = kBoth,
+         .menuText = "Specific Category", .asks = true, .offeredBy = kBoth,
          .definition = category});
     add({.id = R::LocationInventory, .portrait = "PrintLocationInventory", .wide = "PrintLocationInventoryWide", .button = "Location",
          .tip = "Inventory report by location", .frameMenu = F::HomeInventoryReports, .menuText = "Location",
-         .asks = Asks::Location, .offeredBy = kBoth, .builtFor = kBoth, .definition = location});
+         .asks = true, .offeredBy = kBoth, .definition = location});
     add({.id = R::ReceiptList, .portrait = "PrintReceiptList", .wide = "PrintReceiptListWide", .button = "Receipt List",
          .tip = "List of all items with attached receipt", .frameMenu = F::HomeInventoryReports,
-         .menuText = "Receipt List", .offeredBy = kBoth, .builtFor = kBoth,
+         .menuText = "Receipt List", .offeredBy = kBoth,
          .definition = [](bool wide) { return fileListDefinition(FileList::Receipt, wide); }});
     add({.id = R::Inheritance, .portrait = "PrintInheritanceReport", .wide = "PrintInheritanceReportWide", .button = "Heirs",
          .tip = "Report of all items to be given to your heirs", .frameMenu = F::HomeInventoryReports,
-         .menuText = "Heirs", .offeredBy = kBoth, .builtFor = kBoth,
+         .menuText = "Heirs", .offeredBy = kBoth,
          .definition = inheritanceDefinition});
     add({.id = R::CatalogOptions, .portrait = "ReportCatalogOptions", .button = "Catalog", .tip = "Client Inventory Catalog",
-         .frameMenu = F::HomeInventoryReports, .menuText = "Catalog", .offeredBy = kProfessional,
-         .builtFor = kProfessional, .window = ReportCatalogOptions});
+         .frameMenu = F::HomeInventoryReports, .menuText = "Catalog", .offeredBy = kProfessional, .window = ReportCatalogOptions});
     add({.id = R::CustomReportOptions, .portrait = "ReportDesignOptions", .button = "Custom Reports", .tip = "Design and print a custom report",
-         .frameMenu = F::HomeInventoryReports, .menuText = "Custom Reports", .offeredBy = kProfessional,
-         .builtFor = kProfessional, .window = ReportDesignOptions});
+         .frameMenu = F::HomeInventoryReports, .menuText = "Custom Reports", .offeredBy = kProfessional, .window = ReportDesignOptions});
     add({.id = R::PictureList, .portrait = "PrintPictureList", .wide = "PrintPictureListWide", .button = "Picture List",
          .tip = "List of all items with attached picture", .frameMenu = F::HomeInventoryReports,
-         .menuText = "Picture List", .offeredBy = kBoth, .builtFor = kBoth,
+         .menuText = "Picture List", .offeredBy = kBoth,
          .definition = [](bool wide) { return fileListDefinition(FileList::Picture, wide); }});
     add({.id = R::WarrantyList, .portrait = "PrintWarrantyList", .wide = "PrintWarrantyListWide", .button = "Warranty List",
          .tip = "List of all items with warranty", .frameMenu = F::HomeInventoryReports, .menuText = "Warranty List",
-         .offeredBy = kBoth, .builtFor = kBoth,
+         .offeredBy = kBoth,
          .definition = [](bool wide) { return fileListDefinition(FileList::Warranty, wide); }});
     add({.id = R::Insurance, .portrait = "PrintInsuranceReport", .wide = "PrintInsuranceReportWide", .button = "Insurance Report",
          .tip = "Print an insurance claim report", .frameMenu = F::HomeInventoryReports, .menuText = "Insurance",
-         .offeredBy = kBoth, .builtFor = kBoth,
+         .offeredBy = kBoth,
          .definition = insuranceDefinition});
     add({.id = R::AppraisedItems, .portrait = "PrintAppraisedItems", .wide = "PrintAppraisedItemsWide", .button = "Appraisal",
          .tip = "Report of all inventory items that have been appraised", .frameMenu = F::HomeInventoryReports,
-         .menuText = "Appraisal", .offeredBy = kBoth, .builtFor = kBoth,
+         .menuText = "Appraisal", .offeredBy = kBoth,
          .definition = appraisedDefinition});
     add({.id = R::BoxPackingList, .portrait = "PrintBoxPackingList", .wide = "PrintBoxPackingListWide", .button = "Packing List",
          .tip = "Print the contents of a specific box", .frameMenu = F::HomeInventoryReports,
-         .menuText = "Packing List", .asks = Asks::LocationAndBox, .offeredBy = kBoth,
-         .builtFor = kBoth, .definition = packingListDefinition});
+         .menuText = "Packing List", .asks = true, .offeredBy = kBoth, .definition = packingListDefinition});
 
     // Reached from the browses, the home-inventory menu and the toolbars.
-    add({.id = R::ItemInformation, .portrait = "PrintItemInformation", .offeredBy = kBoth, .builtFor = kBoth, .definition = item});
+    add({.id = R::ItemInformation, .portrait = "PrintItemInformation", .offeredBy = kBoth, .definition = item});
     // The catalog in its three orders, started by its options window.
     for (auto [id, name, procedure] :
          {std::tuple{R::CatalogByDescription, "ReportCatalogByDescription", &ReportCatalogByDescription},
           {R::CatalogByCategory, "ReportCatalogByCategory", &ReportCatalogByCategory},
           {R::CatalogByLocation, "ReportCatalogByLocation", &ReportCatalogByLocation}})
-        add({.id = id, .portrait = name, .offeredBy = kProfessional, .builtFor = kProfessional, .window = procedure});
+        add({.id = id, .portrait = name, .offeredBy = kProfessional, .window = procedure});
     // The custom report's two engines, started by its options window.
-    add({.id = R::CustomReport, .portrait = "PrintCustomReportPortrait", .wide = "PrintCustomReportLandscape", .offeredBy = kProfessional,
-         .builtFor = kProfessional, .definition = customReportDefinition});
-    add({.id = R::DataFormsOptions, .portrait = "DataFormsOptions", .offeredBy = kProfessional, .builtFor = kProfessional,
+    add({.id = R::CustomReport, .portrait = "PrintCustomReportPortrait", .wide = "PrintCustomReportLandscape", .offeredBy = kProfessional, .definition = customReportDefinition});
+    add({.id = R::DataFormsOptions, .portrait = "DataFormsOptions", .offeredBy = kProfessional,
          .window = DataFormsOptions, .ofClient = false});
     // The blank forms, started by their options window.
     int form = 0;
@@ -115,26 +110,26 @@ std::vector<ReportEntry> makeTable()
                             {R::FurnitureForm, "PrintFurnitureDataForm"},
                             {R::MiscellaneousForm, "PrintMiscellaneousDataForm"}}) {
         const int i = form++;
-        add({.id = id, .portrait = name, .offeredBy = kProfessional, .builtFor = kProfessional,
+        add({.id = id, .portrait = name, .offeredBy = kProfessional,
              .definition = [i](bool) { return dataFormDefinition(i, std::max<int>(1, Glo.FormCopies)); },
              .ofClient = false});
     }
-    add({.id = R::ReportsMenu, .portrait = "ReportsMenu", .offeredBy = kBoth, .builtFor = kBoth, .window = ReportsMenu,
+    add({.id = R::ReportsMenu, .portrait = "ReportsMenu", .offeredBy = kBoth, .window = ReportsMenu,
          .toolbar = "Reports", .toolbarTip = "Select a home inventory report",
          .clientToolbarTip = "Select a customer report"});
     add({.id = R::ClientListOptions, .portrait = "ClientReportOptions", .frameMenu = F::Reports, .menuText = "Client List",
-         .offeredBy = kProfessional, .builtFor = kProfessional, .window = ClientReportOptions, .toolbar = "Client",
+         .offeredBy = kProfessional, .window = ClientReportOptions, .toolbar = "Client",
          .toolbarTip = "Print a client list", .ofClient = false});
-    add({.id = R::ClientList, .portrait = "PrintClientList", .offeredBy = kProfessional, .builtFor = kProfessional,
+    add({.id = R::ClientList, .portrait = "PrintClientList", .offeredBy = kProfessional,
          .definition = one(clientListDefinition), .ofClient = false});
     // The reference tables' Print buttons.
-    add({.id = R::LocationBoxList, .portrait = "PrintLocationBoxList", .offeredBy = kProfessional, .builtFor = kProfessional,
+    add({.id = R::LocationBoxList, .portrait = "PrintLocationBoxList", .offeredBy = kProfessional,
          .definition = one(locationBoxListDefinition), .ofClient = false});
-    add({.id = R::CategoryTypesList, .portrait = "PrintCategoryTypesList", .offeredBy = kProfessional, .builtFor = kProfessional,
+    add({.id = R::CategoryTypesList, .portrait = "PrintCategoryTypesList", .offeredBy = kProfessional,
          .definition = one(categoryTypesListDefinition), .ofClient = false});
-    add({.id = R::ManufacturerList, .portrait = "PrintManufacturerList", .offeredBy = kProfessional, .builtFor = kProfessional,
+    add({.id = R::ManufacturerList, .portrait = "PrintManufacturerList", .offeredBy = kProfessional,
          .definition = one(manufacturerListDefinition), .ofClient = false});
-    add({.id = R::VendorList, .portrait = "PrintVendorList", .offeredBy = kProfessional, .builtFor = kProfessional,
+    add({.id = R::VendorList, .portrait = "PrintVendorList", .offeredBy = kProfessional,
          .definition = one(vendorListDefinition), .ofClient = false});
     return t;
 }
@@ -177,7 +172,7 @@ void startReport(Report id, bool wideLayout) { rt::runProcedure(report(id).proce
 
 void runEntry(const ReportEntry &entry)
 {
-    if (entry.asks != Asks::Nothing)
+    if (entry.asks)
         Glo.SelectionPreset = 0;
     rt::runProcedure(formatProcedure(entry));
 }
@@ -211,9 +206,7 @@ void registerReportProcedures(model::Program program)
         if (e.wide)
             names.push_back({e.wide, true});
         for (auto [name, wide] : names) {
-            if (!e.built(program))
-                rt::registerPendingProcedure(name, e.pendingWhat ? e.pendingWhat : name, e.plural);
-            else if (e.window)
+            if (e.window)
                 rt::registerProcedure(name, e.window);
             else
                 rt::registerProcedure(name, [&e, wide = wide] { runReport(e.definition(wide)); });

@@ -1,7 +1,7 @@
 // The one list of the reports of both programs: every report procedure (or portrait and wide
-// pair) with its menu texts, the selection it asks for, the programs that offer it, and how it
-// is made. Registration, the reports menus, the frames' Reports menus and toolbars, and the
-// list of what this version does not have yet are all read from it.
+// pair) with its menu texts, whether it asks for its selection, the programs that offer it, and
+// how it is made. Registration, the reports menus and the frames' Reports menus and toolbars
+// are all read from it.
 #pragma once
 
 #include <functional>
@@ -14,10 +14,6 @@
 #include "reports/frame.h"
 
 namespace reports {
-
-// What a report asks for before it runs; a caller that starts it from a menu clears
-// Glo:SelectionPreset first so that it asks.
-enum class Asks : unsigned char { Nothing, Category, Location, LocationAndBox };
 
 // Programs as a set.
 enum Programs : unsigned {
@@ -48,11 +44,10 @@ struct ReportEntry {
     const char *tip = nullptr;    // its tool tip and status-bar message
     FrameMenu frameMenu = FrameMenu::None;
     const char *menuText = nullptr;  // the frames' menu entry
-    Asks asks = Asks::Nothing;
+    // It asks for its selection (a category, a location, a box) before it runs; a caller that
+    // starts it from a menu clears Glo:SelectionPreset first so that it asks.
+    bool asks = false;
     unsigned offeredBy = kNone;
-    unsigned builtFor = kNone;       // offered but not built: it says it is not part of this version
-    const char *pendingWhat = nullptr;  // how that message names it
-    bool plural = false;
     // A report: its definition for the portrait (false) or the wide layout.
     std::function<ReportDefinition(bool wide)> definition = {};
     // A window (a menu or an options window), started rather than run.
@@ -64,7 +59,6 @@ struct ReportEntry {
     bool ofClient = true;
 
     bool offered(model::Program p) const { return (offeredBy & programBit(p)) != 0; }
-    bool built(model::Program p) const { return (builtFor & programBit(p)) != 0; }
     bool pair() const { return wide != nullptr; }
     // The procedure of this layout; an entry without a wide one has only its portrait one.
     const char *procedure(bool wideLayout) const { return wideLayout && wide ? wide : portrait; }

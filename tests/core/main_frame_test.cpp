@@ -59,19 +59,6 @@ protected:
 
 }  // namespace
 
-TEST_F(Frame, ProceduresNotInThisVersionSaySoInAGrammaticalSentence)
-{
-    // Reports not in this version say so, one or many.
-    rt::registerPendingProcedure("PrintPendingReport", "The appraised items report");
-    rt::registerPendingProcedure("PendingFormsOptions", "The data input forms", true);
-    runProcedure("PrintPendingReport");
-    runProcedure("PendingFormsOptions");
-    ASSERT_EQ(box.shown().size(), 2u);
-    EXPECT_EQ(box.shown()[0].text, "The appraised items report is not part of this version of the program yet.");
-    EXPECT_EQ(box.shown()[1].text, "The data input forms are not part of this version of the program yet.");
-    EXPECT_EQ(box.shown()[1].title, "Not Available");
-}
-
 TEST_F(Frame, FirstStartCreatesTheSettingsAndDispatchesEveryEntry)
 {
     {
