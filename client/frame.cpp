@@ -32,9 +32,6 @@ const char *const kFrameTitle = "Orvane Rava Ravarurod Odidiruzavod Client";
 
 namespace {
 
-const char *const kHomePage = "https://tamrix.example.com/";
-const char *const kSupportPage = "https://tamrix.example.com/support/";
-
 class ClientFrame : public QMainWindow {
 public:
     ClientFrame()
@@ -147,21 +144,10 @@ private:
                 a->setObjectName(QString("Report ") + e->menuText);
             }
 
-        QMenu *window = bar->addMenu("&Window");
-        window->menuAction()->setStatusTip("Create and Arrange windows");
-        add(window, "T&ile", "Make all open windows visible", [this] { rt::tileWindows(mdi_); });
-        add(window, "&Cascade", "Stack all open windows", [this] { rt::cascadeWindows(mdi_); });
-        add(window, "&Arrange Icons", "Align all window icons", [this] { rt::arrangeIcons(mdi_); });
-
-        QMenu *help = bar->addMenu("&Help");
-        help->menuAction()->setStatusTip("Windows Help");
-        add(help, "&Contents", "View the contents of the help file", [] { rt::showHelp(QString()); });
-        add(help, "&Search for Help On...", "Search for help on a subject", [] { rt::showHelp("~SEARCH"); });
-        add(help, "&How to Use Help", "How to use Windows Help", [] { rt::showHelp("~HOW_TO_USE_HELP"); });
-        QMenu *web = help->addMenu("Tamrix On The Web");
-        add(web, "Home Page", {}, [this] { OpenWebPage(this, kHomePage); });
-        add(web, "Support", {}, [this] { OpenWebPage(this, kSupportPage); });
-        help->addSeparator();
+        QMenu *help = rt::addWindowAndHelpMenus(
+            bar, mdi_, [this](QMenu *m, const QString &text, const QString &tip, std::function<void()> fn) {
+                return add(m, text, tip, std::move(fn));
+            });
         start(help, "About Kelvara", "AboutKelvara");
     }
 

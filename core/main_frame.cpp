@@ -33,8 +33,6 @@ const char *const kFrameTitle = "Orvane Rava Ravarurod Odidiruzavod";
 
 namespace {
 QPointer<MainFrame> g_frame;
-const char *const kHomePage = "https://tamrix.example.com/";
-const char *const kSupportPage = "https://tamrix.example.com/support/";
 }  // namespace
 
 MainFrame *mainFrame() { return g_frame; }
@@ -85,18 +83,6 @@ void MainFrame::runFromFrame(const std::string &procedure)
 {
     closeSplash();
     rt::runProcedure(procedure);
-}
-
-void MainFrame::runReport(const std::string &portrait, const std::string &wide)
-{
-    closeSplash();
-    Glo.SelectionPreset = 0;
-    rt::runProcedure(reportProcedure(portrait, wide));
-}
-
-std::string MainFrame::reportProcedure(const std::string &portrait, const std::string &wide)
-{
-    return model::reportProcedure(portrait, wide);
 }
 
 void MainFrame::buildMenus()
@@ -179,25 +165,13 @@ void MainFrame::buildMenus()
         a->setObjectName(name);
         byName_[name] = a;
         procedures_[a] = QString("%1|%2").arg(e->portrait, e->wide);
-        std::string portrait = e->portrait, wide = e->wide;
-        connect(a, &QAction::triggered, this, [this, portrait, wide] { runReport(portrait, wide); });
+        connect(a, &QAction::triggered, this, [this, e] {
+            closeSplash();
+            reports::runEntry(*e);
+        });
     }
 
-    QMenu *window = bar->addMenu("&Window");
-    window->menuAction()->setStatusTip("Create and Arrange windows");
-    standard(window, "T&ile", "Make all open windows visible", [this] { rt::tileWindows(mdi_); });
-    standard(window, "&Cascade", "Stack all open windows", [this] { rt::cascadeWindows(mdi_); });
-    standard(window, "&Arrange Icons", "Align all window icons", [this] { rt::arrangeIcons(mdi_); });
-
-    QMenu *help = bar->addMenu("&Help");
-    help->menuAction()->setStatusTip("Windows Help");
-    standard(help, "&Contents", "View the contents of the help file", [] { rt::showHelp(QString()); });
-    standard(help, "&Search for Help On...", "Search for help on a subject", [] { rt::showHelp("~SEARCH"); });
-    standard(help, "&How to Use Help", "How to use Windows Help", [] { rt::showHelp("~HOW_TO_USE_HELP"); });
-    QMenu *web = help->addMenu("Tamrix On The Web");
-    standard(web, "Home Page", "", [] { rt::openWebPage(kHomePage); });
-    standard(web, "Support", "", [] { rt::openWebPage(kSupportPage); });
-    help->addSeparator();
+    QMenu *help = rt::addWindowAndHelpMenus(bar, mdi_, standard);
     addProcedure(help, "About Kelvara", "AboutKelvara");
 }
 

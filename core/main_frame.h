@@ -46,9 +46,6 @@ public:
     void refreshActiveClient();
     int initResult() const { return initResult_; }
 
-    // Which procedure of a report pair the report format selects.
-    static std::string reportProcedure(const std::string &portrait, const std::string &wide);
-
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -56,7 +53,6 @@ private:
     void buildMenus();
     void buildToolbar();
     QAction *addProcedure(QMenu *menu, const QString &text, const std::string &procedure, const QString &tip = {});
-    void runReport(const std::string &portrait, const std::string &wide);
     void runFromFrame(const std::string &procedure);
     void closeSplash();
 

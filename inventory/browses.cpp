@@ -21,6 +21,7 @@
 #include "model/managers.h"
 #include "inventory/item_form.h"
 #include "model/valuation.h"
+#include "reports/report_table.h"
 #include "runtime/browse_window.h"
 #include "runtime/errors.h"
 #include "runtime/gui.h"
@@ -315,28 +316,22 @@ private:
         }
     }
 
-    std::string report(const char *portrait, const char *wide) const
-    {
-        return model::reportProcedure(edition_.reportFormat ? edition_.reportFormat() : std::string("Portrait"),
-                                      portrait, wide);
-    }
-
     void printValuation()
     {
         browse()->loadCurrent();
         switch (variant_) {
         case Variant::All:
-            rt::runProcedure(report("PrintInventoryValuation", "PrintInventoryValuationWide"));
+            reports::startReport(reports::Report::InventoryValuation);
             break;
         case Variant::Category:
             Glo.SelectionPreset = 1;
             Glo.Category = word_;
-            rt::runProcedure(report("PrintCategoryInventory", "PrintCategoryInventoryWide"));
+            reports::startReport(reports::Report::CategoryInventory);
             break;
         case Variant::Location:
             Glo.SelectionPreset = 1;
             Glo.Location = word_;
-            rt::runProcedure(report("PrintLocationInventory", "PrintLocationInventoryWide"));
+            reports::startReport(reports::Report::LocationInventory);
             break;
         }
     }
@@ -347,7 +342,7 @@ private:
         if (!browse()->loadCurrent())
             return;
         std::int64_t at = browse()->model().position(browse()->currentRow());
-        rt::runProcedure("PrintItemInformation");
+        reports::startReport(reports::Report::ItemInformation);
         browse()->refill(at);
     }
 

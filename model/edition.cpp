@@ -1,7 +1,5 @@
 #include "model/edition.h"
 
-#include "runtime/text.h"
-
 namespace model {
 
 namespace {
@@ -15,16 +13,5 @@ Edition &current()
 
 const Edition &edition() { return current(); }
 void setEdition(Edition e) { current() = std::move(e); }
-
-std::string reportProcedure(const std::string &format, const std::string &portrait, const std::string &wide)
-{
-    return rt::clip(format) == "Portrait" ? portrait : wide;
-}
-
-std::string reportProcedure(const std::string &portrait, const std::string &wide)
-{
-    const Edition &e = edition();
-    return reportProcedure(e.reportFormat ? e.reportFormat() : std::string("Portrait"), portrait, wide);
-}
 
 }  // namespace model

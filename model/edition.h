@@ -65,10 +65,4 @@ struct Edition {
 const Edition &edition();
 void setEdition(Edition e);
 
-// The procedure of a report pair that the format selects. "Portrait" is compared as stored, a
-// blank-padded case-sensitive string: any other value, a blank one too, selects the wide one.
-std::string reportProcedure(const std::string &format, const std::string &portrait, const std::string &wide);
-// The same under the edition's format in force.
-std::string reportProcedure(const std::string &portrait, const std::string &wide);
-
 }  // namespace model

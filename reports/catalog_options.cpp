@@ -15,6 +15,7 @@
 #include "model/managers.h"
 #include "reports/catalog.h"
 #include "reports/option_controls.h"
+#include "reports/report_table.h"
 #include "runtime/file_drop.h"
 #include "runtime/gui.h"
 #include "runtime/message.h"
@@ -29,7 +30,7 @@ namespace {
 
 class CatalogOptionsWindow : public rt::WindowProcedure {
 public:
-    CatalogOptionsWindow() : rt::WindowProcedure("ReportCatalogOptions")
+    CatalogOptionsWindow() : rt::WindowProcedure(report(Report::CatalogOptions).portrait)
     {
         setWindowTitle("Catalog Report Options");
         setHelpContext("~CATALOG_REPORT_OPTIONS");
@@ -142,10 +143,9 @@ private:
         // The catalog reads a copy of this window's choices, taken as it starts, and prints the
         // order the window shows.
         publishCatalogOptions(options_);
-        const char *procedure = options_.order == "Category"   ? "ReportCatalogByCategory"
-                                : options_.order == "Location" ? "ReportCatalogByLocation"
-                                                               : "ReportCatalogByDescription";
-        rt::runProcedure(procedure);
+        startReport(options_.order == "Category"   ? Report::CatalogByCategory
+                    : options_.order == "Location" ? Report::CatalogByLocation
+                                                   : Report::CatalogByDescription);
         finish(rt::RequestCompleted);
     }
 

@@ -12,6 +12,7 @@
 #include "reports/columns.h"
 #include "reports/list_layouts.h"
 #include "reports/options.h"
+#include "reports/report_table.h"
 #include "runtime/browse_setup.h"
 #include "reports/reports.h"
 #include "runtime/gui.h"
@@ -114,7 +115,7 @@ namespace {
 
 class ClientListOptionsWindow : public rt::WindowProcedure {
 public:
-    ClientListOptionsWindow() : rt::WindowProcedure("ClientReportOptions")
+    ClientListOptionsWindow() : rt::WindowProcedure(report(Report::ClientListOptions).portrait)
     {
         setWindowTitle("Client List Options");
         setHelpContext("~PRINT_A_CLIENT_LIST");

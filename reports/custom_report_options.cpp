@@ -20,6 +20,7 @@
 #include "reports/custom_fields.h"
 #include "reports/custom_report.h"
 #include "reports/option_controls.h"
+#include "reports/report_table.h"
 #include "runtime/browse_setup.h"
 #include "runtime/errors.h"
 #include "runtime/file_drop.h"
@@ -184,7 +185,7 @@ struct CustomOptions {
 
 class CustomReportOptionsWindow : public rt::WindowProcedure {
 public:
-    CustomReportOptionsWindow() : rt::WindowProcedure("ReportDesignOptions")
+    CustomReportOptionsWindow() : rt::WindowProcedure(report(Report::CustomReportOptions).portrait)
     {
         setWindowTitle("Custom Report Options");
         setHelpContext("~CUSTOM_REPORTS");
@@ -341,7 +342,7 @@ private:
         const bool portrait = Access::CustomReportSetups->fetch(*dict::CustomReportSetupsDef.key("REPORTNAMEKEY")) != 0 ||
                               rt::compareNoCase(rt::clip(CRS.ORIENTATION.view()), "Portrait") == 0;
         options_.publish();
-        rt::runProcedure(portrait ? "PrintCustomReportPortrait" : "PrintCustomReportLandscape");
+        startReport(Report::CustomReport, !portrait);
         reportFieldList().clear();
         finish(rt::RequestCompleted);
     }

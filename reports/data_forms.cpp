@@ -12,6 +12,7 @@
 #include "model/globals.h"
 #include "reports/data_forms.h"
 #include "reports/item_reports.h"
+#include "reports/report_table.h"
 #include "reports/reports.h"
 #include "runtime/gui.h"
 #include "runtime/message.h"
@@ -26,24 +27,24 @@ namespace {
 using namespace kit;
 
 struct FormKind {
-    const char *procedure, *button, *tip, *title;
+    const char *button, *tip, *title;
     // Column headings with their widths; the row numbers take the first 300.
     std::vector<std::pair<const char *, int>> columns;
     bool category;
 };
 
 const FormKind kForms[] = {
-    {"PrintClothingDataForm", "Clothing", "Print clothing input data form", "Clothing Data Input Form",
+    {"Clothing", "Print clothing input data form", "Clothing Data Input Form",
      {{"Quantity", 800}, {"Location", 1100}, {"Type", 1100}, {"Description", 2400}, {"MFG", 1000}, {"Cost", 800}},
      false},
-    {"PrintElectronicsDataForm", "Electronics", "Print electronics input data form", "Electronics Data Input Form",
+    {"Electronics", "Print electronics input data form", "Electronics Data Input Form",
      {{"Model #", 900}, {"Location", 900}, {"Type", 800}, {"Description", 1900}, {"MFG", 900}, {"Cost", 800},
       {"Serial #", 1000}},
      false},
-    {"PrintFurnitureDataForm", "Furniture", "Print furniture input data form", "Furniture Data Input Form",
+    {"Furniture", "Print furniture input data form", "Furniture Data Input Form",
      {{"Location", 1100}, {"Type", 1100}, {"Description", 2400}, {"MFG", 1000}, {"Cost", 800}, {"Model", 800}},
      false},
-    {"PrintMiscellaneousDataForm", "Miscellaneous", "Print miscellaneous input data form",
+    {"Miscellaneous", "Print miscellaneous input data form",
      "Miscellaneous Data Input Form",
      {{"Location", 1100}, {"Type", 1100}, {"Description", 2400}, {"MFG", 1000}, {"Cost", 800}, {"Model", 800}},
      true},
@@ -96,8 +97,6 @@ ReportLayout formLayout(const FormKind &kind)
 
 }  // namespace
 
-const char *dataFormProcedure(int which) { return kForms[which].procedure; }
-
 ReportDefinition dataFormDefinition(int which, int copies)
 {
     const FormKind &kind = kForms[which];
@@ -134,7 +133,7 @@ bool readCopies(const QString &text, int &copies)
 
 class DataFormsWindow : public rt::WindowProcedure {
 public:
-    DataFormsWindow() : rt::WindowProcedure("DataFormsOptions")
+    DataFormsWindow() : rt::WindowProcedure(report(Report::DataFormsOptions).portrait)
     {
         setWindowTitle("Input Data Forms options");
         setHelpContext("~DATA_INPUT_FORMS");

@@ -7,8 +7,6 @@
 void DataFormsOptions();
 
 namespace reports {
-// The procedure of the form of that index (clothing, electronics, furniture, miscellaneous).
-const char *dataFormProcedure(int which);
 // The form of that index (clothing, electronics, furniture, miscellaneous) printing `copies`.
 ReportDefinition dataFormDefinition(int which, int copies);
 }  // namespace reports

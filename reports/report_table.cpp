@@ -3,17 +3,19 @@
 // 1. Write its definition (layout, ReportSpec, files, heading, questions) in a file of its own in this
 //    folder, with a factory `ReportDefinition xxxDefinition(bool wide)`, and list that file in
 //    reports/CMakeLists.txt.
-// 2. Give it one entry below: its procedure names, the menu button and tip, the frames' menu
-//    text, what it asks for, the programs that offer it and those it is built for, and the
-//    factory. Registration, the reports menus, the frames' Reports menus and the "not part of
-//    this version" message all follow from the entry; a report offered before it is built
-//    stands here with `pendingWhat` and without a factory.
+// 2. Give it an identifier in `Report` (report_table.h) and one entry below, in the same place:
+//    its procedure names, the menu button and tip, the frames' menu text, whether it asks for
+//    its selection, the programs that offer it, and the factory. Registration, the reports
+//    menus and the frames' Reports menus follow from the entry. Its procedure names are written
+//    here only: any other caller starts it by its identifier (`startReport`,
+//    `runEntry(report(id))`).
 // 3. Test its rows (tests/reports/); the client program prints it through the same factory
 //    under its edition, so give it a case in tests/client/ when the client offers it.
 #include "reports/report_table.h"
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "model/dictionary.h"
 #include "model/globals.h"
@@ -23,6 +25,7 @@
 #include "reports/item_lists.h"
 #include "reports/reports.h"
 #include "runtime/gui.h"
+#include "runtime/text.h"
 
 namespace reports {
 
@@ -31,6 +34,7 @@ unsigned programBit(model::Program program) { return 1u << static_cast<unsigned>
 namespace {
 
 using F = FrameMenu;
+using R = Report;
 
 std::vector<ReportEntry> makeTable()
 {
@@ -45,84 +49,87 @@ std::vector<ReportEntry> makeTable()
     auto add = [&t](ReportEntry e) { t.push_back(std::move(e)); };
 
     // The reports menus' buttons, in their order.
-    add({.portrait = "PrintInventoryValuation", .wide = "PrintInventoryValuationWide", .button = "Inventory",
+    add({.id = R::InventoryValuation, .portrait = "PrintInventoryValuation", .wide = "PrintInventoryValuationWide", .button = "Inventory",
          .tip = "Complete Inventory Valuation Report", .frameMenu = F::HomeInventoryReports, .menuText = "Inventory",
-         .offeredBy = kBoth, .builtFor = kBoth, .definition = valuationDefinition});
-    add({.portrait = "PrintCategoryInventory", .wide = "PrintCategoryInventoryWide", .button = "Specific Category",
+         .offeredBy = kBoth, .definition = valuationDefinition});
+    add({.id = R::CategoryInventory, .portrait = "PrintCategoryInventory", .wide = "PrintCategoryInventoryWide", .button = "Specific Category",
          .tip = "Report of inventory in a specific category", .frameMenu = F::HomeInventoryReports,
-         .menuText = "Specific Category", .asks = Asks::Category, .offeredBy = kBoth, .builtFor = kBoth,
+         .menuText = "Specific Category", .asks = true, .offeredBy = kBoth,
          .definition = category});
-    add({.portrait = "PrintLocationInventory", .wide = "PrintLocationInventoryWide", .button = "Location",
+    add({.id = R::LocationInventory, .portrait = "PrintLocationInventory", .wide = "PrintLocationInventoryWide", .button = "Location",
          .tip = "Inventory report by location", .frameMenu = F::HomeInventoryReports, .menuText = "Location",
-         .asks = Asks::Location, .offeredBy = kBoth, .builtFor = kBoth, .definition = location});
-    add({.portrait = "PrintReceiptList", .wide = "PrintReceiptListWide", .button = "Receipt List",
+         .asks = true, .offeredBy = kBoth, .definition = location});
+    add({.id = R::ReceiptList, .portrait = "PrintReceiptList", .wide = "PrintReceiptListWide", .button = "Receipt List",
          .tip = "List of all items with attached receipt", .frameMenu = F::HomeInventoryReports,
-         .menuText = "Receipt List", .offeredBy = kBoth, .builtFor = kBoth,
+         .menuText = "Receipt List", .offeredBy = kBoth,
          .definition = [](bool wide) { return fileListDefinition(FileList::Receipt, wide); }});
-    add({.portrait = "PrintInheritanceReport", .wide = "PrintInheritanceReportWide", .button = "Heirs",
+    add({.id = R::Inheritance, .portrait = "PrintInheritanceReport", .wide = "PrintInheritanceReportWide", .button = "Heirs",
          .tip = "Report of all items to be given to your heirs", .frameMenu = F::HomeInventoryReports,
-         .menuText = "Heirs", .offeredBy = kBoth, .builtFor = kBoth,
+         .menuText = "Heirs", .offeredBy = kBoth,
          .definition = inheritanceDefinition});
-    add({.portrait = "ReportCatalogOptions", .button = "Catalog", .tip = "Client Inventory Catalog",
-         .frameMenu = F::HomeInventoryReports, .menuText = "Catalog", .offeredBy = kProfessional,
-         .builtFor = kProfessional, .window = ReportCatalogOptions});
-    add({.portrait = "ReportDesignOptions", .button = "Custom Reports", .tip = "Design and print a custom report",
-         .frameMenu = F::HomeInventoryReports, .menuText = "Custom Reports", .offeredBy = kProfessional,
-         .builtFor = kProfessional, .window = ReportDesignOptions});
-    add({.portrait = "PrintPictureList", .wide = "PrintPictureListWide", .button = "Picture List",
+    add({.id = R::CatalogOptions, .portrait = "ReportCatalogOptions", .button = "Catalog", .tip = "Client Inventory Catalog",
+         .frameMenu = F::HomeInventoryReports, .menuText = "Catalog", .offeredBy = kProfessional, .window = ReportCatalogOptions});
+    add({.id = R::CustomReportOptions, .portrait = "ReportDesignOptions", .button = "Custom Reports", .tip = "Design and print a custom report",
+         .frameMenu = F::HomeInventoryReports, .menuText = "Custom Reports", .offeredBy = kProfessional, .window = ReportDesignOptions});
+    add({.id = R::PictureList, .portrait = "PrintPictureList", .wide = "PrintPictureListWide", .button = "Picture List",
          .tip = "List of all items with attached picture", .frameMenu = F::HomeInventoryReports,
-         .menuText = "Picture List", .offeredBy = kBoth, .builtFor = kBoth,
+         .menuText = "Picture List", .offeredBy = kBoth,
          .definition = [](bool wide) { return fileListDefinition(FileList::Picture, wide); }});
-    add({.portrait = "PrintWarrantyList", .wide = "PrintWarrantyListWide", .button = "Warranty List",
+    add({.id = R::WarrantyList, .portrait = "PrintWarrantyList", .wide = "PrintWarrantyListWide", .button = "Warranty List",
          .tip = "List of all items with warranty", .frameMenu = F::HomeInventoryReports, .menuText = "Warranty List",
-         .offeredBy = kBoth, .builtFor = kBoth,
+         .offeredBy = kBoth,
          .definition = [](bool wide) { return fileListDefinition(FileList::Warranty, wide); }});
-    add({.portrait = "PrintInsuranceReport", .wide = "PrintInsuranceReportWide", .button = "Insurance Report",
+    add({.id = R::Insurance, .portrait = "PrintInsuranceReport", .wide = "PrintInsuranceReportWide", .button = "Insurance Report",
          .tip = "Print an insurance claim report", .frameMenu = F::HomeInventoryReports, .menuText = "Insurance",
-         .offeredBy = kBoth, .builtFor = kBoth,
+         .offeredBy = kBoth,
          .definition = insuranceDefinition});
-    add({.portrait = "PrintAppraisedItems", .wide = "PrintAppraisedItemsWide", .button = "Appraisal",
+    add({.id = R::AppraisedItems, .portrait = "PrintAppraisedItems", .wide = "PrintAppraisedItemsWide", .button = "Appraisal",
          .tip = "Report of all inventory items that have been appraised", .frameMenu = F::HomeInventoryReports,
-         .menuText = "Appraisal", .offeredBy = kBoth, .builtFor = kBoth,
+         .menuText = "Appraisal", .offeredBy = kBoth,
          .definition = appraisedDefinition});
-    add({.portrait = "PrintBoxPackingList", .wide = "PrintBoxPackingListWide", .button = "Packing List",
+    add({.id = R::BoxPackingList, .portrait = "PrintBoxPackingList", .wide = "PrintBoxPackingListWide", .button = "Packing List",
          .tip = "Print the contents of a specific box", .frameMenu = F::HomeInventoryReports,
-         .menuText = "Packing List", .asks = Asks::LocationAndBox, .offeredBy = kBoth,
-         .builtFor = kBoth, .definition = packingListDefinition});
+         .menuText = "Packing List", .asks = true, .offeredBy = kBoth, .definition = packingListDefinition});
 
     // Reached from the browses, the home-inventory menu and the toolbars.
-    add({.portrait = "PrintItemInformation", .offeredBy = kBoth, .builtFor = kBoth, .definition = item});
+    add({.id = R::ItemInformation, .portrait = "PrintItemInformation", .offeredBy = kBoth, .definition = item});
     // The catalog in its three orders, started by its options window.
-    for (auto [name, procedure] : {std::pair{"ReportCatalogByDescription", &ReportCatalogByDescription},
-                                   {"ReportCatalogByCategory", &ReportCatalogByCategory},
-                                   {"ReportCatalogByLocation", &ReportCatalogByLocation}})
-        add({.portrait = name, .offeredBy = kProfessional, .builtFor = kProfessional, .window = procedure});
+    for (auto [id, name, procedure] :
+         {std::tuple{R::CatalogByDescription, "ReportCatalogByDescription", &ReportCatalogByDescription},
+          {R::CatalogByCategory, "ReportCatalogByCategory", &ReportCatalogByCategory},
+          {R::CatalogByLocation, "ReportCatalogByLocation", &ReportCatalogByLocation}})
+        add({.id = id, .portrait = name, .offeredBy = kProfessional, .window = procedure});
     // The custom report's two engines, started by its options window.
-    add({.portrait = "PrintCustomReportPortrait", .wide = "PrintCustomReportLandscape", .offeredBy = kProfessional,
-         .builtFor = kProfessional, .definition = customReportDefinition});
-    add({.portrait = "DataFormsOptions", .offeredBy = kProfessional, .builtFor = kProfessional,
+    add({.id = R::CustomReport, .portrait = "PrintCustomReportPortrait", .wide = "PrintCustomReportLandscape", .offeredBy = kProfessional, .definition = customReportDefinition});
+    add({.id = R::DataFormsOptions, .portrait = "DataFormsOptions", .offeredBy = kProfessional,
          .window = DataFormsOptions, .ofClient = false});
     // The blank forms, started by their options window.
-    for (int i = 0; i < 4; ++i)
-        add({.portrait = dataFormProcedure(i), .offeredBy = kProfessional, .builtFor = kProfessional,
+    int form = 0;
+    for (auto [id, name] : {std::pair{R::ClothingForm, "PrintClothingDataForm"},
+                            {R::ElectronicsForm, "PrintElectronicsDataForm"},
+                            {R::FurnitureForm, "PrintFurnitureDataForm"},
+                            {R::MiscellaneousForm, "PrintMiscellaneousDataForm"}}) {
+        const int i = form++;
+        add({.id = id, .portrait = name, .offeredBy = kProfessional,
              .definition = [i](bool) { return dataFormDefinition(i, std::max<int>(1, Glo.FormCopies)); },
              .ofClient = false});
-    add({.portrait = "ReportsMenu", .offeredBy = kBoth, .builtFor = kBoth, .window = ReportsMenu,
+    }
+    add({.id = R::ReportsMenu, .portrait = "ReportsMenu", .offeredBy = kBoth, .window = ReportsMenu,
          .toolbar = "Reports", .toolbarTip = "Select a home inventory report",
          .clientToolbarTip = "Select a customer report"});
-    add({.portrait = "ClientReportOptions", .frameMenu = F::Reports, .menuText = "Client List",
-         .offeredBy = kProfessional, .builtFor = kProfessional, .window = ClientReportOptions, .toolbar = "Client",
+    add({.id = R::ClientListOptions, .portrait = "ClientReportOptions", .frameMenu = F::Reports, .menuText = "Client List",
+         .offeredBy = kProfessional, .window = ClientReportOptions, .toolbar = "Client",
          .toolbarTip = "Print a client list", .ofClient = false});
-    add({.portrait = "PrintClientList", .offeredBy = kProfessional, .builtFor = kProfessional,
+    add({.id = R::ClientList, .portrait = "PrintClientList", .offeredBy = kProfessional,
          .definition = one(clientListDefinition), .ofClient = false});
     // The reference tables' Print buttons.
-    add({.portrait = "PrintLocationBoxList", .offeredBy = kProfessional, .builtFor = kProfessional,
+    add({.id = R::LocationBoxList, .portrait = "PrintLocationBoxList", .offeredBy = kProfessional,
          .definition = one(locationBoxListDefinition), .ofClient = false});
-    add({.portrait = "PrintCategoryTypesList", .offeredBy = kProfessional, .builtFor = kProfessional,
+    add({.id = R::CategoryTypesList, .portrait = "PrintCategoryTypesList", .offeredBy = kProfessional,
          .definition = one(categoryTypesListDefinition), .ofClient = false});
-    add({.portrait = "PrintManufacturerList", .offeredBy = kProfessional, .builtFor = kProfessional,
+    add({.id = R::ManufacturerList, .portrait = "PrintManufacturerList", .offeredBy = kProfessional,
          .definition = one(manufacturerListDefinition), .ofClient = false});
-    add({.portrait = "PrintVendorList", .offeredBy = kProfessional, .builtFor = kProfessional,
+    add({.id = R::VendorList, .portrait = "PrintVendorList", .offeredBy = kProfessional,
          .definition = one(vendorListDefinition), .ofClient = false});
     return t;
 }
@@ -143,20 +150,29 @@ const ReportEntry *findReport(std::string_view procedure)
     return nullptr;
 }
 
-std::string formatProcedure(const ReportEntry &entry)
+const ReportEntry &report(Report id)
 {
-    if (!entry.pair())
-        return entry.portrait;
-    // A program with a settings record takes the format from its buffer (the reports menu reads
-    // the record when it opens); the client program from its run's format.
-    if (model::edition().settingsRecord)
-        return model::reportProcedure(MSY.REPORTFORMAT.str(), entry.portrait, entry.wide);
-    return model::reportProcedure(entry.portrait, entry.wide);
+    const std::span<const ReportEntry> table = reportTable();
+    return *std::find_if(table.begin(), table.end(), [id](const ReportEntry &e) { return e.id == id; });
 }
+
+bool wideFormat()
+{
+    // An edition that leaves the format empty keeps it where the professional program does: in
+    // its settings buffer, which the reports menu reads from the record when it opens.
+    const model::Edition &e = model::edition();
+    return rt::clip(e.reportFormat ? e.reportFormat() : MSY.REPORTFORMAT.str()) != "Portrait";
+}
+
+std::string formatProcedure(const ReportEntry &entry) { return entry.procedure(wideFormat()); }
+
+void startReport(Report id) { rt::runProcedure(formatProcedure(report(id))); }
+
+void startReport(Report id, bool wideLayout) { rt::runProcedure(report(id).procedure(wideLayout)); }
 
 void runEntry(const ReportEntry &entry)
 {
-    if (entry.asks != Asks::Nothing)
+    if (entry.asks)
         Glo.SelectionPreset = 0;
     rt::runProcedure(formatProcedure(entry));
 }
@@ -190,9 +206,7 @@ void registerReportProcedures(model::Program program)
         if (e.wide)
             names.push_back({e.wide, true});
         for (auto [name, wide] : names) {
-            if (!e.built(program))
-                rt::registerPendingProcedure(name, e.pendingWhat ? e.pendingWhat : name, e.plural);
-            else if (e.window)
+            if (e.window)
                 rt::registerProcedure(name, e.window);
             else
                 rt::registerProcedure(name, [&e, wide = wide] { runReport(e.definition(wide)); });

@@ -1,7 +1,7 @@
 // The one list of the reports of both programs: every report procedure (or portrait and wide
-// pair) with its menu texts, the selection it asks for, the programs that offer it, and how it
-// is made. Registration, the reports menus, the frames' Reports menus and toolbars, and the
-// list of what this version does not have yet are all read from it.
+// pair) with its menu texts, whether it asks for its selection, the programs that offer it, and
+// how it is made. Registration, the reports menus and the frames' Reports menus and toolbars
+// are all read from it.
 #pragma once
 
 #include <functional>
@@ -15,10 +15,6 @@
 
 namespace reports {
 
-// What a report asks for before it runs; a caller that starts it from a menu clears
-// Glo:SelectionPreset first so that it asks.
-enum class Asks : unsigned char { Nothing, Category, Location, LocationAndBox };
-
 // Programs as a set.
 enum Programs : unsigned {
     kNone = 0,
@@ -28,21 +24,30 @@ enum Programs : unsigned {
 };
 unsigned programBit(model::Program program);
 
+// Each entry of the table, in its order: callers name a report by this, never by its procedure.
+enum class Report : unsigned char {
+    InventoryValuation, CategoryInventory, LocationInventory, ReceiptList, Inheritance, CatalogOptions,
+    CustomReportOptions, PictureList, WarrantyList, Insurance, AppraisedItems, BoxPackingList, ItemInformation,
+    CatalogByDescription, CatalogByCategory, CatalogByLocation, CustomReport, DataFormsOptions, ClothingForm,
+    ElectronicsForm, FurnitureForm, MiscellaneousForm, ReportsMenu, ClientListOptions, ClientList,
+    LocationBoxList, CategoryTypesList, ManufacturerList, VendorList,
+};
+
 // Where a frame's Reports menu shows an entry.
 enum class FrameMenu : unsigned char { None, Reports, HomeInventoryReports };
 
 struct ReportEntry {
+    Report id;
     const char *portrait;         // the procedure, or the portrait one of a pair
     const char *wide = nullptr;   // the wide one of a pair
     const char *button = nullptr; // the reports menus' button text
     const char *tip = nullptr;    // its tool tip and status-bar message
     FrameMenu frameMenu = FrameMenu::None;
     const char *menuText = nullptr;  // the frames' menu entry
-    Asks asks = Asks::Nothing;
+    // It asks for its selection (a category, a location, a box) before it runs; a caller that
+    // starts it from a menu clears Glo:SelectionPreset first so that it asks.
+    bool asks = false;
     unsigned offeredBy = kNone;
-    unsigned builtFor = kNone;       // offered but not built: it says it is not part of this version
-    const char *pendingWhat = nullptr;  // how that message names it
-    bool plural = false;
     // A report: its definition for the portrait (false) or the wide layout.
     std::function<ReportDefinition(bool wide)> definition = {};
     // A window (a menu or an options window), started rather than run.
@@ -54,16 +59,27 @@ struct ReportEntry {
     bool ofClient = true;
 
     bool offered(model::Program p) const { return (offeredBy & programBit(p)) != 0; }
-    bool built(model::Program p) const { return (builtFor & programBit(p)) != 0; }
     bool pair() const { return wide != nullptr; }
+    // The procedure of this layout; an entry without a wide one has only its portrait one.
+    const char *procedure(bool wideLayout) const { return wideLayout && wide ? wide : portrait; }
 };
 
 // Every entry, in the order of the professional reports menu's buttons, then the others.
 std::span<const ReportEntry> reportTable();
 // The entry naming this procedure (portrait or wide), or nullptr.
 const ReportEntry *findReport(std::string_view procedure);
+// The entry of this report.
+const ReportEntry &report(Report id);
+// Whether the edition's report format in force selects the wide layouts: "Portrait" compared
+// as stored, a blank-padded case-sensitive string; any other value, a blank one too, is wide.
+// The one place the choice is made.
+bool wideFormat();
 // The procedure of the entry that the edition's report format selects.
 std::string formatProcedure(const ReportEntry &entry);
+// Starts a report in the format in force (or in the layout given) without touching the
+// selection: a caller that chose it already says so in Glo:SelectionPreset.
+void startReport(Report id);
+void startReport(Report id, bool wideLayout);
 // Runs an entry from a menu: a window is started; a report asks for its selection (the preset
 // cleared) and runs in the format in force.
 void runEntry(const ReportEntry &entry);

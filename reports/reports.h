@@ -6,7 +6,7 @@
 #include "reports/frame.h"
 
 // Registers by name every report procedure of the report table that the edition's program
-// offers: those built as reports or windows, the others as not part of this version.
+// offers, as reports or windows.
 void registerReportProcedures();
 
 // The windows of the report table.

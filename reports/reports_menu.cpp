@@ -23,7 +23,7 @@ namespace {
 
 class ReportsMenuWindow : public rt::WindowProcedure {
 public:
-    ReportsMenuWindow() : rt::WindowProcedure("ReportsMenu")
+    ReportsMenuWindow() : rt::WindowProcedure(report(Report::ReportsMenu).portrait)
     {
         setWindowTitle("Home Inventory Reports Menu");
         setHelpContext(QString::fromStdString(model::edition().reportsMenuHelp));

@@ -127,7 +127,7 @@ int SetupBrowse::init()
 void SetupBrowse::print()
 {
     std::int64_t keep = browse()->model().position(browse()->currentRow());
-    runProcedure(setup_.printProcedure);
+    setup_.printReport();
     // The window starts afresh after a report: the locators are empty and the list read again.
     for (QLineEdit *l : locators_)
         if (l)

@@ -47,7 +47,7 @@ struct BrowseSetup {
     const char *heading = nullptr;      // a line above the tabs
     const char *printText = nullptr;    // the print button, when the window has one
     const char *printTip = nullptr;
-    const char *printProcedure = nullptr;
+    std::function<void()> printReport;
     // Runs before the list is first read (a table's default rows); non-zero keeps the window shut.
     std::function<int()> prepare;
     // The update form, given the request; none for a look-up or a read-only list.

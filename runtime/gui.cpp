@@ -88,11 +88,6 @@ std::map<std::string, Procedure> &procedures()
     static std::map<std::string, Procedure> p;
     return p;
 }
-std::map<std::string, bool> &pending()
-{
-    static std::map<std::string, bool> p;
-    return p;
-}
 std::function<void(const std::string &)> &observer()
 {
     static std::function<void(const std::string &)> o;
@@ -134,21 +129,9 @@ void installMessageBoxes()
 void registerProcedure(const std::string &name, Procedure fn)
 {
     procedures()[name] = std::move(fn);
-    pending().erase(name);
 }
 
 bool hasProcedure(const std::string &name) { return procedures().count(name) > 0; }
-
-bool isPendingProcedure(const std::string &name) { return pending().count(name) > 0; }
-
-void registerPendingProcedure(const std::string &name, const std::string &what, bool plural)
-{
-    if (hasProcedure(name) && !isPendingProcedure(name))
-        return;  // the real one is already there
-    const std::string text = what + (plural ? " are" : " is") + " not part of this version of the program yet.";
-    procedures()[name] = [text] { message(text, "Not Available", Icon::Information); };
-    pending()[name] = true;
-}
 
 void runProcedure(const std::string &name)
 {

@@ -23,10 +23,6 @@ using Procedure = std::function<void()>;
 void registerProcedure(const std::string &name, Procedure fn);
 bool hasProcedure(const std::string &name);
 void runProcedure(const std::string &name);
-// A procedure that this build does not have yet: using it says so in a message box, naming it
-// by `what` ("The backup is ...", or for a plural name "The custom reports are ...").
-void registerPendingProcedure(const std::string &name, const std::string &what, bool plural = false);
-bool isPendingProcedure(const std::string &name);
 void setProcedureObserver(std::function<void(const std::string &)> observer);
 
 // The calling protocol of the procedures run on their caller's thread: the caller hands over a

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QScreen>
 #include <QStyle>
 #include <algorithm>
@@ -412,6 +413,26 @@ void WindowProcedure::keyPressEvent(QKeyEvent *event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+QMenu *addWindowAndHelpMenus(QMenuBar *bar, QMdiArea *mdi, const AddMenuEntry &add)
+{
+    QMenu *window = bar->addMenu("&Window");
+    window->menuAction()->setStatusTip("Create and Arrange windows");
+    add(window, "T&ile", "Make all open windows visible", [mdi] { tileWindows(mdi); });
+    add(window, "&Cascade", "Stack all open windows", [mdi] { cascadeWindows(mdi); });
+    add(window, "&Arrange Icons", "Align all window icons", [mdi] { arrangeIcons(mdi); });
+
+    QMenu *help = bar->addMenu("&Help");
+    help->menuAction()->setStatusTip("Windows Help");
+    add(help, "&Contents", "View the contents of the help file", [] { showHelp(QString()); });
+    add(help, "&Search for Help On...", "Search for help on a subject", [] { showHelp("~SEARCH"); });
+    add(help, "&How to Use Help", "How to use Windows Help", [] { showHelp("~HOW_TO_USE_HELP"); });
+    QMenu *web = help->addMenu("Tamrix On The Web");
+    add(web, "Home Page", {}, [] { openWebPage("https://tamrix.example.com/"); });
+    add(web, "Support", {}, [] { openWebPage("https://tamrix.example.com/support/"); });
+    help->addSeparator();
+    return help;
 }
 
 }  // namespace rt

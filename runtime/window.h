@@ -11,7 +11,10 @@
 
 #include <vector>
 
+class QAction;
 class QBoxLayout;
+class QMenu;
+class QMenuBar;
 class QPushButton;
 class QMdiArea;
 class QMdiSubWindow;
@@ -121,6 +124,12 @@ void cascadeFromOthers(QMdiArea *area, QMdiSubWindow *window);
 void cascadeWindows(QMdiArea *area);
 // Window > Arrange Icons: minimised windows lined up along the bottom of the area.
 void arrangeIcons(QMdiArea *area);
+
+// How a frame adds an entry to its menus: its status tip, its name, what it does first.
+using AddMenuEntry = std::function<QAction *(QMenu *, const QString &text, const QString &tip, std::function<void()>)>;
+// The frames' Window and Help menus, the same in both programs; returns the Help menu, after
+// its separator, for the program's own About entry.
+QMenu *addWindowAndHelpMenus(QMenuBar *bar, QMdiArea *mdi, const AddMenuEntry &add);
 
 // The owner for a modal window: the active window, unless it is on its way out (hidden, as a
 // window that has ended is until its deferred deletion takes it and its children along).

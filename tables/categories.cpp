@@ -1,6 +1,7 @@
 #include "model/dictionary.h"
 #include "model/globals.h"
 #include "model/managers.h"
+#include "reports/report_table.h"
 #include "runtime/gui.h"
 #include "tables/maintenance.h"
 #include "tables/tables.h"
@@ -15,7 +16,7 @@ const rt::BrowseSetup kCategoryBrowse{
     .columns = {{"Category", "CATEGORY", "@s20", 80}, {"Description of the category", "DESCRIPTION", "@s60", 80}},
     .printText = "Print Category && Types",
     .printTip = "Print all the categories and types on file",
-    .printProcedure = "PrintCategoryTypesList",
+    .printReport = [] { reports::startReport(reports::Report::CategoryTypesList); },
     .prepare = tables::seedsBefore(seeding::Point::Categories, true),
     .update = tables::updateBy(UpdateCategory),
 };

@@ -1,6 +1,7 @@
 #include "model/dictionary.h"
 #include "model/globals.h"
 #include "model/managers.h"
+#include "reports/report_table.h"
 #include "runtime/gui.h"
 #include "tables/maintenance.h"
 #include "tables/tables.h"
@@ -15,7 +16,7 @@ const rt::BrowseSetup kLocationBrowse{
     .columns = {{"Location", "LOCATION", "@s20", 74}, {"Description of the location", "DESCRIPTION", "@s60", 80}},
     .printText = "Print Location && Box",
     .printTip = "Print a list of all locations and box numbers",
-    .printProcedure = "PrintLocationBoxList",
+    .printReport = [] { reports::startReport(reports::Report::LocationBoxList); },
     .prepare = tables::seedsBefore(seeding::Point::Locations),
     .update = tables::updateBy(UpdateLocation),
 };

@@ -1,6 +1,7 @@
 // The shared look-up tables of the item forms: conditions, manufacturers, vendors and subjects.
 #include "model/dictionary.h"
 #include "model/managers.h"
+#include "reports/report_table.h"
 #include "tables/columns.h"
 #include "tables/maintenance.h"
 #include "tables/tables.h"
@@ -35,7 +36,7 @@ const rt::BrowseSetup kManufacturersBrowse{
     .columns = tables::columns::manufacturers,
     .printText = "Print Manufacturers List",
     .printTip = "Print a list of all the manufacturers",
-    .printProcedure = "PrintManufacturerList",
+    .printReport = [] { reports::startReport(reports::Report::ManufacturerList); },
     .prepare = tables::seedsBefore(seeding::Point::Manufacturers, true),
     .update = tables::updateBy(UpdateManufacturers),
 };
@@ -61,7 +62,7 @@ const rt::BrowseSetup kVendorsBrowse{
     .columns = tables::columns::vendors,
     .printText = "Print Vendor List",
     .printTip = "Print a list of all vendors",
-    .printProcedure = "PrintVendorList",
+    .printReport = [] { reports::startReport(reports::Report::VendorList); },
     .prepare = tables::seedsBefore(seeding::Point::Vendors, true),
     .update = tables::updateBy(UpdateVendors),
 };

@@ -59,19 +59,6 @@ protected:
 
 }  // namespace
 
-TEST_F(Frame, ProceduresNotInThisVersionSaySoInAGrammaticalSentence)
-{
-    // Reports not in this version say so, one or many.
-    rt::registerPendingProcedure("PrintPendingReport", "The appraised items report");
-    rt::registerPendingProcedure("PendingFormsOptions", "The data input forms", true);
-    runProcedure("PrintPendingReport");
-    runProcedure("PendingFormsOptions");
-    ASSERT_EQ(box.shown().size(), 2u);
-    EXPECT_EQ(box.shown()[0].text, "The appraised items report is not part of this version of the program yet.");
-    EXPECT_EQ(box.shown()[1].text, "The data input forms are not part of this version of the program yet.");
-    EXPECT_EQ(box.shown()[1].title, "Not Available");
-}
-
 TEST_F(Frame, FirstStartCreatesTheSettingsAndDispatchesEveryEntry)
 {
     {
@@ -128,8 +115,12 @@ TEST_F(Frame, FirstStartCreatesTheSettingsAndDispatchesEveryEntry)
             appraisal->trigger();
             ASSERT_EQ(called.size(), 1u);
             EXPECT_EQ(called[0], expected) << format;
-            EXPECT_EQ(Glo.SelectionPreset, 0);
+            EXPECT_EQ(Glo.SelectionPreset, 1);
         }
+        // A report that asks for its selection asks again, whatever a browse chose before.
+        Glo.SelectionPreset = 1;
+        frame.action("Report Specific Category")->trigger();
+        EXPECT_EQ(Glo.SelectionPreset, 0);
         // "Select" re-evaluates the client-dependent controls when the selection returns.
         registerProcedure("SelectClient", [] { Glo.ClientSelected = 0; });
         frame.action("Toolbar Select")->trigger();
