@@ -260,8 +260,23 @@ mode_t finishedMode(const QString &target)
     struct stat st {};
     if (::stat(QFile::encodeName(target).constData(), &st) == 0 && S_ISREG(st.st_mode))
         return st.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
+    // The umask is read where the system shows it; setting it to read it back would leave a
+    // moment in which another thread's new files get no mask at all.
+    mode_t mask = 022;
+    QFile status(QStringLiteral("/proc/self/status"));
+    bool found = false;
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("Umask:")) {
+                mask = static_cast<mode_t>(line.mid(6).trimmed().toUInt(&found, 8));
+                break;
+            }
+        }
+    }
+    if (!found) {
+        mask = ::umask(0);
+        ::umask(mask);
+    }
     return 0666 & ~mask;
 }
 

@@ -292,6 +292,17 @@ TEST_F(PreviewTest, DialogRangeReplacesThePagesText)
     EXPECT_EQ(find<QLineEdit>(&w, "PagesToPrint")->text(), "6-9");
     EXPECT_EQ(queue, std::vector<std::string>({before[5], before[6]}));
     EXPECT_EQ(w.result(), 1);
+
+    // Several ranges (the dialog's page field of a system printer) are all taken.
+    std::vector<std::string> more = pages(5);
+    const std::vector<std::string> all = more;
+    PreviewWindow v(more, {}, report);
+    choice_ = PrintChoice{};
+    choice_.accepted = true;
+    choice_.ranges = {{1, 2}, {4, 4}};
+    v.printingOptions();
+    EXPECT_EQ(find<QLineEdit>(&v, "PagesToPrint")->text(), "1-2,4");
+    EXPECT_EQ(more, std::vector<std::string>({all[0], all[1], all[3]}));
 }
 
 TEST_F(PreviewTest, ExitLeavesTheQueueAndPrintPrintsThroughTheCaller)
