@@ -811,6 +811,15 @@ TEST_F(Inventory, Screenshots)
     const char *out = std::getenv("ORVANE_SCREENSHOTS");
     if (!out || !*out)
         GTEST_SKIP() << "ORVANE_SCREENSHOTS is not set";
+    // The home-inventory menu, as the professional program shows it.
+    registerProcedure("VerifyLocationFiles", [] {});
+    runProcedure("HomeInventoryMenu");
+    for (WindowProcedure *w : startedWindows()) {
+        testing_support::pump(150);
+        w->grab().save(QString(out) + "/home-menu.png");
+        w->requestClose();
+    }
+    testing_support::pump(20);
     // Upright: a sky above a lawn with a red house at the left; stored turned a quarter to the left.
     QImage upright(640, 480, QImage::Format_RGB32);
     {
