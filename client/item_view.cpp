@@ -20,6 +20,7 @@
 
 #include "client/client.h"
 #include "model/globals.h"
+#include "model/item_fields.h"
 #include "model/managers.h"
 #include "model/item_layout.h"
 #include "model/user_fields.h"
@@ -59,68 +60,12 @@ std::string shown(const MasterInventoryRecord &item, const char *field, const ch
     return rt::formatNumber(picture, n, f.kind == rt::FieldKind::DEC ? f.places : 0);
 }
 
-// The view's tips, by field: every entry, box and choice that has one, user fields and picture
-// paths included (the item form's layout carries only some of them).
-const std::map<std::string_view, const char *> &viewTips()
-{
-    static const std::map<std::string_view, const char *> tips = {
-        {"ASSETNUMBER", "Asset number"},
-        {"CATEGORY", "Category of item"},
-        {"SERIALNUMBER", "Serial number"},
-        {"MODELNUMBER", "Model Number"},
-        {"DESCRIPTION", "Description of item"},
-        {"MANUFACTURER", "Manufacturer of the item"},
-        {"COLOR", "Color of this item"},
-        {"STARARTISTAUTHOR", "Star/Artist/Author"},
-        {"COSTARARTISTAUTHOR", "CoStar/Artist/Author"},
-        {"DATEPURCHASED", "Date item was purchased"},
-        {"PURCHASEDFROM", "Vendor item was purchased from"},
-        {"CARATWEIGHT", "Main stone carat weight"},
-        {"TYPE", "Type of item"},
-        {"QUANTITY", "Quantity of this item"},
-        {"SUBJECT", "Subject"},
-        {"ORIGINALCOST", "Original cost of this item"},
-        {"LOCATION", "Location of item"},
-        {"REPLACEMENTCOST", "Replacement cost of this item"},
-        {"BOXNUMBER", "Box number"},
-        {"MSRP", "Manufacturers Suggested Retail Price"},
-        {"MARKETVALUE", "Current market value of this item"},
-        {"INSURED", "Is this item insured under a separate policy?"},
-        {"BUSINESSUSE", "Is this item used for business?"},
-        {"CONDITION", "Condition of this item"},
-        {"DATEENTERED", "Date entered into computer"},
-        {"HOWPURCHASED", "How was this item purchased?"},
-        {"APPRAISED", "Has this item been appraised?"},
-        {"APPRAISALDATE", "Appraisal date"},
-        {"APPRAISEDVALUE", "Appraised value"},
-        {"APPRAISER", "Appraised by whom?"},
-        {"FAMILYHEIRLOOM", "Is this item a family heirloom?"},
-        {"ENGRAVED", "Is this item engraved?"},
-        {"HEIR", "Heir for this item"},
-        {"ARTIST", "Name of artist"},
-        {"SIGNED", "Is this an original signed piece?"},
-        {"YEARORIGIN", "Year of orgin"},
-        {"LIMITEDEDITION", "Is this item a limited edition?"},
-        {"EDITIONNUMBER", "Edition number for your piece"},
-        {"TOTALNUMBER", "Total number of pieces in this edition"},
-        {"USERFIELD1", "User defined field # 1"},
-        {"USERFIELD2", "User defined field # 2"},
-        {"USERFIELD3", "User defined field # 3"},
-        {"USERFIELD4", "User defined field # 4"},
-        {"IMAGE", "Path and filename of image"},
-        {"IMAGE2", "Path and filename of image"},
-        {"RECEIPTIMAGE", "Path and filename of receipt"},
-        {"WARRANTYIMAGE", "Path and filename of warranty"},
-        {"WARRANTYEXPIRATION", "Warranty expiration date"},
-        {"WARRANTY", "Does this item have a warranty?"},
-    };
-    return tips;
-}
-
 void setTip(QWidget *w, const layout::Control &c)
 {
-    auto it = c.field ? viewTips().find(c.field) : viewTips().end();
-    const char *tip = it != viewTips().end() ? it->second : c.tip;
+    // Every field's own tip, user fields and picture paths included (the item form's layout
+    // carries only some of them).
+    const char *own = c.field ? model::itemFieldTip(c.field) : nullptr;
+    const char *tip = own ? own : c.tip;
     if (tip)
         w->setToolTip(tip);
 }

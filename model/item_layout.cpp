@@ -1,5 +1,7 @@
 #include "model/item_layout.h"
 
+#include "model/item_fields.h"
+
 namespace inventory::layout {
 
 namespace {
@@ -16,17 +18,21 @@ const Drop kLocation{&dict::LocationDef, &Access::Location, "LOCATIONKEY", {"LOC
 const Drop kBox{&dict::BoxNumberDef, &Access::BoxNumber, "BOXKEY", {"BOXNUMBER", "DESCRIPTION"}, {"Box Number", "Description"}, "LOCATION"};
 const Drop kCondition{&dict::ConditionsDef, &Access::Conditions, "DISPLAYKEY", {"CONDITION"}, {"Condition"}};
 
+// Given as a control's tip: the field's own tip, from the item fields' table.
+const char kOwnTip[] = "";
+const char *tipOf(const char *field, const char *tip) { return tip == kOwnTip ? model::itemFieldTip(field) : tip; }
+
 Control entry(const char *prompt, const char *field, const char *picture, int row, int col, const char *tip = nullptr,
               bool HiddenControls::*hiddenBy = nullptr)
 {
-    return {.kind = K::Entry, .prompt = prompt, .field = field, .picture = picture, .tip = tip, .row = row,
+    return {.kind = K::Entry, .prompt = prompt, .field = field, .picture = picture, .tip = tipOf(field, tip), .row = row,
             .col = col, .hiddenBy = hiddenBy};
 }
 
 Control drop(const char *prompt, const char *field, const Drop &d, int row, const char *tip = nullptr,
              bool HiddenControls::*hiddenBy = nullptr)
 {
-    return {.kind = K::DropList, .prompt = prompt, .field = field, .tip = tip, .row = row, .col = 1, .drop = &d,
+    return {.kind = K::DropList, .prompt = prompt, .field = field, .tip = tipOf(field, tip), .row = row, .col = 1, .drop = &d,
             .hiddenBy = hiddenBy};
 }
 
@@ -39,7 +45,7 @@ Control clearDrop(const char *field, const char *tip, const char *focus, int row
 
 Control check(const char *caption, const char *field, int row, int col, const char *tip = nullptr, int colSpan = 1)
 {
-    return {.kind = K::Check, .prompt = caption, .field = field, .tip = tip, .row = row, .col = col,
+    return {.kind = K::Check, .prompt = caption, .field = field, .tip = tipOf(field, tip), .row = row, .col = col,
             .colSpan = colSpan};
 }
 
@@ -95,7 +101,7 @@ std::vector<Tab> build()
     g.controls = {
         {.kind = K::ReadOnlyEntry, .prompt = "Asset Number:", .field = "ASSETNUMBER", .picture = "@n_7", .row = 0,
          .col = 1},
-        drop("Category:", "CATEGORY", kCategory, 1, "Category of item"),
+        drop("Category:", "CATEGORY", kCategory, 1, kOwnTip),
         drop("Type:", "TYPE", kType, 2),
         clearDrop("TYPE", "Clear the type field", "CATEGORY", 2),
         drop("Subject:", "SUBJECT", kSubject, 3, nullptr, &H::subject),
@@ -116,18 +122,18 @@ std::vector<Tab> build()
         entry("Date Purchased:", "DATEPURCHASED", "@d1b", 0, 5),
         calendar("DATEPURCHASED", 0, 6),
         {.kind = K::Today, .prompt = "Today", .field = "DATEPURCHASED", .tip = "Today", .row = 0, .col = 6},
-        entry("Purchased From:", "PURCHASEDFROM", "@s20", 1, 5, "Vendor item was purchased from"),
+        entry("Purchased From:", "PURCHASEDFROM", "@s20", 1, 5, kOwnTip),
         lookup("PURCHASEDFROM", "Select a vendor", "LookupVendor", 1, 6),
-        entry("Carat Weight:", "CARATWEIGHT", "@n5.2b", 2, 5, "Main stone carat weight", &H::weights),
+        entry("Carat Weight:", "CARATWEIGHT", "@n5.2b", 2, 5, kOwnTip, &H::weights),
         entry("Total Weight:", "TOTALWEIGHT", "@n5.2b", 3, 5, nullptr, &H::weights),
         entry("Quantity:", "QUANTITY", "@n5", 4, 5),
         entry("Original cost:", "ORIGINALCOST", "@n9.2", 5, 5),
         entry("Replacement cost:", "REPLACEMENTCOST", "@n9.2", 6, 5),
-        entry("MSRP:", "MSRP", "@n9.2", 7, 5, "Manufacturers Suggested Retail Price"),
+        entry("MSRP:", "MSRP", "@n9.2", 7, 5, kOwnTip),
         entry("Market Value:", "MARKETVALUE", "@n9.2", 8, 5),
         {.kind = K::Display, .prompt = "Extended Value:", .picture = "@n12.2", .row = 9, .col = 5,
          .name = "Extended Value"},
-        check("Insured", "INSURED", 10, 5, "Is this item insured under a separate policy?"),
+        check("Insured", "INSURED", 10, 5, kOwnTip),
         check("Business Use", "BUSINESSUSE", 10, 5),
         {.kind = K::ReadOnlyEntry, .prompt = "Date Entered:", .field = "DATEENTERED", .picture = "@d1b", .row = 11,
          .col = 5},
@@ -145,7 +151,7 @@ std::vector<Tab> build()
         entry("Appraisal Date:", "APPRAISALDATE", "@d1b", 1, 1),
         calendar("APPRAISALDATE", 1, 2),
         entry("Appraised Value:", "APPRAISEDVALUE", "@n12.2", 2, 1),
-        entry("Appraiser:", "APPRAISER", "@s25", 3, 1, "Appraised by whom?"),
+        entry("Appraiser:", "APPRAISER", "@s25", 3, 1, kOwnTip),
     };
     appraisal.stretchColumns = {1};
     Section heirs;
@@ -162,9 +168,9 @@ std::vector<Tab> build()
     Section artist;
     artist.controls = {
         entry("Artist:", "ARTIST", "@s30", 0, 1),
-        check("Signed", "SIGNED", 1, 1, "Is this an original signed piece?"),
+        check("Signed", "SIGNED", 1, 1, kOwnTip),
         // A year shows without thousands grouping: 1962, never 1,962 (which is too wide for it).
-        entry("Year Origin:", "YEARORIGIN", "@n_4b", 2, 1, "Year of orgin"),
+        entry("Year Origin:", "YEARORIGIN", "@n_4b", 2, 1, kOwnTip),
         check("Limited Edition", "LIMITEDEDITION", 3, 1),
         entry("Edition Number:", "EDITIONNUMBER", "@s20", 4, 1),
         entry("Total Number:", "TOTALNUMBER", "@n10b", 5, 1),
@@ -175,9 +181,7 @@ std::vector<Tab> build()
     Section user;
     for (int i = 0; i < 4; ++i) {
         static const char *const fields[] = {"USERFIELD1", "USERFIELD2", "USERFIELD3", "USERFIELD4"};
-        static const char *const tips[] = {"User defined field # 1", "User defined field # 2",
-                                           "User defined field # 3", "User defined field # 4"};
-        Control c = entry("", fields[i], "@s40", i, 1, tips[i]);
+        Control c = entry("", fields[i], "@s40", i, 1, kOwnTip);
         c.userTitle = i + 1;
         user.controls.push_back(c);
     }

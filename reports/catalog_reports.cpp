@@ -6,6 +6,7 @@
 
 #include "model/dictionary.h"
 #include "model/globals.h"
+#include "model/item_fields.h"
 #include "model/user_fields.h"
 #include "previewer/page_render.h"
 #include "reports/catalog.h"
@@ -31,7 +32,7 @@ constexpr int kPictureTop = 60;
 
 const char *const kPictureFields[2][2] = {{"MAS:IMAGE", "MAS:IMAGE2"}, {"MAS:RECEIPTIMAGE", "MAS:WARRANTYIMAGE"}};
 
-enum class EntryKind { Text, Number, Date, Yes, User };
+using EntryKind = model::ItemFieldKind;
 struct Entry {
     const char *field;  // without its prefix
     const char *text;   // the leading text
@@ -40,56 +41,14 @@ struct Entry {
     int user = 0;
 };
 
-// The entries in the order they are packed. The pictures hold the field's whole range:
-// quantities and counts of a LONG, the appraised value of a DEC(9,2).
+// The entries in the order they are packed: the item fields that the catalog's lines print.
 const std::vector<Entry> &entries()
 {
-    using K = EntryKind;
     static const std::vector<Entry> e = [] {
-        std::vector<Entry> v = {
-            {"ASSETNUMBER", "Asset #: ", K::Number, "@n07"},
-            {"SERIALNUMBER", "Serial #: "},
-            {"MODELNUMBER", "Model #: "},
-            {"MANUFACTURER", "MFG: "},
-            {"TYPE", "Type: "},
-            {"BOXNUMBER", "Box #: "},
-            {"COLOR", "Color: "},
-            {"CONDITION", "Condition: "},
-            {"SUBJECT", "Subject: "},
-            {"STARARTISTAUTHOR", "Star/Artist/Author: "},
-            {"COSTARARTISTAUTHOR", "CoStar/Artist/Author: "},
-            {"DATEPURCHASED", "Date Purchased: ", K::Date, "@d1"},
-            {"PURCHASEDFROM", "Purchased From: "},
-            {"HOWPURCHASED", "How Purchased: "},
-            {"QUANTITY", "Quantity: ", K::Number, kQuantityPicture},
-            {"ORIGINALCOST", "Cost: ", K::Number, "@n$-14.2"},
-            {"REPLACEMENTCOST", "Replacement Cost: ", K::Number, "@n$-14.2"},
-            {"MSRP", "MSRP: ", K::Number, "@n$-14.2"},
-            {"MARKETVALUE", "Market Value: ", K::Number, "@n$-14.2"},
-            {"CARATWEIGHT", "Carat Weight: ", K::Number, "@n-10.2"},
-            {"TOTALWEIGHT", "Total Weight: ", K::Number, "@n-10.2"},
-            {"INSURED", "Insured: Yes", K::Yes},
-            {"BUSINESSUSE", "Business Use: Yes", K::Yes},
-            {"APPRAISED", "Appraised: Yes", K::Yes},
-            {"APPRAISALDATE", "Appraisal Date: ", K::Date, "@d1"},
-            {"APPRAISEDVALUE", "Appraised Value: ", K::Number, "@n$-16.2"},
-            {"APPRAISER", "Appraiser: "},
-            {"FAMILYHEIRLOOM", "Family Heirloom: Yes", K::Yes},
-            {"ENGRAVED", "Engraved: Yes", K::Yes},
-            {"HEIR", "Heir: "},
-            {"ARTIST", "Artist: "},
-            {"SIGNED", "Signed: Yes", K::Yes},
-            {"YEARORIGIN", "Year Orgin: ", K::Number, "@n-11"},
-            {"LIMITEDEDITION", "Limited Edition: Yes", K::Yes},
-            {"EDITIONNUMBER", "Edition #: "},
-            {"TOTALNUMBER", "Total Made: ", K::Number, kQuantityPicture},
-            {"WARRANTY", "Warranty: Yes", K::Yes},
-            {"WARRANTYEXPIRATION", "Warranty Exp: ", K::Date, "@d1"},
-            {"USERFIELD1", nullptr, K::User, nullptr, 1},
-            {"USERFIELD2", nullptr, K::User, nullptr, 2},
-            {"USERFIELD3", nullptr, K::User, nullptr, 3},
-            {"USERFIELD4", nullptr, K::User, nullptr, 4},
-        };
+        std::vector<Entry> v;
+        for (const model::ItemField &f : model::itemFields())
+            if (f.label || f.user)
+                v.push_back({f.field, f.label, f.kind, f.labelPicture, f.user});
         return v;
     }();
     return e;
@@ -144,7 +103,7 @@ std::vector<std::string> catalogDetailLines(const MasterInventoryRecord &item, c
             lead = titles[static_cast<std::size_t>(e.user - 1)] + ": ";
             value = rt::clip(v.text);
             break;
-        case EntryKind::Yes:
+        case EntryKind::Flag:
             if (v.number != 1)
                 continue;
             break;

@@ -9,6 +9,9 @@
 
 struct CustomReportSetupsRecord;
 struct UserFieldsRecord;
+namespace model {
+struct ItemField;
+}
 
 namespace reports {
 
@@ -23,6 +26,11 @@ std::vector<ReportField> &reportFieldList();
 // The row of that name, or nullptr (a user-field title that the active client does not have).
 const ReportField *findReportField(std::string_view name);
 
+// Names compare as the keys do: case-blind, trailing blanks ignored.
+bool sameName(std::string_view a, std::string_view b);
+// The item field's row of a fixed column of that name (case-blind, trailing blanks ignored),
+// or nullptr (a user-field title).
+const model::ItemField *itemColumn(std::string_view name);
 // The twelve column names of a definition, blank ones included.
 std::vector<std::string> definitionColumns(const CustomReportSetupsRecord &definition);
 // The width of the columns found in the field list; a name not in it takes no room.

@@ -8,6 +8,7 @@
 
 #include "model/dictionary.h"
 #include "model/globals.h"
+#include "model/item_fields.h"
 #include "model/user_fields.h"
 #include "reports/custom_fields.h"
 #include "reports/custom_report.h"
@@ -29,73 +30,6 @@ constexpr int kPictureSide = 4000;  // a picture fits a 4-by-4-inch square
 constexpr int kPictureTop = 250;
 constexpr int kCellGap = 40;  // kept free at each side of a text cell
 
-// How a column of each name of the field list prints and what it totals. The money columns
-// print every value of their field's range: the extended values and the appraised value (a
-// DEC(9,2)) through the totals' picture, the others (DEC(7,2)) through "n9.2".
-struct CellFormat {
-    const char *name;
-    const char *field;
-    const char *picture;
-    CellKind cell = CellKind::Field;
-    const char *total = "";
-    TotalOf totalOf = TotalOf::TimesQuantity;
-    int cut = 0;
-};
-
-constexpr const char *kPlain = "@n-_14";  // a plain number: no grouping
-constexpr const char *kMoney = "@n9.2";
-constexpr const char *kDate = "@d1b";
-
-const CellFormat kFormats[] = {
-    {"Asset", "MAS:ASSETNUMBER", kPlain},
-    {"Description Long", "MAS:DESCRIPTION", "@s50"},
-    {"Description Short", "MAS:DESCRIPTION", "@s20", CellKind::Cut, "", TotalOf::Cell, 20},
-    {"Model #", "MAS:MODELNUMBER", "@s50"},
-    {"Serial #", "MAS:SERIALNUMBER", "@s50"},
-    {"Category", "MAS:CATEGORY", "@s50"},
-    {"Type", "MAS:TYPE", "@s50"},
-    {"Location", "MAS:LOCATION", "@s50"},
-    {"Box #", "MAS:BOXNUMBER", "@s50"},
-    {"Condition", "MAS:CONDITION", "@s50"},
-    {"Color", "MAS:COLOR", "@s50"},
-    {"MFG", "MAS:MANUFACTURER", "@s50"},
-    {"Quantity", "MAS:QUANTITY", kPlain, CellKind::Field, "quantity", TotalOf::Cell},
-    {"Orig Cost", "MAS:ORIGINALCOST", kMoney, CellKind::Field, "cost"},
-    {"Extended Cost", "MAS:ORIGINALCOST", kTotalPicture, CellKind::Extended, "extended cost"},
-    {"Rplc Cost", "MAS:REPLACEMENTCOST", kMoney, CellKind::Field, "replacement cost"},
-    {"MSRP", "MAS:MSRP", kMoney},
-    {"Market Value", "MAS:MARKETVALUE", kMoney, CellKind::Field, "market value"},
-    {"Extended MV", "MAS:MARKETVALUE", kTotalPicture, CellKind::Extended, "extended market value"},
-    {"Limited Edition", "MAS:LIMITEDEDITION", "", CellKind::Flag},
-    {"Quantity Made", "MAS:TOTALNUMBER", kPlain},
-    {"Edition Number", "MAS:EDITIONNUMBER", "@s50"},
-    {"Date Entered", "MAS:DATEENTERED", kDate},
-    {"Date Purchased", "MAS:DATEPURCHASED", kDate},
-    {"Purchased From", "MAS:PURCHASEDFROM", "@s50"},
-    {"Carat WT", "MAS:CARATWEIGHT", kMoney},
-    {"Tot WT", "MAS:TOTALWEIGHT", kMoney},
-    {"Insured", "MAS:INSURED", "", CellKind::Flag},
-    {"Bus Use", "MAS:BUSINESSUSE", "", CellKind::Flag},
-    {"Pay Method", "MAS:HOWPURCHASED", "@s50"},
-    {"Fam Heir", "MAS:FAMILYHEIRLOOM", "", CellKind::Flag},
-    {"Engraved", "MAS:ENGRAVED", "", CellKind::Flag},
-    {"Heir", "MAS:HEIR", "@s50"},
-    {"Appraised", "MAS:APPRAISED", "", CellKind::Flag},
-    {"App Date", "MAS:APPRAISALDATE", kDate},
-    {"App Value", "MAS:APPRAISEDVALUE", kTotalPicture},
-    {"Appraiser", "MAS:APPRAISER", "@s50"},
-    {"Artist", "MAS:ARTIST", "@s50"},
-    {"Signed", "MAS:SIGNED", "", CellKind::Flag},
-    {"Yr Org", "MAS:YEARORIGIN", "@n4"},
-    {"Warranty", "MAS:WARRANTY", "", CellKind::Flag},
-    {"Warranty Expir", "MAS:WARRANTYEXPIRATION", kDate},
-    {"Subject", "MAS:SUBJECT", "@s50"},
-    {"Star", "MAS:STARARTISTAUTHOR", "@s50"},
-    {"Co-Star", "MAS:COSTARARTISTAUTHOR", "@s50"},
-};
-
-bool sameName(std::string_view a, std::string_view b) { return rt::compareNoCase(rt::clip(a), rt::clip(b)) == 0; }
-
 // The columns totalled, in the order their totals are named.
 constexpr const char *kMoneyTotals[] = {"cost", "extended cost", "replacement cost", "market value",
                                         "extended market value"};
@@ -112,8 +46,7 @@ struct CustomRun {
     std::string category, type, location, box;
 };
 
-// The column of a definition's name: its cell format by the first name that matches, else a
-// user field of that title.
+// The column of a definition's name: its item field's, else a user field of that title.
 Column columnFor(const ReportField &f, int index)
 {
     Column c;
@@ -123,16 +56,17 @@ Column columnFor(const ReportField &f, int index)
     c.picture = "@s50";
     c.cell = CellKind::UserField;
     c.field = f.name;
-    for (const CellFormat &k : kFormats) {
-        if (!sameName(k.name, f.name))
-            continue;
-        c.field = k.field;
-        c.picture = k.picture;
-        c.cell = k.cell;
-        c.total = k.total;
-        c.totalOf = k.totalOf;
-        c.cut = k.cut;
-        break;
+    if (const model::ItemField *k = itemColumn(f.name)) {
+        using V = model::ColumnValue;
+        c.field = std::string("MAS:") + k->field;
+        c.picture = k->picture;
+        c.cell = k->kind == model::ItemFieldKind::Flag ? CellKind::Flag
+                 : k->value == V::Cut                  ? CellKind::Cut
+                 : k->value == V::Extended             ? CellKind::Extended
+                                                       : CellKind::Field;
+        c.total = k->total;
+        c.totalOf = k->totalOfCell ? TotalOf::Cell : TotalOf::TimesQuantity;
+        c.cut = k->cut;
     }
     const bool number = c.picture.size() > 1 && (c.picture[1] == 'n' || c.picture[1] == 'd');
     c.align = number ? Align::Right : c.cell == CellKind::Flag ? Align::Center : Align::Left;

@@ -8,6 +8,7 @@
 
 #include <QSize>
 
+#include "model/item_fields.h"
 #include "reports/columns.h"
 #include "reports/layout_kit.h"
 #include "runtime/record.h"
@@ -17,10 +18,10 @@ namespace reports {
 // Pictures wide enough for the whole range of the item fields they show, so that no value
 // prints as '#': quantities and counts of a LONG, the weights of a DEC(5,2), amounts of
 // DEC(7,2) and DEC(9,2), and any sum of 64-bit cents.
-inline constexpr const char *kQuantityPicture = "@n-14";
+inline constexpr const char *kQuantityPicture = model::kQuantityPicture;
 inline constexpr const char *kCountPicture = "@n13";
 inline constexpr const char *kAmountPicture = "@n-10.2";
-inline constexpr const char *kTotalPicture = "@n26.2";
+inline constexpr const char *kTotalPicture = model::kTotalPicture;
 inline constexpr const char *kGrandTotalPicture = "@n$27.2";
 
 // Where the lines of the page heading go: the inventory reports' form (the run line beside the

@@ -49,45 +49,57 @@ std::vector<ReportEntry> makeTable()
     auto add = [&t](ReportEntry e) { t.push_back(std::move(e)); };
 
     // The reports menus' buttons, in their order.
-    add({.id = R::InventoryValuation, .portrait = "PrintInventoryValuation", .wide = "PrintInventoryValuationWide", .button = "Inventory",
+    add({.id = R::InventoryValuation,
+         .portrait = "PrintInventoryValuation", .wide = "PrintInventoryValuationWide", .button = "Inventory",
          .tip = "Complete Inventory Valuation Report", .frameMenu = F::HomeInventoryReports, .menuText = "Inventory",
          .offeredBy = kBoth, .definition = valuationDefinition});
-    add({.id = R::CategoryInventory, .portrait = "PrintCategoryInventory", .wide = "PrintCategoryInventoryWide", .button = "Specific Category",
+    add({.id = R::CategoryInventory,
+         .portrait = "PrintCategoryInventory", .wide = "PrintCategoryInventoryWide", .button = "Specific Category",
          .tip = "Report of inventory in a specific category", .frameMenu = F::HomeInventoryReports,
          .menuText = "Specific Category", .asks = true, .offeredBy = kBoth,
          .definition = category});
-    add({.id = R::LocationInventory, .portrait = "PrintLocationInventory", .wide = "PrintLocationInventoryWide", .button = "Location",
+    add({.id = R::LocationInventory,
+         .portrait = "PrintLocationInventory", .wide = "PrintLocationInventoryWide", .button = "Location",
          .tip = "Inventory report by location", .frameMenu = F::HomeInventoryReports, .menuText = "Location",
          .asks = true, .offeredBy = kBoth, .definition = location});
     add({.id = R::ReceiptList, .portrait = "PrintReceiptList", .wide = "PrintReceiptListWide", .button = "Receipt List",
          .tip = "List of all items with attached receipt", .frameMenu = F::HomeInventoryReports,
          .menuText = "Receipt List", .offeredBy = kBoth,
          .definition = [](bool wide) { return fileListDefinition(FileList::Receipt, wide); }});
-    add({.id = R::Inheritance, .portrait = "PrintInheritanceReport", .wide = "PrintInheritanceReportWide", .button = "Heirs",
+    add({.id = R::Inheritance,
+         .portrait = "PrintInheritanceReport", .wide = "PrintInheritanceReportWide", .button = "Heirs",
          .tip = "Report of all items to be given to your heirs", .frameMenu = F::HomeInventoryReports,
          .menuText = "Heirs", .offeredBy = kBoth,
          .definition = inheritanceDefinition});
-    add({.id = R::CatalogOptions, .portrait = "ReportCatalogOptions", .button = "Catalog", .tip = "Client Inventory Catalog",
-         .frameMenu = F::HomeInventoryReports, .menuText = "Catalog", .offeredBy = kProfessional, .window = ReportCatalogOptions});
-    add({.id = R::CustomReportOptions, .portrait = "ReportDesignOptions", .button = "Custom Reports", .tip = "Design and print a custom report",
-         .frameMenu = F::HomeInventoryReports, .menuText = "Custom Reports", .offeredBy = kProfessional, .window = ReportDesignOptions});
+    add({.id = R::CatalogOptions,
+         .portrait = "ReportCatalogOptions", .button = "Catalog", .tip = "Client Inventory Catalog",
+         .frameMenu = F::HomeInventoryReports, .menuText = "Catalog", .offeredBy = kProfessional,
+         .window = ReportCatalogOptions});
+    add({.id = R::CustomReportOptions,
+         .portrait = "ReportDesignOptions", .button = "Custom Reports", .tip = "Design and print a custom report",
+         .frameMenu = F::HomeInventoryReports, .menuText = "Custom Reports", .offeredBy = kProfessional,
+         .window = ReportDesignOptions});
     add({.id = R::PictureList, .portrait = "PrintPictureList", .wide = "PrintPictureListWide", .button = "Picture List",
          .tip = "List of all items with attached picture", .frameMenu = F::HomeInventoryReports,
          .menuText = "Picture List", .offeredBy = kBoth,
          .definition = [](bool wide) { return fileListDefinition(FileList::Picture, wide); }});
-    add({.id = R::WarrantyList, .portrait = "PrintWarrantyList", .wide = "PrintWarrantyListWide", .button = "Warranty List",
+    add({.id = R::WarrantyList,
+         .portrait = "PrintWarrantyList", .wide = "PrintWarrantyListWide", .button = "Warranty List",
          .tip = "List of all items with warranty", .frameMenu = F::HomeInventoryReports, .menuText = "Warranty List",
          .offeredBy = kBoth,
          .definition = [](bool wide) { return fileListDefinition(FileList::Warranty, wide); }});
-    add({.id = R::Insurance, .portrait = "PrintInsuranceReport", .wide = "PrintInsuranceReportWide", .button = "Insurance Report",
+    add({.id = R::Insurance,
+         .portrait = "PrintInsuranceReport", .wide = "PrintInsuranceReportWide", .button = "Insurance Report",
          .tip = "Print an insurance claim report", .frameMenu = F::HomeInventoryReports, .menuText = "Insurance",
          .offeredBy = kBoth,
          .definition = insuranceDefinition});
-    add({.id = R::AppraisedItems, .portrait = "PrintAppraisedItems", .wide = "PrintAppraisedItemsWide", .button = "Appraisal",
+    add({.id = R::AppraisedItems,
+         .portrait = "PrintAppraisedItems", .wide = "PrintAppraisedItemsWide", .button = "Appraisal",
          .tip = "Report of all inventory items that have been appraised", .frameMenu = F::HomeInventoryReports,
          .menuText = "Appraisal", .offeredBy = kBoth,
          .definition = appraisedDefinition});
-    add({.id = R::BoxPackingList, .portrait = "PrintBoxPackingList", .wide = "PrintBoxPackingListWide", .button = "Packing List",
+    add({.id = R::BoxPackingList,
+         .portrait = "PrintBoxPackingList", .wide = "PrintBoxPackingListWide", .button = "Packing List",
          .tip = "Print the contents of a specific box", .frameMenu = F::HomeInventoryReports,
          .menuText = "Packing List", .asks = true, .offeredBy = kBoth, .definition = packingListDefinition});
 
@@ -100,7 +112,9 @@ std::vector<ReportEntry> makeTable()
           {R::CatalogByLocation, "ReportCatalogByLocation", &ReportCatalogByLocation}})
         add({.id = id, .portrait = name, .offeredBy = kProfessional, .window = procedure});
     // The custom report's two engines, started by its options window.
-    add({.id = R::CustomReport, .portrait = "PrintCustomReportPortrait", .wide = "PrintCustomReportLandscape", .offeredBy = kProfessional, .definition = customReportDefinition});
+    add({.id = R::CustomReport,
+         .portrait = "PrintCustomReportPortrait", .wide = "PrintCustomReportLandscape", .offeredBy = kProfessional,
+         .definition = customReportDefinition});
     add({.id = R::DataFormsOptions, .portrait = "DataFormsOptions", .offeredBy = kProfessional,
          .window = DataFormsOptions, .ofClient = false});
     // The blank forms, started by their options window.
@@ -117,7 +131,8 @@ std::vector<ReportEntry> makeTable()
     add({.id = R::ReportsMenu, .portrait = "ReportsMenu", .offeredBy = kBoth, .window = ReportsMenu,
          .toolbar = "Reports", .toolbarTip = "Select a home inventory report",
          .clientToolbarTip = "Select a customer report"});
-    add({.id = R::ClientListOptions, .portrait = "ClientReportOptions", .frameMenu = F::Reports, .menuText = "Client List",
+    add({.id = R::ClientListOptions,
+         .portrait = "ClientReportOptions", .frameMenu = F::Reports, .menuText = "Client List",
          .offeredBy = kProfessional, .window = ClientReportOptions, .toolbar = "Client",
          .toolbarTip = "Print a client list", .ofClient = false});
     add({.id = R::ClientList, .portrait = "PrintClientList", .offeredBy = kProfessional,

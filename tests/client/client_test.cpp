@@ -29,6 +29,7 @@
 #include "client/client.h"
 #include "reports/report_table.h"
 #include "model/globals.h"
+#include "model/item_fields.h"
 #include "model/managers.h"
 #include "runtime/browse_window.h"
 #include "runtime/file_manager.h"
@@ -436,33 +437,11 @@ TEST_F(Client, TheItemViewShowsEveryTabFittedPicturesAndWritesNothing)
         EXPECT_EQ(text(v, "DESCRIPTION"), "Wreath");
         // A year through the year picture, never grouped into "####".
         EXPECT_EQ(text(v, "YEARORIGIN"), "1962");
-        // Every tip of the view, by field.
-        const std::map<QString, QString> tips = {
-            {"ASSETNUMBER", "Asset number"}, {"CATEGORY", "Category of item"}, {"SERIALNUMBER", "Serial number"},
-            {"MODELNUMBER", "Model Number"}, {"DESCRIPTION", "Description of item"},
-            {"MANUFACTURER", "Manufacturer of the item"}, {"COLOR", "Color of this item"},
-            {"STARARTISTAUTHOR", "Star/Artist/Author"}, {"COSTARARTISTAUTHOR", "CoStar/Artist/Author"},
-            {"DATEPURCHASED", "Date item was purchased"}, {"PURCHASEDFROM", "Vendor item was purchased from"},
-            {"CARATWEIGHT", "Main stone carat weight"}, {"TYPE", "Type of item"},
-            {"QUANTITY", "Quantity of this item"}, {"SUBJECT", "Subject"},
-            {"ORIGINALCOST", "Original cost of this item"}, {"LOCATION", "Location of item"},
-            {"REPLACEMENTCOST", "Replacement cost of this item"}, {"BOXNUMBER", "Box number"},
-            {"MSRP", "Manufacturers Suggested Retail Price"}, {"MARKETVALUE", "Current market value of this item"},
-            {"INSURED", "Is this item insured under a separate policy?"},
-            {"BUSINESSUSE", "Is this item used for business?"}, {"CONDITION", "Condition of this item"},
-            {"DATEENTERED", "Date entered into computer"}, {"HOWPURCHASED", "How was this item purchased?"},
-            {"APPRAISED", "Has this item been appraised?"}, {"APPRAISALDATE", "Appraisal date"},
-            {"APPRAISEDVALUE", "Appraised value"}, {"APPRAISER", "Appraised by whom?"},
-            {"FAMILYHEIRLOOM", "Is this item a family heirloom?"}, {"ENGRAVED", "Is this item engraved?"},
-            {"HEIR", "Heir for this item"}, {"ARTIST", "Name of artist"},
-            {"SIGNED", "Is this an original signed piece?"}, {"YEARORIGIN", "Year of orgin"},
-            {"LIMITEDEDITION", "Is this item a limited edition?"}, {"EDITIONNUMBER", "Edition number for your piece"},
-            {"TOTALNUMBER", "Total number of pieces in this edition"}, {"USERFIELD1", "User defined field # 1"},
-            {"USERFIELD2", "User defined field # 2"}, {"USERFIELD3", "User defined field # 3"},
-            {"USERFIELD4", "User defined field # 4"}, {"IMAGE", "Path and filename of image"},
-            {"IMAGE2", "Path and filename of image"}, {"RECEIPTIMAGE", "Path and filename of receipt"},
-            {"WARRANTYIMAGE", "Path and filename of warranty"}, {"WARRANTYEXPIRATION", "Warranty expiration date"},
-            {"WARRANTY", "Does this item have a warranty?"}};
+        // Every tip of the item fields' table, each on its field.
+        std::map<QString, QString> tips;
+        for (const model::ItemField &f : model::itemFields())
+            if (f.tip)
+                tips.emplace(f.field, f.tip);
         ASSERT_EQ(tips.size(), 49u);
         std::map<QString, QString> shownTips;
         for (QWidget *w : v->findChildren<QWidget *>())

@@ -39,15 +39,7 @@ class Clients : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        testing_support::startProgram(home);
-        ASSERT_EQ(MainSystemFile.create(), 0);
-        ASSERT_EQ(MainSystemFile.open(mode::ReadWriteDenyNone), 0);
-        clearRecord(dict::MainSystemFileDef, &MSY);
-        MSY.PATHPRIMARYRESIDENCE = home.path();
-        MSY.REPORTFORMAT = "Portrait";
-        ASSERT_EQ(MainSystemFile.add(), 0);
-        MainSystemFile.close();
-        BuildSharedFileNames(home.path());
+        testing_support::startWithSettings(home);
     }
     void TearDown() override { testing_support::stopProgram(); }
     void addClient(const char *id, const char *last, const char *first, int updated = 0)

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QLockFile>
 #include <QMenu>
+#include <cstdlib>
 #include <filesystem>
 
 #include "model/dictionary.h"
@@ -194,4 +195,32 @@ TEST_F(Frame, UnreadableSettingsStopStartUp)
     EXPECT_EQ(box.shown().back().text, "Error reading Main System File");
     EXPECT_EQ(box.shown().back().buttons, BUTTON_ABORT);
     frame.kill();
+}
+
+// Pictures of the frame and its Window and Help menus for a person to look at: written only
+// when ORVANE_SCREENSHOTS names a folder (run under a display server).
+TEST_F(Frame, Screenshots)
+{
+    const char *out = std::getenv("ORVANE_SCREENSHOTS");
+    if (!out || !*out)
+        GTEST_SKIP() << "ORVANE_SCREENSHOTS is not set";
+    MainFrame frame;
+    ASSERT_EQ(frame.init(), 0);
+    Glo.ClientSelected = 1;
+    frame.enableClientControls();
+    frame.resize(1300, 900);
+    frame.show();
+    auto save = [&](QWidget *w, const QString &name) {
+        testing_support::pump(150);
+        w->grab().save(QString(out) + "/" + name + ".png");
+    };
+    save(&frame, "frame");
+    for (QMenu *m : frame.findChildren<QMenu *>()) {
+        const QString title = m->title().remove('&');
+        if (title != "Window" && title != "Help" && title != "Tamrix On The Web")
+            continue;
+        m->popup(frame.mapToGlobal(QPoint(200, 30)));
+        save(m, "frame-menu-" + title);
+        m->hide();
+    }
 }

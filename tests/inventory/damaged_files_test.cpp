@@ -44,20 +44,9 @@ class DamagedFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        testing_support::startProgram(home, {registerInventoryProcedures});
+        testing_support::startWithSettings(home, {registerInventoryProcedures}, {}, true);
         setRepairProgram("/bin/true");  // the repair is started, and does nothing
         setLockWaitUnitMs(10);
-        ASSERT_EQ(MainSystemFile.create(), 0);
-        ASSERT_EQ(MainSystemFile.open(mode::ReadWriteDenyNone), 0);
-        clearRecord(dict::MainSystemFileDef, &MSY);
-        MSY.PATHPRIMARYRESIDENCE = home.path();
-        MSY.REPORTFORMAT = "Portrait";
-        ASSERT_EQ(MainSystemFile.add(), 0);
-        MainSystemFile.close();
-        BuildSharedFileNames(home.path());
-        nameClientFiles(clientFolder(home.path(), "A1"));
-        makeFolder(home.file("A1"));
-        Glo.ClientSelected = 1;
     }
     void TearDown() override
     {

@@ -35,31 +35,12 @@ class ItemAmounts : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        testing_support::startProgram(home, {registerInventoryProcedures});
-        put(MainSystemFile, [&] {
-            MSY.PATHPRIMARYRESIDENCE = home.path();
-            MSY.REPORTFORMAT = "Portrait";
-            MSY.AUTOADD = "Always";
-        });
-        BuildSharedFileNames(home.path());
-        nameClientFiles(clientFolder(home.path(), "A1"));
-        makeFolder(home.file("A1"));
-        Glo.ClientSelected = 1;
+        testing_support::startWithSettings(home, {registerInventoryProcedures}, [] { MSY.AUTOADD = "Always"; }, true);
         put(Category, [] { CAT.CATEGORY = "Furniture"; });
         put(Location, [] { LCT.LOCATION = "Den"; });
     }
     void TearDown() override { testing_support::stopProgram(); }
-    static void put(RecordFile &f, const std::function<void()> &fill)
-    {
-        if (!fileExists(f.name)) {
-            ASSERT_EQ(f.create(), 0);
-        }
-        ASSERT_EQ(f.open(mode::ReadWriteDenyNone), 0);
-        clearRecord(f.def(), f.record());
-        fill();
-        ASSERT_EQ(f.add(), 0);
-        f.close();
-    }
+    static void put(RecordFile &f, const std::function<void()> &fill) { testing_support::putRecord(f, fill); }
     // Types into an entry as a user does and moves on with Tab.
     static void typeAndLeave(QLineEdit *e, const char *keys, bool fromStart = false)
     {

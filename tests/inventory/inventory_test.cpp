@@ -66,12 +66,10 @@ class Inventory : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        testing_support::startProgram(home, {registerInventoryProcedures});
-        writeSettings("Portrait", "Always", 1);
-        BuildSharedFileNames(home.path());
-        nameClientFiles(clientFolder(home.path(), "A1"));
-        makeFolder(home.file("A1"));
-        Glo.ClientSelected = 1;
+        testing_support::startWithSettings(home, {registerInventoryProcedures}, [] {
+            MSY.AUTOADD = "Always";
+            MSY.USEMEMORYWIZARD = 1;
+        }, true);
     }
     void TearDown() override
     {
@@ -79,28 +77,13 @@ protected:
     }
     void writeSettings(const char *format, const char *autoAdd, int memory)
     {
-        if (fileExists(MainSystemFile.name))
-            std::remove(MainSystemFile.name.c_str());
-        put(MainSystemFile, [&] {
-            MSY.PATHPRIMARYRESIDENCE = home.path();
+        testing_support::writeSettings(home, [&] {
             MSY.REPORTFORMAT = format;
             MSY.AUTOADD = autoAdd;
             MSY.USEMEMORYWIZARD = static_cast<Byte>(memory);
         });
     }
-    static void put(RecordFile &f, const std::function<void()> &fill)
-    {
-        if (!fileExists(f.name)) {
-            ASSERT_EQ(f.create(), 0);
-        }
-        ASSERT_EQ(f.open(mode::ReadWriteDenyNone), 0);
-        clearRecord(f.def(), f.record());
-        if (f.memo())
-            f.memo()->clear();
-        fill();
-        ASSERT_EQ(f.add(), 0);
-        f.close();
-    }
+    static void put(RecordFile &f, const std::function<void()> &fill) { testing_support::putRecord(f, fill); }
     static void add(const Item &i)
     {
         put(MasterInventory, [&] {
@@ -838,6 +821,15 @@ TEST_F(Inventory, Screenshots)
     const char *out = std::getenv("ORVANE_SCREENSHOTS");
     if (!out || !*out)
         GTEST_SKIP() << "ORVANE_SCREENSHOTS is not set";
+    // The home-inventory menu, as the professional program shows it.
+    registerProcedure("VerifyLocationFiles", [] {});
+    runProcedure("HomeInventoryMenu");
+    for (WindowProcedure *w : startedWindows()) {
+        testing_support::pump(150);
+        w->grab().save(QString(out) + "/home-menu.png");
+        w->requestClose();
+    }
+    testing_support::pump(20);
     // Upright: a sky above a lawn with a red house at the left; stored turned a quarter to the left.
     QImage upright(640, 480, QImage::Format_RGB32);
     {

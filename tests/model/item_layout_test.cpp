@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/dictionary.h"
+#include "model/item_fields.h"
 #include "model/item_layout.h"
 #include "runtime/picture.h"
 
@@ -65,4 +66,35 @@ TEST(ItemLayout, NamesRealFieldsAndEditsEachFieldOnce)
             EXPECT_EQ(edited[name], 1) << name;
     }
     EXPECT_EQ(edited[mas.memoName], 1);
+}
+
+// The item fields' table: a row naming no field of the item would print or show nothing; a
+// custom-report column name twice would make one of the two unreachable; a tip or catalog line
+// given twice for a field would leave the second unread; a flag or user field with a picture, or
+// a column with no width, would print otherwise than its kind says.
+TEST(ItemFields, EachRowNamesAnItemFieldAndEachNameAndTipIsGivenOnce)
+{
+    const rt::TableDef &mas = dict::MasterInventoryDef;
+    std::set<std::string> columns, tipped, labelled;
+    for (const model::ItemField &f : model::itemFields()) {
+        EXPECT_GE(mas.fieldIndex(std::string("MAS:") + f.field), 0) << f.field;
+        if (f.tip)
+            EXPECT_TRUE(tipped.insert(f.field).second) << f.field;
+        if (f.label || f.user)
+            EXPECT_TRUE(labelled.insert(f.field).second) << f.field;
+        EXPECT_EQ(f.user != 0, f.kind == model::ItemFieldKind::User) << f.field;
+        if (f.kind == model::ItemFieldKind::Flag)
+            EXPECT_STREQ(f.picture, "") << f.field;
+        if (!f.column)
+            continue;
+        EXPECT_TRUE(columns.insert(f.column).second) << f.column;
+        EXPECT_GT(f.tenths, 0) << f.column;
+        EXPECT_TRUE(f.header && *f.header) << f.column;
+        EXPECT_EQ(f.value == model::ColumnValue::Cut, f.cut > 0) << f.column;
+    }
+    EXPECT_EQ(columns.size(), 45u);
+    EXPECT_EQ(tipped.size(), 49u);
+    EXPECT_EQ(labelled.size(), 42u);
+    EXPECT_EQ(model::itemField("DESCRIPTION")->column, std::string("Description Long"));
+    EXPECT_EQ(model::itemFieldTip("TOTALWEIGHT"), nullptr);
 }

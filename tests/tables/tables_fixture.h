@@ -30,9 +30,7 @@ class TablesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        testing_support::startProgram(home, {registerTableProcedures});
-        writeSettings(0);
-        BuildSharedFileNames(home.path());
+        testing_support::startWithSettings(home, {registerTableProcedures});
         std::filesystem::create_directories(home.file("A1"));
         nameClientFiles(clientFolder(home.path(), "A1"));
     }
