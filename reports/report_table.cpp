@@ -107,12 +107,13 @@ std::vector<ReportEntry> makeTable()
         add({.portrait = dataFormProcedure(i), .offeredBy = kProfessional, .builtFor = kProfessional,
              .definition = [i](bool) { return dataFormDefinition(i, std::max<int>(1, Glo.FormCopies)); },
              .ofClient = false});
-    add({.portrait = "ReportsMenu", .offeredBy = kBoth, .builtFor = kBoth, .window = ReportsMenu,
-         .toolbar = "Reports", .toolbarTip = "Select a home inventory report",
-         .clientToolbarTip = "Select a customer report"});
+    // The toolbar's buttons stand in this order: "Client", then "Reports".
     add({.portrait = "ClientReportOptions", .frameMenu = F::Reports, .menuText = "Client List",
          .offeredBy = kProfessional, .builtFor = kProfessional, .window = ClientReportOptions, .toolbar = "Client",
          .toolbarTip = "Print a client list", .ofClient = false});
+    add({.portrait = "ReportsMenu", .offeredBy = kBoth, .builtFor = kBoth, .window = ReportsMenu,
+         .toolbar = "Reports", .toolbarTip = "Select a home inventory report",
+         .clientToolbarTip = "Select a customer report"});
     add({.portrait = "PrintClientList", .offeredBy = kProfessional, .builtFor = kProfessional,
          .definition = one(clientListDefinition), .ofClient = false});
     // The reference tables' Print buttons.
