@@ -222,6 +222,8 @@ ReportLayout customLayout(const CustomRun &r)
     return l;
 }
 
+const rt::KeyDef *orderKey(const std::string &order);
+
 ReportSpec customSpec(std::shared_ptr<const CustomRun> r)
 {
     ReportSpec s;
@@ -236,6 +238,15 @@ ReportSpec customSpec(std::shared_ptr<const CustomRun> r)
     if (!named("quantity"))
         s.totals.push_back({"quantity", TotalSpec::When::Manual, {}, 0});
     s.totalsBand = "totals";
+    // Limits that match nothing still show the user what was asked: the totals band with no
+    // item listed, when the client has items at all.
+    s.itemsOutsideView = [r] {
+        ReportDefinition all;
+        all.view = [r] { return rt::View(MasterInventory, orderKey(r->options.reportOrder)); };
+        std::vector<rt::ViewRow> rows;
+        reportView(all).read(1, rows);
+        return !rows.empty();
+    };
     s.printItem = [r](const rt::ViewRow &row, ReportRun &run) {
         const void *record = row.record.data();
         run.print("detail", cellValues(r->columns, dict::MasterInventoryDef, record, &r->titles));
@@ -340,6 +351,7 @@ ReportDefinition customReportDefinition(bool wide)
     d.view = [state] {
         return rt::View(MasterInventory, orderKey(state->options.reportOrder), limitConditions(*state));
     };
+    d.runTitle = [state] { return state->title; };
     d.layout = [state](const RunChoices &) { return customLayout(*state); };
     d.spec = [state](const RunChoices &) { return customSpec(state); };
     return d;
