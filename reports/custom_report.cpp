@@ -249,14 +249,14 @@ ReportSpec customSpec(std::shared_ptr<const CustomRun> r)
     };
     s.printItem = [r](const rt::ViewRow &row, ReportRun &run) {
         const void *record = row.record.data();
-        run.print("detail", cellValues(r->columns, dict::MasterInventoryDef, record, &r->titles));
-        if (r->options.includeMemos && !rt::trim(row.memo).empty())
-            run.print("memo", Values{{"MAS:MEMO", Value::of(row.memo)}});
+        ReportWriter &writer = run.writer();
+        const bool memo = r->options.includeMemos && !rt::trim(row.memo).empty();
+        const Values memoValues{{"MAS:MEMO", Value::of(row.memo)}};
         const std::string path = rt::clip(fieldValue(dict::MasterInventoryDef, record, "MAS:IMAGE").text);
         if (r->options.includePictures && !path.empty()) {
             // Sized only here, from a picture that reads with a valid size; any other leaves
             // its box empty and the band no higher than its path.
-            Band b = *run.writer().layout().band("picture");
+            Band b = *writer.layout().band("picture");
             Control &pic = b.controls.back();
             if (std::optional<QSize> fit = fitToSquare(rt::pictureSize(QString::fromStdString(path)), kPictureSide)) {
                 pic.w = fit->width();
@@ -266,7 +266,18 @@ ReportSpec customSpec(std::shared_ptr<const CustomRun> r)
                 pic.h = 0;
             }
             b.height = kPictureTop + pic.h + 120;
-            run.writer().print(b, Values{{"MAS:IMAGE", Value::of(path)}, {"picture", Value::of(path)}});
+            // The item's line, its memo and its picture stand on one page.
+            const ReportLayout &l = writer.layout();
+            writer.keepTogether(l.band("detail")->height + (memo ? writer.heightOf(*l.band("memo"), memoValues) : 0) +
+                                b.height);
+            run.print("detail", cellValues(r->columns, dict::MasterInventoryDef, record, &r->titles));
+            if (memo)
+                run.print("memo", memoValues);
+            writer.print(b, Values{{"MAS:IMAGE", Value::of(path)}, {"picture", Value::of(path)}});
+        } else {
+            run.print("detail", cellValues(r->columns, dict::MasterInventoryDef, record, &r->titles));
+            if (memo)
+                run.print("memo", memoValues);
         }
         if (r->options.newPageEveryItem)
             run.writer().breakPage();

@@ -357,6 +357,40 @@ TEST_F(ItemListsTest, FileListsListItemsWithAFileAndFitEachPictureIntoItsBandTwo
                   std::vector<std::string>{"0"});
 }
 
+// A warranty's picture that did not fit under its line went to the next page alone, away
+// from its line: with any number of warranties without a file between two with one, each
+// picture stands on the page of its line.
+TEST_F(ItemListsTest, PictureStaysWithItsItemLineInTheFileLists)
+{
+    const std::string square = home.file("square.png");
+    ASSERT_TRUE(QImage(500, 500, QImage::Format_RGB32).save(QString::fromStdString(square)));
+    for (int plain = 0; plain < 8; ++plain) {
+        ASSERT_EQ(MasterInventory.close(), 0);
+        ASSERT_EQ(MasterInventory.create(), 0);
+        ASSERT_EQ(MasterInventory.open(rt::mode::ReadWriteDenyNone), 0);
+        for (int i = 0; i < plain + 2; ++i)
+            addItemWith([&](MasterInventoryBuffer &m) {
+                m.CATEGORY = "Art";
+                m.WARRANTY = 1;
+                m.WARRANTYIMAGE = i == 0 || i == plain + 1 ? square : "";
+            });
+        RunChoices choices;
+        choices.switches["IncludePictures"] = true;
+        for (bool wide : {false, true}) {
+            const Result r = run(fileListDefinition(FileList::Warranty, wide), choices);
+            const ReportRow *line = nullptr;
+            for (const ReportRow &row : r.rows) {
+                if (row.band == "detail")
+                    line = &row;
+                if (row.band == "picture") {
+                    ASSERT_NE(line, nullptr);
+                    EXPECT_EQ(row.page, line->page) << plain << " lines between, " << (wide ? "wide" : "portrait");
+                }
+            }
+        }
+    }
+}
+
 // The twelve lists of one sample client drawn to PDF, pictures included: a portrait, a landscape,
 // a square and a missing picture, long descriptions and paths, heirs and a box. With
 // ORVANE_SAMPLE_PDF_DIR set the PDFs are kept there to be looked at.

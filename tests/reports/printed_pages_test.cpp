@@ -261,6 +261,36 @@ TEST_F(PrintedPages, NoBlankPageInAnyReportEitherLayoutWithOrWithoutPictures)
     EXPECT_GT(pages, 100);
 }
 
+// A picture band that did not fit under its item's lines went to the top of the next page,
+// away from them (the catalog's last item of a page, a list's line): in every report with
+// pictures, each picture band stands on the page of the item line before it.
+TEST_F(PrintedPages, PictureStaysWithItsItemInEveryReportWithPictures)
+{
+    seedDefaultClient();
+    defineCustom("Holiday and household", "Portrait",
+                 {"Category", "Type", "Location", "Description Short", "Quantity", "Market Value", "Condition"});
+    defineCustom("Holiday and household, wide", "Landscape",
+                 {"Category", "Type", "Location", "Description Long", "Quantity", "Extended MV", "Box #"});
+    int pictures = 0;
+    for (const Printing &p : everyPrinting()) {
+        if (!p.choices.on("IncludePictures"))
+            continue;
+        const Result r = print(p);
+        const ReportRow *line = nullptr;
+        for (const ReportRow &row : r.rows) {
+            if (row.band == "detail" || row.band == "item")
+                line = &row;
+            if (row.band != "picture" && row.band != "pictures")
+                continue;
+            ++pictures;
+            ASSERT_NE(line, nullptr) << p.name;
+            EXPECT_EQ(row.page, line->page) << p.name << ": the picture of \"" << line->text("MAS:DESCRIPTION")
+                                            << "\" left its line";
+        }
+    }
+    EXPECT_GT(pictures, 100);
+}
+
 // The default category "Holiday Decorations" in the wide packing list, a 60-character
 // description in the appraised and heirs reports and the room "Master Bedroom" at the page's
 // right edge were clipped in the middle of a letter and ran into the next column. Every text of
