@@ -79,7 +79,7 @@ protected:
             VEN.PHONE = "2175550199";
             ASSERT_EQ(Vendors.add(), 0);
         }
-        const char *descriptions[] = {"Carved walnut mantel clock, Holmberg piece",  // 42
+        const char *descriptions[] = {"Carved walnut mantel clock, Holmberg piece",
                                       "Set of twelve hand-painted Limoges dessert plates with gilt rim"};
         const char *heirs[] = {"Margaret Holmberg-Lindqvist", "Thomas Whitcombe-Hargreaves the Younger"};
         int n = 0;
@@ -90,8 +90,9 @@ protected:
             addItemWith([&](MasterInventoryBuffer &m) {
                 m.CATEGORY = category;
                 m.TYPE = type;
-                m.LOCATION = rooms[i % rooms.size()].location;
-                m.BOXNUMBER = i % rooms.size() == 0 ? "1" : "";
+                const bool boxed = i % rooms.size() == 0 || std::string_view(category) == "Holiday Decorations";
+                m.LOCATION = boxed ? rooms[0].location : rooms[i % rooms.size()].location;
+                m.BOXNUMBER = boxed ? "1" : "";
                 m.DESCRIPTION = std::string(descriptions[i % 2]).substr(0, 60);
                 m.MANUFACTURER = manufacturers[i % manufacturers.size()];
                 m.PURCHASEDFROM = vendors[i % vendors.size()];
@@ -120,7 +121,7 @@ protected:
             for (const defaults::TypeRow &t : c.types)
                 add(c.category, t.type);
         }
-        // The category as the home-inventory menu's button names it.
+        // The category as the home-inventory menu's button names it, packed in the box.
         add("Holiday Decorations", "Lights");
         // In the lists' order every fourth item has a warranty and every second of those its
         // file: the wide warranty list's second page then holds four lines and two pictures,
