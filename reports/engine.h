@@ -84,7 +84,7 @@ inline constexpr int kDoubleLineGap = 30;
 inline constexpr int kNumberMargin = 40;
 // The room kept between a field's text and the next control of its band (counting the space
 // the layout leaves between them), and the smallest size a text shrinks to before it is cut.
-inline constexpr int kTextGap = 40;
+inline constexpr int kTextGap = 80;
 inline constexpr int kSmallestText = 700;
 
 struct Band {
