@@ -622,6 +622,17 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
         if (sqlite3_open_v2(damaged.c_str(), &j.db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
             sqlite3_exec(j.db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     }
+    // No other program may write the file while its pages are read and until the repaired file
+    // takes its name: what it wrote would land in the original kept aside. A file too damaged
+    // to be locked cannot be opened by any program either.
+    Db lock;
+    if (sqlite3_open_v2(damaged.c_str(), &lock.db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(lock.db, 2000);
+        if ((sqlite3_exec(lock.db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) & 0xFF) == SQLITE_BUSY) {
+            out.error = "The file " + damaged + " is in use by another program.";
+            return out;
+        }
+    }
 
     // The declared structure, from the example file.
     std::vector<Column> cols;
