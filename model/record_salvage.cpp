@@ -453,6 +453,7 @@ class Writer {
 public:
     bool open(const std::string &path, const std::vector<Column> &cols, std::string &error)
     {
+        path_ = path;
         if (sqlite3_open_v2(path.c_str(), &db_.db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
             error = path + ": " + db_.message();
             return false;
@@ -522,11 +523,11 @@ public:
         insert_.st = nullptr;
         for (const auto &[name, create] : later_)
             if (sqlite3_exec(db_.db, create.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-                error = db_.message();
+                error = path_ + ": " + db_.message();
                 return false;
             }
         if (sqlite3_exec(db_.db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-            error = db_.message();
+            error = path_ + ": " + db_.message();
             return false;
         }
         db_.close();
@@ -535,6 +536,7 @@ public:
     sqlite3 *db() const { return db_.db; }
 
 private:
+    std::string path_;
     Db db_;
     Stmt insert_;
     std::vector<std::pair<std::string, std::string>> later_;  // keys built at the end: name, SQL
