@@ -539,15 +539,15 @@ TEST(MadeCd, PrintsItsTwelveListsOverTheItemsTheClientHas)
     EXPECT_TRUE(after == before);
 }
 
-// The previews' pages as the printer would be sent them.
-struct PageOutput : CountingOutput {
+// The previews' pages as the printer would be sent them (and drawn as PdfOutput draws them).
+struct PageOutput : PdfOutput {
     static inline std::vector<previewer::Page> pages;
     int preview(std::vector<std::string> &queue, previewer::PreviewReport &report) override
     {
         pages.clear();
         for (const std::string &path : queue)
             pages.push_back(previewer::readPageFile(path));
-        return CountingOutput::preview(queue, report);
+        return PdfOutput::preview(queue, report);
     }
 };
 
@@ -645,7 +645,9 @@ TEST(MadeCd, EveryClientReportTextsFitTheirColumnsAndNoBlankPage)
             if (!e.definition(false).questions.empty())
                 box.answer(rt::BUTTON_YES);
             PageOutput::pages.clear();
+            PdfOutput::name = "default_vocabulary_" + name;
             rt::runProcedure(name);
+            PdfOutput::name.clear();
             ASSERT_FALSE(PageOutput::pages.empty());
             ++printed;
             for (int page : page_checks::pagesWithoutABand(reports::ReportFrame::lastRows(),
