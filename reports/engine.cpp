@@ -344,11 +344,11 @@ int roomFor(const Band &band, const Control &c)
 }  // namespace
 
 // An upper bound of a text's width from its characters' own advances (kerning moves it by far
-// less than the margin): most fields fit by far and need no measuring. 0 with `exact` false
+// less than the margin): most fields fit by far and need no measuring. 0 with `bounded` false
 // when the text holds a character beyond ASCII.
-double ReportWriter::quickWidth(const previewer::TextItem &t, bool &exact)
+double ReportWriter::quickWidth(const previewer::TextItem &t, bool &bounded)
 {
-    exact = false;
+    bounded = false;
     std::vector<double> *adv = nullptr;
     for (auto &[font, a] : advances_)
         if (font.font == t.font && font.size == t.size && font.style == t.style)
@@ -372,7 +372,7 @@ double ReportWriter::quickWidth(const previewer::TextItem &t, bool &exact)
             return 0;
         sum += (*adv)[u - 32];
     }
-    exact = true;
+    bounded = true;
     return sum * 1.02 + 1;
 }
 
@@ -395,11 +395,11 @@ void ReportWriter::emitFixed(const Band &band, const Values &values, int top)
             std::string s = c.kind == ControlKind::String ? c.text : fieldText(c, values);
             previewer::TextItem t = textItem(c, x, y, std::move(s));
             const Value *v = c.kind == ControlKind::Field ? lookup(c.name, values) : nullptr;
-            if (c.name == "Page" || t.text.empty() || c.w <= 0) {
-            } else if (v && v->kind == Value::Kind::Number) {
+            const bool fitted = c.name != "Page" && !t.text.empty() && c.w > 0;
+            if (fitted && v && v->kind == Value::Kind::Number) {
                 // A number is never cut: one too wide for its control prints smaller.
                 t.size = fittedSize(t, c.w - kNumberMargin, measure_);
-            } else {
+            } else if (fitted) {
                 // A text (a heading a user named too) shrinks, then is cut, to keep clear of
                 // the text beside it.
                 bool bounded = false;
