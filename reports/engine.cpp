@@ -520,6 +520,14 @@ void ReportWriter::print(const Band &source, const Values &values, const std::ve
         bp = &changed;
     }
     const Band &band = *bp;
+    // A band that shows nothing (a spacer, a page break, a picture that could not be read)
+    // where the page ends, full or broken, ends it: moved to the next it would open a page that
+    // holds nothing.
+    if (pageOpen_ && (breakPending_ || (bodyOnPage_ && cursor_ + band.height > layout_.page.bottom())) &&
+        std::none_of(band.controls.begin(), band.controls.end(), [](const Control &c) { return c.visible; })) {
+        breakPending_ = true;
+        return;
+    }
     if (breakPending_ && pageOpen_)
         closePage();
     if (!pageOpen_)
@@ -536,12 +544,6 @@ void ReportWriter::print(const Band &source, const Values &values, const std::ve
 
     if (!block) {
         if (cursor_ + band.height > bottom && bodyOnPage_) {
-            // A band that shows nothing (a spacer, a page break) at the foot of a full page ends
-            // that page: moved to the next it would open a page that holds nothing.
-            if (std::none_of(band.controls.begin(), band.controls.end(), [](const Control &c) { return c.visible; })) {
-                breakPending_ = true;
-                return;
-            }
             closePage();
             openPage();
         }
