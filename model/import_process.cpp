@@ -285,15 +285,18 @@ bool Importer::takeRecord(Record &record)
     for (auto &s : slots_)
         s.clear();
     std::array<bool, kSlots + 1> cut{};
-    for (Column &c : splitLine(line, options_.format)) {
+    splitLine(line, options_.format, columns_);
+    for (const Column &c : columns_) {
         const int slot = links_[static_cast<std::size_t>(c.number)];
         if (slot < 1 || slot > kSlots)
             continue;
         const auto i = static_cast<std::size_t>(slot);
-        std::string text = options_.deleteQuotes ? deleteQuotes(c.text) : std::move(c.text);
+        if (options_.deleteQuotes)
+            deleteQuotes(c.text, cleaned_);
+        const std::string &text = options_.deleteQuotes ? cleaned_ : c.text;
         const std::string_view kept = rt::cutUtf8(text, kSlotWidth[slot]);
         cut[i] = c.cut || kept.size() < text.size();
-        slots_[i] = std::string(kept);
+        slots_[i].assign(kept);
     }
     return addItem(cut);
 }

@@ -114,6 +114,8 @@ private:
     static constexpr std::chrono::seconds kCommitAfter{2};
     static constexpr int kCommitShare = 10;
     std::array<std::string, kSlots + 1> slots_;
+    std::vector<Column> columns_;  // the columns of the line being added, and a cleaned one
+    std::string cleaned_;
     std::vector<int> fields_;  // the item fields an import can set: the linked ones and those always set
     RecordReader reader_;
     std::int64_t recordLine_ = 0;  // the first line of the record being added

@@ -420,3 +420,68 @@ TEST_F(ImportProcess, OverLongLineIsRefusedWithoutBeingHeldWhole)
         ImportASCIITab.close();
     }
 }
+
+// The import writes only the fields it can fill: every column of an imported item must hold what
+// a whole add of the item the import built stores, whichever columns are linked.
+TEST_F(ImportProcess, ImportedItemMatchesAWholeAddInEveryColumn)
+{
+    const std::string line = "Chest,Oak,Attic,SN-1,M-2,\"Oak chest, old\",2,10.50,20,30,Sell,Good,Acme,Brown\n";
+    const struct {
+        const char *name;
+        std::vector<int> linked;  // slot of columns 1, 2, ...
+    } cases[] = {
+        {"every column linked", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}},
+        {"two columns linked", {0, 0, 0, 0, 0, 6, 0, 8}},
+        {"nothing linked", {}},
+    };
+    for (const auto &c : cases) {
+        links = Links{};
+        for (std::size_t i = 0; i < c.linked.size(); ++i)
+            links[i + 1] = static_cast<std::uint8_t>(c.linked[i]);
+        writeSource(line);
+        Outcome out = run(Options{});
+        ASSERT_EQ(out.itemsAdded, 1) << c.name;
+        ImportASCIITab.close();
+        // The item as the import built it in the buffer, added whole under another number.
+        const std::string all = "select * from data where assetnumber = (select max(assetnumber) from data)";
+        std::vector<std::string> imported = rows(all.c_str());
+        MAS.ASSETNUMBER = MAS.ASSETNUMBER + 1000;
+        ASSERT_EQ(MasterInventory.add(), 0) << errorText();
+        std::vector<std::string> whole =
+            rows(("select * from data where assetnumber = " + std::to_string(MAS.ASSETNUMBER.get())).c_str());
+        ASSERT_EQ(imported.size(), 1u);
+        ASSERT_EQ(whole.size(), 1u);
+        // Alike but for the asset number, the first column.
+        EXPECT_EQ(imported[0].substr(imported[0].find('|')), whole[0].substr(whole[0].find('|'))) << c.name;
+    }
+}
+
+// What an import added is committed when it ends early: closed by its window, or destroyed.
+TEST_F(ImportProcess, AnImportEndedEarlyKeepsAndCountsWhatItAdded)
+{
+    std::string big;
+    for (int i = 0; i < 3000; ++i)
+        big += "Item " + std::to_string(i) + ",Den\n";
+    for (bool destroyed : {false, true}) {
+        writeSource(big);
+        Outcome out;
+        {
+            Importer imp(ImportASCIITab, MasterInventory, Options{}, links, size);
+            ASSERT_TRUE(imp.step(500));
+            ASSERT_TRUE(imp.step(500));
+            if (!destroyed) {
+                imp.close();
+                EXPECT_FALSE(imp.step(500));
+            }
+            out = imp.outcome();
+        }
+        if (!destroyed) {
+            EXPECT_TRUE(out.cancelled);
+            EXPECT_EQ(out.itemsAdded, 1000);
+        }
+        EXPECT_EQ(rows("select count(*) from data where description like 'Item %'"),
+                  std::vector<std::string>{destroyed ? "2000" : "1000"})
+            << destroyed;
+        ImportASCIITab.close();
+    }
+}
