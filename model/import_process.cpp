@@ -231,7 +231,10 @@ bool Importer::commit()
     lastCommit_ = std::chrono::steady_clock::now() - start;
     tx_.reset();
     if (rc != 0) {
-        GlobalErrors.throwFile(rt::msg::AddFailed, rt::clip(items_.name));
+        // After a failed add that was reported, SQLite may have ended the transaction itself
+        // (a full disk): what it held is lost either way, and is not counted.
+        if (!out_.failed)
+            GlobalErrors.throwFile(rt::msg::AddFailed, rt::clip(items_.name));
         out_.failed = ended_ = true;
         pending_ = 0;
         return false;
