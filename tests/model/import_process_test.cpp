@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -395,11 +396,15 @@ TEST_F(ImportProcess, OverLongLineIsRefusedWithoutBeingHeldWhole)
         ASSERT_EQ(ImportASCIITab.open(), 0);
         std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
         const long before = statusKiB("VmRSS:");
+        // (A kernel that cannot start the peak again leaves it at the process's own.)
+        const bool measured = statusKiB("VmHWM:") - before < 4 * 1024;
         Outcome out = run(Options{});
         const long peak = statusKiB("VmHWM:");
-        if (c.bytes == kHuge) {
+        if (c.bytes == kHuge && measured) {
             ASSERT_TRUE(before > 0 && peak > 0);
             EXPECT_LT(peak - before, 50 * 1024) << c.name << ": KiB held beyond the start";
+        } else if (c.bytes == kHuge) {
+            std::printf("the peak memory cannot be measured here: not checked\n");
         }
         EXPECT_EQ(out.longLines, c.refused) << c.name;
         EXPECT_EQ(out.linesRead, static_cast<std::int64_t>(c.added.size() + c.refused.size())) << c.name;
