@@ -347,6 +347,13 @@ std::string deleteQuotes(std::string_view column)
 
 void deleteQuotes(std::string_view column, std::string &out)
 {
+    // Most columns hold no quote and no blank to drop: they are taken as they are.
+    bool plain = !column.empty() && column.front() != ' ' && column.back() != ' ' &&
+                 column.find('"') == std::string_view::npos && column.find("  ") == std::string_view::npos;
+    if (plain || column.empty()) {
+        out.assign(column);
+        return;
+    }
     out.clear();
     bool blank = false;
     for (char c : column) {

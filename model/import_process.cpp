@@ -187,6 +187,7 @@ bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
         begun_ = std::chrono::steady_clock::now();
         pending_ = 0;
     }
+    cleared_ = false;
     const bool timed = until != std::chrono::steady_clock::time_point::max();
     for (int n = 0; n < lines && !ended_; ++n) {
         if (timed && n % 64 == 63 && std::chrono::steady_clock::now() >= until)
@@ -307,9 +308,14 @@ bool Importer::takeRecord(Record &record)
 bool Importer::addItem(const std::array<bool, kSlots + 1> &cut)
 {
     auto &mas = *static_cast<MasterInventoryRecord *>(items_.record());
-    rt::clearRecord(items_.def(), &mas);
-    if (items_.memo())
-        items_.memo()->clear();
+    // Every item sets each field an item can hold here, and nothing else uses the shared buffer
+    // within a slice: it is cleared once a slice.
+    if (!cleared_) {
+        rt::clearRecord(items_.def(), &mas);
+        if (items_.memo())
+            items_.memo()->clear();
+        cleared_ = true;
+    }
     mas.DATEENTERED = today_;
     mas.CATEGORY = slots_[1];
     mas.TYPE = slots_[2];

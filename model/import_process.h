@@ -119,6 +119,7 @@ private:
     std::vector<int> fields_;  // the item fields an import can set: the linked ones and those always set
     RecordReader reader_;
     std::int64_t recordLine_ = 0;  // the first line of the record being added
+    bool cleared_ = false;         // the buffer has been cleared in this slice
     bool ended_ = false;
     Outcome out_;
 };
