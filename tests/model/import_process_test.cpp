@@ -384,12 +384,12 @@ TEST_F(ImportProcess, OverLongLineIsRefusedWithoutBeingHeldWhole)
             std::ofstream out(ImportASCIITab.name, std::ios::binary);
             const std::string head = c.utf16 ? "\xFF\xFE" + utf16(std::u16string(c.head.begin(), c.head.end()), false)
                                              : c.head;
-            std::string piece;
-            while (piece.size() + c.fill.size() <= 4096)
-                piece += c.fill;
+            std::string chunk;
+            while (chunk.size() + c.fill.size() <= 4096)
+                chunk += c.fill;
             out << head;
-            for (std::size_t n = 0; n < c.bytes; n += piece.size())
-                out.write(piece.data(), static_cast<std::streamsize>(std::min(piece.size(), c.bytes - n)));
+            for (std::size_t n = 0; n < c.bytes; n += chunk.size())
+                out.write(chunk.data(), static_cast<std::streamsize>(std::min(chunk.size(), c.bytes - n)));
             out << (c.utf16 ? utf16(std::u16string(c.tail.begin(), c.tail.end()), false) : c.tail);
         }
         size = static_cast<std::int64_t>(std::filesystem::file_size(ImportASCIITab.name));
