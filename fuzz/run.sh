@@ -1,18 +1,26 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang (libFuzzer, AddressSanitizer) in build-fuzz/ and runs each
-# for a number of executions (default 1,000,000), starting from the seeds in fuzz/seeds/.
+# Builds the fuzz targets with clang (libFuzzer, AddressSanitizer) over the product's libraries in
+# build-fuzz/ (or $FUZZ_BUILD) and runs each for a number of executions (default 1,000,000),
+# starting from the seeds in fuzz/seeds/.
 #   fuzz/run.sh [executions] [target...]      targets: picture_fuzz text_fuzz import_fuzz page_fuzz
-# A crash stops the run with the input saved under build-fuzz/artifacts/.
+# A build that fails, or a crash, stops the run with a non-zero exit; a crash's input is saved
+# under build-fuzz/artifacts/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-1000000}
 shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(picture_fuzz text_fuzz import_fuzz page_fuzz)
-build=$root/build-fuzz
-cmake -S "$root/fuzz" -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j3 >/dev/null
+build=${FUZZ_BUILD:-$root/build-fuzz}
+mkdir -p "$build"
+# The build's output goes to a log, shown when the build fails.
+if ! { cmake -S "$root" -B "$build" -DORVANE_FUZZ=ON -DORVANE_TESTS=OFF -DCMAKE_C_COMPILER=clang \
+         -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+       cmake --build "$build" -j"${FUZZ_JOBS:-3}" --target fuzz_targets; } >"$build/build.log" 2>&1; then
+  grep -E "error|Error|undefined" "$build/build.log" | head -40 || true
+  echo "the fuzz targets do not build (log: $build/build.log)"
+  exit 1
+fi
 export QT_QPA_PLATFORM=offscreen
 mkdir -p "$build/artifacts"
 for t in "${targets[@]}"; do

@@ -274,16 +274,23 @@ void RecordReader::settle()
 
 std::vector<Column> splitLine(std::string_view line, Format format)
 {
+    std::vector<Column> columns;
+    splitLine(line, format, columns);
+    return columns;
+}
+
+void splitLine(std::string_view line, Format format, std::vector<Column> &columns)
+{
     line = rt::clipView(line);
-    std::vector<std::size_t> separators;  // 1-based positions
-    separators.reserve(kMaxColumns);
+    std::size_t separators[kMaxColumns];  // 1-based positions
+    std::size_t count = 0;
     bool quoted = false;
     bool fieldStart = true;  // only blanks since the column began
-    for (std::size_t i = 0; i < line.size() && separators.size() < kMaxColumns; ++i) {
+    for (std::size_t i = 0; i < line.size() && count < kMaxColumns; ++i) {
         const char c = line[i];
         if (format == Format::Tab) {
             if (c == '\t')
-                separators.push_back(i + 1);
+                separators[count++] = i + 1;
             continue;
         }
         if (quoted) {
@@ -296,7 +303,7 @@ std::vector<Column> splitLine(std::string_view line, Format format)
             continue;
         }
         if (c == ',') {
-            separators.push_back(i + 1);
+            separators[count++] = i + 1;
             fieldStart = true;
         } else if (c == '"' && fieldStart) {
             quoted = true;
@@ -305,14 +312,19 @@ std::vector<Column> splitLine(std::string_view line, Format format)
             fieldStart = false;
         }
     }
-    std::vector<Column> columns;
-    std::size_t start = 1;
-    auto column = [](int n, std::string_view s) {
-        return Column{n, std::string(rt::cutUtf8(s, kColumnWidth)), s.size() > kColumnWidth};
+    std::size_t used = 0;
+    auto column = [&](int n, std::string_view s) {
+        if (used == columns.size())
+            columns.emplace_back();
+        Column &c = columns[used++];
+        c.number = n;
+        c.text.assign(rt::cutUtf8(s, kColumnWidth));
+        c.cut = s.size() > kColumnWidth;
     };
+    std::size_t start = 1;
     for (int n = 1; n <= kMaxColumns; ++n) {
-        if (static_cast<std::size_t>(n) > separators.size()) {
-            columns.push_back(column(n, start <= line.size() ? line.substr(start - 1) : std::string_view()));
+        if (static_cast<std::size_t>(n) > count) {
+            column(n, start <= line.size() ? line.substr(start - 1) : std::string_view());
             break;
         }
         const std::size_t sep = separators[static_cast<std::size_t>(n) - 1];
@@ -320,16 +332,29 @@ std::vector<Column> splitLine(std::string_view line, Format format)
             start = 2;
             continue;
         }
-        columns.push_back(column(n, line.substr(start - 1, sep - start)));
+        column(n, line.substr(start - 1, sep - start));
         start = sep + 1;
     }
-    return columns;
+    columns.resize(used);
 }
 
 std::string deleteQuotes(std::string_view column)
 {
     std::string out;
-    out.reserve(column.size());
+    deleteQuotes(column, out);
+    return out;
+}
+
+void deleteQuotes(std::string_view column, std::string &out)
+{
+    // Most columns hold no quote and no blank to drop: they are taken as they are.
+    bool plain = !column.empty() && column.front() != ' ' && column.back() != ' ' &&
+                 column.find('"') == std::string_view::npos && column.find("  ") == std::string_view::npos;
+    if (plain || column.empty()) {
+        out.assign(column);
+        return;
+    }
+    out.clear();
     bool blank = false;
     for (char c : column) {
         if (c == '"')
@@ -343,7 +368,6 @@ std::string deleteQuotes(std::string_view column)
         blank = false;
         out += c;
     }
-    return out;
 }
 
 bool toWhole(std::string_view text, std::int32_t &value)

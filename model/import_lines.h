@@ -106,10 +106,13 @@ private:
 // doubled quote stays quoted. The quote signs stay in the columns. A line that starts with a
 // separator has no column 1; text after the 30th separator is dropped.
 std::vector<Column> splitLine(std::string_view line, Format format);
+// The same into `columns`, whose texts' room is used again: for the import, line after line.
+void splitLine(std::string_view line, Format format, std::vector<Column> &columns);
 
 // The "Delete Quotes" rule: every double quote dropped, each run of blanks made one blank, and
 // both ends trimmed.
 std::string deleteQuotes(std::string_view column);
+void deleteQuotes(std::string_view column, std::string &out);
 
 // Column text as numbers. Blank text is 0. False for text that is not a number ("$1,234.50" is
 // one, "39,95" is not) or one too large for the field; the value is then 0. A whole number has

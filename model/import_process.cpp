@@ -187,6 +187,7 @@ bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
         begun_ = std::chrono::steady_clock::now();
         pending_ = 0;
     }
+    cleared_ = false;
     const bool timed = until != std::chrono::steady_clock::time_point::max();
     for (int n = 0; n < lines && !ended_; ++n) {
         if (timed && n % 64 == 63 && std::chrono::steady_clock::now() >= until)
@@ -231,7 +232,10 @@ bool Importer::commit()
     lastCommit_ = std::chrono::steady_clock::now() - start;
     tx_.reset();
     if (rc != 0) {
-        GlobalErrors.throwFile(rt::msg::AddFailed, rt::clip(items_.name));
+        // After a failed add that was reported, SQLite may have ended the transaction itself
+        // (a full disk): what it held is lost either way, and is not counted.
+        if (!out_.failed)
+            GlobalErrors.throwFile(rt::msg::AddFailed, rt::clip(items_.name));
         out_.failed = ended_ = true;
         pending_ = 0;
         return false;
@@ -285,15 +289,18 @@ bool Importer::takeRecord(Record &record)
     for (auto &s : slots_)
         s.clear();
     std::array<bool, kSlots + 1> cut{};
-    for (Column &c : splitLine(line, options_.format)) {
+    splitLine(line, options_.format, columns_);
+    for (const Column &c : columns_) {
         const int slot = links_[static_cast<std::size_t>(c.number)];
         if (slot < 1 || slot > kSlots)
             continue;
         const auto i = static_cast<std::size_t>(slot);
-        std::string text = options_.deleteQuotes ? deleteQuotes(c.text) : std::move(c.text);
+        if (options_.deleteQuotes)
+            deleteQuotes(c.text, cleaned_);
+        const std::string &text = options_.deleteQuotes ? cleaned_ : c.text;
         const std::string_view kept = rt::cutUtf8(text, kSlotWidth[slot]);
         cut[i] = c.cut || kept.size() < text.size();
-        slots_[i] = std::string(kept);
+        slots_[i].assign(kept);
     }
     return addItem(cut);
 }
@@ -301,9 +308,14 @@ bool Importer::takeRecord(Record &record)
 bool Importer::addItem(const std::array<bool, kSlots + 1> &cut)
 {
     auto &mas = *static_cast<MasterInventoryRecord *>(items_.record());
-    rt::clearRecord(items_.def(), &mas);
-    if (items_.memo())
-        items_.memo()->clear();
+    // Every item sets each field an item can hold here, and nothing else uses the shared buffer
+    // within a slice: it is cleared once a slice.
+    if (!cleared_) {
+        rt::clearRecord(items_.def(), &mas);
+        if (items_.memo())
+            items_.memo()->clear();
+        cleared_ = true;
+    }
     mas.DATEENTERED = today_;
     mas.CATEGORY = slots_[1];
     mas.TYPE = slots_[2];

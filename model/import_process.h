@@ -111,12 +111,15 @@ private:
     std::chrono::steady_clock::duration lastCommit_{};
     // A transaction is committed once it has been open this long and ten times as long as the
     // last commit took, so that committing costs a tenth of the time at most.
-    static constexpr std::chrono::seconds kCommitAfter{2};
+    static constexpr std::chrono::seconds kCommitAfter{5};
     static constexpr int kCommitShare = 10;
     std::array<std::string, kSlots + 1> slots_;
+    std::vector<Column> columns_;  // the columns of the line being added, and a cleaned one
+    std::string cleaned_;
     std::vector<int> fields_;  // the item fields an import can set: the linked ones and those always set
     RecordReader reader_;
     std::int64_t recordLine_ = 0;  // the first line of the record being added
+    bool cleared_ = false;         // the buffer has been cleared in this slice
     bool ended_ = false;
     Outcome out_;
 };

@@ -171,7 +171,7 @@ bool AsciiFile::nextBytes()
             keep(from, len);
         pos_ += len;
         if (len == n)
-            continue;  // the line goes on in the next piece of the file
+            continue;  // the line goes on past what this read brought
         const char end = buffer_[pos_++];
         if (end == '\r' && (pos_ < end_ || fill()) && buffer_[pos_] == '\n')
             ++pos_;

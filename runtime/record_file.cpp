@@ -1332,15 +1332,20 @@ int RecordFile::addFields(const std::vector<int> &fields)
     if (readOnly())
         return fail(err::AccessDenied);
     dupKey_ = nullptr;
-    std::vector<int> written = fields;
+    const std::vector<int> *list = &fields;
+    std::vector<int> withNumber;
     if (const KeyDef *k = def_.autoNumberKey()) {
         const int field = k->parts[0].field;
         const FieldDef &f = def_.fields[static_cast<std::size_t>(field)];
         if (fieldNumber(f, record_) == 0)
             setFieldNumber(f, record_, nextAutoNumber(*k));
-        if (std::find(written.begin(), written.end(), field) == written.end())
-            written.push_back(field);
+        if (std::find(fields.begin(), fields.end(), field) == fields.end()) {
+            withNumber = fields;
+            withNumber.push_back(field);
+            list = &withNumber;
+        }
     }
+    const std::vector<int> &written = *list;
     // One statement for the last list of fields, built again when the list changes.
     auto found = stmts_.find(StmtAddFields << 24);
     if (found != stmts_.end() && found->second.params != written)

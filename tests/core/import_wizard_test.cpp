@@ -88,18 +88,21 @@ protected:
         find<QLineEdit>(wizard(), "FileName")->setText(QString::fromStdString(file));
         button("Display the file")->click();
     }
-    // Presses a key on the results window once it shows; the text of its count is kept.
-    void answerResults()
+    // Presses a key on the results window once it shows; the text of its count is kept (and the
+    // window saved as a picture at `shot`, when given).
+    void answerResults(const QString &shot = {})
     {
         auto *timer = new QTimer;
         timer->setInterval(10);
-        QObject::connect(timer, &QTimer::timeout, [this, timer] {
+        QObject::connect(timer, &QTimer::timeout, [this, timer, shot] {
             QWidget *w = QApplication::activeModalWidget();
             if (w && w->objectName() == "ImportResults") {
                 timer->stop();
                 timer->deleteLater();
                 added = find<QLabel>(w, "ItemsAdded")->text();
                 details = find<QLabel>(w, "ImportDetails")->text();
+                if (!shot.isEmpty())
+                    w->grab().save(shot);
                 QTest::keyClick(w, Qt::Key_Space);
             }
         });
@@ -374,4 +377,28 @@ TEST_F(ImportWizardTest, Screenshot)
     testing_support::pump(300);
     QWidget *shown = wizard();
     shown->window()->grab().save(QString(out) + "/import-wizard.png");
+
+    // A file with a line of 3 MB: the wizard shows its start, the import refuses it and goes on.
+    const std::string longLine = home.file("long.csv");
+    {
+        std::ofstream f(longLine, std::ios::binary);
+        f << "Lamp,Den,10\r\n";
+        for (int i = 0; i < 3 << 16; ++i)
+            f << "Caf\xC3\xA9 table, oak, ";
+        f << "\r\nChair,Porch,7\r\n";
+    }
+    for (QCheckBox *c : wizard()->findChildren<QCheckBox *>())
+        if (c->text() == "Test Import" && c->isChecked())
+            c->click();
+    display(longLine);
+    button("Next >>")->click();
+    testing_support::pump(300);
+    shown->window()->grab().save(QString(out) + "/import-wizard-long-line.png");
+    button("<< Previous")->click();
+    list()->selectRow(0);
+    button("Description")->click();
+    answerResults(QString(out) + "/import-results-long-line.png");
+    button("Import")->click();
+    EXPECT_EQ(added, "2");
+    EXPECT_TRUE(details.contains("Lines refused as longer than 1000 characters: 1 (line 2)")) << details.toStdString();
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -383,23 +384,27 @@ TEST_F(ImportProcess, OverLongLineIsRefusedWithoutBeingHeldWhole)
             std::ofstream out(ImportASCIITab.name, std::ios::binary);
             const std::string head = c.utf16 ? "\xFF\xFE" + utf16(std::u16string(c.head.begin(), c.head.end()), false)
                                              : c.head;
-            std::string piece;
-            while (piece.size() + c.fill.size() <= 4096)
-                piece += c.fill;
+            std::string chunk;
+            while (chunk.size() + c.fill.size() <= 4096)
+                chunk += c.fill;
             out << head;
-            for (std::size_t n = 0; n < c.bytes; n += piece.size())
-                out.write(piece.data(), static_cast<std::streamsize>(std::min(piece.size(), c.bytes - n)));
+            for (std::size_t n = 0; n < c.bytes; n += chunk.size())
+                out.write(chunk.data(), static_cast<std::streamsize>(std::min(chunk.size(), c.bytes - n)));
             out << (c.utf16 ? utf16(std::u16string(c.tail.begin(), c.tail.end()), false) : c.tail);
         }
         size = static_cast<std::int64_t>(std::filesystem::file_size(ImportASCIITab.name));
         ASSERT_EQ(ImportASCIITab.open(), 0);
         std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
         const long before = statusKiB("VmRSS:");
+        // (A kernel that cannot start the peak again leaves it at the process's own.)
+        const bool measured = statusKiB("VmHWM:") - before < 4 * 1024;
         Outcome out = run(Options{});
         const long peak = statusKiB("VmHWM:");
-        if (c.bytes == kHuge) {
+        if (c.bytes == kHuge && measured) {
             ASSERT_TRUE(before > 0 && peak > 0);
             EXPECT_LT(peak - before, 50 * 1024) << c.name << ": KiB held beyond the start";
+        } else if (c.bytes == kHuge) {
+            std::printf("the peak memory cannot be measured here: not checked\n");
         }
         EXPECT_EQ(out.longLines, c.refused) << c.name;
         EXPECT_EQ(out.linesRead, static_cast<std::int64_t>(c.added.size() + c.refused.size())) << c.name;
@@ -417,6 +422,71 @@ TEST_F(ImportProcess, OverLongLineIsRefusedWithoutBeingHeldWhole)
         EXPECT_EQ(ImportASCIITab.lineTooLong(), c.bytes == kHuge) << c.name;
         EXPECT_LE(ImportASCIITab.line().size(), kMaxLineBytes + 4) << c.name;
         EXPECT_TRUE(validUtf8(ImportASCIITab.line())) << c.name;
+        ImportASCIITab.close();
+    }
+}
+
+// The import writes only the fields it can fill: every column of an imported item must hold what
+// a whole add of the item the import built stores, whichever columns are linked.
+TEST_F(ImportProcess, ImportedItemMatchesAWholeAddInEveryColumn)
+{
+    const std::string line = "Chest,Oak,Attic,SN-1,M-2,\"Oak chest, old\",2,10.50,20,30,Sell,Good,Acme,Brown\n";
+    const struct {
+        const char *name;
+        std::vector<int> linked;  // slot of columns 1, 2, ...
+    } cases[] = {
+        {"every column linked", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}},
+        {"two columns linked", {0, 0, 0, 0, 0, 6, 0, 8}},
+        {"nothing linked", {}},
+    };
+    for (const auto &c : cases) {
+        links = Links{};
+        for (std::size_t i = 0; i < c.linked.size(); ++i)
+            links[i + 1] = static_cast<std::uint8_t>(c.linked[i]);
+        writeSource(line);
+        Outcome out = run(Options{});
+        ASSERT_EQ(out.itemsAdded, 1) << c.name;
+        ImportASCIITab.close();
+        // The item as the import built it in the buffer, added whole under another number.
+        const std::string all = "select * from data where assetnumber = (select max(assetnumber) from data)";
+        std::vector<std::string> imported = rows(all.c_str());
+        MAS.ASSETNUMBER = MAS.ASSETNUMBER + 1000;
+        ASSERT_EQ(MasterInventory.add(), 0) << errorText();
+        std::vector<std::string> whole =
+            rows(("select * from data where assetnumber = " + std::to_string(MAS.ASSETNUMBER.get())).c_str());
+        ASSERT_EQ(imported.size(), 1u);
+        ASSERT_EQ(whole.size(), 1u);
+        // Alike but for the asset number, the first column.
+        EXPECT_EQ(imported[0].substr(imported[0].find('|')), whole[0].substr(whole[0].find('|'))) << c.name;
+    }
+}
+
+// What an import added is committed when it ends early: closed by its window, or destroyed.
+TEST_F(ImportProcess, AnImportEndedEarlyKeepsAndCountsWhatItAdded)
+{
+    std::string big;
+    for (int i = 0; i < 3000; ++i)
+        big += "Item " + std::to_string(i) + ",Den\n";
+    for (bool destroyed : {false, true}) {
+        writeSource(big);
+        Outcome out;
+        {
+            Importer imp(ImportASCIITab, MasterInventory, Options{}, links, size);
+            ASSERT_TRUE(imp.step(500));
+            ASSERT_TRUE(imp.step(500));
+            if (!destroyed) {
+                imp.close();
+                EXPECT_FALSE(imp.step(500));
+            }
+            out = imp.outcome();
+        }
+        if (!destroyed) {
+            EXPECT_TRUE(out.cancelled);
+            EXPECT_EQ(out.itemsAdded, 1000);
+        }
+        EXPECT_EQ(rows("select count(*) from data where description like 'Item %'"),
+                  std::vector<std::string>{destroyed ? "2000" : "1000"})
+            << destroyed;
         ImportASCIITab.close();
     }
 }
