@@ -390,9 +390,7 @@ constexpr std::uint64_t textCell(std::size_t at, std::size_t len) { return std::
 
 void RecordFile::captureRow(sqlite3_stmt *st, int col)
 {
-    const std::size_t first = batch_.cells.size();
-    batch_.cells.resize(first + cellsPerRow());
-    std::uint64_t *cell = batch_.cells.data() + first;
+    std::uint64_t *cell = batch_.cells.get() + batchLen_ * cellsPerRow();
     // The fields' texts, each cut to its field, fit in the record's size.
     batch_.reserveText(def_.recordSize);
     char *const out = batch_.text.get();
@@ -437,7 +435,7 @@ void RecordFile::Batch::reserveText(std::size_t more)
 // The same values as decodeRow() gives for the row the cells were captured from.
 void RecordFile::loadRow(std::size_t row, void *record, std::string *memo) const
 {
-    const std::uint64_t *cell = batch_.cells.data() + row * cellsPerRow();
+    const std::uint64_t *cell = batch_.cells.get() + row * cellsPerRow();
     auto *rec = static_cast<unsigned char *>(record);
     for (const FieldDef &f : def_.fields) {
         const std::uint64_t c = *cell++;
@@ -1253,8 +1251,11 @@ int RecordFile::fetch(bool backward)
     batchPos_ = 0;
     batchBackward_ = backward;
     batch_.rowids.clear();
-    batch_.cells.clear();
     batch_.textLen = 0;
+    if (const std::size_t cells = static_cast<std::size_t>(batchSize_) * cellsPerRow(); batch_.cellCap < cells) {
+        batch_.cells.reset(new std::uint64_t[cells]);
+        batch_.cellCap = cells;
+    }
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         batch_.rowids.push_back(sqlite3_column_int64(st, 0));

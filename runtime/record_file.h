@@ -213,8 +213,10 @@ private:
     // so a long scan allocates nothing per row; batchLen_ rows hold the current batch.
     struct Batch {
         std::vector<std::int64_t> rowids;
-        std::vector<std::uint64_t> cells;
-        std::unique_ptr<char[]> text;  // not a string: growing it need not fill it first
+        // Neither is a vector or a string: growing them need not fill them first.
+        std::unique_ptr<std::uint64_t[]> cells;
+        std::size_t cellCap = 0;
+        std::unique_ptr<char[]> text;
         std::size_t textLen = 0, textCap = 0;
         void reserveText(std::size_t more);
     } batch_;
