@@ -388,29 +388,27 @@ namespace {
 constexpr std::uint64_t textCell(std::size_t at, std::size_t len) { return std::uint64_t(at) << 32 | len; }
 }  // namespace
 
-void RecordFile::captureRow(sqlite3_stmt *st, int col)
+void RecordFile::captureRow(sqlite3_stmt *st, int first)
 {
     std::uint64_t *cell = batch_.cells.get() + batchLen_ * cellsPerRow();
     // The fields' texts, each cut to its field, fit in the record's size.
     batch_.reserveText(def_.recordSize);
     char *const out = batch_.text.get();
     std::size_t at = batch_.textLen;
-    for (const FieldDef &f : def_.fields) {
-        if (f.kind == FieldKind::STRING) {
-            const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, col));
-            std::size_t n = t ? static_cast<std::size_t>(sqlite3_column_bytes(st, col)) : 0;
-            if (n > f.size)
-                n = cutUtf8(std::string_view(t, n), f.size).size();
-            std::memcpy(out + at, t, n);
-            *cell++ = textCell(at, n);
-            at += n;
-        } else {
-            *cell++ = static_cast<std::uint64_t>(sqlite3_column_int64(st, col));
-        }
-        ++col;
+    for (const TextCell &f : textCells_) {
+        const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, first + f.column));
+        std::size_t n = t ? static_cast<std::size_t>(sqlite3_column_bytes(st, first + f.column)) : 0;
+        if (n > f.size)
+            n = cutUtf8(std::string_view(t, n), f.size).size();
+        std::memcpy(out + at, t, n);
+        *cell++ = textCell(at, n);
+        at += n;
     }
+    for (const auto &f : numberCells_)
+        *cell++ = static_cast<std::uint64_t>(sqlite3_column_int64(st, first + f.first));
     batch_.textLen = at;
     if (def_.memoName) {
+        const int col = first + static_cast<int>(def_.fields.size());
         const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, col));
         const std::size_t n = t ? static_cast<std::size_t>(sqlite3_column_bytes(st, col)) : 0;
         batch_.reserveText(n);
@@ -436,19 +434,19 @@ void RecordFile::Batch::reserveText(std::size_t more)
 void RecordFile::loadRow(std::size_t row, void *record, std::string *memo) const
 {
     const std::uint64_t *cell = batch_.cells.get() + row * cellsPerRow();
+    const char *text = batch_.text.get();
     auto *rec = static_cast<unsigned char *>(record);
-    for (const FieldDef &f : def_.fields) {
+    for (const TextCell &f : textCells_) {
         const std::uint64_t c = *cell++;
-        if (f.kind == FieldKind::STRING) {
-            const std::size_t len = c & 0xffffffffu;
-            std::memcpy(rec + f.offset, batch_.text.get() + (c >> 32), len);
-            std::memset(rec + f.offset + len, ' ', f.size - len);
-        } else if (!setFieldNumber(f, record, static_cast<std::int64_t>(c))) {
-            clearField(f, record);
-        }
+        const std::size_t len = c & 0xffffffffu;
+        std::memcpy(rec + f.offset, text + (c >> 32), len);
+        std::memset(rec + f.offset + len, ' ', f.size - len);
     }
+    for (const auto &f : numberCells_)
+        if (!setFieldNumber(*f.second, record, static_cast<std::int64_t>(*cell++)))
+            clearField(*f.second, record);
     if (def_.memoName && memo)
-        memo->assign(batch_.text.get() + (*cell >> 32), *cell & 0xffffffffu);
+        memo->assign(text + (*cell >> 32), *cell & 0xffffffffu);
 }
 
 void RecordFile::bindField(sqlite3_stmt *st, int param, int field, const void *record, bool copyTexts) const
@@ -1250,6 +1248,16 @@ int RecordFile::fetch(bool backward)
     batchLen_ = 0;
     batchPos_ = 0;
     batchBackward_ = backward;
+    // Laid out at the first read, not when the file is made: a file that is a global is made
+    // before its record type's table may be.
+    if (textCells_.empty() && numberCells_.empty())
+        for (std::size_t i = 0; i < def_.fields.size(); ++i) {
+            const FieldDef &f = def_.fields[i];
+            if (f.kind == FieldKind::STRING)
+                textCells_.push_back({static_cast<int>(i), f.offset, f.size});
+            else
+                numberCells_.push_back({static_cast<int>(i), &f});
+        }
     batch_.rowids.clear();
     batch_.textLen = 0;
     if (const std::size_t cells = static_cast<std::size_t>(batchSize_) * cellsPerRow(); batch_.cellCap < cells) {

@@ -221,6 +221,14 @@ private:
         void reserveText(std::size_t more);
     } batch_;
     std::size_t cellsPerRow() const { return def_.fields.size() + (def_.memoName ? 1 : 0); }
+    // The fields in the order of their cells: the texts first, then the numbers, each with its
+    // column, so that neither capturing nor loading a row asks a field what it is.
+    struct TextCell {
+        int column;
+        std::uint32_t offset, size;
+    };
+    std::vector<TextCell> textCells_;
+    std::vector<std::pair<int, const FieldDef *>> numberCells_;
     void captureRow(sqlite3_stmt *st, int firstColumn);
     void loadRow(std::size_t row, void *record, std::string *memo) const;
     std::size_t batchLen_ = 0;
