@@ -328,4 +328,21 @@ TEST_F(BrowseLists, ALongListReadInTwoStepsEndsAsAFreshReadWould)
         l.refill();
         l.expectFresh(c.name);
     }
+    // Another program holds the file when the rest is to be read: the list is told once and
+    // shows no rows, never its first rows followed by blank ones.
+    BrowseModel m(file);
+    int told = 0;
+    m.onReadError = [&](const ErrorState &) { ++told; };
+    m.setOrder(parts().key("NAMEKEY"), {});
+    ASSERT_EQ(m.reread(), 0);
+    ASSERT_GE(m.rowCount(), rows);
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(file.name.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_EQ(m.rowCount(), 0);
+    EXPECT_EQ(told, 1);
 }
