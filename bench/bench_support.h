@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -139,5 +140,32 @@ inline bool makeReportFiles(const TempFolder &dir, const std::vector<rt::RecordF
 }
 
 inline const char *verdict(bool ok) { return ok ? "ok" : "MISSED"; }
+
+// The process's resident memory now, and the most it held since the last resetPeak(), in MB.
+inline double statusMB(const char *field)
+{
+    std::FILE *f = std::fopen("/proc/self/status", "r");
+    if (!f)
+        return -1;
+    char line[256];
+    double kb = -1;
+    const std::size_t n = std::strlen(field);
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, field, n) == 0 && line[n] == ':')
+            kb = std::atof(line + n + 1);
+    std::fclose(f);
+    return kb / 1024;
+}
+inline double rssMB() { return statusMB("VmRSS"); }
+inline double peakMB() { return statusMB("VmHWM"); }
+inline void resetPeak()
+{
+    if (std::FILE *f = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", f);
+        std::fclose(f);
+    }
+}
+// Memory given back: what a window or run leaves held once it closed.
+constexpr double kMemoryKeptMB = 20;
 
 }  // namespace bench

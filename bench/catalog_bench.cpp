@@ -2,8 +2,9 @@
 // on every third) printed to page files, beside the Home Inventory Report of the same items in
 // the same run, both read and printed the way the frame's timer does it. The catalog prints
 // an item line, its packed detail lines, its memo, its picture bands and a rule per item where
-// the Home Inventory Report prints one line: target, the catalog within 10x the report's time
-// per item.
+// the Home Inventory Report prints one line, so the catalog prints many more pages for the same
+// items: the two are compared per page printed. Target: a catalog page within twice the time of
+// a report page; the bench exits non-zero when it misses.
 #include <QApplication>
 #include <QImage>
 #include <algorithm>
@@ -96,12 +97,13 @@ int main(int argc, char **argv)
     std::printf("%d items: catalog with pictures %.3f s, %d pages, %.1f us/item | Home Inventory Report %.3f s, "
                 "%d pages, %.1f us/item\n",
                 n, catalog.seconds, catalog.pages, perCatalog, report.seconds, report.pages, perReport);
-    std::printf("catalog per item beside the report per item: %.2fx (target <= 10) %s\n", perCatalog / perReport,
-                bench::verdict(perCatalog / perReport <= 10));
-    // The catalog prints many more pages for the same items: the time per page beside the report's.
+    std::printf("per item (for the record, not compared: a catalog item fills a page where a report item fills "
+                "a line): catalog %.1f us beside the report %.1f us\n",
+                perCatalog, perReport);
     const double pageCatalog = catalog.seconds * 1e3 / std::max(catalog.pages, 1),
                  pageReport = report.seconds * 1e3 / std::max(report.pages, 1);
-    std::printf("per page: catalog %.2f ms beside the report %.2f ms: %.2fx\n", pageCatalog, pageReport,
-                pageCatalog / pageReport);
-    return 0;
+    const bool ok = catalog.pages > 0 && report.pages > 0 && pageCatalog <= 2 * pageReport;
+    std::printf("per page: catalog %.3f ms beside the report %.3f ms: %.2fx (target <= 2) %s\n", pageCatalog, pageReport,
+                pageCatalog / pageReport, bench::verdict(ok));
+    return ok ? 0 : 1;
 }

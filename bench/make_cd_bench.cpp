@@ -1,25 +1,35 @@
-// Make CD at 10,000 and 100,000 items, one item in a hundred with a picture, each size in a
-// folder of its own under this run's temporary folder: the real windows (MakeCD's OK pressed,
-// the copying window, the closing message) against the same rows rewritten by one
-// INSERT ... SELECT into a file of the same schema with the driver's settings, plus one `cp` of
-// the same pictures, measured in turns in the same run. The bench's folder holds no client
-// program, so neither side copies one.
+// Make CD at 10,000, 100,000 and 1,000,000 items, one item in a hundred with a picture, each size
+// in a folder of its own under this run's temporary folder: the real windows (MakeCD's OK
+// pressed, the copying window, the closing message "Make CD Complete") against the same rows
+// rewritten by one INSERT ... SELECT into a file of the same schema with the driver's settings,
+// plus `cp` of the same pictures and of the client program, its extras and its help, measured
+// in turns in the same run. The bench runs from the build folder, beside the client program and
+// its help, as the program that writes CDs does.
+//
+// Memory, in the same process: the resident size before the first Make CD, its peak during it
+// and what is left once its closing message is answered; then the same around the all-items
+// browse of the client opened, shown and closed. What a run leaves must be within 20 MB of what
+// was there before it.
 #include <spawn.h>
 #include <sys/wait.h>
 
 #include <QApplication>
 #include <QMdiArea>
 #include <QPushButton>
+#include <QTableView>
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 
 #include "bench/bench_support.h"
 #include "core/make_cd.h"
 #include "core/program.h"
+#include "inventory/browses.h"
 #include "model/client_files.h"
 #include "model/globals.h"
 #include "model/managers.h"
+#include "runtime/browse_window.h"
 #include "runtime/gui.h"
 #include "runtime/ini_store.h"
 #include "runtime/message.h"
@@ -131,8 +141,20 @@ double makeCd()
     return t;
 }
 
+bool run(std::vector<std::string> args)
+{
+    std::vector<char *> argv;
+    for (std::string &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    int status = 0;
+    return posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 && waitpid(pid, &status, 0) == pid &&
+           WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 // The reference: the rows rewritten in asset order by one statement into a file of the same
-// schema, then one `cp` of the pictures.
+// schema, then `cp` of the pictures with the client program and its extras, and of its help.
 struct Reference {
     double rewrite = 0, copy = 0;
     double total() const { return rewrite + copy; }
@@ -162,22 +184,50 @@ Reference reference(const std::string &source, const std::string &folder, const 
     Reference r;
     auto t1 = Clock::now();
     r.rewrite = bench::ms(t0, t1);
+    const std::string program = rt::executableFolder();
     std::vector<std::string> args = {"cp", "--"};
     args.insert(args.end(), pictures.begin(), pictures.end());
+    for (const char *f : {"marlotte", "autorun.inf", "orvane.ico"})
+        args.push_back(program + f);
     args.push_back(folder);
-    std::vector<char *> argv;
-    for (std::string &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    int status = 0;
-    if (posix_spawnp(&pid, "cp", nullptr, nullptr, argv.data(), environ) != 0 || waitpid(pid, &status, 0) != pid ||
-        !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (!run(args) || !run({"cp", "-r", "--", program + "help/client", rt::joinPath(folder, "help")})) {
         std::fprintf(stderr, "cp failed\n");
         std::exit(1);
     }
     r.copy = bench::ms(t1, Clock::now());
     return r;
+}
+
+struct Memory {
+    double before = 0, peak = 0, after = 0;
+    bool kept() const { return after - before <= bench::kMemoryKeptMB; }
+};
+
+Memory measure(const std::function<void()> &work)
+{
+    Memory m;
+    m.before = bench::rssMB();
+    bench::resetPeak();
+    work();
+    m.peak = bench::peakMB();
+    m.after = bench::rssMB();
+    return m;
+}
+
+// The all-items browse opened, its first page read as painting would, and closed.
+void browseItems()
+{
+    rt::BrowseWindow *w = inventory::openInventoryBrowse(inventory::Variant::All, "");
+    if (!w) {
+        std::fprintf(stderr, "the all-items browse did not open\n");
+        std::exit(1);
+    }
+    QAbstractItemModel *m = w->list()->model();
+    for (int r = 0; r < 30 && r < m->rowCount(); ++r)
+        for (int c = 0; c < m->columnCount(); ++c)
+            (void)m->index(r, c).data();
+    w->requestClose();
+    QApplication::processEvents();
 }
 
 int runSize(const bench::TempFolder &home, const std::string &cd, int n)
@@ -188,14 +238,18 @@ int runSize(const bench::TempFolder &home, const std::string &cd, int n)
     const std::string source = MasterInventory.name;
     const std::string refFolder = home.file("ref" + std::to_string(n));
 
-    // One untimed run of each side warms the cache; then best of three, in turns.
-    makeCd();
+    // One untimed run of each side warms the cache, and shows what Make CD holds after it; then
+    // best of three, in turns.
+    const Memory cdMemory = measure([] { makeCd(); });
+    const Memory browseMemory = measure(browseItems);
     reference(source, refFolder, pictures);
     double made = 1e300;
     Reference ref{1e300, 0};
+    bool complete = shownTitles.size() >= 1 && shownTitles.back() == "Make CD Complete";
     for (int r = 0; r < kRounds; ++r) {
         shownTitles.clear();
         made = std::min(made, makeCd());
+        complete = complete && !shownTitles.empty() && shownTitles.back() == "Make CD Complete";
         Reference k = reference(source, refFolder, pictures);
         if (k.total() < ref.total())
             ref = k;
@@ -205,14 +259,23 @@ int runSize(const bench::TempFolder &home, const std::string &cd, int n)
     for (const fs::directory_entry &e : fs::directory_iterator(cd))
         copied += e.path().filename().string().rfind("Pic", 0) == 0;
     const bool agree = items == n && copied == static_cast<long long>(pictures.size()) &&
-                       rowCount(rt::joinPath(refFolder, "master.tps")) == n;
+                       rowCount(rt::joinPath(refFolder, "master.tps")) == n && rt::fileExists(cd + "marlotte") &&
+                       rt::fileExists(cd + "help/index.html");
     const double ratio = made / ref.total();
     std::printf("items %8d  pictures %5zu  Make CD (OK to closing message) %8.1f ms   rewrite + cp %8.1f ms "
                 "(%.1f + %.1f)   make/reference %.2f  %s%s   (closing message: %s)\n",
                 n, pictures.size(), made, ref.total(), ref.rewrite, ref.copy, ratio, bench::verdict(ratio <= 1.5),
                 agree ? "" : "  (CD DIFFERS)", shownTitles.empty() ? "none" : shownTitles.back().c_str());
+    std::printf("items %8d  memory around Make CD: %6.1f MB before, peak %6.1f MB, %6.1f MB after  kept %+6.1f MB  %s\n",
+                n, cdMemory.before, cdMemory.peak, cdMemory.after, cdMemory.after - cdMemory.before,
+                bench::verdict(cdMemory.kept()));
+    std::printf("items %8d  memory around the all-items browse: %6.1f MB before, peak %6.1f MB, %6.1f MB after  kept "
+                "%+6.1f MB  %s\n",
+                n, browseMemory.before, browseMemory.peak, browseMemory.after, browseMemory.after - browseMemory.before,
+                bench::verdict(browseMemory.kept()));
+    std::fflush(stdout);
     fs::remove_all(refFolder);
-    return agree ? 0 : 1;
+    return agree && complete && ratio <= 1.5 && cdMemory.kept() && browseMemory.kept() ? 0 : 1;
 }
 
 }  // namespace
@@ -254,7 +317,7 @@ int main(int argc, char **argv)
     area.show();
 
     int rc = 0;
-    for (int n : bench::sizes(argc, argv, {10000, 100000}))
+    for (int n : bench::sizes(argc, argv))
         rc |= runSize(home, cd, n);
     rt::setMdiArea(nullptr);
     DictionaryKill();

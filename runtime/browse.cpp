@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTableView>
+#include <QTimer>
 #include <algorithm>
 #include <climits>
 
@@ -24,6 +25,8 @@ namespace rt {
 namespace {
 
 constexpr int kPage = 100;           // rows read at a time
+// A list longer than this shows its first rows before it reads the positions of the others.
+constexpr std::size_t kFirstRows = 2000;
 constexpr std::size_t kCacheRows = 4000;
 
 }  // namespace
@@ -80,10 +83,12 @@ int BrowseModel::readAll(bool sameRows)
     rowIndex_.clear();
     const View::Mark mark = view_.mark();
     int code = 0, totalsCode = err::DriverError;
+    ++reads_;
+    partial_ = false;
     if (!sameRows && !totals_.empty())
         code = view_.positionsAndTotals(positions_, totals_, totalValues_, totalsCode);
     else
-        code = view_.positions(positions_);
+        code = readFirst();
     // A list that could not be read shows no rows rather than whatever part of it was read.
     if (code != 0)
         positions_.clear();
@@ -100,8 +105,59 @@ int BrowseModel::readAll(bool sameRows)
     return code;
 }
 
+int BrowseModel::readFirst()
+{
+    std::vector<std::int64_t> count;
+    if (int code = view_.totals({Total::count()}, count))
+        return code;
+    if (count[0] <= static_cast<std::int64_t>(kFirstRows))
+        return view_.positions(positions_);
+    if (int code = view_.positions(positions_, kFirstRows))
+        return code;
+    if (positions_.size() < kFirstRows)
+        return 0;  // rows went between the count and the read: the list is what was read
+    partial_ = true;
+    listed_ = static_cast<std::size_t>(std::min<std::int64_t>(count[0], INT_MAX));
+    QTimer::singleShot(0, this, [this, read = reads_] {
+        if (read == reads_)
+            complete();
+    });
+    return 0;
+}
+
+void BrowseModel::complete() const
+{
+    if (!partial_)
+        return;
+    partial_ = false;
+    auto *self = const_cast<BrowseModel *>(this);
+    std::vector<std::int64_t> all;
+    const int code = view_.positions(all);
+    const bool same = code == 0 && all.size() == listed_;
+    // The list keeps the number of rows it showed until it is read again: the rest of a failed
+    // read shows no rows, and a list that another program changed in between is read again.
+    all.resize(listed_, 0);
+    self->positions_ = std::move(all);
+    if (same)
+        return;
+    ErrorState e = ErrorState::current();
+    QMetaObject::invokeMethod(
+        self,
+        [self, code, e] {
+            if (code == 0) {
+                self->reread();
+                return;
+            }
+            self->dropRows();
+            if (self->onReadError)
+                self->onReadError(e);
+        },
+        Qt::QueuedConnection);
+}
+
 int BrowseModel::patch(std::int64_t pos)
 {
+    complete();
     BrowseRow after;
     bool listed = false;
     if (int code = view_.readListed(pos, after, listed))
@@ -178,6 +234,7 @@ int BrowseModel::patch(std::int64_t pos)
 
 bool BrowseModel::indexed() const
 {
+    complete();
     if (indexBuilt_)
         return true;
     if (!rowIndex_.empty())
@@ -217,7 +274,7 @@ void BrowseModel::reindex(std::size_t from, std::size_t to) const
 
 int BrowseModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(positions_.size());
+    return parent.isValid() ? 0 : static_cast<int>(partial_ ? listed_ : positions_.size());
 }
 
 int BrowseModel::columnCount(const QModelIndex &parent) const
@@ -227,11 +284,14 @@ int BrowseModel::columnCount(const QModelIndex &parent) const
 
 std::int64_t BrowseModel::position(int r) const
 {
+    if (r >= static_cast<int>(positions_.size()))
+        complete();
     return r >= 0 && r < static_cast<int>(positions_.size()) ? positions_[static_cast<std::size_t>(r)] : 0;
 }
 
 int BrowseModel::rowOf(std::int64_t pos) const
 {
+    complete();
     if (pos <= 0 || positions_.empty())
         return -1;
     if (indexed()) {
@@ -256,6 +316,8 @@ void BrowseModel::loadAround(int r) const
     if (cache_.size() > kCacheRows)
         cache_.clear();
     int from = std::max(0, r - kPage / 3);
+    if (from + kPage > static_cast<int>(positions_.size()))
+        complete();
     int to = std::min(static_cast<int>(positions_.size()), from + kPage);
     std::vector<std::int64_t> want;
     for (int i = from; i < to; ++i)
@@ -287,6 +349,8 @@ void BrowseModel::loadAround(int r) const
 void BrowseModel::dropRows()
 {
     beginResetModel();
+    ++reads_;
+    partial_ = false;
     positions_.clear();
     cache_.clear();
     rowIndex_.clear();
@@ -379,7 +443,7 @@ int BrowseModel::locate(int field, const std::string &value) const
             onReadError(ErrorState::current());
         return 0;
     }
-    int row = rowOf(at);
+    int row = rowOf(at);  // the whole list read
     return row >= 0 ? row : static_cast<int>(view_.lowerBound(positions_, at));
 }
 

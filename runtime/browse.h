@@ -113,6 +113,15 @@ public:
 
 private:
     void loadAround(int r) const;
+    // A long list shows its first page before the rest of its rows are read: the count and the
+    // first rows are read with the list, the others as soon as the list has shown (or at once
+    // when something needs them). While `partial_`, positions_ holds the first rows only and
+    // `listed_` is the list's number of rows.
+    int readFirst();
+    void complete() const;
+    mutable bool partial_ = false;
+    std::size_t listed_ = 0;
+    std::uint64_t reads_ = 0;
     // Empties the list after a failed read: what could not be read is not shown as blank rows.
     void dropRows();
     mutable bool readFailed_ = false;

@@ -1,5 +1,6 @@
 #include "runtime/record_file.h"
 
+#include <malloc.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,6 +25,12 @@ namespace fs = std::filesystem;
 namespace {
 
 int g_lockWaitUnitMs = 1000;
+
+// A closed file's pages go back to the allocator, which keeps them for the process unless told
+// to hand them back: after a large file, the memory of a list or a copy would stay held for
+// good. Handing back costs a walk of the heap, so only a file that held this much does it.
+constexpr int kGiveBackBytes = 8 << 20;
+void giveBackMemory() { ::malloc_trim(0); }
 
 // Share-mode bookkeeping of the files open in this process, by path. It is never destroyed: the
 // record files that are globals end after every other static, and a file left open then still
@@ -147,7 +154,11 @@ Connection::Connection(sqlite3 *db) : db_(db), id_(++g_connections)
 Connection::~Connection()
 {
     dropStatements();
+    int cached = 0, highest = 0;
+    sqlite3_db_status(db_, SQLITE_DBSTATUS_CACHE_USED, &cached, &highest, 0);
     sqlite3_close_v2(db_);
+    if (cached >= kGiveBackBytes)
+        giveBackMemory();
 }
 
 sqlite3_stmt *Connection::prepare(const std::string &sql)
@@ -371,6 +382,71 @@ void RecordFile::decodeRow(sqlite3_stmt *st, int col, void *record, std::string 
         const unsigned char *t = sqlite3_column_text(st, col);
         memo->assign(t ? reinterpret_cast<const char *>(t) : "", static_cast<std::size_t>(sqlite3_column_bytes(st, col)));
     }
+}
+
+namespace {
+constexpr std::uint64_t textCell(std::size_t at, std::size_t len) { return std::uint64_t(at) << 32 | len; }
+}  // namespace
+
+void RecordFile::captureRow(sqlite3_stmt *st, int first)
+{
+    std::uint64_t *cell = batch_.cells.get() + batchLen_ * cellsPerRow();
+    // The fields' texts, each cut to its field, fit in the record's size.
+    batch_.reserveText(def_.recordSize);
+    char *const out = batch_.text.get();
+    std::size_t at = batch_.textLen;
+    for (const TextCell &f : textCells_) {
+        const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, first + f.column));
+        std::size_t n = t ? static_cast<std::size_t>(sqlite3_column_bytes(st, first + f.column)) : 0;
+        if (n > f.size)
+            n = cutUtf8(std::string_view(t, n), f.size).size();
+        std::memcpy(out + at, t, n);
+        *cell++ = textCell(at, n);
+        at += n;
+    }
+    for (const auto &f : numberCells_)
+        *cell++ = static_cast<std::uint64_t>(sqlite3_column_int64(st, first + f.first));
+    batch_.textLen = at;
+    if (def_.memoName) {
+        const int col = first + static_cast<int>(def_.fields.size());
+        const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, col));
+        const std::size_t n = t ? static_cast<std::size_t>(sqlite3_column_bytes(st, col)) : 0;
+        batch_.reserveText(n);
+        std::memcpy(batch_.text.get() + at, t, n);
+        *cell = textCell(at, n);
+        batch_.textLen += n;
+    }
+}
+
+void RecordFile::Batch::reserveText(std::size_t more)
+{
+    if (textLen + more <= textCap)
+        return;
+    std::size_t cap = std::max<std::size_t>({textCap * 2, textLen + more, 4096});
+    std::unique_ptr<char[]> grown(new char[cap]);
+    if (textLen)
+        std::memcpy(grown.get(), text.get(), textLen);
+    text = std::move(grown);
+    textCap = cap;
+}
+
+// The same values as decodeRow() gives for the row the cells were captured from.
+void RecordFile::loadRow(std::size_t row, void *record, std::string *memo) const
+{
+    const std::uint64_t *cell = batch_.cells.get() + row * cellsPerRow();
+    const char *text = batch_.text.get();
+    auto *rec = static_cast<unsigned char *>(record);
+    for (const TextCell &f : textCells_) {
+        const std::uint64_t c = *cell++;
+        const std::size_t len = c & 0xffffffffu;
+        std::memcpy(rec + f.offset, text + (c >> 32), len);
+        std::memset(rec + f.offset + len, ' ', f.size - len);
+    }
+    for (const auto &f : numberCells_)
+        if (!setFieldNumber(*f.second, record, static_cast<std::int64_t>(*cell++)))
+            clearField(*f.second, record);
+    if (def_.memoName && memo)
+        memo->assign(text + (*cell >> 32), *cell & 0xffffffffu);
 }
 
 void RecordFile::bindField(sqlite3_stmt *st, int param, int field, const void *record, bool copyTexts) const
@@ -680,7 +756,7 @@ int RecordFile::close()
     seq_ = Seq::None;
     current_ = 0;
     invalidateBatch();
-    batch_.clear();
+    batch_ = Batch();
     seekRow_ = -1;
     stmts_.clear();
     clearError();
@@ -1156,7 +1232,8 @@ int RecordFile::fetch(bool backward)
     StmtUse use{st};
     // The rows of this batch overwrite those of the last one, the seek's among them.
     if (seekRow_ >= 0) {
-        seekRecord_ = batch_[static_cast<std::size_t>(seekRow_)].data;
+        seekRecord_.resize(def_.recordSize);
+        loadRow(static_cast<std::size_t>(seekRow_), seekRecord_.data(), nullptr);
         seekRow_ = -1;
     }
     int n = 1;
@@ -1171,15 +1248,27 @@ int RecordFile::fetch(bool backward)
     batchLen_ = 0;
     batchPos_ = 0;
     batchBackward_ = backward;
+    // Laid out at the first read, not when the file is made: a file that is a global is made
+    // before its record type's table may be.
+    if (textCells_.empty() && numberCells_.empty())
+        for (std::size_t i = 0; i < def_.fields.size(); ++i) {
+            const FieldDef &f = def_.fields[i];
+            if (f.kind == FieldKind::STRING)
+                textCells_.push_back({static_cast<int>(i), f.offset, f.size});
+            else
+                numberCells_.push_back({static_cast<int>(i), &f});
+        }
+    batch_.rowids.clear();
+    batch_.textLen = 0;
+    if (const std::size_t cells = static_cast<std::size_t>(batchSize_) * cellsPerRow(); batch_.cellCap < cells) {
+        batch_.cells.reset(new std::uint64_t[cells]);
+        batch_.cellCap = cells;
+    }
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        if (batchLen_ == batch_.size()) {
-            batch_.emplace_back();
-            batch_.back().data.resize(def_.recordSize);
-        }
-        Row &r = batch_[batchLen_++];
-        r.rowid = sqlite3_column_int64(st, 0);
-        decodeRow(st, 1, r.data.data(), def_.memoName ? &r.memo : nullptr);
+        batch_.rowids.push_back(sqlite3_column_int64(st, 0));
+        captureRow(st, 1);
+        ++batchLen_;
     }
     if (rc != SQLITE_DONE) {
         batchLen_ = 0;
@@ -1209,13 +1298,11 @@ int RecordFile::step(bool backward)
             return fail(err::NoRecord);
         }
     }
-    Row &r = batch_[batchPos_++];
-    std::memcpy(record_, r.data.data(), def_.recordSize);
-    if (memo_ && def_.memoName)
-        *memo_ = r.memo;
-    current_ = r.rowid;
+    const std::size_t row = batchPos_++;
+    loadRow(row, record_, memo_);
+    current_ = batch_.rowids[row];
     seekRow_ = static_cast<std::ptrdiff_t>(batchPos_ - 1);
-    seekRowid_ = r.rowid;
+    seekRowid_ = current_;
     seekInclusive_ = false;
     seekOpen_ = false;
     fromBuffer_ = false;

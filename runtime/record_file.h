@@ -39,9 +39,12 @@ class Transaction;
 void setLockWaitUnitMs(int ms);
 int lockWaitUnitMs();
 
-// The page cache of each open record file, in KiB: room for the whole of a large inventory,
-// so that lists, totals and scans over it read their pages from memory.
-inline constexpr int kPageCacheKiB = 256 * 1024;
+// The page cache of each open record file, in KiB: the upper pages of every key and the pages
+// a list reads around what it shows stay in memory, while a pass over the whole of a large
+// file reads through it from the system's own cache. A larger cache would hold a large
+// inventory whole, at the price of as much memory for as long as the file is open, and
+// reads no faster the first time.
+inline constexpr int kPageCacheKiB = 32 * 1024;
 
 class RecordFile {
 public:
@@ -208,14 +211,31 @@ private:
     std::int64_t seekRowid_ = 0;
     bool seekInclusive_ = false;
     bool seekOpen_ = true;     // no bound: from the very start or end
-    struct Row {
-        std::int64_t rowid;
-        std::vector<unsigned char> data;
-        std::string memo;
+    // The batch holds each row as SQLite gave it: a cell per field (the number, or where its
+    // text lies in `text`, already cut to the field) and the memo's cell. A row is decoded into
+    // the record buffer only when it is returned, so no row is copied twice, and the batch
+    // stays small enough to sit in the processor's cache. Its storage is kept between batches,
+    // so a long scan allocates nothing per row; batchLen_ rows hold the current batch.
+    struct Batch {
+        std::vector<std::int64_t> rowids;
+        // Neither is a vector or a string: growing them need not fill them first.
+        std::unique_ptr<std::uint64_t[]> cells;
+        std::size_t cellCap = 0;
+        std::unique_ptr<char[]> text;
+        std::size_t textLen = 0, textCap = 0;
+        void reserveText(std::size_t more);
+    } batch_;
+    std::size_t cellsPerRow() const { return def_.fields.size() + (def_.memoName ? 1 : 0); }
+    // The fields in the order of their cells: the texts first, then the numbers, each with its
+    // column, so that neither capturing nor loading a row asks a field what it is.
+    struct TextCell {
+        int column;
+        std::uint32_t offset, size;
     };
-    // Rows of the batch are kept between batches and overwritten, so a long scan allocates
-    // nothing per row; batchLen_ of them hold the current batch.
-    std::vector<Row> batch_;
+    std::vector<TextCell> textCells_;
+    std::vector<std::pair<int, const FieldDef *>> numberCells_;
+    void captureRow(sqlite3_stmt *st, int firstColumn);
+    void loadRow(std::size_t row, void *record, std::string *memo) const;
     std::size_t batchLen_ = 0;
     std::size_t batchPos_ = 0;
     bool batchBackward_ = false;

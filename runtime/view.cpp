@@ -235,7 +235,7 @@ std::int64_t View::count() const
     return totals({Total::count()}, out) == 0 ? out[0] : 0;
 }
 
-int View::positions(std::vector<std::int64_t> &out) const
+int View::positions(std::vector<std::int64_t> &out, std::size_t limit) const
 {
     out.clear();
     if (int code = check())
@@ -246,7 +246,8 @@ int View::positions(std::vector<std::int64_t> &out) const
         return err::DriverError;
     sqlite3_stmt *st = RecordSql::connection(file_).prepare("SELECT rowid FROM " + RecordSql::tableRef(file_) +
                                                             " WHERE " + w + " ORDER BY " +
-                                                            RecordSql::orderBy(file_, key_, false));
+                                                            RecordSql::orderBy(file_, key_, false) +
+                                                            (limit ? " LIMIT " + std::to_string(limit) : ""));
     if (!st)
         return err::DriverError;
     Reset reset{st};
@@ -669,8 +670,9 @@ int View::totals(const std::vector<Total> &totals, std::vector<std::int64_t> &ou
     std::string w = where(b);
     if (b.bad)
         return err::DriverError;
-    sqlite3_stmt *st =
-        RecordSql::connection(file_).prepare("SELECT " + select + " FROM " + RecordSql::tableRef(file_) + " WHERE " + w);
+    // Without a condition, a count is SQLite's count of the file's smallest key, which reads no row.
+    sqlite3_stmt *st = RecordSql::connection(file_).prepare("SELECT " + select + " FROM " + RecordSql::tableRef(file_) +
+                                                            (w == "1" ? std::string() : " WHERE " + w));
     if (!st)
         return err::DriverError;
     Reset reset{st};

@@ -86,8 +86,8 @@ public:
 
     // The number of rows.
     std::int64_t count() const;
-    // The positions of every row, in order.
-    int positions(std::vector<std::int64_t> &out) const;
+    // The positions of every row, in order; with a limit, of the first rows only.
+    int positions(std::vector<std::int64_t> &out, std::size_t limit = 0) const;
 
     // Up to n rows in order (from the last one backward), into `rows` (replaced). Fewer than n
     // rows means the end was reached.

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QTableView>
 #include <climits>
+#include <functional>
 #include <random>
 #include <sqlite3.h>
 
@@ -254,4 +255,94 @@ TEST_F(BrowseLists, AFailedReadShowsNoRowsAndATotalTooLargeSaysSo)
     EXPECT_EQ(messages.shown()[0].title, "Total Too Large");
     EXPECT_EQ(messages.shown()[0].text,
               "A total of this list is too large to be computed.|The list shows its rows without the total.");
+}
+
+// A long list knows its number of rows and shows its first ones before it reads the positions of
+// the others; those are read once the list has shown, or at once when a row beyond, a place in
+// the list or a write needs them. However they come to be read, the list must then be what a
+// fresh read gives, and a file another program changed in between must not leave the list with
+// the count it had before.
+TEST_F(BrowseLists, ALongListReadInTwoStepsEndsAsAFreshReadWould)
+{
+    {
+        Transaction tx({&file});
+        ASSERT_EQ(tx.begin(), 0);
+        for (int i = 0; i < 2500; ++i)
+            add(i);
+        ASSERT_EQ(tx.commit(), 0);
+    }
+    const int rows = 2530;
+    auto otherProgramAdds = [&](int n) {
+        Part other{};
+        RecordFile second(parts(), &other);
+        second.name = file.name;
+        ASSERT_EQ(second.open(mode::ReadWriteDenyNone), 0);
+        for (int i = 0; i < n; ++i) {
+            clearRecord(parts(), &other);
+            other.NAME = "zz" + std::to_string(i);
+            ASSERT_EQ(second.add(), 0);
+        }
+        second.close();
+    };
+    struct Case {
+        const char *name;
+        std::function<void(List &)> between;  // after the first step, before anything else
+    } cases[] = {
+        {"the rest read once the list has shown", [](List &) { QCoreApplication::processEvents(); }},
+        {"the last row asked for at once", [&](List &l) { EXPECT_NE(l.model.row(l.model.rowCount() - 1), nullptr); }},
+        {"a place in the list asked for at once",
+         [&](List &l) {
+             std::vector<std::int64_t> fresh;
+             ASSERT_EQ(l.model.view().positions(fresh), 0);
+             EXPECT_EQ(l.model.rowOf(fresh.back()), rows - 1);
+         }},
+        {"a write through the file followed at once",
+         [&](List &l) {
+             ASSERT_EQ(file.getPosition(l.model.position(5)), 0);
+             rec.NAME = "zzz";
+             ASSERT_EQ(file.put(), 0);
+             l.refill();
+             EXPECT_EQ(l.model.rowCount(), rows);
+         }},
+        {"another program's rows added before the rest was read",
+         [&](List &l) {
+             otherProgramAdds(3);
+             QCoreApplication::processEvents();
+             QCoreApplication::processEvents();
+             // Read again without being asked: not the old count over the new rows.
+             std::vector<std::int64_t> fresh, listed;
+             ASSERT_EQ(l.model.view().positions(fresh), 0);
+             for (int r = 0; r < l.model.rowCount(); ++r)
+                 listed.push_back(l.model.position(r));
+             EXPECT_EQ(listed, fresh);
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        List l(file, parts().key("NAMEKEY"), {});
+        l.refill();
+        const int count = static_cast<int>(l.model.view().count());
+        ASSERT_GE(count, rows);
+        EXPECT_EQ(l.model.rowCount(), count);
+        c.between(l);
+        l.refill();
+        l.expectFresh(c.name);
+    }
+    // Another program holds the file when the rest is to be read: the list is told once and
+    // shows no rows, never its first rows followed by blank ones.
+    BrowseModel m(file);
+    int told = 0;
+    m.onReadError = [&](const ErrorState &) { ++told; };
+    m.setOrder(parts().key("NAMEKEY"), {});
+    ASSERT_EQ(m.reread(), 0);
+    ASSERT_GE(m.rowCount(), rows);
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(file.name.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_EQ(m.rowCount(), 0);
+    EXPECT_EQ(told, 1);
 }

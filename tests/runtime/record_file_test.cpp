@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <map>
+#include <set>
 #include <filesystem>
 #include <cstring>
 #include <fstream>
@@ -545,4 +546,83 @@ TEST_F(RecordFiles, BulkCopyRunsInKeyOrderTakesTheChangesAndIsAllOrNothing)
     setDamagedFileObserver({});
     EXPECT_EQ(MasterInventoryTemp.records(), 0);
     EXPECT_EQ(damaged, std::vector<std::string>{home.file("qormas.tps")});
+}
+
+// The rows of a sequence are read ahead in batches and decoded only when returned: every record a
+// scan returns, whichever way and across every batch boundary, must be the record a read of its
+// position gives, texts cut to their fields (never inside a character), numbers out of their
+// field's range read as 0, memos whole, and the rowid the record's own.
+TEST_F(RecordFiles, AScanAcrossBatchesReturnsEachRecordAsReadByItsPosition)
+{
+    openNew(MasterInventory);
+    const int n = 1500;  // past batches of 16, 64, 256 and 1024 rows
+    {
+        Transaction tx({&MasterInventory});
+        ASSERT_EQ(tx.begin(), 0);
+        for (int i = 0; i < n; ++i) {
+            clearRecord(dict::MasterInventoryDef, &MAS);
+            MAS.MEMO = i % 7 == 0 ? std::string(static_cast<std::size_t>(i % 300), 'm') + "é" : "";
+            MAS.ASSETNUMBER = (i * 7919) % n + 1;
+            MAS.DESCRIPTION = "Item " + std::to_string((i * 104729) % 997);
+            MAS.LOCATION = i % 3 ? "Den" : "";
+            MAS.QUANTITY = i;
+            MAS.MARKETVALUE.setCents(i * 101);
+            ASSERT_EQ(MasterInventory.add(), 0) << errorText();
+        }
+        ASSERT_EQ(tx.commit(), 0);
+    }
+    MasterInventory.close();
+    // Values no record buffer could hold, as another program might store them.
+    const std::string wide = std::string(59, 'w') + "éx";  // its 60th byte is inside a character
+    ASSERT_EQ(testing_support::sqliteExec(MasterInventory.name,
+                                          "UPDATE data SET description = '" + wide + "' WHERE rowid % 97 = 0;"
+                                          "UPDATE data SET marketvalue = 99999999999 WHERE rowid % 89 = 0;"
+                                          "UPDATE data SET quantity = 1e10 WHERE rowid % 83 = 0;"),
+              "");
+    ASSERT_EQ(MasterInventory.open(mode::ReadWriteDenyNone), 0);
+
+    std::vector<unsigned char> expect(dict::MasterInventoryDef.recordSize);
+    std::string expectMemo;
+    struct Walk {
+        const char *key;  // nullptr: file order
+        bool backward;
+    } walks[] = {{"ASSETKEY", false}, {"DESCRIPTIONKEY", false}, {nullptr, false}, {"ASSETKEY", true}, {nullptr, true}};
+    for (const Walk &w : walks) {
+        SCOPED_TRACE(std::string(w.key ? w.key : "file order") + (w.backward ? " backward" : " forward"));
+        w.key ? MasterInventory.set(*dict::MasterInventoryDef.key(w.key)) : MasterInventory.setFileOrder();
+        int rows = 0, mismatched = 0;
+        std::set<std::int64_t> seen;
+        while ((w.backward ? MasterInventory.previous() : MasterInventory.next()) == 0) {
+            ++rows;
+            seen.insert(MasterInventory.position());
+            ASSERT_EQ(MasterInventory.readPosition(MasterInventory.position(), expect.data(), &expectMemo), 0);
+            if (std::memcmp(expect.data(), static_cast<MasterInventoryRecord *>(&MAS), expect.size()) != 0 ||
+                expectMemo != MAS.MEMO)
+                ++mismatched;
+        }
+        EXPECT_EQ(rows, n);
+        EXPECT_EQ(seen.size(), static_cast<std::size_t>(n));
+        EXPECT_EQ(mismatched, 0);
+    }
+    // The decoded values themselves, on one record of each kind of damage.
+    for (std::int64_t pos : {97, 89, 83}) {
+        ASSERT_EQ(MasterInventory.setPosition(nullptr, pos), 0);
+        ASSERT_EQ(MasterInventory.next(), 0);
+        EXPECT_EQ(MasterInventory.position(), pos);
+        if (pos == 97)
+            EXPECT_EQ(MAS.DESCRIPTION.str(), std::string(59, 'w'));
+        if (pos == 89)
+            EXPECT_EQ(MAS.MARKETVALUE.cents(), 0);
+        if (pos == 83)
+            EXPECT_EQ(MAS.QUANTITY.get(), 0);
+    }
+    // Turning back in the middle of a batch goes on from the record last returned.
+    MasterInventory.set(*dict::MasterInventoryDef.key("ASSETKEY"));
+    for (int i = 0; i < 40; ++i)
+        ASSERT_EQ(MasterInventory.next(), 0);
+    EXPECT_EQ(MAS.ASSETNUMBER.get(), 40);
+    ASSERT_EQ(MasterInventory.previous(), 0);
+    EXPECT_EQ(MAS.ASSETNUMBER.get(), 39);
+    ASSERT_EQ(MasterInventory.next(), 0);
+    EXPECT_EQ(MAS.ASSETNUMBER.get(), 40);
 }
