@@ -1144,7 +1144,7 @@ private:
     std::unordered_set<std::int64_t> keyRowids_, otherRowids_;
     std::unordered_set<std::int64_t> kept_;        // rowids in the fresh file or the side file
     std::unordered_set<std::int64_t> unreadable_;  // rowids of cells that do not decode
-    std::vector<char> known_;                      // pages whose part is known
+    std::vector<char> known_;                      // pages that read as b-tree or overflow pages
     std::vector<std::int64_t> indexPages_;
     std::vector<Value> row_;                       // the row being kept, in the declared places
     std::set<std::int64_t> lostRows_;
