@@ -174,254 +174,322 @@ private:
             v->addWidget(new QLabel(t.heading));
         }
         bool fills = false;
-        for (const layout::Section &s : t.sections) {
-            QGridLayout *g;
-            if (s.caption) {
-                auto *box = new QGroupBox(s.caption);
-                g = new QGridLayout(box);
-                v->addWidget(box);
-            } else if (v) {
-                g = new QGridLayout;
-                v->addLayout(g);
-            } else {
-                g = new QGridLayout(page);
-            }
-            // A section of two columns lays each out on its own, so that what a category hides
-            // in one column closes up there instead of leaving a gap beside the other.
-            QGridLayout *right = nullptr;
-            if (s.gapColumn >= 0) {
-                right = new QGridLayout;
-                auto *left = new QGridLayout;
-                left->setContentsMargins(0, 0, 0, 0);
-                right->setContentsMargins(0, 0, 0, 0);
-                g->addLayout(left, 0, 0, Qt::AlignTop);
-                g->addLayout(right, 0, 2, Qt::AlignTop);
-                g->setColumnMinimumWidth(1, 16);
-                g->setColumnStretch(0, 1);
-                g->setColumnStretch(2, 1);
-                g->setRowStretch(1, 1);
-                g = left;
-            }
-            auto gridOf = [&](const layout::Control &c) { return right && c.col > s.gapColumn ? right : g; };
-            auto colOf = [&](const layout::Control &c) { return right && c.col > s.gapColumn ? c.col - s.gapColumn - 1 : c.col; };
-            // Controls sharing a cell sit side by side in it.
-            std::map<std::pair<int, int>, int> inCell;
-            for (const layout::Control &c : s.controls)
-                ++inCell[{c.row, c.col}];
-            std::map<std::pair<int, int>, QHBoxLayout *> rows;
-            for (const layout::Control &c : s.controls) {
-                QGridLayout *cg = gridOf(c);
-                const int col = colOf(c);
-                QLabel *prompt = nullptr;
-                if (hasPromptLabel(c.kind)) {
-                    prompt = new QLabel(c.userTitle ? QString::fromStdString(titles_[static_cast<std::size_t>(
-                                                          c.userTitle - 1)])
-                                                    : QString(c.prompt));
-                    if (c.userTitle)
-                        prompt->setObjectName(QString("Title %1").arg(c.userTitle));
-                    cg->addWidget(prompt, c.row, col - 1);
-                }
-                QWidget *w = build(c);
-                if (inCell[{c.row, c.col}] > 1) {
-                    QHBoxLayout *&h = rows[{c.row, c.col}];
-                    if (!h) {
-                        h = new QHBoxLayout;
-                        cg->addLayout(h, c.row, col);
-                    }
-                    h->addWidget(w);
-                } else if (c.kind == layout::Kind::PictureArea) {
-                    cg->addWidget(w, c.row, col, c.rowSpan, c.colSpan, Qt::AlignLeft | Qt::AlignTop);
-                } else {
-                    cg->addWidget(w, c.row, col, c.rowSpan, c.colSpan);
-                }
-                built_.push_back({&c, prompt, w});
-                if (c.field) {
-                    if (prompt)
-                        parts_[c.field].push_back(prompt);
-                    parts_[c.field].push_back(w);
-                }
-                hook(c, w);
-                fills = fills || c.kind == layout::Kind::Memo;
-            }
-            for (int col : s.stretchColumns) {
-                if (right && col > s.gapColumn)
-                    right->setColumnStretch(col - s.gapColumn - 1, 1);
-                else
-                    g->setColumnStretch(col, 1);
-            }
-            if (s.stretchRow >= 0 && !right)
-                g->setRowStretch(s.stretchRow, 1);
-        }
+        for (const layout::Section &s : t.sections)
+            fills = buildSection(s, page, v) || fills;
         if (v && !fills)
             v->addStretch(1);
         tabs_->addTab(page, t.title);
     }
 
+    // The grid a section's controls go in: on the page, or in a box when it has a caption. For
+    // a section of two columns, the left column's grid, with `right` the right column's.
+    static QGridLayout *sectionGrid(const layout::Section &s, QWidget *page, QVBoxLayout *v, QGridLayout *&right)
+    {
+        QGridLayout *g;
+        if (s.caption) {
+            auto *box = new QGroupBox(s.caption);
+            g = new QGridLayout(box);
+            v->addWidget(box);
+        } else if (v) {
+            g = new QGridLayout;
+            v->addLayout(g);
+        } else {
+            g = new QGridLayout(page);
+        }
+        right = nullptr;
+        // A section of two columns lays each out on its own, so that what a category hides in
+        // one column closes up there instead of leaving a gap beside the other.
+        if (s.gapColumn >= 0) {
+            right = new QGridLayout;
+            auto *left = new QGridLayout;
+            left->setContentsMargins(0, 0, 0, 0);
+            right->setContentsMargins(0, 0, 0, 0);
+            g->addLayout(left, 0, 0, Qt::AlignTop);
+            g->addLayout(right, 0, 2, Qt::AlignTop);
+            g->setColumnMinimumWidth(1, 16);
+            g->setColumnStretch(0, 1);
+            g->setColumnStretch(2, 1);
+            g->setRowStretch(1, 1);
+            g = left;
+        }
+        return g;
+    }
+
+    // A section's controls in their cells; true when one of them is a memo, which fills the page.
+    bool buildSection(const layout::Section &s, QWidget *page, QVBoxLayout *v)
+    {
+        QGridLayout *right = nullptr;
+        QGridLayout *g = sectionGrid(s, page, v, right);
+        // Controls sharing a cell sit side by side in it.
+        std::map<std::pair<int, int>, int> inCell;
+        for (const layout::Control &c : s.controls)
+            ++inCell[{c.row, c.col}];
+        std::map<std::pair<int, int>, QHBoxLayout *> rows;
+        bool fills = false;
+        for (const layout::Control &c : s.controls) {
+            const bool onRight = right && c.col > s.gapColumn;
+            QHBoxLayout **shared = inCell[{c.row, c.col}] > 1 ? &rows[{c.row, c.col}] : nullptr;
+            place(c, onRight ? right : g, onRight ? c.col - s.gapColumn - 1 : c.col, shared);
+            fills = fills || c.kind == layout::Kind::Memo;
+        }
+        for (int col : s.stretchColumns) {
+            if (right && col > s.gapColumn)
+                right->setColumnStretch(col - s.gapColumn - 1, 1);
+            else
+                g->setColumnStretch(col, 1);
+        }
+        if (s.stretchRow >= 0 && !right)
+            g->setRowStretch(s.stretchRow, 1);
+        return fills;
+    }
+
+    // A control, and its prompt in the column before it, in its cell of `cg`; `shared` is the
+    // row of the controls that share the cell (null when it has the cell alone).
+    void place(const layout::Control &c, QGridLayout *cg, int col, QHBoxLayout **shared)
+    {
+        QLabel *prompt = nullptr;
+        if (hasPromptLabel(c.kind)) {
+            prompt = new QLabel(c.userTitle ? QString::fromStdString(titles_[static_cast<std::size_t>(c.userTitle - 1)])
+                                            : QString(c.prompt));
+            if (c.userTitle)
+                prompt->setObjectName(QString("Title %1").arg(c.userTitle));
+            cg->addWidget(prompt, c.row, col - 1);
+        }
+        QWidget *w = build(c);
+        if (shared) {
+            if (!*shared) {
+                *shared = new QHBoxLayout;
+                cg->addLayout(*shared, c.row, col);
+            }
+            (*shared)->addWidget(w);
+        } else if (c.kind == layout::Kind::PictureArea) {
+            cg->addWidget(w, c.row, col, c.rowSpan, c.colSpan, Qt::AlignLeft | Qt::AlignTop);
+        } else {
+            cg->addWidget(w, c.row, col, c.rowSpan, c.colSpan);
+        }
+        built_.push_back({&c, prompt, w});
+        if (c.field) {
+            if (prompt)
+                parts_[c.field].push_back(prompt);
+            parts_[c.field].push_back(w);
+        }
+        hook(c, w);
+    }
+
     QWidget *build(const layout::Control &c)
     {
         using K = layout::Kind;
-        const char *field = c.field;
         switch (c.kind) {
         case K::Entry:
         case K::ReadOnlyEntry:
-        case K::PicturePath: {
-            auto *e = new QLineEdit;
-            e->setObjectName(field);
-            if (c.tip)
-                e->setToolTip(c.tip);
-            if (c.kind == K::ReadOnlyEntry && !anyBound_)
-                boundLast_.push_back({e, &c});
-            else
-                bindEntry(e, field, c.picture ? c.picture : "");
-            anyBound_ = true;
-            e->setReadOnly(c.kind == K::ReadOnlyEntry || c.readOnly);
-            entries_[field] = e;
-            if (c.kind == K::PicturePath) {
-                pictures_[field].field = field;
-                pictures_[field].path = e;
-            }
-            return e;
-        }
-        case K::Display: {
-            extended_ = new QLineEdit;
-            extended_->setObjectName(c.name);
-            extended_->setReadOnly(true);
-            extended_->setAlignment(Qt::AlignRight);
-            return extended_;
-        }
-        case K::DropList: {
-            auto *combo = new QComboBox;
-            combo->setObjectName(field);
-            if (c.tip)
-                combo->setToolTip(c.tip);
-            combo->setMinimumWidth(170);
-            bindCombo(combo, field);
-            anyBound_ = true;
-            const layout::Drop &d = *c.drop;
-            std::vector<const char *> fields = d.fields;
-            QStringList headers;
-            for (const char *h : d.headers)
-                headers << h;
-            auto fileDrop =
-                std::make_unique<FileDrop>(combo, **d.manager, d.file->key(d.key), std::move(fields), headers);
-            if (d.limitedBy) {
-                const layout::Drop *dp = &d;
-                fileDrop->filter = [this, dp] {
-                    return std::vector<rt::Condition>{rt::Condition::equals(
-                        *dp->file, dp->limitedBy, drop(dp->limitedBy).combo()->currentText().toStdString())};
-                };
-                // Choosing the value the list is limited by reads the list again.
-                FileDrop *limited = fileDrop.get();
-                connect(drop(d.limitedBy).combo(), &QComboBox::activated, this, [limited] { limited->reload(); });
-            }
-            drops_.push_back({field, std::move(fileDrop)});
-            return combo;
-        }
-        case K::Check: {
-            auto *box = new QCheckBox(c.prompt);
-            box->setObjectName(field);
-            if (c.tip)
-                box->setToolTip(c.tip);
-            bindCheck(box, field);
-            anyBound_ = true;
-            return box;
-        }
-        case K::Radios: {
-            auto *how = new QGroupBox(c.prompt);
-            auto *hl = new QGridLayout(how);
-            std::vector<std::pair<QAbstractButton *, std::string>> choices;
-            int i = 0;
-            for (const char *t : c.choices) {
-                auto *rb = new QRadioButton(t);
-                rb->setObjectName(QString(field) + " " + t);
-                hl->addWidget(rb, i / 4, i % 4);
-                choices.push_back({rb, t});
-                ++i;
-            }
-            bindRadios(field, choices);
-            anyBound_ = true;
-            return how;
-        }
-        case K::Calendar: {
-            auto *b = smallButton(c.prompt, QString(field) + " calendar");
-            b->setToolTip(c.tip);
-            connect(b, &QPushButton::clicked, this, [this, field] {
-                rt::runProcedure("SelectDate");
-                if (Glo.DatePicked == 1) {
-                    rt::setFieldNumber(masField(field), static_cast<MasterInventoryRecord *>(&MAS), Glo.SelectedDate);
-                    displayField(field);
-                }
-            });
-            return b;
-        }
-        case K::Today: {
-            QPushButton *b = smallButton(c.prompt, c.tip);
-            connect(b, &QPushButton::clicked, this, [this, field] {
-                rt::setFieldNumber(masField(field), static_cast<MasterInventoryRecord *>(&MAS), rt::today());
-                displayField(field);
-            });
-            return b;
-        }
-        case K::Lookup: {
-            QPushButton *b = smallButton(c.prompt, c.tip);
-            lookups_[field] = &c;
-            connect(b, &QPushButton::clicked, this, [this, field] { lookupClicked(field); });
-            return b;
-        }
-        case K::Clear: {
-            QPushButton *b = smallButton(c.prompt, c.tip);
-            if (c.name)
-                b->setObjectName(c.name);
-            const char *focus = c.focus;
-            connect(b, &QPushButton::clicked, this, [this, field, focus] {
-                if (focus)
-                    clearList(field, drop(field), drop(focus).combo());
-                else
-                    setPicturePath(pictures_.at(field), QString());
-            });
-            return b;
-        }
-        case K::PictureFor: {
-            auto *forLabel = new QLabel;
-            forLabel->setObjectName(c.name);
-            connect(entries_.at(field), &QLineEdit::textChanged, forLabel, &QLabel::setText);
-            return forLabel;
-        }
-        case K::PictureChoose: {
-            auto *select = new QPushButton(c.prompt);
-            select->setObjectName(c.name);
-            select->setAutoDefault(false);
-            const bool fileSelector = c.fileSelector;
-            const char *dialog = c.dialog;
-            connect(select, &QPushButton::clicked, this, [this, field, fileSelector, dialog] {
-                choosePicture(pictures_.at(field), fileSelector, dialog);
-            });
-            return select;
-        }
-        case K::PictureArea: {
-            // The area keeps its size whether or not a picture shows in it.
-            auto *area = new QFrame;
-            area->setFrameShape(QFrame::StyledPanel);
-            area->setFixedSize(static_cast<int>(std::lround(rt::kPictureBoxWidth * unit_)) + 4,
-                               static_cast<int>(std::lround(rt::kPictureBoxHeight * unit_)) + 4);
-            auto *al = new QVBoxLayout(area);
-            al->setContentsMargins(2, 2, 2, 2);
-            PictureTab &t = pictures_[field];
-            t.display = new QLabel;
-            t.display->setObjectName(QString(field) + " picture");
-            t.display->hide();
-            al->addWidget(t.display, 0, Qt::AlignCenter);
-            return area;
-        }
-        case K::Memo: {
-            auto *memo = new QPlainTextEdit;
-            memo->setObjectName(field);
-            bindMemo(memo);
-            anyBound_ = true;
-            return memo;
-        }
+        case K::PicturePath: return makeEntry(c);
+        case K::Display: return makeDisplay(c);
+        case K::DropList: return makeDropList(c);
+        case K::Check: return makeCheck(c);
+        case K::Radios: return makeRadios(c);
+        case K::Calendar: return makeCalendarButton(c);
+        case K::Today: return makeTodayButton(c);
+        case K::Lookup: return makeLookupButton(c);
+        case K::Clear: return makeClearButton(c);
+        case K::PictureFor: return makePictureFor(c);
+        case K::PictureChoose: return makePictureChooseButton(c);
+        case K::PictureArea: return makePictureArea(c);
+        case K::Memo: return makeMemo(c);
         }
         return nullptr;
+    }
+
+    // ---- the controls bound to the item's fields ---------------------------------------------
+    QWidget *makeEntry(const layout::Control &c)
+    {
+        using K = layout::Kind;
+        const char *field = c.field;
+        auto *e = new QLineEdit;
+        e->setObjectName(field);
+        if (c.tip)
+            e->setToolTip(c.tip);
+        if (c.kind == K::ReadOnlyEntry && !anyBound_)
+            boundLast_.push_back({e, &c});
+        else
+            bindEntry(e, field, c.picture ? c.picture : "");
+        anyBound_ = true;
+        e->setReadOnly(c.kind == K::ReadOnlyEntry || c.readOnly);
+        entries_[field] = e;
+        if (c.kind == K::PicturePath) {
+            pictures_[field].field = field;
+            pictures_[field].path = e;
+        }
+        return e;
+    }
+
+    QWidget *makeDisplay(const layout::Control &c)
+    {
+        extended_ = new QLineEdit;
+        extended_->setObjectName(c.name);
+        extended_->setReadOnly(true);
+        extended_->setAlignment(Qt::AlignRight);
+        return extended_;
+    }
+
+    QWidget *makeDropList(const layout::Control &c)
+    {
+        const char *field = c.field;
+        auto *combo = new QComboBox;
+        combo->setObjectName(field);
+        if (c.tip)
+            combo->setToolTip(c.tip);
+        combo->setMinimumWidth(170);
+        bindCombo(combo, field);
+        anyBound_ = true;
+        const layout::Drop &d = *c.drop;
+        std::vector<const char *> fields = d.fields;
+        QStringList headers;
+        for (const char *h : d.headers)
+            headers << h;
+        auto fileDrop = std::make_unique<FileDrop>(combo, **d.manager, d.file->key(d.key), std::move(fields), headers);
+        if (d.limitedBy) {
+            const layout::Drop *dp = &d;
+            fileDrop->filter = [this, dp] {
+                return std::vector<rt::Condition>{rt::Condition::equals(
+                    *dp->file, dp->limitedBy, drop(dp->limitedBy).combo()->currentText().toStdString())};
+            };
+            // Choosing the value the list is limited by reads the list again.
+            FileDrop *limited = fileDrop.get();
+            connect(drop(d.limitedBy).combo(), &QComboBox::activated, this, [limited] { limited->reload(); });
+        }
+        drops_.push_back({field, std::move(fileDrop)});
+        return combo;
+    }
+
+    QWidget *makeCheck(const layout::Control &c)
+    {
+        auto *box = new QCheckBox(c.prompt);
+        box->setObjectName(c.field);
+        if (c.tip)
+            box->setToolTip(c.tip);
+        bindCheck(box, c.field);
+        anyBound_ = true;
+        return box;
+    }
+
+    QWidget *makeRadios(const layout::Control &c)
+    {
+        const char *field = c.field;
+        auto *how = new QGroupBox(c.prompt);
+        auto *hl = new QGridLayout(how);
+        std::vector<std::pair<QAbstractButton *, std::string>> choices;
+        int i = 0;
+        for (const char *t : c.choices) {
+            auto *rb = new QRadioButton(t);
+            rb->setObjectName(QString(field) + " " + t);
+            hl->addWidget(rb, i / 4, i % 4);
+            choices.push_back({rb, t});
+            ++i;
+        }
+        bindRadios(field, choices);
+        anyBound_ = true;
+        return how;
+    }
+
+    QWidget *makeMemo(const layout::Control &c)
+    {
+        auto *memo = new QPlainTextEdit;
+        memo->setObjectName(c.field);
+        bindMemo(memo);
+        anyBound_ = true;
+        return memo;
+    }
+
+    // ---- the buttons beside the fields ---------------------------------------------------------
+    QWidget *makeCalendarButton(const layout::Control &c)
+    {
+        const char *field = c.field;
+        auto *b = smallButton(c.prompt, QString(field) + " calendar");
+        b->setToolTip(c.tip);
+        connect(b, &QPushButton::clicked, this, [this, field] {
+            rt::runProcedure("SelectDate");
+            if (Glo.DatePicked == 1) {
+                rt::setFieldNumber(masField(field), static_cast<MasterInventoryRecord *>(&MAS), Glo.SelectedDate);
+                displayField(field);
+            }
+        });
+        return b;
+    }
+
+    QWidget *makeTodayButton(const layout::Control &c)
+    {
+        const char *field = c.field;
+        QPushButton *b = smallButton(c.prompt, c.tip);
+        connect(b, &QPushButton::clicked, this, [this, field] {
+            rt::setFieldNumber(masField(field), static_cast<MasterInventoryRecord *>(&MAS), rt::today());
+            displayField(field);
+        });
+        return b;
+    }
+
+    QWidget *makeLookupButton(const layout::Control &c)
+    {
+        const char *field = c.field;
+        QPushButton *b = smallButton(c.prompt, c.tip);
+        lookups_[field] = &c;
+        connect(b, &QPushButton::clicked, this, [this, field] { lookupClicked(field); });
+        return b;
+    }
+
+    QWidget *makeClearButton(const layout::Control &c)
+    {
+        const char *field = c.field;
+        QPushButton *b = smallButton(c.prompt, c.tip);
+        if (c.name)
+            b->setObjectName(c.name);
+        const char *focus = c.focus;
+        connect(b, &QPushButton::clicked, this, [this, field, focus] {
+            if (focus)
+                clearList(field, drop(field), drop(focus).combo());
+            else
+                setPicturePath(pictures_.at(field), QString());
+        });
+        return b;
+    }
+
+    // ---- the picture tabs ----------------------------------------------------------------------
+    QWidget *makePictureFor(const layout::Control &c)
+    {
+        auto *forLabel = new QLabel;
+        forLabel->setObjectName(c.name);
+        connect(entries_.at(c.field), &QLineEdit::textChanged, forLabel, &QLabel::setText);
+        return forLabel;
+    }
+
+    QWidget *makePictureChooseButton(const layout::Control &c)
+    {
+        const char *field = c.field;
+        auto *select = new QPushButton(c.prompt);
+        select->setObjectName(c.name);
+        select->setAutoDefault(false);
+        const bool fileSelector = c.fileSelector;
+        const char *dialog = c.dialog;
+        connect(select, &QPushButton::clicked, this, [this, field, fileSelector, dialog] {
+            choosePicture(pictures_.at(field), fileSelector, dialog);
+        });
+        return select;
+    }
+
+    QWidget *makePictureArea(const layout::Control &c)
+    {
+        // The area keeps its size whether or not a picture shows in it.
+        auto *area = new QFrame;
+        area->setFrameShape(QFrame::StyledPanel);
+        area->setFixedSize(static_cast<int>(std::lround(rt::kPictureBoxWidth * unit_)) + 4,
+                           static_cast<int>(std::lround(rt::kPictureBoxHeight * unit_)) + 4);
+        auto *al = new QVBoxLayout(area);
+        al->setContentsMargins(2, 2, 2, 2);
+        PictureTab &t = pictures_[c.field];
+        t.display = new QLabel;
+        t.display->setObjectName(QString(c.field) + " picture");
+        t.display->hide();
+        al->addWidget(t.display, 0, Qt::AlignCenter);
+        return area;
     }
 
     // The behaviours that belong to particular fields.

@@ -604,212 +604,228 @@ void setStepHook(std::function<bool(const std::string &)> hook) { stepHook() = s
 
 std::string freshName(const std::string &file) { return file + ".recordfix-new"; }
 
-Outcome salvageRecordFile(const std::string &damaged, const std::string &example,
-                          const std::vector<ColumnCheck> &checks)
-{
-    Outcome out;
-    std::error_code ec;
-    if (!fs::is_regular_file(damaged, ec)) {
-        out.error = "The file " + damaged + " does not exist.";
-        return out;
-    }
-    if (!fs::is_regular_file(example, ec)) {
-        out.error = "The example file " + example + " does not exist.";
-        return out;
-    }
+namespace {
 
-    // A journal left by a crash is rolled back first, when the file lets itself be opened.
-    if (fs::exists(damaged + "-journal", ec)) {
-        Db j;
-        if (sqlite3_open_v2(damaged.c_str(), &j.db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
-            sqlite3_exec(j.db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
-    }
-    // No other program may write the file while its pages are read and until the repaired file
-    // takes its name: what it wrote would land in the original kept aside. A file too damaged
-    // to be locked cannot be opened by any program either.
-    Db lock;
-    if (sqlite3_open_v2(damaged.c_str(), &lock.db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        sqlite3_busy_timeout(lock.db, 2000);
-        if ((sqlite3_exec(lock.db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) & 0xFF) == SQLITE_BUSY) {
-            out.error = "The file " + damaged + " is in use by another program.";
-            return out;
-        }
-    }
-
-    // The declared structure, from the example file.
+// The declared structure, from the example file.
+struct Declared {
     std::vector<Column> cols;
-    std::uint32_t examplePageSize = 4096;
-    std::string keyIndexName;
-    std::vector<std::string> keyIndexColumns;
-    {
-        Db ex;
-        if (sqlite3_open_v2(example.c_str(), &ex.db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
-            cols = columnsOf(ex.db);
-        if (cols.empty()) {
-            out.error = example + ": not an example file (" + ex.message() + ")";
-            return out;
-        }
-        Stmt s;
-        if (sqlite3_prepare_v2(ex.db, "PRAGMA page_size", -1, &s.st, nullptr) == SQLITE_OK &&
-            sqlite3_step(s.st) == SQLITE_ROW)
-            examplePageSize = static_cast<std::uint32_t>(sqlite3_column_int(s.st, 0));
-        keyIndexName = namingKey(ex.db, out.keyColumn);
-    }
-    std::map<std::string, std::size_t> exampleIndex;
-    for (std::size_t i = 0; i < cols.size(); ++i)
-        exampleIndex[cols[i].name] = i;
-    const std::size_t keyAt = exampleIndex.count(out.keyColumn) ? exampleIndex[out.keyColumn] : cols.size();
+    std::uint32_t pageSize = 4096;
+    std::string keyIndexName;                     // the naming key's index
+    std::map<std::string, std::size_t> position;  // a column's place in the record
+    std::size_t keyAt = 0;                        // the naming key's column; cols.size() without one
     std::map<std::string, const ColumnCheck *> checkOf;
-    for (const ColumnCheck &c : checks)
-        checkOf[c.column] = &c;
+};
 
-    Pages pages;
-    if (!pages.open(damaged, examplePageSize, out.error))
-        return out;
-    Reader reader(pages);
-    std::vector<unsigned char> buf;
+// One repair, from the damaged file to the fresh one in its place. Each step leaves what the
+// later ones need in the members; a step that fails leaves the reason in `out.error`.
+class Repair {
+public:
+    Repair(const std::string &damaged, const std::string &example) : damaged_(damaged), example_(example) {}
 
-    // What the file's own schema still tells: the rows' columns (its structure may be older than
-    // the example's), its schema pages, the roots of its indexes.
-    std::vector<SchemaRow> schema;
-    std::set<std::int64_t> schemaPages = treePages(pages, reader, 1);
-    for (std::int64_t p : schemaPages) {
-        if (!pages.read(p, buf) || buf[p == 1 ? 100 : 0] != 13)
-            continue;
-        for (const Cell &c : reader.cells(buf, p)) {
-            std::vector<Value> v;
-            if (!c.whole || !decodeRecord(c.payload, v) || v.size() != 5)
+    Outcome run(const std::vector<ColumnCheck> &checks)
+    {
+        out_.ok = steps(checks);
+        return std::move(out_);
+    }
+
+private:
+    bool steps(const std::vector<ColumnCheck> &checks)
+    {
+        if (!checkAndLock() || !readDeclared(checks) || !pages_.open(damaged_, decl_.pageSize, out_.error))
+            return false;
+        readOwnSchema();
+        readFreeList();
+        if (!startFreshFile())
+            return false;
+        readNamingKey();
+        if (!keepRows()) {
+            discard();
+            return false;
+        }
+        countUnreadablePages();
+        countLostRows();
+        nameLostRows();
+        if (!writer_.finish(out_.error) || (rejectsOpen_ && !rejects_.finish(out_.error)) || !putInPlace()) {
+            discard();
+            return false;
+        }
+        return true;
+    }
+
+    // Both files there, a journal left by a crash rolled back, and the damaged file held.
+    bool checkAndLock()
+    {
+        std::error_code ec;
+        if (!fs::is_regular_file(damaged_, ec)) {
+            out_.error = "The file " + damaged_ + " does not exist.";
+            return false;
+        }
+        if (!fs::is_regular_file(example_, ec)) {
+            out_.error = "The example file " + example_ + " does not exist.";
+            return false;
+        }
+        // A journal left by a crash is rolled back first, when the file lets itself be opened.
+        if (fs::exists(damaged_ + "-journal", ec)) {
+            Db j;
+            if (sqlite3_open_v2(damaged_.c_str(), &j.db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
+                sqlite3_exec(j.db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+        }
+        // No other program may write the file while its pages are read and until the repaired
+        // file takes its name: what it wrote would land in the original kept aside. A file too
+        // damaged to be locked cannot be opened by any program either.
+        if (sqlite3_open_v2(damaged_.c_str(), &lock_.db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+            sqlite3_busy_timeout(lock_.db, 2000);
+            if ((sqlite3_exec(lock_.db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) & 0xFF) == SQLITE_BUSY) {
+                out_.error = "The file " + damaged_ + " is in use by another program.";
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool readDeclared(const std::vector<ColumnCheck> &checks)
+    {
+        {
+            Db ex;
+            if (sqlite3_open_v2(example_.c_str(), &ex.db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
+                decl_.cols = columnsOf(ex.db);
+            if (decl_.cols.empty()) {
+                out_.error = example_ + ": not an example file (" + ex.message() + ")";
+                return false;
+            }
+            Stmt s;
+            if (sqlite3_prepare_v2(ex.db, "PRAGMA page_size", -1, &s.st, nullptr) == SQLITE_OK &&
+                sqlite3_step(s.st) == SQLITE_ROW)
+                decl_.pageSize = static_cast<std::uint32_t>(sqlite3_column_int(s.st, 0));
+            decl_.keyIndexName = namingKey(ex.db, out_.keyColumn);
+        }
+        for (std::size_t i = 0; i < decl_.cols.size(); ++i)
+            decl_.position[decl_.cols[i].name] = i;
+        auto key = decl_.position.find(out_.keyColumn);
+        decl_.keyAt = key != decl_.position.end() ? key->second : decl_.cols.size();
+        for (const ColumnCheck &c : checks)
+            decl_.checkOf[c.column] = &c;
+        row_.resize(decl_.cols.size());
+        return true;
+    }
+
+    // What the file's own schema still tells: the rows' columns (its structure may be older
+    // than the example's), its schema pages, the roots of its indexes.
+    void readOwnSchema()
+    {
+        schemaPages_ = treePages(pages_, reader_, 1);
+        for (std::int64_t p : schemaPages_) {
+            if (!pages_.read(p, buf_) || buf_[p == 1 ? 100 : 0] != 13)
                 continue;
-            schema.push_back({valueText(v[0]), valueText(v[1]), valueText(v[2]), valueText(v[4]),
-                              v[3].kind == Value::Int ? v[3].i : 0});
+            for (const Cell &c : reader_.cells(buf_, p)) {
+                std::vector<Value> v;
+                if (!c.whole || !decodeRecord(c.payload, v) || v.size() != 5)
+                    continue;
+                schema_.push_back({valueText(v[0]), valueText(v[1]), valueText(v[2]), valueText(v[4]),
+                                   v[3].kind == Value::Int ? v[3].i : 0});
+            }
         }
-    }
-    std::vector<Column> srcCols = cols;
-    for (const SchemaRow &r : schema) {
-        if (r.type != "table" || r.name != "data")
-            continue;
-        Db mem;
-        sqlite3_open(":memory:", &mem.db);
-        if (sqlite3_exec(mem.db, r.sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) {
-            std::vector<Column> own = columnsOf(mem.db);
-            if (!own.empty())
-                srcCols = own;
+        std::vector<Column> stored = decl_.cols;
+        for (const SchemaRow &r : schema_) {
+            if (r.type != "table" || r.name != "data")
+                continue;
+            Db mem;
+            sqlite3_open(":memory:", &mem.db);
+            if (sqlite3_exec(mem.db, r.sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) {
+                std::vector<Column> own = columnsOf(mem.db);
+                if (!own.empty())
+                    stored = own;
+            }
         }
+        storedColumns_ = stored.size();
+        // Where each stored column goes in the fresh file (-1: a column the structure dropped).
+        target_.assign(stored.size(), -1);
+        for (std::size_t i = 0; i < stored.size(); ++i)
+            if (auto it = decl_.position.find(stored[i].name); it != decl_.position.end())
+                target_[i] = static_cast<long>(it->second);
     }
-    // Where each stored column goes in the fresh file (-1: a column the structure dropped).
-    std::vector<long> target(srcCols.size(), -1);
-    for (std::size_t i = 0; i < srcCols.size(); ++i)
-        if (auto it = exampleIndex.find(srcCols[i].name); it != exampleIndex.end())
-            target[i] = static_cast<long>(it->second);
 
     // Pages that hold no live rows: the free list.
-    std::set<std::int64_t> freePages;
-    for (std::int64_t trunk = pages.freelistTrunk(); trunk > 0 && !freePages.count(trunk);) {
-        if (!pages.read(trunk, buf))
-            break;
-        freePages.insert(trunk);
-        std::uint32_t n = std::min<std::uint32_t>(be32(&buf[4]), (pages.usable() - 8) / 4);
-        for (std::uint32_t i = 0; i < n; ++i)
-            freePages.insert(be32(&buf[8 + 4 * i]));
-        trunk = be32(&buf[0]);
+    void readFreeList()
+    {
+        for (std::int64_t trunk = pages_.freelistTrunk(); trunk > 0 && !freePages_.count(trunk);) {
+            if (!pages_.read(trunk, buf_))
+                break;
+            freePages_.insert(trunk);
+            std::uint32_t n = std::min<std::uint32_t>(be32(&buf_[4]), (pages_.usable() - 8) / 4);
+            for (std::uint32_t i = 0; i < n; ++i)
+                freePages_.insert(be32(&buf_[8 + 4 * i]));
+            trunk = be32(&buf_[0]);
+        }
     }
 
     // The fresh file is the example file, filled.
-    std::string fresh = freshName(damaged);
-    fs::remove(fresh, ec);
-    fs::copy_file(example, fresh, fs::copy_options::overwrite_existing, ec);
-    if (ec) {
-        out.error = fresh + ": " + ec.message();
-        return out;
-    }
-    auto discard = [&] {
-        fs::remove(fresh, ec);
-        if (!out.rejectsFile.empty())
-            fs::remove(out.rejectsFile, ec);
-        out.rejectsFile.clear();
-    };
-    Writer writer;
-    if (!writer.open(fresh, cols, out.error)) {
-        discard();
-        return out;
-    }
-    Writer rejects;
-    bool rejectsOpen = false;
-    auto setAside = [&](std::int64_t rowid, const std::vector<Value> &row) {
-        if (!rejectsOpen) {
-            out.rejectsFile = freeName(fs::path(damaged).replace_extension().string() + "-rejects.tps");
-            fs::copy_file(example, out.rejectsFile, ec);
-            if (!ec) {
-                // The side file holds what the keys refused: no key may refuse it again.
-                Db strip;
-                if (sqlite3_open_v2(out.rejectsFile.c_str(), &strip.db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-                    std::vector<std::string> drops;
-                    Stmt q;
-                    sqlite3_prepare_v2(strip.db, "SELECT name FROM sqlite_master WHERE type='index' AND sql IS NOT NULL",
-                                       -1, &q.st, nullptr);
-                    while (q.st && sqlite3_step(q.st) == SQLITE_ROW)
-                        drops.emplace_back(reinterpret_cast<const char *>(sqlite3_column_text(q.st, 0)));
-                    for (const std::string &d : drops)
-                        sqlite3_exec(strip.db, ("DROP INDEX " + quote(d)).c_str(), nullptr, nullptr, nullptr);
-                }
-            }
-            if (ec || !rejects.open(out.rejectsFile, cols, out.error)) {
-                if (ec)
-                    out.error = out.rejectsFile + ": " + ec.message();
-                return false;
-            }
-            rejectsOpen = true;
-        }
-        // The side file keeps rows whose rowid came twice too.
-        if (rejects.write(rowid, row) != SQLITE_DONE && rejects.write(-1 - out.refused, row) != SQLITE_DONE) {
-            out.error = out.rejectsFile + ": " + sqlite3_errmsg(rejects.db());
+    bool startFreshFile()
+    {
+        std::error_code ec;
+        fresh_ = freshName(damaged_);
+        fs::remove(fresh_, ec);
+        fs::copy_file(example_, fresh_, fs::copy_options::overwrite_existing, ec);
+        if (ec) {
+            out_.error = fresh_ + ": " + ec.message();
             return false;
         }
-        ++out.refused;
+        if (!writer_.open(fresh_, decl_.cols, out_.error)) {
+            discard();
+            return false;
+        }
         return true;
-    };
+    }
 
-    // The naming key's index, read whole, holds every live row: a row it does not hold lies on a
-    // page that no longer belongs to the table (freed, its deletion not yet overwritten) and
+    // The naming key's index, read whole, holds every live row: a row it does not hold lies on
+    // a page that no longer belongs to the table (freed, its deletion not yet overwritten) and
     // does not come back silently.
-    std::set<std::int64_t> keyPages;
-    bool keyComplete = false;
-    for (const SchemaRow &r : schema)
-        if (r.type == "index" && r.table == "data" && r.name == keyIndexName)
-            keyPages = treePages(pages, reader, r.root, &keyComplete);
-    std::unordered_set<std::int64_t> keyRowids;
-    for (std::int64_t p : keyPages) {
-        if (!pages.read(p, buf))
-            continue;
-        for (const Cell &c : reader.cells(buf, p)) {
-            std::vector<Value> v;
-            if (!c.whole || !decodeRecord(c.payload, v) || v.size() != 2 || v.back().kind != Value::Int) {
-                keyComplete = false;
+    void readNamingKey()
+    {
+        for (const SchemaRow &r : schema_)
+            if (r.type == "index" && r.table == "data" && r.name == decl_.keyIndexName)
+                keyPages_ = treePages(pages_, reader_, r.root, &keyComplete_);
+        for (std::int64_t p : keyPages_) {
+            if (!pages_.read(p, buf_))
                 continue;
+            for (const Cell &c : reader_.cells(buf_, p)) {
+                std::vector<Value> v;
+                if (!c.whole || !decodeRecord(c.payload, v) || v.size() != 2 || v.back().kind != Value::Int) {
+                    keyComplete_ = false;
+                    continue;
+                }
+                keyRowids_.insert(v.back().i);
             }
-            keyRowids.insert(v.back().i);
         }
     }
 
     // Every table leaf page whose cells are the item table's rows, wherever the tree that led to
     // it is damaged.
-    std::unordered_set<std::int64_t> kept;        // rowids in the fresh file or the side file
-    kept.reserve(keyRowids.size());
-    std::unordered_set<std::int64_t> unreadable;  // rowids of cells that do not decode
-    std::vector<char> known(static_cast<std::size_t>(pages.totalPages()) + 1, 0);  // pages whose part is known
-    std::vector<std::int64_t> indexPages;
-    std::vector<Value> values;
-    std::vector<Value> row(cols.size());
-    for (std::int64_t p = 1; p <= pages.fullPages(); ++p) {
-        if (freePages.count(p) || !pages.read(p, buf) || !Pages::btreePage(buf, p, pages.usable()))
-            continue;
-        known[static_cast<std::size_t>(p)] = 1;
-        unsigned char type = buf[p == 1 ? 100 : 0];
+    bool keepRows()
+    {
+        kept_.reserve(keyRowids_.size());
+        known_.assign(static_cast<std::size_t>(pages_.totalPages()) + 1, 0);
+        for (std::int64_t p = 1; p <= pages_.fullPages(); ++p)
+            if (!keepPage(p))
+                return false;
+        if (std::find(known_.begin(), known_.end(), 1) == known_.end()) {
+            out_.error = damaged_ + ": no page of the file can be read as a page of a record file";
+            return false;
+        }
+        return true;
+    }
+
+    bool keepPage(std::int64_t p)
+    {
+        if (freePages_.count(p) || !pages_.read(p, buf_) || !Pages::btreePage(buf_, p, pages_.usable()))
+            return true;
+        known_[static_cast<std::size_t>(p)] = 1;
+        unsigned char type = buf_[p == 1 ? 100 : 0];
         if (type == 2 || type == 10)
-            indexPages.push_back(p);
-        if (type != 13 || schemaPages.count(p))
-            continue;
-        std::vector<Cell> cells = reader.cells(buf, p);
+            indexPages_.push_back(p);
+        if (type != 13 || schemaPages_.count(p))
+            return true;
+        std::vector<Cell> cells = reader_.cells(buf_, p);
         std::vector<std::vector<Value>> decoded(cells.size());
         std::vector<char> cut(cells.size(), 0);
         std::size_t matching = 0, records = 0;
@@ -818,217 +834,328 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
             bool record = decodeRecord(cells[i].payload, decoded[i], cells[i].whole ? nullptr : &partial);
             cut[i] = partial;
             records += record;
-            if (record && decoded[i].size() == srcCols.size())
+            if (record && decoded[i].size() == storedColumns_)
                 ++matching;
             else
                 decoded[i].clear();
         }
         if (matching == 0 && records > 0)
-            continue;  // another table's page
+            return true;  // another table's page
         if (matching == 0 && !cells.empty()) {
             // A leaf page none of whose cells reads: damaged inside, its rows lost.
-            known[static_cast<std::size_t>(p)] = 0;
+            known_[static_cast<std::size_t>(p)] = 0;
             for (const Cell &c : cells)
                 if (c.hasRowid)
-                    unreadable.insert(c.rowid);
-            continue;
+                    unreadable_.insert(c.rowid);
+            return true;
         }
-        ++out.pagesRead;
-        for (std::size_t i = 0; i < cells.size(); ++i) {
-            const Cell &c = cells[i];
-            if (decoded[i].empty()) {
-                ++out.unreadableRows;
-                if (c.hasRowid)
-                    unreadable.insert(c.rowid);
+        ++out_.pagesRead;
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            if (!keepCell(cells[i], decoded[i], cut[i] != 0))
+                return false;
+        return true;
+    }
+
+    // A row into the fresh file, or set aside; false when a file cannot be written.
+    bool keepCell(const Cell &c, std::vector<Value> &stored, bool cut)
+    {
+        if (stored.empty()) {
+            ++out_.unreadableRows;
+            if (c.hasRowid)
+                unreadable_.insert(c.rowid);
+            return true;
+        }
+        bool garbled = cut;
+        bool sound = fillRow(stored, garbled);
+        if (keyComplete_ && !keyRowids_.count(c.rowid))
+            sound = false;
+        if (garbled) {
+            ++out_.garbled;
+            out_.garbledKeys.push_back(decl_.keyAt < decl_.cols.size() ? valueText(row_[decl_.keyAt])
+                                                                        : std::to_string(c.rowid));
+        }
+        if (sound) {
+            int w = writer_.write(c.rowid, row_);
+            if (w == SQLITE_DONE) {
+                ++out_.copied;
+                kept_.insert(c.rowid);
+                return true;
+            }
+            if ((w & 0xFF) != SQLITE_CONSTRAINT) {
+                out_.error = fresh_ + ": " + sqlite3_errmsg(writer_.db());
+                return false;
+            }
+        }
+        // A row that fails a check or breaks a unique key is kept aside, never dropped.
+        if (!setAside(c.rowid, row_))
+            return false;
+        kept_.insert(c.rowid);
+        return true;
+    }
+
+    // The stored values in the declared record's places, through the record's checks: each value
+    // of its column's type, within its size. False when one fails; a damaged text turns
+    // `garbled` true.
+    bool fillRow(std::vector<Value> &stored, bool &garbled)
+    {
+        const std::vector<Column> &cols = decl_.cols;
+        bool sound = true;
+        for (std::size_t k = 0; k < cols.size(); ++k)
+            row_[k] = cols[k].text ? Value{Value::Text, 0, 0, {}} : Value{Value::Int, 0, 0, {}};
+        for (std::size_t k = 0; k < storedColumns_; ++k) {
+            Value &v = stored[k];
+            if (target_[k] < 0)
                 continue;
-            }
-            // The record's checks: each value of its column's type, within its size.
-            bool sound = true;
-            bool garbled = cut[i] != 0;
-            for (std::size_t k = 0; k < cols.size(); ++k)
-                row[k] = cols[k].text ? Value{Value::Text, 0, 0, {}} : Value{Value::Int, 0, 0, {}};
-            for (std::size_t k = 0; k < srcCols.size(); ++k) {
-                Value &v = decoded[i][k];
-                if (target[k] < 0)
-                    continue;
-                const Column &col = cols[static_cast<std::size_t>(target[k])];
-                // The driver writes no NUL byte and nothing but UTF-8: a text holding either was
-                // damaged, and keeps what comes before the damage.
-                if (v.kind == Value::Text && cutAtDamage(v.bytes))
-                    garbled = true;
-                if (col.text ? v.kind != Value::Text : v.kind != Value::Int)
-                    sound = false;
-                if (auto ck = checkOf.find(col.name); ck != checkOf.end()) {
-                    const ColumnCheck &chk = *ck->second;
-                    if (v.kind == Value::Text && chk.maxBytes > 0 && static_cast<std::int64_t>(v.bytes.size()) > chk.maxBytes)
-                        sound = false;
-                    if (v.kind == Value::Int && chk.minValue < chk.maxValue && (v.i < chk.minValue || v.i > chk.maxValue))
-                        sound = false;
-                }
-                row[static_cast<std::size_t>(target[k])] = std::move(v);
-            }
-            if (keyComplete && !keyRowids.count(c.rowid))
+            const Column &col = cols[static_cast<std::size_t>(target_[k])];
+            // The driver writes no NUL byte and nothing but UTF-8: a text holding either was
+            // damaged, and keeps what comes before the damage.
+            if (v.kind == Value::Text && cutAtDamage(v.bytes))
+                garbled = true;
+            if (col.text ? v.kind != Value::Text : v.kind != Value::Int)
                 sound = false;
-            if (garbled) {
-                ++out.garbled;
-                out.garbledKeys.push_back(keyAt < cols.size() ? valueText(row[keyAt]) : std::to_string(c.rowid));
+            if (auto ck = decl_.checkOf.find(col.name); ck != decl_.checkOf.end()) {
+                const ColumnCheck &chk = *ck->second;
+                if (v.kind == Value::Text && chk.maxBytes > 0 && static_cast<std::int64_t>(v.bytes.size()) > chk.maxBytes)
+                    sound = false;
+                if (v.kind == Value::Int && chk.minValue < chk.maxValue && (v.i < chk.minValue || v.i > chk.maxValue))
+                    sound = false;
             }
-            if (sound) {
-                int w = writer.write(c.rowid, row);
-                if (w == SQLITE_DONE) {
-                    ++out.copied;
-                    kept.insert(c.rowid);
-                    continue;
-                }
-                if ((w & 0xFF) != SQLITE_CONSTRAINT) {
-                    out.error = fresh + ": " + sqlite3_errmsg(writer.db());
-                    discard();
-                    return out;
-                }
+            row_[static_cast<std::size_t>(target_[k])] = std::move(v);
+        }
+        return sound;
+    }
+
+    // The side file, made on the first row set aside.
+    bool setAside(std::int64_t rowid, const std::vector<Value> &row)
+    {
+        if (!rejectsOpen_) {
+            if (!openRejects())
+                return false;
+            rejectsOpen_ = true;
+        }
+        // The side file keeps rows whose rowid came twice too.
+        if (rejects_.write(rowid, row) != SQLITE_DONE && rejects_.write(-1 - out_.refused, row) != SQLITE_DONE) {
+            out_.error = out_.rejectsFile + ": " + sqlite3_errmsg(rejects_.db());
+            return false;
+        }
+        ++out_.refused;
+        return true;
+    }
+
+    bool openRejects()
+    {
+        std::error_code ec;
+        out_.rejectsFile = freeName(fs::path(damaged_).replace_extension().string() + "-rejects.tps");
+        fs::copy_file(example_, out_.rejectsFile, ec);
+        if (!ec) {
+            // The side file holds what the keys refused: no key may refuse it again.
+            Db strip;
+            if (sqlite3_open_v2(out_.rejectsFile.c_str(), &strip.db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+                std::vector<std::string> drops;
+                Stmt q;
+                sqlite3_prepare_v2(strip.db, "SELECT name FROM sqlite_master WHERE type='index' AND sql IS NOT NULL", -1,
+                                   &q.st, nullptr);
+                while (q.st && sqlite3_step(q.st) == SQLITE_ROW)
+                    drops.emplace_back(reinterpret_cast<const char *>(sqlite3_column_text(q.st, 0)));
+                for (const std::string &d : drops)
+                    sqlite3_exec(strip.db, ("DROP INDEX " + quote(d)).c_str(), nullptr, nullptr, nullptr);
             }
-            // A row that fails a check or breaks a unique key is kept aside, never dropped.
-            if (!setAside(c.rowid, row)) {
-                discard();
-                return out;
-            }
-            kept.insert(c.rowid);
+        }
+        if (ec || !rejects_.open(out_.rejectsFile, decl_.cols, out_.error)) {
+            if (ec)
+                out_.error = out_.rejectsFile + ": " + ec.message();
+            return false;
+        }
+        return true;
+    }
+
+    // Pages that are neither readable nor free, nor SQLite's own (the lock byte's page, the
+    // pointer maps).
+    void countUnreadablePages()
+    {
+        for (std::int64_t p : reader_.overflowPages())
+            if (p <= pages_.totalPages())
+                known_[static_cast<std::size_t>(p)] = 1;
+        for (std::int64_t p = 1; p <= pages_.totalPages(); ++p) {
+            bool lockByte = p == (std::int64_t(1) << 30) / pages_.pageSize() + 1;
+            bool pointerMap = pages_.autoVacuum() && p >= 2 && (p - 2) % (pages_.usable() / 5 + 1) == 0;
+            if (!known_[static_cast<std::size_t>(p)] && !freePages_.count(p) && !lockByte && !pointerMap)
+                ++out_.pagesUnreadable;
         }
     }
 
-    if (std::find(known.begin(), known.end(), 1) == known.end()) {
-        out.error = damaged + ": no page of the file can be read as a page of a record file";
-        discard();
-        return out;
-    }
-    for (std::int64_t p : reader.overflowPages())
-        if (p <= pages.totalPages())
-            known[static_cast<std::size_t>(p)] = 1;
-    for (std::int64_t p = 1; p <= pages.totalPages(); ++p) {
-        bool lockByte = p == (std::int64_t(1) << 30) / pages.pageSize() + 1;
-        bool pointerMap = pages.autoVacuum() && p >= 2 && (p - 2) % (pages.usable() / 5 + 1) == 0;
-        if (!known[static_cast<std::size_t>(p)] && !freePages.count(p) && !lockByte && !pointerMap)
-            ++out.pagesUnreadable;
-    }
     // An index read whole holds every live row and tells exactly which were lost: the naming
-    // key's, else any other key's. Without one, the index entries that still read tell as many as
-    // they hold, a bound.
-    const std::unordered_set<std::int64_t> *live = keyComplete ? &keyRowids : nullptr;
-    std::unordered_set<std::int64_t> otherRowids;
-    for (const SchemaRow &r : schema) {
-        if (live || r.type != "index" || r.table != "data" || r.name == keyIndexName)
-            continue;
-        bool whole = false;
-        std::set<std::int64_t> tree = treePages(pages, reader, r.root, &whole);
-        otherRowids.clear();
-        for (auto p = tree.begin(); whole && p != tree.end(); ++p) {
-            if (!pages.read(*p, buf)) {
-                whole = false;
-                break;
-            }
-            for (const Cell &c : reader.cells(buf, *p)) {
-                std::vector<Value> v;
-                if (!c.whole || !decodeRecord(c.payload, v) || v.size() < 2 || v.back().kind != Value::Int) {
-                    whole = false;
-                    break;
-                }
-                otherRowids.insert(v.back().i);
-            }
-        }
-        if (whole)
-            live = &otherRowids;
+    // key's, else any other key's. Null without one.
+    const std::unordered_set<std::int64_t> *liveRows()
+    {
+        if (keyComplete_)
+            return &keyRowids_;
+        for (const SchemaRow &r : schema_)
+            if (r.type == "index" && r.table == "data" && r.name != decl_.keyIndexName &&
+                readWholeIndex(r.root, otherRowids_))
+                return &otherRowids_;
+        return nullptr;
     }
-    std::set<std::int64_t> lostRows;
-    for (std::int64_t r : unreadable)
-        if (!live || live->count(r))
-            lostRows.insert(r);
-    if (live) {
-        for (std::int64_t r : *live)
-            if (!kept.count(r))
-                lostRows.insert(r);
-    } else {
-        // The indexes tell which rows the file held.
-        for (std::int64_t p : indexPages) {
-            if (!pages.read(p, buf))
-                continue;
-            for (const Cell &c : reader.cells(buf, p)) {
-                std::vector<Value> v;
-                if (c.whole && decodeRecord(c.payload, v) && v.size() >= 2 && v.back().kind == Value::Int &&
-                    !kept.count(v.back().i))
-                    lostRows.insert(v.back().i);
-            }
-        }
-    }
-    if (!indexPages.empty() || out.pagesUnreadable == 0)
-        out.lost = static_cast<std::int64_t>(lostRows.size());
-    // With every page read, no row can have gone unseen.
-    out.lostExact = out.lost >= 0 && (live || (out.pagesUnreadable == 0 && out.unreadableRows == 0));
-    // The naming key tells what the lost rows were.
-    std::map<std::int64_t, std::string> keyOf;
-    for (auto p = keyPages.begin(); !lostRows.empty() && p != keyPages.end(); ++p) {
-        if (!pages.read(*p, buf))
-            continue;
-        for (const Cell &c : reader.cells(buf, *p)) {
-            std::vector<Value> v;
-            if (c.whole && decodeRecord(c.payload, v) && v.size() == 2 && v.back().kind == Value::Int &&
-                lostRows.count(v.back().i))
-                keyOf[v.back().i] = valueText(v[0]);
-        }
-    }
-    for (std::int64_t r : lostRows)
-        if (auto it = keyOf.find(r); it != keyOf.end())
-            out.lostKeys.push_back(it->second);
 
-    if (!writer.finish(out.error) || (rejectsOpen && !rejects.finish(out.error))) {
-        discard();
-        return out;
+    // The rowids an index holds; false when a page or an entry of it does not read.
+    bool readWholeIndex(std::int64_t root, std::unordered_set<std::int64_t> &rowids)
+    {
+        bool whole = false;
+        std::set<std::int64_t> tree = treePages(pages_, reader_, root, &whole);
+        rowids.clear();
+        for (auto p = tree.begin(); whole && p != tree.end(); ++p) {
+            if (!pages_.read(*p, buf_))
+                return false;
+            for (const Cell &c : reader_.cells(buf_, *p)) {
+                std::vector<Value> v;
+                if (!c.whole || !decodeRecord(c.payload, v) || v.size() < 2 || v.back().kind != Value::Int)
+                    return false;
+                rowids.insert(v.back().i);
+            }
+        }
+        return whole;
+    }
+
+    // Without an index read whole, the index entries that still read tell as many lost rows as
+    // they hold, a bound.
+    void countLostRows()
+    {
+        const std::unordered_set<std::int64_t> *live = liveRows();
+        for (std::int64_t r : unreadable_)
+            if (!live || live->count(r))
+                lostRows_.insert(r);
+        if (live) {
+            for (std::int64_t r : *live)
+                if (!kept_.count(r))
+                    lostRows_.insert(r);
+        } else {
+            // The indexes tell which rows the file held.
+            for (std::int64_t p : indexPages_) {
+                if (!pages_.read(p, buf_))
+                    continue;
+                for (const Cell &c : reader_.cells(buf_, p)) {
+                    std::vector<Value> v;
+                    if (c.whole && decodeRecord(c.payload, v) && v.size() >= 2 && v.back().kind == Value::Int &&
+                        !kept_.count(v.back().i))
+                        lostRows_.insert(v.back().i);
+                }
+            }
+        }
+        if (!indexPages_.empty() || out_.pagesUnreadable == 0)
+            out_.lost = static_cast<std::int64_t>(lostRows_.size());
+        // With every page read, no row can have gone unseen.
+        out_.lostExact = out_.lost >= 0 && (live || (out_.pagesUnreadable == 0 && out_.unreadableRows == 0));
+    }
+
+    // The naming key tells what the lost rows were.
+    void nameLostRows()
+    {
+        std::map<std::int64_t, std::string> keyOf;
+        for (auto p = keyPages_.begin(); !lostRows_.empty() && p != keyPages_.end(); ++p) {
+            if (!pages_.read(*p, buf_))
+                continue;
+            for (const Cell &c : reader_.cells(buf_, *p)) {
+                std::vector<Value> v;
+                if (c.whole && decodeRecord(c.payload, v) && v.size() == 2 && v.back().kind == Value::Int &&
+                    lostRows_.count(v.back().i))
+                    keyOf[v.back().i] = valueText(v[0]);
+            }
+        }
+        for (std::int64_t r : lostRows_)
+            if (auto it = keyOf.find(r); it != keyOf.end())
+                out_.lostKeys.push_back(it->second);
     }
 
     // The original keeps its bytes under a second name, then the fresh file takes its name in
     // one rename: at no moment is there no file under that name.
-    out.keptAs = freeName(damaged + ".damaged");
-    bool linked = stepAllowed("link") && ::link(damaged.c_str(), out.keptAs.c_str()) == 0;
-    if (!linked && stepAllowed("link")) {
-        // A file system without hard links: a copy does.
-        fs::copy_file(damaged, out.keptAs, ec);
-        linked = !ec;
-    }
-    if (!linked) {
-        out.error = "The damaged file cannot be kept as " + out.keptAs + (ec ? ": " + ec.message() : std::string());
-        fs::remove(out.keptAs, ec);
-        out.keptAs.clear();
-        discard();
-        return out;
-    }
-    // A journal left beside the original belongs to it, never to the fresh file.
-    if (fs::exists(damaged + "-journal", ec)) {
-        if (!stepAllowed("journal")) {
+    bool putInPlace()
+    {
+        std::error_code ec;
+        out_.keptAs = freeName(damaged_ + ".damaged");
+        bool linked = stepAllowed("link") && ::link(damaged_.c_str(), out_.keptAs.c_str()) == 0;
+        if (!linked && stepAllowed("link")) {
+            // A file system without hard links: a copy does.
+            fs::copy_file(damaged_, out_.keptAs, ec);
+            linked = !ec;
+        }
+        if (!linked) {
+            out_.error = "The damaged file cannot be kept as " + out_.keptAs + (ec ? ": " + ec.message() : std::string());
+            return forgetKept();
+        }
+        // A journal left beside the original belongs to it, never to the fresh file.
+        if (fs::exists(damaged_ + "-journal", ec)) {
+            if (!stepAllowed("journal"))
+                ec = std::make_error_code(std::errc::permission_denied);
+            else
+                fs::rename(damaged_ + "-journal", out_.keptAs + "-journal", ec);
+            if (ec) {
+                out_.error = "The damaged file's journal cannot be moved aside: " + ec.message();
+                return forgetKept();
+            }
+        }
+        if (!stepAllowed("rename"))
             ec = std::make_error_code(std::errc::permission_denied);
-        } else {
-            fs::rename(damaged + "-journal", out.keptAs + "-journal", ec);
-        }
+        else
+            fs::rename(fresh_, damaged_, ec);
         if (ec) {
-            out.error = "The damaged file's journal cannot be moved aside: " + ec.message();
-            fs::remove(out.keptAs, ec);
-            out.keptAs.clear();
-            discard();
-            return out;
+            out_.error = "The repaired file cannot be put in place: " + ec.message();
+            if (fs::exists(out_.keptAs + "-journal"))
+                fs::rename(out_.keptAs + "-journal", damaged_ + "-journal", ec);
+            return forgetKept();
         }
+        return true;
     }
-    if (!stepAllowed("rename"))
-        ec = std::make_error_code(std::errc::permission_denied);
-    else
-        fs::rename(fresh, damaged, ec);
-    if (ec) {
-        out.error = "The repaired file cannot be put in place: " + ec.message();
-        if (fs::exists(out.keptAs + "-journal"))
-            fs::rename(out.keptAs + "-journal", damaged + "-journal", ec);
-        fs::remove(out.keptAs, ec);
-        out.keptAs.clear();
-        discard();
-        return out;
+
+    // The original's second name given up; false, for the caller to return.
+    bool forgetKept()
+    {
+        std::error_code ec;
+        fs::remove(out_.keptAs, ec);
+        out_.keptAs.clear();
+        return false;
     }
-    out.ok = true;
-    return out;
+
+    // The fresh file and the side file removed: nothing of a repair that failed stays behind.
+    void discard()
+    {
+        std::error_code ec;
+        fs::remove(fresh_, ec);
+        if (!out_.rejectsFile.empty())
+            fs::remove(out_.rejectsFile, ec);
+        out_.rejectsFile.clear();
+    }
+
+    const std::string &damaged_, &example_;
+    Outcome out_;
+    Declared decl_;
+    Db lock_;  // held until the repaired file has taken the damaged file's name
+    Pages pages_;
+    Reader reader_{pages_};
+    std::vector<unsigned char> buf_;
+    std::vector<SchemaRow> schema_;
+    std::set<std::int64_t> schemaPages_, freePages_;
+    std::size_t storedColumns_ = 0;  // columns of the rows as the file stores them
+    std::vector<long> target_;       // where each of them goes in the fresh file (-1: dropped)
+    std::string fresh_;
+    Writer writer_, rejects_;
+    bool rejectsOpen_ = false;
+    std::set<std::int64_t> keyPages_;
+    bool keyComplete_ = false;
+    std::unordered_set<std::int64_t> keyRowids_, otherRowids_;
+    std::unordered_set<std::int64_t> kept_;        // rowids in the fresh file or the side file
+    std::unordered_set<std::int64_t> unreadable_;  // rowids of cells that do not decode
+    std::vector<char> known_;                      // pages that read as b-tree or overflow pages
+    std::vector<std::int64_t> indexPages_;
+    std::vector<Value> row_;                       // the row being kept, in the declared places
+    std::set<std::int64_t> lostRows_;
+};
+
+}  // namespace
+
+Outcome salvageRecordFile(const std::string &damaged, const std::string &example,
+                          const std::vector<ColumnCheck> &checks)
+{
+    return Repair(damaged, example).run(checks);
 }
 
 std::string outcomeText(const std::string &file, const Outcome &o, std::size_t maxKeys)
