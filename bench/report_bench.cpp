@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "core/program.h"
 #include "model/dictionary.h"
 #include "model/globals.h"
 #include "previewer/page_render.h"
@@ -302,6 +303,7 @@ int main(int argc, char **argv)
     ::setenv("ZENVIK_HOME", home.path().c_str(), 1);
     QApplication app(argc, argv);
     Glo = GlobalVariables();
+    installProfessionalEdition();
     // Preview the report, with the memos.
     rt::setMessageHandler([](const rt::MessageRequest &m) {
         if (m.text == "Do you wish to PREVIEW this Report?" ||

@@ -260,8 +260,6 @@ void installClientEdition()
     e.reportFormat = [] { return Glo.ReportFormat.str(); };
     // The reports: their twins' definitions over the files of the folder.
     e.program = model::Program::Client;
-    e.settingsRecord = false;
-    e.reportsMenuHelp = "~REPORTS";
     e.reportFiles = reportFiles;
     e.openReportFile = openReportFile;
     e.fileError = [](long number, std::string_view text, std::string_view second) {

@@ -8,9 +8,11 @@
 #include "core/procedures.h"
 #include "model/client_files.h"
 #include "model/edition.h"
+#include "reports/frame.h"
 #include "runtime/file_structure.h"
 #include "runtime/ini_store.h"
 #include "runtime/paths.h"
+#include "runtime/text.h"
 
 namespace {
 bool g_registered = false;
@@ -68,14 +70,28 @@ void installProfessionalEdition()
     model::Edition e;
     e.readSettings = readSettingsCopy;
     e.userFieldTitles = [] {
+        // A report holds the file open itself; a window opens it through its manager.
         model::UserFieldTitles titles;
         UserFieldsRecord record;
-        if (Access::UserFields->useFile() == 0 && model::readTitlesRecord(::UserFields, record) == 0)
+        if ((::UserFields.isOpen() || Access::UserFields->useFile() == 0) &&
+            model::readTitlesRecord(::UserFields, record) == 0)
             titles = model::titlesOf(record);
         return titles;
     };
     // The shared settings record: read at start-up, published to by the settings form.
     e.reportFormat = [] { return MSY.REPORTFORMAT.str(); };
+    // The reports: the files their definitions name, opened shared and made when missing.
+    e.reportFiles = [](const std::vector<rt::RecordFile *> &files, bool) { return files; };
+    e.openReportFile = [](rt::RecordFile &file) {
+        CheckOpenFile(file, 1, 0, 0, 1);
+        return true;
+    };
+    e.fileError = [](long number, std::string_view text, std::string_view second) {
+        return StandardFileError(number, text, second);
+    };
+    e.reportHeading = reports::registeredClientHeading();
+    e.picturePath = [](std::string_view stored) { return rt::clip(stored); };
+    e.displayStringsPath = [](std::string_view name) { return std::string(name); };
     model::setEdition(std::move(e));
 }
 

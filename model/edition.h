@@ -32,22 +32,16 @@ struct Edition {
     // The settings that govern the item forms and the reports; false when they cannot be read.
     // An edition without a settings file leaves this empty.
     std::function<bool(MainSystemFileRecord &)> readSettings;
-    // The titles of the selected client's user fields.
+    // The titles of the selected client's user fields (the item forms' and the reports').
     std::function<UserFieldTitles()> userFieldTitles;
     // The report format in force: "Portrait" selects the narrow procedure of a report pair.
     std::function<std::string()> reportFormat;
 
-    // ---- what the report frame asks; left empty, the professional program's way serves ----
-    // Whether the program keeps a settings record: its reports menu then reads the record when
-    // it opens and takes the report format from it.
-    bool settingsRecord = true;
-    // The reports menu's help page. (A report's preview shows the program's own help pages:
-    // the help folder each program fixes at start serves as its help file.)
-    std::string reportsMenuHelp = "~SELECT_A_HOME_INVENTORY_REPORT";
+    // ---- what the reports ask: each program fills in every one ----
     // The files a report opens, given those its definition names (and whether it prints one
     // item of any status): the client program has no register and no settings file.
     std::function<std::vector<rt::RecordFile *>(const std::vector<rt::RecordFile *> &, bool oneItem)> reportFiles;
-    // Opens a report's file; false after its message, and the run ends. Never ends the program.
+    // Opens a report's file; false after its message, and the run ends.
     std::function<bool(rt::RecordFile &)> openReportFile;
     // The program's own file-error messages (30 open, 35 record read, 36 view).
     std::function<long(long number, std::string_view text, std::string_view secondText)> fileError;

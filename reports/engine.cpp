@@ -499,159 +499,178 @@ void ReportWriter::closePage()
     pageOpen_ = false;
 }
 
+namespace {
+
+// The band with the run's changes to its controls.
+Band withOverrides(const Band &source, const std::vector<Override> &overrides)
+{
+    Band changed = source;
+    for (const Override &o : overrides)
+        for (Control &c : changed.controls)
+            if (c.name == o.control) {
+                if (o.x) c.x = *o.x;
+                if (o.y) c.y = *o.y;
+                if (o.w) c.w = *o.w;
+                if (o.h) c.h = *o.h;
+                if (o.text) c.text = *o.text;
+                if (o.visible) c.visible = *o.visible;
+            }
+    return changed;
+}
+
+const Control *textBlockOf(const Band &band)
+{
+    for (const Control &c : band.controls)
+        if (c.kind == ControlKind::TextBlock && c.visible)
+            return &c;
+    return nullptr;
+}
+
+// The controls above and beside a text block, and those under it (moved up to a band of
+// their own that follows the block's last line).
+std::pair<Band, Band> splitAtBlock(const Band &band, const Control &block)
+{
+    Band above = band, after = band;
+    above.controls.clear();
+    after.controls.clear();
+    for (const Control &c : band.controls) {
+        if (&c == &block)
+            continue;
+        if (c.y >= block.y + block.h) {
+            Control m = c;
+            m.y -= block.y + block.h;
+            after.controls.push_back(m);
+        } else {
+            above.controls.push_back(c);
+        }
+    }
+    above.height = block.y;
+    after.height = std::max(0, band.height - block.y - block.h);
+    return {std::move(above), std::move(after)};
+}
+
+}  // namespace
+
 void ReportWriter::print(const Band &source, const Values &values, const std::vector<Override> &overrides)
 {
     if (finished_)
         return;
-    const Band *bp = &source;
     Band changed;
-    if (!overrides.empty()) {
-        changed = source;
-        for (const Override &o : overrides)
-            for (Control &c : changed.controls)
-                if (c.name == o.control) {
-                    if (o.x) c.x = *o.x;
-                    if (o.y) c.y = *o.y;
-                    if (o.w) c.w = *o.w;
-                    if (o.h) c.h = *o.h;
-                    if (o.text) c.text = *o.text;
-                    if (o.visible) c.visible = *o.visible;
-                }
-        bp = &changed;
-    }
-    const Band &band = *bp;
+    if (!overrides.empty())
+        changed = withOverrides(source, overrides);
+    const Band &band = overrides.empty() ? source : changed;
+    if (!startBand(band))
+        return;
+    if (const Control *block = textBlockOf(band))
+        printWithTextBlock(band, *block, values);
+    else
+        printFixed(band, values);
+}
+
+void ReportWriter::nextPage()
+{
+    closePage();
+    openPage();
+}
+
+bool ReportWriter::startBand(const Band &band)
+{
     // A band that shows nothing (a spacer, a page break, a picture that could not be read)
     // where the page ends, full or broken, ends it: moved to the next it would open a page that
     // holds nothing.
     if (pageOpen_ && (breakPending_ || (bodyOnPage_ && cursor_ + band.height > layout_.page.bottom())) &&
         std::none_of(band.controls.begin(), band.controls.end(), [](const Control &c) { return c.visible; })) {
         breakPending_ = true;
-        return;
+        return false;
     }
     if (breakPending_ && pageOpen_)
         closePage();
     if (!pageOpen_)
         openPage();
+    return true;
+}
 
-    const Control *block = nullptr;
-    for (const Control &c : band.controls)
-        if (c.kind == ControlKind::TextBlock && c.visible) {
-            block = &c;
-            break;
-        }
+void ReportWriter::printFixed(const Band &band, const Values &values)
+{
+    if (cursor_ + band.height > layout_.page.bottom() && bodyOnPage_)
+        nextPage();
+    emitFixed(band, values, cursor_);
+    cursor_ += band.height;
+    bodyOnPage_ = true;
+    if (band.pageBreakAfter)
+        breakPending_ = true;
+}
+
+// The controls other than the block print with its first lines (those under the block with its
+// last), and the lines go on over as many pages as they need.
+void ReportWriter::printWithTextBlock(const Band &band, const Control &block, const Values &values)
+{
+    const Value *v = lookup(block.name, values);
+    const std::vector<std::string> lines =
+        wrapText(v ? v->text : std::string(), block.w, textItem(block, 0, 0, {}), measure_);
+    const int lh = lineHeight(block.size);
+    const int blockHeight = std::max<int>(block.h, static_cast<int>(lines.size()) * lh);
+    const auto [above, after] = splitAtBlock(band, block);
+    const int total = block.y + blockHeight + after.height;
     const int bottom = layout_.page.bottom();
-    const int left = layout_.page.left;
 
-    if (!block) {
-        if (cursor_ + band.height > bottom && bodyOnPage_) {
-            closePage();
-            openPage();
-        }
-        emitFixed(band, values, cursor_);
-        cursor_ += band.height;
-        bodyOnPage_ = true;
-        if (band.pageBreakAfter)
-            breakPending_ = true;
-        return;
-    }
-
-    // A band with a text block: the controls other than the block print with its first lines
-    // (those under the block with its last), and the lines go on over as many pages as they need.
-    const Value *v = lookup(block->name, values);
-    const previewer::TextItem font = textItem(*block, 0, 0, {});
-    const std::vector<std::string> lines = wrapText(v ? v->text : std::string(), block->w, font, measure_);
-    const int lh = lineHeight(block->size);
-    const int blockHeight = std::max<int>(block->h, static_cast<int>(lines.size()) * lh);
-    const int below = std::max(0, band.height - block->y - block->h);
-    const int total = block->y + blockHeight + below;
-
-    Band above = band, after = band;
-    above.controls.clear();
-    after.controls.clear();
-    for (const Control &c : band.controls) {
-        if (&c == block)
-            continue;
-        if (c.y >= block->y + block->h) {
-            Control m = c;
-            m.y -= block->y + block->h;
-            after.controls.push_back(m);
-        } else {
-            above.controls.push_back(c);
-        }
-    }
-    above.height = block->y;
-    after.height = below;
-
-    if (cursor_ + total > bottom && bodyOnPage_ && cursor_ + block->y + lh > bottom) {
-        closePage();
-        openPage();
-    } else if (cursor_ + total > bottom && bodyOnPage_ && total <= layout_.page.height) {
-        // A band that fits a page whole moves whole.
-        closePage();
-        openPage();
-    }
-    int top = cursor_;
-    std::size_t next = 0;
-    bool first = true;
-    ReportRow *row = nullptr;
-    auto startRow = [&](int y) {
-        if (!keepRows_) {
-            row = nullptr;
-            return;
-        }
-        rows_.push_back(ReportRow{band.name, pageNumber_, y, 0, {}});
-        row = &rows_.back();
-    };
-    while (true) {
-        int lineTop;
-        if (first) {
-            // The controls beside and above the block, as one row with the block's lines.
-            const std::size_t before = rows_.size();
-            emitFixed(above, values, top);
-            if (keepRows_ && rows_.size() > before) {
-                row = &rows_.back();
-                row->band = band.name;
-            } else {
-                startRow(top);
-            }
-            lineTop = top + block->y;
-        } else {
-            startRow(top);
-            lineTop = top;
-        }
-        int y = lineTop;
-        const int x = left + block->x;
-        while (next < lines.size() && (y + lh <= bottom || y == lineTop)) {
-            if (!lines[next].empty())
-                page_.items.push_back(textItem(*block, x, y, lines[next]));
-            if (row)
-                row->texts.push_back({block->name, x, y, lines[next], block->w, lh, block->size});
-            y += lh;
-            ++next;
-        }
-        if (first)
-            y = std::max(y, lineTop + block->h);
-        if (row)
-            row->height = y - (first ? top : lineTop);
-        cursor_ = y;
-        bodyOnPage_ = true;
-        first = false;
-        if (next >= lines.size())
-            break;
-        closePage();
-        openPage();
-        top = cursor_;
-    }
+    // A band whose first line would not fit, or that fits a page whole, moves to the next page.
+    if (cursor_ + total > bottom && bodyOnPage_ && (cursor_ + block.y + lh > bottom || total <= layout_.page.height))
+        nextPage();
+    printBlockLines(band, above, block, lines, values);
     if (!after.controls.empty()) {
-        if (cursor_ + after.height > bottom) {
-            closePage();
-            openPage();
-        }
+        if (cursor_ + after.height > bottom)
+            nextPage();
         emitFixed(after, values, cursor_);
     }
     cursor_ = std::min(cursor_ + after.height, std::max(cursor_, bottom));
     if (band.pageBreakAfter)
         breakPending_ = true;
+}
+
+void ReportWriter::printBlockLines(const Band &band, const Band &above, const Control &block,
+                                   const std::vector<std::string> &lines, const Values &values)
+{
+    const int lh = lineHeight(block.size);
+    const int bottom = layout_.page.bottom();
+    const int x = layout_.page.left + block.x;
+    std::size_t next = 0;
+    for (bool first = true;; first = false) {
+        const int top = cursor_;
+        ReportRow *row = blockRow(band, first ? &above : nullptr, values, top);
+        const int lineTop = first ? top + block.y : top;
+        int y = lineTop;
+        // A page takes at least one line, however tall.
+        while (next < lines.size() && (y + lh <= bottom || y == lineTop)) {
+            if (!lines[next].empty())
+                page_.items.push_back(textItem(block, x, y, lines[next]));
+            if (row)
+                row->texts.push_back({block.name, x, y, lines[next], block.w, lh, block.size});
+            y += lh;
+            ++next;
+        }
+        if (first)
+            y = std::max(y, lineTop + block.h);
+        if (row)
+            row->height = y - top;
+        cursor_ = y;
+        bodyOnPage_ = true;
+        if (next >= lines.size())
+            return;
+        nextPage();
+    }
+}
+
+ReportRow *ReportWriter::blockRow(const Band &band, const Band *above, const Values &values, int top)
+{
+    if (above)
+        emitFixed(*above, values, top);
+    if (!keepRows_)
+        return nullptr;
+    if (!above)
+        rows_.push_back(ReportRow{band.name, pageNumber_, top, 0, {}});
+    rows_.back().band = band.name;
+    return &rows_.back();
 }
 
 int ReportWriter::heightOf(const Band &band, const Values &values) const

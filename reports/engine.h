@@ -191,11 +191,21 @@ public:
     std::vector<ReportRow> takeRows() { return std::move(rows_); }
 
 private:
-    struct Laid;
     void openPage();
     void closePage();
-    void place(const Band &band, const Values &values, const std::vector<Override> &overrides, int top,
-               int firstLine, int lineCount, bool withOthers, ReportRow *row);
+    void nextPage();
+    // Opens the page the band starts on; false when the band, showing nothing where a page
+    // ends, only ends that page.
+    bool startBand(const Band &band);
+    void printFixed(const Band &band, const Values &values);
+    void printWithTextBlock(const Band &band, const Control &block, const Values &values);
+    // The block's lines from the cursor on, page after page: on the first page one row with the
+    // controls `above` it, on each further page a row of the band's name.
+    void printBlockLines(const Band &band, const Band &above, const Control &block,
+                         const std::vector<std::string> &lines, const Values &values);
+    // The row a page's lines of a block go into (nullptr when no rows are kept), after the
+    // controls above the block when there are any to print.
+    ReportRow *blockRow(const Band &band, const Band *above, const Values &values, int top);
     void emitFixed(const Band &band, const Values &values, int top);
     double quickWidth(const previewer::TextItem &t, bool &bounded);
     std::string fieldText(const Control &c, const Values &values) const;

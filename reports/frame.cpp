@@ -12,9 +12,7 @@
 
 #include "model/dictionary.h"
 #include "model/edition.h"
-#include "model/file_errors.h"
 #include "model/globals.h"
-#include "model/user_fields.h"
 #include "previewer/page_render.h"
 #include "runtime/browse_setup.h"
 #include "runtime/dates.h"
@@ -92,24 +90,18 @@ OutputFactory setReportOutput(OutputFactory factory)
 FileUse::FileUse(std::vector<rt::RecordFile *> files, bool oneItem)
 {
     const model::Edition &e = model::edition();
-    if (e.reportFiles)
-        files = e.reportFiles(files, oneItem);
-    for (rt::RecordFile *f : files) {
+    for (rt::RecordFile *f : e.reportFiles(files, oneItem)) {
         auto it = useCounts().find(f);
         if (it != useCounts().end()) {
             ++it->second;  // a report run holds it already
         } else if (f->isOpen()) {
             continue;      // held by another procedure: left to it, never closed here
-        } else if (e.openReportFile) {
-            if (!e.openReportFile(*f)) {
-                ok_ = false;
-                close();
-                return;
-            }
+        } else if (e.openReportFile(*f)) {
             useCounts()[f] = 1;
         } else {
-            CheckOpenFile(*f, 1, 0, 0, 1);
-            useCounts()[f] = 1;
+            ok_ = false;
+            close();
+            return;
         }
         files_.push_back(f);
     }
@@ -154,37 +146,19 @@ rt::View reportView(const ReportDefinition &definition)
 
 long reportFileError(long number, std::string_view text, std::string_view secondText)
 {
-    if (const auto &own = model::edition().fileError)
-        return own(number, text, secondText);
-    return StandardFileError(number, text, secondText);
+    return model::edition().fileError(number, text, secondText);
 }
 
-model::UserFieldTitles reportUserFieldTitles()
-{
-    // A report that opened the user-field file reads its first record; an edition without that
-    // file (the client program's) gives its own titles.
-    if (!UserFields.isOpen()) {
-        const auto &own = model::edition().userFieldTitles;
-        return own ? own() : model::UserFieldTitles{};
-    }
-    UserFieldsRecord record;
-    if (model::readTitlesRecord(UserFields, record) != 0)
-        return {};
-    return model::titlesOf(record);
-}
+model::UserFieldTitles reportUserFieldTitles() { return model::edition().userFieldTitles(); }
 
 std::string reportPicturePath(std::string_view stored)
 {
-    if (const auto &own = model::edition().picturePath)
-        return own(stored);
-    return rt::clip(stored);
+    return model::edition().picturePath(stored);
 }
 
 std::string reportDisplayStrings(std::string_view iniName)
 {
-    if (const auto &own = model::edition().displayStringsPath)
-        return own(iniName);
-    return std::string(iniName);
+    return model::edition().displayStringsPath(iniName);
 }
 
 // ---- headings ------------------------------------------------------------------------------
@@ -220,10 +194,10 @@ std::string emailLine(bool print, std::string_view address)
 }
 }  // namespace
 
-HeadingSource clientHeading()
+HeadingSource clientHeading() { return model::edition().reportHeading; }
+
+HeadingSource registeredClientHeading()
 {
-    if (const auto &own = model::edition().reportHeading)
-        return own;
     return [](Heading &h) {
         readSettings();
         rt::clearRecord(dict::QORClientsDef, &QOC);

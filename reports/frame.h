@@ -186,20 +186,21 @@ private:
 // Runs a definition through the frame and leaves the response.
 int runReport(const ReportDefinition &definition);
 
-// The heading sources: the active client under the settings' print switches; the owner of the
-// settings record (the client list); the owner with the active residence's address and phone
-// (the reference lists).
+// The heading sources: the edition's heading of the items' owner (the item reports); the
+// professional program's one, the active client of the register under the settings' print
+// switches; the owner of the settings record (the client list); the owner with the active
+// residence's address and phone (the reference lists).
 HeadingSource clientHeading();
+HeadingSource registeredClientHeading();
 HeadingSource ownerHeading();
 HeadingSource residenceHeading();
 
 // The view a run reads: the definition's, with the edition's item filter added to a view over
 // the items unless the report prints one item of any status.
 rt::View reportView(const ReportDefinition &definition);
-// The edition's file-error message (the professional program's StandardFileError by default).
+// The edition's file-error message.
 long reportFileError(long number, std::string_view text = {}, std::string_view secondText = {});
-// The titles of the client's user fields as the edition gives them (the professional program:
-// the user-field file's first record, blank titles when it holds none).
+// The titles of the client's user fields as the edition gives them.
 model::UserFieldTitles reportUserFieldTitles();
 // The path a report loads a picture stored in an item from (the edition's resolution).
 std::string reportPicturePath(std::string_view stored);

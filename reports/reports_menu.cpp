@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <iterator>
 
 #include "model/dictionary.h"
 #include "model/globals.h"
@@ -21,19 +23,38 @@ namespace reports {
 
 namespace {
 
+// What the menu is in each program: its help page, and whether it reads the settings record
+// when it opens (the client program keeps none).
+struct MenuOfProgram {
+    model::Program program;
+    const char *help;
+    bool readsSettings;
+};
+constexpr MenuOfProgram kMenus[] = {
+    {model::Program::Professional, "~SELECT_A_HOME_INVENTORY_REPORT", true},
+    {model::Program::Client, "~REPORTS", false},
+};
+
+const MenuOfProgram &menuOfProgram()
+{
+    const model::Program program = model::edition().program;
+    return *std::find_if(std::begin(kMenus), std::end(kMenus),
+                         [program](const MenuOfProgram &m) { return m.program == program; });
+}
+
 class ReportsMenuWindow : public rt::WindowProcedure {
 public:
     ReportsMenuWindow() : rt::WindowProcedure(report(Report::ReportsMenu).portrait)
     {
         setWindowTitle("Home Inventory Reports Menu");
-        setHelpContext(QString::fromStdString(model::edition().reportsMenuHelp));
+        setHelpContext(menuOfProgram().help);
     }
 
     int init() override
     {
         request = rt::takeRequest();
         rt::setResponse(0);
-        if (model::edition().settingsRecord) {
+        if (menuOfProgram().readsSettings) {
             if (int level = openFiles({Relate::MainSystemFile}))
                 return level;
             rt::clearRecord(dict::MainSystemFileDef, &MSY);

@@ -38,6 +38,7 @@
 #include "runtime/ini_store.h"
 #include "runtime/window.h"
 #include "tests/client/fixture.h"
+#include "tests/support/edition_checks.h"
 #include "tests/support/gui_support.h"
 #include "tests/support/record_damage.h"
 #include "tests/support/test_support.h"
@@ -674,6 +675,12 @@ namespace {
 // is; its reports menu has the table's ten
 // buttons, opens no file and reads the run's format at each press; its frame's entries and
 // toolbar name table entries.
+TEST(ClientEdition, LeavesNoReportWayEmpty)
+{
+    client::installClientEdition();
+    EXPECT_EQ(testing_support::emptyReportWays(model::edition()), std::vector<std::string>{});
+}
+
 TEST_F(Client, ReportsMenuFrameAndRegistrationFollowTheReportTable)
 {
     using reports::ReportEntry;

@@ -19,6 +19,7 @@
 #include "previewer/print_job.h"
 #include "runtime/gui.h"
 #include "runtime/window.h"
+#include "tests/support/edition_checks.h"
 #include "tests/support/gui_support.h"
 #include "tests/support/program_support.h"
 #include "tests/reports/report_fixture.h"
@@ -383,6 +384,12 @@ TEST(ReportRegistry, TheProgramRegistersEveryReportProcedure)
                           "PrintInsuranceReportWide", "PrintItemInformation", "ReportsMenu"})
         EXPECT_TRUE(rt::hasProcedure(p)) << p;
     testing_support::stopProgram();
+}
+
+TEST(ProfessionalEdition, LeavesNoReportWayEmpty)
+{
+    installProfessionalEdition();
+    EXPECT_EQ(testing_support::emptyReportWays(model::edition()), std::vector<std::string>{});
 }
 
 TEST_F(FrameTest, AReadErrorFailsTheRunAndOffersOnlyThePartialPreview)

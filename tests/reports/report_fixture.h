@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/program.h"
 #include "model/dictionary.h"
 #include "model/globals.h"
 #include "previewer/page_render.h"
@@ -41,6 +42,7 @@ protected:
     {
         dict::resetGlobals();
         resetProgramGlobals();
+        installProfessionalEdition();
         reports::ReportFrame::keepRowsOfRuns(true);  // the tests read the rows of their runs
         for (rt::RecordFile *f : files()) {
             f->name = home.file(f->def().diskName);
