@@ -414,10 +414,12 @@ TEST_F(FrameTest, AReadErrorFailsTheRunAndOffersOnlyThePartialPreview)
 }
 
 // Each options window keeps its own choices, cleared when it opens: two windows open at once
-// never change each other's, nor what a report reads, until OK hands that window's copy over.
-TEST_F(FrameTest, ClientListOptionsArePerWindowAndHandedOverByOk)
+// never change each other's, and OK starts the list with that window's copy.
+TEST_F(FrameTest, ClientListOptionsArePerWindowAndStartTheListWithThatWindowsCopy)
 {
-    clientListOptions() = ClientListOptions{true, true, true, 5};
+    openAll();
+    addClient("B2", "Brown", "Ann", "", 80000, "Prefers calls after six.");
+    closeAll();
     ClientReportOptions();
     ClientReportOptions();
     ASSERT_EQ(rt::startedWindows().size(), 2);
@@ -439,23 +441,23 @@ TEST_F(FrameTest, ClientListOptionsArePerWindowAndHandedOverByOk)
     auto *memos = testing_support::find<QCheckBox>(second, "Include Memos");
     ASSERT_NE(memos, nullptr);
     memos->setChecked(true);
-    // Nothing reaches the place the list reads before OK.
-    EXPECT_EQ(clientListOptions().clientDate, 5);
     auto *date = testing_support::find<QLineEdit>(first, "ClientDate");
     ASSERT_NE(date, nullptr);
     date->setText("1/05/99");
-    // OK runs the list (here stopped at its preview question) with the first window's choices.
-    messages.answer(rt::BUTTON_CANCEL);
+    // OK runs the list, previewed, with the first window's choices: the address, no memo, and
+    // only the client not updated since the date.
+    messages.answer(rt::BUTTON_YES);
     auto *ok = testing_support::find<QPushButton>(first, "OK");
     ASSERT_NE(ok, nullptr);
     ok->click();
     testing_support::pump(20);
     EXPECT_TRUE(messages.sawText("Do you wish to PREVIEW this Report?"));
-    EXPECT_TRUE(clientListOptions().includeAddress);
-    EXPECT_FALSE(clientListOptions().includeMemos);
-    EXPECT_FALSE(clientListOptions().limitEmail);
-    EXPECT_NE(clientListOptions().clientDate, 0);
-    EXPECT_NE(clientListOptions().clientDate, 5);
+    ASSERT_EQ(rec.previewed.size(), 1u);
+    std::vector<std::string> bands;
+    for (const ReportRow &r : ReportFrame::lastRows())
+        if (r.band != "page heading" && r.band != "page footer")
+            bands.push_back(r.band + (r.band == "detail" ? " " + r.text("ClientName") : ""));
+    EXPECT_EQ(bands, (std::vector<std::string>{"detail Smith, John", "address", "address", "totals"}));
     ASSERT_EQ(rt::startedWindows().size(), 1);
     EXPECT_EQ(rt::startedWindows().front(), second);
     EXPECT_TRUE(memos->isChecked());
