@@ -699,6 +699,7 @@ void ImportCollection()
         Importer importer(ImportASCIITab, MasterInventory, options, readLinks(ImportFields),
                           fileSize(ImportASCIITab.name));
         rt::runModal(new ProgressWindow(importer, rt::modalParent()));
+        importer.close();  // the window may have gone before the import ended
         rt::runModal(new ResultsWindow(importer.outcome(), rt::modalParent()));
     }
     if (items)

@@ -13,7 +13,9 @@ std::string standardErrorText()
         e = rt::clip(rt::fileErrorText()) + " (" + rt::clip(rt::fileErrorCode()) + ")";
     else
         e = rt::clip(rt::errorText()) + " (" + std::to_string(rt::errorCode()) + ")";
-    return std::string(rt::cutUtf8(e, 150));
+    // Whole: the text may name files (where a repair kept the damaged original), and a name
+    // cut short tells the user nothing.
+    return e;
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "model/import_process.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <sys/stat.h>
@@ -125,10 +126,29 @@ Importer::Importer(rt::AsciiFile &source, rt::RecordFile &items, const Options &
     std::int64_t next = asset ? items_.nextAutoNumber(*asset) : 1;
     nextAsset_ = static_cast<std::int32_t>(next > 0 ? next - 1 : 0);
     today_ = rt::today();
+    // Only these fields of an item can differ from a cleared one: the rest need not be written.
+    static const char *const slotField[kSlots + 1] = {nullptr,          "CATEGORY",     "TYPE",   "LOCATION",
+                                                     "SERIALNUMBER",   "MODELNUMBER",  "DESCRIPTION", "QUANTITY",
+                                                     "ORIGINALCOST",   "REPLACEMENTCOST", "MSRP", "STATUS",
+                                                     "CONDITION",      "MANUFACTURER", "COLOR"};
+    std::array<bool, kSlots + 1> linked{};
+    for (int column = 1; column <= kMaxColumns; ++column)
+        if (links_[static_cast<std::size_t>(column)] >= 1 && links_[static_cast<std::size_t>(column)] <= kSlots)
+            linked[links_[static_cast<std::size_t>(column)]] = true;
+    auto field = [this](const char *name) {
+        const int i = items_.def().fieldIndex(name);
+        if (i >= 0 && std::find(fields_.begin(), fields_.end(), i) == fields_.end())
+            fields_.push_back(i);
+    };
+    for (const char *name : {"ASSETNUMBER", "STATUS", "DATEENTERED", "HOWPURCHASED", "MARKETVALUE"})
+        field(name);
+    for (int slot = 1; slot <= kSlots; ++slot)
+        if (linked[static_cast<std::size_t>(slot)])
+            field(slotField[slot]);
     source_.set();
 }
 
-Importer::~Importer() = default;
+Importer::~Importer() { close(); }
 
 int Importer::percent() const
 {
@@ -153,15 +173,20 @@ bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
         return false;
     if (out_.cancelled) {
         ended_ = true;
+        commit();
         return false;
     }
-    rt::Transaction tx({&items_});
-    if (tx.begin() != 0) {
-        GlobalErrors.throwFile(rt::msg::AddFailed, rt::clip(items_.name));
-        out_.failed = ended_ = true;
-        return false;
+    if (!tx_) {
+        tx_ = std::make_unique<rt::Transaction>(std::vector<rt::RecordFile *>{&items_});
+        if (tx_->begin() != 0) {
+            tx_.reset();
+            GlobalErrors.throwFile(rt::msg::AddFailed, rt::clip(items_.name));
+            out_.failed = ended_ = true;
+            return false;
+        }
+        begun_ = std::chrono::steady_clock::now();
+        pending_ = 0;
     }
-    pending_ = 0;
     const bool timed = until != std::chrono::steady_clock::time_point::max();
     for (int n = 0; n < lines && !ended_; ++n) {
         if (timed && n % 64 == 63 && std::chrono::steady_clock::now() >= until)
@@ -184,19 +209,45 @@ bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
             ended_ = true;
     }
     if (out_.failed) {
-        // The failed add has been reported; what was added before it in this slice stays.
+        // The failed add has been reported; what was added before it stays.
         rt::clearError();
     }
-    if (tx.commit() != 0) {
+    if (out_.cancelled)
+        ended_ = true;
+    // Every commit writes again each page of the keys that the items added since the last one
+    // touched: in a large file, committing at every slice would take longer than the adding.
+    const auto open = std::chrono::steady_clock::now() - begun_;
+    if (ended_ || (open >= kCommitAfter && open >= kCommitShare * lastCommit_))
+        commit();
+    return !ended_;
+}
+
+bool Importer::commit()
+{
+    if (!tx_)
+        return true;
+    const auto start = std::chrono::steady_clock::now();
+    const int rc = tx_->active() ? tx_->commit() : rt::err::NotOpen;
+    lastCommit_ = std::chrono::steady_clock::now() - start;
+    tx_.reset();
+    if (rc != 0) {
         GlobalErrors.throwFile(rt::msg::AddFailed, rt::clip(items_.name));
         out_.failed = ended_ = true;
+        pending_ = 0;
         return false;
     }
     out_.itemsAdded += pending_;
     pending_ = 0;
-    if (out_.cancelled)
+    return true;
+}
+
+void Importer::close()
+{
+    if (!ended_) {
+        out_.cancelled = true;
         ended_ = true;
-    return !ended_;
+    }
+    commit();
 }
 
 // The records complete so far; false ends the import.
@@ -298,7 +349,7 @@ bool Importer::addItem(const std::array<bool, kSlots + 1> &cut)
     const rt::KeyDef *asset = items_.def().key("ASSETKEY");
     for (;;) {
         mas.ASSETNUMBER = ++nextAsset_;
-        if (items_.add() == 0) {
+        if (items_.addFields(fields_) == 0) {
             ++pending_;
             return true;
         }

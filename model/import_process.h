@@ -1,7 +1,7 @@
 // The import of delimited item lists into a client's items: the engine without windows. The
 // wizard's settings and the column links are its input; it reads the text file a slice of lines
-// at a time, each slice one transaction, so that a window can show progress and offer Cancel
-// between slices.
+// at a time, so that a window can show progress and offer Cancel between slices. What the slices
+// add is committed when the import ends (cancelled or not) and every few seconds on the way.
 #pragma once
 
 #include <array>
@@ -73,14 +73,18 @@ public:
     Importer(rt::AsciiFile &source, rt::RecordFile &items, const Options &options, const Links &links,
              std::int64_t fileBytes);
     ~Importer();
-    // Reads up to `lines` lines and adds their items in one transaction. False once the import
-    // has ended: end of file, the test's last line, or a failure (reported with the file-error
-    // message).
+    // Reads up to `lines` lines and adds their items. False once the import has ended: end of
+    // file, the test's last line, a cancel or a failure (reported with the file-error message);
+    // what was added is committed then.
     bool step(int lines = 1000);
     // The same for as many lines as the time allows: a window's slice between two looks at its
-    // Cancel button. Fewer, longer transactions are what makes a large import fast.
+    // Cancel button.
     bool stepFor(std::chrono::milliseconds budget);
+    // Cancel takes effect at the next step.
     void cancel() { out_.cancelled = true; }
+    // Ends the import where it is, as a cancel if the file was not read to its end, and commits
+    // what was added. (The destructor does it too.)
+    void close();
     bool ended() const { return ended_; }
     // Of the file's bytes, the part read so far.
     int percent() const;
@@ -88,6 +92,7 @@ public:
 
 private:
     bool run(int lines, std::chrono::steady_clock::time_point until);
+    bool commit();
     bool drain();
     bool takeRecord(Record &record);
     bool addItem(const std::array<bool, kSlots + 1> &cut);
@@ -101,7 +106,15 @@ private:
     std::int32_t nextAsset_ = 0;
     std::int32_t today_ = 0;
     std::int64_t pending_ = 0;  // added in the open transaction
+    std::unique_ptr<rt::Transaction> tx_;
+    std::chrono::steady_clock::time_point begun_;
+    std::chrono::steady_clock::duration lastCommit_{};
+    // A transaction is committed once it has been open this long and ten times as long as the
+    // last commit took, so that committing costs a tenth of the time at most.
+    static constexpr std::chrono::seconds kCommitAfter{2};
+    static constexpr int kCommitShare = 10;
     std::array<std::string, kSlots + 1> slots_;
+    std::vector<int> fields_;  // the item fields an import can set: the linked ones and those always set
     RecordReader reader_;
     std::int64_t recordLine_ = 0;  // the first line of the record being added
     bool ended_ = false;

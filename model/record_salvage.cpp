@@ -453,6 +453,7 @@ class Writer {
 public:
     bool open(const std::string &path, const std::vector<Column> &cols, std::string &error)
     {
+        path_ = path;
         if (sqlite3_open_v2(path.c_str(), &db_.db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
             error = path + ": " + db_.message();
             return false;
@@ -522,11 +523,11 @@ public:
         insert_.st = nullptr;
         for (const auto &[name, create] : later_)
             if (sqlite3_exec(db_.db, create.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-                error = db_.message();
+                error = path_ + ": " + db_.message();
                 return false;
             }
         if (sqlite3_exec(db_.db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-            error = db_.message();
+            error = path_ + ": " + db_.message();
             return false;
         }
         db_.close();
@@ -535,6 +536,7 @@ public:
     sqlite3 *db() const { return db_.db; }
 
 private:
+    std::string path_;
     Db db_;
     Stmt insert_;
     std::vector<std::pair<std::string, std::string>> later_;  // keys built at the end: name, SQL
@@ -621,6 +623,17 @@ Outcome salvageRecordFile(const std::string &damaged, const std::string &example
         Db j;
         if (sqlite3_open_v2(damaged.c_str(), &j.db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
             sqlite3_exec(j.db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    // No other program may write the file while its pages are read and until the repaired file
+    // takes its name: what it wrote would land in the original kept aside. A file too damaged
+    // to be locked cannot be opened by any program either.
+    Db lock;
+    if (sqlite3_open_v2(damaged.c_str(), &lock.db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(lock.db, 2000);
+        if ((sqlite3_exec(lock.db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) & 0xFF) == SQLITE_BUSY) {
+            out.error = "The file " + damaged + " is in use by another program.";
+            return out;
+        }
     }
 
     // The declared structure, from the example file.

@@ -278,51 +278,61 @@ ReportSpec catalogSpec(CatalogOrder order, const CatalogOptions &options)
     s.totals = itemTotals(catalogColumns());
     s.printItem = [options, columns = catalogColumns()](const rt::ViewRow &row, ReportRun &run) {
         const auto &item = recordOf<MasterInventoryRecord>(row);
-        run.print("item", cellValues(columns, dict::MasterInventoryDef, row.record.data()));
-        const std::array<std::string, 4> titles = model::titlesOf(USF);
-        for (const std::string &line : catalogDetailLines(item, titles, kLineWidth))
-            run.print("detail line", Values{{"DetailLine", Value::of(line)}});
-        if (!rt::trim(row.memo).empty())
-            run.print("memo", Values{{"MAS:MEMO", Value::of(row.memo)}});
-        if (options.includePictures) {
-            bool printed = false;
-            for (int i = 0; i < 2; ++i) {
-                const std::string paths[2] = {
-                    rt::clip(fieldValue(dict::MasterInventoryDef, &item, kPictureFields[i][0]).text),
-                    rt::clip(fieldValue(dict::MasterInventoryDef, &item, kPictureFields[i][1]).text)};
-                if (paths[0].empty() && paths[1].empty())
-                    continue;
-                // Each picture is measured only now that it prints; one without a valid size
-                // (missing, unreadable, empty) leaves its place empty and the band only as
-                // high as the picture beside it.
-                Band b = *run.writer().layout().band(i == 0 ? "pictures" : "receipt and warranty");
-                Values values;
-                int tallest = 0;
-                for (int side = 0; side < 2; ++side) {
-                    Control &pic = b.controls[static_cast<std::size_t>(side)];
-                    std::optional<QSize> fit;
-                    if (!paths[side].empty())
-                        fit = fitToSquare(rt::pictureSize(QString::fromStdString(paths[side])), kPictureSide);
-                    if (fit) {
-                        pic.w = fit->width();
-                        pic.h = fit->height();
-                        tallest = std::max(tallest, pic.h);
-                        values.set(pic.name, Value::of(paths[side]));
-                    } else {
-                        pic.visible = false;
-                        pic.h = 0;
-                    }
+        ReportWriter &writer = run.writer();
+        // The picture bands, each picture measured only now that it prints; one without a valid
+        // size (missing, unreadable, empty) leaves its place empty and the band only as high
+        // as the picture beside it.
+        std::vector<std::pair<Band, Values>> pictures;
+        for (int i = 0; options.includePictures && i < 2; ++i) {
+            const std::string paths[2] = {
+                rt::clip(fieldValue(dict::MasterInventoryDef, &item, kPictureFields[i][0]).text),
+                rt::clip(fieldValue(dict::MasterInventoryDef, &item, kPictureFields[i][1]).text)};
+            if (paths[0].empty() && paths[1].empty())
+                continue;
+            Band b = *writer.layout().band(i == 0 ? "pictures" : "receipt and warranty");
+            Values values;
+            int tallest = 0;
+            for (int side = 0; side < 2; ++side) {
+                Control &pic = b.controls[static_cast<std::size_t>(side)];
+                std::optional<QSize> fit;
+                if (!paths[side].empty())
+                    fit = fitToSquare(rt::pictureSize(QString::fromStdString(paths[side])), kPictureSide);
+                if (fit) {
+                    pic.w = fit->width();
+                    pic.h = fit->height();
+                    tallest = std::max(tallest, pic.h);
+                    values.set(pic.name, Value::of(paths[side]));
+                } else {
+                    pic.visible = false;
+                    pic.h = 0;
                 }
-                b.height = kPictureTop + tallest + 60;
-                run.writer().print(b, values);
-                printed = true;
             }
-            if (printed)
-                run.print("picture spacer");
+            b.height = kPictureTop + tallest + 60;
+            pictures.emplace_back(std::move(b), std::move(values));
         }
+        const Values cells = cellValues(columns, dict::MasterInventoryDef, row.record.data());
+        const std::vector<std::string> lines = catalogDetailLines(item, model::titlesOf(USF), kLineWidth);
+        const bool memo = !rt::trim(row.memo).empty();
+        const Values memoValues{{"MAS:MEMO", Value::of(row.memo)}};
+        // The item's first picture stays on the page of its lines: when both do not fit what is
+        // left of the page, the item starts the next one.
+        if (!pictures.empty()) {
+            const ReportLayout &l = writer.layout();
+            writer.keepTogether(l.band("item")->height + static_cast<int>(lines.size()) * l.band("detail line")->height +
+                                (memo ? writer.heightOf(*l.band("memo"), memoValues) : 0) + pictures.front().first.height);
+        }
+        run.print("item", cells);
+        for (const std::string &line : lines)
+            run.print("detail line", Values{{"DetailLine", Value::of(line)}});
+        if (memo)
+            run.print("memo", memoValues);
+        for (const auto &[band, values] : pictures)
+            writer.print(band, values);
+        if (!pictures.empty())
+            run.print("picture spacer");
         run.print("separator");
         if (options.newPageEveryItem)
-            run.writer().breakPage();
+            writer.breakPage();
     };
     return s;
 }

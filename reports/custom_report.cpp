@@ -155,6 +155,8 @@ ReportLayout customLayout(const CustomRun &r)
     return l;
 }
 
+const rt::KeyDef *orderKey(const std::string &order);
+
 ReportSpec customSpec(std::shared_ptr<const CustomRun> r)
 {
     ReportSpec s;
@@ -169,16 +171,25 @@ ReportSpec customSpec(std::shared_ptr<const CustomRun> r)
     if (!named("quantity"))
         s.totals.push_back({"quantity", TotalSpec::When::Manual, {}, 0});
     s.totalsBand = "totals";
+    // Limits that match nothing still show the user what was asked: the totals band with no
+    // item listed, when the client has items at all.
+    s.itemsOutsideView = [r] {
+        ReportDefinition all;
+        all.view = [r] { return rt::View(MasterInventory, orderKey(r->options.order)); };
+        std::vector<rt::ViewRow> rows;
+        reportView(all).read(1, rows);
+        return !rows.empty();
+    };
     s.printItem = [r](const rt::ViewRow &row, ReportRun &run) {
         const void *record = row.record.data();
-        run.print("detail", cellValues(r->columns, dict::MasterInventoryDef, record, &r->titles));
-        if (r->options.memos && !rt::trim(row.memo).empty())
-            run.print("memo", Values{{"MAS:MEMO", Value::of(row.memo)}});
+        ReportWriter &writer = run.writer();
+        const bool memo = r->options.memos && !rt::trim(row.memo).empty();
+        const Values memoValues{{"MAS:MEMO", Value::of(row.memo)}};
         const std::string path = rt::clip(fieldValue(dict::MasterInventoryDef, record, "MAS:IMAGE").text);
         if (r->options.pictures && !path.empty()) {
             // Sized only here, from a picture that reads with a valid size; any other leaves
             // its box empty and the band no higher than its path.
-            Band b = *run.writer().layout().band("picture");
+            Band b = *writer.layout().band("picture");
             Control &pic = b.controls.back();
             if (std::optional<QSize> fit = fitToSquare(rt::pictureSize(QString::fromStdString(path)), kPictureSide)) {
                 pic.w = fit->width();
@@ -188,7 +199,18 @@ ReportSpec customSpec(std::shared_ptr<const CustomRun> r)
                 pic.h = 0;
             }
             b.height = kPictureTop + pic.h + 120;
-            run.writer().print(b, Values{{"MAS:IMAGE", Value::of(path)}, {"picture", Value::of(path)}});
+            // The item's line, its memo and its picture stand on one page.
+            const ReportLayout &l = writer.layout();
+            writer.keepTogether(l.band("detail")->height + (memo ? writer.heightOf(*l.band("memo"), memoValues) : 0) +
+                                b.height);
+            run.print("detail", cellValues(r->columns, dict::MasterInventoryDef, record, &r->titles));
+            if (memo)
+                run.print("memo", memoValues);
+            writer.print(b, Values{{"MAS:IMAGE", Value::of(path)}, {"picture", Value::of(path)}});
+        } else {
+            run.print("detail", cellValues(r->columns, dict::MasterInventoryDef, record, &r->titles));
+            if (memo)
+                run.print("memo", memoValues);
         }
         if (r->options.newPage)
             run.writer().breakPage();
@@ -270,6 +292,7 @@ ReportDefinition customReportDefinition(bool wide, const CustomOptions &options)
     d.view = [state] {
         return rt::View(MasterInventory, orderKey(state->options.order), limitConditions(*state));
     };
+    d.runTitle = [state] { return state->title; };
     d.layout = [state](const RunChoices &) { return customLayout(*state); };
     d.spec = [state](const RunChoices &) { return customSpec(state); };
     return d;

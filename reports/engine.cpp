@@ -213,6 +213,45 @@ std::vector<std::string> wrapText(std::string_view text, int width, const previe
     return lines;
 }
 
+void fitText(previewer::TextItem &item, int width, const Measure &measure)
+{
+    if (item.text.empty())
+        return;
+    const double w = measure(item);
+    if (w <= width)
+        return;
+    previewer::TextItem probe = item;
+    if (width > 0 && item.size > kSmallestText) {
+        // The size in proportion to the room is close to the largest that fits.
+        int size = std::min(item.size - 25, static_cast<int>(item.size * width / w));
+        for (; size >= kSmallestText; size -= 25) {
+            probe.size = size;
+            if (measure(probe) <= width) {
+                item.size = size;
+                return;
+            }
+        }
+    }
+    item.size = std::min(item.size, kSmallestText);
+    probe.size = item.size;
+    // The longest run of whole characters that fits; the blanks it ends with go too.
+    std::vector<std::size_t> ends;
+    for (std::size_t i = 0; i < item.text.size(); i += charLength(item.text, i))
+        ends.push_back(i);
+    std::size_t lo = 0, hi = ends.size();  // ends[lo] bytes fit; ends[hi] (or the whole) do not
+    while (hi - lo > 1) {
+        const std::size_t mid = (lo + hi) / 2;
+        probe.text = item.text.substr(0, ends[mid]);
+        if (measure(probe) <= width)
+            lo = mid;
+        else
+            hi = mid;
+    }
+    item.text.resize(ends.empty() ? 0 : ends[lo]);
+    while (!item.text.empty() && item.text.back() == ' ')
+        item.text.pop_back();
+}
+
 ReportWriter::ReportWriter(ReportLayout layout, PageSink sink)
     : layout_(std::move(layout)), sink_(std::move(sink)), measure_(previewer::textWidth)
 {
@@ -277,7 +316,65 @@ bool truthy(const Value *v)
     return v->number != 0;
 }
 
+bool showsText(const Control &c)
+{
+    return c.visible && (c.kind == ControlKind::String || c.kind == ControlKind::Field ||
+                         c.kind == ControlKind::Check || c.kind == ControlKind::TextBlock);
+}
+
+// The width a field's text may take in its control: all of it, less what is missing of
+// kTextGap between the control and the next text control on the side the text grows towards
+// (both sides for a centred text). A text at the band's edge keeps no gap.
+int roomFor(const Band &band, const Control &c)
+{
+    int left = kTextGap, right = kTextGap;
+    for (const Control &o : band.controls) {
+        if (&o == &c || !showsText(o) || o.y >= c.y + c.h || c.y >= o.y + o.h)
+            continue;
+        if (o.x >= c.x + c.w)
+            right = std::min(right, o.x - (c.x + c.w));
+        else if (o.x + o.w <= c.x)
+            left = std::min(left, c.x - (o.x + o.w));
+    }
+    const int keepRight = c.align == previewer::Align::Right ? 0 : kTextGap - right;
+    const int keepLeft = c.align == previewer::Align::Left ? 0 : kTextGap - left;
+    return c.w - std::max(0, keepRight) - std::max(0, keepLeft);
+}
+
 }  // namespace
+
+// An upper bound of a text's width from its characters' own advances (kerning moves it by far
+// less than the margin): most fields fit by far and need no measuring. 0 with `exact` false
+// when the text holds a character beyond ASCII.
+double ReportWriter::quickWidth(const previewer::TextItem &t, bool &exact)
+{
+    exact = false;
+    std::vector<double> *adv = nullptr;
+    for (auto &[font, a] : advances_)
+        if (font.font == t.font && font.size == t.size && font.style == t.style)
+            adv = &a;
+    if (!adv) {
+        previewer::TextItem probe = t;
+        std::vector<double> a;
+        for (char ch = 32; ch < 127; ++ch) {
+            probe.text = std::string(1, ch);
+            a.push_back(measure_(probe));
+        }
+        previewer::TextItem font = t;
+        font.text.clear();
+        advances_.emplace_back(std::move(font), std::move(a));
+        adv = &advances_.back().second;
+    }
+    double sum = 0;
+    for (char ch : t.text) {
+        const auto u = static_cast<unsigned char>(ch);
+        if (u < 32 || u > 126)
+            return 0;
+        sum += (*adv)[u - 32];
+    }
+    exact = true;
+    return sum * 1.02 + 1;
+}
 
 // Places one control (not a text block) with the band's top at `top`.
 void ReportWriter::emitFixed(const Band &band, const Values &values, int top)
@@ -297,11 +394,18 @@ void ReportWriter::emitFixed(const Band &band, const Values &values, int top)
         case ControlKind::Field: {
             std::string s = c.kind == ControlKind::String ? c.text : fieldText(c, values);
             previewer::TextItem t = textItem(c, x, y, std::move(s));
-            if (c.kind == ControlKind::Field && c.name != "Page") {
+            const Value *v = c.kind == ControlKind::Field ? lookup(c.name, values) : nullptr;
+            if (c.name == "Page" || t.text.empty() || c.w <= 0) {
+            } else if (v && v->kind == Value::Kind::Number) {
                 // A number is never cut: one too wide for its control prints smaller.
-                const Value *v = lookup(c.name, values);
-                if (v && v->kind == Value::Kind::Number)
-                    t.size = fittedSize(t, c.w - kNumberMargin, measure_);
+                t.size = fittedSize(t, c.w - kNumberMargin, measure_);
+            } else {
+                // A text (a heading a user named too) shrinks, then is cut, to keep clear of
+                // the text beside it.
+                bool bounded = false;
+                const double bound = quickWidth(t, bounded);
+                if (!bounded || bound > c.w - kTextGap)
+                    fitText(t, roomFor(band, c), measure_);
             }
             if (keepRows_)
                 row.texts.push_back({c.name.empty() ? c.text : c.name, x, y, t.text, c.w, c.h, t.size});
@@ -425,6 +529,12 @@ void ReportWriter::print(const Band &source, const Values &values, const std::ve
 
     if (!block) {
         if (cursor_ + band.height > bottom && bodyOnPage_) {
+            // A band that shows nothing (a spacer, a page break) at the foot of a full page ends
+            // that page: moved to the next it would open a page that holds nothing.
+            if (std::none_of(band.controls.begin(), band.controls.end(), [](const Control &c) { return c.visible; })) {
+                breakPending_ = true;
+                return;
+            }
             closePage();
             openPage();
         }
@@ -532,6 +642,26 @@ void ReportWriter::print(const Band &source, const Values &values, const std::ve
     }
     cursor_ = std::min(cursor_ + after.height, std::max(cursor_, bottom));
     if (band.pageBreakAfter)
+        breakPending_ = true;
+}
+
+int ReportWriter::heightOf(const Band &band, const Values &values) const
+{
+    for (const Control &c : band.controls) {
+        if (c.kind != ControlKind::TextBlock || !c.visible)
+            continue;
+        const Value *v = lookup(c.name, values);
+        const auto lines = wrapText(v ? v->text : std::string(), c.w, textItem(c, 0, 0, {}), measure_);
+        const int block = std::max<int>(c.h, static_cast<int>(lines.size()) * lineHeight(c.size));
+        return c.y + block + std::max(0, band.height - c.y - c.h);
+    }
+    return band.height;
+}
+
+void ReportWriter::keepTogether(int height)
+{
+    if (pageOpen_ && bodyOnPage_ && !breakPending_ && cursor_ + height > layout_.page.bottom() &&
+        height <= layout_.page.height)
         breakPending_ = true;
 }
 

@@ -60,8 +60,10 @@ enum class ControlKind { String, Field, Line, Box, Check, TextBlock, Picture, Do
 // the band's free height under the control); a Line goes from (x, y) to (x + w, y + h), a
 // DoubleLine is two such lines, the second kDoubleLineGap under the first.
 //
-// Texts never reach past their control: a text is clipped at the control's edges, and a
-// number too wide for its control prints in a smaller size so that it fits whole.
+// Texts never reach past their control: a number too wide for its control prints in a smaller
+// size so that it fits whole; a field's text too wide prints smaller down to kSmallestText and
+// is then cut after its last whole character, keeping kTextGap free towards the control beside
+// it, so that no letter is cut in half and no text runs into its neighbour.
 struct Control {
     ControlKind kind = ControlKind::String;
     std::string name;
@@ -80,6 +82,10 @@ inline constexpr int kDoubleLineGap = 30;
 // The room a number keeps free at its control's far edge, so that a number filling its
 // control never touches the text of the column beside it.
 inline constexpr int kNumberMargin = 40;
+// The room kept between a field's text and the next control of its band (counting the space
+// the layout leaves between them), and the smallest size a text shrinks to before it is cut.
+inline constexpr int kTextGap = 80;
+inline constexpr int kSmallestText = 700;
 
 struct Band {
     std::string name;
@@ -147,6 +153,9 @@ int fittedSize(const previewer::TextItem &item, int width, const Measure &measur
 // word alone is too wide; line breaks in the text are kept. An empty text gives no line.
 std::vector<std::string> wrapText(std::string_view text, int width, const previewer::TextItem &font,
                                   const Measure &measure);
+// A text made to fit `width`: its own size when it fits, else the largest smaller size down to
+// kSmallestText that fits, else that size and the text cut after its last character that fits.
+void fitText(previewer::TextItem &item, int width, const Measure &measure);
 
 // Prints bands into pages. The first band opens the first page; every page gets the heading at
 // its top and the footer at its bottom, with the running page number under the name "Page".
@@ -166,6 +175,11 @@ public:
     void print(const Band &band, const Values &values = {}, const std::vector<Override> &overrides = {});
     // The next band starts on a new page.
     void breakPage();
+    // The height a band prints in with these values: a text block's lines grow it.
+    int heightOf(const Band &band, const Values &values = {}) const;
+    // Bands of `height` in all that belong together (an item and its picture): when this page
+    // has less room left and a page holds them, the next band starts a new page.
+    void keepTogether(int height);
     // Prints the invisible closing band, so that even a run without a band has its page, and
     // hands the last page to the sink.
     void finish();
@@ -183,6 +197,7 @@ private:
     void place(const Band &band, const Values &values, const std::vector<Override> &overrides, int top,
                int firstLine, int lineCount, bool withOthers, ReportRow *row);
     void emitFixed(const Band &band, const Values &values, int top);
+    double quickWidth(const previewer::TextItem &t, bool &exact);
     std::string fieldText(const Control &c, const Values &values) const;
     const Value *lookup(std::string_view name, const Values &values) const;
 
@@ -200,6 +215,8 @@ private:
     int cursor_ = 0;
     bool bodyOnPage_ = false;
     std::vector<ReportRow> rows_;
+    // The advances of the printable ASCII characters in each font a field printed in.
+    std::vector<std::pair<previewer::TextItem, std::vector<double>>> advances_;
 };
 
 }  // namespace reports

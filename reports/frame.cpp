@@ -575,7 +575,7 @@ int ReportFrame::output()
 {
     std::unique_ptr<ReportOutput> out = outputFactory()();
     previewer::PreviewReport report;
-    report.title = QString::fromStdString(def_.title);
+    report.title = QString::fromStdString(def_.runTitle ? def_.runTitle() : def_.title);
     // Every report starts at one copy, or at the copies it prints itself (the data-input forms);
     // the copies chosen in its preview are for this run only.
     report.copies = def_.copies > 0 ? def_.copies : 1;

@@ -65,6 +65,9 @@ struct ReportDefinition {
     std::function<ReportLayout(const RunChoices &)> layout;
     std::function<ReportSpec(const RunChoices &)> spec;
     std::string title;  // the report's name for the preview
+    // The name when the run knows it only once it has started (a custom report's definition):
+    // asked after the heading, it names the print job and the PDF in place of `title`.
+    std::function<std::string()> runTitle;
     // Values of the page heading and footer the report adds to the heading lines (a packing
     // list's location and box), taken once at the start of the run: every page prints the same.
     std::function<Values(const RunChoices &)> pageValues;

@@ -122,9 +122,15 @@ ReportSpec listSpec(const Member &m, bool wide, bool withPictures)
     auto onPage = std::make_shared<int>(0);
     const QSize box = fileListPictureBox(wide);
     s.printItem = [columns, pathOf, withPictures, onPage, box](const rt::ViewRow &row, ReportRun &run) {
-        run.print("detail", cellValues(columns, dict::MasterInventoryDef, row.record.data()));
         const std::string path = pathOf(row);
-        if (!withPictures || path.empty())
+        const bool picture = withPictures && !path.empty();
+        // A line and its picture stand on one page.
+        if (picture) {
+            const ReportLayout &l = run.writer().layout();
+            run.writer().keepTogether(l.band("detail")->height + l.band("picture")->height);
+        }
+        run.print("detail", cellValues(columns, dict::MasterInventoryDef, row.record.data()));
+        if (!picture)
             return;
         // Sized only here, from the file's own size: a missing or unreadable file prints its
         // band with the picture area left empty. The line shows the name as stored; the file

@@ -133,13 +133,14 @@ std::vector<ReportEntry> makeTable()
              .definition = [i](const ReportInputs &in) { return dataFormDefinition(i, in.copies); },
              .ofClient = false});
     }
-    add({.id = R::ReportsMenu, .portrait = "ReportsMenu", .offeredBy = kBoth, .window = ReportsMenu,
-         .toolbar = "Reports", .toolbarTip = "Select a home inventory report",
-         .clientToolbarTip = "Select a customer report"});
+    // The toolbar's buttons stand in this order: "Client", then "Reports".
     add({.id = R::ClientListOptions,
          .portrait = "ClientReportOptions", .frameMenu = F::Reports, .menuText = "Client List",
          .offeredBy = kProfessional, .window = ClientReportOptions, .toolbar = "Client",
          .toolbarTip = "Print a client list", .ofClient = false});
+    add({.id = R::ReportsMenu, .portrait = "ReportsMenu", .offeredBy = kBoth, .window = ReportsMenu,
+         .toolbar = "Reports", .toolbarTip = "Select a home inventory report",
+         .clientToolbarTip = "Select a customer report"});
     add({.id = R::ClientList, .portrait = "PrintClientList", .offeredBy = kProfessional,
          .definition = [](const ReportInputs &in) { return clientListDefinition(in.clientList); }, .ofClient = false});
     // The reference tables' Print buttons.

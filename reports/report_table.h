@@ -30,7 +30,7 @@ enum class Report : unsigned char {
     InventoryValuation, CategoryInventory, LocationInventory, ReceiptList, Inheritance, CatalogOptions,
     CustomReportOptions, PictureList, WarrantyList, Insurance, AppraisedItems, BoxPackingList, ItemInformation,
     CatalogByDescription, CatalogByCategory, CatalogByLocation, CustomReport, DataFormsOptions, ClothingForm,
-    ElectronicsForm, FurnitureForm, MiscellaneousForm, ReportsMenu, ClientListOptions, ClientList,
+    ElectronicsForm, FurnitureForm, MiscellaneousForm, ClientListOptions, ReportsMenu, ClientList,
     LocationBoxList, CategoryTypesList, ManufacturerList, VendorList,
 };
 

@@ -132,7 +132,7 @@ void ReportRun::finish()
     finished_ = true;
     if (hadGroup && !spec_.grandBand.empty())
         writer_.print(spec_.grandBand, grandValues());
-    if (read_ > 0 && !spec_.totalsBand.empty())
+    if (!spec_.totalsBand.empty() && (read_ > 0 || (spec_.itemsOutsideView && spec_.itemsOutsideView())))
         writer_.print(spec_.totalsBand, grandValues());
     if (printed_ > 0 && spec_.end)
         spec_.end(*this);

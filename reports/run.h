@@ -54,6 +54,9 @@ struct ReportSpec {
     // Printed at the end, after the last group footer and the grand totals, whenever any row
     // was read, with or without groups: all zero when every row was left out.
     std::string totalsBand;
+    // Whether the client has items the view leaves out (a custom report's limits): the totals
+    // band then prints, once, even when the view gave no row.
+    std::function<bool()> itemsOutsideView;
     // Printed at the end after the grand totals when an item was printed.
     std::function<void(ReportRun &)> end;
 };

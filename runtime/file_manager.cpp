@@ -285,7 +285,7 @@ int RelationManager::update(bool report, const std::function<bool()> &stillAsRea
     return 0;
 }
 
-int RelationManager::deleteRecord(bool ask)
+int RelationManager::deleteRecord(bool ask, const std::function<bool()> &stillAsRead)
 {
     RecordFile &f = me.file;
     if (ask && me.errors.throwMessage(msg::ConfirmDelete) != LevelBenign)
@@ -301,6 +301,10 @@ int RelationManager::deleteRecord(bool ask)
         }
         Transaction tx(files);
         int code = tx.begin();
+        if (code == 0 && stillAsRead && !stillAsRead()) {
+            tx.rollback();
+            return LevelCancel;
+        }
         if (code == 0) {
             for (Child &c : children_) {
                 const FieldDef &pf = f.def().fields[static_cast<std::size_t>(c.parentField)];

@@ -80,7 +80,10 @@ public:
     int update(bool report = true, const std::function<bool()> &stillAsRead = {});
     // Delete the current record unless a child names it. With ask, "Confirm Delete" first.
     // Returns 0 when deleted, LevelCancel when the user said No, else the failure's level.
-    int deleteRecord(bool ask);
+    // `stillAsRead`, when given, is asked inside the transaction whether the stored record is
+    // still the one meant; when it is not, nothing is deleted or reported and the result is
+    // LevelCancel.
+    int deleteRecord(bool ask, const std::function<bool()> &stillAsRead = {});
 
 private:
     struct Child {

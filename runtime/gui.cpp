@@ -47,7 +47,8 @@ int showBox(const MessageRequest &r)
     // On the heap: its parent may be deleted while the box is open, and takes the box along.
     QPointer<QMessageBox> box = new QMessageBox(modalParent());
     box->setWindowTitle(QString::fromStdString(r.title));
-    box->setText(QString::fromStdString(messageLines(r.text)));
+    // A file name longer than the box is wide breaks at its separators rather than being cut.
+    box->setText(QString::fromStdString(messageLines(breakableWords(r.text))));
     switch (r.icon) {
     case Icon::Exclamation: box->setIcon(QMessageBox::Warning); break;
     case Icon::Question: box->setIcon(QMessageBox::Question); break;

@@ -1325,6 +1325,51 @@ int RecordFile::add()
     return 0;
 }
 
+int RecordFile::addFields(const std::vector<int> &fields)
+{
+    if (!conn_)
+        return fail(err::NotOpen);
+    if (readOnly())
+        return fail(err::AccessDenied);
+    dupKey_ = nullptr;
+    std::vector<int> written = fields;
+    if (const KeyDef *k = def_.autoNumberKey()) {
+        const int field = k->parts[0].field;
+        const FieldDef &f = def_.fields[static_cast<std::size_t>(field)];
+        if (fieldNumber(f, record_) == 0)
+            setFieldNumber(f, record_, nextAutoNumber(*k));
+        if (std::find(written.begin(), written.end(), field) == written.end())
+            written.push_back(field);
+    }
+    // One statement for the last list of fields, built again when the list changes.
+    auto found = stmts_.find(StmtAddFields << 24);
+    if (found != stmts_.end() && found->second.params != written)
+        stmts_.erase(found);
+    sqlite3_stmt *st = statement(StmtAddFields << 24, [&](Stmt &s) {
+        std::string columns, qs;
+        for (int field : written) {
+            columns += (columns.empty() ? "" : ", ") + quote(TableDef::columnName(def_.fields[static_cast<std::size_t>(field)]));
+            qs += qs.empty() ? "?" : ", ?";
+        }
+        s.sql = "INSERT INTO " + tableRef() + " (" + columns + ") VALUES (" + qs + ")";
+        s.params = written;
+    });
+    if (!st)
+        return err::DriverError;
+    StmtUse use{st};
+    int param = 1;
+    for (int field : written)
+        bindField(st, param++, field, record_, false);
+    int rc = sqlite3_step(st);
+    if (rc != SQLITE_DONE) {
+        return failWrite(rc, st);
+    }
+    current_ = sqlite3_last_insert_rowid(connection().db());
+    invalidateBatch(true);
+    clearError();
+    return 0;
+}
+
 int RecordFile::put()
 {
     if (!conn_)

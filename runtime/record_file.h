@@ -87,6 +87,11 @@ public:
     int previous();
 
     int add();
+    // add() for a record whose fields other than `fields` (indexes into the record's fields)
+    // are as a cleared buffer holds them and whose memo is empty: only `fields` are written,
+    // the others take their columns' blank defaults. Adding many records, it spares binding
+    // the columns the caller never fills.
+    int addFields(const std::vector<int> &fields);
     int put();
     int del();
 
@@ -174,7 +179,7 @@ private:
         std::uint64_t conn = 0, generation = 0;
         sqlite3_stmt *st = nullptr;
     };
-    enum StmtKind : std::uint32_t { StmtAdd = 1, StmtPut, StmtDel, StmtGet, StmtFetch };
+    enum StmtKind : std::uint32_t { StmtAdd = 1, StmtPut, StmtDel, StmtGet, StmtFetch, StmtAddFields };
     template <typename Build>
     sqlite3_stmt *statement(std::uint32_t id, Build &&build, Stmt **entry = nullptr);
     std::uint32_t keyNumber(const KeyDef *key) const;  // 0 for none, else index + 1; ~0u for a foreign key

@@ -400,7 +400,7 @@ int UpdateForm::init()
     if (openFiles(files) != 0)
         return LevelFatal;
     RecordFile &file = primary_.me.file;
-    if (request_ == ChangeRecord) {
+    if (request_ == ChangeRecord || request_ == DeleteRecord) {
         asRead_.assign(static_cast<unsigned char *>(file.record()),
                        static_cast<unsigned char *>(file.record()) + file.def().recordSize);
         asReadMemo_ = file.memo() ? *file.memo() : std::string();
@@ -411,8 +411,22 @@ int UpdateForm::init()
             return level;
     }
     if (request_ == DeleteRecord) {
-        // A delete opens no window: the question, then the delete with the relation's rule.
-        int level = primary_.deleteRecord(true);
+        // A delete opens no window: the question, then the delete with the relation's rule. An
+        // item another program put in the record's place meanwhile is not the one to delete.
+        bool replaced = false;
+        int level = primary_.deleteRecord(true, [&] {
+            RecordFile &f = primary_.me.file;
+            if (f.position() == 0)
+                return true;  // the delete itself says there is no record
+            std::vector<unsigned char> disk = asRead_;
+            replaced = f.readPosition(f.position(), disk.data(), nullptr) != 0 || !sameRecord(disk.data());
+            return !replaced;
+        });
+        if (replaced) {
+            beep();
+            message("Another program deleted this record after you opened it.|Nothing has been deleted.",
+                    "Record Deleted", Icon::Exclamation, BUTTON_OK);
+        }
         response = level == 0 ? RequestCompleted : RequestCancelled;
         return LevelNotify;
     }

@@ -5,8 +5,9 @@
 //
 // The damaged original is always kept beside the repaired file (/K is accepted for that). The
 // log defaults to recordfix.log in the file's folder.
-// Exit code: 0 repaired with every row kept, 3 repaired with rows lost or set aside, 1 not
-// repaired, 2 wrong command line.
+// Exit code: 0 repaired with every row kept as stored, 3 repaired with rows lost, set aside or
+// kept with a damaged text cut short, 1 not repaired (a file another program holds is left
+// alone), 2 wrong command line.
 #include <cctype>
 #include <cstdio>
 #include <filesystem>

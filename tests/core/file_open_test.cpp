@@ -12,6 +12,7 @@
 #include "core/procedures.h"
 #include "core/program.h"
 #include "runtime/file_recovery.h"
+#include "runtime/paths.h"
 #include "runtime/file_structure.h"
 #include "tests/support/test_support.h"
 
@@ -332,4 +333,56 @@ TEST_F(FileOpening, StaleSuperJournalsBesideTheFileAreRemovedWhenItOpens)
     EXPECT_FALSE(fs::exists(stale));
     for (const std::string &kept : {owned, empty, elsewhere, notOne})
         EXPECT_TRUE(fs::exists(kept)) << kept;
+}
+
+// A missing file beside what a repair left names both in its message, whatever the folder's
+// length: the whole names reach the box, and the box may break them at their separators
+// without cutting a character.
+TEST_F(FileOpening, MessagesNamingFilesShowTheWholeNamesHoweverLong)
+{
+    const std::string folder = home.file(std::string(60, 'f') + "/" + std::string(50, 'g') + "-client_folder.d");
+    ASSERT_EQ(makeFolder(folder), 0);
+    const std::string path = joinPath(folder, "qorven.tps");
+    std::ofstream(path + ".recordfix-new") << "x";
+    std::ofstream(path + ".damaged") << "x";
+    const std::vector<std::string> names{path + ".recordfix-new", path + ".damaged"};
+    const struct Case {
+        const char *how;
+        std::function<void()> open;
+    } cases[] = {
+        {"the program's standard open", [] { CheckOpenFile(Vendors, 1, 0, 0, 1); }},
+        {"a file manager's open", [&] { FileManager(Vendors, errors).openFile(true); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.how);
+        Vendors.name = path;
+        box.clear();
+        EXPECT_THROW(c.open(), Halt);
+        EXPECT_FALSE(std::filesystem::exists(path));
+        ASSERT_FALSE(box.shown().empty());
+        const std::string &text = box.shown().back().text;
+        for (const std::string &n : names)
+            EXPECT_NE(text.find(n + "."), std::string::npos) << text;
+        EXPECT_NE(text.find("The file is not created empty."), std::string::npos) << text;
+
+        // What the box shows: the same text, with places to break and no run longer than 40 bytes.
+        std::string shown = breakableWords(text), plain;
+        std::size_t run = 0, longest = 0;
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            if (shown.compare(i, 3, "\xE2\x80\x8B") == 0) {
+                i += 2;
+                run = 0;
+                continue;
+            }
+            plain += shown[i];
+            run = shown[i] == ' ' || shown[i] == '|' ? 0 : run + 1;
+            longest = std::max(longest, run);
+        }
+        EXPECT_EQ(plain, text);
+        EXPECT_LE(longest, 40u);
+    }
+    // A long word of several-byte characters breaks between characters only.
+    const std::string accents = [] { std::string s; for (int i = 0; i < 50; ++i) s += "\xC3\xA9"; return s; }();
+    EXPECT_EQ(breakableWords(accents), accents.substr(0, 40) + "\xE2\x80\x8B" + accents.substr(40, 40) +
+                                           "\xE2\x80\x8B" + accents.substr(80));
 }

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QLockFile>
 #include <QMenu>
+#include <QToolBar>
 #include <cstdlib>
 #include <filesystem>
 
@@ -149,6 +150,25 @@ TEST_F(Frame, FirstStartCreatesTheSettingsAndDispatchesEveryEntry)
     again.close();
     MSY.REMINDBACKUP = 0;
     again.kill();
+}
+
+// The toolbar's buttons left to right: a report table that lists the client list after the
+// reports menu must not put "Reports" before "Client".
+TEST_F(Frame, ToolbarOrderPutsClientBeforeReports)
+{
+    MainFrame frame;
+    ASSERT_EQ(frame.init(), 0);
+    auto *toolbar = frame.findChild<QToolBar *>("Toolbar");
+    ASSERT_NE(toolbar, nullptr);
+    QStringList texts;
+    for (QAction *a : toolbar->actions())
+        if (!a->isSeparator() && !a->text().isEmpty())
+            texts << a->text();
+    EXPECT_EQ(texts, (QStringList{"Clients", "Select", "System", "Inventory", "Make CD", "Client", "Reports",
+                                  "Calendar", "Help"}));
+    frame.close();
+    MSY.REMINDBACKUP = 0;
+    frame.kill();
 }
 
 TEST_F(Frame, SecondCopyEndsSilently)

@@ -479,3 +479,29 @@ TEST(Salvage, ATextDamagedInPlaceIsCutAndToldNotPassedOffAsAFullRepair)
         EXPECT_EQ(testing_support::sqliteText(file, "PRAGMA integrity_check"), "ok");
     }
 }
+
+// Another program holding the file (a transaction of its own) would go on writing into the
+// original once it is kept aside: the repair leaves a file in use alone.
+TEST(Salvage, AFileInUseByAnotherProgramIsNotRepairedUnderIt)
+{
+    TempHome home;
+    std::string file = home.file("qormas.tps"), example = home.file("qormas.tpe");
+    fillMaster(file, 50);
+    makeExample(example);
+    const std::string before = testing_support::readBytes(file);
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
+    for (const char *hold : {"BEGIN EXCLUSIVE", "BEGIN IMMEDIATE"}) {
+        SCOPED_TRACE(hold);
+        ASSERT_EQ(sqlite3_exec(other, hold, nullptr, nullptr, nullptr), SQLITE_OK);
+        salvage::Outcome out = salvage::salvageRecordFile(file, example, salvage::checksFor(dict::MasterInventoryDef));
+        EXPECT_FALSE(out.ok);
+        EXPECT_EQ(out.error, "The file " + file + " is in use by another program.");
+        EXPECT_EQ(testing_support::readBytes(file), before);
+        EXPECT_FALSE(fs::exists(file + ".damaged"));
+        EXPECT_FALSE(fs::exists(salvage::freshName(file)));
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(other);
+    EXPECT_TRUE(salvage::salvageRecordFile(file, example, salvage::checksFor(dict::MasterInventoryDef)).ok);
+}

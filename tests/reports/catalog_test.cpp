@@ -264,6 +264,42 @@ TEST_F(CatalogTest, DetailLinesLoseNoTextAndStayWithinTheBody)
 
 // The memo only when it is not blank; four pictures in two bands side by side, each inside
 // its band; a missing picture leaves its place empty and the item goes on; pictures off: none.
+// The last item of a page printed its lines there and its picture on top of the next page,
+// above the next item's lines. Whatever the room left, an item's first picture band stands on
+// the page of its item line: the item starts the next page when both do not fit.
+TEST_F(CatalogTest, PictureStaysWithItsItemOnOnePage)
+{
+    const std::string square = picture("square.jpg", {500, 500});
+    int moved = 0;
+    for (int before = 0; before < 40; before += 3) {
+        SCOPED_TRACE(std::to_string(before) + " items before");
+        ASSERT_EQ(MasterInventory.close(), 0);
+        ASSERT_EQ(MasterInventory.create(), 0);
+        ASSERT_EQ(MasterInventory.open(rt::mode::ReadWriteDenyNone), 0);
+        for (int i = 0; i < before; ++i)
+            add("Art", "Hall", ("A plain item " + std::to_string(100 + i)).c_str(), 1, 100);
+        add("Art", "Hall", "B with its picture", 1, 100, 80000, [&] {
+            MAS.MEMO = "Bought at the estate sale; the frame was regilded in the spring.";
+            MAS.IMAGE = square;
+        });
+        add("Art", "Hall", "C after it", 1, 100);
+        for (CatalogOrder order : {CatalogOrder::Description, CatalogOrder::Category}) {
+            const Result r = catalog(order, {});
+            const ReportRow *item = nullptr;
+            for (const ReportRow &row : r.rows) {
+                if (row.band == "item")
+                    item = &row;
+                if (row.band == "pictures") {
+                    ASSERT_NE(item, nullptr);
+                    EXPECT_EQ(row.page, item->page) << "the picture left its item";
+                    moved += item->page > 1 && item->y == r.layout.page.top;
+                }
+            }
+        }
+    }
+    EXPECT_GT(moved, 0) << "no item had to move for its picture";
+}
+
 TEST_F(CatalogTest, MemoWhenNotBlankAndPicturesFittedIntoTheirBands)
 {
     const std::string wide = picture("wide.jpg", {1200, 300}), tall = picture("tall.jpg", {300, 900}),

@@ -6,6 +6,7 @@
 #include <QImage>
 
 #include "model/user_fields.h"
+#include "runtime/gui.h"
 #include "runtime/picture.h"
 #include "reports/custom_fields.h"
 #include "reports/custom_report.h"
@@ -120,8 +121,11 @@ TEST_F(CustomReport, OrdersAndLimitsChooseTheRowsCaseBlind)
         ASSERT_EQ(r.band("totals").size(), 1u);
         EXPECT_EQ(r.band("totals")[0]->text("count"), std::to_string(c.assets.size()));
     }
-    // No item within the limits: nothing is read, so no totals (the view itself is narrowed).
-    EXPECT_TRUE(print("Plain", false, "Asset", {"Garage", "", "", ""}).band("totals").empty());
+    // No item within the limits: no row, and the totals band once with none listed.
+    const Result none = print("Plain", false, "Asset", {"Garage", "", "", ""});
+    EXPECT_TRUE(none.band("detail").empty());
+    ASSERT_EQ(none.band("totals").size(), 1u);
+    EXPECT_EQ(none.band("totals")[0]->text("count"), "0");
 }
 
 TEST_F(CustomReport, CellsStandUnderTheirHeadersAndTotalsUnderTheirColumns)
@@ -234,6 +238,78 @@ TEST_F(CustomReport, MemoPictureAndNewPageBandsOnlyWhenAskedAndPresent)
             for (std::size_t i = 0; i < 3; ++i)
                 EXPECT_EQ(r.band("detail")[i]->page, static_cast<int>(i) + 1);
     }
+}
+
+// Limits that match none of the client's items (Category "Jewelry" in the "Den") printed the
+// heading alone: the totals band prints once, with blank totals and no item listed. A client
+// without items still gets no totals band.
+TEST_F(CustomReport, CustomNoMatchTotalsPrintOnceWithBlankTotalsAndNoItemListed)
+{
+    define("Den jewelry", {"Category", "Location", "Description Short", "Quantity", "Market Value"});
+    const std::array<const char *, 4> limits = {"Jewelry", "", "Den", ""};
+    for (bool wide : {false, true})
+        EXPECT_TRUE(print("Den jewelry", wide, "Asset", limits).band("totals").empty()) << "a client without items";
+    addItemWith([](MasterInventoryBuffer &m) {
+        m.CATEGORY = "Jewelry";
+        m.LOCATION = "Master Bedroom";
+        (void)m.MARKETVALUE.setCents(250000);
+    });
+    addItemWith([](MasterInventoryBuffer &m) {
+        m.CATEGORY = "Art";
+        m.LOCATION = "Den";
+        (void)m.MARKETVALUE.setCents(99900);
+    });
+    for (bool wide : {false, true}) {
+        SCOPED_TRACE(wide ? "wide" : "portrait");
+        const Result r = print("Den jewelry", wide, "Asset", limits);
+        EXPECT_TRUE(r.band("detail").empty());
+        ASSERT_EQ(r.band("totals").size(), 1u);
+        const ReportRow &totals = *r.band("totals")[0];
+        EXPECT_EQ(totals.text("count"), "0");
+        EXPECT_EQ(totals.text("Number of items listed:"), "Number of items listed:");
+        for (const char *total : {"quantity", "market value"})
+            EXPECT_EQ(rt::trim(totals.text(total)), "") << total;
+        EXPECT_EQ(r.pages.size(), 1u);
+    }
+}
+
+// The print job and the PDF were titled "Custom Report" whatever the definition printed: they
+// carry the definition's name that heads the page, in the preview and printed straight away.
+TEST_F(CustomReport, JobAndPdfTitleAreTheDefinitionsName)
+{
+    define("Kitchen appliances for the insurer", {"Asset", "Description Short"});
+    addItem("Kitchen", "Kettle", 1, 100);
+    struct Titles : NoOutput {
+        std::vector<std::string> *seen;
+        int preview(std::vector<std::string> &, previewer::PreviewReport &r) override
+        {
+            seen->push_back("preview " + r.title.toStdString());
+            return 2;
+        }
+        int send(const std::vector<std::string> &q, int c, const previewer::PreviewReport &r) override
+        {
+            seen->push_back("send " + r.title.toStdString());
+            return NoOutput::send(q, c);
+        }
+    };
+    std::vector<std::string> seen;
+    const OutputFactory old = setReportOutput([&seen] {
+        auto out = std::make_unique<Titles>();
+        out->seen = &seen;
+        return out;
+    });
+    rt::bindRequestGlobals(&Glo.Request, &Glo.Response);
+    testing_support::ScriptedMessages messages;
+    CustomOptions o;
+    o.reportName = "kitchen appliances for the insurer";
+    for (bool wide : {false, true})
+        for (int answer : {rt::BUTTON_YES, rt::BUTTON_NO}) {
+            messages.answer(answer);
+            runReport(customReportDefinition(wide, o));
+        }
+    setReportOutput(old);
+    const std::string name = "Kitchen appliances for the insurer";
+    EXPECT_EQ(seen, (std::vector<std::string>{"preview " + name, "send " + name, "preview " + name, "send " + name}));
 }
 
 TEST_F(CustomReport, TheDefinitionIsReadByNameAndRefusedWhenMissingOrTooWide)

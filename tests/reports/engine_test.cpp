@@ -343,7 +343,8 @@ TEST(ReportStrings, DefaultsEntriesOfTheIniFileAndTheirLimits)
 
 // What the later reports build on: a totals band whenever a row was read (zero when every row
 // was left out, none when nothing was read); a number wider than its control prints smaller,
-// a text keeps its size; a double rule; a picture box that ends with its band.
+// a text too wide shrinks to the smallest legible size and ends after its last whole
+// character; a double rule; a picture box that ends with its band.
 TEST(ReportEngine, TotalsBandShrunkNumbersDoubleRuleAndPictureBox)
 {
     ReportLayout l = smallLayout();
@@ -394,7 +395,9 @@ TEST(ReportEngine, TotalsBandShrunkNumbersDoubleRuleAndPictureBox)
     EXPECT_EQ(totals.texts[1].text, "1,234,567.89");
     EXPECT_LE(totals.texts[1].size * 12 / 100 * 10, 500 - kNumberMargin);
     EXPECT_GT(totals.texts[1].size, 300);
-    EXPECT_EQ(w.rows().at(2).texts[0].size, 1000);
+    // At 7 points a character is 70 wide: 14 of them fill the row's 1000.
+    EXPECT_EQ(w.rows().at(2).texts[0].size, kSmallestText);
+    EXPECT_EQ(w.rows().at(2).texts[0].text, "A text far wid");
     std::vector<previewer::LineItem> lines;
     std::vector<previewer::PictureItem> pictures;
     for (const previewer::Item &item : out.pages.at(0).items) {

@@ -109,6 +109,43 @@ TEST_F(ItemListsTest, AppraisedItemsByCategoryWithTheirValuesAndTheAppraisedValu
         EXPECT_TRUE(row.band == "page heading" || row.band == "page footer") << row.band;
 }
 
+// The appraised items and inheritance reports close each page with a box (at 125 portrait,
+// 1375 wide; 7250 by 408) holding the phone line over the e-mail line, both centred: not the
+// other reports' rule with the phone left and the e-mail right.
+TEST_F(ItemListsTest, AppraisedAndHeirsFooterIsABoxWithThePhoneOverTheEmailCentred)
+{
+    for (bool heirs : {false, true})
+        for (bool wide : {false, true}) {
+            SCOPED_TRACE(std::string(heirs ? "heirs" : "appraised") + (wide ? " wide" : " portrait"));
+            const Result r = run(heirs ? inheritanceDefinition(wide) : appraisedDefinition(wide));
+            ASSERT_EQ(r.pages.size(), 1u);
+            const int top = r.layout.page.footerTop, left = r.layout.page.left + (wide ? 1375 : 125);
+            std::vector<previewer::BoxItem> boxes;
+            std::vector<previewer::TextItem> lines;
+            for (const previewer::Item &item : r.pages[0].items) {
+                if (const auto *b = std::get_if<previewer::BoxItem>(&item); b && b->y >= top)
+                    boxes.push_back(*b);
+                if (const auto *t = std::get_if<previewer::TextItem>(&item); t && t->y >= top)
+                    lines.push_back(*t);
+                if (const auto *l = std::get_if<previewer::LineItem>(&item)) {
+                    EXPECT_LT(l->y1, top) << "a rule in the footer";
+                }
+            }
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(std::tuple(boxes[0].x, boxes[0].w, boxes[0].h), std::tuple(left, 7250, 408));
+            ASSERT_EQ(lines.size(), 2u);
+            EXPECT_EQ(lines[0].text, "(217) 555-0123");
+            EXPECT_EQ(lines[1].text, "email: john@smith.test");
+            for (const previewer::TextItem &t : lines) {
+                EXPECT_EQ(t.align, previewer::Align::Center);
+                EXPECT_EQ(t.x - left, left + 7250 - (t.x + t.w)) << "not centred in the box";
+                EXPECT_GE(t.y, boxes[0].y);
+                EXPECT_LE(t.y + t.h, boxes[0].y + boxes[0].h);
+            }
+            EXPECT_LE(lines[0].y + lines[0].h, lines[1].y) << "the e-mail line is not under the phone line";
+        }
+}
+
 TEST_F(ItemListsTest, InheritanceGroupsAnHeirCaseBlindOneHeirToAPageAndTheGrandTotalsOnTheirOwn)
 {
     auto heir = [this](const char *name, const char *category, int qty, int cents) {
@@ -318,6 +355,40 @@ TEST_F(ItemListsTest, FileListsListItemsWithAFileAndFitEachPictureIntoItsBandTwo
     for (bool wide : {false, true})
         EXPECT_EQ(run(fileListDefinition(FileList::Receipt, wide)).texts("total", "count"),
                   std::vector<std::string>{"0"});
+}
+
+// A warranty's picture that did not fit under its line went to the next page alone, away
+// from its line: with any number of warranties without a file between two with one, each
+// picture stands on the page of its line.
+TEST_F(ItemListsTest, PictureStaysWithItsItemLineInTheFileLists)
+{
+    const std::string square = home.file("square.png");
+    ASSERT_TRUE(QImage(500, 500, QImage::Format_RGB32).save(QString::fromStdString(square)));
+    for (int plain = 0; plain < 8; ++plain) {
+        ASSERT_EQ(MasterInventory.close(), 0);
+        ASSERT_EQ(MasterInventory.create(), 0);
+        ASSERT_EQ(MasterInventory.open(rt::mode::ReadWriteDenyNone), 0);
+        for (int i = 0; i < plain + 2; ++i)
+            addItemWith([&](MasterInventoryBuffer &m) {
+                m.CATEGORY = "Art";
+                m.WARRANTY = 1;
+                m.WARRANTYIMAGE = i == 0 || i == plain + 1 ? square : "";
+            });
+        RunChoices choices;
+        choices.switches["IncludePictures"] = true;
+        for (bool wide : {false, true}) {
+            const Result r = run(fileListDefinition(FileList::Warranty, wide), choices);
+            const ReportRow *line = nullptr;
+            for (const ReportRow &row : r.rows) {
+                if (row.band == "detail")
+                    line = &row;
+                if (row.band == "picture") {
+                    ASSERT_NE(line, nullptr);
+                    EXPECT_EQ(row.page, line->page) << plain << " lines between, " << (wide ? "wide" : "portrait");
+                }
+            }
+        }
+    }
 }
 
 // The twelve lists of one sample client drawn to PDF, pictures included: a portrait, a landscape,

@@ -60,7 +60,8 @@ TEST(UpdateFormInput, AmountsAndDatesTooLargeAreRefusedWithAMessage)
 
 // SQLite gives a record added after a delete the number of the deleted one. A change form open
 // on the item must not take the new item for its own, whether the other program struck before OK
-// (the check) or between the check and the write (here from within the form's own checks).
+// (the check) or between the check and the write (here from within the form's own checks); nor
+// may a delete, asked while its question is open, delete the new item.
 TEST(UpdateFormChange, ItemReplacedUnderTheSameRowidIsTakenForDeletedAndNeverOverwritten)
 {
     testing_support::TempHome home;
@@ -81,11 +82,13 @@ TEST(UpdateFormChange, ItemReplacedUnderTheSameRowidIsTakenForDeletedAndNeverOve
     const std::string replace = "DELETE FROM data; INSERT INTO data (assetnumber, description) VALUES (555, 'Grand piano')";
     const struct Case {
         const char *name;
-        const char *beforeOk, *duringOk;
+        int request;
+        const char *beforeOk, *duringOk;  // for a delete: while "Confirm Delete" is open
     } cases[] = {
-        {"replaced before OK", replace.c_str(), ""},
-        {"replaced between the check and the write", "", replace.c_str()},
-        {"asset number changed before OK", "UPDATE data SET assetnumber = 556", ""},
+        {"replaced before OK", ChangeRecord, replace.c_str(), ""},
+        {"replaced between the check and the write", ChangeRecord, "", replace.c_str()},
+        {"asset number changed before OK", ChangeRecord, "UPDATE data SET assetnumber = 556", ""},
+        {"replaced while the delete is asked", DeleteRecord, "", replace.c_str()},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -100,7 +103,14 @@ TEST(UpdateFormChange, ItemReplacedUnderTheSameRowidIsTakenForDeletedAndNeverOve
         FileManager fm(file, errors);
         RelationManager rm(fm);
         ScriptedMessages messages;
-        auto *form = new UpdateForm("UpdateItem", rm, ChangeRecord, "Item");
+        MessageHandler answer = setMessageHandler(nullptr);
+        setMessageHandler([&](const MessageRequest &m) {
+            if (m.title == "Confirm Delete") {
+                EXPECT_EQ(testing_support::sqliteExec(file.name, c.duringOk), "");
+            }
+            return answer(m);
+        });
+        auto *form = new UpdateForm("UpdateItem", rm, c.request, "Item");
         auto *description = form->bindEntry(new QLineEdit(form), "DESCRIPTION");
         form->validate = [&] {
             if (*c.duringOk) {
@@ -108,18 +118,26 @@ TEST(UpdateFormChange, ItemReplacedUnderTheSameRowidIsTakenForDeletedAndNeverOve
             }
             return true;
         };
-        ASSERT_EQ(form->init(), 0);
-        description->setText("Mine");
+        if (c.request == DeleteRecord) {
+            form->init();
+            EXPECT_TRUE(messages.sawTitle("Confirm Delete"));
+            EXPECT_TRUE(messages.sawTitle("Record Deleted"));
+            EXPECT_EQ(form->response, RequestCancelled);
+        } else {
+            ASSERT_EQ(form->init(), 0);
+            description->setText("Mine");
+        }
         if (*c.beforeOk) {
             EXPECT_EQ(testing_support::sqliteExec(file.name, c.beforeOk), "");
         }
-        for (int ok = 0; ok < 2; ++ok) {  // OK again after the message changes nothing
+        for (int ok = 0; c.request == ChangeRecord && ok < 2; ++ok) {  // OK again after the message changes nothing
             messages.clear();
             EXPECT_FALSE(form->completeForm());
             EXPECT_TRUE(messages.sawTitle("Record Deleted"));
         }
         EXPECT_EQ(testing_support::sqliteText(file.name, "SELECT group_concat(assetnumber || ' ' || description) FROM data"),
                   std::string(*c.beforeOk == 'U' ? "556 Old chair" : "555 Grand piano"));
+        setMessageHandler(answer);
         delete form;
         file.close();
     }
