@@ -51,10 +51,6 @@ ReportDefinition categoryTypesListDefinition();
 ReportDefinition manufacturerListDefinition();
 ReportDefinition vendorListDefinition();
 
-// Runs a definition's reading without the frame: every row of its view through its spec into
-// a writer, as the frame's timer would (tests and the benchmark).
-void runWithoutFrame(const ReportDefinition &definition, const RunChoices &choices, ReportWriter &writer);
-
 // One row of a view as the record it holds.
 template <typename Record>
 const Record &recordOf(const rt::ViewRow &row)
