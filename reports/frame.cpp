@@ -62,12 +62,6 @@ std::map<const rt::RecordFile *, int> &useCounts()
     return m;
 }
 
-std::function<void(ReportFrame &, int)> &tickObserver()
-{
-    static std::function<void(ReportFrame &, int)> f;
-    return f;
-}
-
 std::vector<ReportRow> &rowsOfLastRun()
 {
     static std::vector<ReportRow> r;
@@ -359,10 +353,6 @@ private:
 ReportFrame::ReportFrame(const ReportDefinition &definition) : def_(definition) {}
 ReportFrame::~ReportFrame() = default;
 
-void ReportFrame::setTickObserver(std::function<void(ReportFrame &, int)> observer)
-{
-    tickObserver() = std::move(observer);
-}
 void ReportFrame::keepRowsOfRuns(bool keep)
 {
     rowsKept = keep;
@@ -423,7 +413,6 @@ void ReportFrame::tick()
 {
     if (done_)
         return;
-    ++ticks_;
     const int rc = reading_->step(static_cast<std::size_t>(perTick_), [this] {
         ++processed_;
         int p = total_ > 0 ? static_cast<int>(std::min<std::int64_t>(100, processed_ * 100 / total_)) : 100;
@@ -441,8 +430,6 @@ void ReportFrame::tick()
         local_ = 1;
         stop();
     }
-    if (tickObserver())
-        tickObserver()(*this, ticks_);
 }
 
 int ReportFrame::run()

@@ -186,8 +186,6 @@ public:
     // The progress window while the run reads ("Progress...": bar, texts, Cancel).
     QWidget *progressWidget() const;
 
-    // Called after every timer tick (tests cancel from here), with the tick's number from 1.
-    static void setTickObserver(std::function<void(ReportFrame &, int tick)> observer);
     // The rows of the last run, kept only while a test asks for them: a run of a million items
     // would otherwise hold every printed row after its report closed.
     static void keepRowsOfRuns(bool keep);
@@ -211,7 +209,6 @@ private:
     int perTick_ = static_cast<int>(kRowsPerStep);
     std::int64_t total_ = 0, processed_ = 0;
     int percent_ = 0;
-    int ticks_ = 0;
     int local_ = 2;
     bool done_ = false;
     bool cancelled_ = false;

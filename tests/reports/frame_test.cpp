@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 
 #include "previewer/print_job.h"
@@ -86,7 +87,6 @@ protected:
     }
     void TearDown() override
     {
-        ReportFrame::setTickObserver(nullptr);
         setReportOutput(old_);
         ReportTest::TearDown();
     }
@@ -97,20 +97,38 @@ protected:
                 return true;
         return false;
     }
+    // Runs a definition in a frame of its own. `afterTick`, when set, is called from the progress
+    // window's event loop after each tick the frame takes while that window runs, with the
+    // number of ticks taken: as the user's Cancel or Esc comes between two ticks.
+    int runFrame(const ReportDefinition &definition)
+    {
+        ReportFrame frame(definition);
+        QTimer between;
+        between.setInterval(0);
+        int passes = 0;
+        QObject::connect(&between, &QTimer::timeout, [&] {
+            // The first pass comes before the first tick.
+            if (passes++ > 0 && afterTick)
+                afterTick(frame, passes - 1);
+        });
+        between.start();
+        return frame.run();
+    }
     // Cancels on the first tick; the answers that follow go to the cancel questions.
     void cancelOnFirstTick()
     {
-        ReportFrame::setTickObserver([this](ReportFrame &f, int tick) {
+        afterTick = [this](ReportFrame &f, int tick) {
             perTick.push_back(f.recordsPerTick());
             if (tick == 1)
                 f.cancel();
-        });
+        };
     }
 
     testing_support::ScriptedMessages messages;
     Recorder rec;
     OutputFactory old_;
     std::vector<int> perTick;
+    std::function<void(ReportFrame &, int tick)> afterTick;
 };
 
 }  // namespace
@@ -198,7 +216,7 @@ TEST_F(FrameTest, CancelThenIgnoreGoesOnOneRecordPerTick)
     rec.previewAnswer = 2;
     for (int b : {rt::BUTTON_YES, rt::BUTTON_NO, rt::BUTTON_YES, rt::BUTTON_IGNORE})
         messages.answer(b);
-    EXPECT_EQ(runReport(valuationDefinition(false)), 2);  // the preview was left without printing
+    EXPECT_EQ(runFrame(valuationDefinition(false)), 2);  // the preview was left without printing
     ASSERT_GE(perTick.size(), 3u);
     EXPECT_EQ(perTick[0], 25);  // the tick that cancelled read a whole slice
     for (std::size_t i = 1; i < perTick.size(); ++i)
@@ -218,7 +236,7 @@ TEST_F(FrameTest, CancelThenYesPreviewsThePartialReport)
     cancelOnFirstTick();
     // The progress window is wide enough for its whole title.
     int titleRoom = 0, titleWidth = 0;
-    ReportFrame::setTickObserver([&](ReportFrame &f, int tick) {
+    afterTick = [&](ReportFrame &f, int tick) {
         perTick.push_back(f.recordsPerTick());
         QWidget *w = f.progressWidget();
         QFont bold = w->font();
@@ -227,11 +245,11 @@ TEST_F(FrameTest, CancelThenYesPreviewsThePartialReport)
         titleWidth = QFontMetrics(bold).horizontalAdvance(w->windowTitle());
         if (tick == 1)
             f.cancel();
-    });
+    };
     rec.previewAnswer = 2;
     for (int b : {rt::BUTTON_YES, rt::BUTTON_NO, rt::BUTTON_YES, rt::BUTTON_YES})
         messages.answer(b);
-    runReport(valuationDefinition(false));
+    runFrame(valuationDefinition(false));
     ASSERT_EQ(rec.previewed.size(), 1u);
     EXPECT_EQ(perTick.size(), 1u);
     int details = 0;
@@ -255,7 +273,7 @@ TEST_F(FrameTest, CancelThenNoGivesNothingAndResponseTwo)
     rec.previewAnswer = 1;
     for (int b : {rt::BUTTON_YES, rt::BUTTON_NO, rt::BUTTON_YES, rt::BUTTON_NO})
         messages.answer(b);
-    EXPECT_EQ(runReport(valuationDefinition(false)), 2);
+    EXPECT_EQ(runFrame(valuationDefinition(false)), 2);
     EXPECT_TRUE(rec.previewed.empty());
     EXPECT_TRUE(rec.sent.empty());
     EXPECT_FALSE(anyFileOpen());
@@ -263,17 +281,17 @@ TEST_F(FrameTest, CancelThenNoGivesNothingAndResponseTwo)
 
 TEST_F(FrameTest, EscapeIsTheCancelButtonAndACancelledPrintRunPrintsNothing)
 {
-    ReportFrame::setTickObserver([](ReportFrame &f, int tick) {
+    afterTick = [](ReportFrame &f, int tick) {
         if (tick == 1) {
             QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
             QApplication::sendEvent(f.progressWidget(), &esc);
         }
-    });
+    };
     rec.printerCopies = 2;
     // A print run: no partial question; Yes to "sure?" ends it.
     for (int b : {rt::BUTTON_NO, rt::BUTTON_NO, rt::BUTTON_YES})
         messages.answer(b);
-    EXPECT_EQ(runReport(valuationDefinition(false)), 2);
+    EXPECT_EQ(runFrame(valuationDefinition(false)), 2);
     EXPECT_TRUE(messages.sawText("Are you sure you want to CANCEL this Report?"));
     EXPECT_FALSE(messages.sawText("Report Cancellation Requested!||Preview Report generated so far?"));
     EXPECT_TRUE(rec.sent.empty());
@@ -388,14 +406,14 @@ TEST(ReportRegistry, TheProgramRegistersEveryReportProcedure)
 TEST_F(FrameTest, AReadErrorFailsTheRunAndOffersOnlyThePartialPreview)
 {
     // The file goes away under the run after its first slice.
-    ReportFrame::setTickObserver([](ReportFrame &, int tick) {
+    afterTick = [](ReportFrame &, int tick) {
         if (tick == 1)
             MasterInventory.close();
-    });
+    };
     rec.previewAnswer = 1;
     for (int b : {rt::BUTTON_YES, rt::BUTTON_NO, rt::BUTTON_OK, rt::BUTTON_NO})
         messages.answer(b);
-    EXPECT_EQ(runReport(valuationDefinition(false)), 2);
+    EXPECT_EQ(runFrame(valuationDefinition(false)), 2);
     EXPECT_TRUE(messages.sawTitle("Record Retrieval Error"));
     EXPECT_TRUE(messages.sawText("Report Cancellation Requested!||Preview Report generated so far?"));
     EXPECT_TRUE(rec.previewed.empty());
@@ -406,7 +424,7 @@ TEST_F(FrameTest, AReadErrorFailsTheRunAndOffersOnlyThePartialPreview)
     messages.clear();
     for (int b : {rt::BUTTON_YES, rt::BUTTON_NO, rt::BUTTON_OK, rt::BUTTON_YES})
         messages.answer(b);
-    EXPECT_EQ(runReport(valuationDefinition(false)), 2);
+    EXPECT_EQ(runFrame(valuationDefinition(false)), 2);
     EXPECT_EQ(rec.previewed.size(), 1u);
     for (const ReportRow &r : ReportFrame::lastRows())
         EXPECT_NE(r.band, "grand totals");
