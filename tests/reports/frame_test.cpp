@@ -3,6 +3,7 @@
 #include "reports/frame.h"
 #include "reports/data_forms.h"
 #include "reports/layout_kit.h"
+#include "reports/report_table.h"
 
 #include <gtest/gtest.h>
 
@@ -388,6 +389,51 @@ TEST_F(FrameTest, NestedRunsShareTheirFilesByUseCount)
     EXPECT_FALSE(Category.isOpen());
     EXPECT_FALSE(MasterInventory.isOpen());
     EXPECT_EQ(reportUseCount(Category), 0);
+}
+
+// A report procedure started by name takes its inputs from the globals and the item buffer its
+// caller set, as they are when it starts: a form's copies (none set: one), the item printed, the
+// catalog's limit.
+TEST_F(FrameTest, AProcedureStartedByNameTakesItsInputsFromTheGlobalsAsItStarts)
+{
+    reports::registerReportProcedures(model::Program::Professional);
+    struct Case {
+        Report report;
+        int formCopies;
+        std::int32_t asset;
+        const char *category;
+        std::size_t copiesOffered;
+        const char *band;  // the band counted (nullptr: none)
+        int rows;
+    } cases[] = {
+        {Report::ClothingForm, 0, 0, "", 1, "form", 1},
+        {Report::FurnitureForm, 3, 0, "", 3, "form", 1},
+        {Report::ItemInformation, 0, 7, "", 1, nullptr, 1},
+        {Report::CatalogByCategory, 0, 0, "art", 1, "item", 200},
+        {Report::CatalogByDescription, 0, 0, "Pottery", 1, "item", 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(report(c.report).portrait);
+        rec.offered.clear();
+        Glo.FormCopies = static_cast<rt::Byte>(c.formCopies);
+        MAS.ASSETNUMBER = c.asset;
+        Glo.Category = c.category;
+        Glo.IncludePictures = 0;
+        rt::runProcedure(report(c.report).portrait);
+        int rows = 0, assets = 0;
+        for (const ReportRow &r : ReportFrame::lastRows()) {
+            rows += c.band ? r.band == c.band : 1;
+            assets += rt::trim(r.text("MAS:ASSETNUMBER")) == std::to_string(c.asset);
+        }
+        if (c.band)
+            EXPECT_EQ(rows, c.rows);
+        if (c.rows == 0)
+            continue;  // nothing to preview
+        ASSERT_EQ(rec.offered.size(), 1u);
+        EXPECT_EQ(static_cast<std::size_t>(rec.offered[0]), c.copiesOffered);
+        if (c.asset)
+            EXPECT_GT(assets, 0);
+    }
 }
 
 TEST(ReportRegistry, TheProgramRegistersEveryReportProcedure)
