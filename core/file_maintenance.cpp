@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -146,8 +147,14 @@ bool showRepairResults()
     for (std::size_t at = 0; at <= text.size();) {
         std::size_t end = std::min(text.find('\n', at), text.size());
         std::string line = text.substr(at, end - at);
-        if (line.size() > kLongest) {
-            std::size_t cut = line.rfind(", ", kLongest);
+        // Only a list of rows is shortened: a line naming a file keeps the whole name.
+        std::size_t listStart = std::string::npos;
+        for (const char *list : {" of the lost rows: ", " of those rows: "})
+            if (std::size_t p = line.find(list); p != std::string::npos && listStart == std::string::npos)
+                listStart = p + std::strlen(list);
+        std::size_t cut = line.size() > kLongest && listStart != std::string::npos ? line.rfind(", ", kLongest)
+                                                                                  : std::string::npos;
+        if (cut != std::string::npos && cut > listStart) {
             std::size_t more = 0;
             for (std::size_t c = line.find(", ", cut); c != std::string::npos; c = line.find(", ", c + 2))
                 ++more;

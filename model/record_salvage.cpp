@@ -1049,26 +1049,24 @@ std::string outcomeText(const std::string &file, const Outcome &o, std::size_t m
     t += "Pages unreadable: " + std::to_string(o.pagesUnreadable) + "\n";
     t += "Rows lost (unreadable): " +
          (o.lost < 0 ? std::string("unknown") : (o.lostExact ? "" : "at least ") + std::to_string(o.lost)) + "\n";
-    if (!o.lostKeys.empty()) {
-        std::string what = o.keyColumn == "assetnumber" ? std::string("Asset numbers") : "Values of " + o.keyColumn;
-        t += what + " of the lost rows: ";
-        std::size_t n = maxKeys ? std::min(maxKeys, o.lostKeys.size()) : o.lostKeys.size();
+    // The rows by their unique key (by their row number in a file without one).
+    auto list = [&](const std::string &rows, const std::vector<std::string> &keys) {
+        t += (o.keyColumn.empty() ? std::string("Row numbers")
+              : o.keyColumn == "assetnumber" ? std::string("Asset numbers")
+                                             : "Values of " + o.keyColumn) +
+             " of " + rows + ": ";
+        std::size_t n = maxKeys ? std::min(maxKeys, keys.size()) : keys.size();
         for (std::size_t i = 0; i < n; ++i)
-            t += (i ? ", " : "") + o.lostKeys[i];
-        if (n < o.lostKeys.size())
-            t += " and " + std::to_string(o.lostKeys.size() - n) + " more";
+            t += (i ? ", " : "") + keys[i];
+        if (n < keys.size())
+            t += " and " + std::to_string(keys.size() - n) + " more";
         t += "\n";
-    }
+    };
+    if (!o.lostKeys.empty())
+        list("the lost rows", o.lostKeys);
     if (o.garbled > 0) {
         t += "Rows kept with a damaged text, cut where the damage starts: " + std::to_string(o.garbled) + "\n";
-        t += (o.keyColumn == "assetnumber" ? std::string("Asset numbers") : "Values of " + o.keyColumn) +
-             " of those rows: ";
-        std::size_t n = maxKeys ? std::min(maxKeys, o.garbledKeys.size()) : o.garbledKeys.size();
-        for (std::size_t i = 0; i < n; ++i)
-            t += (i ? ", " : "") + o.garbledKeys[i];
-        if (n < o.garbledKeys.size())
-            t += " and " + std::to_string(o.garbledKeys.size() - n) + " more";
-        t += "\n";
+        list("those rows", o.garbledKeys);
     }
     t += "The damaged original is kept as " + o.keptAs;
     return t;

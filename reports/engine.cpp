@@ -344,11 +344,11 @@ int roomFor(const Band &band, const Control &c)
 }  // namespace
 
 // An upper bound of a text's width from its characters' own advances (kerning moves it by far
-// less than the margin): most fields fit by far and need no measuring. 0 with `exact` false
+// less than the margin): most fields fit by far and need no measuring. 0 with `bounded` false
 // when the text holds a character beyond ASCII.
-double ReportWriter::quickWidth(const previewer::TextItem &t, bool &exact)
+double ReportWriter::quickWidth(const previewer::TextItem &t, bool &bounded)
 {
-    exact = false;
+    bounded = false;
     std::vector<double> *adv = nullptr;
     for (auto &[font, a] : advances_)
         if (font.font == t.font && font.size == t.size && font.style == t.style)
@@ -372,7 +372,7 @@ double ReportWriter::quickWidth(const previewer::TextItem &t, bool &exact)
             return 0;
         sum += (*adv)[u - 32];
     }
-    exact = true;
+    bounded = true;
     return sum * 1.02 + 1;
 }
 
@@ -395,17 +395,24 @@ void ReportWriter::emitFixed(const Band &band, const Values &values, int top)
             std::string s = c.kind == ControlKind::String ? c.text : fieldText(c, values);
             previewer::TextItem t = textItem(c, x, y, std::move(s));
             const Value *v = c.kind == ControlKind::Field ? lookup(c.name, values) : nullptr;
-            if (c.name == "Page" || t.text.empty() || c.w <= 0) {
-            } else if (v && v->kind == Value::Kind::Number) {
+            const bool fitted = c.name != "Page" && !t.text.empty() && c.w > 0;
+            if (fitted && v && v->kind == Value::Kind::Number) {
                 // A number is never cut: one too wide for its control prints smaller.
                 t.size = fittedSize(t, c.w - kNumberMargin, measure_);
-            } else {
+            } else if (fitted) {
                 // A text (a heading a user named too) shrinks, then is cut, to keep clear of
                 // the text beside it.
                 bool bounded = false;
                 const double bound = quickWidth(t, bounded);
                 if (!bounded || bound > c.w - kTextGap)
                     fitText(t, roomFor(band, c), measure_);
+                if (t.size < c.size) {
+                    // Smaller letters stand on the line of their neighbours, not above it: the
+                    // box moves down by what the ascent lost (about 0.9 em in Arial).
+                    const int drop = (c.size - t.size) * 1000 * 9 / (7200 * 10);
+                    t.y += drop;
+                    t.h = std::max(1, t.h - drop);
+                }
             }
             if (keepRows_)
                 row.texts.push_back({c.name.empty() ? c.text : c.name, x, y, t.text, c.w, c.h, t.size});
@@ -513,6 +520,14 @@ void ReportWriter::print(const Band &source, const Values &values, const std::ve
         bp = &changed;
     }
     const Band &band = *bp;
+    // A band that shows nothing (a spacer, a page break, a picture that could not be read)
+    // where the page ends, full or broken, ends it: moved to the next it would open a page that
+    // holds nothing.
+    if (pageOpen_ && (breakPending_ || (bodyOnPage_ && cursor_ + band.height > layout_.page.bottom())) &&
+        std::none_of(band.controls.begin(), band.controls.end(), [](const Control &c) { return c.visible; })) {
+        breakPending_ = true;
+        return;
+    }
     if (breakPending_ && pageOpen_)
         closePage();
     if (!pageOpen_)
@@ -529,12 +544,6 @@ void ReportWriter::print(const Band &source, const Values &values, const std::ve
 
     if (!block) {
         if (cursor_ + band.height > bottom && bodyOnPage_) {
-            // A band that shows nothing (a spacer, a page break) at the foot of a full page ends
-            // that page: moved to the next it would open a page that holds nothing.
-            if (std::none_of(band.controls.begin(), band.controls.end(), [](const Control &c) { return c.visible; })) {
-                breakPending_ = true;
-                return;
-            }
             closePage();
             openPage();
         }

@@ -197,7 +197,7 @@ private:
     void place(const Band &band, const Values &values, const std::vector<Override> &overrides, int top,
                int firstLine, int lineCount, bool withOthers, ReportRow *row);
     void emitFixed(const Band &band, const Values &values, int top);
-    double quickWidth(const previewer::TextItem &t, bool &exact);
+    double quickWidth(const previewer::TextItem &t, bool &bounded);
     std::string fieldText(const Control &c, const Values &values) const;
     const Value *lookup(std::string_view name, const Values &values) const;
 

@@ -21,14 +21,17 @@
 #include "client/client.h"
 #include "previewer/page_render.h"
 #include "reports/frame.h"
+#include "reports/report_table.h"
 #include "core/client_cd.h"
 #include "model/dictionary.h"
 #include "model/globals.h"
 #include "model/client_files.h"
+#include "model/default_rows.h"
 #include "runtime/browse_window.h"
 #include "runtime/gui.h"
 #include "runtime/paths.h"
 #include "runtime/window.h"
+#include "tests/reports/page_checks.h"
 #include "tests/support/gui_support.h"
 #include "tests/support/program_support.h"
 #include "tests/support/test_support.h"
@@ -534,6 +537,133 @@ TEST(MadeCd, PrintsItsTwelveListsOverTheItemsTheClientHas)
     auto after = tree(folder);
     after.erase("marlotte.INI");
     EXPECT_TRUE(after == before);
+}
+
+// The previews' pages as the printer would be sent them (and drawn as PdfOutput draws them).
+struct PageOutput : PdfOutput {
+    static inline std::vector<previewer::Page> pages;
+    int preview(std::vector<std::string> &queue, previewer::PreviewReport &report) override
+    {
+        pages.clear();
+        for (const std::string &path : queue)
+            pages.push_back(previewer::readPageFile(path));
+        return PdfOutput::preview(queue, report);
+    }
+};
+
+// The client program's reports in both layouts over a client whose items carry the default
+// categories, types and rooms, long descriptions and pictures: no page without a band, and
+// every text whole in its box, legible and apart from the next column.
+TEST(MadeCd, EveryClientReportTextsFitTheirColumnsAndNoBlankPage)
+{
+    testing_support::TempHome home;
+    testing_support::ScriptedMessages box;
+    const std::string folder = makeCd(home, true, true);
+    auto output = reports::setReportOutput([] { return std::make_unique<PageOutput>(); });
+    reports::ReportFrame::keepRowsOfRuns(true);
+    ::setenv("MARLOTTE_FOLDER", folder.c_str(), 1);
+    client::startProgram();
+    client::nameDataFiles();
+    for (rt::RecordFile *f : {&Category, &Location, &MasterInventory})
+        ASSERT_EQ(f->open(rt::mode::ReadWriteDenyNone), 0) << f->name;
+    MAS.ASSETNUMBER = 1;
+    ASSERT_EQ(MasterInventory.get(*dict::MasterInventoryDef.key("ASSETKEY")), 0);
+    const std::string pictures[] = {MAS.IMAGE.str(), MAS.RECEIPTIMAGE.str(), MAS.WARRANTYIMAGE.str()};
+    for (const defaults::CategoryRow &c : defaults::categories()) {
+        rt::clearRecord(dict::CategoryDef, &CAT);
+        CAT.CATEGORY = c.category;
+        CAT.DESCRIPTION = c.description;
+        (void)Category.add();  // "Furniture" is there already
+    }
+    const auto rooms = defaults::rooms();
+    for (const defaults::RoomRow &r : rooms) {
+        rt::clearRecord(dict::LocationDef, &LCT);
+        LCT.LOCATION = r.location;
+        LCT.DESCRIPTION = r.description;
+        ASSERT_EQ(Location.add(), 0);
+    }
+    std::int32_t asset = 100;
+    auto add = [&](const char *category, const char *type) {
+        const std::size_t i = static_cast<std::size_t>(asset - 100);
+        rt::clearRecord(dict::MasterInventoryDef, static_cast<MasterInventoryRecord *>(&MAS));
+        MAS.ASSETNUMBER = asset++;
+        MAS.STATUS = "Have";
+        MAS.CATEGORY = category;
+        MAS.TYPE = type;
+        const bool boxed = i % 9 == 0 || std::string_view(category) == "Holiday Decorations";
+        MAS.LOCATION = boxed ? "Attic" : rooms[i % rooms.size()].location;
+        MAS.BOXNUMBER = boxed ? "B7" : "";
+        MAS.DESCRIPTION = i % 2 ? "Set of twelve hand-painted Limoges dessert plates with gilt rim"
+                                : "Carved walnut mantel clock, Holmberg piece";
+        MAS.MODELNUMBER = "MX-" + std::to_string(4000 + i) + "-LONGMODEL";
+        MAS.SERIALNUMBER = "SN-2026-" + std::to_string(100000 + i);
+        MAS.QUANTITY = 1 + static_cast<std::int32_t>(i % 4);
+        (void)MAS.MARKETVALUE.setCents(12550 * static_cast<std::int64_t>(i + 1));
+        MAS.APPRAISED = i % 3 == 0 ? 1 : 0;
+        MAS.APPRAISER = "Lakeview Appraisal Guild";
+        MAS.HEIR = i % 3 == 0 ? "Thomas Whitcombe-Hargreaves the Younger" : "";
+        MAS.IMAGE = i % 5 == 0 ? pictures[0] : "";
+        MAS.RECEIPTIMAGE = i % 5 == 0 ? pictures[1] : "";
+        MAS.WARRANTY = i % 4 == 0 ? 1 : 0;
+        MAS.WARRANTYIMAGE = i % 8 == 0 ? pictures[2] : "";
+        ASSERT_EQ(MasterInventory.add(), 0);
+    };
+    for (const defaults::CategoryRow &c : defaults::categories()) {
+        if (c.types.empty())
+            add(c.category, "Other");
+        for (const defaults::TypeRow &t : c.types)
+            add(c.category, t.type);
+    }
+    add("Holiday Decorations", "Lights");
+    for (rt::RecordFile *f : {&Category, &Location, &MasterInventory})
+        f->close();
+
+    int printed = 0, shrunk = 0;
+    for (const reports::ReportEntry &e : reports::reportTable()) {
+        if (!e.definition || !e.offered(model::Program::Client))
+            continue;
+        for (const char *procedure : {e.portrait, e.wide}) {
+            if (!procedure)
+                continue;
+            SCOPED_TRACE(procedure);
+            const std::string name = procedure;
+            Glo.Category = "Holiday Decor";
+            Glo.Location = "Attic";
+            Glo.BoxNumber = "B7";
+            Glo.SelectionPreset = 1;
+            MAS.ASSETNUMBER = 101;
+            if (name.starts_with("PrintBoxPackingList"))
+                onNextModal([](QWidget *w) {
+                    auto *locations = find<QComboBox>(w, "Location");
+                    auto *boxes = find<QComboBox>(w, "Box number");
+                    locations->setCurrentIndex(locations->findText("Attic"));
+                    boxes->setCurrentIndex(boxes->findText("B7"));
+                    find<QPushButton>(w, "OK")->click();
+                });
+            // The preview, and the memos or the pictures where the report asks for them.
+            box.answer(rt::BUTTON_YES);
+            if (!e.definition(false).questions.empty())
+                box.answer(rt::BUTTON_YES);
+            PageOutput::pages.clear();
+            PdfOutput::name = "default_vocabulary_" + name;
+            rt::runProcedure(name);
+            PdfOutput::name.clear();
+            ASSERT_FALSE(PageOutput::pages.empty());
+            ++printed;
+            for (int page : page_checks::pagesWithoutABand(reports::ReportFrame::lastRows(),
+                                                           static_cast<int>(PageOutput::pages.size())))
+                ADD_FAILURE() << "page " << page << " of " << PageOutput::pages.size() << " holds no band";
+            for (std::size_t p = 0; p < PageOutput::pages.size(); ++p)
+                page_checks::expectTextsFitTheirColumns(PageOutput::pages[p], "page " + std::to_string(p + 1) + ": ",
+                                                        &shrunk);
+        }
+    }
+    EXPECT_EQ(printed, 21);  // ten pairs and the item information
+    EXPECT_GT(shrunk, 0);
+    client::endProgram();
+    ::unsetenv("MARLOTTE_FOLDER");
+    reports::setReportOutput(output);
+    reports::ReportFrame::keepRowsOfRuns(false);
 }
 
 }  // namespace

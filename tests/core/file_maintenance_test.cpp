@@ -412,3 +412,30 @@ TEST_F(FileMaintenance, YesFromTheMenuClosesEveryWindowFirstAndEndsThroughTheFra
     EXPECT_EQ(box.shown()[2].title, "File Repair Results");
     frame.kill();
 }
+
+// The outcome shown after a repair leaves a long list of rows to the log, but never shortens a
+// line that names a file, however long the name or whatever commas it holds.
+TEST_F(FileMaintenance, RepairResultsShortenOnlyListsOfRowsNeverFileNames)
+{
+    const std::string path = "/data/" + std::string(200, 'c') + "/Smith, John and Mary, " + std::string(200, 'd') + "/qormas.tps";
+    std::string numbers;
+    for (int i = 1; i <= 300; ++i)
+        numbers += (i > 1 ? ", " : "") + std::to_string(i);
+    const std::string log = "2026-12-09 08:44:19 Repair of " + path + "\nThe file was repaired in part: not every row could be kept.\n"
+                            "Asset numbers of the lost rows: " + numbers + "\nRows kept with a damaged text, cut where the damage starts: 1\n"
+                            "Asset numbers of those rows: 31\nThe damaged original is kept as " + path + ".damaged\n";
+    std::ofstream(repairLogPath()) << log;
+    box.clear();
+    ASSERT_TRUE(showRepairResults());
+    ASSERT_EQ(box.shown().size(), 1u);
+    const std::string &shown = box.shown()[0].text;
+    EXPECT_NE(shown.find(" Repair of " + path + "|"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("|The damaged original is kept as " + path + ".damaged"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("|Asset numbers of those rows: 31|"), std::string::npos) << shown;
+    const std::size_t list = shown.find("|Asset numbers of the lost rows: 1, 2, 3");
+    ASSERT_NE(list, std::string::npos) << shown;
+    const std::string tail = shown.substr(list, shown.find('|', list + 1) - list);
+    EXPECT_LE(tail.size(), 520u);
+    EXPECT_NE(tail.find(" more (the whole list is in " + repairLogPath() + ".shown)"), std::string::npos) << tail;
+    EXPECT_EQ(box.shown()[0].icon, Icon::Exclamation);
+}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QLockFile>
 #include <QMenu>
 #include <QToolBar>
@@ -166,6 +167,13 @@ TEST_F(Frame, ToolbarOrderPutsClientBeforeReports)
             texts << a->text();
     EXPECT_EQ(texts, (QStringList{"Clients", "Select", "System", "Inventory", "Make CD", "Client", "Reports",
                                   "Calendar", "Help"}));
+    // ORVANE_SCREENSHOTS names a folder: the frame as it shows, to be looked at.
+    if (const char *out = std::getenv("ORVANE_SCREENSHOTS"); out && *out) {
+        frame.resize(1100, 500);
+        frame.show();
+        QApplication::processEvents();
+        frame.grab().save(QString(out) + "/main_frame_toolbar.png");
+    }
     frame.close();
     MSY.REMINDBACKUP = 0;
     frame.kill();

@@ -78,6 +78,47 @@ TEST(ReportEngine, BandsThatFitStayAndTheNextMovesWholeWithHeadingAndFooterOnEve
     EXPECT_EQ(w.rows().front().y, 500);
 }
 
+// A band that shows nothing (a spacer, a page break, a picture that could not be read) at the
+// end of a page opened a page of its own that held nothing but the heading and the footer:
+// after a full page, after a page break already asked for, and one after the other.
+TEST(ReportEngine, NoBlankPageFromABandThatShowsNothingAtAPagesEnd)
+{
+    ReportLayout l = smallLayout();
+    l.bands.push_back(Band{"spacer", 100, {}, false});
+    l.bands.push_back(Band{"page break", 100, {}, true});
+    Control hidden = kit::text(0, 0, 500, "hidden");
+    hidden.visible = false;
+    l.bands.push_back(Band{"empty picture", 400, {hidden}, false});
+    struct Case {
+        const char *what;
+        std::vector<std::string> bands;  // "row" prints a number
+        int pages;
+    };
+    const Case cases[] = {
+        {"a page break after a full page", {"row", "row", "row", "row", "page break", "row"}, 2},
+        {"a spacer after a full page", {"row", "row", "row", "row", "spacer", "row"}, 2},
+        {"an empty picture, then a page break", {"row", "row", "row", "empty picture", "page break", "row"}, 2},
+        {"a page break after a break asked for", {"row", "breaking", "page break", "row"}, 2},
+        {"two page breaks", {"row", "page break", "page break", "spacer", "row"}, 2},
+        {"a page break last", {"row", "row", "row", "row", "page break"}, 1},
+    };
+    for (const Case &c : cases) {
+        Pages out;
+        ReportWriter w(l, out.sink());
+        int n = 0;
+        for (const std::string &b : c.bands)
+            w.print(b, Values{{"n", Value::whole(++n)}});
+        w.finish();
+        EXPECT_EQ(w.pages(), c.pages) << c.what;
+        std::vector<bool> held(static_cast<std::size_t>(w.pages()) + 1, false);
+        for (const ReportRow &r : w.rows())
+            if (r.band == "row" || r.band == "breaking")
+                held[static_cast<std::size_t>(r.page)] = true;
+        for (int p = 1; p <= w.pages(); ++p)
+            EXPECT_TRUE(held[static_cast<std::size_t>(p)]) << c.what << ": page " << p << " holds no band";
+    }
+}
+
 TEST(ReportEngine, EmptyRunGivesOnePageAndOverridesLastOnePrint)
 {
     Pages out;

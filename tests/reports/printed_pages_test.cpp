@@ -13,6 +13,7 @@
 #include "reports/custom_report.h"
 #include "reports/item_lists.h"
 #include "reports/report_table.h"
+#include "tests/reports/page_checks.h"
 #include "tests/reports/report_fixture.h"
 
 using namespace reports;
@@ -135,6 +136,11 @@ protected:
             MAS.WARRANTYEXPIRATION = k % 4 == 0 ? 81000 : 0;
             ASSERT_EQ(MasterInventory.put(), 0);
         }
+        // The custom reports of each orientation, over those columns that print the vocabulary.
+        defineCustom("Holiday and household", "Portrait",
+                     {"Category", "Type", "Location", "Description Short", "Quantity", "Market Value", "Condition"});
+        defineCustom("Holiday and household, wide", "Landscape",
+                     {"Category", "Type", "Location", "Description Long", "Quantity", "Extended MV", "Box #"});
     }
     void defineCustom(const std::string &name, const char *orientation, const std::vector<std::string> &columns)
     {
@@ -218,23 +224,6 @@ protected:
     }
 };
 
-bool isNumber(const std::string &s)
-{
-    return s.find_first_of("0123456789") != std::string::npos && s.find_first_not_of("0123456789,.-$() ") == std::string::npos;
-}
-
-double inkWidth(const previewer::TextItem &t) { return previewer::textWidth(t); }
-
-// Where a text's letters stand across the page.
-std::pair<double, double> ink(const previewer::TextItem &t)
-{
-    const double w = inkWidth(t);
-    const double from = t.align == previewer::Align::Right    ? t.x + t.w - w
-                        : t.align == previewer::Align::Center ? t.x + (t.w - w) / 2
-                                                              : t.x;
-    return {from, from + w};
-}
-
 }  // namespace
 
 // A band that breaks the page after it and does not fit at the foot of a full page (the wide
@@ -243,10 +232,6 @@ std::pair<double, double> ink(const previewer::TextItem &t)
 TEST_F(PrintedPages, NoBlankPageInAnyReportEitherLayoutWithOrWithoutPictures)
 {
     seedDefaultClient();
-    defineCustom("Holiday and household", "Portrait",
-                 {"Category", "Type", "Location", "Description Short", "Quantity", "Market Value", "Condition"});
-    defineCustom("Holiday and household, wide", "Landscape",
-                 {"Category", "Type", "Location", "Description Long", "Quantity", "Extended MV", "Box #"});
     int pages = 0;
     for (const Printing &p : everyPrinting()) {
         const Result r = print(p);
@@ -254,14 +239,8 @@ TEST_F(PrintedPages, NoBlankPageInAnyReportEitherLayoutWithOrWithoutPictures)
         pages += static_cast<int>(r.pages.size());
         // A page holds a band when a band other than the heading and the footer printed a
         // text on it.
-        std::vector<bool> held(r.pages.size() + 1, false);
-        for (const ReportRow &row : r.rows)
-            if (row.band != "page heading" && row.band != "page footer" && row.page >= 1 &&
-                row.page <= static_cast<int>(r.pages.size()))
-                for (const RowText &t : row.texts)
-                    held[static_cast<std::size_t>(row.page)] = held[static_cast<std::size_t>(row.page)] || !rt::trim(t.text).empty();
-        for (std::size_t page = 1; page <= r.pages.size(); ++page)
-            EXPECT_TRUE(held[page]) << p.name << ": page " << page << " of " << r.pages.size() << " holds no band";
+        for (int page : page_checks::pagesWithoutABand(r.rows, static_cast<int>(r.pages.size())))
+            ADD_FAILURE() << p.name << ": page " << page << " of " << r.pages.size() << " holds no band";
     }
     EXPECT_GT(pages, 100);
 }
@@ -272,10 +251,6 @@ TEST_F(PrintedPages, NoBlankPageInAnyReportEitherLayoutWithOrWithoutPictures)
 TEST_F(PrintedPages, PictureStaysWithItsItemInEveryReportWithPictures)
 {
     seedDefaultClient();
-    defineCustom("Holiday and household", "Portrait",
-                 {"Category", "Type", "Location", "Description Short", "Quantity", "Market Value", "Condition"});
-    defineCustom("Holiday and household, wide", "Landscape",
-                 {"Category", "Type", "Location", "Description Long", "Quantity", "Extended MV", "Box #"});
     int pictures = 0;
     for (const Printing &p : everyPrinting()) {
         if (!p.choices.on("IncludePictures"))
@@ -304,41 +279,14 @@ TEST_F(PrintedPages, PictureStaysWithItsItemInEveryReportWithPictures)
 TEST_F(PrintedPages, TextsFitTheirColumnsInEveryReportApartFromTheirNeighbours)
 {
     seedDefaultClient();
-    defineCustom("Holiday and household", "Portrait",
-                 {"Category", "Type", "Location", "Description Short", "Quantity", "Market Value", "Condition"});
-    defineCustom("Holiday and household, wide", "Landscape",
-                 {"Category", "Type", "Location", "Description Long", "Quantity", "Extended MV", "Box #"});
     int shrunk = 0;
     for (const Printing &p : everyPrinting()) {
         if (p.choices.on("IncludePictures"))
             continue;  // the same texts as without
         const Result r = print(p);
-        for (std::size_t page = 0; page < r.pages.size(); ++page) {
-            std::vector<const previewer::TextItem *> texts;
-            for (const previewer::Item &item : r.pages[page].items)
-                if (const auto *t = std::get_if<previewer::TextItem>(&item); t && !rt::trim(t->text).empty())
-                    texts.push_back(t);
-            const std::string where = p.name + ", page " + std::to_string(page + 1) + ": ";
-            for (std::size_t i = 0; i < texts.size(); ++i) {
-                const previewer::TextItem &t = *texts[i];
-                if (t.w > 0) {
-                    EXPECT_LE(inkWidth(t), t.w + 1) << where << "\"" << t.text << "\" leaves its box of " << t.w;
-                }
-                if (!isNumber(t.text)) {
-                    EXPECT_GE(t.size, kSmallestText) << where << "\"" << t.text << "\"";
-                }
-                shrunk += t.size < 1000 && !isNumber(t.text);
-                const auto [from, to] = ink(t);
-                for (std::size_t j = i + 1; j < texts.size(); ++j) {
-                    const previewer::TextItem &o = *texts[j];
-                    if (o.y >= t.y + t.h || t.y >= o.y + o.h)
-                        continue;
-                    const auto [oFrom, oTo] = ink(o);
-                    EXPECT_TRUE(to + kTextGap / 2 <= oFrom || oTo + kTextGap / 2 <= from)
-                        << where << "\"" << t.text << "\" and \"" << o.text << "\" run together";
-                }
-            }
-        }
+        for (std::size_t page = 0; page < r.pages.size(); ++page)
+            page_checks::expectTextsFitTheirColumns(r.pages[page], p.name + ", page " + std::to_string(page + 1) + ": ",
+                                                    &shrunk);
     }
     EXPECT_GT(shrunk, 0);
 }

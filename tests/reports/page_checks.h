@@ -1,0 +1,80 @@
+// What every printed page of every report must be, read from its items and rows: each page
+// holds a band besides its heading and footer, and each text stands whole inside its box,
+// legible and apart from the text beside it. Shared by both programs' report tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "previewer/page_render.h"
+#include "reports/engine.h"
+#include "runtime/text.h"
+
+namespace page_checks {
+
+// The pages (numbered from 1) on which no band but the heading and the footer printed a text.
+inline std::vector<int> pagesWithoutABand(const std::vector<reports::ReportRow> &rows, int pages)
+{
+    std::vector<bool> held(static_cast<std::size_t>(pages) + 1, false);
+    for (const reports::ReportRow &row : rows)
+        if (row.band != "page heading" && row.band != "page footer" && row.page >= 1 && row.page <= pages)
+            for (const reports::RowText &t : row.texts)
+                if (!rt::trim(t.text).empty())
+                    held[static_cast<std::size_t>(row.page)] = true;
+    std::vector<int> out;
+    for (int p = 1; p <= pages; ++p)
+        if (!held[static_cast<std::size_t>(p)])
+            out.push_back(p);
+    return out;
+}
+
+inline bool isNumber(const std::string &s)
+{
+    return s.find_first_of("0123456789") != std::string::npos && s.find_first_not_of("0123456789,.-$() ") == std::string::npos;
+}
+
+// Where a text's letters stand across the page.
+inline std::pair<double, double> ink(const previewer::TextItem &t)
+{
+    const double w = previewer::textWidth(t);
+    const double from = t.align == previewer::Align::Right    ? t.x + t.w - w
+                        : t.align == previewer::Align::Center ? t.x + (t.w - w) / 2
+                                                              : t.x;
+    return {from, from + w};
+}
+
+// Every text of the page inside its box, no word below the smallest legible size (numbers
+// shrink further, whole), and no two texts of a line closer than half the gap a field keeps.
+// Counts the words printed smaller than 10 points in `shrunk`.
+inline void expectTextsFitTheirColumns(const previewer::Page &page, const std::string &where, int *shrunk = nullptr)
+{
+    std::vector<const previewer::TextItem *> texts;
+    for (const previewer::Item &item : page.items)
+        if (const auto *t = std::get_if<previewer::TextItem>(&item); t && !rt::trim(t->text).empty())
+            texts.push_back(t);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const previewer::TextItem &t = *texts[i];
+        const auto [from, to] = ink(t);
+        if (t.w > 0) {
+            EXPECT_LE(to - from, t.w + 1) << where << "\"" << t.text << "\" leaves its box of " << t.w;
+        }
+        if (!isNumber(t.text)) {
+            EXPECT_GE(t.size, reports::kSmallestText) << where << "\"" << t.text << "\"";
+            if (shrunk)
+                *shrunk += t.size < 1000;
+        }
+        for (std::size_t j = i + 1; j < texts.size(); ++j) {
+            const previewer::TextItem &o = *texts[j];
+            if (o.y >= t.y + t.h || t.y >= o.y + o.h)
+                continue;
+            const auto [oFrom, oTo] = ink(o);
+            EXPECT_TRUE(to + reports::kTextGap / 2 <= oFrom || oTo + reports::kTextGap / 2 <= from)
+                << where << "\"" << t.text << "\" and \"" << o.text << "\" run together";
+        }
+    }
+}
+
+}  // namespace page_checks
