@@ -3,8 +3,8 @@
 // 1. Write its definition (layout, ReportSpec, files, heading, questions) in a file of its own in this
 //    folder, with a factory that takes its inputs as values, `ReportDefinition xxxDefinition(bool wide)`
 //    or with its options (`catalogDefinition(order, CatalogOptions)`), and list that file in
-//    reports/CMakeLists.txt. A definition never reads a report global: what it is made from comes in
-//    through its factory.
+//    reports/CMakeLists.txt. What it is made from comes in through its factory, never from the
+//    report globals (a picker it runs itself hands back its choice in the globals it reads then).
 // 2. Give it an identifier in `Report` (report_table.h) and one entry below, in the same place:
 //    its procedure names, the menu button and tip, the frames' menu text, whether it asks for
 //    its selection, the programs that offer it, and `definition`, which makes it from the
@@ -45,7 +45,9 @@ std::vector<ReportEntry> makeTable()
 {
     using Make = std::function<ReportDefinition(const ReportInputs &)>;
     // A report whose only input is its layout; one of a single layout.
-    auto pair = [](ReportDefinition (*make)(bool)) { return Make([make](const ReportInputs &in) { return make(in.wide); }); };
+    auto byLayout = [](ReportDefinition (*make)(bool)) {
+        return Make([make](const ReportInputs &in) { return make(in.wide); });
+    };
     auto one = [](ReportDefinition (*make)()) { return Make([make](const ReportInputs &) { return make(); }); };
     auto category = [](const ReportInputs &in) { return selectionDefinition(Selection::Category, in.wide); };
     auto location = [](const ReportInputs &in) { return selectionDefinition(Selection::Location, in.wide); };
@@ -57,7 +59,7 @@ std::vector<ReportEntry> makeTable()
     add({.id = R::InventoryValuation,
          .portrait = "PrintInventoryValuation", .wide = "PrintInventoryValuationWide", .button = "Inventory",
          .tip = "Complete Inventory Valuation Report", .frameMenu = F::HomeInventoryReports, .menuText = "Inventory",
-         .offeredBy = kBoth, .definition = pair(valuationDefinition)});
+         .offeredBy = kBoth, .definition = byLayout(valuationDefinition)});
     add({.id = R::CategoryInventory,
          .portrait = "PrintCategoryInventory", .wide = "PrintCategoryInventoryWide", .button = "Specific Category",
          .tip = "Report of inventory in a specific category", .frameMenu = F::HomeInventoryReports,
@@ -75,7 +77,7 @@ std::vector<ReportEntry> makeTable()
          .portrait = "PrintInheritanceReport", .wide = "PrintInheritanceReportWide", .button = "Heirs",
          .tip = "Report of all items to be given to your heirs", .frameMenu = F::HomeInventoryReports,
          .menuText = "Heirs", .offeredBy = kBoth,
-         .definition = pair(inheritanceDefinition)});
+         .definition = byLayout(inheritanceDefinition)});
     add({.id = R::CatalogOptions,
          .portrait = "ReportCatalogOptions", .button = "Catalog", .tip = "Client Inventory Catalog",
          .frameMenu = F::HomeInventoryReports, .menuText = "Catalog", .offeredBy = kProfessional,
@@ -97,23 +99,24 @@ std::vector<ReportEntry> makeTable()
          .portrait = "PrintInsuranceReport", .wide = "PrintInsuranceReportWide", .button = "Insurance Report",
          .tip = "Print an insurance claim report", .frameMenu = F::HomeInventoryReports, .menuText = "Insurance",
          .offeredBy = kBoth,
-         .definition = pair(insuranceDefinition)});
+         .definition = byLayout(insuranceDefinition)});
     add({.id = R::AppraisedItems,
          .portrait = "PrintAppraisedItems", .wide = "PrintAppraisedItemsWide", .button = "Appraisal",
          .tip = "Report of all inventory items that have been appraised", .frameMenu = F::HomeInventoryReports,
          .menuText = "Appraisal", .offeredBy = kBoth,
-         .definition = pair(appraisedDefinition)});
+         .definition = byLayout(appraisedDefinition)});
     add({.id = R::BoxPackingList,
          .portrait = "PrintBoxPackingList", .wide = "PrintBoxPackingListWide", .button = "Packing List",
          .tip = "Print the contents of a specific box", .frameMenu = F::HomeInventoryReports,
-         .menuText = "Packing List", .asks = true, .offeredBy = kBoth, .definition = pair(packingListDefinition)});
+         .menuText = "Packing List", .asks = true, .offeredBy = kBoth, .definition = byLayout(packingListDefinition)});
 
     // Reached from the browses, the home-inventory menu and the toolbars.
     add({.id = R::ItemInformation, .portrait = "PrintItemInformation", .offeredBy = kBoth, .definition = item});
     // The catalog in its three orders, started by its options window.
-    for (auto [id, name, order] : {std::tuple{R::CatalogByDescription, "ReportCatalogByDescription", CatalogOrder::Description},
-                                   {R::CatalogByCategory, "ReportCatalogByCategory", CatalogOrder::Category},
-                                   {R::CatalogByLocation, "ReportCatalogByLocation", CatalogOrder::Location}})
+    for (auto [id, name, order] :
+         {std::tuple{R::CatalogByDescription, "ReportCatalogByDescription", CatalogOrder::Description},
+          {R::CatalogByCategory, "ReportCatalogByCategory", CatalogOrder::Category},
+          {R::CatalogByLocation, "ReportCatalogByLocation", CatalogOrder::Location}})
         add({.id = id, .portrait = name, .offeredBy = kProfessional,
              .definition = [order](const ReportInputs &in) { return catalogDefinition(order, in.catalog); }});
     // The custom report's two engines, started by its options window.
