@@ -68,16 +68,11 @@ struct Figure {
 Figure print(const reports::ReportDefinition &def)
 {
     previewer::PageFolder folder;
-    reports::ReportWriter w(def.layout({}), [&](const previewer::Page &p, int n) {
-        return previewer::writePageFile(folder.pagePath(n), p);
-    });
-    w.keepRows(false);
-    reports::Heading h;
-    def.heading(h);
-    w.setPageValues(reports::headingValues(h, 80000, 5000000));
     const auto a = bench::Clock::now();
-    reports::runWithoutFrame(def, {}, w);
-    return {bench::ms(a, bench::Clock::now()) / 1000, w.pages()};
+    const reports::RunRows r = reports::runToRows(
+        def, {}, 80000, 5000000,
+        [&](const previewer::Page &p, int n) { return previewer::writePageFile(folder.pagePath(n), p); }, false);
+    return {bench::ms(a, bench::Clock::now()) / 1000, r.pageCount};
 }
 
 }  // namespace

@@ -25,8 +25,8 @@ struct GlobalVariables {
     rt::Byte SelectionCancelled = 0;
     rt::Byte SelectionPreset = 0;
 
-    // The options of the report that runs now, handed over by the options window that started
-    // it (each window keeps its own choices).
+    // The options a report procedure started by name takes from its caller, read once as it
+    // starts (an options window hands its own choices to its report directly).
     rt::FixedString<20> ReportOrder;
     rt::Byte IncludePictures = 0;
     rt::Byte IncludeMemos = 0;
@@ -43,9 +43,8 @@ struct GlobalVariables {
     rt::Byte ImportTest = 0;            // "Test Import"
     rt::Long ImportTestRecords;         // "Records To Import:"
 
-    // The options of the report that runs now, handed over by the options window that started
-    // it (each window keeps its own choices): the custom report options' choices, which the
-    // custom report reads when it starts.
+    // The custom report's options for a report procedure started by name, read once as it
+    // starts.
     rt::FixedString<40> CustomReportName;
     rt::FixedString<25> LimitCategory;
     rt::FixedString<25> LimitType;

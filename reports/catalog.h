@@ -9,31 +9,15 @@
 #include <vector>
 
 #include "reports/frame.h"
+#include "reports/options.h"
 
 struct MasterInventoryRecord;
 
 void ReportCatalogOptions();
-void ReportCatalogByDescription();
-void ReportCatalogByCategory();
-void ReportCatalogByLocation();
 
 namespace reports {
 
 enum class CatalogOrder { Description, Category, Location };
-
-// The choices of one catalog options window; a running catalog reads a copy taken as it starts.
-struct CatalogOptions {
-    std::string order = "Description";  // "Category", "Location" or "Description"
-    std::string category, location;     // blank: no limit
-    bool limitByDate = false;
-    std::int32_t startDate = 0;
-    bool newPageEveryItem = false;
-    bool includePictures = true;
-};
-// Into the globals the catalog reads, at the moment a window starts one.
-void publishCatalogOptions(const CatalogOptions &options);
-// The options of the catalog starting now, as the globals hold them.
-CatalogOptions catalogOptionsFromGlobals();
 
 // The packed detail lines of an item: each entry as label and value, added to the line unless
 // the line would then be wider than `width` (thousandths of an inch, Arial 10), in which case

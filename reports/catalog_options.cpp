@@ -140,12 +140,13 @@ private:
             date_->setFocus();
             return;
         }
-        // The catalog reads a copy of this window's choices, taken as it starts, and prints the
-        // order the window shows.
-        publishCatalogOptions(options_);
+        // The catalog of the order the window shows, made from a copy of this window's choices.
+        ReportInputs in;
+        in.catalog = options_;
         startReport(options_.order == "Category"   ? Report::CatalogByCategory
                     : options_.order == "Location" ? Report::CatalogByLocation
-                                                   : Report::CatalogByDescription);
+                                                   : Report::CatalogByDescription,
+                    in);
         finish(rt::RequestCompleted);
     }
 

@@ -366,43 +366,4 @@ ReportDefinition catalogDefinition(CatalogOrder order, const CatalogOptions &opt
     return d;
 }
 
-void publishCatalogOptions(const CatalogOptions &o)
-{
-    Glo.ReportOrder = o.order;
-    Glo.Category = o.category;
-    Glo.Location = o.location;
-    Glo.LimitByDate = o.limitByDate ? 1 : 0;
-    Glo.StartDate = o.startDate;
-    Glo.NewPageEveryItem = o.newPageEveryItem ? 1 : 0;
-    Glo.IncludePictures = o.includePictures ? 1 : 0;
-}
-
-CatalogOptions catalogOptionsFromGlobals()
-{
-    CatalogOptions o;
-    o.order = rt::clip(Glo.ReportOrder.view());
-    o.category = rt::clip(Glo.Category.view());
-    o.location = rt::clip(Glo.Location.view());
-    o.limitByDate = Glo.LimitByDate == 1;
-    o.startDate = Glo.StartDate.get();
-    o.newPageEveryItem = Glo.NewPageEveryItem == 1;
-    o.includePictures = Glo.IncludePictures == 1;
-    return o;
-}
-
 }  // namespace reports
-
-// Each run takes a copy of the options as it starts: a window that changes them later changes
-// nothing in a catalog under way.
-void ReportCatalogByDescription()
-{
-    reports::runReport(reports::catalogDefinition(reports::CatalogOrder::Description, reports::catalogOptionsFromGlobals()));
-}
-void ReportCatalogByCategory()
-{
-    reports::runReport(reports::catalogDefinition(reports::CatalogOrder::Category, reports::catalogOptionsFromGlobals()));
-}
-void ReportCatalogByLocation()
-{
-    reports::runReport(reports::catalogDefinition(reports::CatalogOrder::Location, reports::catalogOptionsFromGlobals()));
-}

@@ -24,14 +24,6 @@ namespace reports {
 
 using namespace kit;
 
-// Where the running list reads its options: an options window keeps its own choices and
-// hands a copy here only when it starts the list, and the list copies this as its run starts.
-ClientListOptions &clientListOptions()
-{
-    static ClientListOptions o;
-    return o;
-}
-
 namespace {
 
 const char *const kPhone = rt::PhonePicture;
@@ -69,7 +61,7 @@ ReportLayout clientListLayout()
 
 }  // namespace
 
-ReportDefinition clientListDefinition()
+ReportDefinition clientListDefinition(const ClientListOptions &o)
 {
     ReportDefinition d;
     d.title = "Client List";
@@ -79,8 +71,7 @@ ReportDefinition clientListDefinition()
     d.view = [] { return rt::View(QORClients, dict::QORClientsDef.key("LASTNAMEKEY")); };
     d.heading = ownerHeading();
     d.layout = [](const RunChoices &) { return clientListLayout(); };
-    d.spec = [](const RunChoices &) {
-        const ClientListOptions o = clientListOptions();
+    d.spec = [o](const RunChoices &) {
         ReportSpec s;
         // The totals band, once after the last client, whenever a client was read.
         s.totalsBand = "totals";
@@ -158,11 +149,10 @@ public:
         ok->setDefault(true);
         connect(ok, &QPushButton::clicked, this, [this] {
             readDate();
-            // The list reads a copy of this window's choices, taken as it starts.
-            startWithOptions(options_, clientListOptions(), [] {
-                PrintClientList();
-                return 0;
-            });
+            // The list is made from a copy of this window's choices.
+            ReportInputs in;
+            in.clientList = options_;
+            startReport(Report::ClientList, in);
             finish(rt::RequestCompleted);
         });
         auto *row2 = new QHBoxLayout;
@@ -196,4 +186,3 @@ private:
 }  // namespace reports
 
 void ClientReportOptions() { (new reports::ClientListOptionsWindow)->start(); }
-void PrintClientList() { reports::runReport(reports::clientListDefinition()); }

@@ -34,16 +34,15 @@ constexpr int kCellGap = 40;  // kept free at each side of a text cell
 constexpr const char *kMoneyTotals[] = {"cost", "extended cost", "replacement cost", "market value",
                                         "extended market value"};
 
-// What one run prints, read once at its start: a change to the definition, the field list or
-// the options after that never reaches the run.
+// What one run prints: the options it was made with, and the definition read once at its start
+// (a change to the definition or the field list after that never reaches the run).
 struct CustomRun {
     bool wide = false;
     std::string title;
     std::vector<Column> columns;
     std::vector<std::string> headers;  // the definition's headers, blank for a name not in the list
     UserTitles titles{};
-    ReportOptions options;
-    std::string category, type, location, box;
+    CustomOptions options;
 };
 
 // The column of a definition's name: its item field's, else a user field of that title.
@@ -176,7 +175,7 @@ ReportSpec customSpec(std::shared_ptr<const CustomRun> r)
     // item listed, when the client has items at all.
     s.itemsOutsideView = [r] {
         ReportDefinition all;
-        all.view = [r] { return rt::View(MasterInventory, orderKey(r->options.reportOrder)); };
+        all.view = [r] { return rt::View(MasterInventory, orderKey(r->options.order)); };
         std::vector<rt::ViewRow> rows;
         reportView(all).read(1, rows);
         return !rows.empty();
@@ -184,10 +183,10 @@ ReportSpec customSpec(std::shared_ptr<const CustomRun> r)
     s.printItem = [r](const rt::ViewRow &row, ReportRun &run) {
         const void *record = row.record.data();
         ReportWriter &writer = run.writer();
-        const bool memo = r->options.includeMemos && !rt::trim(row.memo).empty();
+        const bool memo = r->options.memos && !rt::trim(row.memo).empty();
         const Values memoValues{{"MAS:MEMO", Value::of(row.memo)}};
         const std::string path = rt::clip(fieldValue(dict::MasterInventoryDef, record, "MAS:IMAGE").text);
-        if (r->options.includePictures && !path.empty()) {
+        if (r->options.pictures && !path.empty()) {
             // Sized only here, from a picture that reads with a valid size; any other leaves
             // its box empty and the band no higher than its path.
             Band b = *writer.layout().band("picture");
@@ -213,7 +212,7 @@ ReportSpec customSpec(std::shared_ptr<const CustomRun> r)
             if (memo)
                 run.print("memo", memoValues);
         }
-        if (r->options.newPageEveryItem)
+        if (r->options.newPage)
             run.writer().breakPage();
     };
     return s;
@@ -234,22 +233,23 @@ std::vector<rt::Condition> limitConditions(const CustomRun &r)
 {
     std::vector<rt::Condition> out;
     const std::pair<const char *, const std::string *> limits[] = {
-        {"CATEGORY", &r.category}, {"TYPE", &r.type}, {"LOCATION", &r.location}, {"BOXNUMBER", &r.box}};
+        {"CATEGORY", &r.options.category}, {"TYPE", &r.options.type}, {"LOCATION", &r.options.location},
+        {"BOXNUMBER", &r.options.box}};
     for (const auto &[field, value] : limits)
         if (!rt::clip(*value).empty())
             out.push_back(rt::Condition::equals(dict::MasterInventoryDef, field, rt::clip(*value)));
     return out;
 }
 
-// Reads the definition named by Glo:CustomReportName and what the run takes from the options;
-// false (with the message shown) when the run cannot print it.
+// Reads the definition the options name; false (with the message shown) when the run cannot
+// print it.
 bool readDefinition(CustomRun &r)
 {
     // The first user-field record gives the titles; none read leaves them blank.
     if (model::readTitlesRecord(UserFields, USF) != 0)
         rt::clearRecord(dict::UserFieldsDef, &USF);
     rt::clearRecord(dict::CustomReportSetupsDef, &CRS);
-    CRS.REPORTNAME = rt::clip(Glo.CustomReportName.view());
+    CRS.REPORTNAME = rt::clip(r.options.reportName);
     if (CustomReportSetups.get(*dict::CustomReportSetupsDef.key("REPORTNAMEKEY")) != 0) {
         rt::beep();
         rt::message("Error reading report properties", "File Error", rt::Icon::Exclamation);
@@ -269,20 +269,16 @@ bool readDefinition(CustomRun &r)
     r.title = rt::clip(CRS.REPORTNAME.view());
     r.columns = definitionLayout(CRS);
     r.titles = model::titlesOf(USF);
-    r.options = runningOptions();
-    r.category = Glo.LimitCategory.str();
-    r.type = Glo.LimitType.str();
-    r.location = Glo.LimitLocation.str();
-    r.box = Glo.LimitBoxNumber.str();
     return true;
 }
 
 }  // namespace
 
-ReportDefinition customReportDefinition(bool wide)
+ReportDefinition customReportDefinition(bool wide, const CustomOptions &options)
 {
     auto state = std::make_shared<CustomRun>();
     state->wide = wide;
+    state->options = options;
     ReportDefinition d;
     d.title = "Custom Report";
     d.files = {&CustomReportSetups, &QORClients, &MainSystemFile, &MasterInventory, &UserFields};
@@ -290,11 +286,11 @@ ReportDefinition customReportDefinition(bool wide)
     d.primaryLabel = "MasterInventory";
     HeadingSource client = clientHeading();
     d.heading = [state, client](Heading &h) {
-        *state = CustomRun{state->wide};
+        *state = CustomRun{.wide = state->wide, .options = state->options};
         return readDefinition(*state) && client(h);
     };
     d.view = [state] {
-        return rt::View(MasterInventory, orderKey(state->options.reportOrder), limitConditions(*state));
+        return rt::View(MasterInventory, orderKey(state->options.order), limitConditions(*state));
     };
     d.runTitle = [state] { return state->title; };
     d.layout = [state](const RunChoices &) { return customLayout(*state); };

@@ -10,9 +10,10 @@ void UpdateCustomReportSetups();
 
 namespace reports {
 struct ReportDefinition;
-// The custom report as a report definition: the run reads the definition and its options when
-// it starts.
-ReportDefinition customReportDefinition(bool wide);
+struct CustomOptions;
+// The custom report as a report definition: the definition `options` names is read when the
+// run starts.
+ReportDefinition customReportDefinition(bool wide, const CustomOptions &options);
 // The look-up and the form of the definitions (the options window and the report are in the
 // report table).
 void registerCustomReportProcedures();

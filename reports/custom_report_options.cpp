@@ -20,6 +20,7 @@
 #include "reports/custom_fields.h"
 #include "reports/custom_report.h"
 #include "reports/option_controls.h"
+#include "reports/options.h"
 #include "reports/report_table.h"
 #include "runtime/browse_setup.h"
 #include "runtime/errors.h"
@@ -158,29 +159,6 @@ private:
     std::array<QComboBox *, 12> columns_{};
     QLabel *maximum_ = nullptr;
     QLabel *current_ = nullptr;
-};
-
-// The options of one window: a second window keeps its own, and a report gets a copy of those
-// of the window that started it.
-struct CustomOptions {
-    std::string reportName;
-    std::string order = "Asset";
-    std::string category, type, location, box;
-    bool memos = false, pictures = false, newPage = false;
-
-    // Into the globals the running report reads, at the moment it starts.
-    void publish() const
-    {
-        Glo.CustomReportName = reportName;
-        Glo.ReportOrder = order;
-        Glo.LimitCategory = category;
-        Glo.LimitType = type;
-        Glo.LimitLocation = location;
-        Glo.LimitBoxNumber = box;
-        Glo.IncludeMemos = memos ? 1 : 0;
-        Glo.IncludePictures = pictures ? 1 : 0;
-        Glo.NewPageEveryItem = newPage ? 1 : 0;
-    }
 };
 
 class CustomReportOptionsWindow : public rt::WindowProcedure {
@@ -341,8 +319,11 @@ private:
         CRS.REPORTNAME = options_.reportName;
         const bool portrait = Access::CustomReportSetups->fetch(*dict::CustomReportSetupsDef.key("REPORTNAMEKEY")) != 0 ||
                               rt::compareNoCase(rt::clip(CRS.ORIENTATION.view()), "Portrait") == 0;
-        options_.publish();
-        startReport(Report::CustomReport, !portrait);
+        // The report is made from a copy of this window's choices: a second window keeps its own.
+        ReportInputs in;
+        in.wide = !portrait;
+        in.custom = options_;
+        startReport(Report::CustomReport, in);
         reportFieldList().clear();
         finish(rt::RequestCompleted);
     }

@@ -27,6 +27,7 @@ namespace {
 using namespace kit;
 
 struct FormKind {
+    Report report;
     const char *button, *tip, *title;
     // Column headings with their widths; the row numbers take the first 300.
     std::vector<std::pair<const char *, int>> columns;
@@ -34,17 +35,17 @@ struct FormKind {
 };
 
 const FormKind kForms[] = {
-    {"Clothing", "Print clothing input data form", "Clothing Data Input Form",
+    {Report::ClothingForm, "Clothing", "Print clothing input data form", "Clothing Data Input Form",
      {{"Quantity", 800}, {"Location", 1100}, {"Type", 1100}, {"Description", 2400}, {"MFG", 1000}, {"Cost", 800}},
      false},
-    {"Electronics", "Print electronics input data form", "Electronics Data Input Form",
+    {Report::ElectronicsForm, "Electronics", "Print electronics input data form", "Electronics Data Input Form",
      {{"Model #", 900}, {"Location", 900}, {"Type", 800}, {"Description", 1900}, {"MFG", 900}, {"Cost", 800},
       {"Serial #", 1000}},
      false},
-    {"Furniture", "Print furniture input data form", "Furniture Data Input Form",
+    {Report::FurnitureForm, "Furniture", "Print furniture input data form", "Furniture Data Input Form",
      {{"Location", 1100}, {"Type", 1100}, {"Description", 2400}, {"MFG", 1000}, {"Cost", 800}, {"Model", 800}},
      false},
-    {"Miscellaneous", "Print miscellaneous input data form",
+    {Report::MiscellaneousForm, "Miscellaneous", "Print miscellaneous input data form",
      "Miscellaneous Data Input Form",
      {{"Location", 1100}, {"Type", 1100}, {"Description", 2400}, {"MFG", 1000}, {"Cost", 800}, {"Model", 800}},
      true},
@@ -141,7 +142,6 @@ public:
 
     int init() override
     {
-        Glo.FormCopies = 1;
         auto *v = new QVBoxLayout(this);
         v->addWidget(new QLabel("Select the form and how many you wish to print", this));
         auto *row = new QHBoxLayout;
@@ -179,10 +179,11 @@ private:
             howMany_->selectAll();
             return;
         }
-        Glo.FormCopies = static_cast<rt::Byte>(copies);
         // The report gets the count shown when its button was pressed, and starts once this
         // window's event has returned: never inside a window that is closing.
-        QTimer::singleShot(0, [which, copies] { runReport(dataFormDefinition(which, copies)); });
+        ReportInputs in;
+        in.copies = copies;
+        QTimer::singleShot(0, [which, in] { startReport(kForms[which].report, in); });
         if (which != 3)
             finish(rt::RequestCompleted);
     }

@@ -60,12 +60,6 @@ std::map<const rt::RecordFile *, int> &useCounts()
     return m;
 }
 
-std::function<void(ReportFrame &, int)> &tickObserver()
-{
-    static std::function<void(ReportFrame &, int)> f;
-    return f;
-}
-
 std::vector<ReportRow> &rowsOfLastRun()
 {
     static std::vector<ReportRow> r;
@@ -333,10 +327,6 @@ private:
 ReportFrame::ReportFrame(const ReportDefinition &definition) : def_(definition) {}
 ReportFrame::~ReportFrame() = default;
 
-void ReportFrame::setTickObserver(std::function<void(ReportFrame &, int)> observer)
-{
-    tickObserver() = std::move(observer);
-}
 void ReportFrame::keepRowsOfRuns(bool keep)
 {
     rowsKept = keep;
@@ -397,13 +387,7 @@ void ReportFrame::tick()
 {
     if (done_)
         return;
-    std::vector<rt::ViewRow> rows;
-    int rc = started_ ? view_->readAfter(last_, static_cast<std::size_t>(perTick_), rows)
-                      : view_->read(static_cast<std::size_t>(perTick_), rows);
-    started_ = true;
-    ++ticks_;
-    for (const rt::ViewRow &row : rows) {
-        run_->item(row);
+    const int rc = reading_->step(static_cast<std::size_t>(perTick_), [this] {
         ++processed_;
         int p = total_ > 0 ? static_cast<int>(std::min<std::int64_t>(100, processed_ * 100 / total_)) : 100;
         if (p != percent_) {
@@ -411,19 +395,15 @@ void ReportFrame::tick()
             if (progress_)
                 progress_->showPercent(p);
         }
-    }
-    if (!rows.empty())
-        last_ = rows.back();
+    });
     if (rc != 0 && rc != 33) {
         reportFileError(35, def_.primaryLabel);
         readFailed_ = true;
         stop();
-    } else if (rows.size() < static_cast<std::size_t>(perTick_)) {
+    } else if (reading_->ended()) {
         local_ = 1;
         stop();
     }
-    if (tickObserver())
-        tickObserver()(*this, ticks_);
 }
 
 int ReportFrame::run()
@@ -491,9 +471,7 @@ int ReportFrame::run()
         });
         writer_->keepRows(rowsKept);
         writer_->setPageValues(runPageValues(def_, choices_, heading, rt::today(), rt::clockNow()));
-        spec_ = std::make_unique<ReportSpec>(def_.spec(choices_));
-        run_ = std::make_unique<ReportRun>(*spec_, *writer_);
-        view_ = std::make_unique<rt::View>(reportView(def_));
+        reading_ = std::make_unique<ReportReading>(def_, choices_, *writer_);
 
         QPointer<ProgressWindow> window = new ProgressWindow(*this, strings_, choices_.preview, rt::modalParent());
         progress_ = window;
@@ -522,7 +500,7 @@ int ReportFrame::run()
             // for the whole.
             writer_->finish();
         } else if (!cancelled_) {
-            run_->finish();
+            reading_->finish();
         }
         std::vector<ReportRow>().swap(rowsOfLastRun());
         if (rowsKept)

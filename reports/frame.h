@@ -78,6 +78,46 @@ struct ReportDefinition {
     bool anyStatus = false;
 };
 
+// The reading of a run: the definition's view read a step of rows at a time, each row through
+// the definition's spec into the writer. The frame takes one step per timer tick; runToRows
+// takes them all.
+class ReportReading {
+public:
+    ReportReading(const ReportDefinition &definition, const RunChoices &choices, ReportWriter &writer);
+    // Reads up to `rows` rows after the last one read and prints them, calling `afterRow` after
+    // each. The read's error code: 0, or 33 at the end of the file.
+    int step(std::size_t rows, const std::function<void()> &afterRow = {});
+    // The last step read fewer rows than it asked for: the view has been read to its end.
+    bool ended() const { return ended_; }
+    // After the last row: the last group's footer, the grand totals, the closing band.
+    void finish() { run_.finish(); }
+
+private:
+    ReportSpec spec_;
+    ReportRun run_;
+    rt::View view_;
+    rt::ViewRow last_;
+    bool started_ = false;
+    bool ended_ = false;
+};
+
+// The rows a run reads in one step.
+inline constexpr std::size_t kRowsPerStep = 25;
+
+// What a run without windows made.
+struct RunRows {
+    bool headed = true;  // false: the heading refused the run (its message shown), nothing read
+    std::vector<ReportRow> rows;         // the rows printed, when kept
+    std::vector<previewer::Page> pages;  // the pages, unless a sink took them
+    int pageCount = 0;
+    ReportLayout layout;
+};
+// Runs a definition, its files open, without windows or questions: its heading, the page values
+// of the run's date and time, and every row of its view through its spec, as the frame reads
+// them. The pages go to `sink`, or are kept in the result.
+RunRows runToRows(const ReportDefinition &definition, const RunChoices &choices, std::int32_t runDate,
+                  std::int32_t runTime, PageSink sink = {}, bool keepRows = true);
+
 // Where the pages go: the previewer's entries and the printer. The previewer library serves
 // now; the previewer module's entries (bound by name at start-up) can take its place.
 class ReportOutput {
@@ -146,8 +186,6 @@ public:
     // The progress window while the run reads ("Progress...": bar, texts, Cancel).
     QWidget *progressWidget() const;
 
-    // Called after every timer tick (tests cancel from here), with the tick's number from 1.
-    static void setTickObserver(std::function<void(ReportFrame &, int tick)> observer);
     // The rows of the last run, kept only while a test asks for them: a run of a million items
     // would otherwise hold every printed row after its report closed.
     static void keepRowsOfRuns(bool keep);
@@ -166,16 +204,11 @@ private:
     std::unique_ptr<previewer::PageFolder> folder_;
     std::vector<std::string> queue_;
     std::unique_ptr<ReportWriter> writer_;
-    std::unique_ptr<ReportSpec> spec_;
-    std::unique_ptr<ReportRun> run_;
-    std::unique_ptr<rt::View> view_;
-    rt::ViewRow last_;
-    bool started_ = false;
+    std::unique_ptr<ReportReading> reading_;
     ProgressWindow *progress_ = nullptr;
-    int perTick_ = 25;
+    int perTick_ = static_cast<int>(kRowsPerStep);
     std::int64_t total_ = 0, processed_ = 0;
     int percent_ = 0;
-    int ticks_ = 0;
     int local_ = 2;
     bool done_ = false;
     bool cancelled_ = false;

@@ -1,16 +1,21 @@
 // Adding a report
 // ---------------
 // 1. Write its definition (layout, ReportSpec, files, heading, questions) in a file of its own in this
-//    folder, with a factory `ReportDefinition xxxDefinition(bool wide)`, and list that file in
-//    reports/CMakeLists.txt.
+//    folder, with a factory that takes its inputs as values, `ReportDefinition xxxDefinition(bool wide)`
+//    or with its options (`catalogDefinition(order, CatalogOptions)`), and list that file in
+//    reports/CMakeLists.txt. What it is made from comes in through its factory, never from the
+//    report globals (a picker it runs itself hands back its choice in the globals it reads then).
 // 2. Give it an identifier in `Report` (report_table.h) and one entry below, in the same place:
 //    its procedure names, the menu button and tip, the frames' menu text, whether it asks for
-//    its selection, the programs that offer it, and the factory. Registration, the reports
-//    menus and the frames' Reports menus follow from the entry. Its procedure names are written
-//    here only: any other caller starts it by its identifier (`startReport`,
-//    `runEntry(report(id))`).
-// 3. Test its rows (tests/reports/); the client program prints it through the same factory
-//    under its edition, so give it a case in tests/client/ when the client offers it.
+//    its selection, the programs that offer it, and `definition`, which makes it from the
+//    `ReportInputs` (options.h) it reads. Registration, the reports menus and the frames' Reports
+//    menus follow from the entry. Its procedure names are written here only: an options window
+//    starts it with its own choices (`startReport(id, inputs)`), any other caller by its
+//    identifier (`startReport(id)`, `runEntry(report(id))`). Started by name, a procedure takes
+//    its inputs from the globals its caller set, read once at that door (`inputsFromGlobals`):
+//    an input of a new kind goes into `ReportInputs` and is read there.
+// 3. Test its rows (tests/reports/) through `runToRows`; the client program prints it through the
+//    same factory under its edition, so give it a case in tests/client/ when the client offers it.
 #include "reports/report_table.h"
 
 #include <algorithm>
@@ -38,13 +43,15 @@ using R = Report;
 
 std::vector<ReportEntry> makeTable()
 {
-    auto category = [](bool wide) { return selectionDefinition(Selection::Category, wide); };
-    auto location = [](bool wide) { return selectionDefinition(Selection::Location, wide); };
-    // The item in the shared record buffer when the report is called.
-    auto item = [](bool) { return itemInformationDefinition(MAS.ASSETNUMBER.get()); };
-    auto one = [](ReportDefinition (*make)()) {
-        return std::function<ReportDefinition(bool)>([make](bool) { return make(); });
+    using Make = std::function<ReportDefinition(const ReportInputs &)>;
+    // A report whose only input is its layout; one of a single layout.
+    auto byLayout = [](ReportDefinition (*make)(bool)) {
+        return Make([make](const ReportInputs &in) { return make(in.wide); });
     };
+    auto one = [](ReportDefinition (*make)()) { return Make([make](const ReportInputs &) { return make(); }); };
+    auto category = [](const ReportInputs &in) { return selectionDefinition(Selection::Category, in.wide); };
+    auto location = [](const ReportInputs &in) { return selectionDefinition(Selection::Location, in.wide); };
+    auto item = [](const ReportInputs &in) { return itemInformationDefinition(in.assetNumber); };
     std::vector<ReportEntry> t;
     auto add = [&t](ReportEntry e) { t.push_back(std::move(e)); };
 
@@ -52,7 +59,7 @@ std::vector<ReportEntry> makeTable()
     add({.id = R::InventoryValuation,
          .portrait = "PrintInventoryValuation", .wide = "PrintInventoryValuationWide", .button = "Inventory",
          .tip = "Complete Inventory Valuation Report", .frameMenu = F::HomeInventoryReports, .menuText = "Inventory",
-         .offeredBy = kBoth, .definition = valuationDefinition});
+         .offeredBy = kBoth, .definition = byLayout(valuationDefinition)});
     add({.id = R::CategoryInventory,
          .portrait = "PrintCategoryInventory", .wide = "PrintCategoryInventoryWide", .button = "Specific Category",
          .tip = "Report of inventory in a specific category", .frameMenu = F::HomeInventoryReports,
@@ -65,12 +72,12 @@ std::vector<ReportEntry> makeTable()
     add({.id = R::ReceiptList, .portrait = "PrintReceiptList", .wide = "PrintReceiptListWide", .button = "Receipt List",
          .tip = "List of all items with attached receipt", .frameMenu = F::HomeInventoryReports,
          .menuText = "Receipt List", .offeredBy = kBoth,
-         .definition = [](bool wide) { return fileListDefinition(FileList::Receipt, wide); }});
+         .definition = [](const ReportInputs &in) { return fileListDefinition(FileList::Receipt, in.wide); }});
     add({.id = R::Inheritance,
          .portrait = "PrintInheritanceReport", .wide = "PrintInheritanceReportWide", .button = "Heirs",
          .tip = "Report of all items to be given to your heirs", .frameMenu = F::HomeInventoryReports,
          .menuText = "Heirs", .offeredBy = kBoth,
-         .definition = inheritanceDefinition});
+         .definition = byLayout(inheritanceDefinition)});
     add({.id = R::CatalogOptions,
          .portrait = "ReportCatalogOptions", .button = "Catalog", .tip = "Client Inventory Catalog",
          .frameMenu = F::HomeInventoryReports, .menuText = "Catalog", .offeredBy = kProfessional,
@@ -82,39 +89,40 @@ std::vector<ReportEntry> makeTable()
     add({.id = R::PictureList, .portrait = "PrintPictureList", .wide = "PrintPictureListWide", .button = "Picture List",
          .tip = "List of all items with attached picture", .frameMenu = F::HomeInventoryReports,
          .menuText = "Picture List", .offeredBy = kBoth,
-         .definition = [](bool wide) { return fileListDefinition(FileList::Picture, wide); }});
+         .definition = [](const ReportInputs &in) { return fileListDefinition(FileList::Picture, in.wide); }});
     add({.id = R::WarrantyList,
          .portrait = "PrintWarrantyList", .wide = "PrintWarrantyListWide", .button = "Warranty List",
          .tip = "List of all items with warranty", .frameMenu = F::HomeInventoryReports, .menuText = "Warranty List",
          .offeredBy = kBoth,
-         .definition = [](bool wide) { return fileListDefinition(FileList::Warranty, wide); }});
+         .definition = [](const ReportInputs &in) { return fileListDefinition(FileList::Warranty, in.wide); }});
     add({.id = R::Insurance,
          .portrait = "PrintInsuranceReport", .wide = "PrintInsuranceReportWide", .button = "Insurance Report",
          .tip = "Print an insurance claim report", .frameMenu = F::HomeInventoryReports, .menuText = "Insurance",
          .offeredBy = kBoth,
-         .definition = insuranceDefinition});
+         .definition = byLayout(insuranceDefinition)});
     add({.id = R::AppraisedItems,
          .portrait = "PrintAppraisedItems", .wide = "PrintAppraisedItemsWide", .button = "Appraisal",
          .tip = "Report of all inventory items that have been appraised", .frameMenu = F::HomeInventoryReports,
          .menuText = "Appraisal", .offeredBy = kBoth,
-         .definition = appraisedDefinition});
+         .definition = byLayout(appraisedDefinition)});
     add({.id = R::BoxPackingList,
          .portrait = "PrintBoxPackingList", .wide = "PrintBoxPackingListWide", .button = "Packing List",
          .tip = "Print the contents of a specific box", .frameMenu = F::HomeInventoryReports,
-         .menuText = "Packing List", .asks = true, .offeredBy = kBoth, .definition = packingListDefinition});
+         .menuText = "Packing List", .asks = true, .offeredBy = kBoth, .definition = byLayout(packingListDefinition)});
 
     // Reached from the browses, the home-inventory menu and the toolbars.
     add({.id = R::ItemInformation, .portrait = "PrintItemInformation", .offeredBy = kBoth, .definition = item});
     // The catalog in its three orders, started by its options window.
-    for (auto [id, name, procedure] :
-         {std::tuple{R::CatalogByDescription, "ReportCatalogByDescription", &ReportCatalogByDescription},
-          {R::CatalogByCategory, "ReportCatalogByCategory", &ReportCatalogByCategory},
-          {R::CatalogByLocation, "ReportCatalogByLocation", &ReportCatalogByLocation}})
-        add({.id = id, .portrait = name, .offeredBy = kProfessional, .window = procedure});
+    for (auto [id, name, order] :
+         {std::tuple{R::CatalogByDescription, "ReportCatalogByDescription", CatalogOrder::Description},
+          {R::CatalogByCategory, "ReportCatalogByCategory", CatalogOrder::Category},
+          {R::CatalogByLocation, "ReportCatalogByLocation", CatalogOrder::Location}})
+        add({.id = id, .portrait = name, .offeredBy = kProfessional,
+             .definition = [order](const ReportInputs &in) { return catalogDefinition(order, in.catalog); }});
     // The custom report's two engines, started by its options window.
     add({.id = R::CustomReport,
          .portrait = "PrintCustomReportPortrait", .wide = "PrintCustomReportLandscape", .offeredBy = kProfessional,
-         .definition = customReportDefinition});
+         .definition = [](const ReportInputs &in) { return customReportDefinition(in.wide, in.custom); }});
     add({.id = R::DataFormsOptions, .portrait = "DataFormsOptions", .offeredBy = kProfessional,
          .window = DataFormsOptions, .ofClient = false});
     // The blank forms, started by their options window.
@@ -125,7 +133,7 @@ std::vector<ReportEntry> makeTable()
                             {R::MiscellaneousForm, "PrintMiscellaneousDataForm"}}) {
         const int i = form++;
         add({.id = id, .portrait = name, .offeredBy = kProfessional,
-             .definition = [i](bool) { return dataFormDefinition(i, std::max<int>(1, Glo.FormCopies)); },
+             .definition = [i](const ReportInputs &in) { return dataFormDefinition(i, in.copies); },
              .ofClient = false});
     }
     // The toolbar's buttons stand in this order: "Client", then "Reports".
@@ -137,7 +145,7 @@ std::vector<ReportEntry> makeTable()
          .toolbar = "Reports", .toolbarTip = "Select a home inventory report",
          .clientToolbarTip = "Select a customer report"});
     add({.id = R::ClientList, .portrait = "PrintClientList", .offeredBy = kProfessional,
-         .definition = one(clientListDefinition), .ofClient = false});
+         .definition = [](const ReportInputs &in) { return clientListDefinition(in.clientList); }, .ofClient = false});
     // The reference tables' Print buttons.
     add({.id = R::LocationBoxList, .portrait = "PrintLocationBoxList", .offeredBy = kProfessional,
          .definition = one(locationBoxListDefinition), .ofClient = false});
@@ -184,7 +192,14 @@ std::string formatProcedure(const ReportEntry &entry) { return entry.procedure(w
 
 void startReport(Report id) { rt::runProcedure(formatProcedure(report(id))); }
 
-void startReport(Report id, bool wideLayout) { rt::runProcedure(report(id).procedure(wideLayout)); }
+void startReport(Report id, const ReportInputs &inputs)
+{
+    const ReportEntry &e = report(id);
+    if (e.window)
+        e.window();
+    else
+        runReport(e.definition(inputs));
+}
 
 void runEntry(const ReportEntry &entry)
 {
@@ -224,8 +239,8 @@ void registerReportProcedures(model::Program program)
         for (auto [name, wide] : names) {
             if (e.window)
                 rt::registerProcedure(name, e.window);
-            else
-                rt::registerProcedure(name, [&e, wide = wide] { runReport(e.definition(wide)); });
+            else  // the door of a procedure started by name: its inputs read once, as it starts
+                rt::registerProcedure(name, [&e, wide = wide] { runReport(e.definition(inputsFromGlobals(wide))); });
         }
     }
 }

@@ -12,6 +12,7 @@
 
 #include "model/edition.h"
 #include "reports/frame.h"
+#include "reports/options.h"
 
 namespace reports {
 
@@ -48,8 +49,8 @@ struct ReportEntry {
     // starts it from a menu clears Glo:SelectionPreset first so that it asks.
     bool asks = false;
     unsigned offeredBy = kNone;
-    // A report: its definition for the portrait (false) or the wide layout.
-    std::function<ReportDefinition(bool wide)> definition = {};
+    // A report: its definition made from its inputs (the layout among them).
+    std::function<ReportDefinition(const ReportInputs &)> definition = {};
     // A window (a menu or an options window), started rather than run.
     void (*window)() = nullptr;
     // The frames' toolbar button and its tip in each program (nullptr: none).
@@ -76,10 +77,12 @@ const ReportEntry &report(Report id);
 bool wideFormat();
 // The procedure of the entry that the edition's report format selects.
 std::string formatProcedure(const ReportEntry &entry);
-// Starts a report in the format in force (or in the layout given) without touching the
-// selection: a caller that chose it already says so in Glo:SelectionPreset.
+// Starts a report by its procedure, in the format in force, without touching the selection: a
+// caller that chose it already says so in Glo:SelectionPreset.
 void startReport(Report id);
-void startReport(Report id, bool wideLayout);
+// Starts a report with its inputs, as its options window (or a caller holding them) gives them:
+// made from these values, whatever the globals hold.
+void startReport(Report id, const ReportInputs &inputs);
 // Runs an entry from a menu: a window is started; a report asks for its selection (the preset
 // cleared) and runs in the format in force.
 void runEntry(const ReportEntry &entry);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "reports/frame.h"
+#include "reports/options.h"
 
 // Registers by name every report procedure of the report table that the edition's program
 // offers, as reports or windows.
@@ -13,8 +14,6 @@ void registerReportProcedures();
 // "Home Inventory Reports Menu": a button for every report of the table that the program offers.
 void ReportsMenu();
 void ClientReportOptions();
-// The client list, run by its options window.
-void PrintClientList();
 
 namespace reports {
 
@@ -43,25 +42,14 @@ ReportLayout itemInformationLayout();
 ReportSpec itemInformationSpec();
 ReportDefinition itemInformationDefinition(std::int32_t assetNumber);
 
-// The client list with its options (owned by the options window, read by the report).
-struct ClientListOptions {
-    bool includeAddress = false;
-    bool includeMemos = false;
-    bool limitEmail = false;
-    std::int32_t clientDate = 0;
-};
-ClientListOptions &clientListOptions();
-ReportDefinition clientListDefinition();
+// The client list with the options of its window.
+ReportDefinition clientListDefinition(const ClientListOptions &options);
 
 // The reference lists.
 ReportDefinition locationBoxListDefinition();
 ReportDefinition categoryTypesListDefinition();
 ReportDefinition manufacturerListDefinition();
 ReportDefinition vendorListDefinition();
-
-// Runs a definition's reading without the frame: every row of its view through its spec into
-// a writer, as the frame's timer would (tests and the benchmark).
-void runWithoutFrame(const ReportDefinition &definition, const RunChoices &choices, ReportWriter &writer);
 
 // One row of a view as the record it holds.
 template <typename Record>

@@ -642,7 +642,7 @@ TEST(MadeCd, EveryClientReportTextsFitTheirColumnsAndNoBlankPage)
                 });
             // The preview, and the memos or the pictures where the report asks for them.
             box.answer(rt::BUTTON_YES);
-            if (!e.definition(false).questions.empty())
+            if (!e.definition(reports::ReportInputs{}).questions.empty())
                 box.answer(rt::BUTTON_YES);
             PageOutput::pages.clear();
             PdfOutput::name = "default_vocabulary_" + name;

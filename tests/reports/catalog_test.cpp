@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <cstdlib>
+#include <set>
 
 #include "model/managers.h"
 #include "previewer/page_render.h"
@@ -357,16 +358,11 @@ protected:
         closeAll();
         DictionaryInit();
         registerReportProcedures();
-        for (const char *p : {"ReportCatalogByDescription", "ReportCatalogByCategory", "ReportCatalogByLocation"})
-            rt::registerProcedure(p, [this, p] {
-                const CatalogOptions o = catalogOptionsFromGlobals();
-                runs.push_back(std::string(p) + " " + o.order + " [" + o.category + "][" + o.location + "] " +
-                               std::to_string(o.limitByDate) + " " + std::to_string(o.startDate) + " " +
-                               std::to_string(o.newPageEveryItem) + std::to_string(o.includePictures));
-            });
+        old_ = setReportOutput([] { return std::make_unique<NoOutput>(); });
     }
     void TearDown() override
     {
+        setReportOutput(old_);
         for (rt::WindowProcedure *w : rt::startedWindows())
             w->requestClose();
         testing_support::pump(20);
@@ -386,8 +382,26 @@ protected:
         c->setCurrentIndex(c->findText(text));
         emit c->activated(c->currentIndex());
     }
+    // What the catalog the window started printed (previewed): its order as its group footers
+    // show it, its items, a page to each item, its pictures.
+    static std::string printed()
+    {
+        std::string order = "Description", items;
+        std::set<int> pages;
+        bool pictures = false;
+        for (const ReportRow &r : ReportFrame::lastRows()) {
+            if (r.band == "item") {
+                items += "[" + r.text("MAS:DESCRIPTION") + "]";
+                pages.insert(r.page);
+            }
+            if (r.band == "group footer")
+                order = r.text("CAT:CATEGORY").empty() ? "Location" : "Category";
+            pictures = pictures || r.band == "pictures";
+        }
+        return order + " " + items + " " + std::to_string(pages.size()) + (pictures ? " pictures" : "");
+    }
     testing_support::ScriptedMessages box;
-    std::vector<std::string> runs;
+    OutputFactory old_;
 };
 
 TEST_F(CatalogWindowTest, DefaultsDateCheckOrdersAndAWindowOfItsOwn)
@@ -411,6 +425,12 @@ TEST_F(CatalogWindowTest, DefaultsDateCheckOrdersAndAWindowOfItsOwn)
         w->grab().save(QString::fromStdString(std::string(keep) + "/catalog_options.png"));
     }
 
+    openAll();
+    add("Kitchen", "Pantry", "Toaster", 1, 100, 80200);
+    add("Kitchen", "Hall", "Kettle", 1, 100, 70000);
+    add("Garage", "Pantry", "Drill", 1, 100, 80200, [this] { MAS.IMAGE = picture("drill.jpg", {40, 30}); });
+    closeAll();
+
     // "Limit By Date" without a date: the message, and the window stays.
     find<QCheckBox>(w, "Limit By Date")->setChecked(true);
     find<QPushButton>(w, "OK")->click();
@@ -418,7 +438,7 @@ TEST_F(CatalogWindowTest, DefaultsDateCheckOrdersAndAWindowOfItsOwn)
     EXPECT_EQ(box.shown()[0].text, "You must enter the date to start if you select to limit by date");
     EXPECT_EQ(box.shown()[0].title, "Data Error");
     EXPECT_EQ(box.shown()[0].buttons, rt::BUTTON_RETRY);
-    EXPECT_TRUE(runs.empty());
+    EXPECT_TRUE(ReportFrame::lastRows().empty());
     EXPECT_TRUE(rt::startedWindows().contains(w));
 
     // The calendar's date; a calendar cancelled later keeps it.
@@ -447,17 +467,18 @@ TEST_F(CatalogWindowTest, DefaultsDateCheckOrdersAndAWindowOfItsOwn)
     Glo.IncludePictures = 1;
     Glo.Category = "Garage";
     find<QPushButton>(w, "OK")->click();
-    EXPECT_EQ(runs, std::vector<std::string>{"ReportCatalogByLocation Location [Kitchen][] 1 80123 00"});
+    EXPECT_EQ(printed(), "Location [Toaster] 1");
 
-    // Each order runs its own procedure; a cleared list limits nothing.
-    for (const char *order : {"Category", "Description"}) {
-        runs.clear();
+    // Each order prints its own catalog; a cleared list limits nothing; a page to each item.
+    for (auto [order, want] : {std::pair{"Category", "Category [Drill][Toaster][Kettle] 3 pictures"},
+                               {"Description", "Description [Drill][Kettle][Toaster] 3 pictures"}}) {
         rt::WindowProcedure *x = open("ReportCatalogOptions");
         choose(x, "Location", "Pantry");
         find<QPushButton>(x, "Clear Location")->click();
         find<QRadioButton>(x, (std::string("Order ") + order).c_str())->setChecked(true);
+        find<QCheckBox>(x, "Start New Page Every Item")->setChecked(true);
         find<QPushButton>(x, "OK")->click();
-        EXPECT_EQ(runs, std::vector<std::string>{std::string("ReportCatalogBy") + order + " " + order + " [][] 0 0 01"});
+        EXPECT_EQ(printed(), want);
     }
 }
 

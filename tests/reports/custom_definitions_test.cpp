@@ -232,13 +232,36 @@ TEST_F(CustomDefinitions, OptionsWindowsKeepTheirOwnChoicesAndPrintTheNamedDefin
             ok(form);
         });
     }
+    openAll();
+    addItemWith([](auto &) {
+        MAS.CATEGORY = "Kitchen";
+        MAS.LOCATION = "Pantry";
+        MAS.MEMO = "Dented lid.";
+    });
+    addItemWith([](auto &) {
+        MAS.CATEGORY = "Garage";
+        MAS.LOCATION = "Attic";
+    });
+    addItemWith([](auto &) {
+        MAS.CATEGORY = "Kitchen";
+        MAS.LOCATION = "Attic";
+    });
+    closeAll();
+    const reports::OutputFactory old = reports::setReportOutput([] { return std::make_unique<NoOutput>(); });
+    // What each run printed (previewed): wide or not, the items' assets, the memos.
     std::vector<std::string> printed;
-    for (const char *p : {"PrintCustomReportPortrait", "PrintCustomReportLandscape"})
-        rt::registerProcedure(p, [&printed, p] {
-            printed.push_back(std::string(p) + " " + rt::clip(Glo.CustomReportName.view()) + " " +
-                              rt::clip(Glo.ReportOrder.view()) + " " + rt::clip(Glo.LimitCategory.view()) +
-                              (Glo.IncludeMemos ? " memos" : ""));
-        });
+    auto ran = [&printed] {
+        std::string assets;
+        int right = 0, memos = 0;
+        for (const reports::ReportRow &r : reports::ReportFrame::lastRows()) {
+            if (r.band == "detail")
+                assets += "[" + r.text("Column1") + "]";
+            memos += r.band == "memo";
+            for (const reports::RowText &t : r.texts)
+                right = std::max(right, t.x + t.w);
+        }
+        printed.push_back((right > 8500 ? "wide " : "portrait ") + assets + (memos ? " memos" : ""));
+    };
     auto open = [] {
         rt::runProcedure("ReportDesignOptions");
         const auto w = rt::startedWindows();
@@ -271,10 +294,12 @@ TEST_F(CustomDefinitions, OptionsWindowsKeepTheirOwnChoicesAndPrintTheNamedDefin
     CRS.REPORTNAME = "Upright";
     CRS.ORIENTATION = "Portrait";
     find<QPushButton>(first, "OK")->click();
+    ran();
     auto *name2 = second->findChild<QLineEdit *>("ReportName");
     name2->setText("upright");
     emit name2->editingFinished();
     find<QPushButton>(second, "OK")->click();
-    EXPECT_EQ(printed, (std::vector<std::string>{"PrintCustomReportLandscape Sideways Category Kitchen memos",
-                                                 "PrintCustomReportPortrait Upright Location "}));
+    ran();
+    reports::setReportOutput(old);
+    EXPECT_EQ(printed, (std::vector<std::string>{"wide [1][3] memos", "portrait [2][3][1]"}));
 }

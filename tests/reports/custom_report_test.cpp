@@ -61,16 +61,8 @@ protected:
                  std::array<const char *, 4> limits = {"", "", "", ""}, bool memos = false, bool pictures = false,
                  bool newPage = false)
     {
-        Glo.CustomReportName = name;
-        Glo.ReportOrder = order;
-        Glo.LimitCategory = limits[0];
-        Glo.LimitType = limits[1];
-        Glo.LimitLocation = limits[2];
-        Glo.LimitBoxNumber = limits[3];
-        Glo.IncludeMemos = memos;
-        Glo.IncludePictures = pictures;
-        Glo.NewPageEveryItem = newPage;
-        const ReportDefinition d = customReportDefinition(wide);
+        const ReportDefinition d = customReportDefinition(
+            wide, {name, order, limits[0], limits[1], limits[2], limits[3], memos, pictures, newPage});
         Heading h;
         refused = !d.heading(h);
         if (refused)
@@ -308,11 +300,12 @@ TEST_F(CustomReport, JobAndPdfTitleAreTheDefinitionsName)
     });
     rt::bindRequestGlobals(&Glo.Request, &Glo.Response);
     testing_support::ScriptedMessages messages;
-    Glo.CustomReportName = "kitchen appliances for the insurer";
+    CustomOptions o;
+    o.reportName = "kitchen appliances for the insurer";
     for (bool wide : {false, true})
         for (int answer : {rt::BUTTON_YES, rt::BUTTON_NO}) {
             messages.answer(answer);
-            runReport(customReportDefinition(wide));
+            runReport(customReportDefinition(wide, o));
         }
     setReportOutput(old);
     const std::string name = "Kitchen appliances for the insurer";
@@ -394,9 +387,9 @@ TEST_F(CustomReport, TwelveColumnsDrawToPdfInsideThePage)
             ASSERT_TRUE(MAS.APPRAISEDVALUE.setCents(999999999));
         });
     for (const bool wide : {false, true}) {
-        Glo.CustomReportName = wide ? "Sideways" : "Upright";
-        Glo.ReportOrder = "Asset";
-        const ReportDefinition d = customReportDefinition(wide);
+        CustomOptions o;
+        o.reportName = wide ? "Sideways" : "Upright";
+        const ReportDefinition d = customReportDefinition(wide, o);
         Heading h;
         ASSERT_TRUE(d.heading(h));
         const Result r = run(d, {}, 80000, 5000000);

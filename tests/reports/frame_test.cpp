@@ -3,6 +3,7 @@
 #include "reports/frame.h"
 #include "reports/data_forms.h"
 #include "reports/layout_kit.h"
+#include "reports/report_table.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 
 #include "previewer/print_job.h"
@@ -87,7 +89,6 @@ protected:
     }
     void TearDown() override
     {
-        ReportFrame::setTickObserver(nullptr);
         setReportOutput(old_);
         ReportTest::TearDown();
     }
@@ -98,20 +99,38 @@ protected:
                 return true;
         return false;
     }
+    // Runs a definition in a frame of its own. `afterTick`, when set, is called from the progress
+    // window's event loop after each tick the frame takes while that window runs, with the
+    // number of ticks taken: as the user's Cancel or Esc comes between two ticks.
+    int runFrame(const ReportDefinition &definition)
+    {
+        ReportFrame frame(definition);
+        QTimer between;
+        between.setInterval(0);
+        int passes = 0;
+        QObject::connect(&between, &QTimer::timeout, [&] {
+            // The first pass comes before the first tick.
+            if (passes++ > 0 && afterTick)
+                afterTick(frame, passes - 1);
+        });
+        between.start();
+        return frame.run();
+    }
     // Cancels on the first tick; the answers that follow go to the cancel questions.
     void cancelOnFirstTick()
     {
-        ReportFrame::setTickObserver([this](ReportFrame &f, int tick) {
+        afterTick = [this](ReportFrame &f, int tick) {
             perTick.push_back(f.recordsPerTick());
             if (tick == 1)
                 f.cancel();
-        });
+        };
     }
 
     testing_support::ScriptedMessages messages;
     Recorder rec;
     OutputFactory old_;
     std::vector<int> perTick;
+    std::function<void(ReportFrame &, int tick)> afterTick;
 };
 
 }  // namespace
@@ -199,7 +218,7 @@ TEST_F(FrameTest, CancelThenIgnoreGoesOnOneRecordPerTick)
     rec.previewAnswer = 2;
     for (int b : {rt::BUTTON_YES, rt::BUTTON_NO, rt::BUTTON_YES, rt::BUTTON_IGNORE})
         messages.answer(b);
-    EXPECT_EQ(runReport(valuationDefinition(false)), 2);  // the preview was left without printing
+    EXPECT_EQ(runFrame(valuationDefinition(false)), 2);  // the preview was left without printing
     ASSERT_GE(perTick.size(), 3u);
     EXPECT_EQ(perTick[0], 25);  // the tick that cancelled read a whole slice
     for (std::size_t i = 1; i < perTick.size(); ++i)
@@ -219,7 +238,7 @@ TEST_F(FrameTest, CancelThenYesPreviewsThePartialReport)
     cancelOnFirstTick();
     // The progress window is wide enough for its whole title.
     int titleRoom = 0, titleWidth = 0;
-    ReportFrame::setTickObserver([&](ReportFrame &f, int tick) {
+    afterTick = [&](ReportFrame &f, int tick) {
         perTick.push_back(f.recordsPerTick());
         QWidget *w = f.progressWidget();
         QFont bold = w->font();
@@ -228,11 +247,11 @@ TEST_F(FrameTest, CancelThenYesPreviewsThePartialReport)
         titleWidth = QFontMetrics(bold).horizontalAdvance(w->windowTitle());
         if (tick == 1)
             f.cancel();
-    });
+    };
     rec.previewAnswer = 2;
     for (int b : {rt::BUTTON_YES, rt::BUTTON_NO, rt::BUTTON_YES, rt::BUTTON_YES})
         messages.answer(b);
-    runReport(valuationDefinition(false));
+    runFrame(valuationDefinition(false));
     ASSERT_EQ(rec.previewed.size(), 1u);
     EXPECT_EQ(perTick.size(), 1u);
     int details = 0;
@@ -256,7 +275,7 @@ TEST_F(FrameTest, CancelThenNoGivesNothingAndResponseTwo)
     rec.previewAnswer = 1;
     for (int b : {rt::BUTTON_YES, rt::BUTTON_NO, rt::BUTTON_YES, rt::BUTTON_NO})
         messages.answer(b);
-    EXPECT_EQ(runReport(valuationDefinition(false)), 2);
+    EXPECT_EQ(runFrame(valuationDefinition(false)), 2);
     EXPECT_TRUE(rec.previewed.empty());
     EXPECT_TRUE(rec.sent.empty());
     EXPECT_FALSE(anyFileOpen());
@@ -264,17 +283,17 @@ TEST_F(FrameTest, CancelThenNoGivesNothingAndResponseTwo)
 
 TEST_F(FrameTest, EscapeIsTheCancelButtonAndACancelledPrintRunPrintsNothing)
 {
-    ReportFrame::setTickObserver([](ReportFrame &f, int tick) {
+    afterTick = [](ReportFrame &f, int tick) {
         if (tick == 1) {
             QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
             QApplication::sendEvent(f.progressWidget(), &esc);
         }
-    });
+    };
     rec.printerCopies = 2;
     // A print run: no partial question; Yes to "sure?" ends it.
     for (int b : {rt::BUTTON_NO, rt::BUTTON_NO, rt::BUTTON_YES})
         messages.answer(b);
-    EXPECT_EQ(runReport(valuationDefinition(false)), 2);
+    EXPECT_EQ(runFrame(valuationDefinition(false)), 2);
     EXPECT_TRUE(messages.sawText("Are you sure you want to CANCEL this Report?"));
     EXPECT_FALSE(messages.sawText("Report Cancellation Requested!||Preview Report generated so far?"));
     EXPECT_TRUE(rec.sent.empty());
@@ -373,6 +392,51 @@ TEST_F(FrameTest, NestedRunsShareTheirFilesByUseCount)
     EXPECT_EQ(reportUseCount(Category), 0);
 }
 
+// A report procedure started by name takes its inputs from the globals and the item buffer its
+// caller set, as they are when it starts: a form's copies (none set: one), the item printed, the
+// catalog's limit.
+TEST_F(FrameTest, AProcedureStartedByNameTakesItsInputsFromTheGlobalsAsItStarts)
+{
+    reports::registerReportProcedures(model::Program::Professional);
+    struct Case {
+        Report report;
+        int formCopies;
+        std::int32_t asset;
+        const char *category;
+        std::size_t copiesOffered;
+        const char *band;  // the band counted (nullptr: none)
+        int rows;
+    } cases[] = {
+        {Report::ClothingForm, 0, 0, "", 1, "form", 1},
+        {Report::FurnitureForm, 3, 0, "", 3, "form", 1},
+        {Report::ItemInformation, 0, 7, "", 1, nullptr, 1},
+        {Report::CatalogByCategory, 0, 0, "art", 1, "item", 200},
+        {Report::CatalogByDescription, 0, 0, "Pottery", 1, "item", 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(report(c.report).portrait);
+        rec.offered.clear();
+        Glo.FormCopies = static_cast<rt::Byte>(c.formCopies);
+        MAS.ASSETNUMBER = c.asset;
+        Glo.Category = c.category;
+        Glo.IncludePictures = 0;
+        rt::runProcedure(report(c.report).portrait);
+        int rows = 0, assets = 0;
+        for (const ReportRow &r : ReportFrame::lastRows()) {
+            rows += c.band ? r.band == c.band : 1;
+            assets += rt::trim(r.text("MAS:ASSETNUMBER")) == std::to_string(c.asset);
+        }
+        if (c.band)
+            EXPECT_EQ(rows, c.rows);
+        if (c.rows == 0)
+            continue;  // nothing to preview
+        ASSERT_EQ(rec.offered.size(), 1u);
+        EXPECT_EQ(static_cast<std::size_t>(rec.offered[0]), c.copiesOffered);
+        if (c.asset)
+            EXPECT_GT(assets, 0);
+    }
+}
+
 TEST(ReportRegistry, TheProgramRegistersEveryReportProcedure)
 {
     testing_support::TempHome home;
@@ -395,14 +459,14 @@ TEST(ProfessionalEdition, LeavesNoReportWayEmpty)
 TEST_F(FrameTest, AReadErrorFailsTheRunAndOffersOnlyThePartialPreview)
 {
     // The file goes away under the run after its first slice.
-    ReportFrame::setTickObserver([](ReportFrame &, int tick) {
+    afterTick = [](ReportFrame &, int tick) {
         if (tick == 1)
             MasterInventory.close();
-    });
+    };
     rec.previewAnswer = 1;
     for (int b : {rt::BUTTON_YES, rt::BUTTON_NO, rt::BUTTON_OK, rt::BUTTON_NO})
         messages.answer(b);
-    EXPECT_EQ(runReport(valuationDefinition(false)), 2);
+    EXPECT_EQ(runFrame(valuationDefinition(false)), 2);
     EXPECT_TRUE(messages.sawTitle("Record Retrieval Error"));
     EXPECT_TRUE(messages.sawText("Report Cancellation Requested!||Preview Report generated so far?"));
     EXPECT_TRUE(rec.previewed.empty());
@@ -413,7 +477,7 @@ TEST_F(FrameTest, AReadErrorFailsTheRunAndOffersOnlyThePartialPreview)
     messages.clear();
     for (int b : {rt::BUTTON_YES, rt::BUTTON_NO, rt::BUTTON_OK, rt::BUTTON_YES})
         messages.answer(b);
-    EXPECT_EQ(runReport(valuationDefinition(false)), 2);
+    EXPECT_EQ(runFrame(valuationDefinition(false)), 2);
     EXPECT_EQ(rec.previewed.size(), 1u);
     for (const ReportRow &r : ReportFrame::lastRows())
         EXPECT_NE(r.band, "grand totals");
@@ -421,10 +485,12 @@ TEST_F(FrameTest, AReadErrorFailsTheRunAndOffersOnlyThePartialPreview)
 }
 
 // Each options window keeps its own choices, cleared when it opens: two windows open at once
-// never change each other's, nor what a report reads, until OK hands that window's copy over.
-TEST_F(FrameTest, ClientListOptionsArePerWindowAndHandedOverByOk)
+// never change each other's, and OK starts the list with that window's copy.
+TEST_F(FrameTest, ClientListOptionsArePerWindowAndStartTheListWithThatWindowsCopy)
 {
-    clientListOptions() = ClientListOptions{true, true, true, 5};
+    openAll();
+    addClient("B2", "Brown", "Ann", "", 80000, "Prefers calls after six.");
+    closeAll();
     ClientReportOptions();
     ClientReportOptions();
     ASSERT_EQ(rt::startedWindows().size(), 2);
@@ -446,23 +512,23 @@ TEST_F(FrameTest, ClientListOptionsArePerWindowAndHandedOverByOk)
     auto *memos = testing_support::find<QCheckBox>(second, "Include Memos");
     ASSERT_NE(memos, nullptr);
     memos->setChecked(true);
-    // Nothing reaches the place the list reads before OK.
-    EXPECT_EQ(clientListOptions().clientDate, 5);
     auto *date = testing_support::find<QLineEdit>(first, "ClientDate");
     ASSERT_NE(date, nullptr);
     date->setText("1/05/99");
-    // OK runs the list (here stopped at its preview question) with the first window's choices.
-    messages.answer(rt::BUTTON_CANCEL);
+    // OK runs the list, previewed, with the first window's choices: the address, no memo, and
+    // only the client not updated since the date.
+    messages.answer(rt::BUTTON_YES);
     auto *ok = testing_support::find<QPushButton>(first, "OK");
     ASSERT_NE(ok, nullptr);
     ok->click();
     testing_support::pump(20);
     EXPECT_TRUE(messages.sawText("Do you wish to PREVIEW this Report?"));
-    EXPECT_TRUE(clientListOptions().includeAddress);
-    EXPECT_FALSE(clientListOptions().includeMemos);
-    EXPECT_FALSE(clientListOptions().limitEmail);
-    EXPECT_NE(clientListOptions().clientDate, 0);
-    EXPECT_NE(clientListOptions().clientDate, 5);
+    ASSERT_EQ(rec.previewed.size(), 1u);
+    std::vector<std::string> bands;
+    for (const ReportRow &r : ReportFrame::lastRows())
+        if (r.band != "page heading" && r.band != "page footer")
+            bands.push_back(r.band + (r.band == "detail" ? " " + r.text("ClientName") : ""));
+    EXPECT_EQ(bands, (std::vector<std::string>{"detail Smith, John", "address", "address", "totals"}));
     ASSERT_EQ(rt::startedWindows().size(), 1);
     EXPECT_EQ(rt::startedWindows().front(), second);
     EXPECT_TRUE(memos->isChecked());

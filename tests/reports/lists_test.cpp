@@ -56,16 +56,12 @@ protected:
 
 TEST_F(ListsTest, ClientList)
 {
-    clientListOptions() = ClientListOptions{};
-    expectGolden("client_list", run(clientListDefinition()));
-    clientListOptions() = ClientListOptions{true, true, false, 73000};
-    Result r = run(clientListDefinition());
+    expectGolden("client_list", run(clientListDefinition({})));
+    Result r = run(clientListDefinition({true, true, false, 73000}));
     expectGolden("client_list_options", r);
     // Carter was updated after the client date.
     EXPECT_EQ(r.band("totals").at(0)->text("count"), "2");
-    clientListOptions() = ClientListOptions{false, false, true, 0};
-    EXPECT_EQ(run(clientListDefinition()).band("email").size(), 2u);
-    clientListOptions() = ClientListOptions{};
+    EXPECT_EQ(run(clientListDefinition({false, false, true, 0})).band("email").size(), 2u);
 }
 
 TEST_F(ListsTest, ReferenceLists)

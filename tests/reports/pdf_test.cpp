@@ -31,17 +31,15 @@ TEST_F(ReportTest, SampleReportsDrawToPdfPortraitAndWide)
                 "Rings");
     addItem("MISSING", "Item of a category that is gone", 3, 1, "");
     addClient("B2", "Brown", "", "", 72000, "Prefers calls after six; the spare key is with the neighbour.");
-    clientListOptions() = ClientListOptions{true, true, false, 0};
     for (int report = 0; report < 3; ++report) {
         const bool wide = report == 1;
-        const ReportDefinition def = report == 2 ? clientListDefinition() : valuationDefinition(wide);
+        const ReportDefinition def = report == 2 ? clientListDefinition({true, true, false, 0}) : valuationDefinition(wide);
         const char *names[] = {"valuation.pdf", "valuation_wide.pdf", "client_list.pdf"};
         const Result r = run(def, withMemos(true), 80000, 5000000);
         QStringList sizes = drawToPdf(r.pages, names[report]);
         ASSERT_EQ(sizes.size(), static_cast<int>(r.pages.size()));
         EXPECT_EQ(sizes.front(), wide ? "792x612" : "612x792");
     }
-    clientListOptions() = ClientListOptions{};
 }
 
 // The seven reports of one sample client drawn to PDF: the category and location inventories

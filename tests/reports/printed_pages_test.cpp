@@ -39,7 +39,6 @@ protected:
     {
         Heirs.close();
         CustomReportSetups.close();
-        Glo.CustomReportName = "";
         ReportTest::TearDown();
     }
 
@@ -173,14 +172,18 @@ protected:
             c.switches["IncludeMemo"] = pictures;
             const std::string with = pictures ? " with pictures" : "";
             for (const ReportEntry &e : reportTable()) {
-                if (!e.definition || std::string_view(e.portrait) == "PrintCustomReportPortrait")
+                // The catalogs and the custom reports are printed below, with their options.
+                if (!e.definition || e.id == Report::CustomReport || e.id == Report::CatalogByDescription ||
+                    e.id == Report::CatalogByCategory || e.id == Report::CatalogByLocation)
                     continue;
                 for (bool wide : {false, true}) {
                     if (wide && !e.pair())
                         continue;
                     out.push_back({std::string(wide ? e.wide : e.portrait) + with, [&e, wide] {
-                                       MAS.ASSETNUMBER = 1;  // the item of "Complete Item Information"
-                                       return e.definition(wide);
+                                       ReportInputs in;
+                                       in.wide = wide;
+                                       in.assetNumber = 1;  // the item of "Complete Item Information"
+                                       return e.definition(in);
                                    },
                                    c});
                 }
@@ -193,13 +196,14 @@ protected:
             }
             for (bool wide : {false, true})
                 out.push_back({std::string(wide ? "custom landscape" : "custom portrait") + with,
-                               [wide] { return customReportDefinition(wide); }, c, [wide, pictures] {
-                                   Glo.CustomReportName = wide ? "Holiday and household, wide" : "Holiday and household";
-                                   Glo.ReportOrder = "Category";
-                                   Glo.IncludeMemos = pictures;
-                                   Glo.IncludePictures = pictures;
-                                   Glo.NewPageEveryItem = 0;
-                               }});
+                               [wide, pictures] {
+                                   CustomOptions o;
+                                   o.reportName = wide ? "Holiday and household, wide" : "Holiday and household";
+                                   o.order = "Category";
+                                   o.memos = o.pictures = pictures;
+                                   return customReportDefinition(wide, o);
+                               },
+                               c});
         }
         return out;
     }

@@ -198,19 +198,8 @@ protected:
     Result run(const reports::ReportDefinition &d, reports::RunChoices choices = {}, std::int32_t runDate = 73000,
                std::int32_t runTime = 1)
     {
-        Result r;
-        reports::Heading h;
-        if (d.heading)
-            d.heading(h);
-        reports::ReportWriter w(d.layout(choices), [&r](const previewer::Page &p, int) {
-            r.pages.push_back(p);
-            return true;
-        });
-        w.setPageValues(reports::runPageValues(d, choices, h, runDate, runTime));
-        reports::runWithoutFrame(d, choices, w);
-        r.rows = w.rows();
-        r.layout = w.layout();
-        return r;
+        reports::RunRows ran = reports::runToRows(d, choices, runDate, runTime);
+        return {std::move(ran.rows), std::move(ran.pages), std::move(ran.layout)};
     }
     // The pages printed to a PDF through their page files, as the printer is sent them; kept in
     // ORVANE_SAMPLE_PDF_DIR when it is set, to be looked at. The PDF's page sizes.
