@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -336,11 +337,15 @@ struct Figures {
     std::size_t pages = 0;
 };
 
-// The cost of making `count` new files in the folder the page files went to: what the file
-// system asks for each page file, whatever is written into it.
+// The cost of making `count` new files where the page files go: what the file system asks for
+// each page file, whatever is written into it. The files stay until the bench ends: on a disk
+// that skips the places of files deleted a moment ago, removing them at once would make the
+// next size's page files dearer.
 Span makeEmptyFiles(std::size_t count)
 {
-    previewer::PageFolder folder;
+    static std::vector<std::unique_ptr<previewer::PageFolder>> kept;
+    kept.push_back(std::make_unique<previewer::PageFolder>());
+    const previewer::PageFolder &folder = *kept.back();
     Stamp f0;
     for (std::size_t i = 0; i < count; ++i)
         std::ofstream(folder.pagePath(static_cast<int>(i + 1)), std::ios::binary) << '\n';
