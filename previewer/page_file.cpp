@@ -1,6 +1,12 @@
 #include "previewer/page_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -40,8 +46,10 @@ namespace {
 
 void putInt(std::string &out, long v)
 {
-    out += ' ';
-    out += std::to_string(v);
+    char buf[24];
+    buf[0] = ' ';
+    const auto [end, ec] = std::to_chars(buf + 1, buf + sizeof buf, v);
+    out.append(buf, static_cast<std::size_t>(end - buf));
 }
 
 void putWord(std::string &out, std::string_view w)
@@ -52,9 +60,11 @@ void putWord(std::string &out, std::string_view w)
 
 void putColor(std::string &out, Rgb c)
 {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%06x", static_cast<unsigned>(c & 0xFFFFFFu));
-    putWord(out, buf);
+    static const char hex[] = "0123456789abcdef";
+    char buf[7] = {' '};
+    for (int i = 0; i < 6; ++i)
+        buf[1 + i] = hex[(c >> (20 - 4 * i)) & 15];
+    out.append(buf, sizeof buf);
 }
 
 void putOptColor(std::string &out, const std::optional<Rgb> &c)
@@ -483,7 +493,9 @@ bool readHeader(Cursor &c, PageHeader &h)
 
 std::string encodePage(const Page &page)
 {
-    std::string out(kMagic);
+    std::string out;
+    out.reserve(64 + page.items.size() * 80);  // a report's text item takes about 60 bytes
+    out += kMagic;
     putInt(out, kVersion);
     putInt(out, clampSize(page.header.width));
     putInt(out, clampSize(page.header.height));
@@ -553,25 +565,45 @@ Page decodePage(std::string_view bytes)
 
 bool writePageFile(const std::string &path, const Page &page)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
+    // A report writes one file a page: one write of the whole page, without a stream's buffer
+    // and locale set up for each.
+    const std::string bytes = encodePage(page);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
         return false;
-    std::string bytes = encodePage(page);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    return static_cast<bool>(out);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    const bool closed = ::close(fd) == 0;
+    return closed && done == bytes.size();
 }
 
 Page readPageFile(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return {};
-    auto size = static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0));
-    in.seekg(0);
-    std::string bytes(std::min(size, kMaxFile), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    struct stat st {};
+    std::string bytes;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        bytes.resize(std::min(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)), kMaxFile));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(done);
     return decodePage(bytes);
 }
 

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "previewer/page_file.h"
 #include "previewer/sample_pages.h"
@@ -64,6 +69,55 @@ TEST(PageFile, RoundTripsEveryItemAndFindsNoTokenOutsideTexts)
     EXPECT_EQ(readPageHeader(path), p.header);
     EXPECT_FALSE(readPageHeader(home.file("missing.opg")).valid());
     EXPECT_TRUE(readPageFile(home.file("missing.opg")).items.empty());
+}
+
+// A page file holds exactly the page's encoding, numbers and colours in their fixed form, and
+// replaces a longer file whole; where the page cannot be stored whole (a folder in the way, a
+// full disk, a read-only disk) the write says so.
+TEST(PageFile, WrittenFileIsTheEncodingAndAFailedWriteSaysSo)
+{
+    Page p = awkwardPage();
+    const std::string bytes = encodePage(p);
+    EXPECT_NE(bytes.find("\ntext -20 300 4000 200 Times%20New%20Roman 1050 bu rb 123abc 31:Wert?"), std::string::npos);
+    EXPECT_NE(bytes.find("\nline 0 10 11000 10 0 ff0000 dashdot\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\nbox 100 200 300 400 15 - 00ff00 50 dot\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\ncheck 1 2 3 4 1 7 0000ff\n"), std::string::npos);
+    EXPECT_TRUE(bytes.ends_with("\nend 7\n"));
+
+    testing_support::TempHome home;
+    const std::string path = home.file("p.opg");
+    Page longer = p;
+    for (int i = 0; i < 50; ++i)
+        longer.items.push_back(LineItem{i, i, i, i, 1, 0, Dash::Solid});
+    ASSERT_TRUE(writePageFile(path, longer));
+    ASSERT_TRUE(writePageFile(path, p));
+    EXPECT_TRUE(testing_support::readBytes(path) == bytes);
+    EXPECT_TRUE(readPageFile(path).complete);
+
+    EXPECT_FALSE(writePageFile(home.path(), p));  // a folder where the file belongs
+    EXPECT_TRUE(readPageFile(home.path()).items.empty());
+    EXPECT_FALSE(readPageFile(home.path()).header.valid());
+
+    // Real small and read-only disks where the test may mount them (root only).
+    const std::string small = home.file("small"), locked = home.file("locked");
+    ASSERT_EQ(::mkdir(small.c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir(locked.c_str(), 0700), 0);
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    std::shared_ptr<void> unmount(nullptr, [&](void *) {
+        ::umount2(small.c_str(), MNT_DETACH);
+        ::umount2(locked.c_str(), MNT_DETACH);
+    });
+    ASSERT_EQ(::mount("tmpfs", locked.c_str(), "tmpfs", MS_RDONLY, "size=64k"), 0);
+    Page big;
+    big.header = {8500, 11000, Orientation::Portrait};
+    TextItem line;
+    line.text = std::string(200, 'x');
+    big.items.assign(400, line);  // about 100 KB
+    EXPECT_TRUE(writePageFile(small + "/fits.opg", p));
+    EXPECT_FALSE(writePageFile(small + "/full.opg", big));
+    EXPECT_FALSE(writePageFile(locked + "/p.opg", p));
+    EXPECT_FALSE(std::filesystem::exists(locked + "/p.opg"));
 }
 
 TEST(PageFile, CutOrDamagedFileKeepsTheItemsBeforeTheDamage)
