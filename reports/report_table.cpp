@@ -180,13 +180,7 @@ const ReportEntry &report(Report id)
     return *std::find_if(table.begin(), table.end(), [id](const ReportEntry &e) { return e.id == id; });
 }
 
-bool wideFormat()
-{
-    // An edition that leaves the format empty keeps it where the professional program does: in
-    // its settings buffer, which the reports menu reads from the record when it opens.
-    const model::Edition &e = model::edition();
-    return rt::clip(e.reportFormat ? e.reportFormat() : MSY.REPORTFORMAT.str()) != "Portrait";
-}
+bool wideFormat() { return rt::clip(model::edition().reportFormat()) != "Portrait"; }
 
 std::string formatProcedure(const ReportEntry &entry) { return entry.procedure(wideFormat()); }
 
