@@ -119,7 +119,7 @@ int runSize(int n)
         addRaw = std::min(addRaw, rawAdd(dir.file("raw" + std::to_string(r) + ".tps"), n, cols));
     }
     const double addRatio = addRaw / addDriver;
-    std::printf("items %8d  add in one transaction   driver %9.0f rec/s  raw %9.0f rec/s  driver/raw %.2f  %s\n", n,
+    std::printf("items %8d  add in one transaction   driver %9.0f rec/s  raw %9.0f rec/s  driver/raw %.3f  %s\n", n,
                 n / addDriver * 1000, n / addRaw * 1000, addRatio, bench::verdict(addRatio >= kAddBar));
     if (addRatio < kAddBar)
         rc = 1;
@@ -147,7 +147,7 @@ int runSize(int n)
         }
         const double ratio = r.ms / d.ms;
         const bool agree = d.rows == n && r.rows == n && d.check == r.check;
-        std::printf("items %8d  %s   driver %9.0f rec/s  raw %9.0f rec/s  driver/raw %.2f  %s%s\n", n, o.label,
+        std::printf("items %8d  %s   driver %9.0f rec/s  raw %9.0f rec/s  driver/raw %.3f  %s%s\n", n, o.label,
                     d.rows / d.ms * 1000, r.rows / r.ms * 1000, ratio, bench::verdict(ratio >= kScanBar),
                     agree ? "" : "  (rows DIFFER)");
         std::fflush(stdout);
