@@ -60,14 +60,6 @@ std::map<const rt::RecordFile *, int> &useCounts()
     return m;
 }
 
-std::vector<ReportRow> &rowsOfLastRun()
-{
-    static std::vector<ReportRow> r;
-    return r;
-}
-int pagesOfLastRun = 0;
-bool rowsKept = false;
-
 }  // namespace
 
 std::unique_ptr<ReportOutput> previewerOutput() { return std::make_unique<PreviewerOutput>(); }
@@ -327,15 +319,7 @@ private:
 ReportFrame::ReportFrame(const ReportDefinition &definition) : def_(definition) {}
 ReportFrame::~ReportFrame() = default;
 
-void ReportFrame::keepRowsOfRuns(bool keep)
-{
-    rowsKept = keep;
-    if (!keep)
-        std::vector<ReportRow>().swap(rowsOfLastRun());
-}
-const std::vector<ReportRow> &ReportFrame::lastRows() { return rowsOfLastRun(); }
 QWidget *ReportFrame::progressWidget() const { return progress_; }
-int ReportFrame::lastPageCount() { return pagesOfLastRun; }
 
 void ReportFrame::stop()
 {
@@ -373,13 +357,11 @@ void ReportFrame::cancel()
         }
         if (b == rt::BUTTON_YES) {
             showPartial_ = true;
-            local_ = 1;
             stop();
             return;
         }
     }
     cancelled_ = true;
-    local_ = 2;
     stop();
 }
 
@@ -401,131 +383,149 @@ void ReportFrame::tick()
         readFailed_ = true;
         stop();
     } else if (reading_->ended()) {
-        local_ = 1;
         stop();
     }
 }
 
+namespace {
+// The responses a run leaves in Glo:Response.
+enum Response : int { Completed = 1, NotCompleted = 2 };
+}  // namespace
+
 int ReportFrame::run()
 {
-    // Without a previewer to hand the pages to, the run would only end in nothing: say so first.
-    if (!outputFactory()()) {
-        rt::beep();
-        rt::message("The report previewer is not loaded: this report cannot be previewed or printed.",
-                    "Report Previewer", rt::Icon::Exclamation);
-        rt::setResponse(2);
-        return 2;
-    }
-    strings_ = ReportPreviewGlue("Do you wish to PREVIEW this Report?", "Preview", "",
-                                 reportDisplayStrings("VURDRPTS.INI"));
-    if (def_.select && !def_.select()) {
-        rt::setResponse(2);
-        return 2;
-    }
-    auto ask = [this] {
-        for (const Question &q : def_.questions) {
-            int b = rt::message(q.text, q.title, rt::Icon::Question,
-                                q.buttons ? q.buttons : rt::BUTTON_YES | rt::BUTTON_NO,
-                                q.defaultButton ? q.defaultButton : rt::BUTTON_NO);
-            choices_.switches[q.switchName] = b == rt::BUTTON_YES;
-        }
-    };
-    if (def_.questionsBeforePreview)
-        ask();
-    int a = rt::message(strings_.askPrvwDialogText, strings_.askPrvwDialogTitle, rt::Icon::Question,
-                        rt::BUTTON_YES | rt::BUTTON_NO | rt::BUTTON_CANCEL, rt::BUTTON_YES);
-    if (a == rt::BUTTON_CANCEL) {
-        rt::setResponse(2);
-        return 2;
-    }
-    choices_.preview = a == rt::BUTTON_YES;
-    local_ = 2;
-    rt::takeRequest();
-    int response = 2;
-    {
-        FileUse files(def_.files, def_.anyStatus);
-        if (!files.ok()) {
-            rt::setResponse(2);
-            return 2;
-        }
-        Heading heading;
-        if (def_.heading && !def_.heading(heading)) {
-            files.close();
-            rt::setResponse(2);
-            return 2;
-        }
-        if (!def_.questionsBeforePreview)
-            ask();
-        total_ = def_.primary ? def_.primary->records() : 0;
-        rt::clearError();
-        if (def_.primary)
-            def_.primary->send("QUICKSCAN=on");
-
-        folder_ = std::make_unique<previewer::PageFolder>();
-        writer_ = std::make_unique<ReportWriter>(def_.layout(choices_), [this](const previewer::Page &p, int n) {
-            std::string path = folder_->pagePath(n);
-            if (!previewer::writePageFile(path, p))
-                return false;
-            queue_.push_back(path);
-            return true;
-        });
-        writer_->keepRows(rowsKept);
-        writer_->setPageValues(runPageValues(def_, choices_, heading, rt::today(), rt::clockNow()));
-        reading_ = std::make_unique<ReportReading>(def_, choices_, *writer_);
-
-        QPointer<ProgressWindow> window = new ProgressWindow(*this, strings_, choices_.preview, rt::modalParent());
-        progress_ = window;
-        window->startTimer();
-        if (!done_)
-            window->exec();
-        progress_ = nullptr;
-        if (window)
-            window->deleteLater();
-
-        if (def_.primary)
-            def_.primary->send("QUICKSCAN=off");
-        if (readFailed_) {
-            // The run failed: what was read so far is no report, though it may be looked at.
-            local_ = 2;
-            if (choices_.preview && writer_->pages() > 0) {
-                int b = rt::message(strings_.cancelPrvwPartialText, strings_.cancelPrvwPartialTitle,
-                                    rt::Icon::Question, rt::BUTTON_YES | rt::BUTTON_NO, rt::BUTTON_NO);
-                showPartial_ = b == rt::BUTTON_YES;
-            }
-            if (showPartial_)
-                writer_->finish();
-        } else if (showPartial_) {
-            // Cancelled and looked at anyway: the pages so far end without the last group's
-            // footer and the grand totals, so that no total over part of the items is taken
-            // for the whole.
-            writer_->finish();
-        } else if (!cancelled_) {
-            reading_->finish();
-        }
-        std::vector<ReportRow>().swap(rowsOfLastRun());
-        if (rowsKept)
-            rowsOfLastRun() = writer_->takeRows();
-        pagesOfLastRun = writer_->pages();
-
-        if (!cancelled_ && (!readFailed_ || showPartial_)) {
-            if (writer_->failed()) {
-                local_ = 2;
-            } else {
-                int r = output();
-                if (!readFailed_)
-                    local_ = r;
-            }
-        }
-        response = local_ == 0 ? 2 : local_;
-        files.close();
-    }
+    const int response = runSteps();
     rt::setResponse(response);
     return response;
 }
 
+int ReportFrame::runSteps()
+{
+    if (!askPreview())
+        return NotCompleted;
+    FileUse files(def_.files, def_.anyStatus);
+    if (!files.ok() || !startReading())
+        return NotCompleted;
+    read();
+    endReading();
+    return deliver();
+}
+
+// The display strings, the report's choice of what to print and the preview question (with the
+// report's questions when they come first); false when the run ends before opening a file.
+bool ReportFrame::askPreview()
+{
+    // Without a previewer to hand the pages to, the run would only end in nothing: say so first.
+    output_ = outputFactory()();
+    if (!output_) {
+        rt::beep();
+        rt::message("The report previewer is not loaded: this report cannot be previewed or printed.",
+                    "Report Previewer", rt::Icon::Exclamation);
+        return false;
+    }
+    strings_ = ReportPreviewGlue("Do you wish to PREVIEW this Report?", "Preview", "",
+                                 reportDisplayStrings("VURDRPTS.INI"));
+    if (def_.select && !def_.select())
+        return false;
+    if (def_.questionsBeforePreview)
+        askQuestions();
+    int a = rt::message(strings_.askPrvwDialogText, strings_.askPrvwDialogTitle, rt::Icon::Question,
+                        rt::BUTTON_YES | rt::BUTTON_NO | rt::BUTTON_CANCEL, rt::BUTTON_YES);
+    if (a == rt::BUTTON_CANCEL)
+        return false;
+    choices_.preview = a == rt::BUTTON_YES;
+    rt::takeRequest();
+    return true;
+}
+
+void ReportFrame::askQuestions()
+{
+    for (const Question &q : def_.questions) {
+        int b = rt::message(q.text, q.title, rt::Icon::Question, q.buttons ? q.buttons : rt::BUTTON_YES | rt::BUTTON_NO,
+                            q.defaultButton ? q.defaultButton : rt::BUTTON_NO);
+        choices_.switches[q.switchName] = b == rt::BUTTON_YES;
+    }
+}
+
+// With the files open: the heading (false when it refuses the run), the report's questions when
+// they come after it, and the writer and the reading made for the choices.
+bool ReportFrame::startReading()
+{
+    Heading heading;
+    if (def_.heading && !def_.heading(heading))
+        return false;
+    if (!def_.questionsBeforePreview)
+        askQuestions();
+    total_ = def_.primary ? def_.primary->records() : 0;
+    rt::clearError();
+    if (def_.primary)
+        def_.primary->send("QUICKSCAN=on");
+
+    folder_ = std::make_unique<previewer::PageFolder>();
+    writer_ = std::make_unique<ReportWriter>(def_.layout(choices_), [this](const previewer::Page &p, int n) {
+        std::string path = folder_->pagePath(n);
+        if (!previewer::writePageFile(path, p))
+            return false;
+        queue_.push_back(path);
+        return true;
+    });
+    writer_->keepRows(output_->readsRows());
+    writer_->setPageValues(runPageValues(def_, choices_, heading, rt::today(), rt::clockNow()));
+    reading_ = std::make_unique<ReportReading>(def_, choices_, *writer_);
+    return true;
+}
+
+// The progress window reads a step of rows per tick until the end, a cancel or a read error.
+void ReportFrame::read()
+{
+    QPointer<ProgressWindow> window = new ProgressWindow(*this, strings_, choices_.preview, rt::modalParent());
+    progress_ = window;
+    window->startTimer();
+    if (!done_)
+        window->exec();
+    progress_ = nullptr;
+    if (window)
+        window->deleteLater();
+    if (def_.primary)
+        def_.primary->send("QUICKSCAN=off");
+}
+
+// What was read becomes the whole report, its pages so far, or nothing.
+void ReportFrame::endReading()
+{
+    if (readFailed_) {
+        // The run failed: what was read so far is no report, though it may be looked at.
+        if (choices_.preview && writer_->pages() > 0) {
+            int b = rt::message(strings_.cancelPrvwPartialText, strings_.cancelPrvwPartialTitle, rt::Icon::Question,
+                                rt::BUTTON_YES | rt::BUTTON_NO, rt::BUTTON_NO);
+            showPartial_ = b == rt::BUTTON_YES;
+        }
+        if (showPartial_)
+            writer_->finish();
+    } else if (showPartial_) {
+        // Cancelled and looked at anyway: the pages so far end without the last group's footer
+        // and the grand totals, so that no total over part of the items is taken for the whole.
+        writer_->finish();
+    } else if (!cancelled_) {
+        reading_->finish();
+    }
+    output_->printed(writer_->takeRows(), writer_->pages());
+}
+
+// The pages go out unless the run was cancelled, failed with its pages so far left unlooked at,
+// or could not write a page. A failed run is not completed, even when its pages were looked at;
+// a preview that answers nothing is not either.
+int ReportFrame::deliver()
+{
+    if (cancelled_ || (readFailed_ && !showPartial_) || writer_->failed())
+        return NotCompleted;
+    const int r = output();
+    return readFailed_ || r == 0 ? NotCompleted : r;
+}
+
 int ReportFrame::output()
 {
-    std::unique_ptr<ReportOutput> out = outputFactory()();
+    ReportOutput *out = output_.get();
     previewer::PreviewReport report;
     report.title = QString::fromStdString(def_.runTitle ? def_.runTitle() : def_.title);
     // Every report starts at one copy, or at the copies it prints itself (the data-input forms);

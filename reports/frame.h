@@ -140,6 +140,17 @@ public:
         (void)report;
         return send(queue, copyCount);
     }
+    // An output that looks at what was printed row by row rather than at the pages says so; asked
+    // as the run starts, since a run whose rows nobody reads keeps none (a run of a million items
+    // would otherwise hold every printed row until its report closed).
+    virtual bool readsRows() { return false; }
+    // What the run printed, once its reading has ended (completed, cancelled or failed) and before
+    // its pages are previewed or printed: its rows, none unless readsRows(), and its page count.
+    virtual void printed(std::vector<ReportRow> rows, int pages)
+    {
+        (void)rows;
+        (void)pages;
+    }
 };
 // The output every run uses; tests and the previewer module's binding replace it.
 using OutputFactory = std::function<std::unique_ptr<ReportOutput>()>;
@@ -186,21 +197,25 @@ public:
     // The progress window while the run reads ("Progress...": bar, texts, Cancel).
     QWidget *progressWidget() const;
 
-    // The rows of the last run, kept only while a test asks for them: a run of a million items
-    // would otherwise hold every printed row after its report closed.
-    static void keepRowsOfRuns(bool keep);
-    static const std::vector<ReportRow> &lastRows();
-    static int lastPageCount();
-
 private:
     friend class ProgressWindow;
     void tick();
     void stop();
+    // The steps of a run, in order. Each step before the output says whether the run goes on;
+    // the output gives the response.
+    int runSteps();
+    bool askPreview();
+    void askQuestions();
+    bool startReading();
+    void read();
+    void endReading();
+    int deliver();
     int output();
 
     const ReportDefinition &def_;
     ReportStrings strings_;
     RunChoices choices_;
+    std::unique_ptr<ReportOutput> output_;
     std::unique_ptr<previewer::PageFolder> folder_;
     std::vector<std::string> queue_;
     std::unique_ptr<ReportWriter> writer_;
@@ -209,7 +224,6 @@ private:
     int perTick_ = static_cast<int>(kRowsPerStep);
     std::int64_t total_ = 0, processed_ = 0;
     int percent_ = 0;
-    int local_ = 2;
     bool done_ = false;
     bool cancelled_ = false;
     bool showPartial_ = false;

@@ -32,6 +32,7 @@
 #include "runtime/paths.h"
 #include "runtime/window.h"
 #include "tests/reports/page_checks.h"
+#include "tests/reports/printed_rows.h"
 #include "tests/support/gui_support.h"
 #include "tests/support/program_support.h"
 #include "tests/support/test_support.h"
@@ -231,8 +232,8 @@ TEST(MadeCd, OpensWithItsFilesUnchanged)
     EXPECT_EQ(after, before);
 }
 
-// The output of the runs: the previews asked for, nothing printed.
-struct CountingOutput : reports::ReportOutput {
+// The output of the runs: the previews asked for and the rows printed, nothing sent.
+struct CountingOutput : printed_rows::RowsOutput {
     static inline int previews = 0;
     int printerCopies() override { return 1; }
     int preview(std::vector<std::string> &, previewer::PreviewReport &) override { return ++previews, 2; }
@@ -288,9 +289,8 @@ TEST(MadeCd, PrintsItsSevenReportsOverTheItemsTheClientHas)
     testing_support::ScriptedMessages box;
     const std::string folder = makeCd(home, true);
     const auto before = tree(folder);
-    reports::ReportFrame::keepRowsOfRuns(true);
+    printed_rows::forget();
     auto output = reports::setReportOutput([] { return std::make_unique<CountingOutput>(); });
-    reports::ReportFrame::keepRowsOfRuns(true);
     ::setenv("MARLOTTE_FOLDER", folder.c_str(), 1);
     client::startProgram();
     client::nameDataFiles();
@@ -312,7 +312,7 @@ TEST(MadeCd, PrintsItsSevenReportsOverTheItemsTheClientHas)
         const int previews = CountingOutput::previews;
         rt::runProcedure(c.procedure);
         EXPECT_EQ(CountingOutput::previews, previews + 1);
-        const auto &rows = reports::ReportFrame::lastRows();
+        const auto &rows = printed_rows::rows();
         // The client's heading from the client system record: all five lines, a blank one kept.
         EXPECT_EQ(textOf(rows, "page heading", "NameLine"), "Ada Okafor");
         EXPECT_EQ(textOf(rows, "page heading", "AddressLine"), "12 Quay Road");
@@ -330,14 +330,14 @@ TEST(MadeCd, PrintsItsSevenReportsOverTheItemsTheClientHas)
     for (int asset : {4, 1}) {
         MAS.ASSETNUMBER = asset;
         rt::runProcedure("PrintItemInformation");
-        const auto &rows = reports::ReportFrame::lastRows();
+        const auto &rows = printed_rows::rows();
         EXPECT_EQ(listed(rows), std::vector<std::string>{asset == 4 ? "Chair Sold" : "Chair Have"});
         EXPECT_EQ(textOf(rows, "detail", "USF:TITLEUSERFIELD1"), "Insurer");
         EXPECT_EQ(textOf(rows, "page heading", "NameLine"), "Ada Okafor");
     }
     // Its pictures are the folder's, by their bare names.
     std::size_t pictures = 0;
-    for (const reports::ReportRow &r : reports::ReportFrame::lastRows())
+    for (const reports::ReportRow &r : printed_rows::rows())
         if (r.band == "picture 1" || r.band == "picture 2" || r.band == "receipt" || r.band == "warranty") {
             ++pictures;
             EXPECT_EQ(r.text(r.band == "picture 1" ? "MAS:IMAGE" : r.band == "picture 2" ? "MAS:IMAGE2"
@@ -401,7 +401,7 @@ TEST(MadeCd, PrintsItsSevenReportsOverTheItemsTheClientHas)
     client::endProgram();
     ::unsetenv("MARLOTTE_FOLDER");
     reports::setReportOutput(output);
-    reports::ReportFrame::keepRowsOfRuns(false);
+    printed_rows::forget();
     // Nothing in the folder changed.
     EXPECT_EQ(tree(folder), before);
 }
@@ -418,7 +418,7 @@ TEST(MadeCd, PrintsItsTwelveListsOverTheItemsTheClientHas)
     ASSERT_TRUE(QFile::remove(QString::fromStdString(folder + "Pic00005.jpg")));
     const auto before = tree(folder);
     auto output = reports::setReportOutput([] { return std::make_unique<PdfOutput>(); });
-    reports::ReportFrame::keepRowsOfRuns(true);
+    printed_rows::forget();
     ::setenv("MARLOTTE_FOLDER", folder.c_str(), 1);
     client::startProgram();
     client::nameDataFiles();
@@ -474,7 +474,7 @@ TEST(MadeCd, PrintsItsTwelveListsOverTheItemsTheClientHas)
         rt::runProcedure(c.procedure);
         PdfOutput::name.clear();
         EXPECT_EQ(CountingOutput::previews, previews + 1);
-        const auto &rows = reports::ReportFrame::lastRows();
+        const auto &rows = printed_rows::rows();
         EXPECT_EQ(textOf(rows, "page heading", "NameLine"), "Ada Okafor");
         EXPECT_EQ(textOf(rows, "page heading", "AddressLine"), "12 Quay Road");
         EXPECT_EQ(textOf(rows, "page footer", "PhoneLine"), "(555) 000-1234");
@@ -496,7 +496,7 @@ TEST(MadeCd, PrintsItsTwelveListsOverTheItemsTheClientHas)
     // The heirs written "Chidi" and "chidi" are one heir: one group, one page.
     rt::runProcedure("PrintInheritanceReport");
     int groups = 0;
-    for (const reports::ReportRow &r : reports::ReportFrame::lastRows())
+    for (const reports::ReportRow &r : printed_rows::rows())
         groups += r.band == "group header";
     EXPECT_EQ(groups, 1);
 
@@ -505,7 +505,7 @@ TEST(MadeCd, PrintsItsTwelveListsOverTheItemsTheClientHas)
     box.answer(rt::BUTTON_YES);
     rt::runProcedure("PrintPictureList");
     int pictured = 0, found = 0;
-    for (const reports::ReportRow &r : reports::ReportFrame::lastRows())
+    for (const reports::ReportRow &r : printed_rows::rows())
         if (r.band == "picture") {
             // The missing one leaves its area empty.
             ++pictured;
@@ -516,7 +516,7 @@ TEST(MadeCd, PrintsItsTwelveListsOverTheItemsTheClientHas)
         }
     EXPECT_EQ(pictured, 3);
     EXPECT_EQ(found, 2);
-    EXPECT_EQ(listed(reports::ReportFrame::lastRows()), haveAndSell);
+    EXPECT_EQ(listed(printed_rows::rows()), haveAndSell);
 
     // The picker cancelled: response 2, no preview, no file opened or left open.
     pickBox(true);
@@ -532,7 +532,7 @@ TEST(MadeCd, PrintsItsTwelveListsOverTheItemsTheClientHas)
     client::endProgram();
     ::unsetenv("MARLOTTE_FOLDER");
     reports::setReportOutput(output);
-    reports::ReportFrame::keepRowsOfRuns(false);
+    printed_rows::forget();
     // Nothing in the folder changed but the client's INI file, where the picker keeps its place.
     auto after = tree(folder);
     after.erase("marlotte.INI");
@@ -560,7 +560,7 @@ TEST(MadeCd, EveryClientReportTextsFitTheirColumnsAndNoBlankPage)
     testing_support::ScriptedMessages box;
     const std::string folder = makeCd(home, true, true);
     auto output = reports::setReportOutput([] { return std::make_unique<PageOutput>(); });
-    reports::ReportFrame::keepRowsOfRuns(true);
+    printed_rows::forget();
     ::setenv("MARLOTTE_FOLDER", folder.c_str(), 1);
     client::startProgram();
     client::nameDataFiles();
@@ -650,7 +650,7 @@ TEST(MadeCd, EveryClientReportTextsFitTheirColumnsAndNoBlankPage)
             PdfOutput::name.clear();
             ASSERT_FALSE(PageOutput::pages.empty());
             ++printed;
-            for (int page : page_checks::pagesWithoutABand(reports::ReportFrame::lastRows(),
+            for (int page : page_checks::pagesWithoutABand(printed_rows::rows(),
                                                            static_cast<int>(PageOutput::pages.size())))
                 ADD_FAILURE() << "page " << page << " of " << PageOutput::pages.size() << " holds no band";
             for (std::size_t p = 0; p < PageOutput::pages.size(); ++p)
@@ -663,7 +663,7 @@ TEST(MadeCd, EveryClientReportTextsFitTheirColumnsAndNoBlankPage)
     client::endProgram();
     ::unsetenv("MARLOTTE_FOLDER");
     reports::setReportOutput(output);
-    reports::ReportFrame::keepRowsOfRuns(false);
+    printed_rows::forget();
 }
 
 }  // namespace

@@ -389,7 +389,7 @@ protected:
         std::string order = "Description", items;
         std::set<int> pages;
         bool pictures = false;
-        for (const ReportRow &r : ReportFrame::lastRows()) {
+        for (const ReportRow &r : printed_rows::rows()) {
             if (r.band == "item") {
                 items += "[" + r.text("MAS:DESCRIPTION") + "]";
                 pages.insert(r.page);
@@ -438,7 +438,7 @@ TEST_F(CatalogWindowTest, DefaultsDateCheckOrdersAndAWindowOfItsOwn)
     EXPECT_EQ(box.shown()[0].text, "You must enter the date to start if you select to limit by date");
     EXPECT_EQ(box.shown()[0].title, "Data Error");
     EXPECT_EQ(box.shown()[0].buttons, rt::BUTTON_RETRY);
-    EXPECT_TRUE(ReportFrame::lastRows().empty());
+    EXPECT_TRUE(printed_rows::rows().empty());
     EXPECT_TRUE(rt::startedWindows().contains(w));
 
     // The calendar's date; a calendar cancelled later keeps it.

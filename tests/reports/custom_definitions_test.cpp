@@ -253,7 +253,7 @@ TEST_F(CustomDefinitions, OptionsWindowsKeepTheirOwnChoicesAndPrintTheNamedDefin
     auto ran = [&printed] {
         std::string assets;
         int right = 0, memos = 0;
-        for (const reports::ReportRow &r : reports::ReportFrame::lastRows()) {
+        for (const reports::ReportRow &r : printed_rows::rows()) {
             if (r.band == "detail")
                 assets += "[" + r.text("Column1") + "]";
             memos += r.band == "memo";

@@ -37,6 +37,7 @@ struct Sent {
 
 // The previewer and printer of a test: it answers the preview as told and keeps what was sent.
 struct Recorder {
+    bool readsRows = true;
     bool printerMakesCopies = false;
     int printerCopies = 1;
     int previewAnswer = 2;
@@ -46,9 +47,10 @@ struct Recorder {
     std::vector<Sent> sent;
 };
 
-class FakeOutput : public ReportOutput {
+class FakeOutput : public printed_rows::RowsOutput {
 public:
     explicit FakeOutput(Recorder &r) : r_(r) {}
+    bool readsRows() override { return r_.readsRows; }
     int printerCopies() override { return r_.printerCopies; }
     int preview(std::vector<std::string> &queue, previewer::PreviewReport &report) override
     {
@@ -176,7 +178,7 @@ TEST_F(FrameTest, ACompleteRunPreviewsAndPrintsFromThePreviewAndLeavesFilesOpenE
     EXPECT_EQ(frame.percent(), 100);
     EXPECT_EQ(frame.recordsRead(), 200);
     ASSERT_EQ(rec.previewed.size(), 1u);
-    EXPECT_EQ(rec.previewed[0], static_cast<std::size_t>(ReportFrame::lastPageCount()));
+    EXPECT_EQ(rec.previewed[0], static_cast<std::size_t>(printed_rows::pages()));
     // Two copies chosen in the preview, on a printer that makes none itself.
     ASSERT_EQ(rec.sent.size(), 1u);
     EXPECT_EQ(rec.sent[0].pages, 2 * rec.previewed[0]);
@@ -186,28 +188,28 @@ TEST_F(FrameTest, ACompleteRunPreviewsAndPrintsFromThePreviewAndLeavesFilesOpenE
     EXPECT_EQ(reportUseCount(Category), 0);
     Category.close();
     int details = 0;
-    for (const ReportRow &r : ReportFrame::lastRows())
+    for (const ReportRow &r : printed_rows::rows())
         details += r.band == "detail";
     EXPECT_EQ(details, 200);
 }
 
-// A report's printed rows are not held once it closes, unless a test asks for them; the run
-// still counts its pages. Asked again, the rows of the next run are there.
+// A run keeps no printed row unless its output reads them; the run still counts its pages. An
+// output that reads them again gets the rows of the next run.
 TEST_F(FrameTest, ARunHoldsNoRowsAfterItClosesUnlessAsked)
 {
     rec.previewAnswer = 2;
     for (bool keep : {false, true, false}) {
         SCOPED_TRACE(keep ? "kept" : "not kept");
-        ReportFrame::keepRowsOfRuns(keep);
+        rec.readsRows = keep;
         messages.answer(rt::BUTTON_YES);  // preview
         messages.answer(rt::BUTTON_NO);   // memos
         EXPECT_EQ(runReport(valuationDefinition(false)), 2);
-        EXPECT_GT(ReportFrame::lastPageCount(), 1);
+        EXPECT_GT(printed_rows::pages(), 1);
         if (keep) {
-            EXPECT_GT(ReportFrame::lastRows().size(), 200u);
+            EXPECT_GT(printed_rows::rows().size(), 200u);
         } else {
-            EXPECT_TRUE(ReportFrame::lastRows().empty());
-            EXPECT_EQ(ReportFrame::lastRows().capacity(), 0u);
+            EXPECT_TRUE(printed_rows::rows().empty());
+            EXPECT_EQ(printed_rows::rows().capacity(), 0u);
         }
     }
 }
@@ -228,7 +230,7 @@ TEST_F(FrameTest, CancelThenIgnoreGoesOnOneRecordPerTick)
     EXPECT_TRUE(messages.sawText("Report Cancellation Requested!||Preview Report generated so far?"));
     ASSERT_EQ(rec.previewed.size(), 1u);
     int details = 0;
-    for (const ReportRow &r : ReportFrame::lastRows())
+    for (const ReportRow &r : printed_rows::rows())
         details += r.band == "detail";
     EXPECT_EQ(details, 200);
 }
@@ -255,14 +257,14 @@ TEST_F(FrameTest, CancelThenYesPreviewsThePartialReport)
     ASSERT_EQ(rec.previewed.size(), 1u);
     EXPECT_EQ(perTick.size(), 1u);
     int details = 0;
-    for (const ReportRow &r : ReportFrame::lastRows())
+    for (const ReportRow &r : printed_rows::rows())
         details += r.band == "detail";
     EXPECT_EQ(details, 25);
     EXPECT_GT(titleRoom, titleWidth);
     EXPECT_GT(titleWidth, 0);
     // No total over part of the items: the partial pages end without the last group's footer
     // and the grand totals.
-    for (const ReportRow &r : ReportFrame::lastRows()) {
+    for (const ReportRow &r : printed_rows::rows()) {
         EXPECT_NE(r.band, "grand totals");
         EXPECT_NE(r.band, "group footer");
     }
@@ -308,7 +310,7 @@ TEST_F(FrameTest, EveryReportStartsAtOneCopyAndItsCopiesAreForThatRunOnly)
     messages.answer(rt::BUTTON_NO);  // print, no preview
     messages.answer(rt::BUTTON_NO);
     EXPECT_EQ(runReport(valuationDefinition(false)), 1);
-    const std::size_t pages = static_cast<std::size_t>(ReportFrame::lastPageCount());
+    const std::size_t pages = static_cast<std::size_t>(printed_rows::pages());
     ASSERT_GE(pages, 2u);
     ASSERT_EQ(rec.sent.size(), 1u);
     EXPECT_EQ(rec.sent[0].pages, pages);
@@ -422,7 +424,7 @@ TEST_F(FrameTest, AProcedureStartedByNameTakesItsInputsFromTheGlobalsAsItStarts)
         Glo.IncludePictures = 0;
         rt::runProcedure(report(c.report).portrait);
         int rows = 0, assets = 0;
-        for (const ReportRow &r : ReportFrame::lastRows()) {
+        for (const ReportRow &r : printed_rows::rows()) {
             rows += c.band ? r.band == c.band : 1;
             assets += rt::trim(r.text("MAS:ASSETNUMBER")) == std::to_string(c.asset);
         }
@@ -470,7 +472,7 @@ TEST_F(FrameTest, AReadErrorFailsTheRunAndOffersOnlyThePartialPreview)
     EXPECT_TRUE(messages.sawTitle("Record Retrieval Error"));
     EXPECT_TRUE(messages.sawText("Report Cancellation Requested!||Preview Report generated so far?"));
     EXPECT_TRUE(rec.previewed.empty());
-    for (const ReportRow &r : ReportFrame::lastRows())
+    for (const ReportRow &r : printed_rows::rows())
         EXPECT_NE(r.band, "grand totals");
 
     // Looked at anyway: the pages so far, still without totals over part of the items.
@@ -479,7 +481,7 @@ TEST_F(FrameTest, AReadErrorFailsTheRunAndOffersOnlyThePartialPreview)
         messages.answer(b);
     EXPECT_EQ(runFrame(valuationDefinition(false)), 2);
     EXPECT_EQ(rec.previewed.size(), 1u);
-    for (const ReportRow &r : ReportFrame::lastRows())
+    for (const ReportRow &r : printed_rows::rows())
         EXPECT_NE(r.band, "grand totals");
     EXPECT_FALSE(anyFileOpen());
 }
@@ -525,7 +527,7 @@ TEST_F(FrameTest, ClientListOptionsArePerWindowAndStartTheListWithThatWindowsCop
     EXPECT_TRUE(messages.sawText("Do you wish to PREVIEW this Report?"));
     ASSERT_EQ(rec.previewed.size(), 1u);
     std::vector<std::string> bands;
-    for (const ReportRow &r : ReportFrame::lastRows())
+    for (const ReportRow &r : printed_rows::rows())
         if (r.band != "page heading" && r.band != "page footer")
             bands.push_back(r.band + (r.band == "detail" ? " " + r.text("ClientName") : ""));
     EXPECT_EQ(bands, (std::vector<std::string>{"detail Smith, John", "address", "address", "totals"}));
@@ -568,7 +570,7 @@ TEST_F(FrameTest, TheDefinitionGivesTheCopiesAndPageValuesTakenAtTheStart)
     ASSERT_EQ(rec.sent.size(), 1u);
     EXPECT_EQ(rec.sent[0].copyCount, 2);
     int headings = 0;
-    for (const ReportRow &r : ReportFrame::lastRows())
+    for (const ReportRow &r : printed_rows::rows())
         if (r.band == "page heading") {
             ++headings;
             EXPECT_EQ(r.text("BoxLine"), "B-7") << "page " << r.page;
@@ -625,7 +627,7 @@ TEST_F(FrameTest, DataFormsPrintOneFormInTheCopiesAsked)
             ASSERT_EQ(rec.sent.size(), 1u);
             EXPECT_EQ(rec.sent[0].pages * static_cast<std::size_t>(rec.sent[0].copyCount),
                       static_cast<std::size_t>(std::stoi(c.howMany)));
-            const auto &rows = ReportFrame::lastRows();
+            const auto &rows = printed_rows::rows();
             int forms = 0, titles = 0;
             for (const ReportRow &r : rows) {
                 forms += r.band == "form";

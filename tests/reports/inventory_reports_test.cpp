@@ -108,7 +108,7 @@ TEST_F(InventoryReportsTest, QuestionsComeAsPickerMemoPreviewAndTheChoiceIsRepor
 
     int details = 0, memos = 0, headers = 0;
     std::string count, value;
-    for (const ReportRow &r : ReportFrame::lastRows()) {
+    for (const ReportRow &r : printed_rows::rows()) {
         details += r.band == "detail";
         memos += r.band == "memo";
         headers += r.band == "group header";

@@ -339,7 +339,7 @@ TEST_F(ItemListsTest, FileListsListItemsWithAFileAndFitEachPictureIntoItsBandTwo
         EXPECT_EQ(messages.shown()[1].title, a.title);
         EXPECT_EQ(messages.shown()[1].defaultButton, rt::BUTTON_NO);
         int pictures = 0;
-        for (const ReportRow &row : ReportFrame::lastRows())
+        for (const ReportRow &row : printed_rows::rows())
             pictures += row.band == "picture";
         EXPECT_EQ(pictures, a.member == FileList::Picture ? 4 : 3) << a.title;
     }

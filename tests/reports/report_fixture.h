@@ -20,10 +20,11 @@
 #include "reports/reports.h"
 #include "runtime/errors.h"
 #include "tests/previewer/pdf_pages.h"
+#include "tests/reports/printed_rows.h"
 #include "tests/support/test_support.h"
 
-// Pages go nowhere: the preview is left without printing.
-class NoOutput : public reports::ReportOutput {
+// Pages go nowhere: the preview is left without printing. The rows printed are kept to be read.
+class NoOutput : public printed_rows::RowsOutput {
 public:
     int printerCopies() override { return 1; }
     int preview(std::vector<std::string> &, previewer::PreviewReport &) override { return 2; }
@@ -43,7 +44,7 @@ protected:
         dict::resetGlobals();
         resetProgramGlobals();
         installProfessionalEdition();
-        reports::ReportFrame::keepRowsOfRuns(true);  // the tests read the rows of their runs
+        printed_rows::forget();  // the tests read the rows of their own runs
         for (rt::RecordFile *f : files()) {
             f->name = home.file(f->def().diskName);
             ASSERT_EQ(f->create(), 0) << f->name;
@@ -67,7 +68,7 @@ protected:
     void TearDown() override
     {
         closeAll();
-        reports::ReportFrame::keepRowsOfRuns(false);
+        printed_rows::forget();
     }
     void openAll()
     {
