@@ -38,6 +38,7 @@ struct Sent {
 // The previewer and printer of a test: it answers the preview as told and keeps what was sent.
 struct Recorder {
     bool readsRows = true;
+    bool sendFails = false;
     bool printerMakesCopies = false;
     int printerCopies = 1;
     int previewAnswer = 2;
@@ -71,7 +72,7 @@ public:
     int send(const std::vector<std::string> &queue, int copyCount) override
     {
         r_.sent.push_back({queue.size(), copyCount});
-        return static_cast<int>(queue.size());
+        return r_.sendFails ? 0 : static_cast<int>(queue.size());
     }
 
 private:
@@ -299,6 +300,34 @@ TEST_F(FrameTest, EscapeIsTheCancelButtonAndACancelledPrintRunPrintsNothing)
     EXPECT_TRUE(messages.sawText("Are you sure you want to CANCEL this Report?"));
     EXPECT_FALSE(messages.sawText("Report Cancellation Requested!||Preview Report generated so far?"));
     EXPECT_TRUE(rec.sent.empty());
+}
+
+// A run is completed only when its pages went out: a preview left, a previewer that answers
+// nothing, or a print job that fails leaves response 2, in Glo:Response too.
+TEST_F(FrameTest, OnlyPagesSentCompleteARun)
+{
+    rt::bindRequestGlobals(&Glo.Request, &Glo.Response);
+    struct Case {
+        bool preview;
+        int previewAnswer;
+        bool sendFails;
+        int response;
+    } cases[] = {
+        {true, 2, false, 2}, {true, 0, false, 2}, {true, 1, false, 1},
+        {true, 1, true, 2},  {false, 0, false, 1}, {false, 0, true, 2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.preview ? "preview answers " + std::to_string(c.previewAnswer) : "print") +
+                     (c.sendFails ? ", the job fails" : ""));
+        rec.previewAnswer = c.previewAnswer;
+        rec.sendFails = c.sendFails;
+        messages.answer(c.preview ? rt::BUTTON_YES : rt::BUTTON_NO);
+        messages.answer(rt::BUTTON_NO);  // memos
+        Glo.Response = 0;
+        EXPECT_EQ(runReport(valuationDefinition(false)), c.response);
+        EXPECT_EQ(Glo.Response, c.response);
+        EXPECT_FALSE(anyFileOpen());
+    }
 }
 
 // Every report starts at one copy whatever the printer's count was; the copies chosen in a
