@@ -543,18 +543,18 @@ int ReportFrame::output()
     if (choices_.preview) {
         if (queue_.empty()) {
             rt::message(strings_.nothingToPrvwText, strings_.nothingToPrvwTitle, rt::Icon::Exclamation);
-            return 2;
+            return NotCompleted;
         }
         int r = out->preview(queue_, report);
-        if (r == 1 && !queue_.empty() && !print())
-            return 2;
+        if (r == Completed && !queue_.empty() && !print())
+            return NotCompleted;
         return r;
     }
     if (queue_.empty()) {
         rt::message(strings_.nothingToPrntText, strings_.nothingToPrntTitle, rt::Icon::Exclamation);
-        return 2;
+        return NotCompleted;
     }
-    return print() ? 1 : 2;
+    return print() ? Completed : NotCompleted;
 }
 
 int runReport(const ReportDefinition &definition)
