@@ -295,7 +295,12 @@ public:
     }
     void showPercent(int p)
     {
+        // A progress bar repaints itself at once on each new value, inside the tick; with its
+        // updates held over the change it is painted with the next pass of the event loop
+        // instead, once for however many values came between.
+        bar_->setUpdatesEnabled(false);
         bar_->setValue(p);
+        bar_->setUpdatesEnabled(true);
         pct_->setText(QString::fromStdString(rt::formatNumber("@n3", p)) + pctText_);
     }
     void startTimer() { timer_.start(); }
