@@ -228,6 +228,8 @@ void browseItems()
             (void)m->index(r, c).data();
     w->requestClose();
     QApplication::processEvents();
+    // The window goes when the event loop next turns; the bench has none running.
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 int runSize(const bench::TempFolder &home, const std::string &cd, int n)

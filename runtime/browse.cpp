@@ -27,6 +27,8 @@ namespace {
 constexpr int kPage = 100;           // rows read at a time
 // A list longer than this shows its first rows before it reads the positions of the others.
 constexpr std::size_t kFirstRows = 2000;
+// A list of this many rows or more holds enough memory to be worth handing back when it goes.
+constexpr std::size_t kLargeList = 100000;
 constexpr std::size_t kCacheRows = 4000;
 
 }  // namespace
@@ -34,6 +36,18 @@ constexpr std::size_t kCacheRows = 4000;
 // ---------------------------------------------------------------------------------------------
 
 BrowseModel::BrowseModel(RecordFile &file, QObject *parent) : QAbstractTableModel(parent), view_(file) {}
+
+// A long list's positions, its table of rows and the rows it read are freed after its file may
+// have closed: what they held is handed back then.
+BrowseModel::~BrowseModel()
+{
+    const bool large = positions_.size() >= kLargeList;
+    positions_ = {};
+    rowIndex_ = {};
+    cache_.clear();
+    if (large)
+        giveBackMemory();
+}
 
 void BrowseModel::addColumn(BrowseColumn c)
 {

@@ -58,6 +58,7 @@ class BrowseModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit BrowseModel(RecordFile &file, QObject *parent = nullptr);
+    ~BrowseModel() override;
 
     void addColumn(BrowseColumn c);
     const std::vector<BrowseColumn> &columns() const { return columns_; }

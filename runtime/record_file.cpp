@@ -30,7 +30,6 @@ int g_lockWaitUnitMs = 1000;
 // to hand them back: after a large file, the memory of a list or a copy would stay held for
 // good. Handing back costs a walk of the heap, so only a file that held this much does it.
 constexpr int kGiveBackBytes = 8 << 20;
-void giveBackMemory() { ::malloc_trim(0); }
 
 // Share-mode bookkeeping of the files open in this process, by path. It is never destroyed: the
 // record files that are globals end after every other static, and a file left open then still
@@ -120,6 +119,8 @@ int lockWaitUnitMs() { return g_lockWaitUnitMs; }
 namespace {
 std::atomic<std::uint64_t> g_connections{0};
 }
+
+void giveBackMemory() { ::malloc_trim(0); }
 
 Connection::Connection(sqlite3 *db) : db_(db), id_(++g_connections)
 {

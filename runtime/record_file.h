@@ -46,6 +46,10 @@ int lockWaitUnitMs();
 // reads no faster the first time.
 inline constexpr int kPageCacheKiB = 32 * 1024;
 
+// Hands the memory freed after a large file or list back to the system: the allocator would
+// keep it for the process otherwise.
+void giveBackMemory();
+
 class RecordFile {
 public:
     RecordFile(const TableDef &def, void *record, std::string *memo = nullptr);
