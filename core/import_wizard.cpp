@@ -248,9 +248,20 @@ private:
         auto *heading = new QLabel("Import Home Inventory Database");
         heading->setFont(hf);
         v->addWidget(heading, 0, Qt::AlignHCenter);
-
         auto *top = new QHBoxLayout;
-        // Step 1
+        top->addLayout(buildFormatStep());
+        top->addLayout(buildFileSteps(), 1);
+        v->addLayout(top);
+        buildLinkStep(v);
+        auto *bottom = new QHBoxLayout;
+        bottom->addLayout(buildRulesStep(), 1);
+        bottom->addLayout(buildImportStep());
+        v->addLayout(bottom);
+    }
+
+    // Step 1: the format.
+    QLayout *buildFormatStep()
+    {
         auto *step1 = new QVBoxLayout;
         step1->addWidget(bold("Step 1:"));
         step1->addWidget(new QLabel("Select Database Format"));
@@ -262,9 +273,12 @@ private:
         fv->addWidget(comma_);
         fv->addWidget(tab_);
         step1->addWidget(formatBox);
-        top->addLayout(step1);
+        return step1;
+    }
 
-        // Steps 2 and 3
+    // Steps 2 and 3: the file, and how many lines it holds.
+    QLayout *buildFileSteps()
+    {
         auto *step23 = new QVBoxLayout;
         step23->addWidget(bold("Step 2:"));
         auto *fileRow = new QHBoxLayout;
@@ -279,12 +293,14 @@ private:
         lookup->setToolTip("Select File To Import");
         lookup->setMaximumWidth(32);
         fileRow->addWidget(lookup);
+        connect(lookup, &QPushButton::clicked, this, [this] { chooseFile(); });
         step23->addLayout(fileRow);
         step23->addWidget(bold("Step 3:"));
         auto *displayRow = new QHBoxLayout;
         auto *display = new QPushButton("Display the file");
         display->setToolTip("Display the file");
         displayRow->addWidget(display);
+        connect(display, &QPushButton::clicked, this, [this] { displayFile(); });
         displayRow->addSpacing(12);
         displayRow->addWidget(new QLabel("Number of records to import:"));
         count_ = new QLabel("0");
@@ -293,10 +309,12 @@ private:
         displayRow->addWidget(count_);
         displayRow->addStretch();
         step23->addLayout(displayRow);
-        top->addLayout(step23, 1);
-        v->addLayout(top);
+        return step23;
+    }
 
-        // Step 4
+    // Step 4: the lines of the file, field by field, and the item fields they go to.
+    void buildLinkStep(QVBoxLayout *v)
+    {
         v->addWidget(bold("Step 4: Assign Fields"));
         line_ = new QLineEdit;
         line_->setObjectName("CurrentLine");
@@ -323,6 +341,8 @@ private:
         moveRow->addWidget(previous_);
         moveRow->addWidget(next_);
         moveRow->addStretch();
+        connect(next_, &QPushButton::clicked, this, [this] { nextLine(); });
+        connect(previous_, &QPushButton::clicked, this, [this] { previousLine(); });
         listSide->addLayout(moveRow);
         middle->addLayout(listSide, 1);
         auto *links = new QGridLayout;
@@ -337,11 +357,14 @@ private:
         auto *clearAll = new QPushButton("Clear All");
         clearAll->setToolTip("Clear all links and start over");
         links->addWidget(clearAll, i / 2, i % 2);
+        connect(clearAll, &QPushButton::clicked, this, [this] { clearAllLinks(); });
         middle->addLayout(links);
         v->addLayout(middle, 1);
+    }
 
-        // Steps 5 and 6
-        auto *bottom = new QHBoxLayout;
+    // Step 5: the rules the lines are read by.
+    QLayout *buildRulesStep()
+    {
         auto *rules = new QVBoxLayout;
         rules->addWidget(bold("Step 5: Rules"));
         header_ = new QCheckBox("First Record Is Header");
@@ -354,6 +377,7 @@ private:
         quotes_->setChecked(true);
         test_ = new QCheckBox("Test Import");
         test_->setToolTip("Test the import before doing complete import");
+        connect(test_, &QCheckBox::toggled, this, [this] { showTestEntry(); });
         auto *checks = new QGridLayout;
         checks->addWidget(header_, 0, 0);
         checks->addWidget(upper_, 0, 1);
@@ -370,7 +394,12 @@ private:
         testRow->addWidget(testRecords_);
         testRow->addStretch();
         rules->addLayout(testRow);
-        bottom->addLayout(rules, 1);
+        return rules;
+    }
+
+    // Step 6: the import started, or the wizard left.
+    QLayout *buildImportStep()
+    {
         auto *step6 = new QVBoxLayout;
         step6->addWidget(bold("Step 6: Import Data"));
         auto *buttons = new QHBoxLayout;
@@ -383,18 +412,10 @@ private:
         buttons->addWidget(help);
         step6->addLayout(buttons);
         step6->addStretch();
-        bottom->addLayout(step6);
-        v->addLayout(bottom);
-
-        connect(lookup, &QPushButton::clicked, this, [this] { chooseFile(); });
-        connect(display, &QPushButton::clicked, this, [this] { displayFile(); });
-        connect(next_, &QPushButton::clicked, this, [this] { nextLine(); });
-        connect(previous_, &QPushButton::clicked, this, [this] { previousLine(); });
-        connect(clearAll, &QPushButton::clicked, this, [this] { clearAllLinks(); });
-        connect(test_, &QCheckBox::toggled, this, [this] { showTestEntry(); });
         connect(import, &QPushButton::clicked, this, [this] { startImport(); });
         connect(cancel, &QPushButton::clicked, this, [this] { finish(rt::RequestCancelled); });
         connect(help, &QPushButton::clicked, this, [this] { rt::showHelp(helpContext()); });
+        return step6;
     }
 
     // The screen's values into the globals the process reads.

@@ -1,6 +1,8 @@
 #include "reports/engine.h"
 
 #include <algorithm>
+#include <memory>
+#include <string>
 #include <unordered_map>
 
 #include "previewer/page_render.h"
@@ -252,8 +254,34 @@ void fitText(previewer::TextItem &item, int width, const Measure &measure)
         item.text.pop_back();
 }
 
+namespace {
+// A run measures the same texts over and over (the words of its memos, its columns' values),
+// and each measure shapes the text anew: each text is measured once a run. Bounded, so that a
+// run over a great many different words holds no more than a few thousand of them.
+Measure measuredOnce(Measure measure)
+{
+    auto widths = std::make_shared<std::unordered_map<std::string, double>>();
+    return [measure = std::move(measure), widths](const previewer::TextItem &t) {
+        std::string key = t.font;
+        key += '\0';
+        key += std::to_string(t.size);
+        key += '/';
+        key += std::to_string(t.style);
+        key += '\0';
+        key += t.text;
+        if (auto it = widths->find(key); it != widths->end())
+            return it->second;
+        if (widths->size() >= 8192)
+            widths->clear();
+        const double w = measure(t);
+        widths->emplace(std::move(key), w);
+        return w;
+    };
+}
+}  // namespace
+
 ReportWriter::ReportWriter(ReportLayout layout, PageSink sink)
-    : layout_(std::move(layout)), sink_(std::move(sink)), measure_(previewer::textWidth)
+    : layout_(std::move(layout)), sink_(std::move(sink)), measure_(measuredOnce(previewer::textWidth))
 {
 }
 

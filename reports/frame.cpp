@@ -1,6 +1,7 @@
 #include "reports/frame.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
@@ -284,11 +285,19 @@ public:
         connect(cancel, &QPushButton::clicked, this, [this] { frame_.cancel(); });
         timer_.setInterval(0);
         connect(&timer_, &QTimer::timeout, this, [this] { frame_.tick(); });
+        showLater_.setSingleShot(true);
+        connect(&showLater_, &QTimer::timeout, this, [this] { paintPercent(); });
     }
+    // A new percent is shown at once when the last one was shown a while ago, else a moment
+    // later, with whatever percent the run has reached by then: on a fast run each percent
+    // would cost a paint of the window, more than the tick that made it.
     void showPercent(int p)
     {
-        bar_->setValue(p);
-        pct_->setText(QString::fromStdString(rt::formatNumber("@n3", p)) + pctText_);
+        percent_ = p;
+        if (p == 0 || p == 100 || !sinceShown_.isValid() || sinceShown_.elapsed() >= kShowEveryMs)
+            paintPercent();
+        else if (!showLater_.isActive())
+            showLater_.start(static_cast<int>(std::max<qint64>(0, kShowEveryMs - sinceShown_.elapsed())));
     }
     void startTimer() { timer_.start(); }
     void stopTimer() { timer_.stop(); }
@@ -307,11 +316,27 @@ protected:
     }
 
 private:
+    static constexpr qint64 kShowEveryMs = 50;
+    void paintPercent()
+    {
+        showLater_.stop();
+        sinceShown_.start();
+        // A progress bar repaints itself at once on a new value, inside the tick; with its
+        // updates held over the change it is painted with the next pass of the event loop.
+        bar_->setUpdatesEnabled(false);
+        bar_->setValue(percent_);
+        bar_->setUpdatesEnabled(true);
+        pct_->setText(QString::fromStdString(rt::formatNumber("@n3", percent_)) + pctText_);
+    }
+
     ReportFrame &frame_;
     QString pctText_;
     QProgressBar *bar_;
     QLabel *pct_;
     QTimer timer_;
+    QTimer showLater_;
+    QElapsedTimer sinceShown_;
+    int percent_ = 0;
 };
 
 // ---- the frame -----------------------------------------------------------------------------

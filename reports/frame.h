@@ -96,8 +96,7 @@ private:
     ReportSpec spec_;
     ReportRun run_;
     rt::View view_;
-    rt::ViewRow last_;
-    bool started_ = false;
+    rt::ViewReader reader_;
     bool ended_ = false;
 };
 

@@ -3,22 +3,19 @@
 namespace reports {
 
 ReportReading::ReportReading(const ReportDefinition &definition, const RunChoices &choices, ReportWriter &writer)
-    : spec_(definition.spec(choices)), run_(spec_, writer), view_(reportView(definition))
+    : spec_(definition.spec(choices)), run_(spec_, writer), view_(reportView(definition)), reader_(view_)
 {
 }
 
 int ReportReading::step(std::size_t rows, const std::function<void()> &afterRow)
 {
     std::vector<rt::ViewRow> read;
-    const int rc = started_ ? view_.readAfter(last_, rows, read) : view_.read(rows, read);
-    started_ = true;
+    const int rc = reader_.next(rows, read);
     for (const rt::ViewRow &row : read) {
         run_.item(row);
         if (afterRow)
             afterRow();
     }
-    if (!read.empty())
-        last_ = read.back();
     ended_ = read.size() < rows;
     return rc;
 }

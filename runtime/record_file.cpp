@@ -965,9 +965,73 @@ struct OwnedStmt {
 constexpr int kCopyChunk = 500;
 }  // namespace
 
+// One addCopiesOf() under way: the files, the order's key in this file's fields, and the first
+// failure, after which every step is skipped but the rollback.
+struct RecordFile::Copy {
+    Copy(RecordFile &to, RecordFile &from, KeyDef mine, const std::vector<int> &changing)
+        : to(to), from(from), c(*to.conn_), db(c.db()), mine(std::move(mine)), changing(changing)
+    {
+    }
+    RecordFile &to, &from;
+    Connection &c;
+    sqlite3 *db;
+    KeyDef mine;
+    const std::vector<int> &changing;
+    int code = 0;
+
+    std::string column(int field) const
+    {
+        return quote(TableDef::columnName(to.def_.fields[static_cast<std::size_t>(field)]));
+    }
+    // The copy writes to this file and only reads the other: damage found is the other's.
+    void sqlFail(int rc)
+    {
+        if (!code)
+            code = ((rc & 0xFF) == SQLITE_CORRUPT || (rc & 0xFF) == SQLITE_NOTADB ? from : to).failSqlite(rc, db);
+    }
+    bool prepare(OwnedStmt &s, const std::string &sql)
+    {
+        int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &s.st, nullptr);
+        if (rc != SQLITE_OK)
+            sqlFail(rc);
+        return rc == SQLITE_OK;
+    }
+};
+
 int RecordFile::addCopiesOf(RecordFile &from, const KeyDef &order, const std::vector<int> &changing,
                             const std::function<void(std::int64_t position)> &change,
                             const std::function<void()> &progress)
+{
+    KeyDef mine{};
+    if (int code = attachCopySource(from, order, changing, mine))
+        return code;
+    Copy copy(*this, from, std::move(mine), changing);
+    std::string keyColumns, changedColumns;
+    for (std::size_t k = 0; k < copy.mine.parts.size(); ++k)
+        keyColumns += (k ? ", rt_k" : "rt_k") + std::to_string(k);
+    for (std::size_t k = 0; k < changing.size(); ++k)
+        changedColumns += ", rt_c" + std::to_string(k);
+    // A deferred start: the source is only read, so it is locked against writers (not readers)
+    // for the copy's span, and never written.
+    int rc = copy.c.exec("CREATE TEMP TABLE rt_changes (" + keyColumns + changedColumns + ")");
+    if (rc == SQLITE_OK)
+        rc = copy.c.exec("BEGIN");
+    if (rc != SQLITE_OK)
+        copy.sqlFail(rc);
+    if (!copy.code && !changing.empty())
+        keepChanges(copy, change);
+    if (!copy.code)
+        refuseUnnumbered(copy);
+    if (!copy.code)
+        copyInRuns(copy, progress);
+    if (!copy.code && !changing.empty())
+        putChanges(copy);
+    return endCopy(copy);
+}
+
+// The refusals, then `from` attached as rt_from. `mine` gets the order's key in this file's fields.
+int RecordFile::attachCopySource(RecordFile &from, const KeyDef &order, const std::vector<int> &changing,
+                                 KeyDef &mine)
 {
     if (!conn_ || !from.conn_)
         return fail(err::NotOpen);
@@ -995,7 +1059,7 @@ int RecordFile::addCopiesOf(RecordFile &from, const KeyDef &order, const std::ve
         setDriverError(std::string("a copy in the order of ") + order.name + " needs a key without duplicates", 0);
         return err::DriverError;
     }
-    KeyDef mine{order.name, {}, true};
+    mine = KeyDef{order.name, {}, true};
     for (const KeyPart &p : order.parts) {
         int f = def_.fieldIndex(from.def_.fields[static_cast<std::size_t>(p.field)].name);
         if (std::find(changing.begin(), changing.end(), f) != changing.end()) {
@@ -1006,131 +1070,125 @@ int RecordFile::addCopiesOf(RecordFile &from, const KeyDef &order, const std::ve
         }
         mine.parts.push_back({f, p.descending});
     }
+    return from.attachTo(*conn_, "rt_from");
+}
 
-    Connection &c = *conn_;
-    sqlite3 *db = c.db();
-    if (int code = from.attachTo(c, "rt_from"))
-        return code;
-    auto column = [&](int field) { return quote(TableDef::columnName(def_.fields[static_cast<std::size_t>(field)])); };
-    int code = 0;
-    // The copy writes to this file and only reads the other: damage found is the other's.
-    auto sqlFail = [&](int rc) {
-        if (!code)
-            code = ((rc & 0xFF) == SQLITE_CORRUPT || (rc & 0xFF) == SQLITE_NOTADB ? from : *this).failSqlite(rc, db);
-    };
-    auto prepare = [&](OwnedStmt &s, const std::string &sql) {
-        int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &s.st, nullptr);
-        if (rc != SQLITE_OK)
-            sqlFail(rc);
-        return rc == SQLITE_OK;
-    };
-    std::string keyColumns, changedColumns, match, set;
-    for (std::size_t k = 0; k < mine.parts.size(); ++k) {
-        keyColumns += (k ? ", rt_k" : "rt_k") + std::to_string(k);
-        match += (k ? " AND main.data." : "main.data.") + column(mine.parts[k].field) + " = c.rt_k" + std::to_string(k);
+// The changing records, in order, through `change` into the table of changed values.
+void RecordFile::keepChanges(Copy &copy, const std::function<void(std::int64_t position)> &change)
+{
+    OwnedStmt scan, keep;
+    std::string where, params;
+    for (int i : copy.changing) {
+        where += (where.empty() ? "" : " OR ") + copy.column(i) +
+                 (def_.fields[static_cast<std::size_t>(i)].kind == FieldKind::STRING ? " <> ''" : " <> 0");
     }
-    for (std::size_t k = 0; k < changing.size(); ++k) {
-        changedColumns += ", rt_c" + std::to_string(k);
-        set += (k ? ", " : "") + column(changing[k]) + " = c.rt_c" + std::to_string(k);
+    for (std::size_t k = 0; k < copy.mine.parts.size() + copy.changing.size(); ++k)
+        params += k ? ", ?" : "?";
+    if (!copy.prepare(scan, "SELECT " + columnList() + " FROM rt_from.data WHERE " + where + " ORDER BY " +
+                                orderBy(&copy.mine, false)) ||
+        !copy.prepare(keep, "INSERT INTO temp.rt_changes VALUES (" + params + ")"))
+        return;
+    int rc;
+    while ((rc = sqlite3_step(scan.st)) == SQLITE_ROW) {
+        decodeRow(scan.st, 1, record_, nullptr);
+        change(sqlite3_column_int64(scan.st, 0));
+        sqlite3_reset(keep.st);
+        int n = 1;
+        for (const KeyPart &p : copy.mine.parts)
+            bindField(keep.st, n++, p.field, record_);
+        for (int f : copy.changing)
+            bindField(keep.st, n++, f, record_);
+        if ((rc = sqlite3_step(keep.st)) != SQLITE_DONE)
+            break;
     }
-    // A deferred start: the source is only read, so it is locked against writers (not readers)
-    // for the copy's span, and never written.
-    int rc = c.exec("CREATE TEMP TABLE rt_changes (" + keyColumns + changedColumns + ")");
-    if (rc == SQLITE_OK)
-        rc = c.exec("BEGIN");
-    if (rc != SQLITE_OK)
-        sqlFail(rc);
-    // The changing records, in order, through `change` into the table of changed values.
-    if (!code && !changing.empty()) {
-        OwnedStmt scan, keep;
-        std::string where, params;
-        for (int i : changing) {
-            where += (where.empty() ? "" : " OR ") + column(i) +
-                     (def_.fields[static_cast<std::size_t>(i)].kind == FieldKind::STRING ? " <> ''" : " <> 0");
+    if (rc != SQLITE_DONE)
+        copy.sqlFail(rc);
+}
+
+// A record of the source without its auto-number fails the copy: add() would number it anew.
+void RecordFile::refuseUnnumbered(Copy &copy)
+{
+    const KeyDef *autoKey = def_.autoNumberKey();
+    OwnedStmt zero;
+    if (!autoKey ||
+        !copy.prepare(zero, "SELECT 1 FROM rt_from.data WHERE " + copy.column(autoKey->parts[0].field) + " = 0 LIMIT 1"))
+        return;
+    int rc = sqlite3_step(zero.st);
+    if (rc == SQLITE_ROW) {
+        setDriverError(copy.from.name + " holds records without a number", 0);
+        copy.code = err::DriverError;
+    } else if (rc != SQLITE_DONE) {
+        copy.sqlFail(rc);
+    }
+}
+
+// Every record, a run at a time, each run going on from the last copy's key values with a seek
+// in the order's index. OR FAIL spares each run a statement journal: a failed run rolls the
+// whole copy back anyway.
+void RecordFile::copyInRuns(Copy &copy, const std::function<void()> &progress)
+{
+    std::vector<int> seekParams;
+    const std::string seek = seekCondition(&copy.mine, false, false, false, seekParams);
+    const std::string cols = fieldColumns();
+    const std::string head = "INSERT OR FAIL INTO main.data (" + cols + ") SELECT " + cols + " FROM rt_from.data";
+    const std::string tail = " ORDER BY " + orderBy(&copy.mine, false) + " LIMIT " + std::to_string(kCopyChunk);
+    OwnedStmt start, after, read;
+    if (!copy.prepare(start, head + tail) || !copy.prepare(after, head + " WHERE " + seek + tail) ||
+        !copy.prepare(read, "SELECT " + columnList() + " FROM main.data WHERE rowid = ?"))
+        return;
+    for (sqlite3_stmt *st = start.st;; st = after.st) {
+        if (int rc = sqlite3_step(st); rc != SQLITE_DONE) {
+            copy.sqlFail(rc);
+            return;
         }
-        for (std::size_t k = 0; k < mine.parts.size() + changing.size(); ++k)
-            params += k ? ", ?" : "?";
-        if (prepare(scan, "SELECT " + columnList() + " FROM rt_from.data WHERE " + where + " ORDER BY " +
-                              orderBy(&mine, false)) &&
-            prepare(keep, "INSERT INTO temp.rt_changes VALUES (" + params + ")")) {
-            while ((rc = sqlite3_step(scan.st)) == SQLITE_ROW) {
-                decodeRow(scan.st, 1, record_, nullptr);
-                change(sqlite3_column_int64(scan.st, 0));
-                sqlite3_reset(keep.st);
-                int n = 1;
-                for (const KeyPart &p : mine.parts)
-                    bindField(keep.st, n++, p.field, record_);
-                for (int f : changing)
-                    bindField(keep.st, n++, f, record_);
-                if ((rc = sqlite3_step(keep.st)) != SQLITE_DONE)
-                    break;
-            }
-            if (rc != SQLITE_DONE)
-                sqlFail(rc);
+        sqlite3_reset(st);
+        if (sqlite3_changes(copy.db) == 0)
+            return;
+        // The last copy holds the key values to go on from, and is the one to show.
+        std::int64_t last = sqlite3_last_insert_rowid(copy.db);
+        sqlite3_bind_int64(read.st, 1, last);
+        if (int rc = sqlite3_step(read.st); rc != SQLITE_ROW) {
+            copy.sqlFail(rc == SQLITE_DONE ? SQLITE_CORRUPT : rc);
+            return;
         }
+        decodeRow(read.st, 1, record_, memo_);
+        sqlite3_reset(read.st);
+        current_ = last;
+        if (progress)
+            progress();
+        for (std::size_t i = 0; i < seekParams.size(); ++i)
+            bindField(after.st, static_cast<int>(i) + 1, seekParams[i], record_);
     }
-    if (const KeyDef *autoKey = def_.autoNumberKey(); autoKey && !code) {
-        OwnedStmt zero;
-        if (prepare(zero, "SELECT 1 FROM rt_from.data WHERE " + column(autoKey->parts[0].field) + " = 0 LIMIT 1")) {
-            rc = sqlite3_step(zero.st);
-            if (rc == SQLITE_ROW) {
-                setDriverError(from.name + " holds records without a number", 0);
-                code = err::DriverError;
-            } else if (rc != SQLITE_DONE) {
-                sqlFail(rc);
-            }
-        }
-    }
-    // Then every record, a run at a time, each run going on from the last copy's key values with
-    // a seek in the order's index. OR FAIL spares each run a statement journal: a failed run
-    // rolls the whole copy back anyway.
-    if (!code) {
-        std::vector<int> seekParams;
-        const std::string seek = seekCondition(&mine, false, false, false, seekParams);
-        const std::string cols = fieldColumns();
-        const std::string head = "INSERT OR FAIL INTO main.data (" + cols + ") SELECT " + cols + " FROM rt_from.data";
-        const std::string tail = " ORDER BY " + orderBy(&mine, false) + " LIMIT " + std::to_string(kCopyChunk);
-        OwnedStmt start, after, read;
-        if (prepare(start, head + tail) && prepare(after, head + " WHERE " + seek + tail) &&
-            prepare(read, "SELECT " + columnList() + " FROM main.data WHERE rowid = ?")) {
-            for (sqlite3_stmt *st = start.st;; st = after.st) {
-                if ((rc = sqlite3_step(st)) != SQLITE_DONE) {
-                    sqlFail(rc);
-                    break;
-                }
-                sqlite3_reset(st);
-                if (sqlite3_changes(db) == 0)
-                    break;
-                // The last copy holds the key values to go on from, and is the one to show.
-                std::int64_t last = sqlite3_last_insert_rowid(db);
-                sqlite3_bind_int64(read.st, 1, last);
-                rc = sqlite3_step(read.st);
-                if (rc != SQLITE_ROW) {
-                    sqlFail(rc == SQLITE_DONE ? SQLITE_CORRUPT : rc);
-                    break;
-                }
-                decodeRow(read.st, 1, record_, memo_);
-                sqlite3_reset(read.st);
-                current_ = last;
-                if (progress)
-                    progress();
-                for (std::size_t i = 0; i < seekParams.size(); ++i)
-                    bindField(after.st, static_cast<int>(i) + 1, seekParams[i], record_);
-            }
-        }
-    }
-    if (!code && !changing.empty() &&
-        (rc = c.exec("UPDATE main.data SET " + set + " FROM temp.rt_changes AS c WHERE " + match)) != SQLITE_OK)
-        sqlFail(rc);
-    if (!code && (rc = c.exec("COMMIT")) != SQLITE_OK)
-        sqlFail(rc);
-    if (code)
-        c.exec("ROLLBACK");
-    c.exec("DROP TABLE IF EXISTS temp.rt_changes");
-    c.exec("DETACH DATABASE rt_from");
+}
+
+// The changed values onto their copies, found by the order's key values, in one statement.
+void RecordFile::putChanges(Copy &copy)
+{
+    std::string match, set;
+    for (std::size_t k = 0; k < copy.mine.parts.size(); ++k)
+        match += (k ? " AND main.data." : "main.data.") + copy.column(copy.mine.parts[k].field) + " = c.rt_k" +
+                 std::to_string(k);
+    for (std::size_t k = 0; k < copy.changing.size(); ++k)
+        set += (k ? ", " : "") + copy.column(copy.changing[k]) + " = c.rt_c" + std::to_string(k);
+    if (int rc = copy.c.exec("UPDATE main.data SET " + set + " FROM temp.rt_changes AS c WHERE " + match);
+        rc != SQLITE_OK)
+        copy.sqlFail(rc);
+}
+
+// Commits what the steps did, or rolls all of it back after the first failure; either way the
+// source is let go.
+int RecordFile::endCopy(Copy &copy)
+{
+    if (!copy.code)
+        if (int rc = copy.c.exec("COMMIT"); rc != SQLITE_OK)
+            copy.sqlFail(rc);
+    if (copy.code)
+        copy.c.exec("ROLLBACK");
+    copy.c.exec("DROP TABLE IF EXISTS temp.rt_changes");
+    copy.c.exec("DETACH DATABASE rt_from");
     invalidateBatch(true);
-    if (code)
-        return code;
+    if (copy.code)
+        return copy.code;
     clearError();
     return 0;
 }

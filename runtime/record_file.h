@@ -169,6 +169,15 @@ private:
     void bindField(sqlite3_stmt *st, int param, int field, const void *record, bool copyTexts = true) const;
     int attachTo(Connection &c, const std::string &alias);
 
+    // The steps of addCopiesOf(), each leaving the copy's first failure in the state they share.
+    struct Copy;
+    int attachCopySource(RecordFile &from, const KeyDef &order, const std::vector<int> &changing, KeyDef &mine);
+    void keepChanges(Copy &copy, const std::function<void(std::int64_t position)> &change);
+    void refuseUnnumbered(Copy &copy);
+    void copyInRuns(Copy &copy, const std::function<void()> &progress);
+    void putChanges(Copy &copy);
+    int endCopy(Copy &copy);
+
     int openImpl(int openMode, int declaredVersion, const std::function<void()> *before,
                  const std::function<void()> *after);
     int fail(int code);

@@ -867,6 +867,80 @@ int View::groupTotals(std::string_view groupField, const std::vector<Total> &tot
     return 0;
 }
 
+// ---------------------------------------------------------------------------------------------
+// Reading ahead
+
+ViewReader::ViewReader(const View &view, std::size_t batch) : view_(view), batch_(std::max<std::size_t>(1, batch)) {}
+
+bool ViewReader::batchStands() const
+{
+    if (!view_.file().isOpen())
+        return false;
+    const View::Mark now = view_.mark();
+    return now.connection != 0 && now.connection == mark_.connection && now.writes == mark_.writes &&
+           now.dataVersion == mark_.dataVersion && view_.filterSignature() == signature_;
+}
+
+int ViewReader::fill(std::size_t wanted)
+{
+    ahead_.clear();
+    at_ = 0;
+    const std::size_t size = std::max(batch_, wanted);
+    mark_ = view_.mark();
+    signature_ = view_.filterSignature();
+    int rc = started_ ? view_.readAfter(last_, size, ahead_) : view_.read(size, ahead_);
+    std::size_t asked = size;
+    if (rc != 0 && size > wanted) {
+        // A batch that fails may hold rows a slice would still have read: the slice decides.
+        asked = wanted;
+        rc = started_ ? view_.readAfter(last_, wanted, ahead_) : view_.read(wanted, ahead_);
+    }
+    if (rc != 0) {
+        ahead_.clear();
+        return rc;
+    }
+    exhausted_ = ahead_.size() < asked;
+    return 0;
+}
+
+int ViewReader::next(std::size_t n, std::vector<ViewRow> &rows)
+{
+    rows.clear();
+    if (at_ < ahead_.size() || exhausted_) {
+        if (!batchStands()) {
+            exhausted_ = false;
+            ahead_.clear();
+            at_ = 0;
+        }
+    } else {
+        ahead_.clear();
+        at_ = 0;
+    }
+    while (rows.size() < n) {
+        if (at_ == ahead_.size()) {
+            if (exhausted_)
+                break;
+            if (int rc = fill(n - rows.size())) {
+                rows.clear();
+                return rc;
+            }
+            if (ahead_.empty())
+                break;
+        }
+        rows.push_back(std::move(ahead_[at_++]));
+    }
+    if (!rows.empty()) {
+        last_ = rows.back();
+        started_ = true;
+    }
+    if (at_ == ahead_.size() && !exhausted_) {
+        ahead_.clear();
+        at_ = 0;
+    }
+    clearError();
+    return 0;
+}
+
 bool totalTooLarge() { return errorCode() == err::DriverError && fileErrorText() == kTotalOverflow; }
 
 }  // namespace rt

@@ -155,4 +155,34 @@ private:
     std::vector<Condition> filter_;
 };
 
+// Reads a view forward a batch at a time and hands the rows out in the smaller slices its
+// caller asks for: one seek a batch instead of one a slice, and no read lock held between
+// calls. Before a slice comes from the batch, the file and the filter's values are checked
+// against what they were when the batch was read; any write since (through any connection),
+// a changed live value or a closed file, and the rest is read afresh after the last row handed
+// out, so that the rows are those a read of the file as it is now would give.
+class ViewReader {
+public:
+    explicit ViewReader(const View &view, std::size_t batch = kBatch);
+    // Up to n rows after the last ones handed out, into `rows` (replaced). Fewer than n rows
+    // means the end was reached.
+    int next(std::size_t n, std::vector<ViewRow> &rows);
+
+    static constexpr std::size_t kBatch = 500;
+
+private:
+    bool batchStands() const;
+    int fill(std::size_t wanted);
+
+    const View &view_;
+    std::size_t batch_;
+    std::vector<ViewRow> ahead_;
+    std::size_t at_ = 0;
+    ViewRow last_;  // the last row handed out
+    bool started_ = false;
+    bool exhausted_ = false;  // the batch held the view's last row
+    View::Mark mark_;
+    std::string signature_;
+};
+
 }  // namespace rt

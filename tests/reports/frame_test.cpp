@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
+#include <QProgressBar>
+#include <chrono>
+#include <thread>
 #include <QApplication>
 #include <cstdlib>
 #include <QFontMetrics>
@@ -670,4 +674,29 @@ TEST_F(FrameTest, DataFormsPrintOneFormInTheCopiesAsked)
             w->requestClose();
         testing_support::pump(20);
     }
+}
+
+// The progress window paints a new percent at most every moment, so that a fast run is not
+// spent painting: the bar may lag the run between paints, but never runs ahead of it, its text
+// says what the bar shows, and after a pause the next percent shows at once.
+TEST_F(FrameTest, TheProgressBarLagsTheRunOnlyBetweenPaints)
+{
+    rec.previewAnswer = 2;
+    messages.answer(rt::BUTTON_YES);  // preview
+    messages.answer(rt::BUTTON_NO);   // memos
+    std::vector<std::pair<int, int>> shown;  // (bar, run) after each tick
+    afterTick = [&](ReportFrame &f, int tick) {
+        auto *bar = f.progressWidget()->findChild<QProgressBar *>();
+        auto *text = f.progressWidget()->findChild<QLabel *>("PercentText");
+        ASSERT_TRUE(bar && text);
+        EXPECT_EQ(text->text().section('%', 0, 0).trimmed().toInt(), bar->value()) << text->text().toStdString();
+        shown.emplace_back(bar->value(), f.percent());
+        if (tick == 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    };
+    EXPECT_EQ(runFrame(valuationDefinition(false)), 2);
+    ASSERT_GE(shown.size(), 4u);
+    for (const auto &[bar, run] : shown)
+        EXPECT_LE(bar, run);
+    EXPECT_GT(shown[2].first, shown[1].second);  // the tick after the pause showed its first percent
 }

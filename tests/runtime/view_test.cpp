@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 
 #include "runtime/dates.h"
@@ -335,4 +336,72 @@ TEST_F(Views, PositionsReadWithTotalsMatchThePositionsAndTotalsReadApart)
             EXPECT_EQ(tt, t) << (k ? k->name : "file order");
         }
     }
+}
+
+// A report reads its view ahead in batches and takes 25 rows a tick; whatever happens between
+// two ticks, the rows that follow must be those a fresh read after the last row would give.
+TEST_F(Views, ReadAheadMissesNoWriteLiveValueOrClosedFileBetweenSlices)
+{
+    const TableDef &d = gadgets();
+    std::string kind = "fruit";
+    struct Case {
+        const char *what;
+        std::size_t batch, slice;
+        std::function<void()> between;
+    };
+    const Case cases[] = {
+        {"nothing, batch larger than the view", 500, 2, [] {}},
+        {"nothing, batch smaller than a slice", 1, 2, [] {}},
+        {"nothing, slices of one", 4, 1, [] {}},
+        {"a row added ahead", 500, 2, [&] { add("zebra", "Fruit", 70, day(6), 1, 1, "Have"); }},
+        {"a row added behind", 500, 2, [&] { add("aardvark", "Fruit", 80, day(6), 1, 1, "Have"); }},
+        {"the next row deleted", 500, 2,
+         [&] {
+             ASSERT_EQ(file.getPosition(position["cherry"]), 0);
+             ASSERT_EQ(file.del(), 0);
+         }},
+        {"the next row renamed behind", 3, 1,
+         [&] {
+             ASSERT_EQ(file.getPosition(position["cherry"]), 0);
+             rec.NAME = "aa cherry";
+             ASSERT_EQ(file.put(), 0);
+         }},
+        {"the live value changed", 500, 1, [&] { kind = "veg"; }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        file.close();
+        SetUp();
+        kind = "fruit";
+        View v(file, key("NAMEKEY"), {Condition::equalsLive(d, "KIND", [&] { return kind; })});
+        ViewReader reader(v, c.batch);
+        std::vector<ViewRow> rows, rest;
+        ASSERT_EQ(reader.next(c.slice, rows), 0);
+        ASSERT_EQ(rows.size(), c.slice);
+        Vs got = names(rows), want = got;
+        const ViewRow last = rows.back();
+        c.between();
+        ASSERT_EQ(v.readAfter(last, SIZE_MAX, rest), 0);
+        for (const std::string &n : names(rest))
+            want.push_back(n);
+        do {
+            ASSERT_EQ(reader.next(c.slice, rows), 0);
+            for (const std::string &n : names(rows))
+                got.push_back(n);
+        } while (rows.size() == c.slice);
+        EXPECT_EQ(got, want);
+        ASSERT_EQ(reader.next(c.slice, rows), 0);
+        EXPECT_TRUE(rows.empty());  // the end stays the end
+    }
+
+    // A file closed under the reader is an error at the next slice, not the rest of a batch.
+    file.close();
+    SetUp();
+    View v(file, key("NAMEKEY"));
+    ViewReader reader(v, 500);
+    std::vector<ViewRow> rows;
+    ASSERT_EQ(reader.next(2, rows), 0);
+    file.close();
+    EXPECT_EQ(reader.next(2, rows), err::NotOpen);
+    EXPECT_TRUE(rows.empty());
 }
