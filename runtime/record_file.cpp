@@ -1439,18 +1439,39 @@ bool RecordFile::wouldDuplicate(const KeyDef &key)
     return sqlite3_step(st) == SQLITE_ROW;
 }
 
-int RecordFile::add()
+int RecordFile::startAdd(int &numberField)
 {
+    numberField = -1;
     if (!conn_)
         return fail(err::NotOpen);
     if (readOnly())
         return fail(err::AccessDenied);
     dupKey_ = nullptr;
     if (const KeyDef *k = def_.autoNumberKey()) {
-        const FieldDef &f = def_.fields[static_cast<std::size_t>(k->parts[0].field)];
+        numberField = k->parts[0].field;
+        const FieldDef &f = def_.fields[static_cast<std::size_t>(numberField)];
         if (fieldNumber(f, record_) == 0)
             setFieldNumber(f, record_, nextAutoNumber(*k));
     }
+    return 0;
+}
+
+int RecordFile::stepAdd(sqlite3_stmt *st)
+{
+    int rc = sqlite3_step(st);
+    if (rc != SQLITE_DONE)
+        return failWrite(rc, st);
+    current_ = sqlite3_last_insert_rowid(connection().db());
+    invalidateBatch(true);
+    clearError();
+    return 0;
+}
+
+int RecordFile::add()
+{
+    int numberField;
+    if (int e = startAdd(numberField))
+        return e;
     sqlite3_stmt *st = statement(StmtAdd << 24, [&](Stmt &s) {
         std::string qs = "?";
         for (std::size_t i = 1; i < def_.fields.size() + (def_.memoName ? 1 : 0); ++i)
@@ -1461,35 +1482,20 @@ int RecordFile::add()
         return err::DriverError;
     StmtUse use{st};
     bindRecord(st, 1, record_, memo_);
-    int rc = sqlite3_step(st);
-    if (rc != SQLITE_DONE) {
-        return failWrite(rc, st);
-    }
-    current_ = sqlite3_last_insert_rowid(connection().db());
-    invalidateBatch(true);
-    clearError();
-    return 0;
+    return stepAdd(st);
 }
 
 int RecordFile::addFields(const std::vector<int> &fields)
 {
-    if (!conn_)
-        return fail(err::NotOpen);
-    if (readOnly())
-        return fail(err::AccessDenied);
-    dupKey_ = nullptr;
+    int numberField;
+    if (int e = startAdd(numberField))
+        return e;
     const std::vector<int> *list = &fields;
     std::vector<int> withNumber;
-    if (const KeyDef *k = def_.autoNumberKey()) {
-        const int field = k->parts[0].field;
-        const FieldDef &f = def_.fields[static_cast<std::size_t>(field)];
-        if (fieldNumber(f, record_) == 0)
-            setFieldNumber(f, record_, nextAutoNumber(*k));
-        if (std::find(fields.begin(), fields.end(), field) == fields.end()) {
-            withNumber = fields;
-            withNumber.push_back(field);
-            list = &withNumber;
-        }
+    if (numberField >= 0 && std::find(fields.begin(), fields.end(), numberField) == fields.end()) {
+        withNumber = fields;
+        withNumber.push_back(numberField);
+        list = &withNumber;
     }
     const std::vector<int> &written = *list;
     // One statement for the last list of fields, built again when the list changes.
@@ -1511,14 +1517,7 @@ int RecordFile::addFields(const std::vector<int> &fields)
     int param = 1;
     for (int field : written)
         bindField(st, param++, field, record_, false);
-    int rc = sqlite3_step(st);
-    if (rc != SQLITE_DONE) {
-        return failWrite(rc, st);
-    }
-    current_ = sqlite3_last_insert_rowid(connection().db());
-    invalidateBatch(true);
-    clearError();
-    return 0;
+    return stepAdd(st);
 }
 
 int RecordFile::put()

@@ -183,6 +183,10 @@ private:
     int fail(int code);
     int failSqlite(int rc, sqlite3 *db);
     int failWrite(int rc, sqlite3_stmt *st);
+    // Every add: the refusals and the number of a record without one (numberField: the
+    // auto-numbered field, -1 when none), then the step and what it leaves.
+    int startAdd(int &numberField);
+    int stepAdd(sqlite3_stmt *st);
     int checkStructure(int declaredVersion, const std::function<void()> *before, const std::function<void()> *after);
     int fetch(bool backward);
     int step(bool backward);
