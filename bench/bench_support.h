@@ -110,6 +110,23 @@ inline void fillItem(MasterInventoryBuffer &r, int i)
     r.MEMO = i % 10 == 0 ? "A short memo about the item" : "";
 }
 
+// Adds items 0 to n-1 (fillItem) to the open item file in one transaction; false, said on
+// stderr, when an add fails.
+inline bool addItems(int n)
+{
+    rt::Transaction tx({&MasterInventory});
+    tx.begin();
+    for (int i = 0; i < n; ++i) {
+        fillItem(MAS, i);
+        if (MasterInventory.add() != 0) {
+            std::fprintf(stderr, "add failed: %s\n", rt::errorText().c_str());
+            return false;
+        }
+    }
+    tx.commit();
+    return true;
+}
+
 // The files a report reads, made in `dir` and left open: the settings (address and phone lines
 // printed, portrait) and the active client A1, John Smith. False, said on stderr, on failure.
 inline bool makeReportFiles(const TempFolder &dir, const std::vector<rt::RecordFile *> &files)

@@ -57,18 +57,8 @@ double driverAdd(const std::string &path, int n)
     MasterInventory.create();
     MasterInventory.open(rt::mode::ReadWriteDenyNone);
     auto t0 = Clock::now();
-    {
-        rt::Transaction tx({&MasterInventory});
-        tx.begin();
-        for (int i = 0; i < n; ++i) {
-            bench::fillItem(MAS, i);
-            if (MasterInventory.add() != 0) {
-                std::fprintf(stderr, "add failed: %s\n", rt::errorText().c_str());
-                std::exit(1);
-            }
-        }
-        tx.commit();
-    }
+    if (!bench::addItems(n))
+        std::exit(1);
     return bench::ms(t0, Clock::now());
 }
 

@@ -21,16 +21,8 @@ void makeItems(const std::string &path, int n)
         std::fprintf(stderr, "cannot make %s\n", path.c_str());
         std::exit(2);
     }
-    rt::Transaction tx({&MasterInventory});
-    tx.begin();
-    for (int i = 0; i < n; ++i) {
-        bench::fillItem(MAS, i);
-        if (MasterInventory.add() != 0) {
-            std::fprintf(stderr, "add failed: %s\n", rt::errorText().c_str());
-            std::exit(2);
-        }
-    }
-    tx.commit();
+    if (!bench::addItems(n))
+        std::exit(2);
     MasterInventory.close();
 }
 

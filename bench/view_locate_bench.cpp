@@ -44,18 +44,8 @@ int runSize(int n)
         std::fprintf(stderr, "cannot make %s: %s\n", path.c_str(), rt::errorText().c_str());
         return 1;
     }
-    {
-        rt::Transaction tx({&MasterInventory});
-        tx.begin();
-        for (int i = 0; i < n; ++i) {
-            bench::fillItem(MAS, i);
-            if (MasterInventory.add() != 0) {
-                std::fprintf(stderr, "add failed: %s\n", rt::errorText().c_str());
-                return 1;
-            }
-        }
-        tx.commit();
-    }
+    if (!bench::addItems(n))
+        return 1;
 
     const rt::KeyDef *desc = dict::MasterInventoryDef.key("DESCRIPTIONKEY");
     const int field = dict::MasterInventoryDef.fieldIndex("DESCRIPTION");
