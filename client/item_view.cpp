@@ -312,16 +312,8 @@ private:
     // file that cannot be read, leaves the area empty.
     QWidget *pictureArea(const char *f)
     {
-        auto *area = new QFrame;
-        area->setFrameShape(QFrame::StyledPanel);
-        area->setFixedSize(static_cast<int>(std::lround(rt::kPictureBoxWidth * unit_)) + 4,
-                           static_cast<int>(std::lround(rt::kPictureBoxHeight * unit_)) + 4);
-        auto *al = new QVBoxLayout(area);
-        al->setContentsMargins(2, 2, 2, 2);
-        auto *display = new QLabel;
-        display->setObjectName(QString(f) + " picture");
-        display->hide();
-        al->addWidget(display, 0, Qt::AlignCenter);
+        QLabel *display = nullptr;
+        QFrame *area = rt::pictureArea(unit_, f, display);
         const QString path = picturePath(rt::fieldText(masField(f), &item_));
         if (path.isEmpty())
             return area;

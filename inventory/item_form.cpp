@@ -477,19 +477,8 @@ private:
 
     QWidget *makePictureArea(const layout::Control &c)
     {
-        // The area keeps its size whether or not a picture shows in it.
-        auto *area = new QFrame;
-        area->setFrameShape(QFrame::StyledPanel);
-        area->setFixedSize(static_cast<int>(std::lround(rt::kPictureBoxWidth * unit_)) + 4,
-                           static_cast<int>(std::lround(rt::kPictureBoxHeight * unit_)) + 4);
-        auto *al = new QVBoxLayout(area);
-        al->setContentsMargins(2, 2, 2, 2);
         PictureTab &t = pictures_[c.field];
-        t.display = new QLabel;
-        t.display->setObjectName(QString(c.field) + " picture");
-        t.display->hide();
-        al->addWidget(t.display, 0, Qt::AlignCenter);
-        return area;
+        return rt::pictureArea(unit_, c.field, t.display);
     }
 
     // The behaviours that belong to particular fields.

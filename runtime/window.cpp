@@ -6,6 +6,9 @@
 #include <QPushButton>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QFrame>
+#include <QLabel>
+#include <cmath>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -15,6 +18,7 @@
 
 #include "runtime/file_manager.h"
 #include "runtime/help.h"
+#include "runtime/image.h"
 #include "runtime/ini_store.h"
 
 namespace rt {
@@ -120,6 +124,21 @@ int titleWidth(const QWidget *window)
 }
 
 void fitTitle(QWidget *window) { window->setMinimumWidth(std::max(window->minimumWidth(), titleWidth(window))); }
+
+QFrame *pictureArea(double unit, const QString &field, QLabel *&display)
+{
+    auto *area = new QFrame;
+    area->setFrameShape(QFrame::StyledPanel);
+    area->setFixedSize(static_cast<int>(std::lround(kPictureBoxWidth * unit)) + 4,
+                       static_cast<int>(std::lround(kPictureBoxHeight * unit)) + 4);
+    auto *al = new QVBoxLayout(area);
+    al->setContentsMargins(2, 2, 2, 2);
+    display = new QLabel;
+    display->setObjectName(field + " picture");
+    display->hide();
+    al->addWidget(display, 0, Qt::AlignCenter);
+    return area;
+}
 
 void cascadeFromOthers(QMdiArea *area, QMdiSubWindow *window)
 {

@@ -13,6 +13,8 @@
 
 class QAction;
 class QBoxLayout;
+class QFrame;
+class QLabel;
 class QMenu;
 class QMenuBar;
 class QPushButton;
@@ -116,6 +118,10 @@ void keepVisible(QWidget *window);
 void fitTitle(QWidget *window);
 // The width the window's title bar needs for its whole title beside its icon and buttons.
 int titleWidth(const QWidget *window);
+// The framed area a picture of an item or receipt is shown in, of the picture box's size at
+// `unit` pixels a window unit whether or not a picture shows; `display`, centred in it and
+// hidden until a picture is put in, is named "<field> picture".
+QFrame *pictureArea(double unit, const QString &field, QLabel *&display);
 // Window > Tile and Cascade, inside the visible part of the frame's area.
 void tileWindows(QMdiArea *area);
 // A new sub-window that would open exactly over another steps down and right from it, as a
