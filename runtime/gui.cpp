@@ -1,5 +1,6 @@
 #include "runtime/gui.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSpacerItem>
+#include <QThread>
 #include <map>
 #include <memory>
 
@@ -24,6 +26,7 @@
 #include <unistd.h>
 
 #include "runtime/message.h"
+#include "runtime/record_file.h"
 #include "runtime/window.h"
 
 namespace rt {
@@ -110,6 +113,26 @@ std::unique_ptr<QLockFile> &instanceLock()
     return l;
 }
 
+}  // namespace
+
+// A scan of a record file that reads fast holds the file's read lock from one call to the
+// next. When the event loop is about to wait for the user, nothing is reading any more, and
+// every such lock is let go, so that a writer in another program is not kept waiting.
+void releaseHeldReadsWhenIdle()
+{
+    static QPointer<QAbstractEventDispatcher> watched;
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread())
+        return;
+    QAbstractEventDispatcher *d = QAbstractEventDispatcher::instance();
+    if (!d || d == watched)
+        return;
+    watched = d;
+    QObject::connect(d, &QAbstractEventDispatcher::aboutToBlock, d, [] { releaseHeldReads(); });
+}
+namespace {
+// Every scan that starts holding asks for it, so that no program or window has to.
+const bool g_heldReadsWatched = (setReadHeldHook(releaseHeldReadsWhenIdle), true);
 }  // namespace
 
 void installMessageBoxes()

@@ -12,6 +12,10 @@ class QWidget;
 
 namespace rt {
 
+// Lets go of every record file's held read lock whenever the event loop of this thread is
+// about to wait: called by itself when a scan starts holding one.
+void releaseHeldReadsWhenIdle();
+
 // Message boxes as QMessageBox, with "|" line breaks, the button set and default button, and
 // the asterisk beep as the system's alert.
 void installMessageBoxes();

@@ -3,6 +3,7 @@
 #include <malloc.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -52,6 +53,29 @@ void forget(RecordFile *file)
         v.erase(std::remove_if(v.begin(), v.end(), [file](const OpenEntry &e) { return e.file == file; }), v.end());
         it = v.empty() ? reg.erase(it) : std::next(it);
     }
+}
+
+// The files whose scan holds a statement open between calls: few at a time, often none.
+std::vector<RecordFile *> &holders()
+{
+    static auto *v = new std::vector<RecordFile *>;
+    return *v;
+}
+void (*g_readHeldHook)() = nullptr;
+
+// A held run ends after this long even while its caller keeps reading, so that a writer in
+// another process waits no longer for the read lock.
+constexpr std::int64_t kHoldMs = 50;
+// A caller that took at most this long a row over its last run of at least kFastRun rows
+// reads fast enough for its next run to be held.
+std::int64_t g_fastRowNs = 20000;
+constexpr int kFastRun = 64;
+
+std::int64_t nowNs(clockid_t clock)
+{
+    timespec ts{};
+    clock_gettime(clock, &ts);
+    return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
 std::string canonical(const std::string &path)
@@ -184,6 +208,7 @@ sqlite3_stmt *Connection::prepare(const std::string &sql)
 
 void Connection::dropStatements(std::string_view containing)
 {
+    releaseHeldReads();  // a held run's statement may be among those finalized
     ++generation_;
     auto it = cache_.begin();
     while (it != cache_.end()) {
@@ -238,6 +263,15 @@ std::string createIndexSql(const TableDef &def, const KeyDef &key, const std::st
     return sql;
 }
 
+void setReadHeldHook(void (*hook)()) { g_readHeldHook = hook; }
+void setHeldScanRowNs(std::int64_t ns) { g_fastRowNs = ns; }
+
+void releaseHeldReads()
+{
+    while (!holders().empty())
+        holders().back()->releaseHeld();
+}
+
 // ---------------------------------------------------------------------------------------------
 // RecordFile
 
@@ -252,6 +286,7 @@ RecordFile::RecordFile(const TableDef &def, void *record, std::string *memo)
 // one still over the file is never met at the program's end.
 RecordFile::~RecordFile()
 {
+    releaseHeld();
     if (!conn_)
         return;
     if (tx_)
@@ -594,6 +629,9 @@ int RecordFile::openImpl(int openMode, int declaredVersion, const std::function<
     } else if (::access(path.c_str(), R_OK) != 0) {
         return fail(err::AccessDenied);
     }
+    // Opening may roll a journal back or bring the file's structure up to date, each of which
+    // waits for the file's readers in this process.
+    releaseHeldReads();
     if (write)
         removeStaleSuperJournals(path);
     else
@@ -628,6 +666,7 @@ int RecordFile::openImpl(int openMode, int declaredVersion, const std::function<
         conn->exec("PRAGMA synchronous=FULL");
     }
     openFiles()[key].push_back({this, openMode});
+    path_ = key;
     seq_ = Seq::None;
     current_ = 0;
     invalidateBatch();
@@ -749,6 +788,7 @@ int RecordFile::close()
 {
     if (!conn_)
         return fail(err::NotOpen);
+    releaseHeld();
     if (tx_)
         tx_->rollback();
     forget(this);
@@ -760,6 +800,7 @@ int RecordFile::close()
     batch_ = Batch();
     seekRow_ = -1;
     stmts_.clear();
+    path_.clear();
     clearError();
     return 0;
 }
@@ -921,6 +962,7 @@ int RecordFile::replaceValue(int field, std::string_view from, std::string_view 
         return fail(err::NotOpen);
     if (readOnly())
         return fail(err::AccessDenied);
+    releaseReadsBeforeWrite();
     const FieldDef &f = def_.fields[static_cast<std::size_t>(field)];
     KeyPart part{field, false};
     sqlite3_stmt *st = connection().prepare("UPDATE " + tableRef() + " SET " + quote(TableDef::columnName(f)) +
@@ -1002,6 +1044,7 @@ int RecordFile::addCopiesOf(RecordFile &from, const KeyDef &order, const std::ve
                             const std::function<void(std::int64_t position)> &change,
                             const std::function<void()> &progress)
 {
+    releaseHeldReads();
     KeyDef mine{};
     if (int code = attachCopySource(from, order, changing, mine))
         return code;
@@ -1195,12 +1238,35 @@ int RecordFile::endCopy(Copy &copy)
 
 void RecordFile::invalidateBatch(bool afterWrite)
 {
+    releaseHeld();
     batchLen_ = 0;
     batchPos_ = 0;
     batchExhausted_ = false;
     batchBackward_ = false;
+    runRows_ = 0;
     // A loop that writes after every read would throw most of a large batch away each time.
     batchSize_ = afterWrite ? 4 : 16;
+}
+
+void RecordFile::releaseHeld()
+{
+    if (!held_)
+        return;
+    sqlite3_reset(held_);
+    held_ = nullptr;
+    auto &h = holders();
+    h.erase(std::remove(h.begin(), h.end(), this), h.end());
+}
+
+void RecordFile::releaseReadsBeforeWrite()
+{
+    // Another file's run over this one holds the read lock the write waits for; this file's own
+    // run would go on reading while its rows change under it.
+    for (std::size_t i = holders().size(); i-- > 0;) {
+        RecordFile *f = holders()[i];
+        if (f == this || f->path_ == path_ || &f->connection() == &connection())
+            f->releaseHeld();
+    }
 }
 
 int RecordFile::setFileOrder()
@@ -1269,6 +1335,32 @@ int RecordFile::fetch(bool backward)
     const bool inclusive = !open && seekInclusive_;
     const bool withRowid = !open && (fileOrder || !fromBuffer_ || seekRowid_ != 0);
     const std::uint32_t k = fileOrder ? 0 : keyNumber(seqKey_);
+    // The rows of this batch overwrite those of the last one, the seek's among them.
+    if (seekRow_ >= 0) {
+        seekRecord_.resize(def_.recordSize);
+        loadRow(static_cast<std::size_t>(seekRow_), seekRecord_.data(), nullptr);
+        seekRow_ = -1;
+    }
+    const std::int64_t now = nowNs(CLOCK_MONOTONIC);
+    const bool fast = runRows_ >= kFastRun && now - runStart_ <= runRows_ * g_fastRowNs;
+    runRows_ = 0;
+    runStart_ = now;
+    batchLen_ = 0;
+    batchPos_ = 0;
+    batchBackward_ = backward;
+    // Only a run after a row returned: a seek from the buffer's values stays a batch.
+    if (fast && !open && !inclusive && withRowid && k != ~0u) {
+        heldBackward_ = backward;
+        heldKeyBytes_.clear();
+        if (!fileOrder)
+            for (const KeyPart &p : seqKey_->parts) {
+                const FieldDef &f = def_.fields[static_cast<std::size_t>(p.field)];
+                heldKeyBytes_.emplace_back(f.offset, f.size);
+            }
+        seekRecord_.resize(def_.recordSize);
+        heldSince_ = nowNs(CLOCK_MONOTONIC_COARSE);
+        return startPhase(static_cast<int>(heldKeyBytes_.size()));
+    }
     const std::uint32_t id = k == ~0u ? 0
                                       : StmtFetch << 24 | k << 8 | (backward ? 1u : 0u) | (open ? 2u : 0u) |
                                             (inclusive ? 4u : 0u) | (withRowid ? 8u : 0u) | (fileOrder ? 16u : 0u);
@@ -1289,12 +1381,6 @@ int RecordFile::fetch(bool backward)
     if (!st)
         return err::DriverError;
     StmtUse use{st};
-    // The rows of this batch overwrite those of the last one, the seek's among them.
-    if (seekRow_ >= 0) {
-        seekRecord_.resize(def_.recordSize);
-        loadRow(static_cast<std::size_t>(seekRow_), seekRecord_.data(), nullptr);
-        seekRow_ = -1;
-    }
     int n = 1;
     for (int f : entry->params) {
         if (f < 0)
@@ -1304,9 +1390,6 @@ int RecordFile::fetch(bool backward)
         ++n;
     }
     sqlite3_bind_int(st, n, batchSize_);
-    batchLen_ = 0;
-    batchPos_ = 0;
-    batchBackward_ = backward;
     // Laid out at the first read, not when the file is made: a file that is a global is made
     // before its record type's table may be.
     if (textCells_.empty() && numberCells_.empty())
@@ -1338,29 +1421,123 @@ int RecordFile::fetch(bool backward)
     return 0;
 }
 
+// A held run reads "after the last row" as the key's own ranges, each of which SQLite seeks
+// in the key's index and then walks without a test per row (the one condition over the key's
+// values and the position, which a batch uses, is tested again on every row): phase i takes
+// the rows whose first i parts equal the last row's and whose next part comes after its, and
+// phase n (all parts equal) those whose position comes after. Phases run from n down to 0.
+int RecordFile::startPhase(int phase)
+{
+    const bool backward = heldBackward_;
+    const bool fileOrder = seq_ == Seq::File;
+    const std::uint32_t k = fileOrder ? 0 : keyNumber(seqKey_);
+    const int parts = static_cast<int>(heldKeyBytes_.size());
+    Stmt *entry = nullptr;
+    sqlite3_stmt *st = statement(StmtHeld << 24 | k << 8 | std::uint32_t(phase) << 1 | (backward ? 1u : 0u), [&](Stmt &s) {
+        std::string where;
+        for (int i = 0; i <= phase && i <= parts; ++i) {
+            where += i ? " AND " : "";
+            if (i == parts) {
+                where += std::string("rowid ") + (backward ? "< ?" : "> ?");
+                s.params.push_back(-1);
+                break;
+            }
+            const KeyPart &p = seqKey_->parts[static_cast<std::size_t>(i)];
+            where += partExpr(def_, p) + (i < phase ? " = ?" : (p.descending != backward ? " < ?" : " > ?"));
+            s.params.push_back(p.field);
+        }
+        s.sql = "SELECT " + columnList() + " FROM " + tableRef() + " WHERE " + where + " ORDER BY " +
+                orderBy(fileOrder ? nullptr : seqKey_, backward);
+    }, &entry);
+    if (!st)
+        return err::DriverError;
+    int n = 1;
+    for (int f : entry->params) {
+        if (f < 0)
+            sqlite3_bind_int64(st, n, seekRowid_);
+        else
+            bindField(st, n, f, seekRecord_.data());
+        ++n;
+    }
+    held_ = st;
+    heldPhase_ = phase;
+    heldRows_ = 0;
+    holders().push_back(this);
+    if (g_readHeldHook)
+        g_readHeldHook();
+    return 0;
+}
+
+// One row of a held run straight into the record buffer: 0 with a row, 1 when the run has
+// ended (the batch state then says whether the sequence has more), or an error code.
+int RecordFile::stepHeld()
+{
+    for (;;) {
+        // A statement another call reset would start again from the top: start the next run
+        // after the last row instead, as after any release.
+        const int rc = sqlite3_stmt_busy(held_) || heldRows_ == 0 ? sqlite3_step(held_) : SQLITE_ABORT;
+        if (rc == SQLITE_ROW)
+            break;
+        if (rc == SQLITE_DONE && heldPhase_ > 0) {
+            // The next range starts after the same last row: the seek values are unchanged.
+            releaseHeld();
+            if (int code = startPhase(heldPhase_ - 1))
+                return code;
+            continue;
+        }
+        const int code = rc == SQLITE_DONE || rc == SQLITE_ABORT ? 1 : failSqlite(rc, connection().db());
+        batchExhausted_ = rc == SQLITE_DONE;
+        releaseHeld();
+        return code;
+    }
+    decodeRow(held_, 1, record_, memo_);
+    current_ = sqlite3_column_int64(held_, 0);
+    auto *rec = static_cast<const unsigned char *>(record_);
+    for (const auto &[at, size] : heldKeyBytes_)
+        std::memcpy(seekRecord_.data() + at, rec + at, size);
+    ++runRows_;
+    if ((++heldRows_ & 255) == 0 && nowNs(CLOCK_MONOTONIC_COARSE) - heldSince_ > kHoldMs * 1000000)
+        releaseHeld();
+    return 0;
+}
+
 int RecordFile::step(bool backward)
 {
     if (!conn_)
         return fail(err::NotOpen);
     if (seq_ == Seq::None)
         return fail(err::NoRecord);
+    if (held_ && heldBackward_ != backward)
+        releaseHeld();
     if (batchBackward_ != backward)
         invalidateBatch();  // direction changed: go on from the last record returned
-    if (batchPos_ >= batchLen_) {
+    for (;;) {
+        if (held_) {
+            const int code = stepHeld();
+            if (code == 1)
+                continue;
+            if (code != 0)
+                return code;
+            seekRow_ = -1;
+            break;
+        }
+        if (batchPos_ < batchLen_) {
+            const std::size_t row = batchPos_++;
+            loadRow(row, record_, memo_);
+            current_ = batch_.rowids[row];
+            seekRow_ = static_cast<std::ptrdiff_t>(row);
+            ++runRows_;
+            break;
+        }
         if (batchExhausted_)
             return fail(err::NoRecord);
-        int code = fetch(backward);
-        if (code != 0)
+        if (int code = fetch(backward))
             return code;
-        if (batchLen_ == 0) {
+        if (!held_ && batchLen_ == 0) {
             batchExhausted_ = true;
             return fail(err::NoRecord);
         }
     }
-    const std::size_t row = batchPos_++;
-    loadRow(row, record_, memo_);
-    current_ = batch_.rowids[row];
-    seekRow_ = static_cast<std::ptrdiff_t>(batchPos_ - 1);
     seekRowid_ = current_;
     seekInclusive_ = false;
     seekOpen_ = false;
@@ -1446,6 +1623,7 @@ int RecordFile::startAdd(int &numberField)
         return fail(err::NotOpen);
     if (readOnly())
         return fail(err::AccessDenied);
+    releaseReadsBeforeWrite();
     dupKey_ = nullptr;
     if (const KeyDef *k = def_.autoNumberKey()) {
         numberField = k->parts[0].field;
@@ -1528,6 +1706,7 @@ int RecordFile::put()
         return fail(err::NoRecord);
     if (readOnly())
         return fail(err::AccessDenied);
+    releaseReadsBeforeWrite();
     dupKey_ = nullptr;
     sqlite3_stmt *st = statement(StmtPut << 24, [&](Stmt &s) {
         std::string sets;
@@ -1567,6 +1746,7 @@ int RecordFile::del()
         return fail(err::NoRecord);
     if (readOnly())
         return fail(err::AccessDenied);
+    releaseReadsBeforeWrite();
     sqlite3_stmt *st =
         statement(StmtDel << 24, [&](Stmt &s) { s.sql = "DELETE FROM " + tableRef() + " WHERE rowid = ?"; });
     if (!st)
@@ -1587,6 +1767,7 @@ int RecordFile::del()
 
 int RecordFile::build(const std::function<bool(const KeyDef &key, int index)> &onKey)
 {
+    releaseHeldReads();
     if (tx_ || (conn_ && readOnly()))
         return fail(err::AccessDenied);
     // A file whose keys are damaged cannot be opened, so its keys are rebuilt on a connection
@@ -1738,6 +1919,7 @@ Connection &Transaction::connection() { return *lead_; }
 
 int Transaction::begin()
 {
+    releaseHeldReads();  // ATTACH and BEGIN IMMEDIATE wait for no reader of this process
     if (active_ || files_.empty())
         return setError(err::DriverError), err::DriverError;
     for (RecordFile *f : files_) {
@@ -1780,6 +1962,7 @@ int Transaction::begin()
 
 int Transaction::commit()
 {
+    releaseHeldReads();
     if (!active_)
         return setError(err::DriverError), err::DriverError;
     int rc = lead_->exec("COMMIT");
@@ -1803,6 +1986,7 @@ int Transaction::commit()
 
 void Transaction::rollback()
 {
+    releaseHeldReads();
     if (active_) {
         int code = errorCode();
         std::string text = fileErrorText();
@@ -1820,6 +2004,7 @@ void Transaction::rollback()
 
 void Transaction::detach()
 {
+    releaseHeldReads();
     if (!lead_)
         return;
     for (std::size_t i = 0; i < files_.size(); ++i) {

@@ -50,6 +50,19 @@ inline constexpr int kPageCacheKiB = 32 * 1024;
 // keep it for the process otherwise.
 void giveBackMemory();
 
+// A scan whose caller reads row after row without pause keeps its statement, and so SQLite's
+// read lock on the file, from one call to the next (see RecordFile::step). A write to the file
+// in this process lets go of it first; an event loop about to wait for the user lets go of
+// every such lock through releaseHeldReads(), which the windowing layer hooks in with
+// setReadHeldHook: the hook runs whenever a scan starts holding. A run also ends by itself
+// 50 ms after it started, at the caller's next read; a caller that stops reading for long
+// without going back to the event loop keeps the lock until its next call on the file.
+void releaseHeldReads();
+void setReadHeldHook(void (*hook)());
+// How fast, per row, a caller must have read for its scan to hold: tests force it (a large
+// value) or forbid it (a negative one).
+void setHeldScanRowNs(std::int64_t ns);
+
 class RecordFile {
 public:
     RecordFile(const TableDef &def, void *record, std::string *memo = nullptr);
@@ -199,7 +212,7 @@ private:
         std::uint64_t conn = 0, generation = 0;
         sqlite3_stmt *st = nullptr;
     };
-    enum StmtKind : std::uint32_t { StmtAdd = 1, StmtPut, StmtDel, StmtGet, StmtFetch, StmtAddFields };
+    enum StmtKind : std::uint32_t { StmtAdd = 1, StmtPut, StmtDel, StmtGet, StmtFetch, StmtAddFields, StmtHeld };
     template <typename Build>
     sqlite3_stmt *statement(std::uint32_t id, Build &&build, Stmt **entry = nullptr);
     std::uint32_t keyNumber(const KeyDef *key) const;  // 0 for none, else index + 1; ~0u for a foreign key
@@ -228,6 +241,25 @@ private:
     std::int64_t seekRowid_ = 0;
     bool seekInclusive_ = false;
     bool seekOpen_ = true;     // no bound: from the very start or end
+    // A run of rows read straight from an open statement (held_), for a caller that has shown
+    // it reads fast: decoding once, as SQLite hands each row over, is what a batch cannot do.
+    // The run ends after kHoldMs, at a write to the file, and when the event loop waits; each
+    // row's key values are kept in seekRecord_ so that the next run starts after it.
+    sqlite3_stmt *held_ = nullptr;
+    bool heldBackward_ = false;
+    int heldPhase_ = 0, heldRows_ = 0;
+    std::int64_t heldSince_ = 0;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> heldKeyBytes_;  // offset, size in the record
+    // Rows returned since the last fetch, and when that fetch was: how fast the caller reads.
+    int runRows_ = 0;
+    std::int64_t runStart_ = 0;
+    std::string path_;  // canonical, while open
+    void releaseHeld();
+    int startPhase(int phase);
+    int stepHeld();
+    // Lets go of the held runs that a write to this file would wait for or disturb.
+    void releaseReadsBeforeWrite();
+    friend void releaseHeldReads();
     // The batch holds each row as SQLite gave it: a cell per field (the number, or where its
     // text lies in `text`, already cut to the field) and the memo's cell. A row is decoded into
     // the record buffer only when it is returned, so no row is copied twice, and the batch

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QTimer>
+
 #include <sys/stat.h>
 #include <sqlite3.h>
 
@@ -17,6 +20,7 @@
 #include "runtime/file_manager.h"
 #include "runtime/file_recovery.h"
 #include "runtime/file_structure.h"
+#include "runtime/gui.h"
 #include "tests/support/record_damage.h"
 #include "tests/support/test_support.h"
 
@@ -625,4 +629,117 @@ TEST_F(RecordFiles, AScanAcrossBatchesReturnsEachRecordAsReadByItsPosition)
     EXPECT_EQ(MAS.ASSETNUMBER.get(), 39);
     ASSERT_EQ(MasterInventory.next(), 0);
     EXPECT_EQ(MAS.ASSETNUMBER.get(), 40);
+}
+
+namespace {
+
+// Items whose keys repeat: three statuses, categories in either case, five types, so that a
+// run after a row meets rows equal to it in one, two and all of a key's parts.
+void addRepeatingItems(int n)
+{
+    Transaction tx({&MasterInventory});
+    ASSERT_EQ(tx.begin(), 0);
+    const char *categories[] = {"Den", "den", "Attic", "Kitchen"};
+    for (int i = 0; i < n; ++i) {
+        clearRecord(dict::MasterInventoryDef, &MAS);
+        MAS.STATUS = std::to_string(i % 3);
+        MAS.CATEGORY = categories[(i / 3) % 4];
+        MAS.TYPE = "T" + std::to_string((i * 7) % 5);
+        MAS.LOCATION = i % 2 ? "Den" : "Hall";
+        MAS.BOXNUMBER = std::to_string(i % 11);
+        MAS.DESCRIPTION = "Item " + std::to_string((i * 104729) % 97);
+        ASSERT_EQ(MasterInventory.add(), 0) << errorText();
+    }
+    ASSERT_EQ(tx.commit(), 0);
+}
+
+std::vector<std::int64_t> positions(const KeyDef *key, bool backward)
+{
+    std::vector<std::int64_t> out;
+    key ? MasterInventory.set(*key) : MasterInventory.setFileOrder();
+    while ((backward ? MasterInventory.previous() : MasterInventory.next()) == 0)
+        out.push_back(MasterInventory.position());
+    return out;
+}
+
+}  // namespace
+
+// A scan that reads fast keeps its statement open and reads after its last row by the key's
+// own ranges: every key and direction must give the same records in the same order as reading
+// in batches does, and turning back inside a held run goes on from the record last returned.
+TEST_F(RecordFiles, AHeldScanReadsTheSameRecordsInTheSameOrderAsBatches)
+{
+    openNew(MasterInventory);
+    const int n = 3000;
+    addRepeatingItems(n);
+    struct Restore {
+        ~Restore() { setHeldScanRowNs(20000); }
+    } restore;
+    for (const char *k : {"STATUSKEY", "LOCATIONKEY", "DESCRIPTIONKEY", "ASSETKEY", ""})
+        for (bool backward : {false, true}) {
+            SCOPED_TRACE(std::string(*k ? k : "file order") + (backward ? " backward" : " forward"));
+            const KeyDef *key = *k ? dict::MasterInventoryDef.key(k) : nullptr;
+            setHeldScanRowNs(-1);
+            const std::vector<std::int64_t> batches = positions(key, backward);
+            setHeldScanRowNs(1000000000);
+            EXPECT_EQ(positions(key, backward), batches);
+            EXPECT_EQ(batches.size(), static_cast<std::size_t>(n));
+        }
+    MasterInventory.set(*dict::MasterInventoryDef.key("STATUSKEY"));
+    std::vector<std::int64_t> seen;
+    for (int i = 0; i < 700; ++i) {
+        ASSERT_EQ(MasterInventory.next(), 0);
+        seen.push_back(MasterInventory.position());
+    }
+    ASSERT_EQ(MasterInventory.previous(), 0);
+    EXPECT_EQ(MasterInventory.position(), seen[698]);
+    ASSERT_EQ(MasterInventory.next(), 0);
+    EXPECT_EQ(MasterInventory.position(), seen[699]);
+}
+
+// A held scan keeps the file's read lock between calls: a write through another open copy of
+// the file must not wait for it (and fail as locked), nor may another program's once the
+// event loop waits; the scan then goes on after its last record and sees the new one.
+TEST_F(RecordFiles, AHeldScanLetsWritersInAndGoesOnAfterItsLastRecord)
+{
+    openNew(MasterInventory);
+    const int n = 1000;
+    addRepeatingItems(n);
+    struct Restore {
+        ~Restore() { setHeldScanRowNs(20000); }
+    } restore;
+    setHeldScanRowNs(1000000000);
+    MasterInventoryRecord other{};
+    std::string otherMemo;
+    RecordFile second(dict::MasterInventoryDef, &other, &otherMemo);
+    second.name = MasterInventory.name;
+    ASSERT_EQ(second.open(mode::ReadWriteDenyNone), 0);
+    std::set<std::int64_t> seen;
+    MasterInventory.set(*dict::MasterInventoryDef.key("ASSETKEY"));
+    for (int i = 0; i < 300; ++i) {
+        ASSERT_EQ(MasterInventory.next(), 0);
+        seen.insert(MasterInventory.position());
+    }
+    ASSERT_EQ(second.getPosition(5), 0);
+    other.DESCRIPTION = "Changed";
+    EXPECT_EQ(second.put(), 0) << errorText();
+    clearRecord(dict::MasterInventoryDef, &other);
+    EXPECT_EQ(second.add(), 0) << errorText();
+    for (int i = 0; i < 300; ++i) {
+        ASSERT_EQ(MasterInventory.next(), 0);
+        seen.insert(MasterInventory.position());
+    }
+    // Another program: no wait at all for the lock.
+    int argc = 1;
+    char arg0[] = "tests", *argv[] = {arg0, nullptr};
+    QCoreApplication app(argc, argv);
+    releaseHeldReadsWhenIdle();
+    QTimer::singleShot(20, &app, &QCoreApplication::quit);
+    app.exec();
+    EXPECT_EQ(testing_support::sqliteExec(MasterInventory.name, "UPDATE data SET location = 'Porch' WHERE rowid = 7"),
+              "");
+    while (MasterInventory.next() == 0)
+        seen.insert(MasterInventory.position());
+    EXPECT_EQ(seen.size(), static_cast<std::size_t>(n + 1));
+    second.close();
 }
