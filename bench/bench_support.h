@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -157,6 +158,12 @@ inline bool makeReportFiles(const TempFolder &dir, const std::vector<rt::RecordF
 }
 
 inline const char *verdict(bool ok) { return ok ? "ok" : "MISSED"; }
+
+inline double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
 
 // The process's resident memory now, and the most it held since the last resetPeak(), in MB.
 inline double statusMB(const char *field)

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "bench/bench_support.h"
 #include "runtime/record_sql.h"
@@ -93,9 +94,10 @@ double rawAdd(const std::string &path, int n, const std::string &cols)
 int runSize(int n)
 {
     bench::TempFolder dir("records");
-    // Timed in turns, the best of three adds and five scans, so that a busy moment of the
-    // machine does not decide a ratio; the adds of the largest size once.
-    const int addRounds = n >= 1000000 ? 1 : 3, scanRounds = 5;
+    // Timed in turns so that a busy moment of the machine does not decide a ratio: the best of
+    // three adds (of the largest size, one), and the median of six rounds of scans, half of
+    // them led by each side.
+    const int addRounds = n >= 1000000 ? 1 : 3, scanRounds = 6;
     int rc = 0;
 
     double addDriver = 1e300, addRaw = 1e300;
@@ -125,29 +127,34 @@ int runSize(int n)
         const rt::KeyDef *key = dict::MasterInventoryDef.key(o.key);
         driverScan(key);
         rawScan(raw, cols, o.sql);
-        Scan d, r;
-        d.ms = r.ms = 1e300;
+        // Each round's two scans run back to back, so their ratio sees one state of the
+        // machine; the median of the rounds' ratios is judged, and a burst of load elsewhere
+        // during one round moves it no more than any other round.
+        std::vector<double> ratios, driverRates, rawRates;
+        bool agree = true;
         for (int k = 0; k < scanRounds; ++k) {
             // The sides take turns going first, so that neither always follows the other's
             // pass over the processor's caches.
-            Scan rk, dk;
+            Scan r, d;
             if (k % 2) {
-                dk = driverScan(key);
-                rk = rawScan(raw, cols, o.sql);
+                d = driverScan(key);
+                r = rawScan(raw, cols, o.sql);
             } else {
-                rk = rawScan(raw, cols, o.sql);
-                dk = driverScan(key);
+                r = rawScan(raw, cols, o.sql);
+                d = driverScan(key);
             }
-            if (rk.ms < r.ms)
-                r = rk;
-            if (dk.ms < d.ms)
-                d = dk;
+            agree = agree && d.rows == n && r.rows == n && d.check == r.check;
+            ratios.push_back(r.ms / d.ms);
+            driverRates.push_back(d.rows / d.ms * 1000);
+            rawRates.push_back(r.rows / r.ms * 1000);
         }
-        const double ratio = r.ms / d.ms;
-        const bool agree = d.rows == n && r.rows == n && d.check == r.check;
-        std::printf("items %8d  %s   driver %9.0f rec/s  raw %9.0f rec/s  driver/raw %.3f  %s%s\n", n, o.label,
-                    d.rows / d.ms * 1000, r.rows / r.ms * 1000, ratio, bench::verdict(ratio >= kScanBar),
-                    agree ? "" : "  (rows DIFFER)");
+        const double ratio = bench::median(ratios);
+        std::printf("items %8d  %s   driver %9.0f rec/s  raw %9.0f rec/s  driver/raw %.3f  %s%s  (rounds:", n,
+                    o.label, bench::median(driverRates), bench::median(rawRates), ratio,
+                    bench::verdict(ratio >= kScanBar), agree ? "" : "  (rows DIFFER)");
+        for (double x : ratios)
+            std::printf(" %.3f", x);
+        std::printf(")\n");
         std::fflush(stdout);
         if (!agree || ratio < kScanBar)
             rc = 1;
