@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -209,6 +210,9 @@ bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
         if (!drain())
             ended_ = true;
     }
+    // Nothing built in a slice waits for the next: the shared buffer is free between slices.
+    if (!addQueued())
+        ended_ = true;
     if (out_.failed) {
         // The failed add has been reported; what was added before it stays.
         rt::clearError();
@@ -358,20 +362,63 @@ bool Importer::addItem(const std::array<bool, kSlots + 1> &cut)
                      : std::string("Have");
     mas.MARKETVALUE.setCents(replacement != 0 ? replacement : msrp != 0 ? msrp : cost);
     mas.HOWPURCHASED = "???";
+    mas.ASSETNUMBER = ++nextAsset_;
+    const std::size_t size = items_.def().recordSize;
+    queued_.insert(queued_.end(), static_cast<const char *>(items_.record()),
+                   static_cast<const char *>(items_.record()) + size);
+    said_.push_back({out_.linesRead, out_.records, out_.blankLines, out_.valuesCut, bytesRead_, out_.longLines.size(),
+                     out_.controlLines.size(), out_.unclosedQuotes.size(), out_.refusedValues.size(),
+                     out_.cutLines.size(), out_.headerSkipped});
+    return said_.size() < rt::RecordFile::kAddedTogether || addQueued();
+}
+
+// Adds the items built since the last call; false when one could not be added, which ends the
+// import where that item was built, as if those after it had not been read.
+bool Importer::addQueued()
+{
+    const std::size_t size = items_.def().recordSize;
     const rt::KeyDef *asset = items_.def().key("ASSETKEY");
-    for (;;) {
-        mas.ASSETNUMBER = ++nextAsset_;
-        if (items_.addFields(fields_) == 0) {
-            ++pending_;
-            return true;
-        }
-        // Another window took the number since: the next free one serves.
-        if (rt::errorCode() == rt::err::DuplicateKey && items_.duplicateKey() == asset)
-            continue;
+    std::size_t done = 0;
+    int rc = 0;
+    while (done < said_.size()) {
+        std::size_t added = 0;
+        rc = items_.addFieldsOfEach(fields_, queued_.data() + done * size, said_.size() - done, added);
+        pending_ += static_cast<std::int64_t>(added);
+        done += added;
+        if (rc == 0)
+            break;
+        // Another window took the number since: the next free one serves, and the items after
+        // it take the numbers after that one.
+        if (rt::errorCode() != rt::err::DuplicateKey || items_.duplicateKey() != asset)
+            break;
+        auto &refused = *reinterpret_cast<MasterInventoryRecord *>(queued_.data() + done * size);
+        nextAsset_ = refused.ASSETNUMBER;
+        for (std::size_t i = done; i < said_.size(); ++i)
+            reinterpret_cast<MasterInventoryRecord *>(queued_.data() + i * size)->ASSETNUMBER = ++nextAsset_;
+        rc = 0;
+    }
+    if (rc != 0) {
+        const Said &s = said_[done];
+        out_.linesRead = s.linesRead;
+        out_.records = s.records;
+        out_.blankLines = s.blankLines;
+        out_.valuesCut = s.valuesCut;
+        bytesRead_ = s.bytesRead;
+        out_.longLines.resize(s.longLines);
+        out_.controlLines.resize(s.controlLines);
+        out_.unclosedQuotes.resize(s.unclosedQuotes);
+        out_.refusedValues.resize(s.refusedValues);
+        out_.cutLines.resize(s.cutLines);
+        out_.headerSkipped = s.headerSkipped;
         GlobalErrors.throwFile(rt::msg::AddFailed, rt::clip(items_.name));
         out_.failed = true;
-        return false;
+    } else if (!said_.empty()) {
+        // The buffer holds the last item added, as after adding them one by one.
+        std::memcpy(items_.record(), queued_.data() + (said_.size() - 1) * size, size);
     }
+    queued_.clear();
+    said_.clear();
+    return rc == 0;
 }
 
 }  // namespace importing

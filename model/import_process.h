@@ -96,6 +96,7 @@ private:
     bool drain();
     bool takeRecord(Record &record);
     bool addItem(const std::array<bool, kSlots + 1> &cut);
+    bool addQueued();
 
     rt::AsciiFile &source_;
     rt::RecordFile &items_;
@@ -119,6 +120,16 @@ private:
     std::vector<int> fields_;  // the item fields an import can set: the linked ones and those always set
     RecordReader reader_;
     std::int64_t recordLine_ = 0;  // the first line of the record being added
+    // Items built but not yet added, written together at the end of a slice or when there are
+    // enough of them; with each, what the outcome said when it was built, which is what it says
+    // again when adding that item fails.
+    struct Said {
+        std::int64_t linesRead, records, blankLines, valuesCut, bytesRead;
+        std::size_t longLines, controlLines, unclosedQuotes, refusedValues, cutLines;
+        bool headerSkipped;
+    };
+    std::vector<char> queued_;
+    std::vector<Said> said_;
     bool cleared_ = false;         // the buffer has been cleared in this slice
     bool ended_ = false;
     Outcome out_;

@@ -197,6 +197,72 @@ TEST_F(ImportProcess, AFailedAddStopsWithTheFileErrorMessage)
     EXPECT_TRUE(messages.sawTitle("Record was not added"));
 }
 
+// The import adds its items many at a time: what it leaves must be what adding them one by one
+// (a slice of one line each) leaves, when another window has taken numbers inside a group and
+// when an add inside a group is refused: the import then stops at that item's line, keeps those
+// before it and says nothing of the lines after it.
+TEST_F(ImportProcess, ItemsAddedTogetherEndAsAddedOneByOne)
+{
+    std::string list;
+    for (int i = 1; i <= 100; ++i)
+        list += i == 43 ? "\n" : "Item " + std::to_string(i) + ",Den,,,," + (i == 10 || i == 45 ? "2.5" : "1") + "\n";
+    links = Links{};
+    links[1] = 6;
+    links[2] = 3;
+    links[6] = 7;
+    const struct {
+        const char *name;
+        std::vector<int> taken;  // numbers another window adds once the import has begun
+        const char *refused;     // the description whose add fails
+        std::int64_t linesRead, itemsAdded;
+        std::vector<std::int64_t> refusedValues;
+    } cases[] = {
+        {"numbers taken inside a group", {50, 51, 80}, nullptr, 100, 99, {10, 45}},
+        {"an add refused inside a group", {}, "Item 41", 41, 40, {10}},
+    };
+    for (const auto &c : cases) {
+        std::vector<std::string> stored[2];
+        for (int slice : {1, 1000}) {
+            MasterInventory.close();
+            SetUp();
+            writeSource(list);
+            if (c.refused) {
+                sqlite3 *db = nullptr;
+                sqlite3_open(MasterInventory.name.c_str(), &db);
+                EXPECT_EQ(sqlite3_exec(db,
+                                       ("create trigger refuse before insert on data when new.description = '"s +
+                                        c.refused + "' begin select raise(fail, 'refused'); end")
+                                           .c_str(),
+                                       nullptr, nullptr, nullptr),
+                          SQLITE_OK);
+                sqlite3_close(db);
+            }
+            ScriptedMessages messages;
+            Importer imp(ImportASCIITab, MasterInventory, Options{}, links, size);
+            for (int number : c.taken) {
+                MAS.ASSETNUMBER = number;
+                MAS.DESCRIPTION = "Taken";
+                ASSERT_EQ(MasterInventory.add(), 0);
+            }
+            while (imp.step(slice)) {
+            }
+            const Outcome &out = imp.outcome();
+            EXPECT_EQ(out.linesRead, c.linesRead) << c.name << slice;
+            EXPECT_EQ(out.itemsAdded, c.itemsAdded) << c.name << slice;
+            EXPECT_EQ(out.records, c.linesRead) << c.name << slice;
+            EXPECT_EQ(out.blankLines, c.linesRead > 43 ? 1 : 0) << c.name << slice;
+            EXPECT_EQ(out.refusedValues, c.refusedValues) << c.name << slice;
+            EXPECT_EQ(out.failed, c.refused != nullptr) << c.name << slice;
+            EXPECT_EQ(messages.sawTitle("Record was not added"), c.refused != nullptr) << c.name << slice;
+            stored[slice > 1] = rows("select assetnumber, description, quantity from data order by 1");
+            ImportASCIITab.close();
+        }
+        EXPECT_EQ(stored[0], stored[1]) << c.name;
+        ASSERT_FALSE(stored[1].empty());
+        EXPECT_EQ(stored[1].back(), c.refused ? "81|Item 40|1" : "143|Item 100|1") << c.name;
+    }
+}
+
 // Every record is accounted for once, as the results window says.
 void expectAccounted(const Outcome &out)
 {
