@@ -97,6 +97,7 @@ private:
     bool takeRecord(Record &record);
     bool addItem(const std::array<bool, kSlots + 1> &cut);
     bool addQueued();
+    void holdKeys();
 
     rt::AsciiFile &source_;
     rt::RecordFile &items_;
@@ -108,6 +109,9 @@ private:
     std::int32_t today_ = 0;
     std::int64_t pending_ = 0;  // added in the open transaction
     std::unique_ptr<rt::Transaction> tx_;
+    // The keys no add can be refused by, dropped in the open transaction and made again before
+    // it commits.
+    std::vector<const rt::KeyDef *> held_;
     std::chrono::steady_clock::time_point begun_;
     std::chrono::steady_clock::duration lastCommit_{};
     // A transaction is committed once it has been open this long and ten times as long as the
