@@ -171,6 +171,17 @@ bool Importer::stepFor(std::chrono::milliseconds budget)
 
 bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
 {
+    if (making_) {
+        // A commit is due: the dropped keys are made one a slice, so that the window answers
+        // between them, and then the transaction commits.
+        if (makeKeys(1) && !held_.empty())
+            return true;
+        making_ = false;
+        commit();
+        if (out_.cancelled)
+            ended_ = true;
+        return !ended_;
+    }
     if (ended_)
         return false;
     if (out_.cancelled) {
@@ -224,8 +235,13 @@ bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
     // Every commit writes again each page of the keys that the items added since the last one
     // touched: in a large file, committing at every slice would take longer than the adding.
     const auto open = std::chrono::steady_clock::now() - begun_;
-    if (ended_ || (open >= kCommitAfter && open >= kCommitShare * lastCommit_))
+    if (ended_ || (open >= kCommitAfter && open >= kCommitShare * lastCommit_)) {
+        if (!held_.empty() && tx_ && tx_->active()) {
+            making_ = true;
+            return true;
+        }
         commit();
+    }
     return !ended_;
 }
 
@@ -247,18 +263,28 @@ void Importer::holdKeys()
             held_.push_back(&key);
 }
 
+// Makes up to `most` of the keys dropped; false when one cannot be made: the file is not left
+// without it, and what the transaction held is given up.
+bool Importer::makeKeys(std::size_t most)
+{
+    for (; most > 0 && !held_.empty(); --most) {
+        if (tx_->connection().exec(rt::createIndexSql(items_.def(), *held_.back())) != 0) {
+            rt::setDriverError(sqlite3_errmsg(tx_->connection().db()), 0);
+            tx_->rollback();
+            held_.clear();
+            return false;
+        }
+        held_.pop_back();
+    }
+    return true;
+}
+
 bool Importer::commit()
 {
     if (!tx_)
         return true;
-    int rc = tx_->active() ? 0 : rt::err::NotOpen;
-    for (const rt::KeyDef *key : held_)
-        if (rc == 0 && tx_->connection().exec(rt::createIndexSql(items_.def(), *key)) != 0) {
-            // The file is not left without a key: what the transaction held is given up.
-            rt::setDriverError(sqlite3_errmsg(tx_->connection().db()), 0);
-            tx_->rollback();
-            rc = rt::err::DriverError;
-        }
+    making_ = false;
+    int rc = tx_->active() && makeKeys(held_.size()) ? 0 : rt::err::NotOpen;
     held_.clear();
     // Making keys is not counted: the commits of a long import stay as far apart as before.
     const auto start = std::chrono::steady_clock::now();

@@ -98,6 +98,7 @@ private:
     bool addItem(const std::array<bool, kSlots + 1> &cut);
     bool addQueued();
     void holdKeys();
+    bool makeKeys(std::size_t most);
 
     rt::AsciiFile &source_;
     rt::RecordFile &items_;
@@ -112,6 +113,7 @@ private:
     // The keys no add can be refused by, dropped in the open transaction and made again before
     // it commits.
     std::vector<const rt::KeyDef *> held_;
+    bool making_ = false;  // a commit is due, once the keys are made
     std::chrono::steady_clock::time_point begun_;
     std::chrono::steady_clock::duration lastCommit_{};
     // A transaction is committed once it has been open this long and ten times as long as the
