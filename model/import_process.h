@@ -80,8 +80,13 @@ public:
     // The same for as many lines as the time allows: a window's slice between two looks at its
     // Cancel button.
     bool stepFor(std::chrono::milliseconds budget);
-    // Cancel takes effect at the next step.
-    void cancel() { out_.cancelled = true; }
+    // Cancel takes effect at the next step. Once the file has been read to its end, nothing is
+    // left to cancel: the keys still to make and the commit are part of what was added.
+    void cancel()
+    {
+        if (!ended_)
+            out_.cancelled = true;
+    }
     // Ends the import where it is, as a cancel if the file was not read to its end, and commits
     // what was added. (The destructor does it too.)
     void close();
