@@ -255,8 +255,10 @@ void Importer::holdKeys()
 {
     constexpr std::int64_t kLineBytes = 64;  // shorter than a usual line: a few lines more
     constexpr std::int64_t kMostItems = 250'000;
-    const std::int64_t items = items_.records();
-    if (items < 0 || items >= kMostItems || items >= (fileBytes_ - bytesRead_) / kLineBytes)
+    // The file holds no more items than its highest number (counting them would take longer
+    // than a small import into a large file).
+    const std::int64_t items = std::int64_t{nextAsset_} + 1;
+    if (items >= kMostItems || items >= (fileBytes_ - bytesRead_) / kLineBytes)
         return;
     for (const rt::KeyDef &key : items_.def().keys)
         if (!key.unique && tx_->connection().exec("DROP INDEX main.\"" + rt::lower(key.name) + "\"") == 0)

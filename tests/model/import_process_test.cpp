@@ -210,7 +210,8 @@ TEST_F(ImportProcess, ItemsAddedTogetherEndAsAddedOneByOne)
 {
     std::string list;
     for (int i = 1; i <= 100; ++i)
-        list += i == 43 ? "\n" : "Item " + std::to_string(i) + ",Den,,,," + (i == 10 || i == 45 ? "2.5" : "1") + "\n";
+        list += i == 43 ? "\n" : "Item " + std::to_string(i) + ",Den,,,," + (i == 10 || i == 45 ? "2.5" : "1") + "," +
+                                    std::string(60, 'x') + "\n";  // a column not linked
     links = Links{};
     links[1] = 6;
     links[2] = 3;
