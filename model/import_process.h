@@ -119,6 +119,8 @@ private:
     // it commits.
     std::vector<const rt::KeyDef *> held_;
     bool making_ = false;  // a commit is due, once the keys are made
+    std::int64_t heldOver_ = 0;  // items in the file when they were dropped (at most)
+    static constexpr double kMakeShare = 2.5;
     std::chrono::steady_clock::time_point begun_;
     std::chrono::steady_clock::duration lastCommit_{};
     // A transaction is committed once it has been open this long and ten times as long as the
