@@ -235,7 +235,7 @@ bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
     // Every commit writes again each page of the keys that the items added since the last one
     // touched: in a large file, committing at every slice would take longer than the adding.
     const auto open = std::chrono::steady_clock::now() - begun_;
-    // With keys dropped, making them again is part of the transaction, so that a crash still
+    // With keys dropped, making them again belongs to the transaction, so that a crash still
     // loses a few seconds at most: it takes about twice as long as adding the items did, and
     // longer as the file held items before.
     auto counted = std::chrono::duration<double>(open);

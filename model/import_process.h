@@ -81,7 +81,7 @@ public:
     // Cancel button.
     bool stepFor(std::chrono::milliseconds budget);
     // Cancel takes effect at the next step. Once the file has been read to its end, nothing is
-    // left to cancel: the keys still to make and the commit are part of what was added.
+    // left to cancel: the keys still to make and the commit finish what was added.
     void cancel()
     {
         if (!ended_)

@@ -100,7 +100,7 @@ public:
     // the columns the caller never fills.
     int addFields(const std::vector<int> &fields);
     // addFields() for `count` records laid out one after another from `records`, kAddedTogether
-    // to a statement, which SQLite runs in a good part less time per record than one each. Returns 0
+    // to a statement, which SQLite runs in much less time per record than one each. Returns 0
     // once all are added; otherwise the error of the first that was not, as addFields() reports
     // it, with `added` the number before it (those stay added) and that record in the buffer.
     int addFieldsOfEach(const std::vector<int> &fields, void *records, std::size_t count, std::size_t &added);
