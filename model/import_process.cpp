@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <limits>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -169,6 +171,17 @@ bool Importer::stepFor(std::chrono::milliseconds budget)
 
 bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
 {
+    if (making_) {
+        // A commit is due: the dropped keys are made one a slice, so that the window answers
+        // between them, and then the transaction commits.
+        if (makeKeys(1) && !held_.empty())
+            return true;
+        making_ = false;
+        commit();
+        if (out_.cancelled)
+            ended_ = true;
+        return !ended_;
+    }
     if (ended_)
         return false;
     if (out_.cancelled) {
@@ -186,6 +199,7 @@ bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
         }
         begun_ = std::chrono::steady_clock::now();
         pending_ = 0;
+        holdKeys();
     }
     cleared_ = false;
     const bool timed = until != std::chrono::steady_clock::time_point::max();
@@ -209,6 +223,9 @@ bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
         if (!drain())
             ended_ = true;
     }
+    // Nothing built in a slice waits for the next: the shared buffer is free between slices.
+    if (!addQueued())
+        ended_ = true;
     if (out_.failed) {
         // The failed add has been reported; what was added before it stays.
         rt::clearError();
@@ -218,17 +235,73 @@ bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
     // Every commit writes again each page of the keys that the items added since the last one
     // touched: in a large file, committing at every slice would take longer than the adding.
     const auto open = std::chrono::steady_clock::now() - begun_;
-    if (ended_ || (open >= kCommitAfter && open >= kCommitShare * lastCommit_))
+    // With keys dropped, making them again belongs to the transaction, so that a crash still
+    // loses a few seconds at most: it takes about twice as long as adding the items did, and
+    // longer as the file held items before.
+    auto counted = std::chrono::duration<double>(open);
+    if (!held_.empty() && pending_ > 0)
+        counted *= 1 + kMakeShare * static_cast<double>(heldOver_ + pending_) / static_cast<double>(pending_);
+    if (ended_ || (counted >= kCommitAfter && open >= kCommitShare * lastCommit_)) {
+        if (!held_.empty() && tx_ && tx_->active()) {
+            making_ = true;
+            return true;
+        }
         commit();
+    }
     return !ended_;
+}
+
+// A key is made from all the items at once in a fraction of the time that adding many items
+// to it one by one takes: when the lines still to read may well outnumber the items in the file,
+// the keys that cannot refuse an add are dropped until the transaction commits. Readers of the
+// file see them all the while, as nothing of the transaction is theirs before it commits, and a
+// crash gives them back with the rest. Making them again takes a few seconds at most, as a
+// larger file keeps its keys.
+void Importer::holdKeys()
+{
+    constexpr std::int64_t kLineBytes = 64;  // shorter than a usual line: a few lines more
+    constexpr std::int64_t kMostItems = 250'000;
+    // The file holds no more items than its highest number (counting them would take longer
+    // than a small import into a large file).
+    const std::int64_t items = std::int64_t{nextAsset_} + 1;
+    if (items >= kMostItems || items >= (fileBytes_ - bytesRead_) / kLineBytes)
+        return;
+    heldOver_ = items;
+    // A change to the file's keys waits for every reader of it in this program.
+    rt::releaseHeldReads();
+    for (const rt::KeyDef &key : items_.def().keys)
+        if (!key.unique && tx_->connection().exec("DROP INDEX main.\"" + rt::lower(key.name) + "\"") == 0)
+            held_.push_back(&key);
+}
+
+// Makes up to `most` of the keys dropped; false when one cannot be made: the file is not left
+// without it, and what the transaction held is given up.
+bool Importer::makeKeys(std::size_t most)
+{
+    rt::releaseHeldReads();
+    for (; most > 0 && !held_.empty(); --most) {
+        if (tx_->connection().exec(rt::createIndexSql(items_.def(), *held_.back())) != 0) {
+            rt::setDriverError(sqlite3_errmsg(tx_->connection().db()), 0);
+            tx_->rollback();
+            held_.clear();
+            return false;
+        }
+        held_.pop_back();
+    }
+    return true;
 }
 
 bool Importer::commit()
 {
     if (!tx_)
         return true;
+    making_ = false;
+    int rc = tx_->active() && makeKeys(held_.size()) ? 0 : rt::err::NotOpen;
+    held_.clear();
+    // Making keys is not counted: the commits of a long import stay as far apart as before.
     const auto start = std::chrono::steady_clock::now();
-    const int rc = tx_->active() ? tx_->commit() : rt::err::NotOpen;
+    if (rc == 0)
+        rc = tx_->commit();
     lastCommit_ = std::chrono::steady_clock::now() - start;
     tx_.reset();
     if (rc != 0) {
@@ -358,20 +431,63 @@ bool Importer::addItem(const std::array<bool, kSlots + 1> &cut)
                      : std::string("Have");
     mas.MARKETVALUE.setCents(replacement != 0 ? replacement : msrp != 0 ? msrp : cost);
     mas.HOWPURCHASED = "???";
+    mas.ASSETNUMBER = ++nextAsset_;
+    const std::size_t size = items_.def().recordSize;
+    queued_.insert(queued_.end(), static_cast<const char *>(items_.record()),
+                   static_cast<const char *>(items_.record()) + size);
+    said_.push_back({out_.linesRead, out_.records, out_.blankLines, out_.valuesCut, bytesRead_, out_.longLines.size(),
+                     out_.controlLines.size(), out_.unclosedQuotes.size(), out_.refusedValues.size(),
+                     out_.cutLines.size(), out_.headerSkipped});
+    return said_.size() < rt::RecordFile::kAddedTogether || addQueued();
+}
+
+// Adds the items built since the last call; false when one could not be added, which ends the
+// import where that item was built, as if those after it had not been read.
+bool Importer::addQueued()
+{
+    const std::size_t size = items_.def().recordSize;
     const rt::KeyDef *asset = items_.def().key("ASSETKEY");
-    for (;;) {
-        mas.ASSETNUMBER = ++nextAsset_;
-        if (items_.addFields(fields_) == 0) {
-            ++pending_;
-            return true;
-        }
-        // Another window took the number since: the next free one serves.
-        if (rt::errorCode() == rt::err::DuplicateKey && items_.duplicateKey() == asset)
-            continue;
+    std::size_t done = 0;
+    int rc = 0;
+    while (done < said_.size()) {
+        std::size_t added = 0;
+        rc = items_.addFieldsOfEach(fields_, queued_.data() + done * size, said_.size() - done, added);
+        pending_ += static_cast<std::int64_t>(added);
+        done += added;
+        if (rc == 0)
+            break;
+        // Another window took the number since: the next free one serves, and the items after
+        // it take the numbers after that one.
+        if (rt::errorCode() != rt::err::DuplicateKey || items_.duplicateKey() != asset)
+            break;
+        auto &refused = *reinterpret_cast<MasterInventoryRecord *>(queued_.data() + done * size);
+        nextAsset_ = refused.ASSETNUMBER;
+        for (std::size_t i = done; i < said_.size(); ++i)
+            reinterpret_cast<MasterInventoryRecord *>(queued_.data() + i * size)->ASSETNUMBER = ++nextAsset_;
+        rc = 0;
+    }
+    if (rc != 0) {
+        const Said &s = said_[done];
+        out_.linesRead = s.linesRead;
+        out_.records = s.records;
+        out_.blankLines = s.blankLines;
+        out_.valuesCut = s.valuesCut;
+        bytesRead_ = s.bytesRead;
+        out_.longLines.resize(s.longLines);
+        out_.controlLines.resize(s.controlLines);
+        out_.unclosedQuotes.resize(s.unclosedQuotes);
+        out_.refusedValues.resize(s.refusedValues);
+        out_.cutLines.resize(s.cutLines);
+        out_.headerSkipped = s.headerSkipped;
         GlobalErrors.throwFile(rt::msg::AddFailed, rt::clip(items_.name));
         out_.failed = true;
-        return false;
+    } else if (!said_.empty()) {
+        // The buffer holds the last item added, as after adding them one by one.
+        std::memcpy(items_.record(), queued_.data() + (said_.size() - 1) * size, size);
     }
+    queued_.clear();
+    said_.clear();
+    return rc == 0;
 }
 
 }  // namespace importing

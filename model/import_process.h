@@ -80,8 +80,13 @@ public:
     // The same for as many lines as the time allows: a window's slice between two looks at its
     // Cancel button.
     bool stepFor(std::chrono::milliseconds budget);
-    // Cancel takes effect at the next step.
-    void cancel() { out_.cancelled = true; }
+    // Cancel takes effect at the next step. Once the file has been read to its end, nothing is
+    // left to cancel: the keys still to make and the commit finish what was added.
+    void cancel()
+    {
+        if (!ended_)
+            out_.cancelled = true;
+    }
     // Ends the import where it is, as a cancel if the file was not read to its end, and commits
     // what was added. (The destructor does it too.)
     void close();
@@ -96,6 +101,9 @@ private:
     bool drain();
     bool takeRecord(Record &record);
     bool addItem(const std::array<bool, kSlots + 1> &cut);
+    bool addQueued();
+    void holdKeys();
+    bool makeKeys(std::size_t most);
 
     rt::AsciiFile &source_;
     rt::RecordFile &items_;
@@ -107,6 +115,12 @@ private:
     std::int32_t today_ = 0;
     std::int64_t pending_ = 0;  // added in the open transaction
     std::unique_ptr<rt::Transaction> tx_;
+    // The keys no add can be refused by, dropped in the open transaction and made again before
+    // it commits.
+    std::vector<const rt::KeyDef *> held_;
+    bool making_ = false;  // a commit is due, once the keys are made
+    std::int64_t heldOver_ = 0;  // items in the file when they were dropped (at most)
+    static constexpr double kMakeShare = 2.5;
     std::chrono::steady_clock::time_point begun_;
     std::chrono::steady_clock::duration lastCommit_{};
     // A transaction is committed once it has been open this long and ten times as long as the
@@ -119,6 +133,16 @@ private:
     std::vector<int> fields_;  // the item fields an import can set: the linked ones and those always set
     RecordReader reader_;
     std::int64_t recordLine_ = 0;  // the first line of the record being added
+    // Items built but not yet added, written together at the end of a slice or when there are
+    // enough of them; with each, what the outcome said when it was built, which is what it says
+    // again when adding that item fails.
+    struct Said {
+        std::int64_t linesRead, records, blankLines, valuesCut, bytesRead;
+        std::size_t longLines, controlLines, unclosedQuotes, refusedValues, cutLines;
+        bool headerSkipped;
+    };
+    std::vector<char> queued_;
+    std::vector<Said> said_;
     bool cleared_ = false;         // the buffer has been cleared in this slice
     bool ended_ = false;
     Outcome out_;

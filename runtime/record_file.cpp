@@ -1698,6 +1698,84 @@ int RecordFile::addFields(const std::vector<int> &fields)
     return stepAdd(st);
 }
 
+int RecordFile::addFieldsOfEach(const std::vector<int> &fields, void *records, std::size_t count, std::size_t &added)
+{
+    added = 0;
+    constexpr std::size_t kRows = kAddedTogether;
+    char *const base = static_cast<char *>(records);
+    const std::size_t size = def_.recordSize;
+    const KeyDef *numbered = def_.autoNumberKey();
+    const int numberField = numbered ? numbered->parts[0].field : -1;
+    // One record through addFields(), in the buffer: a zero number is given there.
+    auto addOne = [&](std::size_t i) {
+        std::memcpy(record_, base + i * size, size);
+        const int e = addFields(fields);
+        std::memcpy(base + i * size, record_, size);
+        added += e == 0;
+        return e;
+    };
+    std::vector<int> written = fields;
+    if (numberField >= 0 && std::find(fields.begin(), fields.end(), numberField) == fields.end())
+        written.push_back(numberField);
+    std::size_t i = 0;
+    while (count - i >= kRows) {
+        bool unnumbered = false;
+        for (std::size_t r = 0; r < kRows && numberField >= 0; ++r)
+            unnumbered |= fieldNumber(def_.fields[static_cast<std::size_t>(numberField)], base + (i + r) * size) == 0;
+        if (unnumbered || !conn_ || readOnly())
+            break;
+        releaseReadsBeforeWrite();
+        dupKey_ = nullptr;
+        auto found = stmts_.find(StmtAddRows << 24);
+        if (found != stmts_.end() && found->second.params != written)
+            stmts_.erase(found);
+        // OR FAIL keeps the rows before a refused one, as adding them one by one would, and
+        // spares the statement a journal of its own.
+        sqlite3_stmt *st = statement(StmtAddRows << 24, [&](Stmt &s) {
+            std::string columns, row;
+            for (int field : written) {
+                columns += (columns.empty() ? "" : ", ") +
+                           quote(TableDef::columnName(def_.fields[static_cast<std::size_t>(field)]));
+                row += row.empty() ? "(?" : ", ?";
+            }
+            s.sql = "INSERT OR FAIL INTO " + tableRef() + " (" + columns + ") VALUES " + row + ")";
+            for (std::size_t r = 1; r < kRows; ++r)
+                s.sql += ", " + row + ")";
+            s.params = written;
+        });
+        if (!st)
+            return err::DriverError;
+        StmtUse use{st};
+        int param = 1;
+        for (std::size_t r = 0; r < kRows; ++r)
+            for (int field : written)
+                bindField(st, param++, field, base + (i + r) * size, false);
+        const int rc = sqlite3_step(st);
+        sqlite3 *db = connection().db();
+        // After a failure that ended the transaction, nothing of it stays.
+        const std::size_t done = rc == SQLITE_DONE ? kRows
+                                 : sqlite3_get_autocommit(db) && tx_ ? 0
+                                                                     : std::min<std::size_t>(
+                                                                           static_cast<std::size_t>(sqlite3_changes(db)),
+                                                                           kRows - 1);
+        added += done;
+        if (done) {
+            current_ = sqlite3_last_insert_rowid(db);
+            invalidateBatch(true);
+        }
+        if (rc != SQLITE_DONE) {
+            std::memcpy(record_, base + (i + done) * size, size);
+            return failWrite(rc, st);
+        }
+        i += kRows;
+    }
+    for (; i < count; ++i)
+        if (int e = addOne(i))
+            return e;
+    clearError();
+    return 0;
+}
+
 int RecordFile::put()
 {
     if (!conn_)

@@ -5,6 +5,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "model/dictionary.h"
 #include "model/import_process.h"
@@ -195,6 +200,163 @@ TEST_F(ImportProcess, AFailedAddStopsWithTheFileErrorMessage)
     EXPECT_EQ(out.itemsAdded, 0);
     EXPECT_EQ(out.linesRead, 1);  // the import stopped at the first line
     EXPECT_TRUE(messages.sawTitle("Record was not added"));
+}
+
+// The import adds its items many at a time: what it leaves must be what adding them one by one
+// (a slice of one line each) leaves, when another window has taken numbers inside a group and
+// when an add inside a group is refused: the import then stops at that item's line, keeps those
+// before it and says nothing of the lines after it.
+TEST_F(ImportProcess, ItemsAddedTogetherEndAsAddedOneByOne)
+{
+    std::string list;
+    for (int i = 1; i <= 100; ++i)
+        list += i == 43 ? "\n" : "Item " + std::to_string(i) + ",Den,,,," + (i == 10 || i == 45 ? "2.5" : "1") + "," +
+                                    std::string(60, 'x') + "\n";  // a column not linked
+    links = Links{};
+    links[1] = 6;
+    links[2] = 3;
+    links[6] = 7;
+    const struct {
+        const char *name;
+        std::vector<int> taken;  // numbers another window adds once the import has begun
+        const char *refused;     // the description whose add fails
+        std::int64_t linesRead, itemsAdded;
+        std::vector<std::int64_t> refusedValues;
+    } cases[] = {
+        {"numbers taken inside a group", {50, 51, 80}, nullptr, 100, 99, {10, 45}},
+        {"an add refused inside a group", {}, "Item 41", 41, 40, {10}},
+    };
+    for (const auto &c : cases) {
+        std::vector<std::string> stored[2];
+        for (int slice : {1, 1000}) {
+            MasterInventory.close();
+            SetUp();
+            writeSource(list);
+            if (c.refused) {
+                sqlite3 *db = nullptr;
+                sqlite3_open(MasterInventory.name.c_str(), &db);
+                EXPECT_EQ(sqlite3_exec(db,
+                                       ("create trigger refuse before insert on data when new.description = '"s +
+                                        c.refused + "' begin select raise(fail, 'refused'); end")
+                                           .c_str(),
+                                       nullptr, nullptr, nullptr),
+                          SQLITE_OK);
+                sqlite3_close(db);
+            }
+            ScriptedMessages messages;
+            Importer imp(ImportASCIITab, MasterInventory, Options{}, links, size);
+            for (int number : c.taken) {
+                MAS.ASSETNUMBER = number;
+                MAS.DESCRIPTION = "Taken";
+                ASSERT_EQ(MasterInventory.add(), 0);
+            }
+            while (imp.step(slice)) {
+            }
+            const Outcome &out = imp.outcome();
+            EXPECT_EQ(out.linesRead, c.linesRead) << c.name << slice;
+            EXPECT_EQ(out.itemsAdded, c.itemsAdded) << c.name << slice;
+            EXPECT_EQ(out.records, c.linesRead) << c.name << slice;
+            EXPECT_EQ(out.blankLines, c.linesRead > 43 ? 1 : 0) << c.name << slice;
+            EXPECT_EQ(out.refusedValues, c.refusedValues) << c.name << slice;
+            EXPECT_EQ(out.failed, c.refused != nullptr) << c.name << slice;
+            EXPECT_EQ(messages.sawTitle("Record was not added"), c.refused != nullptr) << c.name << slice;
+            stored[slice > 1] = rows("select assetnumber, description, quantity from data order by 1");
+            ImportASCIITab.close();
+        }
+        EXPECT_EQ(stored[0], stored[1]) << c.name;
+        ASSERT_FALSE(stored[1].empty());
+        EXPECT_EQ(stored[1].back(), c.refused ? "81|Item 40|1" : "143|Item 100|1") << c.name;
+    }
+}
+
+// An import into a file with few items makes some keys only when it commits, one a slice: the
+// file must keep every key, as it was, for a reader during the import, after the import, and
+// after an import killed before it committed (which leaves the file as it was).
+TEST_F(ImportProcess, AnImportEndedOrKilledLeavesTheFileWithEveryKey)
+{
+    std::string big;
+    for (int i = 0; i < 5000; ++i)
+        big += "Item " + std::to_string(5000 - i) + ",Den " + std::to_string(i % 7) + "\n";
+    const char *keys = "select name || ' ' || sql from sqlite_master where type = 'index' order by 1";
+    const std::vector<std::string> before = rows(keys);
+    ASSERT_EQ(before.size(), MasterInventory.def().keys.size());
+    for (bool killed : {true, false}) {
+        writeSource(big);
+        MasterInventory.close();
+        pid_t child = killed ? fork() : 0;
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            MasterInventory.open(mode::ReadWriteDenyNone);
+            Importer imp(ImportASCIITab, MasterInventory, Options{}, links, size);
+            imp.step(700);
+            if (killed)
+                _exit(9);  // nothing committed
+            EXPECT_EQ(rows(keys), before) << "seen by a reader during the import";
+            // The keys are made one a slice once the file is read, so the window answers between;
+            // a cancel then comes too late to cancel anything.
+            std::size_t slicesAtTheEnd = 0;
+            while (imp.step(700))
+                if (imp.percent() == 100) {
+                    ++slicesAtTheEnd;
+                    imp.cancel();
+                }
+            EXPECT_FALSE(imp.outcome().cancelled);
+            EXPECT_EQ(imp.outcome().itemsAdded, 5000);
+            EXPECT_EQ(slicesAtTheEnd, static_cast<std::size_t>(std::count_if(
+                                          before.begin(), before.end(),
+                                          [](const std::string &k) { return k.find("UNIQUE") == std::string::npos; })));
+        } else {
+            int status = 0;
+            waitpid(child, &status, 0);
+            ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 9);
+            ASSERT_TRUE(std::filesystem::exists(MasterInventory.name + "-journal"));
+            ASSERT_EQ(MasterInventory.open(mode::ReadWriteDenyNone), 0) << errorText();
+        }
+        EXPECT_EQ(rows(keys), before) << killed;
+        EXPECT_EQ(rows("PRAGMA integrity_check"), std::vector<std::string>{"ok"}) << killed;
+        EXPECT_EQ(rows("select count(*), count(distinct assetnumber) from data"),
+                  std::vector<std::string>{killed ? "1|1" : "5001|5001"});
+        // The keys answer as keys: the lowest descriptions in their order, through the key.
+        EXPECT_EQ(rows("select description from data indexed by descriptionkey where description between 'Item 1' and 'Item 2' "
+                       "order by description limit 2"),
+                  (killed ? std::vector<std::string>{} : std::vector<std::string>{"Item 1", "Item 10"}));
+        ImportASCIITab.close();
+    }
+}
+
+// On a disk that fills up during the import, the adds or the commit fail: the import says so
+// and the file stays as it was, with every key.
+TEST_F(ImportProcess, AnImportOnAFullDiskLeavesTheFileAsItWas)
+{
+    const std::string small = home.file("small");
+    ASSERT_EQ(::mkdir(small.c_str(), 0700), 0);
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    std::shared_ptr<void> unmount(nullptr, [&](void *) { ::umount2(small.c_str(), MNT_DETACH); });
+    MasterInventory.close();
+    MasterInventory.name = small + "/qormas.tps";
+    ASSERT_EQ(MasterInventory.create(), 0) << errorText();
+    ASSERT_EQ(MasterInventory.open(mode::ReadWriteDenyNone), 0);
+    MAS.ASSETNUMBER = 41;
+    ASSERT_EQ(MasterInventory.add(), 0);
+    const char *keys = "select name || ' ' || sql from sqlite_master where type = 'index' order by 1";
+    const std::vector<std::string> before = rows(keys);
+    std::string big;
+    for (int i = 0; i < 20000; ++i)
+        big += "Item " + std::to_string(i) + " of a long description,Den " + std::to_string(i % 7) + "\n";
+    writeSource(big);
+    ScriptedMessages messages;
+    Outcome out = run(Options{});
+    EXPECT_TRUE(out.failed);
+    EXPECT_EQ(out.itemsAdded, 0);
+    EXPECT_TRUE(messages.sawTitle("Record was not added"));
+    MasterInventory.close();
+    ASSERT_EQ(MasterInventory.open(mode::ReadWriteDenyNone), 0) << errorText();
+    EXPECT_EQ(rows(keys), before);
+    EXPECT_EQ(rows("PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+    EXPECT_EQ(rows("select count(*) from data"), std::vector<std::string>{"1"});
+    ImportASCIITab.close();
+    MasterInventory.close();
 }
 
 // Every record is accounted for once, as the results window says.

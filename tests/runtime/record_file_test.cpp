@@ -193,6 +193,85 @@ TEST_F(RecordFiles, AddPutDeleteMemoAndAutoNumber)
     EXPECT_EQ(Conditions.records(), 2);
 }
 
+// Records added together must end as adding them one by one leaves them: the same rows, the
+// same numbers given to the unnumbered, and at a refused one the same error, with those before it
+// kept and it in the buffer; whether the refused one is inside a statement of many or after them.
+TEST_F(RecordFiles, RecordsAddedTogetherEndAsAddedOneByOne)
+{
+    const struct {
+        const char *name;
+        int count;
+        std::vector<std::pair<int, int>> numbers;  // record index, its number (else index + 1)
+        int addedBefore;                           // -1: all added
+    } cases[] = {
+        {"all, past the statements of many", 70, {}, -1},
+        {"unnumbered in the second statement", 70, {{33, 0}, {40, 0}, {41, 200}, {42, 0}}, -1},
+        {"a taken number inside a statement", 70, {{39, 5}}, 39},
+        {"a taken number in the first", 70, {{0, 5}, {4, 5}}, 4},
+        {"a taken number after the statements", 70, {{66, 2}}, 66},
+        {"fewer than a statement", 5, {{3, 1}}, 3},
+    };
+    const int description = dict::MasterInventoryDef.fieldIndex("DESCRIPTION");
+    const std::vector<int> fields{dict::MasterInventoryDef.fieldIndex("ASSETNUMBER"), description,
+                                  dict::MasterInventoryDef.fieldIndex("LOCATION")};
+    auto rows = [](RecordFile &f) {
+        sqlite3 *db = nullptr;
+        sqlite3_open(f.name.c_str(), &db);
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(db, "select * from data order by rowid", -1, &st, nullptr);
+        std::vector<std::string> out;
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            std::string r;
+            for (int i = 0; i < sqlite3_column_count(st); ++i)
+                r += reinterpret_cast<const char *>(sqlite3_column_text(st, i)) + std::string("|");
+            out.push_back(r);
+        }
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+        return out;
+    };
+    for (const auto &c : cases) {
+        std::vector<MasterInventoryRecord> records(static_cast<std::size_t>(c.count));
+        for (int i = 0; i < c.count; ++i) {
+            MasterInventoryRecord &r = records[static_cast<std::size_t>(i)];
+            clearRecord(dict::MasterInventoryDef, &r);
+            r.ASSETNUMBER = i + 1;
+            r.DESCRIPTION = "Item " + std::to_string(i);
+            r.LOCATION = i % 2 ? "Den" : "Attic";
+        }
+        for (const auto &[index, number] : c.numbers)
+            records[static_cast<std::size_t>(index)].ASSETNUMBER = number;
+        // One by one through the shared buffer.
+        openNew(MasterInventoryTemp);
+        int eachError = 0;
+        std::size_t eachAdded = 0;
+        for (const MasterInventoryRecord &r : records) {
+            std::memcpy(static_cast<MasterInventoryRecord *>(&MAST), &r, sizeof r);
+            if ((eachError = MasterInventoryTemp.addFields(fields)) != 0)
+                break;
+            ++eachAdded;
+        }
+        ASSERT_EQ(eachError != 0, c.addedBefore >= 0) << c.name;
+        const std::string eachRefused = eachError ? MAST.DESCRIPTION.str() : "";
+        // Together.
+        openNew(MasterInventory);
+        clearRecord(dict::MasterInventoryDef, &MAS);
+        std::size_t added = 99;
+        const int error = MasterInventory.addFieldsOfEach(fields, records.data(), records.size(), added);
+        EXPECT_EQ(error, eachError) << c.name;
+        EXPECT_EQ(added, eachAdded) << c.name;
+        if (error) {
+            EXPECT_EQ(added, static_cast<std::size_t>(c.addedBefore)) << c.name;
+            EXPECT_EQ(MasterInventory.duplicateKey(), &dict::MasterInventoryDef.keys[0]) << c.name;
+            EXPECT_EQ(MAS.DESCRIPTION.str(), eachRefused) << c.name;
+        }
+        EXPECT_EQ(rows(MasterInventory), rows(MasterInventoryTemp)) << c.name;
+        EXPECT_EQ(MasterInventory.records(), static_cast<std::int64_t>(eachAdded)) << c.name;
+        MasterInventory.close();
+        MasterInventoryTemp.close();
+    }
+}
+
 TEST_F(RecordFiles, CategoryRenameCascadesIntoTypesAtomically)
 {
     ErrorManager errors;
