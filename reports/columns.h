@@ -47,6 +47,11 @@ struct Column {
     std::string totalPicture{};  // the total's picture; empty: the totals band's
 
     const std::string &valueName() const { return name.empty() ? field : name; }
+    // The field `field` names in `def` (nullptr: none), found once: a run reads every cell of
+    // every item, and the table's fields are searched by name.
+    const rt::FieldDef *fieldIn(const rt::TableDef &def) const;
+    mutable const rt::TableDef *foundIn_ = nullptr;
+    mutable const rt::FieldDef *found_ = nullptr;
 };
 
 // Laid side by side from `left`, each column starting where the one before ends (a list built
