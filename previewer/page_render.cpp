@@ -2,18 +2,15 @@
 
 #include <QFont>
 #include <QFontMetricsF>
-#include <QHash>
 #include <QImage>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPrinter>
-#include <QTextLayout>
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <map>
-#include <memory>
 #include <optional>
 
 #include "previewer/print_job.h"
@@ -54,74 +51,6 @@ QString qtext(const std::string &s)
     return t;
 }
 
-// Single lines of text laid out once, by font (on its device) and text: a report prints the same
-// texts on every page (its headings, a column of quantities), and laying a line out is most of
-// what drawing it costs. Each line is laid out and drawn as QPainter::drawText lays out and draws
-// a line of a text that it does not clip, so that the pages come out the same to the byte.
-class LineCache {
-public:
-    using Lines = QHash<QString, std::shared_ptr<QTextLayout>>;
-    // The lines of the painter's font on its device.
-    Lines &of(const QFont &font, const QPaintDevice *device)
-    {
-        const int dpi = device ? device->logicalDpiY() : 0;
-        for (Font &f : fonts_)
-            if (f.dpi == dpi && f.key == font.key())
-                return f.lines;
-        if (fonts_.size() >= kFonts)
-            fonts_.erase(fonts_.begin());
-        fonts_.push_back({font.key(), dpi, {}});
-        return fonts_.back().lines;
-    }
-    static QTextLayout &line(Lines &lines, const QString &text, const QFont &font, Qt::LayoutDirection direction)
-    {
-        auto it = lines.constFind(text);
-        if (it != lines.constEnd())
-            return **it;
-        if (lines.size() >= kLines)
-            lines.clear();
-        auto layout = std::make_shared<QTextLayout>(text, font);
-        QTextOption option;
-        option.setTextDirection(direction);
-        option.setAlignment(Qt::AlignLeft);
-        layout->setTextOption(option);
-        layout->setCacheEnabled(true);
-        layout->beginLayout();
-        QTextLine l = layout->createLine();
-        l.setLineWidth(0x01000000);
-        l.setPosition(QPointF(0., 0.));
-        layout->endLayout();
-        return **lines.insert(text, std::move(layout));
-    }
-    static LineCache &instance()
-    {
-        thread_local LineCache cache;
-        return cache;
-    }
-
-private:
-    static constexpr std::size_t kFonts = 16;
-    static constexpr qsizetype kLines = 4096;
-    struct Font {
-        QString key;
-        int dpi;
-        Lines lines;
-    };
-    std::vector<Font> fonts_;
-};
-
-// A text QPainter would lay out as one line of its own characters: printable ASCII, no blank at
-// either end (where the alignment would count trailing or leading blanks its own way).
-bool plainLine(const QString &text)
-{
-    if (text.isEmpty() || text.front() == QChar(' ') || text.back() == QChar(' '))
-        return false;
-    for (QChar c : text)
-        if (c.unicode() < 32 || c.unicode() > 126)
-            return false;
-    return true;
-}
-
 struct Drawer {
     QPainter &p;
     int dpiY;
@@ -133,33 +62,8 @@ struct Drawer {
         Rgb color = 0;
         std::optional<QFontMetricsF> metrics;  // of the painter's font, on its device
         const std::array<double, 95> *ascii = nullptr;
-        LineCache::Lines *lines = nullptr;      // the laid out lines of the painter's font
-        bool plainFont = false;                 // no line of its own under, over or through the text
     };
     Set *set;
-
-    // QPainter::drawText of a text it does not clip, from a laid out line when the text is one.
-    void drawText(const QRectF &r, int flags, const QString &text) const
-    {
-        if (!set->lines) {
-            const QFont &f = p.font();
-            set->lines = &LineCache::instance().of(f, p.device());
-            set->plainFont = !f.underline() && !f.strikeOut() && !f.overline();
-        }
-        if (!set->plainFont || (flags & Qt::AlignVertical_Mask) != Qt::AlignTop ||
-            p.layoutDirection() != Qt::LeftToRight || !plainLine(text) || p.pen().style() == Qt::NoPen) {
-            p.drawText(r, flags, text);
-            return;
-        }
-        const QTextLine line = LineCache::line(*set->lines, text, p.font(), p.layoutDirection()).lineAt(0);
-        const qreal advance = line.horizontalAdvance();
-        qreal xoff = 0;
-        if (flags & Qt::AlignRight)
-            xoff = r.width() - advance;
-        else if (flags & Qt::AlignHCenter)
-            xoff = (r.width() - advance) / 2;
-        line.draw(&p, QPointF(r.x() + xoff, r.y()));
-    }
 
     void operator()(const TextItem &t) const
     {
@@ -167,7 +71,6 @@ struct Drawer {
             p.setFont(pageFont(t, dpiY));
             set->metrics.reset();
             set->ascii = nullptr;
-            set->lines = nullptr;
         }
         set->font = &t;
         if (!set->textPen || set->color != t.color)
@@ -179,14 +82,14 @@ struct Drawer {
         flags |= t.valign == VAlign::Bottom ? Qt::AlignBottom : t.valign == VAlign::Middle ? Qt::AlignVCenter : Qt::AlignTop;
         const QString text = qtext(t.text);
         if (t.w <= 0 || fitsAcross(t, text)) {
-            drawText(QRectF(t.x, t.y, t.w, t.h), flags, text);
+            p.drawText(QRectF(t.x, t.y, t.w, t.h), flags, text);
             return;
         }
         // A text ends at its box's left and right edges, never over the next column; above and
         // below it keeps its whole line (a box a little low cuts no descender).
         p.save();
         p.setClipRect(QRectF(t.x, t.y - t.h - 1000, t.w, 3 * t.h + 2000), Qt::IntersectClip);
-        drawText(QRectF(t.x, t.y, t.w, t.h), flags, text);
+        p.drawText(QRectF(t.x, t.y, t.w, t.h), flags, text);
         p.restore();
     }
     // A single line inside its box's width needs no clip: most texts of a report are, and a clip
