@@ -518,15 +518,35 @@ int main(int argc, char **argv)
         std::snprintf(buf, sizeof buf, "%8.3f s (cpu %7.3f)", s.wall, s.cpu);
         return std::string(buf);
     };
+    // Each size up to 100,000 items runs three times and each side keeps its best time of each
+    // step: on a shared machine one side's run can meet a busy moment that the other's did not.
+    // REPORT_BENCH_TRIES sets the count.
+    const char *triesSet = std::getenv("REPORT_BENCH_TRIES");
     for (int n : bench::sizes(argc, argv)) {
+        const int tries = std::max(1, triesSet ? std::atoi(triesSet) : n <= 100000 ? 3 : 1);
         Figures f;
-        if (!runSize(n, f))
-            return 1;
-        std::printf("%8d items, %6zu pages | run to preview %s beside raw SQLite read %s | first page shown %s beside "
+        for (int t = 0; t < tries; ++t) {
+            Figures next;
+            if (!runSize(n, next))
+                return 1;
+            if (t == 0) {
+                f = next;
+                continue;
+            }
+            auto best = [](Span &a, const Span &b) {
+                if (b.cpu < a.cpu)
+                    a = b;
+            };
+            for (auto m : {&Figures::run, &Figures::firstPage, &Figures::print, &Figures::total, &Figures::raw,
+                           &Figures::screen, &Figures::qp, &Figures::reference, &Figures::files, &Figures::diskFiles})
+                best(f.*m, next.*m);
+            f.after = next.after;  // the peak stays the first try's, as at the sizes tried once
+        }
+        std::printf("%8d items, %6zu pages, best of %d | run to preview %s beside raw SQLite read %s | first page shown %s beside "
                     "plain QPainter page %s | print to PDF %s beside plain QPainter PDF %s | end to end %s beside "
                     "%s | %zu new files here take %s, on the disk %s | peak %.1f MB (RSS before %.1f MB, after %.1f "
                     "MB)\n",
-                    f.n, f.pages, pair(f.run).c_str(), pair(f.raw).c_str(), pair(f.firstPage).c_str(),
+                    f.n, f.pages, tries, pair(f.run).c_str(), pair(f.raw).c_str(), pair(f.firstPage).c_str(),
                     pair(f.screen).c_str(), pair(f.print).c_str(), pair(f.qp).c_str(), pair(f.total).c_str(),
                     pair(f.reference).c_str(), f.pages, pair(f.files).c_str(), pair(f.diskFiles).c_str(), f.peak, f.before, f.after);
         std::fflush(stdout);
