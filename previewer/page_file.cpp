@@ -378,6 +378,10 @@ bool parseName(std::string_view w, std::string &name)
     name.clear();
     if (w == "-")
         return true;
+    if (w.find('%') == std::string_view::npos) {
+        name.assign(w);
+        return true;
+    }
     for (std::size_t i = 0; i < w.size(); ++i) {
         if (w[i] != '%') {
             name += w[i];
@@ -548,45 +552,42 @@ Page decodePage(std::string_view bytes)
     if (!readHeader(c, header))
         return page;
     page.header = header;
+    // A report's text item takes about 60 bytes; a page of a great many is not reserved whole.
+    page.items.reserve(std::min<std::size_t>(bytes.size() / 64 + 1, 4096));
     while (!c.atEnd()) {
         std::string_view kind;
         if (!c.word(kind))
             break;
         bool ok = false;
-        Item item;
+        // Each item is read in place at the end of the list, and taken off again when its line
+        // cannot be read: most of a page's items are texts, moved once each.
         if (kind == "text") {
-            TextItem t;
+            TextItem &t = std::get<TextItem>(page.items.emplace_back(std::in_place_type<TextItem>));
             ok = readText(c, t);
             // More than the page can show is never laid out: a huge text item costs its bytes only.
             if (ok && t.text.size() > textItemLimit(header, t.size))
                 t.text.resize(rt::cutUtf8(t.text, textItemLimit(header, t.size)).size());
-            item = std::move(t);
         } else if (kind == "line") {
-            LineItem l;
-            ok = readLine(c, l);
-            item = l;
+            ok = readLine(c, std::get<LineItem>(page.items.emplace_back(std::in_place_type<LineItem>)));
         } else if (kind == "box") {
-            BoxItem b;
-            ok = readBoxItem(c, b);
-            item = b;
+            ok = readBoxItem(c, std::get<BoxItem>(page.items.emplace_back(std::in_place_type<BoxItem>)));
         } else if (kind == "check") {
-            CheckItem k;
-            ok = readCheck(c, k);
-            item = k;
+            ok = readCheck(c, std::get<CheckItem>(page.items.emplace_back(std::in_place_type<CheckItem>)));
         } else if (kind == "picture") {
-            PictureItem p;
-            ok = readPicture(c, p);
-            item = std::move(p);
+            ok = readPicture(c, std::get<PictureItem>(page.items.emplace_back(std::in_place_type<PictureItem>)));
         } else if (kind == "end") {
             long count;
             page.complete = c.number(count, 0, kLimit) && c.lineEnd() && c.atEnd() &&
                             static_cast<std::size_t>(count) == page.items.size();
             break;
+        } else {
+            break;
         }
         // An item counts only with its line end: a file cut inside an item loses that item.
-        if (!ok || !c.lineEnd())
+        if (!ok || !c.lineEnd()) {
+            page.items.pop_back();
             break;
-        page.items.push_back(std::move(item));
+        }
     }
     return page;
 }
