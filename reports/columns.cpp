@@ -126,12 +126,13 @@ Value fieldValue(const rt::FieldDef &f, const void *record, const std::string &p
 
 const rt::FieldDef *Column::fieldIn(const rt::TableDef &def) const
 {
-    if (foundIn_ != &def) {
+    if (foundIn != &def || foundFor != field) {
         const int i = def.fieldIndex(field);
-        found_ = i < 0 ? nullptr : &def.fields[static_cast<std::size_t>(i)];
-        foundIn_ = &def;
+        found = i < 0 ? nullptr : &def.fields[static_cast<std::size_t>(i)];
+        foundIn = &def;
+        foundFor = field;
     }
-    return found_;
+    return found;
 }
 
 namespace {

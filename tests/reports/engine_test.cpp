@@ -455,9 +455,9 @@ TEST(ReportEngine, TotalsBandShrunkNumbersDoubleRuleAndPictureBox)
     EXPECT_EQ(pictures[0].fit, previewer::PictureFit::Keep);
 }
 
-// A column finds its field once for each table it reads: read from one table and then another,
+// A column finds its field once for each table and name: read from one table and then another,
 // each read takes its own table's field, or none where the table has no field of that name.
-TEST(ReportEngine, AColumnReadFromTwoTablesTakesEachTablesOwnField)
+TEST(ReportEngine, AColumnReadFromTwoTablesOrRenamedTakesTheFieldItNamesThere)
 {
     rt::clearRecord(dict::MasterInventoryDef, &MAS);
     rt::clearRecord(dict::CategoryDef, &CAT);
@@ -478,6 +478,10 @@ TEST(ReportEngine, AColumnReadFromTwoTablesTakesEachTablesOwnField)
         EXPECT_EQ(cellValue(description, r.def, r.record).text, r.description) << r.def.label;
         EXPECT_EQ(cellValue(serial, r.def, r.record).text, r.serial) << r.def.label;
     }
+    // A copy given another field reads that field, not the none its original found last.
+    Column renamed = serial;
+    renamed.field = "DESCRIPTION";
+    EXPECT_EQ(cellValue(renamed, dict::CategoryDef, &CAT).text, "Lighting");
 }
 
 // The widths of the fonts' letters are kept for the session, from writers that measure in those
