@@ -52,6 +52,35 @@ void putInt(std::string &out, long v)
     out.append(buf, static_cast<std::size_t>(end - buf));
 }
 
+// Numbers written side by side into a buffer, each after a blank, and then appended at once: a
+// report writes several numbers for each of its hundreds of texts a page.
+class Numbers {
+public:
+    Numbers &operator<<(long v)
+    {
+        *end_++ = ' ';
+        end_ = std::to_chars(end_, buf_ + sizeof buf_, v).ptr;
+        return *this;
+    }
+    Numbers &operator<<(std::string_view w)
+    {
+        *end_++ = ' ';
+        for (char c : w)
+            *end_++ = c;
+        return *this;
+    }
+    void appendTo(std::string &out)
+    {
+        out.append(buf_, static_cast<std::size_t>(end_ - buf_));
+        end_ = buf_;
+    }
+
+private:
+    // Room for eight numbers of 20 characters with their blanks, or words as short.
+    char buf_[8 * 21];
+    char *end_ = buf_;
+};
+
 void putWord(std::string &out, std::string_view w)
 {
     out += ' ';
@@ -111,26 +140,21 @@ const char *dashName(Dash d)
     return "solid";
 }
 
-std::string styleWord(unsigned style)
+// The style's letters into `w` (room for four); its length.
+std::size_t styleWord(unsigned style, char *w)
 {
-    std::string w;
+    std::size_t n = 0;
     if (style & STYLE_BOLD)
-        w += 'b';
+        w[n++] = 'b';
     if (style & STYLE_ITALIC)
-        w += 'i';
+        w[n++] = 'i';
     if (style & STYLE_UNDERLINE)
-        w += 'u';
+        w[n++] = 'u';
     if (style & STYLE_STRIKEOUT)
-        w += 's';
-    return w.empty() ? "-" : w;
-}
-
-std::string alignWord(Align a, VAlign v)
-{
-    std::string w;
-    w += a == Align::Center ? 'c' : a == Align::Right ? 'r' : 'l';
-    w += v == VAlign::Middle ? 'm' : v == VAlign::Bottom ? 'b' : 't';
-    return w;
+        w[n++] = 's';
+    if (n == 0)
+        w[n++] = '-';
+    return n;
 }
 
 long clampPos(long v) { return v < -kLimit ? -kLimit : v > kLimit ? kLimit : v; }
@@ -151,11 +175,15 @@ struct ItemWriter {
     void operator()(const TextItem &t)
     {
         out += "text";
-        box4(t.x, t.y, t.w, t.h);
+        Numbers n;
+        (n << clampPos(t.x) << clampPos(t.y) << clampSize(t.w) << clampSize(t.h)).appendTo(out);
         putName(out, t.font.empty() ? std::string_view("Arial") : std::string_view(t.font));
-        putInt(out, t.size < 1 ? 1 : clampSize(t.size));
-        putWord(out, styleWord(t.style));
-        putWord(out, alignWord(t.align, t.valign));
+        char style[4];
+        const char align[2] = {t.align == Align::Center ? 'c' : t.align == Align::Right ? 'r' : 'l',
+                               t.valign == VAlign::Middle ? 'm' : t.valign == VAlign::Bottom ? 'b' : 't'};
+        n << (t.size < 1 ? 1 : clampSize(t.size)) << std::string_view(style, styleWord(t.style, style))
+          << std::string_view(align, 2);
+        n.appendTo(out);
         putColor(out, t.color);
         const std::string_view text = rt::cutUtf8(t.text, textItemLimit(header, t.size));
         putInt(out, static_cast<long>(text.size()));
@@ -350,6 +378,10 @@ bool parseName(std::string_view w, std::string &name)
     name.clear();
     if (w == "-")
         return true;
+    if (w.find('%') == std::string_view::npos) {
+        name.assign(w);
+        return true;
+    }
     for (std::size_t i = 0; i < w.size(); ++i) {
         if (w[i] != '%') {
             name += w[i];
@@ -520,45 +552,42 @@ Page decodePage(std::string_view bytes)
     if (!readHeader(c, header))
         return page;
     page.header = header;
+    // A report's text item takes about 60 bytes; a page of a great many is not reserved whole.
+    page.items.reserve(std::min<std::size_t>(bytes.size() / 64 + 1, 4096));
     while (!c.atEnd()) {
         std::string_view kind;
         if (!c.word(kind))
             break;
         bool ok = false;
-        Item item;
+        // Each item is read in place at the end of the list, and taken off again when its line
+        // cannot be read: most of a page's items are texts, moved once each.
         if (kind == "text") {
-            TextItem t;
+            TextItem &t = std::get<TextItem>(page.items.emplace_back(std::in_place_type<TextItem>));
             ok = readText(c, t);
             // More than the page can show is never laid out: a huge text item costs its bytes only.
             if (ok && t.text.size() > textItemLimit(header, t.size))
                 t.text.resize(rt::cutUtf8(t.text, textItemLimit(header, t.size)).size());
-            item = std::move(t);
         } else if (kind == "line") {
-            LineItem l;
-            ok = readLine(c, l);
-            item = l;
+            ok = readLine(c, std::get<LineItem>(page.items.emplace_back(std::in_place_type<LineItem>)));
         } else if (kind == "box") {
-            BoxItem b;
-            ok = readBoxItem(c, b);
-            item = b;
+            ok = readBoxItem(c, std::get<BoxItem>(page.items.emplace_back(std::in_place_type<BoxItem>)));
         } else if (kind == "check") {
-            CheckItem k;
-            ok = readCheck(c, k);
-            item = k;
+            ok = readCheck(c, std::get<CheckItem>(page.items.emplace_back(std::in_place_type<CheckItem>)));
         } else if (kind == "picture") {
-            PictureItem p;
-            ok = readPicture(c, p);
-            item = std::move(p);
+            ok = readPicture(c, std::get<PictureItem>(page.items.emplace_back(std::in_place_type<PictureItem>)));
         } else if (kind == "end") {
             long count;
             page.complete = c.number(count, 0, kLimit) && c.lineEnd() && c.atEnd() &&
                             static_cast<std::size_t>(count) == page.items.size();
             break;
+        } else {
+            break;
         }
         // An item counts only with its line end: a file cut inside an item loses that item.
-        if (!ok || !c.lineEnd())
+        if (!ok || !c.lineEnd()) {
+            page.items.pop_back();
             break;
-        page.items.push_back(std::move(item));
+        }
     }
     return page;
 }

@@ -47,7 +47,8 @@ QPen pagePen(Rgb color, int width, Dash dash)
 QString qtext(const std::string &s)
 {
     QString t = QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-    t.remove(QChar('\r'));
+    if (s.find('\r') != std::string::npos)
+        t.remove(QChar('\r'));
     return t;
 }
 

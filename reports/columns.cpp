@@ -124,24 +124,48 @@ Value fieldValue(const rt::FieldDef &f, const void *record, const std::string &p
     return Value::whole(n);
 }
 
+const rt::FieldDef *Column::fieldIn(const rt::TableDef &def) const
+{
+    if (foundIn != &def || foundFor != field) {
+        const int i = def.fieldIndex(field);
+        found = i < 0 ? nullptr : &def.fields[static_cast<std::size_t>(i)];
+        foundIn = &def;
+        foundFor = field;
+    }
+    return found;
+}
+
 namespace {
 
-std::int64_t quantityOf(const rt::TableDef &def, const void *record)
+const rt::FieldDef *quantityField(const rt::TableDef &def)
 {
     const int q = def.fieldIndex("QUANTITY");
-    return q < 0 ? 1 : rt::fieldNumber(def.fields[static_cast<std::size_t>(q)], record);
+    return q < 0 ? nullptr : &def.fields[static_cast<std::size_t>(q)];
 }
 
 // The amount in cents times the quantity: exact for an item's own fields (a 32-bit quantity,
 // amounts of at most nine digits).
-std::int64_t timesQuantity(const rt::TableDef &def, const void *record, const Value &amount)
+std::int64_t timesQuantity(const rt::FieldDef *quantity, const void *record, const Value &amount)
 {
     std::int64_t cents = amount.number;
     for (int p = amount.places; p < 2; ++p)
         cents *= 10;
     std::int64_t out = 0;
-    valuation::extendedValue(quantityOf(def, record), cents, out);
+    valuation::extendedValue(quantity ? rt::fieldNumber(*quantity, record) : 1, cents, out);
     return out;
+}
+
+std::int64_t timesQuantity(const rt::TableDef &def, const void *record, const Value &amount)
+{
+    // Most cells come from the item file: its quantity field is found once.
+    static const rt::FieldDef *const itemQuantity = quantityField(dict::MasterInventoryDef);
+    return timesQuantity(&def == &dict::MasterInventoryDef ? itemQuantity : quantityField(def), record, amount);
+}
+
+Value columnField(const Column &c, const rt::TableDef &def, const void *record, const std::string &picture = {})
+{
+    const rt::FieldDef *f = c.fieldIn(def);
+    return f ? fieldValue(*f, record, picture) : Value::of({});
 }
 
 }  // namespace
@@ -150,15 +174,15 @@ Value cellValue(const Column &c, const rt::TableDef &def, const void *record, co
 {
     switch (c.cell) {
     case CellKind::Field:
-        return fieldValue(def, record, c.field, c.picture);
+        return columnField(c, def, record, c.picture);
     case CellKind::Extended:
-        return Value::cents(timesQuantity(def, record, fieldValue(def, record, c.field)));
+        return Value::cents(timesQuantity(def, record, columnField(c, def, record)));
     case CellKind::Flag: {
-        const Value v = fieldValue(def, record, c.field);
+        const Value v = columnField(c, def, record);
         return Value::of(v.kind == Value::Kind::Text ? std::string() : v.number == 1 ? "X" : "");
     }
     case CellKind::Cut: {
-        const std::string t = fieldValue(def, record, c.field).text;
+        const std::string t = columnField(c, def, record).text;
         return Value::of(rt::formatText("@s" + std::to_string(std::max(0, c.cut)), t));
     }
     case CellKind::UserField:

@@ -47,6 +47,13 @@ struct Column {
     std::string totalPicture{};  // the total's picture; empty: the totals band's
 
     const std::string &valueName() const { return name.empty() ? field : name; }
+    // The field `field` names in `def` (nullptr: none), found once for a table and name: a run
+    // reads every cell of every item, and a table's fields are searched by name.
+    const rt::FieldDef *fieldIn(const rt::TableDef &def) const;
+    // What fieldIn found last: the table and the name it was found for.
+    mutable const rt::TableDef *foundIn = nullptr;
+    mutable std::string foundFor{};
+    mutable const rt::FieldDef *found = nullptr;
 };
 
 // Laid side by side from `left`, each column starting where the one before ends (a list built

@@ -382,14 +382,29 @@ double ReportWriter::quickWidth(const previewer::TextItem &t, bool &bounded)
         if (font.font == t.font && font.size == t.size && font.style == t.style)
             adv = &a;
     if (!adv) {
-        previewer::TextItem probe = t;
+        // The fonts' own advances are the same in every run: measured once in the session, as
+        // each takes 95 measures.
+        using Known = std::vector<std::pair<previewer::TextItem, std::vector<double>>>;
+        static Known known;
+        const std::vector<double> *found = nullptr;
+        if (fontMeasure_)
+            for (const auto &[font, a] : known)
+                if (font.font == t.font && font.size == t.size && font.style == t.style)
+                    found = &a;
         std::vector<double> a;
-        for (char ch = 32; ch < 127; ++ch) {
-            probe.text = std::string(1, ch);
-            a.push_back(measure_(probe));
+        if (found) {
+            a = *found;
+        } else {
+            previewer::TextItem probe = t;
+            for (char ch = 32; ch < 127; ++ch) {
+                probe.text = std::string(1, ch);
+                a.push_back(measure_(probe));
+            }
         }
         previewer::TextItem font = t;
         font.text.clear();
+        if (fontMeasure_ && !found && known.size() < 64)
+            known.emplace_back(font, a);
         advances_.emplace_back(std::move(font), std::move(a));
         adv = &advances_.back().second;
     }

@@ -163,7 +163,11 @@ class ReportWriter {
 public:
     ReportWriter(ReportLayout layout, PageSink sink);
 
-    void setMeasure(Measure m) { measure_ = std::move(m); }
+    void setMeasure(Measure m)
+    {
+        measure_ = std::move(m);
+        fontMeasure_ = false;
+    }
     // The values of the heading and footer (heading lines, run date), for every page.
     void setPageValues(Values v) { pageValues_ = std::move(v); }
     // Keep the report rows (on by default; a long run that nobody reads can leave them).
@@ -214,6 +218,7 @@ private:
     ReportLayout layout_;
     PageSink sink_;
     Measure measure_;
+    bool fontMeasure_ = true;  // measure_ measures in the fonts the pages are drawn with
     Values pageValues_;
     bool keepRows_ = true;
     previewer::Page page_;

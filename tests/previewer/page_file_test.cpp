@@ -3,6 +3,8 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -69,6 +71,50 @@ TEST(PageFile, RoundTripsEveryItemAndFindsNoTokenOutsideTexts)
     EXPECT_EQ(readPageHeader(path), p.header);
     EXPECT_FALSE(readPageHeader(home.file("missing.opg")).valid());
     EXPECT_TRUE(readPageFile(home.file("missing.opg")).items.empty());
+}
+
+// A text item's line holds its numbers (clamped to the file's limits), its style's letters in
+// their order ("-" for none) and its alignment's two letters, whatever the combination, and reads
+// back as it was (clamped).
+TEST(PageFile, EveryStyleAlignmentAndExtremeNumberIsWrittenInItsWordsAndReadBack)
+{
+    const std::pair<Align, char> aligns[] = {{Align::Left, 'l'}, {Align::Center, 'c'}, {Align::Right, 'r'}};
+    const std::pair<VAlign, char> valigns[] = {{VAlign::Top, 't'}, {VAlign::Middle, 'm'}, {VAlign::Bottom, 'b'}};
+    const struct {
+        int x, y, w, h, size;
+        const char *words, *text;  // as written; the text of "x" as kept (none at a size no page holds)
+    } boxes[] = {{-20, 300, 4000, 200, 1050, "-20 300 4000 200 Arial 1050", "1:x"},
+                 {INT_MIN, INT_MAX, INT_MAX, -5, 0, "-100000000 100000000 100000000 0 Arial 1", "1:x"},
+                 {0, 0, 0, 0, INT_MAX, "0 0 0 0 Arial 100000000", "0:"}};
+    for (const auto &box : boxes)
+        for (unsigned style = 0; style < 16; ++style)
+            for (const auto &[align, a] : aligns)
+                for (const auto &[valign, v] : valigns) {
+                    Page p;
+                    p.header = {8500, 11000, Orientation::Portrait};
+                    TextItem t;
+                    t.x = box.x, t.y = box.y, t.w = box.w, t.h = box.h, t.size = box.size;
+                    t.style = style, t.align = align, t.valign = valign, t.color = 0xa0b1c2;
+                    t.text = "x";
+                    p.items.push_back(t);
+                    std::string letters;
+                    for (const auto &[bit, letter] : {std::pair{STYLE_BOLD, 'b'}, std::pair{STYLE_ITALIC, 'i'},
+                                                      std::pair{STYLE_UNDERLINE, 'u'}, std::pair{STYLE_STRIKEOUT, 's'}})
+                        if (style & bit)
+                            letters += letter;
+                    const std::string line = std::string("text ") + box.words + " " +
+                                             (letters.empty() ? "-" : letters) + " " + a + v + " a0b1c2 " + box.text + "\n";
+                    const std::string bytes = encodePage(p);
+                    ASSERT_NE(bytes.find("\n" + line), std::string::npos) << line << "in\n" << bytes;
+                    const Page back = decodePage(bytes);
+                    ASSERT_EQ(back.items.size(), 1u) << line;
+                    const TextItem &r = std::get<TextItem>(back.items[0]);
+                    EXPECT_EQ(r.style, style) << line;
+                    EXPECT_EQ(r.align, align) << line;
+                    EXPECT_EQ(r.valign, valign) << line;
+                    EXPECT_EQ(r.x, std::clamp(box.x, -100000000, 100000000)) << line;
+                    EXPECT_EQ(r.w, std::clamp(box.w, 0, 100000000)) << line;
+                }
 }
 
 // A page file holds exactly the page's encoding, numbers and colours in their fixed form, and

@@ -455,6 +455,58 @@ TEST(ReportEngine, TotalsBandShrunkNumbersDoubleRuleAndPictureBox)
     EXPECT_EQ(pictures[0].fit, previewer::PictureFit::Keep);
 }
 
+// A column finds its field once for each table and name: read from one table and then another,
+// each read takes its own table's field, or none where the table has no field of that name.
+TEST(ReportEngine, AColumnReadFromTwoTablesOrRenamedTakesTheFieldItNamesThere)
+{
+    rt::clearRecord(dict::MasterInventoryDef, &MAS);
+    rt::clearRecord(dict::CategoryDef, &CAT);
+    MAS.DESCRIPTION = "A lamp";
+    MAS.SERIALNUMBER = "SN-1";
+    CAT.DESCRIPTION = "Lighting";
+    const Column description{0, 1000, "Description", {}, "DESCRIPTION", "@s30"};
+    const Column serial{0, 1000, "Serial", {}, "SERIALNUMBER", "@s20"};
+    const struct {
+        const rt::TableDef &def;
+        const void *record;
+        const char *description, *serial;
+    } reads[] = {{dict::MasterInventoryDef, &MAS, "A lamp", "SN-1"},
+                 {dict::CategoryDef, &CAT, "Lighting", ""},
+                 {dict::MasterInventoryDef, &MAS, "A lamp", "SN-1"},
+                 {dict::CategoryDef, &CAT, "Lighting", ""}};
+    for (const auto &r : reads) {
+        EXPECT_EQ(cellValue(description, r.def, r.record).text, r.description) << r.def.label;
+        EXPECT_EQ(cellValue(serial, r.def, r.record).text, r.serial) << r.def.label;
+    }
+    // A copy given another field reads that field, not the none its original found last.
+    Column renamed = serial;
+    renamed.field = "DESCRIPTION";
+    EXPECT_EQ(cellValue(renamed, dict::CategoryDef, &CAT).text, "Lighting");
+}
+
+// The widths of the fonts' letters are kept for the session, from writers that measure in those
+// fonts only: a writer measuring its own way (every letter 200 wide here) that took the fonts'
+// narrow letters would let its text run past its column.
+TEST(ReportEngine, AWriterMeasuringItsOwnWayIsNotGivenTheFontsWidths)
+{
+    auto printed = [](bool ownMeasure) {
+        ReportLayout l;
+        Control c = kit::field("t", 0, 0, 1000, {});
+        c.size = 1037;  // a size of its own: no other test leaves its widths
+        l.bands = {Band{"row", 250, {c}, false}};
+        ReportWriter w(l, [](const previewer::Page &, int) { return true; });
+        if (ownMeasure)
+            w.setMeasure([](const previewer::TextItem &t) { return 200.0 * previewer::decodeUtf8(t.text).size(); });
+        w.print("row", Values{{"t", Value::of("iiiiiiii")}});
+        const RowText &t = w.rows().at(1).texts.at(0);
+        return std::make_pair(t.text, t.size);
+    };
+    EXPECT_EQ(printed(false), std::make_pair(std::string("iiiiiiii"), 1037));
+    const auto [text, size] = printed(true);
+    EXPECT_TRUE(size < 1037 || text.size() < 8) << text << " at " << size;
+    EXPECT_EQ(printed(false), std::make_pair(std::string("iiiiiiii"), 1037));
+}
+
 // A report's columns built at run time, as a custom report builds them: laid side by side, a
 // computed extended value, a flag, a cut text, a user field by its title, and a quantity chosen
 // twice whose total counts twice and prints under the second column.
