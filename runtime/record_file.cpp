@@ -1328,6 +1328,21 @@ int RecordFile::setPosition(const KeyDef *key, std::int64_t pos)
     return 0;
 }
 
+// Binds the position to seek from (the seek record's fields, -1 for the rowid) to the first
+// parameters; returns the number of the next one.
+int RecordFile::bindSeek(sqlite3_stmt *st, const std::vector<int> &params) const
+{
+    int n = 1;
+    for (int f : params) {
+        if (f < 0)
+            sqlite3_bind_int64(st, n, seekRowid_);
+        else
+            bindField(st, n, f, seekRecord_.data());
+        ++n;
+    }
+    return n;
+}
+
 int RecordFile::fetch(bool backward)
 {
     const bool open = seekOpen_;
@@ -1381,15 +1396,7 @@ int RecordFile::fetch(bool backward)
     if (!st)
         return err::DriverError;
     StmtUse use{st};
-    int n = 1;
-    for (int f : entry->params) {
-        if (f < 0)
-            sqlite3_bind_int64(st, n, seekRowid_);
-        else
-            bindField(st, n, f, seekRecord_.data());
-        ++n;
-    }
-    sqlite3_bind_int(st, n, batchSize_);
+    sqlite3_bind_int(st, bindSeek(st, entry->params), batchSize_);
     // Laid out at the first read, not when the file is made: a file that is a global is made
     // before its record type's table may be.
     if (textCells_.empty() && numberCells_.empty())
@@ -1451,14 +1458,7 @@ int RecordFile::startPhase(int phase)
     }, &entry);
     if (!st)
         return err::DriverError;
-    int n = 1;
-    for (int f : entry->params) {
-        if (f < 0)
-            sqlite3_bind_int64(st, n, seekRowid_);
-        else
-            bindField(st, n, f, seekRecord_.data());
-        ++n;
-    }
+    bindSeek(st, entry->params);
     held_ = st;
     heldPhase_ = phase;
     heldRows_ = 0;

@@ -262,6 +262,7 @@ private:
     std::string path_;  // canonical, while open
     void releaseHeld();
     int startPhase(int phase);
+    int bindSeek(sqlite3_stmt *st, const std::vector<int> &params) const;
     int stepHeld();
     // Lets go of the held runs that a write to this file would wait for or disturb.
     void releaseReadsBeforeWrite();
