@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "core/program.h"
 #include "model/dictionary.h"
 #include "model/globals.h"
 #include "previewer/page_file.h"
@@ -80,8 +81,12 @@ Figure print(const reports::ReportDefinition &def)
 int main(int argc, char **argv)
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    bench::TempFolder home("catalog-home");
+    ::setenv("ZENVIK_HOME", home.path().c_str(), 1);
     QApplication app(argc, argv);
     Glo = GlobalVariables();
+    // The reports' heading is the edition's: the professional one reads the active client.
+    installProfessionalEdition();
     const int n = 10000;
     bench::TempFolder dir("catalog");
     if (!makeFiles(dir, n))
