@@ -116,11 +116,13 @@ QList<QMdiSubWindow *> arrangeable(QMdiArea *area)
 
 int titleWidth(const QWidget *window)
 {
-    // Title bars draw their text in a bold face of about the widget font's size.
+    // Title bars draw their text in a bold face of about the widget font's size, or a little
+    // larger, beside the icon, three buttons and the window manager's own margins (openbox
+    // cut "Generating Report" with room for four buttons and the text at the widget's size).
     QFont bold = window->font();
     bold.setBold(true);
-    const int buttons = 4 * std::max(16, window->style()->pixelMetric(QStyle::PM_TitleBarHeight));
-    return QFontMetrics(bold).horizontalAdvance(window->windowTitle()) + buttons;
+    const int buttons = 6 * std::max(16, window->style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    return QFontMetrics(bold).horizontalAdvance(window->windowTitle()) * 6 / 5 + buttons;
 }
 
 void fitTitle(QWidget *window) { window->setMinimumWidth(std::max(window->minimumWidth(), titleWidth(window))); }
