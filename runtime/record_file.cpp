@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <utility>
 
 #include "runtime/file_recovery.h"
 #include "runtime/paths.h"
@@ -264,7 +265,7 @@ std::string createIndexSql(const TableDef &def, const KeyDef &key, const std::st
 }
 
 void setReadHeldHook(void (*hook)()) { g_readHeldHook = hook; }
-void setHeldScanRowNs(std::int64_t ns) { g_fastRowNs = ns; }
+std::int64_t setHeldScanRowNs(std::int64_t ns) { return std::exchange(g_fastRowNs, ns); }
 
 void releaseHeldReads()
 {
@@ -1663,32 +1664,45 @@ int RecordFile::add()
     return stepAdd(st);
 }
 
+// The fields an add of some fields writes: those given, and the auto-numbered one.
+std::vector<int> RecordFile::writtenFields(const std::vector<int> &fields) const
+{
+    std::vector<int> written = fields;
+    if (const KeyDef *k = def_.autoNumberKey())
+        if (std::find(fields.begin(), fields.end(), k->parts[0].field) == fields.end())
+            written.push_back(k->parts[0].field);
+    return written;
+}
+
+// "INSERT ... INTO data (the written columns) VALUES" with `rows` rows of parameters: one
+// statement of each kind for the last list of fields, built again when the list changes.
+sqlite3_stmt *RecordFile::addStatement(StmtKind kind, const char *insert, const std::vector<int> &written,
+                                       std::size_t rows)
+{
+    auto found = stmts_.find(kind << 24);
+    if (found != stmts_.end() && found->second.params != written)
+        stmts_.erase(found);
+    return statement(kind << 24, [&](Stmt &s) {
+        std::string columns, row;
+        for (int field : written) {
+            columns += (columns.empty() ? "" : ", ") +
+                       quote(TableDef::columnName(def_.fields[static_cast<std::size_t>(field)]));
+            row += row.empty() ? "(?" : ", ?";
+        }
+        s.sql = std::string(insert) + " INTO " + tableRef() + " (" + columns + ") VALUES " + row + ")";
+        for (std::size_t r = 1; r < rows; ++r)
+            s.sql += ", " + row + ")";
+        s.params = written;
+    });
+}
+
 int RecordFile::addFields(const std::vector<int> &fields)
 {
     int numberField;
     if (int e = startAdd(numberField))
         return e;
-    const std::vector<int> *list = &fields;
-    std::vector<int> withNumber;
-    if (numberField >= 0 && std::find(fields.begin(), fields.end(), numberField) == fields.end()) {
-        withNumber = fields;
-        withNumber.push_back(numberField);
-        list = &withNumber;
-    }
-    const std::vector<int> &written = *list;
-    // One statement for the last list of fields, built again when the list changes.
-    auto found = stmts_.find(StmtAddFields << 24);
-    if (found != stmts_.end() && found->second.params != written)
-        stmts_.erase(found);
-    sqlite3_stmt *st = statement(StmtAddFields << 24, [&](Stmt &s) {
-        std::string columns, qs;
-        for (int field : written) {
-            columns += (columns.empty() ? "" : ", ") + quote(TableDef::columnName(def_.fields[static_cast<std::size_t>(field)]));
-            qs += qs.empty() ? "?" : ", ?";
-        }
-        s.sql = "INSERT INTO " + tableRef() + " (" + columns + ") VALUES (" + qs + ")";
-        s.params = written;
-    });
+    const std::vector<int> written = writtenFields(fields);
+    sqlite3_stmt *st = addStatement(StmtAddFields, "INSERT", written, 1);
     if (!st)
         return err::DriverError;
     StmtUse use{st};
@@ -1714,9 +1728,7 @@ int RecordFile::addFieldsOfEach(const std::vector<int> &fields, void *records, s
         added += e == 0;
         return e;
     };
-    std::vector<int> written = fields;
-    if (numberField >= 0 && std::find(fields.begin(), fields.end(), numberField) == fields.end())
-        written.push_back(numberField);
+    const std::vector<int> written = writtenFields(fields);
     std::size_t i = 0;
     while (count - i >= kRows) {
         bool unnumbered = false;
@@ -1726,23 +1738,9 @@ int RecordFile::addFieldsOfEach(const std::vector<int> &fields, void *records, s
             break;
         releaseReadsBeforeWrite();
         dupKey_ = nullptr;
-        auto found = stmts_.find(StmtAddRows << 24);
-        if (found != stmts_.end() && found->second.params != written)
-            stmts_.erase(found);
         // OR FAIL keeps the rows before a refused one, as adding them one by one would, and
         // spares the statement a journal of its own.
-        sqlite3_stmt *st = statement(StmtAddRows << 24, [&](Stmt &s) {
-            std::string columns, row;
-            for (int field : written) {
-                columns += (columns.empty() ? "" : ", ") +
-                           quote(TableDef::columnName(def_.fields[static_cast<std::size_t>(field)]));
-                row += row.empty() ? "(?" : ", ?";
-            }
-            s.sql = "INSERT OR FAIL INTO " + tableRef() + " (" + columns + ") VALUES " + row + ")";
-            for (std::size_t r = 1; r < kRows; ++r)
-                s.sql += ", " + row + ")";
-            s.params = written;
-        });
+        sqlite3_stmt *st = addStatement(StmtAddRows, "INSERT OR FAIL", written, kRows);
         if (!st)
             return err::DriverError;
         StmtUse use{st};

@@ -60,8 +60,8 @@ void giveBackMemory();
 void releaseHeldReads();
 void setReadHeldHook(void (*hook)());
 // How fast, per row, a caller must have read for its scan to hold: tests force it (a large
-// value) or forbid it (a negative one).
-void setHeldScanRowNs(std::int64_t ns);
+// value) or forbid it (a negative one). Returns the setting it replaces.
+std::int64_t setHeldScanRowNs(std::int64_t ns);
 
 class RecordFile {
 public:
@@ -221,6 +221,8 @@ private:
     enum StmtKind : std::uint32_t { StmtAdd = 1, StmtPut, StmtDel, StmtGet, StmtFetch, StmtAddFields, StmtHeld, StmtAddRows };
     template <typename Build>
     sqlite3_stmt *statement(std::uint32_t id, Build &&build, Stmt **entry = nullptr);
+    std::vector<int> writtenFields(const std::vector<int> &fields) const;
+    sqlite3_stmt *addStatement(StmtKind kind, const char *insert, const std::vector<int> &written, std::size_t rows);
     std::uint32_t keyNumber(const KeyDef *key) const;  // 0 for none, else index + 1; ~0u for a foreign key
     std::unordered_map<std::uint32_t, Stmt> stmts_;
     std::string stmtSchema_;
