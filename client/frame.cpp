@@ -140,7 +140,7 @@ private:
         for (FrameMenu m : {FrameMenu::Reports, FrameMenu::HomeInventoryReports})
             for (const reports::ReportEntry *e : reports::frameMenuEntries(model::Program::Client, m)) {
                 QAction *a = add(m == FrameMenu::Reports ? reports : home, e->menuText, {},
-                                 [e] { reports::runEntry(*e); });
+                                 [e] { reports::runFrameEntry(*e); });
                 a->setObjectName(QString("Report ") + e->menuText);
             }
 

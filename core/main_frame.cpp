@@ -167,7 +167,7 @@ void MainFrame::buildMenus()
         procedures_[a] = QString("%1|%2").arg(e->portrait, e->wide);
         connect(a, &QAction::triggered, this, [this, e] {
             closeSplash();
-            reports::runEntry(*e);
+            reports::runFrameEntry(*e);
         });
     }
 

@@ -202,6 +202,13 @@ void runEntry(const ReportEntry &entry)
     rt::runProcedure(formatProcedure(entry));
 }
 
+void runFrameEntry(const ReportEntry &entry)
+{
+    if (!entry.window)
+        Glo.SelectionPreset = 0;
+    rt::runProcedure(formatProcedure(entry));
+}
+
 std::vector<const ReportEntry *> frameMenuEntries(model::Program program, FrameMenu menu)
 {
     std::vector<const ReportEntry *> out;

@@ -83,9 +83,13 @@ void startReport(Report id);
 // Starts a report with its inputs, as its options window (or a caller holding them) gives them:
 // made from these values, whatever the globals hold.
 void startReport(Report id, const ReportInputs &inputs);
-// Runs an entry from a menu: a window is started; a report asks for its selection (the preset
-// cleared) and runs in the format in force.
+// Runs an entry from a reports menu: a window is started; a report that asks for its selection
+// asks (the preset cleared) and runs in the format in force.
 void runEntry(const ReportEntry &entry);
+// Runs an entry from a frame's Reports menu: the preset is cleared before every report, not
+// only before those that ask, so that nothing a browse chose earlier carries into a report
+// started from the frame.
+void runFrameEntry(const ReportEntry &entry);
 // The entries of a frame's menu for the program, in menu order (alphabetical, as the frames
 // list them).
 std::vector<const ReportEntry *> frameMenuEntries(model::Program program, FrameMenu menu);

@@ -764,6 +764,35 @@ TEST_F(Client, ReportsMenuFrameAndRegistrationFollowTheReportTable)
     EXPECT_EQ(entries, 11);
 }
 
+// The frame's report entries cleared the preset only before the reports that ask for a
+// selection, so a category a browse had chosen stayed in force for the rest. Each clears it.
+TEST_F(Client, EveryFrameReportEntryClearsTheSelectionPreset)
+{
+    const model::Program program = model::Program::Client;
+    ASSERT_NE(client::openFrame(), nullptr);
+    std::vector<std::string> started;
+    rt::setProcedureObserver([&](const std::string &name) { started.push_back(name); });
+    for (const reports::ReportEntry &e : reports::reportTable())
+        if (e.offered(program) && !e.window)
+            for (const char *name : {e.portrait, e.wide})
+                if (name)
+                    rt::registerProcedure(name, [name] {
+                        EXPECT_EQ(Glo.SelectionPreset, 0) << name << " ran with the preset of a browse";
+                    });
+    int entries = 0;
+    for (QAction *a : client::frame()->findChildren<QAction *>()) {
+        if (!a->objectName().startsWith("Report ") || a->objectName() == "Report Format")
+            continue;
+        Glo.SelectionPreset = 1;
+        started.clear();
+        a->trigger();
+        EXPECT_EQ(started.size(), 1u) << a->objectName().toStdString();
+        EXPECT_EQ(Glo.SelectionPreset, 0) << a->objectName().toStdString();
+        ++entries;
+    }
+    EXPECT_EQ(entries, 10);
+    rt::setProcedureObserver({});
+}
 
 // Pictures of the windows for a person to look at: written only when ORVANE_SCREENSHOTS names a
 // folder (run under a display server to see the real look).
