@@ -8,6 +8,9 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QTextLayout>
 #include <QRegularExpression>
 #include <QLockFile>
 #include <QMessageBox>
@@ -17,6 +20,8 @@
 #include <QPushButton>
 #include <QSpacerItem>
 #include <QThread>
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <memory>
 
@@ -45,13 +50,86 @@ const ButtonDef kButtons[] = {
     {BUTTON_CANCEL, "Cancel", QMessageBox::RejectRole}, {BUTTON_HELP, "&Help", QMessageBox::HelpRole},
 };
 
+// A message's text as the box shows it: lines break between words, and a word wider than the
+// box (a long file name) breaks where it must, so nothing is cut off. The text itself stays as
+// it was given, for a screen reader and for a copy of the message.
+class MessageText : public QLabel {
+public:
+    MessageText(const QString &text, QWidget *parent) : QLabel(text, parent)
+    {
+        setObjectName("MessageText");
+        setTextFormat(Qt::PlainText);
+        setWordWrap(true);
+        QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        policy.setHeightForWidth(true);
+        setSizePolicy(policy);
+    }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override
+    {
+        const QMargins m = contentsMargins();
+        return lay(width - m.left() - m.right(), nullptr) + m.top() + m.bottom();
+    }
+    // About 60 letters wide, or narrower when the text is shorter: the box takes this width
+    // unless its title or buttons ask for more.
+    QSize sizeHint() const override { return sized(); }
+    QSize minimumSizeHint() const override { return sized(); }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::WindowText));
+        lay(contentsRect().width(), &painter);
+    }
+
+private:
+    QSize sized() const
+    {
+        const int letters = 60;
+        const QMargins m = contentsMargins();
+        int widest = 0;
+        for (const QString &line : text().split('\n'))
+            widest = std::max(widest, fontMetrics().horizontalAdvance(line));
+        const int width = std::min(widest + 1, fontMetrics().averageCharWidth() * letters) + m.left() + m.right();
+        return {width, heightForWidth(width)};
+    }
+    // The height of the text laid out in `width`; drawn too when a painter is given.
+    int lay(int width, QPainter *painter) const
+    {
+        width = std::max(width, 1);
+        QTextOption option(alignment());
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        const QRect area = contentsRect();
+        qreal y = 0;
+        for (const QString &paragraph : text().split('\n')) {
+            QTextLayout layout(paragraph, font());
+            layout.setTextOption(option);
+            layout.beginLayout();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(width);
+                line.setPosition(QPointF(0, y));
+                y += line.height();
+            }
+            layout.endLayout();
+            if (paragraph.isEmpty())
+                y += QFontMetricsF(font()).height();
+            if (painter)
+                layout.draw(painter, area.topLeft());
+        }
+        return static_cast<int>(std::ceil(y));
+    }
+};
+
 int showBox(const MessageRequest &r)
 {
     // On the heap: its parent may be deleted while the box is open, and takes the box along.
     QPointer<QMessageBox> box = new QMessageBox(modalParent());
     box->setWindowTitle(QString::fromStdString(r.title));
-    // A file name longer than the box is wide breaks at its separators rather than being cut.
-    box->setText(QString::fromStdString(messageLines(breakableWords(r.text))));
+    // The box's own label cannot break a word wider than the box, and a long file name would be
+    // cut: it keeps the text (what the box copies) but the text shows in one that can.
+    const QString text = QString::fromStdString(messageLines(r.text));
+    box->setText(text);
     switch (r.icon) {
     case Icon::Exclamation: box->setIcon(QMessageBox::Warning); break;
     case Icon::Question: box->setIcon(QMessageBox::Question); break;
@@ -74,6 +152,20 @@ int showBox(const MessageRequest &r)
     }
     if (escape)
         box->setEscapeButton(escape);
+    if (auto *grid = qobject_cast<QGridLayout *>(box->layout()))
+        if (auto *label = box->findChild<QLabel *>("qt_msgbox_label")) {
+            const int at = grid->indexOf(label);
+            if (at >= 0) {
+                int row = 0, column = 0, rows = 1, columns = 1;
+                grid->getItemPosition(at, &row, &column, &rows, &columns);
+                auto *shown = new MessageText(text, box);
+                shown->setAlignment(label->alignment());
+                shown->setContentsMargins(label->contentsMargins());
+                label->hide();
+                grid->removeWidget(label);
+                grid->addWidget(shown, row, column, rows, columns);
+            }
+        }
     // A short text makes a narrow box, and the window manager then cuts its title ("Mak...ete").
     // A message box sets its own fixed size from its layout, so the width goes in as a spacer.
     if (auto *grid = qobject_cast<QGridLayout *>(box->layout()))

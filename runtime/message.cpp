@@ -52,45 +52,6 @@ std::string messageLines(std::string_view text)
     return r;
 }
 
-std::string breakableWords(std::string_view text, std::size_t longest)
-{
-    static const std::string kBreak = "\xE2\x80\x8B";  // U+200B ZERO WIDTH SPACE
-    auto isSpace = [](char c) { return c == ' ' || c == '\n' || c == '\t' || c == '|'; };
-    std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    for (std::size_t at = 0; at < text.size();) {
-        if (isSpace(text[at])) {
-            out += text[at++];
-            continue;
-        }
-        std::size_t end = at;
-        while (end < text.size() && !isSpace(text[end]))
-            ++end;
-        const std::string_view word = text.substr(at, end - at);
-        if (word.size() <= longest) {
-            out += word;
-        } else {
-            std::size_t run = 0;  // bytes since the last place to break
-            for (std::size_t i = 0; i < word.size(); ++i) {
-                const char c = word[i];
-                // Never inside a UTF-8 character: only before a byte that starts one.
-                if (run >= longest && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
-                    out += kBreak;
-                    run = 0;
-                }
-                out += c;
-                ++run;
-                if ((c == '/' || c == '\\' || c == '.' || c == '-' || c == '_') && i + 1 < word.size()) {
-                    out += kBreak;
-                    run = 0;
-                }
-            }
-        }
-        at = end;
-    }
-    return out;
-}
-
 int message(std::string_view text, std::string_view title, Icon icon, int buttons, int defaultButton)
 {
     MessageRequest req{std::string(text), std::string(title), icon, buttons ? buttons : BUTTON_OK,

@@ -40,10 +40,6 @@ int message(std::string_view text, std::string_view title = {}, Icon icon = Icon
 
 // The message text with "|" turned into line breaks.
 std::string messageLines(std::string_view text);
-// The text with places where a box may break a word too long for its width: after each
-// separator of a long file name (/ \ . - _), and every `longest` bytes of what has none. The
-// places are zero-width spaces, so the text reads the same; nothing is ever cut off.
-std::string breakableWords(std::string_view text, std::size_t longest = 40);
 // The first button of a set, in the order of the bits.
 int firstButton(int buttons);
 
