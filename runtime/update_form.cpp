@@ -411,21 +411,35 @@ int UpdateForm::init()
             return level;
     }
     if (request_ == DeleteRecord) {
-        // A delete opens no window: the question, then the delete with the relation's rule. An
-        // item another program put in the record's place meanwhile is not the one to delete.
-        bool replaced = false;
+        // A delete opens no window: the question, then the delete with the relation's rule. The
+        // record is deleted only as it was read: not an item another program put in its place
+        // meanwhile (SQLite gives it the same number, its keys may match), nor one it changed.
+        enum class Found { AsRead, Changed, Deleted, Unreadable } found = Found::AsRead;
         int level = primary_.deleteRecord(true, [&] {
             RecordFile &f = primary_.me.file;
             if (f.position() == 0)
                 return true;  // the delete itself says there is no record
             std::vector<unsigned char> disk = asRead_;
-            replaced = f.readPosition(f.position(), disk.data(), nullptr) != 0 || !sameRecord(disk.data());
-            return !replaced;
+            std::string diskMemo;
+            const int code = f.readPosition(f.position(), disk.data(), f.memo() ? &diskMemo : nullptr);
+            if (code == 0 && disk == asRead_ && (!f.memo() || diskMemo == asReadMemo_))
+                return true;
+            found = code == err::RecordNotFound || (code == 0 && !sameRecord(disk.data())) ? Found::Deleted
+                    : code == 0                                                            ? Found::Changed
+                                                                                           : Found::Unreadable;
+            return false;
         });
-        if (replaced) {
+        // Said once the delete's transaction has ended, so that no lock waits on the user.
+        if (found == Found::Deleted) {
             beep();
             message("Another program deleted this record after you opened it.|Nothing has been deleted.",
                     "Record Deleted", Icon::Exclamation, BUTTON_OK);
+        } else if (found == Found::Changed) {
+            beep();
+            message("Another program changed this record after you opened it.|Nothing has been deleted.",
+                    "Record Changed", Icon::Exclamation, BUTTON_OK);
+        } else if (found == Found::Unreadable) {
+            primary_.me.errors.throwFile(msg::DeleteFailed, clip(file.name));
         }
         response = level == 0 ? RequestCompleted : RequestCancelled;
         return LevelNotify;

@@ -462,6 +462,63 @@ TEST_F(Inventory, ItemFormNeverOverwritesAChangeMadeMeanwhile)
     EXPECT_EQ(onDisk("memo"), "(none)");
 }
 
+// The confirmed delete compared only the item's unique keys with what the browse showed: an item
+// another program put under the same asset number (SQLite gives it the same number), or the item
+// it changed, while "Confirm Delete" was open, was deleted without a word. The delete removes
+// only the item as it was read, memo and all, and says what happened otherwise.
+TEST_F(Inventory, DeleteAfterAnotherProgramChangedTheItemDeletesNothing)
+{
+    addNamed(Category, "Furniture", "CATEGORY");
+    addNamed(Location, "Den", "LOCATION");
+    const char *replace = "DELETE FROM data; INSERT INTO data (assetnumber, category, location, status, description, memo)"
+                          " VALUES (%1, 'Furniture', 'Den', 'Have', 'Grand piano', 'Kept in the hall')";
+    const struct Case {
+        const char *name;
+        QString meanwhile;  // while "Confirm Delete" is open
+        const char *title;  // what the user is told after it ("": nothing)
+        const char *left;   // the description on disk afterwards
+    } cases[] = {
+        {"nothing meanwhile", "", "", "(none)"},
+        {"replaced under the same asset number", QString(replace).arg(1), "Record Changed", "Grand piano"},
+        {"description and value changed", "UPDATE data SET description = 'Item 1, restored', marketvalue = 900000",
+         "Record Changed", "Item 1, restored"},
+        {"memo changed", "UPDATE data SET memo = 'Their note'", "Record Changed", "Item 1"},
+        {"replaced under another asset number", QString(replace).arg(555), "Record Deleted", "Grand piano"},
+        {"deleted", "DELETE FROM data", "Record Deleted", "(none)"},
+    };
+    auto onDisk = [&] {
+        return testing_support::sqliteText(MasterInventory.name,
+                                           "SELECT coalesce((SELECT group_concat(description) FROM data), '(none)')");
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (&c != cases)
+            ASSERT_EQ(testing_support::sqliteExec(MasterInventory.name, "DELETE FROM data"), "");
+        add({1, "Furniture", "Den", "Have", 1, 5000});
+        ASSERT_EQ(testing_support::sqliteExec(MasterInventory.name, "UPDATE data SET memo = 'Kept in the hall'"), "");
+        BrowseWindow *w = openInventoryBrowse(Variant::All, "");
+        ASSERT_NE(w, nullptr);
+        ASSERT_EQ(rows(w), 1);
+        std::vector<std::string> titles;
+        MessageHandler scripted = setMessageHandler(nullptr);
+        setMessageHandler([&](const MessageRequest &m) {
+            titles.push_back(m.title);
+            if (m.title == "Confirm Delete" && !c.meanwhile.isEmpty()) {
+                EXPECT_EQ(testing_support::sqliteExec(MasterInventory.name, c.meanwhile.toStdString()), "");
+            }
+            return m.title == "Confirm Delete" ? BUTTON_YES : scripted(m);
+        });
+        w->deleteButton()->click();
+        setMessageHandler(scripted);
+        std::vector<std::string> expected{"Confirm Delete"};
+        if (*c.title)
+            expected.push_back(c.title);
+        EXPECT_EQ(titles, expected);
+        EXPECT_EQ(onDisk(), c.left);
+        w->close();
+    }
+}
+
 TEST_F(Inventory, CategoryAndLocationFormsShowWhatApplies)
 {
     auto visibleTabs = [](QWidget *form) {
