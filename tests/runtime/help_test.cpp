@@ -46,8 +46,8 @@ std::set<std::string> anchorsOf(const std::string &html)
     return out;
 }
 
-// What is wrong with every link of the pages of `root` (its subfolders are another program's
-// help when `ownFolderOnly` is false).
+// What is wrong with every link of the pages in `root`. `ownFolderOnly`: the folder is carried
+// alone (the client CD), so no link may leave it.
 std::vector<std::string> brokenLinks(const fs::path &root, bool ownFolderOnly)
 {
     static const std::regex link(R"re(\b(?:href|src)\s*=\s*["']([^"']*)["'])re", std::regex::icase);
