@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -665,6 +666,38 @@ TEST_F(Client, MenuWordsPickersAndTheReportFormat)
         qputenv("BROWSER", browser);
     ASSERT_EQ(messages.shown().size(), 1u);
     EXPECT_EQ(messages.shown()[0].text, "No web browser was found to show the page:|https://example.com/support/");
+}
+
+// The windows the client program shares with the professional one open their help in the
+// client's own help, which is all its CD carries: a page of their own there, never the Contents.
+TEST_F(Client, HelpContextsOfTheSharedWindowsHaveClientPages)
+{
+    ASSERT_NE(client::openFrame(), nullptr);
+    pump(10);
+    std::vector<std::pair<std::string, QString>> opened;  // procedure, help context
+    for (const char *procedure : {"GetCategory", "GetLocation", "GetLocationBox"}) {
+        onNextModal([&, procedure](QWidget *w) {
+            opened.push_back({procedure, static_cast<rt::WindowProcedure *>(w)->helpContext()});
+            find<QPushButton>(w, "Cancel")->click();
+        });
+        rt::runProcedure(procedure);
+    }
+    for (const char *procedure : {"SelectCategory", "SelectLocation", "BrowseOrvaneMaster", "ReportsMenu"}) {
+        const QList<rt::WindowProcedure *> before = rt::startedWindows();
+        rt::runProcedure(procedure);
+        pump(10);
+        for (rt::WindowProcedure *w : rt::startedWindows())
+            if (!before.contains(w))
+                opened.push_back({procedure, w->helpContext()});
+    }
+    ASSERT_EQ(opened.size(), 7u);
+    const QString pages = QDir(rt::helpFolder()).absolutePath();
+    ASSERT_TRUE(pages.endsWith("/client")) << pages.toStdString();
+    for (const auto &[procedure, context] : opened) {
+        const QString page = QFileInfo(rt::helpPage(context)).absoluteFilePath();
+        EXPECT_TRUE(page.startsWith(pages + "/") && QFileInfo(page).fileName() != "index.html")
+            << procedure << ": " << context.toStdString() << " opens " << page.toStdString();
+    }
 }
 
 }  // namespace
