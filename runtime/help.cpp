@@ -2,6 +2,7 @@
 
 #include "runtime/message.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -38,8 +39,9 @@ std::function<void(const QString &)> &webObserver()
 // A small help window: the page, a search field, and back/contents buttons.
 class HelpWindow : public QWidget {
 public:
-    HelpWindow()
+    explicit HelpWindow(QWidget *owner) : QWidget(owner, Qt::Window)
     {
+        setObjectName("HelpWindow");
         setWindowTitle("Orvane Help");
         setAttribute(Qt::WA_DeleteOnClose);
         auto *layout = new QVBoxLayout(this);
@@ -111,8 +113,13 @@ void showHelp(const QString &context)
         helpObserver()(context);
         return;
     }
+    // A modal window blocks every window but its own: help asked for while one is open belongs
+    // to it, so that its page can be scrolled and its links followed while the window waits.
+    QWidget *modal = QApplication::activeModalWidget();
+    if (window() && window()->parentWidget() != modal)
+        delete window().data();
     if (!window())
-        window() = new HelpWindow;
+        window() = new HelpWindow(modal);
     window()->showPage(helpPage(context));
     window()->show();
     window()->raise();

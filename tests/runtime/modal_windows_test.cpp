@@ -1,17 +1,22 @@
-// The message box as the user sees it, with the program's own box handler installed.
+// Windows a user meets over a modal window: the message box as it shows, with the program's own
+// box handler installed, and the help asked for from a modal window.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextLayout>
+#include <QTextBrowser>
 #include <QTimer>
+#include <map>
 #include <cstdlib>
 
 #include "runtime/gui.h"
+#include "runtime/help.h"
 #include "runtime/message.h"
 
 namespace {
@@ -70,4 +75,46 @@ TEST(MessageBoxes, NamesShownAsTheyAreAndWholeInTheBox)
         EXPECT_LE(s.height, s.label.height()) << message << ": the text is cut at the foot of its label";
     }
     rt::setMessageHandler(before);
+}
+
+// Help asked for from a modal window (a form's Help button, F1 in a picker) opened behind it,
+// blocked: its page could be neither scrolled nor followed until the form was closed.
+TEST(HelpWindow, HelpFromAModalWindowIsNotBlockedByIt)
+{
+    // The last word the window system said of each window: blocked by a modal window or not.
+    struct Blocking : QObject {
+        std::map<QObject *, bool> blocked;
+        bool eventFilter(QObject *o, QEvent *e) override
+        {
+            if (e->type() == QEvent::WindowBlocked || e->type() == QEvent::WindowUnblocked)
+                blocked[o] = e->type() == QEvent::WindowBlocked;
+            return false;
+        }
+    } blocking;
+    qApp->installEventFilter(&blocking);
+    QString page;
+    bool blocked = true;
+    auto *dialog = new QDialog;
+    auto read = [&] {
+        rt::showHelp("~BACKUP");
+        QApplication::processEvents();
+        QWidget *help = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->windowTitle() == "Orvane Help" && w->isVisible())
+                help = w;
+        ASSERT_NE(help, nullptr);
+        page = help->findChild<QTextBrowser *>()->source().fileName();
+        blocked = blocking.blocked.count(help) && blocking.blocked[help];
+        help->close();
+    };
+    QTimer::singleShot(0, [&] {
+        read();
+        dialog->reject();
+    });
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->exec();
+    delete dialog;
+    qApp->removeEventFilter(&blocking);
+    EXPECT_EQ(page, "backup.html");
+    EXPECT_FALSE(blocked);
 }
