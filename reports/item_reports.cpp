@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "model/dictionary.h"
+#include "reports/run.h"
+#include "runtime/text.h"
 
 namespace reports {
 
@@ -66,6 +68,18 @@ Band itemPageFooter(int width)
     b.controls = {rule(0, 40, width), field("PhoneLine", 0, 120, width / 2, "@s50"),
                   field("EmailLine", width / 2, 120, width / 2, "@s60", Align::Right)};
     return b;
+}
+
+void printWithMemo(ReportRun &run, const Values &cells, const std::string &memo)
+{
+    ReportWriter &writer = run.writer();
+    const ReportLayout &l = writer.layout();
+    const bool withMemo = !rt::trim(memo).empty();
+    const Values memoValues{{"MAS:MEMO", Value::of(memo)}};
+    writer.keepItemTogether(l.band("detail")->height, withMemo ? l.band("memo") : nullptr, memoValues, 0);
+    run.print("detail", cells);
+    if (withMemo)
+        run.print("memo", memoValues);
 }
 
 PageGeometry itemPage(bool wide, int headingHeight)

@@ -31,6 +31,86 @@ inline std::vector<int> pagesWithoutABand(const std::vector<reports::ReportRow> 
     return out;
 }
 
+inline bool isBody(const reports::ReportRow &row) { return row.band != "page heading" && row.band != "page footer"; }
+
+// The pages (numbered from 1) whose last band is a group header: its items start the next page
+// under no heading.
+inline std::vector<int> pagesEndingWithAGroupHeader(const std::vector<reports::ReportRow> &rows)
+{
+    std::vector<int> out;
+    const reports::ReportRow *last = nullptr;
+    for (const reports::ReportRow &row : rows) {
+        if (!isBody(row))
+            continue;
+        if (last && last->page != row.page && last->band == "group header")
+            out.push_back(last->page);
+        last = &row;
+    }
+    if (last && last->band == "group header")
+        out.push_back(last->page);
+    return out;
+}
+
+// An item's line (a list's "detail", a catalog's "item"), and the bands that go with it: the
+// catalog's lines of fields, the memo and the picture bands.
+inline bool isItemLine(const std::string &band) { return band == "detail" || band == "item"; }
+inline bool isPictureBand(const std::string &band)
+{
+    return band == "picture" || band == "pictures" || band == "receipt and warranty";
+}
+
+// What an item's bands made of the page breaks, for the checks below.
+struct ItemPaging {
+    // "<item>: <band> on page <n>, its line on page <m>": a page that begins with a memo, the
+    // first picture band or a line of fields of an item whose line is on an earlier page,
+    // unless it is the rest of a memo that began under its line and runs on over the page.
+    std::vector<std::string> away;
+    int memosRunOver = 0;          // memos that began under their line and went on over the page
+    int itemsWithMemoAndPicture = 0;
+};
+
+inline ItemPaging itemPaging(const std::vector<reports::ReportRow> &rows)
+{
+    ItemPaging out;
+    const reports::ReportRow *line = nullptr, *previous = nullptr;
+    bool pictured = false, memo = false;
+    for (const reports::ReportRow &row : rows) {
+        if (!isBody(row))
+            continue;
+        const bool beginsPage = !previous || previous->page != row.page;
+        if (isItemLine(row.band)) {
+            line = &row;
+            pictured = memo = false;
+        } else if (line) {
+            const bool firstPicture = isPictureBand(row.band) && !pictured;
+            const bool checked = row.band == "memo" || row.band == "detail line" || firstPicture;
+            // The rest of a memo that ran on over the page: the page before ends with it (a memo
+            // that began a page of its own is counted there).
+            const bool runOn = row.band == "memo" && previous->band == "memo" && memo;
+            if (checked && beginsPage && row.page > line->page && !runOn) {
+                std::string name = line->text("MAS:DESCRIPTION");
+                for (const reports::RowText &t : line->texts)
+                    if (name.empty() && !rt::trim(t.text).empty())
+                        name = t.text;
+                out.away.push_back("\"" + rt::trim(name) + "\": " + row.band + " on page " + std::to_string(row.page) +
+                                   ", its line on page " + std::to_string(line->page));
+            }
+            if (row.band == "memo") {
+                if (memo && previous->band == "memo" && row.page != previous->page)
+                    ++out.memosRunOver;
+                memo = true;
+            }
+            if (isPictureBand(row.band)) {
+                if (!pictured && memo)
+                    ++out.itemsWithMemoAndPicture;
+                pictured = true;
+            }
+        }
+        previous = &row;
+    }
+    return out;
+}
+
 inline bool isNumber(const std::string &s)
 {
     return s.find_first_of("0123456789") != std::string::npos && s.find_first_not_of("0123456789,.-$() ") == std::string::npos;
