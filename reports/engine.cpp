@@ -787,8 +787,14 @@ void ReportWriter::keepTogether(int height, int start)
 
 void ReportWriter::keepItemTogether(int line, const Band *memo, const Values &memoValues, int picture)
 {
-    const int memoHeight = memo ? heightOf(*memo, memoValues) : 0;
-    keepTogether(line + memoHeight + picture, line + (memo ? startHeightOf(*memo, memoValues) : picture));
+    // Without a picture the memo only has to start under its line: longer than the room left,
+    // it goes on over the page rather than leave the page's foot empty.
+    const int start = line + (memo ? startHeightOf(*memo, memoValues) : picture);
+    if (picture <= 0) {
+        keepTogether(start);
+        return;
+    }
+    keepTogether(line + (memo ? heightOf(*memo, memoValues) : 0) + picture, start);
 }
 
 void ReportWriter::finish()

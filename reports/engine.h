@@ -202,8 +202,8 @@ public:
     void keepTogether(int height, int start = 0);
     // An item's line (`line` high, its lines in all), its memo band when it prints one and its
     // first picture band (`picture` high, 0 for none) start on one page whenever a page holds
-    // them all; when none does, the line and the memo's first line (or the picture) do, and the
-    // memo goes on over the page.
+    // them all; otherwise, and always without a picture, the line and the memo's first line
+    // (or the picture) do, and the memo goes on over the page.
     void keepItemTogether(int line, const Band *memo, const Values &memoValues, int picture);
     // Prints the invisible closing band, so that even a run without a band has its page, and
     // hands the last page to the sink.
