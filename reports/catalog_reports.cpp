@@ -202,7 +202,8 @@ ReportLayout catalogLayout(CatalogOrder order)
     // The catalog's heading closes with a double rule.
     l.header.controls.back().kind = ControlKind::DoubleLine;
     l.header.height += kDoubleLineGap;
-    l.footer = itemPageFooter(kWidth);
+    // A box across the page.
+    l.footer = boxPageFooter(0, kWidth);
     l.page = itemPage(false, l.header.height);
 
     Band item{"item", 210, columnFields(columns, 20), false};

@@ -82,6 +82,19 @@ void printWithMemo(ReportRun &run, const Values &cells, const std::string &memo)
         run.print("memo", memoValues);
 }
 
+Band boxPageFooter(int boxX, int boxWidth)
+{
+    Band b;
+    b.name = "page footer";
+    b.height = 483;
+    b.controls = {box(boxX, 40, boxWidth, 408),
+                  field("PhoneLine", boxX + 100, 60, boxWidth - 200, "@s50", Align::Center),
+                  field("EmailLine", boxX + 100, 230, boxWidth - 200, "@s60", Align::Center)};
+    return b;
+}
+
+Band listPageFooter(bool wide) { return boxPageFooter(wide ? 1375 : 125, 7250); }
+
 PageGeometry itemPage(bool wide, int headingHeight)
 {
     PageGeometry g;

@@ -53,6 +53,11 @@ Band pageHeading(int width, const std::string &title, const std::vector<Column> 
                  const HeadingForm &form = {});
 // The footer: a rule and the phone and e-mail lines.
 Band itemPageFooter(int width);
+// The lists' footer: a box `boxWidth` wide at `boxX`, holding the phone line over the e-mail
+// line, centred.
+Band boxPageFooter(int boxX, int boxWidth);
+// The lists' box centred under the body: 7250 wide at 125 (portrait) or 1375 (wide).
+Band listPageFooter(bool wide);
 // An item's "detail" band and, when `memo` is not blank, its "memo" band under it, kept on one
 // page whenever a page holds both.
 void printWithMemo(ReportRun &run, const Values &cells, const std::string &memo);

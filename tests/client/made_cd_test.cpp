@@ -773,4 +773,38 @@ TEST(MadeCd, GroupHeaderNeverEndsAPageInEveryClientReport)
     printed_rows::forget();
 }
 
+// The client's box packing, picture, receipt and warranty lists printed a rule with the phone
+// at the left and the e-mail at the right. Like the appraised and inheritance reports, their
+// footer is a box 7250 wide and 408 high at 125 (portrait) or 1375 (wide) from the body's edge,
+// the phone line over the e-mail line, centred.
+TEST(MadeCd, FooterBoxOfEveryClientListHoldsThePhoneOverTheEmailCentred)
+{
+    testing_support::TempHome home;
+    testing_support::ScriptedMessages box;
+    const std::string folder = makeCd(home, true, true);
+    auto output = reports::setReportOutput([] { return std::make_unique<PageOutput>(); });
+    printed_rows::forget();
+    startOverDefaultVocabulary(folder);
+    int lists = 0;
+    for (bool yes : {false, true})
+        for (const ClientRun &run : printEveryClientReport(box, yes, "")) {
+            const char *boxed[] = {"PrintAppraisedItems", "PrintInheritanceReport", "PrintBoxPackingList",
+                                   "PrintPictureList",    "PrintReceiptList",       "PrintWarrantyList"};
+            if (std::none_of(std::begin(boxed), std::end(boxed),
+                             [&](const char *name) { return run.procedure.starts_with(name); }))
+                continue;
+            ++lists;
+            const bool wide = run.procedure.ends_with("Wide");
+            for (std::size_t p = 0; p < run.pages.size(); ++p)
+                page_checks::expectFooterBox(run.pages[p], wide ? 7500 : 10000, 500 + (wide ? 1375 : 125), 7250,
+                                             "(555) 000-1234", "email: ada@okafor.example",
+                                             run.procedure + ", page " + std::to_string(p + 1) + ": ");
+        }
+    EXPECT_EQ(lists, 24);
+    client::endProgram();
+    ::unsetenv("MARLOTTE_FOLDER");
+    reports::setReportOutput(output);
+    printed_rows::forget();
+}
+
 }  // namespace

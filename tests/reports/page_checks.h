@@ -157,4 +157,44 @@ inline void expectTextsFitTheirColumns(const previewer::Page &page, const std::s
     }
 }
 
+// The page footer (everything at or under `footerTop`) is one box at `x` (from the paper's
+// edge), `w` wide and 408 high, and no rule; in it the phone line over the e-mail line, each
+// centred in the box.
+inline void expectFooterBox(const previewer::Page &page, int footerTop, int x, int w, const std::string &phone,
+                            const std::string &email, const std::string &where)
+{
+    std::vector<const previewer::BoxItem *> boxes;
+    const previewer::TextItem *phoneText = nullptr, *emailText = nullptr;
+    for (const previewer::Item &item : page.items) {
+        if (const auto *b = std::get_if<previewer::BoxItem>(&item); b && b->y >= footerTop)
+            boxes.push_back(b);
+        if (const auto *l = std::get_if<previewer::LineItem>(&item); l && l->y1 >= footerTop)
+            ADD_FAILURE() << where << "a rule in the footer at " << l->x1 << "," << l->y1;
+        if (const auto *t = std::get_if<previewer::TextItem>(&item); t && t->y >= footerTop) {
+            if (t->text == phone)
+                phoneText = t;
+            else if (t->text == email)
+                emailText = t;
+            else
+                ADD_FAILURE() << where << "\"" << t->text << "\" in the footer";
+        }
+    }
+    ASSERT_EQ(boxes.size(), 1u) << where << "boxes in the footer";
+    const previewer::BoxItem &box = *boxes.front();
+    EXPECT_EQ(box.x, x) << where;
+    EXPECT_EQ(box.w, w) << where;
+    EXPECT_EQ(box.h, 408) << where;
+    ASSERT_NE(phoneText, nullptr) << where << "no phone line";
+    ASSERT_NE(emailText, nullptr) << where << "no e-mail line";
+    EXPECT_LT(phoneText->y + phoneText->h / 2, emailText->y) << where << "the phone line stands over the e-mail line";
+    for (const previewer::TextItem *t : {phoneText, emailText}) {
+        EXPECT_EQ(t->align, previewer::Align::Center) << where << t->text;
+        EXPECT_NEAR(2 * t->x + t->w, 2 * box.x + box.w, 2) << where << t->text << " centred in the box";
+        EXPECT_GE(t->y, box.y) << where << t->text;
+        EXPECT_LE(t->y + t->h, box.y + box.h) << where << t->text;
+        const auto [from, to] = ink(*t);
+        EXPECT_TRUE(from >= box.x && to <= box.x + box.w) << where << t->text << " inside the box";
+    }
+}
+
 }  // namespace page_checks

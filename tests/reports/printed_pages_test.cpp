@@ -370,3 +370,31 @@ TEST_F(PrintedPages, GroupHeaderNeverEndsAPageInAnyReportEitherLayout)
     }
     EXPECT_GT(headers, 100);
 }
+
+// The box packing lists, the picture, receipt and warranty lists and the catalogs printed a
+// rule with the phone at the left and the e-mail at the right. Their footer is the appraised
+// and inheritance reports' box: 7250 wide and 408 high at 125 (portrait) or 1375 (wide) from
+// the body's edge, the catalog's across the page, the phone line over the e-mail line, centred.
+TEST_F(PrintedPages, FooterBoxOfTheListsAndCatalogsHoldsThePhoneOverTheEmailCentred)
+{
+    seedDefaultClient();
+    const Report lists[] = {Report::AppraisedItems, Report::Inheritance, Report::BoxPackingList,
+                            Report::PictureList,    Report::ReceiptList, Report::WarrantyList};
+    int pages = 0;
+    for (const Printing &p : everyPrinting()) {
+        const ReportEntry *e = findReport(p.name.substr(0, p.name.find(' ')));
+        const bool catalog = p.name.starts_with("catalog");
+        if (!catalog && (!e || std::find(std::begin(lists), std::end(lists), e->id) == std::end(lists)))
+            continue;
+        const Result r = print(p);
+        const PageGeometry &g = r.layout.page;
+        const bool wide = g.orientation == previewer::Orientation::Landscape;
+        const int x = g.left + (catalog ? 0 : wide ? 1375 : 125);
+        const int w = catalog ? 7500 : 7250;
+        for (std::size_t page = 0; page < r.pages.size(); ++page, ++pages)
+            page_checks::expectFooterBox(r.pages[page], g.footerTop ? g.footerTop : g.bottom(), x, w,
+                                         "(217) 555-0123", "email: john@smith.test",
+                                         p.name + ", page " + std::to_string(page + 1) + ": ");
+    }
+    EXPECT_GT(pages, 100);
+}
