@@ -317,7 +317,8 @@ ReportSpec catalogSpec(CatalogOrder order, const CatalogOptions &options)
         const bool memo = !rt::trim(row.memo).empty();
         const Values memoValues{{"MAS:MEMO", Value::of(row.memo)}};
         // The item's lines, its memo and its first picture stay on one page: when they do not fit
-        // what is left of the page, the item starts the next one.
+        // what is left of the page but a page holds them, the item starts the next one. Its memo
+        // starts on the page of its lines in any case.
         const ReportLayout &l = writer.layout();
         writer.keepItemTogether(l.band("item")->height + static_cast<int>(lines.size()) * l.band("detail line")->height,
                                 memo ? l.band("memo") : nullptr, memoValues,

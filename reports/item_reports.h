@@ -58,8 +58,8 @@ Band itemPageFooter(int width);
 Band boxPageFooter(int boxX, int boxWidth);
 // The lists' box centred under the body: 7250 wide at 125 (portrait) or 1375 (wide).
 Band listPageFooter(bool wide);
-// An item's "detail" band and, when `memo` is not blank, its "memo" band under it, kept on one
-// page whenever a page holds both.
+// An item's "detail" band and, when `memo` is not blank, its "memo" band right under it, on the
+// page of the line; a memo longer than the room left goes on over the page.
 void printWithMemo(ReportRun &run, const Values &cells, const std::string &memo);
 // Letter paper, portrait (7500 wide) or landscape (10000 wide), the body under a heading of
 // `headingHeight`.
