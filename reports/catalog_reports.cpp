@@ -202,13 +202,15 @@ ReportLayout catalogLayout(CatalogOrder order)
     // The catalog's heading closes with a double rule.
     l.header.controls.back().kind = ControlKind::DoubleLine;
     l.header.height += kDoubleLineGap;
-    l.footer = itemPageFooter(kWidth);
+    // A box across the page.
+    l.footer = boxPageFooter(0, kWidth);
     l.page = itemPage(false, l.header.height);
 
     Band item{"item", 210, columnFields(columns, 20), false};
     // The line is packed to fit the body: it prints as packed, blanks between entries kept.
     Band detail{"detail line", 190, {field("DetailLine", 0, 0, kWidth, "")}, false};
     Band memo{"memo", 230, {text(0, 20, 700, "Memo:", kBold), block("MAS:MEMO", 800, 20, 6500)}, false};
+    memo.staysWithPrevious = true;
     l.bands = {item, detail, memo};
     for (int i = 0; i < 2; ++i) {
         Band p;
@@ -314,18 +316,22 @@ ReportSpec catalogSpec(CatalogOrder order, const CatalogOptions &options)
         const std::vector<std::string> lines = catalogDetailLines(item, model::titlesOf(USF), kLineWidth);
         const bool memo = !rt::trim(row.memo).empty();
         const Values memoValues{{"MAS:MEMO", Value::of(row.memo)}};
-        // The item's first picture stays on the page of its lines: when both do not fit what is
-        // left of the page, the item starts the next one.
-        if (!pictures.empty()) {
-            const ReportLayout &l = writer.layout();
-            writer.keepTogether(l.band("item")->height + static_cast<int>(lines.size()) * l.band("detail line")->height +
-                                (memo ? writer.heightOf(*l.band("memo"), memoValues) : 0) + pictures.front().first.height);
-        }
+        // The item's lines, its memo and its first picture stay on one page: when they do not fit
+        // what is left of the page but a page holds them, the item starts the next one. Its memo
+        // starts on the page of its lines in any case.
+        const ReportLayout &l = writer.layout();
+        writer.keepItemTogether(l.band("item")->height + static_cast<int>(lines.size()) * l.band("detail line")->height,
+                                memo ? l.band("memo") : nullptr, memoValues,
+                                pictures.empty() ? 0 : pictures.front().first.height);
         run.print("item", cells);
         for (const std::string &line : lines)
             run.print("detail line", Values{{"DetailLine", Value::of(line)}});
-        if (memo)
-            run.print("memo", memoValues);
+        if (memo) {
+            // A memo too long for one page with them leaves its last line for the picture's.
+            Band withPictures = *l.band("memo");
+            withPictures.followerHeight = pictures.empty() ? 0 : pictures.front().first.height;
+            writer.print(withPictures, memoValues);
+        }
         for (const auto &[band, values] : pictures)
             writer.print(band, values);
         if (!pictures.empty())

@@ -122,6 +122,7 @@ ReportLayout customLayout(const CustomRun &r)
     memo.name = "memo";
     memo.height = 240;
     memo.controls = {text(0, 20, 700, "Memo:", kBold), block("MAS:MEMO", 700, 20, width - 700)};
+    memo.staysWithPrevious = true;
 
     Band picture;
     picture.name = "picture";
@@ -186,6 +187,8 @@ ReportSpec customSpec(std::shared_ptr<const CustomRun> r)
         const bool memo = r->options.memos && !rt::trim(row.memo).empty();
         const Values memoValues{{"MAS:MEMO", Value::of(row.memo)}};
         const std::string path = rt::clip(fieldValue(dict::MasterInventoryDef, record, "MAS:IMAGE").text);
+        const ReportLayout &l = writer.layout();
+        const Band *memoBand = memo ? l.band("memo") : nullptr;
         if (r->options.pictures && !path.empty()) {
             // Sized only here, from a picture that reads with a valid size; any other leaves
             // its box empty and the band no higher than its path.
@@ -200,14 +203,17 @@ ReportSpec customSpec(std::shared_ptr<const CustomRun> r)
             }
             b.height = kPictureTop + pic.h + 120;
             // The item's line, its memo and its picture stand on one page.
-            const ReportLayout &l = writer.layout();
-            writer.keepTogether(l.band("detail")->height + (memo ? writer.heightOf(*l.band("memo"), memoValues) : 0) +
-                                b.height);
+            writer.keepItemTogether(l.band("detail")->height, memoBand, memoValues, b.height);
             run.print("detail", cellValues(r->columns, dict::MasterInventoryDef, record, &r->titles));
-            if (memo)
-                run.print("memo", memoValues);
+            if (memo) {
+                // A memo too long for one page with them leaves its last line for the picture's.
+                Band withPicture = *memoBand;
+                withPicture.followerHeight = b.height;
+                writer.print(withPicture, memoValues);
+            }
             writer.print(b, Values{{"MAS:IMAGE", Value::of(path)}, {"picture", Value::of(path)}});
         } else {
+            writer.keepItemTogether(l.band("detail")->height, memoBand, memoValues, 0);
             run.print("detail", cellValues(r->columns, dict::MasterInventoryDef, record, &r->titles));
             if (memo)
                 run.print("memo", memoValues);

@@ -296,6 +296,8 @@ bool ReportWriter::print(std::string_view band, const Values &values, const std:
 
 void ReportWriter::breakPage()
 {
+    if (held_)
+        printHeld(0);
     if (pageOpen_)
         breakPending_ = true;
 }
@@ -602,8 +604,30 @@ void ReportWriter::print(const Band &source, const Values &values, const std::ve
     if (!overrides.empty())
         changed = withOverrides(source, overrides);
     const Band &band = overrides.empty() ? source : changed;
+    if (band.keepWithNext) {
+        if (held_)
+            printHeld(0);
+        held_.emplace(band, values);
+        return;
+    }
+    if (held_)
+        printHeld(startHeightOf(band, values));
     if (!startBand(band))
         return;
+    if (const Control *block = textBlockOf(band))
+        printWithTextBlock(band, *block, values);
+    else
+        printFixed(band, values);
+}
+
+void ReportWriter::printHeld(int next)
+{
+    const auto [band, values] = std::move(*held_);
+    held_.reset();
+    if (!startBand(band))
+        return;
+    if (bodyOnPage_ && cursor_ + band.height + next > layout_.page.bottom())
+        nextPage();
     if (const Control *block = textBlockOf(band))
         printWithTextBlock(band, *block, values);
     else
@@ -657,8 +681,10 @@ void ReportWriter::printWithTextBlock(const Band &band, const Control &block, co
     const int total = block.y + blockHeight + after.height;
     const int bottom = layout_.page.bottom();
 
-    // A band whose first line would not fit, or that fits a page whole, moves to the next page.
-    if (cursor_ + total > bottom && bodyOnPage_ && (cursor_ + block.y + lh > bottom || total <= layout_.page.height))
+    // A band whose first line would not fit moves to the next page, and so does one that fits
+    // a page whole unless it stays with the band before it.
+    if (cursor_ + total > bottom && bodyOnPage_ &&
+        (cursor_ + block.y + lh > bottom || (total <= layout_.page.height && !band.staysWithPrevious)))
         nextPage();
     printBlockLines(band, above, block, lines, values);
     if (!after.controls.empty()) {
@@ -683,8 +709,19 @@ void ReportWriter::printBlockLines(const Band &band, const Band &above, const Co
         ReportRow *row = blockRow(band, first ? &above : nullptr, values, top);
         const int lineTop = first ? top + block.y : top;
         int y = lineTop;
-        // A page takes at least one line, however tall.
-        while (next < lines.size() && (y + lh <= bottom || y == lineTop)) {
+        // A page takes at least one line, however tall. When the rest fits here but the band
+        // that follows does not, the last line goes over with it, so that it never begins a page
+        // away from the block.
+        std::size_t take = next + std::max<std::size_t>(1, static_cast<std::size_t>(std::max(0, (bottom - y) / lh)));
+        if (take >= lines.size()) {
+            take = lines.size();
+            int end = y + static_cast<int>(lines.size() - next) * lh;
+            if (first)
+                end = std::max(end, lineTop + block.h);
+            if (band.followerHeight > 0 && end + band.followerHeight > bottom && take - next >= 2)
+                --take;
+        }
+        while (next < take) {
             if (!lines[next].empty())
                 page_.items.push_back(textItem(block, x, y, lines[next]));
             if (row)
@@ -729,17 +766,43 @@ int ReportWriter::heightOf(const Band &band, const Values &values) const
     return band.height;
 }
 
-void ReportWriter::keepTogether(int height)
+int ReportWriter::startHeightOf(const Band &band, const Values &values) const
 {
-    if (pageOpen_ && bodyOnPage_ && !breakPending_ && cursor_ + height > layout_.page.bottom() &&
-        height <= layout_.page.height)
+    const Control *block = textBlockOf(band);
+    if (!block)
+        return band.height;
+    // The band moves to the next page only when its first line does not fit (as printed).
+    return std::min(heightOf(band, values), block->y + lineHeight(block->size));
+}
+
+void ReportWriter::keepTogether(int height, int start)
+{
+    if (!pageOpen_ || !bodyOnPage_ || breakPending_)
+        return;
+    const int held = held_ ? held_->first.height : 0;
+    const int need = held + height <= layout_.page.height ? held + height : held + start;
+    if (cursor_ + need > layout_.page.bottom())
         breakPending_ = true;
+}
+
+void ReportWriter::keepItemTogether(int line, const Band *memo, const Values &memoValues, int picture)
+{
+    // Without a picture the memo only has to start under its line: longer than the room left,
+    // it goes on over the page rather than leave the page's foot empty.
+    const int start = line + (memo ? startHeightOf(*memo, memoValues) : picture);
+    if (picture <= 0) {
+        keepTogether(start);
+        return;
+    }
+    keepTogether(line + (memo ? heightOf(*memo, memoValues) : 0) + picture, start);
 }
 
 void ReportWriter::finish()
 {
     if (finished_)
         return;
+    if (held_)
+        printHeld(0);
     // The closing band holds nothing to see; it only makes sure the run has its page.
     if (!pageOpen_)
         openPage();

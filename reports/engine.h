@@ -92,6 +92,17 @@ struct Band {
     int height = 0;
     std::vector<Control> controls;
     bool pageBreakAfter = false;  // the next band starts a new page
+    // Never the last band of a page: it prints on the page of the band after it (a group header
+    // goes with its group's first item).
+    bool keepWithNext = false;
+    // A text block band that belongs to the band before it (an item's memo under the item's
+    // line): it starts right under that band and goes on over the page, never moved whole to
+    // the next page away from it.
+    bool staysWithPrevious = false;
+    // The height of the band printed right after this one that must not begin a page of its
+    // own (an item's picture after its memo): a text block that runs over the page leaves its
+    // last line for that band's page.
+    int followerHeight = 0;
 };
 
 // The paper and where the bands go on it: the page heading at headerTop, the body bands in the
@@ -181,9 +192,19 @@ public:
     void breakPage();
     // The height a band prints in with these values: a text block's lines grow it.
     int heightOf(const Band &band, const Values &values = {}) const;
+    // The height a band needs on the page it starts on: a text block band's controls above its
+    // block and the block's first line; any other band its whole height.
+    int startHeightOf(const Band &band, const Values &values = {}) const;
     // Bands of `height` in all that belong together (an item and its picture): when this page
-    // has less room left and a page holds them, the next band starts a new page.
-    void keepTogether(int height);
+    // has less room left and a page holds them, the next band starts a new page. When no page
+    // holds them, the first `start` of them still start on one page. A band held to go with the
+    // next (a group header) counts with them.
+    void keepTogether(int height, int start = 0);
+    // An item's line (`line` high, its lines in all), its memo band when it prints one and its
+    // first picture band (`picture` high, 0 for none) start on one page whenever a page holds
+    // them all; otherwise, and always without a picture, the line and the memo's first line
+    // (or the picture) do, and the memo goes on over the page.
+    void keepItemTogether(int line, const Band *memo, const Values &memoValues, int picture);
     // Prints the invisible closing band, so that even a run without a band has its page, and
     // hands the last page to the sink.
     void finish();
@@ -197,6 +218,8 @@ public:
 private:
     void openPage();
     void closePage();
+    // Prints the band held for the next, on the page where `next` more fit under it.
+    void printHeld(int next);
     void nextPage();
     // Opens the page the band starts on; false when the band, showing nothing where a page
     // ends, only ends that page.
@@ -229,6 +252,8 @@ private:
     int pageNumber_ = 0;
     int cursor_ = 0;
     bool bodyOnPage_ = false;
+    // The band that waits for the band after it (keepWithNext), with its values.
+    std::optional<std::pair<Band, Values>> held_;
     std::vector<ReportRow> rows_;
     // The advances of the printable ASCII characters in each font a field printed in.
     std::vector<std::pair<previewer::TextItem, std::vector<double>>> advances_;

@@ -83,12 +83,7 @@ ReportLayout groupedLayout(bool heirs, bool wide)
     const std::vector<Column> columns = heirs ? inheritanceColumns(wide) : appraisedColumns(wide);
     ReportLayout l;
     l.header = pageHeading(width, w.title, columns);
-    // The footer's box stands centred under the body, the phone line over the e-mail line.
-    const int boxX = wide ? 1375 : 125, boxW = 7250;
-    l.footer.name = "page footer";
-    l.footer.height = 483;
-    l.footer.controls = {box(boxX, 40, boxW, 408), field("PhoneLine", boxX + 100, 60, boxW - 200, "@s50", Align::Center),
-                         field("EmailLine", boxX + 100, 230, boxW - 200, "@s60", Align::Center)};
+    l.footer = listPageFooter(wide);
     l.page = itemPage(wide, l.header.height);
 
     Band group;

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "model/dictionary.h"
+#include "reports/run.h"
+#include "runtime/text.h"
 
 namespace reports {
 
@@ -67,6 +69,31 @@ Band itemPageFooter(int width)
                   field("EmailLine", width / 2, 120, width / 2, "@s60", Align::Right)};
     return b;
 }
+
+void printWithMemo(ReportRun &run, const Values &cells, const std::string &memo)
+{
+    ReportWriter &writer = run.writer();
+    const ReportLayout &l = writer.layout();
+    const bool withMemo = !rt::trim(memo).empty();
+    const Values memoValues{{"MAS:MEMO", Value::of(memo)}};
+    writer.keepItemTogether(l.band("detail")->height, withMemo ? l.band("memo") : nullptr, memoValues, 0);
+    run.print("detail", cells);
+    if (withMemo)
+        run.print("memo", memoValues);
+}
+
+Band boxPageFooter(int boxX, int boxWidth)
+{
+    Band b;
+    b.name = "page footer";
+    b.height = 483;
+    b.controls = {box(boxX, 40, boxWidth, 408),
+                  field("PhoneLine", boxX + 100, 60, boxWidth - 200, "@s50", Align::Center),
+                  field("EmailLine", boxX + 100, 230, boxWidth - 200, "@s60", Align::Center)};
+    return b;
+}
+
+Band listPageFooter(bool wide) { return boxPageFooter(wide ? 1375 : 125, 7250); }
 
 PageGeometry itemPage(bool wide, int headingHeight)
 {

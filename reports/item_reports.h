@@ -15,6 +15,8 @@
 
 namespace reports {
 
+class ReportRun;
+
 // Pictures wide enough for the whole range of the item fields they show, so that no value
 // prints as '#': quantities and counts of a LONG, the weights of a DEC(5,2), amounts of
 // DEC(7,2) and DEC(9,2), and any sum of 64-bit cents.
@@ -51,6 +53,14 @@ Band pageHeading(int width, const std::string &title, const std::vector<Column> 
                  const HeadingForm &form = {});
 // The footer: a rule and the phone and e-mail lines.
 Band itemPageFooter(int width);
+// The lists' footer: a box `boxWidth` wide at `boxX`, holding the phone line over the e-mail
+// line, centred.
+Band boxPageFooter(int boxX, int boxWidth);
+// The lists' box centred under the body: 7250 wide at 125 (portrait) or 1375 (wide).
+Band listPageFooter(bool wide);
+// An item's "detail" band and, when `memo` is not blank, its "memo" band right under it, on the
+// page of the line; a memo longer than the room left goes on over the page.
+void printWithMemo(ReportRun &run, const Values &cells, const std::string &memo);
 // Letter paper, portrait (7500 wide) or landscape (10000 wide), the body under a heading of
 // `headingHeight`.
 PageGeometry itemPage(bool wide, int headingHeight);

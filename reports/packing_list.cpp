@@ -45,7 +45,7 @@ ReportLayout packingLayout(bool wide)
     l.header.controls.push_back(field("LCT:LOCATION", 217, 800, 1600, "@s20", Align::Left, kBold));
     l.header.controls.push_back(field("BOX:BOXNUMBER", 1867, 800, 1575, "@s20", Align::Left, kBold));
     l.header.controls.push_back(field("BOX:DESCRIPTION", 3492, 800, width - 3492, "@s60", Align::Left, kBold));
-    l.footer = itemPageFooter(width);
+    l.footer = listPageFooter(wide);
     l.page = itemPage(wide, l.header.height);
 
     Band detail;

@@ -69,7 +69,7 @@ ReportLayout listLayout(const Member &m, bool wide)
     const std::vector<Column> columns = listColumns(m, wide);
     ReportLayout l;
     l.header = pageHeading(width, m.title, columns);
-    l.footer = itemPageFooter(width);
+    l.footer = listPageFooter(wide);
     l.page = itemPage(wide, l.header.height);
 
     Band detail;

@@ -65,9 +65,11 @@ void ReportRun::openGroup(const std::string &key, const rt::ViewRow &first)
     anyGroup_ = true;
     groupPrinted_ = 0;
     addWhen(TotalSpec::When::GroupOpened, nullptr);
-    if (!spec_.group.header.empty()) {
-        Values v = groupLookup_;
-        writer_.print(spec_.group.header, v);
+    if (const Band *header = spec_.group.header.empty() ? nullptr : writer_.layout().band(spec_.group.header)) {
+        // A group's header never ends a page: it goes with the group's first item.
+        Band kept = *header;
+        kept.keepWithNext = true;
+        writer_.print(kept, groupLookup_);
     }
 }
 

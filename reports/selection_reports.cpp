@@ -94,6 +94,7 @@ ReportLayout selectionLayout(Selection by, bool wide)
     memo.name = "memo";
     memo.height = 200;
     memo.controls = {block("MAS:MEMO", memoX, 0, width - memoX)};
+    memo.staysWithPrevious = true;
 
     Band grand;
     grand.name = "grand totals";
@@ -133,9 +134,8 @@ ReportSpec selectionSpec(Selection by, bool wide, bool includeMemo)
     s.grandBand = "grand totals";
     s.totals = itemTotals(columnsOf(by, wide));
     s.printItem = [columns = columnsOf(by, wide), includeMemo](const rt::ViewRow &row, ReportRun &run) {
-        run.print("detail", cellValues(columns, dict::MasterInventoryDef, row.record.data()));
-        if (includeMemo && !rt::trim(row.memo).empty())
-            run.print("memo", Values{{"MAS:MEMO", Value::of(row.memo)}});
+        printWithMemo(run, cellValues(columns, dict::MasterInventoryDef, row.record.data()),
+                      includeMemo ? row.memo : std::string());
     };
     return s;
 }

@@ -103,6 +103,7 @@ ReportLayout valuationLayout(bool wide)
     memo.name = "memo";
     memo.height = 200;
     memo.controls = {block("MAS:MEMO", memoX, 0, width - memoX)};
+    memo.staysWithPrevious = true;
 
     l.bands = {group, detail, memo,
                totalsBand("group footer", width, "Totals for category:", "Number of items this category:",
@@ -123,9 +124,8 @@ ReportSpec valuationSpec(bool wide, bool includeMemo)
     s.grandBand = "grand totals";
     s.totals = itemTotals(valuationColumns(wide));
     s.printItem = [columns = valuationColumns(wide), includeMemo](const rt::ViewRow &row, ReportRun &run) {
-        run.print("detail", cellValues(columns, dict::MasterInventoryDef, row.record.data()));
-        if (includeMemo && !rt::trim(row.memo).empty())
-            run.print("memo", Values{{"MAS:MEMO", Value::of(row.memo)}});
+        printWithMemo(run, cellValues(columns, dict::MasterInventoryDef, row.record.data()),
+                      includeMemo ? row.memo : std::string());
     };
     return s;
 }

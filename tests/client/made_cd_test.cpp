@@ -551,16 +551,23 @@ struct PageOutput : PdfOutput {
     }
 };
 
-// The client program's reports in both layouts over a client whose items carry the default
-// categories, types and rooms, long descriptions and pictures: no page without a band, and
-// every text whole in its box, legible and apart from the next column.
-TEST(MadeCd, EveryClientReportTextsFitTheirColumnsAndNoBlankPage)
+// A memo of about `length` characters, in words.
+std::string memoOf(std::size_t length)
 {
-    testing_support::TempHome home;
-    testing_support::ScriptedMessages box;
-    const std::string folder = makeCd(home, true, true);
-    auto output = reports::setReportOutput([] { return std::make_unique<PageOutput>(); });
-    printed_rows::forget();
+    const char *words[] = {"Bought", "at", "the", "estate", "sale", "of", "the", "Holmberg", "family;", "the",
+                           "appraisal", "of", "2019", "names", "its", "maker,", "its", "provenance", "and",
+                           "every", "repair", "made", "to", "it", "since."};
+    std::string memo;
+    for (std::size_t k = 0; memo.size() < length; ++k)
+        memo += std::string(memo.empty() ? "" : " ") + words[k % std::size(words)];
+    return memo;
+}
+
+// The client program started over a made folder whose items carry the default categories,
+// types and rooms, several to a category, with long descriptions, pictures and memos of every
+// length (some of 2,000 characters, some under items with pictures).
+void startOverDefaultVocabulary(const std::string &folder)
+{
     ::setenv("MARLOTTE_FOLDER", folder.c_str(), 1);
     client::startProgram();
     client::nameDataFiles();
@@ -606,6 +613,10 @@ TEST(MadeCd, EveryClientReportTextsFitTheirColumnsAndNoBlankPage)
         MAS.RECEIPTIMAGE = i % 5 == 0 ? pictures[1] : "";
         MAS.WARRANTY = i % 4 == 0 ? 1 : 0;
         MAS.WARRANTYIMAGE = i % 8 == 0 ? pictures[2] : "";
+        MAS.MEMO = i % 7 == 0    ? "Kept in the original box with its papers; the insurer has a copy of the appraisal."
+                   : i % 10 == 5 ? memoOf(2000)
+                   : i % 6 == 2  ? memoOf(400)
+                                 : "";
         ASSERT_EQ(MasterInventory.add(), 0);
     };
     for (const defaults::CategoryRow &c : defaults::categories()) {
@@ -617,8 +628,21 @@ TEST(MadeCd, EveryClientReportTextsFitTheirColumnsAndNoBlankPage)
     add("Holiday Decorations", "Lights");
     for (rt::RecordFile *f : {&Category, &Location, &MasterInventory})
         f->close();
+}
 
-    int printed = 0, shrunk = 0;
+// One printed run of a client report: its procedure, rows and pages.
+struct ClientRun {
+    std::string procedure;
+    std::vector<reports::ReportRow> rows;
+    std::vector<previewer::Page> pages;
+};
+
+// Every report the client program offers, in both layouts, previewed, with its question (the
+// memos or the pictures) answered `yes`; each run drawn to a PDF named after `sample` when
+// ORVANE_SAMPLE_PDF_DIR is set. PageOutput must be the report output.
+std::vector<ClientRun> printEveryClientReport(testing_support::ScriptedMessages &box, bool yes, const std::string &sample)
+{
+    std::vector<ClientRun> out;
     for (const reports::ReportEntry &e : reports::reportTable()) {
         if (!e.definition || !e.offered(model::Program::Client))
             continue;
@@ -640,26 +664,143 @@ TEST(MadeCd, EveryClientReportTextsFitTheirColumnsAndNoBlankPage)
                     boxes->setCurrentIndex(boxes->findText("B7"));
                     find<QPushButton>(w, "OK")->click();
                 });
-            // The preview, and the memos or the pictures where the report asks for them.
+            // The preview, and the memos or the pictures where the report asks for them (a
+            // selection report asks before its preview question).
+            const reports::ReportDefinition d = e.definition(reports::ReportInputs{});
+            const int answer = yes ? rt::BUTTON_YES : rt::BUTTON_NO;
+            if (!d.questions.empty() && d.questionsBeforePreview)
+                box.answer(answer);
             box.answer(rt::BUTTON_YES);
-            if (!e.definition(reports::ReportInputs{}).questions.empty())
-                box.answer(rt::BUTTON_YES);
+            if (!d.questions.empty() && !d.questionsBeforePreview)
+                box.answer(answer);
             PageOutput::pages.clear();
-            PdfOutput::name = "default_vocabulary_" + name;
+            PdfOutput::name = sample + name;
             rt::runProcedure(name);
             PdfOutput::name.clear();
-            ASSERT_FALSE(PageOutput::pages.empty());
-            ++printed;
-            for (int page : page_checks::pagesWithoutABand(printed_rows::rows(),
-                                                           static_cast<int>(PageOutput::pages.size())))
-                ADD_FAILURE() << "page " << page << " of " << PageOutput::pages.size() << " holds no band";
-            for (std::size_t p = 0; p < PageOutput::pages.size(); ++p)
-                page_checks::expectTextsFitTheirColumns(PageOutput::pages[p], "page " + std::to_string(p + 1) + ": ",
-                                                        &shrunk);
+            EXPECT_FALSE(PageOutput::pages.empty());
+            out.push_back({name, printed_rows::rows(), PageOutput::pages});
         }
+    }
+    return out;
+}
+
+// The client program's reports in both layouts over a client whose items carry the default
+// categories, types and rooms, long descriptions and pictures: no page without a band, and
+// every text whole in its box, legible and apart from the next column.
+TEST(MadeCd, EveryClientReportTextsFitTheirColumnsAndNoBlankPage)
+{
+    testing_support::TempHome home;
+    testing_support::ScriptedMessages box;
+    const std::string folder = makeCd(home, true, true);
+    auto output = reports::setReportOutput([] { return std::make_unique<PageOutput>(); });
+    printed_rows::forget();
+    startOverDefaultVocabulary(folder);
+
+    int printed = 0, shrunk = 0;
+    for (const ClientRun &run : printEveryClientReport(box, true, "default_vocabulary_")) {
+        SCOPED_TRACE(run.procedure);
+        ++printed;
+        for (int page : page_checks::pagesWithoutABand(run.rows, static_cast<int>(run.pages.size())))
+            ADD_FAILURE() << "page " << page << " of " << run.pages.size() << " holds no band";
+        for (std::size_t p = 0; p < run.pages.size(); ++p)
+            page_checks::expectTextsFitTheirColumns(run.pages[p], "page " + std::to_string(p + 1) + ": ", &shrunk);
     }
     EXPECT_EQ(printed, 21);  // ten pairs and the item information
     EXPECT_GT(shrunk, 0);
+    client::endProgram();
+    ::unsetenv("MARLOTTE_FOLDER");
+    reports::setReportOutput(output);
+    printed_rows::forget();
+}
+
+// A memo too long for the room left at a page's foot went whole to the next page, away from its
+// item (the inventory with memos). In every client report, both layouts, memos and pictures on
+// and off: no page begins with an item's memo or first picture while its line stands on an
+// earlier page, unless it is the rest of a memo that began under its line there.
+TEST(MadeCd, MemoAndPictureKeptWithItsItemInEveryClientReport)
+{
+    testing_support::TempHome home;
+    testing_support::ScriptedMessages box;
+    const std::string folder = makeCd(home, true, true);
+    auto output = reports::setReportOutput([] { return std::make_unique<PageOutput>(); });
+    printed_rows::forget();
+    startOverDefaultVocabulary(folder);
+    int memosRunOver = 0, printed = 0;
+    for (bool yes : {false, true})
+        for (const ClientRun &run : printEveryClientReport(box, yes, yes ? "memos_and_pictures_" : "")) {
+            // One item as a form: its memo and each picture are sections under their own captions.
+            if (run.procedure == "PrintItemInformation")
+                continue;
+            ++printed;
+            const page_checks::ItemPaging paging = page_checks::itemPaging(run.rows);
+            for (const std::string &away : paging.away)
+                ADD_FAILURE() << run.procedure << (yes ? " with memos or pictures: " : ": ") << away;
+            memosRunOver += paging.memosRunOver;
+        }
+    EXPECT_EQ(printed, 40);
+    // The folder's memos reach what is checked: memos longer than the room left at a page's foot.
+    EXPECT_GT(memosRunOver, 3);
+    client::endProgram();
+    ::unsetenv("MARLOTTE_FOLDER");
+    reports::setReportOutput(output);
+    printed_rows::forget();
+}
+
+// A category's heading stood at the foot of a page and its items on the next under none (the
+// portrait inventory, the portrait appraised items, the wide insurance report). In every client
+// report, both layouts, memos and pictures on and off, no page ends with a group header.
+TEST(MadeCd, GroupHeaderNeverEndsAPageInEveryClientReport)
+{
+    testing_support::TempHome home;
+    testing_support::ScriptedMessages box;
+    const std::string folder = makeCd(home, true, true);
+    auto output = reports::setReportOutput([] { return std::make_unique<PageOutput>(); });
+    printed_rows::forget();
+    startOverDefaultVocabulary(folder);
+    int headers = 0;
+    for (bool yes : {false, true})
+        for (const ClientRun &run : printEveryClientReport(box, yes, "")) {
+            for (int page : page_checks::pagesEndingWithAGroupHeader(run.rows))
+                ADD_FAILURE() << run.procedure << (yes ? " with memos or pictures" : "") << ": page " << page << " of "
+                              << run.pages.size() << " ends with a group header";
+            for (const reports::ReportRow &row : run.rows)
+                headers += row.band == "group header";
+        }
+    EXPECT_GT(headers, 50);
+    client::endProgram();
+    ::unsetenv("MARLOTTE_FOLDER");
+    reports::setReportOutput(output);
+    printed_rows::forget();
+}
+
+// The client's box packing, picture, receipt and warranty lists printed a rule with the phone
+// at the left and the e-mail at the right. Like the appraised and inheritance reports, their
+// footer is a box 7250 wide and 408 high at 125 (portrait) or 1375 (wide) from the body's edge,
+// the phone line over the e-mail line, centred.
+TEST(MadeCd, FooterBoxOfEveryClientListHoldsThePhoneOverTheEmailCentred)
+{
+    testing_support::TempHome home;
+    testing_support::ScriptedMessages box;
+    const std::string folder = makeCd(home, true, true);
+    auto output = reports::setReportOutput([] { return std::make_unique<PageOutput>(); });
+    printed_rows::forget();
+    startOverDefaultVocabulary(folder);
+    int lists = 0;
+    for (bool yes : {false, true})
+        for (const ClientRun &run : printEveryClientReport(box, yes, "")) {
+            const char *boxed[] = {"PrintAppraisedItems", "PrintInheritanceReport", "PrintBoxPackingList",
+                                   "PrintPictureList",    "PrintReceiptList",       "PrintWarrantyList"};
+            if (std::none_of(std::begin(boxed), std::end(boxed),
+                             [&](const char *name) { return run.procedure.starts_with(name); }))
+                continue;
+            ++lists;
+            const bool wide = run.procedure.ends_with("Wide");
+            for (std::size_t p = 0; p < run.pages.size(); ++p)
+                page_checks::expectFooterBox(run.pages[p], wide ? 7500 : 10000, 500 + (wide ? 1375 : 125), 7250,
+                                             "(555) 000-1234", "email: ada@okafor.example",
+                                             run.procedure + ", page " + std::to_string(p + 1) + ": ");
+        }
+    EXPECT_EQ(lists, 24);
     client::endProgram();
     ::unsetenv("MARLOTTE_FOLDER");
     reports::setReportOutput(output);
