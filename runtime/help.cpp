@@ -1,6 +1,7 @@
 #include "runtime/help.h"
 
 #include "runtime/message.h"
+#include "runtime/window.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -118,8 +120,20 @@ void showHelp(const QString &context)
     QWidget *modal = QApplication::activeModalWidget();
     if (window() && window()->parentWidget() != modal)
         delete window().data();
-    if (!window())
+    if (!window()) {
         window() = new HelpWindow(modal);
+        // Placed over the window that asked, whole on its screen: left to the window manager, it
+        // can open under the pointer and reach past the screen's edge.
+        QWidget *asking = modal ? modal : QApplication::activeWindow();
+        const QRect area = visibleArea(asking ? asking : window().data());
+        const QSize frame(8, window()->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8);
+        QRect place(QPoint(), window()->size() + frame);
+        place.moveCenter(asking ? asking->frameGeometry().center() : area.center());
+        if (!area.isEmpty())
+            place = fitInside(place, area);
+        window()->resize(place.size() - frame);
+        window()->move(place.topLeft());
+    }
     window()->showPage(helpPage(context));
     window()->show();
     window()->raise();

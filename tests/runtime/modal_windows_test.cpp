@@ -78,8 +78,9 @@ TEST(MessageBoxes, NamesShownAsTheyAreAndWholeInTheBox)
 }
 
 // Help asked for from a modal window (a form's Help button, F1 in a picker) opened behind it,
-// blocked: its page could be neither scrolled nor followed until the form was closed.
-TEST(HelpWindow, HelpFromAModalWindowIsNotBlockedByIt)
+// blocked: its page could be neither scrolled nor followed until the form was closed. And asked
+// for from a window near the screen's corner, it reached past the screen's edge.
+TEST(HelpWindow, HelpFromAModalWindowIsNotBlockedByItAndShowsWhole)
 {
     // The last word the window system said of each window: blocked by a modal window or not.
     struct Blocking : QObject {
@@ -94,7 +95,10 @@ TEST(HelpWindow, HelpFromAModalWindowIsNotBlockedByIt)
     qApp->installEventFilter(&blocking);
     QString page;
     bool blocked = true;
+    QRect placed;
     auto *dialog = new QDialog;
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    dialog->setGeometry(screen.right() - 250, screen.bottom() - 150, 240, 120);
     auto read = [&] {
         rt::showHelp("~BACKUP");
         QApplication::processEvents();
@@ -105,6 +109,7 @@ TEST(HelpWindow, HelpFromAModalWindowIsNotBlockedByIt)
         ASSERT_NE(help, nullptr);
         page = help->findChild<QTextBrowser *>()->source().fileName();
         blocked = blocking.blocked.count(help) && blocking.blocked[help];
+        placed = help->geometry();
         help->close();
     };
     QTimer::singleShot(0, [&] {
@@ -117,4 +122,6 @@ TEST(HelpWindow, HelpFromAModalWindowIsNotBlockedByIt)
     qApp->removeEventFilter(&blocking);
     EXPECT_EQ(page, "backup.html");
     EXPECT_FALSE(blocked);
+    EXPECT_TRUE(screen.contains(placed)) << placed.x() << "," << placed.y() << " " << placed.width() << "x"
+                                         << placed.height();
 }
