@@ -199,12 +199,13 @@ bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
         }
         begun_ = std::chrono::steady_clock::now();
         pending_ = 0;
-        holdKeys();
+        keepChangesInMemory();
     }
     cleared_ = false;
     const bool timed = until != std::chrono::steady_clock::time_point::max();
+    bool full = false;
     for (int n = 0; n < lines && !ended_; ++n) {
-        if (timed && n % 64 == 63 && std::chrono::steady_clock::now() >= until)
+        if (n % 64 == 63 && ((timed && std::chrono::steady_clock::now() >= until) || (full = outgrown())))
             break;
         if (source_.next() != 0) {
             // The end of the file: a quote still open there is refused.
@@ -241,8 +242,10 @@ bool Importer::run(int lines, std::chrono::steady_clock::time_point until)
     auto counted = std::chrono::duration<double>(open);
     if (!held_.empty() && pending_ > 0)
         counted *= 1 + kMakeShare * static_cast<double>(heldOver_ + pending_) / static_cast<double>(pending_);
-    if (ended_ || (counted >= kCommitAfter && open >= kCommitShare * lastCommit_)) {
-        if (!held_.empty() && tx_ && tx_->active()) {
+    // The first transaction ends with the first slice at the latest (see outgrown()): a disk
+    // without room for its items is met there, before the rest of the file is read.
+    if (ended_ || full || !committed_ || (counted >= kCommitAfter && open >= kCommitShare * lastCommit_)) {
+        if (!held_.empty() && tx_ && tx_->active() && committed_) {
             making_ = true;
             return true;
         }
@@ -264,7 +267,10 @@ void Importer::holdKeys()
     // The file holds no more items than its highest number (counting them would take longer
     // than a small import into a large file).
     const std::int64_t items = std::int64_t{nextAsset_} + 1;
-    if (items >= kMostItems || items >= (fileBytes_ - bytesRead_) / kLineBytes)
+    // The first transaction is a slice long, and makes its keys at once when it commits: it
+    // drops them only from a file with few items.
+    constexpr std::int64_t kMostItemsFirst = 10'000;
+    if (items >= (committed_ ? kMostItems : kMostItemsFirst) || items >= (fileBytes_ - bytesRead_) / kLineBytes)
         return;
     heldOver_ = items;
     // A change to the file's keys waits for every reader of it in this program.
@@ -282,6 +288,7 @@ bool Importer::makeKeys(std::size_t most)
     for (; most > 0 && !held_.empty(); --most) {
         if (tx_->connection().exec(rt::createIndexSql(items_.def(), *held_.back())) != 0) {
             rt::setDriverError(sqlite3_errmsg(tx_->connection().db()), 0);
+            spillAgain();
             tx_->rollback();
             held_.clear();
             return false;
@@ -291,15 +298,72 @@ bool Importer::makeKeys(std::size_t most)
     return true;
 }
 
+// Another program reads the file while a transaction only changes pages in its page cache;
+// from the moment one of them is written to the file, SQLite keeps it out until the commit has
+// ended. A cache that overflows writes pages early (it spills), which would keep readers out for
+// the rest of a transaction of several seconds: the import's transaction keeps the pages it
+// changed in memory instead, and commits once they reach a few times the file's page cache.
+// That bounds its memory, and the time its commit writes them, during which a reader waits.
+void Importer::keepChangesInMemory()
+{
+    sqlite3 *db = tx_->connection().db();
+    // A cache holds pages up to this threshold before it spills (the pragma's other form,
+    // cache_spill=OFF, would wait for the next transaction).
+    sqlite3_exec(db, "PRAGMA main.cache_spill=2147483647", nullptr, nullptr, nullptr);
+    std::int64_t cache = 0, page = 0;
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT cache_size, page_size FROM pragma_cache_size, pragma_page_size", -1, &st,
+                           nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW) {
+        cache = sqlite3_column_int64(st, 0);
+        page = sqlite3_column_int64(st, 1);
+    }
+    sqlite3_finalize(st);
+    mostChanged_ = kChangesInCaches * (cache < 0 ? -cache * 1024 : cache * page);
+    // The pages only read are let go, here and once the keys are dropped, so that what the cache
+    // holds beyond what it held now is what the transaction changed.
+    sqlite3_db_release_memory(db);
+    int used = 0, highest = 0;
+    sqlite3_db_status(db, SQLITE_DBSTATUS_CACHE_USED, &used, &highest, 0);
+    cacheAtBegin_ = used;
+    holdKeys();
+    sqlite3_db_release_memory(db);
+}
+
+// The cache spills again as SQLite's default has it (above the cache size), before the
+// transaction ends.
+void Importer::spillAgain()
+{
+    if (tx_ && tx_->active())
+        tx_->connection().exec("PRAGMA main.cache_spill=1");
+}
+
+// True when what the open transaction changed should be committed before it grows further.
+bool Importer::outgrown() const
+{
+    if (!tx_ || !tx_->active() || mostChanged_ <= 0)
+        return false;
+    int used = 0, highest = 0;
+    sqlite3_db_status(tx_->connection().db(), SQLITE_DBSTATUS_CACHE_USED, &used, &highest, 0);
+    // The keys dropped are made again before the commit, for every item of the file, in about
+    // as many pages as the items took: they are left half the room. The first transaction is
+    // small, so that a disk without room is met at once.
+    constexpr std::int64_t kFirstChanged = 1 << 20;
+    const std::int64_t most = held_.empty() ? mostChanged_ : mostChanged_ / 2;
+    return used - cacheAtBegin_ >= (committed_ ? most : std::min(most, kFirstChanged));
+}
+
 bool Importer::commit()
 {
     if (!tx_)
         return true;
     making_ = false;
+    committed_ = true;
     int rc = tx_->active() && makeKeys(held_.size()) ? 0 : rt::err::NotOpen;
     held_.clear();
     // Making keys is not counted: the commits of a long import stay as far apart as before.
     const auto start = std::chrono::steady_clock::now();
+    spillAgain();
     if (rc == 0)
         rc = tx_->commit();
     lastCommit_ = std::chrono::steady_clock::now() - start;

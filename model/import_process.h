@@ -1,7 +1,9 @@
 // The import of delimited item lists into a client's items: the engine without windows. The
 // wizard's settings and the column links are its input; it reads the text file a slice of lines
 // at a time, so that a window can show progress and offer Cancel between slices. What the slices
-// add is committed when the import ends (cancelled or not) and every few seconds on the way.
+// add is committed at the end of the first slice, every few seconds on the way (or sooner, when
+// what a transaction changed would outgrow the memory it may take) and when the import ends
+// (cancelled or not).
 #pragma once
 
 #include <array>
@@ -104,6 +106,9 @@ private:
     bool addQueued();
     void holdKeys();
     bool makeKeys(std::size_t most);
+    void keepChangesInMemory();
+    void spillAgain();
+    bool outgrown() const;
 
     rt::AsciiFile &source_;
     rt::RecordFile &items_;
@@ -127,6 +132,12 @@ private:
     // last commit took, so that committing costs a tenth of the time at most.
     static constexpr std::chrono::seconds kCommitAfter{5};
     static constexpr int kCommitShare = 10;
+    bool committed_ = false;  // the first transaction has been committed (or has failed)
+    // The memory the pages changed by a transaction may take, as many times the file's page
+    // cache, and what the cache held when it began.
+    static constexpr int kChangesInCaches = 4;
+    std::int64_t mostChanged_ = 0;
+    std::int64_t cacheAtBegin_ = 0;
     std::array<std::string, kSlots + 1> slots_;
     std::vector<Column> columns_;  // the columns of the line being added, and a cleaned one
     std::string cleaned_;

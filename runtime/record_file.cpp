@@ -27,6 +27,7 @@ namespace fs = std::filesystem;
 namespace {
 
 int g_lockWaitUnitMs = 1000;
+int g_pageCacheKiB = kPageCacheKiB;
 
 // A closed file's pages go back to the allocator, which keeps them for the process unless told
 // to hand them back: after a large file, the memory of a list or a copy would stay held for
@@ -137,6 +138,7 @@ std::string normalizeSql(std::string s)
 
 void setLockWaitUnitMs(int ms) { g_lockWaitUnitMs = ms > 0 ? ms : 1; }
 int lockWaitUnitMs() { return g_lockWaitUnitMs; }
+int setPageCacheKiB(int kib) { return std::exchange(g_pageCacheKiB, kib > 0 ? kib : kPageCacheKiB); }
 
 // ---------------------------------------------------------------------------------------------
 // Connection
@@ -650,7 +652,7 @@ int RecordFile::openImpl(int openMode, int declaredVersion, const std::function<
     // The default cache of 2 MB holds a sliver of a large inventory, so every list, total and
     // scan would read its pages from the operating system again. Pages are taken only as they
     // are read, so a small file costs no more for it.
-    sqlite3_exec(db, ("PRAGMA cache_size=-" + std::to_string(kPageCacheKiB)).c_str(), nullptr, nullptr, nullptr);
+    sqlite3_exec(db, ("PRAGMA cache_size=-" + std::to_string(g_pageCacheKiB)).c_str(), nullptr, nullptr, nullptr);
     auto conn = std::make_shared<Connection>(db);
     conn_ = conn;
     openMode_ = openMode;
@@ -1974,7 +1976,7 @@ std::string RecordFile::send(std::string_view command)
         // a million items' pages would stay in memory for nothing. The scan keeps a small cache
         // for the key's upper pages, and the file gets its full cache back when the scan ends.
         if (conn_)
-            conn_->exec("PRAGMA cache_size=-" + std::to_string(c == "QUICKSCAN=ON" ? kQuickScanCacheKiB : kPageCacheKiB));
+            conn_->exec("PRAGMA cache_size=-" + std::to_string(c == "QUICKSCAN=ON" ? kQuickScanCacheKiB : g_pageCacheKiB));
         return std::string();
     }
     return std::string();

@@ -45,6 +45,9 @@ int lockWaitUnitMs();
 // inventory whole, at the price of as much memory for as long as the file is open, and
 // reads no faster the first time.
 inline constexpr int kPageCacheKiB = 32 * 1024;
+// The page cache files opened from now on take: kPageCacheKiB, unless a test shrinks it so that
+// a write outgrows it with a few rows. Returns the setting it replaces.
+int setPageCacheKiB(int kib);
 
 // Hands the memory freed after a large file or list back to the system: the allocator would
 // keep it for the process otherwise.
