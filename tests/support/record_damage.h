@@ -28,6 +28,21 @@ inline std::string sqliteExec(const std::string &path, const std::string &sql)
     return error;
 }
 
+// A write by another program as this one makes it, waiting for the file's lock at most the
+// program's own 1 s: "" or SQLite's error ("database is locked" when a reader kept the lock).
+inline std::string writeAsAnotherProgram(const std::string &path, const std::string &sql)
+{
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open(path.c_str(), &db);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 1000);
+        rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    }
+    const std::string error = rc == SQLITE_OK ? "" : sqlite3_errmsg(db);
+    sqlite3_close(db);
+    return error;
+}
+
 inline std::int64_t sqliteNumber(const std::string &path, const std::string &sql)
 {
     sqlite3 *db = nullptr;
