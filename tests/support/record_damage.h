@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/record_file.h"
 #include "tests/support/test_support.h"
 
 namespace testing_support {
@@ -27,6 +28,17 @@ inline std::string sqliteExec(const std::string &path, const std::string &sql)
     sqlite3_close(db);
     return error;
 }
+
+// For its span, a scan holds its read from one call to the next as on a fast machine, whatever
+// this machine's speed.
+class ScansHeldAsWhenFast {
+public:
+    ScansHeldAsWhenFast() : before_(rt::setHeldScanRowNs(1000000000)) {}
+    ~ScansHeldAsWhenFast() { rt::setHeldScanRowNs(before_); }
+
+private:
+    std::int64_t before_;
+};
 
 // A write by another program as this one makes it, waiting for the file's lock at most the
 // program's own 1 s: "" or SQLite's error ("database is locked" when a reader kept the lock).
