@@ -1603,8 +1603,9 @@ int RecordFile::startPhase(int phase)
     std::lock_guard<std::mutex> g(h.lock);
     held_.store(st, std::memory_order_relaxed);
     h.holders.push_back(this);
-    if (!h.watching) {
-        // Without a watcher (no thread to be had) the runs still end at the event loop's wait.
+    // The watcher resets statements from its own thread, which an SQLite built without threads
+    // does not allow. Without a watcher the runs still end at the event loop's wait.
+    if (!h.watching && sqlite3_threadsafe()) {
         try {
             std::thread(&RecordFile::watchHeldRuns).detach();
             h.watching = true;
