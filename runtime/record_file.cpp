@@ -1,6 +1,7 @@
 #include "runtime/record_file.h"
 
 #include <malloc.h>
+#include <pthread.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -9,12 +10,16 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <set>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "runtime/file_recovery.h"
@@ -57,13 +62,25 @@ void forget(RecordFile *file)
     }
 }
 
-// The files whose scan holds a statement open between calls: few at a time, often none.
-std::vector<RecordFile *> &holders()
+// The files whose scan holds a statement open between calls (few at a time, often none), and
+// the thread that lets go of the runs nobody reads. The lock guards the list and the thread's
+// state; a file's own lock is taken before it, never after, except by the watcher, which only
+// tries it. Never destroyed: record files that are globals end after every other static.
+struct HeldRuns {
+    std::mutex lock;
+    std::condition_variable wake;
+    std::vector<RecordFile *> holders;
+    bool watching = false;
+};
+HeldRuns &heldRuns()
 {
-    static auto *v = new std::vector<RecordFile *>;
-    return *v;
+    static auto *h = new HeldRuns;
+    return *h;
 }
 void (*g_readHeldHook)() = nullptr;
+
+// The watcher's round: a run not read from since the last round is let go at this one.
+constexpr auto kUnreadRound = std::chrono::milliseconds(10);
 
 // A held run ends after this long even while its caller keeps reading, so that a writer in
 // another process waits no longer for the read lock.
@@ -271,8 +288,54 @@ std::int64_t setHeldScanRowNs(std::int64_t ns) { return std::exchange(g_fastRowN
 
 void releaseHeldReads()
 {
-    while (!holders().empty())
-        holders().back()->releaseHeld();
+    HeldRuns &h = heldRuns();
+    for (;;) {
+        RecordFile *f;
+        {
+            std::lock_guard<std::mutex> g(h.lock);
+            if (h.holders.empty())
+                return;
+            f = h.holders.back();
+        }
+        // Only this thread ends a file, so it is still there; the watcher may have let go of
+        // its run meanwhile, which leaves it off the list all the same.
+        f->releaseHeld();
+    }
+}
+
+// A forked child has no watcher, and must not find the list locked by the parent's.
+namespace {
+void lockHeldRunsForFork() { heldRuns().lock.lock(); }
+void unlockHeldRunsAfterFork() { heldRuns().lock.unlock(); }
+void restartWatchingInChild()
+{
+    heldRuns().watching = false;
+    heldRuns().lock.unlock();
+}
+}  // namespace
+
+void RecordFile::watchHeldRuns()
+{
+    HeldRuns &h = heldRuns();
+    std::unique_lock<std::mutex> g(h.lock);
+    for (;;) {
+        h.wake.wait(g, [&] { return !h.holders.empty(); });
+        h.wake.wait_until(g, std::chrono::steady_clock::now() + kUnreadRound, [] { return false; });
+        for (std::size_t i = h.holders.size(); i-- > 0;) {
+            RecordFile *f = h.holders[i];
+            // A file whose lock is taken is being read (or its run ended) right now.
+            std::unique_lock<std::mutex> fl(f->heldMutex_, std::try_to_lock);
+            if (!fl)
+                continue;
+            if (f->heldReads_ != f->heldReadsSeen_) {
+                f->heldReadsSeen_ = f->heldReads_;
+                continue;
+            }
+            if (sqlite3_stmt *st = f->held_.exchange(nullptr, std::memory_order_relaxed))
+                sqlite3_reset(st);
+            h.holders.erase(h.holders.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -290,6 +353,7 @@ RecordFile::RecordFile(const TableDef &def, void *record, std::string *memo)
 RecordFile::~RecordFile()
 {
     releaseHeld();
+    heldConn_.reset();
     if (!conn_)
         return;
     if (tx_)
@@ -316,7 +380,7 @@ int RecordFile::failWrite(int rc, sqlite3_stmt *st)
     return failSqlite(rc, connection().db());
 }
 
-int RecordFile::failSqlite(int rc, sqlite3 *db)
+int RecordFile::failSqlite(int rc, sqlite3 *db, const char *message)
 {
     int primary = rc & 0xFF;
     if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB)
@@ -339,7 +403,7 @@ int RecordFile::failSqlite(int rc, sqlite3 *db)
     case SQLITE_CANTOPEN:
         return fail(err::AccessDenied);
     default:
-        setDriverError(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc), rc);
+        setDriverError(message ? message : db ? sqlite3_errmsg(db) : sqlite3_errstr(rc), rc);
         return err::DriverError;
     }
 }
@@ -364,13 +428,13 @@ std::uint32_t RecordFile::keyNumber(const KeyDef *key) const
 }
 
 template <typename Build>
-sqlite3_stmt *RecordFile::statement(std::uint32_t id, Build &&build, Stmt **entry)
+sqlite3_stmt *RecordFile::statement(std::uint32_t id, Build &&build, Stmt **entry, Connection *on)
 {
     if (stmtSchema_ != schema_) {
         stmts_.clear();
         stmtSchema_ = schema_;
     }
-    Connection &c = connection();
+    Connection &c = on ? *on : connection();
     // Id 0: a statement over a key of another record type, built every time.
     static thread_local Stmt scratch;
     Stmt &s = id ? stmts_[id] : (scratch = Stmt{}, scratch);
@@ -653,6 +717,7 @@ int RecordFile::openImpl(int openMode, int declaredVersion, const std::function<
     // scan would read its pages from the operating system again. Pages are taken only as they
     // are read, so a small file costs no more for it.
     sqlite3_exec(db, ("PRAGMA cache_size=-" + std::to_string(g_pageCacheKiB)).c_str(), nullptr, nullptr, nullptr);
+    cacheKiB_ = g_pageCacheKiB;
     auto conn = std::make_shared<Connection>(db);
     conn_ = conn;
     openMode_ = openMode;
@@ -792,6 +857,8 @@ int RecordFile::close()
     if (!conn_)
         return fail(err::NotOpen);
     releaseHeld();
+    heldConn_.reset();
+    heldConnFailed_ = false;
     if (tx_)
         tx_->rollback();
     forget(this);
@@ -999,6 +1066,32 @@ int RecordFile::attachTo(Connection &c, const std::string &alias)
     return rc == SQLITE_DONE ? 0 : failSqlite(rc, c.db());
 }
 
+int RecordFile::attachSnapshotTo(Connection &c, const std::string &alias)
+{
+    // An empty name is a database of the connection's own, in a file of the system's temporary
+    // folder that no other program sees and that is gone once detached, even after a crash.
+    int rc = c.exec("ATTACH DATABASE '' AS " + quote(alias));
+    if (rc != SQLITE_OK)
+        return failSqlite(rc, c.db());
+    sqlite3_backup *b = sqlite3_backup_init(c.db(), alias.c_str(), connection().db(), "main");
+    if (!b) {
+        int code = failSqlite(sqlite3_extended_errcode(c.db()), c.db());
+        c.exec("DETACH DATABASE " + quote(alias));
+        return code;
+    }
+    // All pages in one step: a write by another program between steps would start it over.
+    rc = sqlite3_backup_step(b, -1);
+    const int finished = sqlite3_backup_finish(b);
+    if (rc == SQLITE_DONE)
+        rc = finished;
+    if (rc != SQLITE_OK) {
+        int code = failSqlite(rc, c.db());
+        c.exec("DETACH DATABASE " + quote(alias));
+        return code;
+    }
+    return 0;
+}
+
 namespace {
 // Statements of a bulk copy, finalized before the source file is detached.
 struct OwnedStmt {
@@ -1116,7 +1209,7 @@ int RecordFile::attachCopySource(RecordFile &from, const KeyDef &order, const st
         }
         mine.parts.push_back({f, p.descending});
     }
-    return from.attachTo(*conn_, "rt_from");
+    return from.attachSnapshotTo(*conn_, "rt_from");
 }
 
 // The changing records, in order, through `change` into the table of changed values.
@@ -1253,23 +1346,57 @@ void RecordFile::invalidateBatch(bool afterWrite)
 
 void RecordFile::releaseHeld()
 {
-    if (!held_)
+    // Only this thread starts a run: one seen ended stays ended.
+    if (!held_.load(std::memory_order_relaxed))
         return;
-    sqlite3_reset(held_);
-    held_ = nullptr;
-    auto &h = holders();
-    h.erase(std::remove(h.begin(), h.end(), this), h.end());
+    std::lock_guard<std::mutex> l(heldMutex_);
+    letGoOfRun();
+}
+
+void RecordFile::letGoOfRun()
+{
+    sqlite3_stmt *st = held_.exchange(nullptr, std::memory_order_relaxed);
+    if (!st)
+        return;
+    sqlite3_reset(st);
+    HeldRuns &h = heldRuns();
+    std::lock_guard<std::mutex> g(h.lock);
+    h.holders.erase(std::remove(h.holders.begin(), h.holders.end(), this), h.holders.end());
 }
 
 void RecordFile::releaseReadsBeforeWrite()
 {
     // Another file's run over this one holds the read lock the write waits for; this file's own
     // run would go on reading while its rows change under it.
-    for (std::size_t i = holders().size(); i-- > 0;) {
-        RecordFile *f = holders()[i];
+    std::vector<RecordFile *> holding;
+    {
+        std::lock_guard<std::mutex> g(heldRuns().lock);
+        holding = heldRuns().holders;
+    }
+    for (RecordFile *f : holding)
         if (f == this || f->path_ == path_ || &f->connection() == &connection())
             f->releaseHeld();
+}
+
+Connection *RecordFile::heldConnection()
+{
+    if (heldConn_ || heldConnFailed_)
+        return heldConn_.get();
+    // The file as this file's connection opened it, with the same access: a journal left by a
+    // crash is rolled back here as there.
+    const char *file = sqlite3_db_filename(conn_->db(), "main");
+    sqlite3 *db = nullptr;
+    int flags = (readOnly() ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    if (!file || !*file || sqlite3_open_v2(file, &db, flags, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        heldConnFailed_ = true;
+        return nullptr;
     }
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, (lockWait_ > 0 ? lockWait_ : 1) * g_lockWaitUnitMs);
+    sqlite3_exec(db, ("PRAGMA cache_size=-" + std::to_string(cacheKiB_)).c_str(), nullptr, nullptr, nullptr);
+    heldConn_ = std::make_unique<Connection>(db);
+    return heldConn_.get();
 }
 
 int RecordFile::setFileOrder()
@@ -1366,18 +1493,27 @@ int RecordFile::fetch(bool backward)
     batchLen_ = 0;
     batchPos_ = 0;
     batchBackward_ = backward;
-    // Only a run after a row returned: a seek from the buffer's values stays a batch.
-    if (fast && !open && !inclusive && withRowid && k != ~0u) {
-        heldBackward_ = backward;
-        heldKeyBytes_.clear();
-        if (!fileOrder)
-            for (const KeyPart &p : seqKey_->parts) {
-                const FieldDef &f = def_.fields[static_cast<std::size_t>(p.field)];
-                heldKeyBytes_.emplace_back(f.offset, f.size);
-            }
-        seekRecord_.resize(def_.recordSize);
-        heldSince_ = nowNs(CLOCK_MONOTONIC_COARSE);
-        return startPhase(static_cast<int>(heldKeyBytes_.size()));
+    // Only a run after a row returned: a seek from the buffer's values stays a batch. A run
+    // reads what is committed, so none is held while this file's connection has a transaction
+    // open.
+    if (fast && !open && !inclusive && withRowid && k != ~0u && !tx_ && sqlite3_get_autocommit(conn_->db())) {
+        std::unique_lock<std::mutex> l(heldMutex_);
+        if (heldConnection()) {
+            heldBackward_ = backward;
+            heldKeyBytes_.clear();
+            if (!fileOrder)
+                for (const KeyPart &p : seqKey_->parts) {
+                    const FieldDef &f = def_.fields[static_cast<std::size_t>(p.field)];
+                    heldKeyBytes_.emplace_back(f.offset, f.size);
+                }
+            seekRecord_.resize(def_.recordSize);
+            heldSince_ = nowNs(CLOCK_MONOTONIC_COARSE);
+            const int code = startPhase(static_cast<int>(heldKeyBytes_.size()));
+            l.unlock();
+            if (code == 0 && g_readHeldHook)
+                g_readHeldHook();
+            return code;
+        }
     }
     const std::uint32_t id = k == ~0u ? 0
                                       : StmtFetch << 24 | k << 8 | (backward ? 1u : 0u) | (open ? 2u : 0u) |
@@ -1458,16 +1594,31 @@ int RecordFile::startPhase(int phase)
         }
         s.sql = "SELECT " + columnList() + " FROM " + tableRef() + " WHERE " + where + " ORDER BY " +
                 orderBy(fileOrder ? nullptr : seqKey_, backward);
-    }, &entry);
+    }, &entry, heldConn_.get());
     if (!st)
         return err::DriverError;
     bindSeek(st, entry->params);
-    held_ = st;
     heldPhase_ = phase;
     heldRows_ = 0;
-    holders().push_back(this);
-    if (g_readHeldHook)
-        g_readHeldHook();
+    ++heldReads_;
+    HeldRuns &h = heldRuns();
+    std::lock_guard<std::mutex> g(h.lock);
+    held_.store(st, std::memory_order_relaxed);
+    h.holders.push_back(this);
+    // The watcher resets statements from its own thread, which an SQLite built without threads
+    // does not allow. Without a watcher the runs still end at the event loop's wait.
+    if (!h.watching && sqlite3_threadsafe()) {
+        try {
+            std::thread(&RecordFile::watchHeldRuns).detach();
+            h.watching = true;
+            static const bool forkSafe =
+                (pthread_atfork(lockHeldRunsForFork, unlockHeldRunsAfterFork, restartWatchingInChild), true);
+            (void)forkSafe;
+        } catch (const std::system_error &) {
+        }
+    }
+    if (h.holders.size() == 1)
+        h.wake.notify_one();
     return 0;
 }
 
@@ -1475,32 +1626,42 @@ int RecordFile::startPhase(int phase)
 // ended (the batch state then says whether the sequence has more), or an error code.
 int RecordFile::stepHeld()
 {
+    std::unique_lock<std::mutex> l(heldMutex_);
+    sqlite3_stmt *st;
     for (;;) {
+        // Let go of while the caller was away: the next run starts after the last row.
+        st = held_.load(std::memory_order_relaxed);
+        if (!st)
+            return 1;
         // A statement another call reset would start again from the top: start the next run
         // after the last row instead, as after any release.
-        const int rc = sqlite3_stmt_busy(held_) || heldRows_ == 0 ? sqlite3_step(held_) : SQLITE_ABORT;
+        const int rc = sqlite3_stmt_busy(st) || heldRows_ == 0 ? sqlite3_step(st) : SQLITE_ABORT;
         if (rc == SQLITE_ROW)
             break;
         if (rc == SQLITE_DONE && heldPhase_ > 0) {
             // The next range starts after the same last row: the seek values are unchanged.
-            releaseHeld();
+            letGoOfRun();
             if (int code = startPhase(heldPhase_ - 1))
                 return code;
             continue;
         }
-        const int code = rc == SQLITE_DONE || rc == SQLITE_ABORT ? 1 : failSqlite(rc, connection().db());
+        const bool ended = rc == SQLITE_DONE || rc == SQLITE_ABORT;
+        const std::string why = ended ? std::string() : sqlite3_errmsg(heldConn_->db());
         batchExhausted_ = rc == SQLITE_DONE;
-        releaseHeld();
-        return code;
+        letGoOfRun();
+        l.unlock();
+        // Told outside the run's lock: whoever hears of damage may read the file again.
+        return ended ? 1 : failSqlite(rc, nullptr, why.c_str());
     }
-    decodeRow(held_, 1, record_, memo_);
-    current_ = sqlite3_column_int64(held_, 0);
+    ++heldReads_;
+    decodeRow(st, 1, record_, memo_);
+    current_ = sqlite3_column_int64(st, 0);
     auto *rec = static_cast<const unsigned char *>(record_);
     for (const auto &[at, size] : heldKeyBytes_)
         std::memcpy(seekRecord_.data() + at, rec + at, size);
     ++runRows_;
     if ((++heldRows_ & 255) == 0 && nowNs(CLOCK_MONOTONIC_COARSE) - heldSince_ > kHoldMs * 1000000)
-        releaseHeld();
+        letGoOfRun();
     return 0;
 }
 
@@ -1967,6 +2128,9 @@ std::string RecordFile::send(std::string_view command)
         lockWait_ = n;
         if (conn_)
             sqlite3_busy_timeout(conn_->db(), (n > 0 ? n : 1) * g_lockWaitUnitMs);
+        std::lock_guard<std::mutex> l(heldMutex_);
+        if (heldConn_)
+            sqlite3_busy_timeout(heldConn_->db(), (n > 0 ? n : 1) * g_lockWaitUnitMs);
         return std::string();
     }
     if (c == "HELD")
@@ -1975,8 +2139,12 @@ std::string RecordFile::send(std::string_view command)
         // A quick scan reads every page once (a report's pass over the file): kept in the cache,
         // a million items' pages would stay in memory for nothing. The scan keeps a small cache
         // for the key's upper pages, and the file gets its full cache back when the scan ends.
+        cacheKiB_ = c == "QUICKSCAN=ON" ? kQuickScanCacheKiB : g_pageCacheKiB;
         if (conn_)
-            conn_->exec("PRAGMA cache_size=-" + std::to_string(c == "QUICKSCAN=ON" ? kQuickScanCacheKiB : g_pageCacheKiB));
+            conn_->exec("PRAGMA cache_size=-" + std::to_string(cacheKiB_));
+        std::lock_guard<std::mutex> l(heldMutex_);
+        if (heldConn_)
+            heldConn_->exec("PRAGMA cache_size=-" + std::to_string(cacheKiB_));
         return std::string();
     }
     return std::string();

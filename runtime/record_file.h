@@ -4,10 +4,12 @@
 // buffer, and an error code after every call.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <unordered_map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,8 +60,11 @@ void giveBackMemory();
 // in this process lets go of it first; an event loop about to wait for the user lets go of
 // every such lock through releaseHeldReads(), which the windowing layer hooks in with
 // setReadHeldHook: the hook runs whenever a scan starts holding. A run also ends by itself
-// 50 ms after it started, at the caller's next read; a caller that stops reading for long
-// without going back to the event loop keeps the lock until its next call on the file.
+// 50 ms after it started, at the caller's next read. Whatever else the caller does meanwhile
+// (processEvents(), a message box without an event loop, copying a file, sleeping), a watcher
+// thread lets go of a run that has not been read from for 10 to 20 ms, so that no pause of the
+// program keeps another program's write waiting. Record files are used from one thread; the
+// watcher is the only other, and touches nothing but the held runs.
 void releaseHeldReads();
 void setReadHeldHook(void (*hook)());
 // How fast, per row, a caller must have read for its scan to hold: tests force it (a large
@@ -142,7 +147,9 @@ public:
     // Give every record whose field equals `from` (case-blind) the value `to`.
     int replaceValue(int field, std::string_view from, std::string_view to);
     // Adds a copy of every record of `from`, an open file with the same fields, in the order of
-    // its key `order`, in one transaction that reads `from` as it stands when the copy starts.
+    // its key `order`, in one transaction that reads `from` as it stands when the copy starts:
+    // from a snapshot, so that `from` is read-locked only while the snapshot is taken, never
+    // while `change` or `progress` runs.
     // The records in which one of the `changing` fields is not blank are first read into this
     // file's buffer, in that order, and handed to `change` with their position in `from`; what
     // it leaves in those fields is what their copy holds. Every other value is copied as stored.
@@ -190,6 +197,9 @@ private:
     // Without `copyTexts` a text is bound in place: the record must outlive the statement's step.
     void bindField(sqlite3_stmt *st, int param, int field, const void *record, bool copyTexts = true) const;
     int attachTo(Connection &c, const std::string &alias);
+    // Attaches to the connection under `alias` a private temporary copy of the file as it
+    // stands, made in one step, and deleted when it is detached.
+    int attachSnapshotTo(Connection &c, const std::string &alias);
 
     // The steps of addCopiesOf(), each leaving the copy's first failure in the state they share.
     struct Copy;
@@ -203,7 +213,8 @@ private:
     int openImpl(int openMode, int declaredVersion, const std::function<void()> *before,
                  const std::function<void()> *after);
     int fail(int code);
-    int failSqlite(int rc, sqlite3 *db);
+    // The message, when given, stands for the connection's own (a held run's, read under its lock).
+    int failSqlite(int rc, sqlite3 *db, const char *message = nullptr);
     int failWrite(int rc, sqlite3_stmt *st);
     // Every add: the refusals and the number of a record without one (numberField: the
     // auto-numbered field, -1 when none), then the step and what it leaves.
@@ -222,8 +233,9 @@ private:
         sqlite3_stmt *st = nullptr;
     };
     enum StmtKind : std::uint32_t { StmtAdd = 1, StmtPut, StmtDel, StmtGet, StmtFetch, StmtAddFields, StmtHeld, StmtAddRows };
+    // On `on` when given (a held run's connection), else on connection().
     template <typename Build>
-    sqlite3_stmt *statement(std::uint32_t id, Build &&build, Stmt **entry = nullptr);
+    sqlite3_stmt *statement(std::uint32_t id, Build &&build, Stmt **entry = nullptr, Connection *on = nullptr);
     std::vector<int> writtenFields(const std::vector<int> &fields) const;
     sqlite3_stmt *addStatement(StmtKind kind, const char *insert, const std::vector<int> &written, std::size_t rows);
     std::uint32_t keyNumber(const KeyDef *key) const;  // 0 for none, else index + 1; ~0u for a foreign key
@@ -254,9 +266,20 @@ private:
     bool seekOpen_ = true;     // no bound: from the very start or end
     // A run of rows read straight from an open statement (held_), for a caller that has shown
     // it reads fast: decoding once, as SQLite hands each row over, is what a batch cannot do.
-    // The run ends after kHoldMs, at a write to the file, and when the event loop waits; each
-    // row's key values are kept in seekRecord_ so that the next run starts after it.
-    sqlite3_stmt *held_ = nullptr;
+    // The run ends after kHoldMs, at a write to the file, when the event loop waits, and when
+    // the watcher finds it unread; each row's key values are kept in seekRecord_ so that the
+    // next run starts after it.
+    // A run reads on a connection of its own (heldConn_), which nothing but the runs uses: the
+    // watcher may then reset its statement from its thread while this file's own connection is
+    // in use. heldMutex_ guards the run and that connection: a row is stepped and decoded under
+    // it, so the run is never let go of in the middle of one. Only the thread that reads sets
+    // held_; the watcher only clears it.
+    std::atomic<sqlite3_stmt *> held_{nullptr};
+    std::mutex heldMutex_;
+    std::unique_ptr<Connection> heldConn_;
+    bool heldConnFailed_ = false;  // no second connection could be opened: batches only
+    int cacheKiB_ = 0;             // the page cache both connections keep
+    std::uint64_t heldReads_ = 0, heldReadsSeen_ = 0;  // rows read from runs, and as the watcher last saw them
     bool heldBackward_ = false;
     int heldPhase_ = 0, heldRows_ = 0;
     std::int64_t heldSince_ = 0;
@@ -266,12 +289,18 @@ private:
     std::int64_t runStart_ = 0;
     std::string path_;  // canonical, while open
     void releaseHeld();
+    // Under heldMutex_: the held run's connection, opened at the first run; nullptr when it cannot be.
+    Connection *heldConnection();
+    // Under heldMutex_: start a run's phase, and end the run (taking the watcher's lock).
     int startPhase(int phase);
+    void letGoOfRun();
     int bindSeek(sqlite3_stmt *st, const std::vector<int> &params) const;
     int stepHeld();
     // Lets go of the held runs that a write to this file would wait for or disturb.
     void releaseReadsBeforeWrite();
     friend void releaseHeldReads();
+    // The watcher's thread.
+    static void watchHeldRuns();
     // The batch holds each row as SQLite gave it: a cell per field (the number, or where its
     // text lies in `text`, already cut to the field) and the memo's cell. A row is decoded into
     // the record buffer only when it is returned, so no row is copied twice, and the batch

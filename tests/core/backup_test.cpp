@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -162,6 +164,43 @@ TEST_F(Backup, CopiesTheSharedFilesTheSettingsAndEachClientInIdOrder)
     EXPECT_EQ(box.shown().back().title, "Back Up Complete");
     EXPECT_EQ(box.shown().back().text, "The back up copied 18 files into " + backup + ".");
     EXPECT_EQ(box.shown().size(), 1u);  // the missing box file passed over silently
+    browse.close();
+}
+
+// A browse of a client's items refreshes while the backup repaints its window (in the backup's
+// processEvents()) and reads part of them, as fast as a list reads: another program's write to
+// the items, with its 1 s wait, lands at the backup's next repaint and while the user reads its
+// closing message.
+TEST_F(Backup, WhileBackingUpWriterNeverLockedOut)
+{
+    const testing_support::ScansHeldAsWhenFast held;
+    RecordFile browse(dict::MasterInventoryDef, &MAS, &MAS.MEMO);
+    browse.name = joinPath(clientFolder(primary, "A1"), "qormas.tps");
+    ASSERT_EQ(browse.open(mode::ReadWriteDenyNone), 0);
+    int read = 0;
+    auto refresh = [&] {
+        browse.setFileOrder();
+        while (read < 300 && browse.next() == 0)
+            ++read;
+    };
+    std::vector<std::string> written;
+    auto write = [&] {
+        written.push_back(testing_support::writeAsAnotherProgram(
+            browse.name, "UPDATE data SET description = 'Changed elsewhere' WHERE rowid = 1"));
+    };
+    box.whileShown([&](const MessageRequest &) { write(); });
+    BackupOutcome out = runBackup(backup, [&](const std::string &label) {
+        if (label == "Main System")
+            QTimer::singleShot(0, refresh);
+        if (label == "Category")
+            QTimer::singleShot(0, write);
+        QApplication::processEvents();
+    });
+    EXPECT_EQ(read, 300);
+    EXPECT_TRUE(out.notCopied.empty());
+    EXPECT_EQ(box.shown().back().title, "Back Up Complete");
+    ASSERT_EQ(written.size(), 2u);
+    EXPECT_EQ(written, std::vector<std::string>(2, ""));
     browse.close();
 }
 

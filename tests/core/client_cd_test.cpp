@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QPushButton>
+#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -501,6 +503,34 @@ TEST_F(ClientCd, AnItemWithoutItsNumberIsAddedItemByItem)
                                           "SELECT group_concat(assetnumber || ':' || image || ':' || image2 || ':' || "
                                           "receiptimage, ' ') FROM (SELECT * FROM data ORDER BY rowid)"),
               "1:Pic00001.jpeg::Pic00002.PNG 7::Pic00003:");
+}
+
+// While the items are written, a pause of the run (the window repainting in processEvents(), the
+// user reading that a picture could not be copied) leaves the client's item file open to another
+// program's write with its 1 s wait; the CD holds the items as they stood when the copy began.
+TEST_F(ClientCd, WhileTheItemsAreCopiedWriterNeverLockedOut)
+{
+    std::vector<std::string> written;
+    auto write = [&] {
+        written.push_back(testing_support::writeAsAnotherProgram(
+            MasterInventory.name, "UPDATE data SET description = 'Changed elsewhere' WHERE assetnumber = 3"));
+    };
+    box.whileShown([&](const MessageRequest &) { write(); });
+    fs::remove(home.file("pics/clock"));
+    std::string folder = prepareClientCdFolder(program);
+    ASSERT_FALSE(folder.empty());
+    int repaints = 0;
+    ClientCdOutcome out = writeClientCd(folder, program, [&](const std::string &) {
+        if (repaints++ == 0)
+            QTimer::singleShot(0, write);
+        QApplication::processEvents();
+    });
+    EXPECT_TRUE(box.sawText("Error copying picture: File Not Found"));
+    ASSERT_EQ(written.size(), 2u);  // one while the message was read, one in the repaint
+    EXPECT_EQ(written, std::vector<std::string>(2, ""));
+    EXPECT_EQ(out.items, 2);
+    EXPECT_EQ(testing_support::sqliteText(cd + "master.tps", "SELECT description FROM data WHERE assetnumber = 3"),
+              items[3].DESCRIPTION.str());
 }
 
 // Damage in the middle of the items: the CD gets the items before it, and says what is missing.

@@ -2,9 +2,12 @@
 #include <sqlite3.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
 #include <cstdlib>
 #include <filesystem>
@@ -183,6 +186,34 @@ TEST_F(FileMaintenance, BuildRestoresADroppedKeyAndPackShrinksTheFile)
         onRow(w, "Category", b);
     EXPECT_TRUE(box.shown().empty());
     EXPECT_FALSE(fs::exists(Category.name));
+}
+
+// The release pass reads the whole file and lets the window repaint every 64 records: another
+// program's write, with its 1 s wait, lands during such a pause (the pass's scan held, as a
+// fast machine holds it).
+TEST_F(FileMaintenance, TheReleasePassWriterNeverLockedOut)
+{
+    fillVendors(2000);
+    const testing_support::ScansHeldAsWhenFast held;
+    WindowProcedure *w = openManager();
+    std::string written = "not written";
+    QTimer pause;
+    QObject::connect(&pause, &QTimer::timeout, [&] {
+        auto *bar = w->findChild<QProgressBar *>();
+        auto *action = w->findChild<QLabel *>("Action");
+        if (!bar || !action || action->text() != "Releasing Records" || bar->value() < 10)
+            return;
+        pause.stop();
+        written = testing_support::writeAsAnotherProgram(Vendors.name,
+                                                         "INSERT INTO data (vendor) VALUES ('Written meanwhile')");
+    });
+    pause.start(0);
+    onRow(w, "Vendors", "Release");
+    pause.stop();
+    EXPECT_EQ(written, "");
+    EXPECT_TRUE(box.shown().empty());
+    EXPECT_EQ(row(w, "Vendors")->text(2), "2000");
+    EXPECT_EQ(testing_support::sqliteNumber(Vendors.name, "SELECT count(*) FROM data"), 2001);
 }
 
 TEST_F(FileMaintenance, BuildPackAndFixNeedTheFileToThemselves)

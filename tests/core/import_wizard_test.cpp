@@ -27,6 +27,7 @@
 #include "runtime/window.h"
 #include "tests/support/gui_support.h"
 #include "tests/support/program_support.h"
+#include "tests/support/record_damage.h"
 #include "tests/support/test_support.h"
 
 using namespace rt;
@@ -327,6 +328,56 @@ TEST_F(ImportWizardTest, CancelShowsTheItemsReallyAdded)
     EXPECT_EQ(added.toLongLong(), items());
     EXPECT_LT(items(), kLines);
     EXPECT_TRUE(details.contains("cancelled")) << details.toStdString();
+}
+
+// A list has read part of the client's rooms, as fast as a list reads, when a large file is
+// displayed: another program's write to the rooms, with its 1 s wait, lands while the wizard
+// counts the file's lines and repaints.
+TEST_F(ImportWizardTest, CountingTheLinesWriterNeverLockedOut)
+{
+    {
+        std::ofstream big(csv, std::ios::binary | std::ios::trunc);
+        for (int i = 0; i < 2000; ++i)
+            big << "Item " << i << ",Den\n";
+    }
+    LocationRecord room;
+    RecordFile rooms(dict::LocationDef, &room);
+    rooms.name = Location.name;
+    ASSERT_EQ(rooms.create(), 0);
+    ASSERT_EQ(rooms.open(mode::ReadWriteDenyNone), 0);
+    {
+        Transaction tx({&rooms});
+        ASSERT_EQ(tx.begin(), 0);
+        for (int i = 0; i < 400; ++i) {
+            clearRecord(dict::LocationDef, &room);
+            room.LOCATION = "Room " + std::to_string(i);
+            ASSERT_EQ(rooms.add(), 0);
+        }
+        ASSERT_EQ(tx.commit(), 0);
+    }
+    runProcedure("ImportDatabase");
+    ASSERT_NE(wizard(), nullptr);
+    const testing_support::ScansHeldAsWhenFast held;
+    rooms.set(*dict::LocationDef.key("LOCATIONKEY"));
+    for (int i = 0; i < 300; ++i)
+        ASSERT_EQ(rooms.next(), 0);
+    std::string written = "not written";
+    QTimer pause;
+    QObject::connect(&pause, &QTimer::timeout, [&] {
+        auto *counting = wizard()->findChild<QWidget *>("FindingRecords");
+        if (!counting || !counting->isVisible())
+            return;
+        pause.stop();
+        written = testing_support::writeAsAnotherProgram(
+            rooms.name, "UPDATE data SET description = 'Changed elsewhere' WHERE rowid = 1");
+    });
+    pause.start(0);
+    display(csv);
+    pause.stop();
+    EXPECT_EQ(find<QLabel>(wizard(), "RecordCount")->text(), "2000");
+    EXPECT_EQ(written, "");
+    EXPECT_TRUE(box.shown().empty());
+    rooms.close();
 }
 
 TEST_F(ImportWizardTest, FileChooserMatchesMasksCaseBlind)

@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <cstring>
 #include <fstream>
+#include <functional>
+#include <thread>
 #include <unistd.h>
 
 #include "model/dictionary.h"
@@ -825,6 +827,55 @@ TEST_F(RecordFiles, AHeldScanLetsWritersInAndGoesOnAfterItsLastRecord)
         seen.insert(MasterInventory.position());
     EXPECT_EQ(seen.size(), static_cast<std::size_t>(n + 1));
     second.close();
+}
+
+// A held scan whose caller pauses without going back to the event loop, in processEvents() or
+// without any event loop at all (a sleep, a file copy, a message box answered by a script),
+// must not keep another program's write, with its 1 s wait, from landing during the pause; the
+// scan then goes on after its last record and sees every record once.
+TEST_F(RecordFiles, AHeldScanThatPausesWriterNeverLockedOut)
+{
+    openNew(MasterInventory);
+    const int n = 3000;
+    addRepeatingItems(n);
+    const HeldScans held(kAlways);
+    int argc = 1;
+    char arg0[] = "tests", *argv[] = {arg0, nullptr};
+    QCoreApplication app(argc, argv);
+    const std::string path = MasterInventory.name;
+    struct Pause {
+        const char *name;
+        std::function<std::string(const std::string &sql)> write;
+    } pauses[] = {
+        {"processEvents()",
+         [&](const std::string &sql) {
+             std::string error = "not written";
+             QTimer::singleShot(0, &app, [&] { error = testing_support::writeAsAnotherProgram(path, sql); });
+             QCoreApplication::processEvents();
+             return error;
+         }},
+        {"a sleep",
+         [&](const std::string &sql) {
+             std::string error = "not written";
+             std::thread other([&] { error = testing_support::writeAsAnotherProgram(path, sql); });
+             other.join();  // this thread sleeps until the other program is done
+             return error;
+         }},
+    };
+    for (const Pause &p : pauses) {
+        SCOPED_TRACE(p.name);
+        std::set<std::int64_t> seen;
+        MasterInventory.set(*dict::MasterInventoryDef.key("DESCRIPTIONKEY"));
+        for (int i = 0; i < 300; ++i) {
+            ASSERT_EQ(MasterInventory.next(), 0);
+            seen.insert(MasterInventory.position());
+        }
+        EXPECT_EQ(p.write("UPDATE data SET location = 'Porch' WHERE rowid = 7"), "");
+        while (MasterInventory.next() == 0)
+            seen.insert(MasterInventory.position());
+        EXPECT_EQ(seen.size(), static_cast<std::size_t>(n));
+    }
+    EXPECT_EQ(testing_support::sqliteNumber(path, "SELECT count(*) FROM data WHERE location = 'Porch'"), 1);
 }
 
 // A held scan that meets a damaged page, or a file another program has locked for its write,

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/record_file.h"
 #include "tests/support/test_support.h"
 
 namespace testing_support {
@@ -24,6 +25,32 @@ inline std::string sqliteExec(const std::string &path, const std::string &sql)
         rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
     }
     const std::string error = rc == SQLITE_OK ? "" : sqlite3_errmsg(db);  // no connection at all: "out of memory"
+    sqlite3_close(db);
+    return error;
+}
+
+// For its span, a scan holds its read from one call to the next as on a fast machine, whatever
+// this machine's speed.
+class ScansHeldAsWhenFast {
+public:
+    ScansHeldAsWhenFast() : before_(rt::setHeldScanRowNs(1000000000)) {}
+    ~ScansHeldAsWhenFast() { rt::setHeldScanRowNs(before_); }
+
+private:
+    std::int64_t before_;
+};
+
+// A write by another program as this one makes it, waiting for the file's lock at most the
+// program's own 1 s: "" or SQLite's error ("database is locked" when a reader kept the lock).
+inline std::string writeAsAnotherProgram(const std::string &path, const std::string &sql)
+{
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open(path.c_str(), &db);
+    if (rc == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 1000);
+        rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    }
+    const std::string error = rc == SQLITE_OK ? "" : sqlite3_errmsg(db);
     sqlite3_close(db);
     return error;
 }

@@ -32,6 +32,8 @@ ScriptedMessages::ScriptedMessages()
 {
     previous_ = rt::setMessageHandler([this](const rt::MessageRequest &r) {
         shown_.push_back(r);
+        if (whileShown_)
+            whileShown_(r);
         if (answers_.empty())
             return r.defaultButton;
         int a = answers_.front();

@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -37,6 +38,8 @@ public:
     ~ScriptedMessages();
     // Answers given in order; when they run out, the default button answers.
     void answer(int button) { answers_.push_back(button); }
+    // Runs while each box is shown, before it is answered: what happens while the user reads.
+    void whileShown(std::function<void(const rt::MessageRequest &)> action) { whileShown_ = std::move(action); }
     const std::vector<rt::MessageRequest> &shown() const { return shown_; }
     bool sawTitle(const std::string &title) const;
     bool sawText(const std::string &text) const;
@@ -46,6 +49,7 @@ public:
 private:
     std::deque<int> answers_;
     std::vector<rt::MessageRequest> shown_;
+    std::function<void(const rt::MessageRequest &)> whileShown_;
     rt::MessageHandler previous_;
     int beeps_ = 0;
 };

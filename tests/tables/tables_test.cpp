@@ -2,6 +2,7 @@
 #include "model/seeding.h"
 #include "tests/tables/tables_fixture.h"
 
+#include <QTimer>
 #include <cstdio>
 
 #include "core/main_frame.h"
@@ -64,6 +65,42 @@ TEST_F(Seeding, CategoryBrowseAloneLeavesOutTheLibraryCategories)
     seeding::Outcome o = seeding::seed(Point::HomeFiles, 0);
     EXPECT_EQ(o.added, 13 + 3 + 23);
     EXPECT_EQ(count(Type, "type = 'Other' AND description = 'Other'"), 3);
+}
+
+// A list has read part of the client's items, as fast as a list reads, when the home menu
+// verifies its files: another program's write to the items, with its 1 s wait, lands while the
+// verifying window repaints.
+TEST_F(Seeding, VerifyingTheFilesWriterNeverLockedOut)
+{
+    MasterInventoryBuffer item;
+    rt::RecordFile items(dict::MasterInventoryDef, static_cast<MasterInventoryRecord *>(&item), &item.MEMO);
+    items.name = MasterInventory.name;
+    ASSERT_EQ(items.create(), 0);
+    ASSERT_EQ(items.open(rt::mode::ReadWriteDenyNone), 0);
+    {
+        rt::Transaction tx({&items});
+        ASSERT_EQ(tx.begin(), 0);
+        for (int i = 0; i < 400; ++i) {
+            rt::clearRecord(dict::MasterInventoryDef, static_cast<MasterInventoryRecord *>(&item));
+            item.DESCRIPTION = "Item " + std::to_string(i);
+            ASSERT_EQ(items.add(), 0);
+        }
+        ASSERT_EQ(tx.commit(), 0);
+    }
+    const testing_support::ScansHeldAsWhenFast held;
+    items.set(*dict::MasterInventoryDef.key("ASSETKEY"));
+    for (int i = 0; i < 300; ++i)
+        ASSERT_EQ(items.next(), 0);
+    std::string written = "not written";
+    QTimer::singleShot(0, [&] {
+        written = testing_support::writeAsAnotherProgram(
+            items.name, "UPDATE data SET description = 'Changed elsewhere' WHERE rowid = 1");
+    });
+    rt::runProcedure("VerifyHomeFiles");
+    EXPECT_EQ(written, "");
+    EXPECT_EQ(count(Category), 21);
+    EXPECT_TRUE(box.shown().empty());
+    items.close();
 }
 
 TEST_F(Seeding, CutLiteralsAreStoredCutAndFoundAgain)
