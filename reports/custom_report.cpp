@@ -184,11 +184,9 @@ ReportSpec customSpec(std::shared_ptr<const CustomRun> r)
     s.printItem = [r](const rt::ViewRow &row, ReportRun &run) {
         const void *record = row.record.data();
         ReportWriter &writer = run.writer();
-        const bool memo = r->options.memos && !rt::trim(row.memo).empty();
-        const Values memoValues{{"MAS:MEMO", Value::of(row.memo)}};
+        const std::string memo = r->options.memos ? row.memo : std::string();
+        const Values cells = cellValues(r->columns, dict::MasterInventoryDef, record, &r->titles);
         const std::string path = rt::clip(fieldValue(dict::MasterInventoryDef, record, "MAS:IMAGE").text);
-        const ReportLayout &l = writer.layout();
-        const Band *memoBand = memo ? l.band("memo") : nullptr;
         if (r->options.pictures && !path.empty()) {
             // Sized only here, from a picture that reads with a valid size; any other leaves
             // its box empty and the band no higher than its path.
@@ -203,20 +201,10 @@ ReportSpec customSpec(std::shared_ptr<const CustomRun> r)
             }
             b.height = kPictureTop + pic.h + 120;
             // The item's line, its memo and its picture stand on one page.
-            writer.keepItemTogether(l.band("detail")->height, memoBand, memoValues, b.height);
-            run.print("detail", cellValues(r->columns, dict::MasterInventoryDef, record, &r->titles));
-            if (memo) {
-                // A memo too long for one page with them leaves its last line for the picture's.
-                Band withPicture = *memoBand;
-                withPicture.followerHeight = b.height;
-                writer.print(withPicture, memoValues);
-            }
+            printWithMemo(run, cells, memo, b.height);
             writer.print(b, Values{{"MAS:IMAGE", Value::of(path)}, {"picture", Value::of(path)}});
         } else {
-            writer.keepItemTogether(l.band("detail")->height, memoBand, memoValues, 0);
-            run.print("detail", cellValues(r->columns, dict::MasterInventoryDef, record, &r->titles));
-            if (memo)
-                run.print("memo", memoValues);
+            printWithMemo(run, cells, memo);
         }
         if (r->options.newPage)
             run.writer().breakPage();

@@ -70,16 +70,20 @@ Band itemPageFooter(int width)
     return b;
 }
 
-void printWithMemo(ReportRun &run, const Values &cells, const std::string &memo)
+void printWithMemo(ReportRun &run, const Values &cells, const std::string &memo, int picture)
 {
     ReportWriter &writer = run.writer();
     const ReportLayout &l = writer.layout();
     const bool withMemo = !rt::trim(memo).empty();
     const Values memoValues{{"MAS:MEMO", Value::of(memo)}};
-    writer.keepItemTogether(l.band("detail")->height, withMemo ? l.band("memo") : nullptr, memoValues, 0);
+    writer.keepItemTogether(l.band("detail")->height, withMemo ? l.band("memo") : nullptr, memoValues, picture);
     run.print("detail", cells);
-    if (withMemo)
-        run.print("memo", memoValues);
+    if (withMemo) {
+        // A memo too long for one page with its picture leaves its last line for the picture's.
+        Band band = *l.band("memo");
+        band.followerHeight = picture;
+        writer.print(band, memoValues);
+    }
 }
 
 Band boxPageFooter(int boxX, int boxWidth)

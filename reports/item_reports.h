@@ -59,8 +59,10 @@ Band boxPageFooter(int boxX, int boxWidth);
 // The lists' box centred under the body: 7250 wide at 125 (portrait) or 1375 (wide).
 Band listPageFooter(bool wide);
 // An item's "detail" band and, when `memo` is not blank, its "memo" band right under it, on the
-// page of the line; a memo longer than the room left goes on over the page.
-void printWithMemo(ReportRun &run, const Values &cells, const std::string &memo);
+// page of the line; a memo longer than the room left goes on over the page. `picture`: the
+// height of the picture band the caller prints next (0 for none), kept on one page with them
+// when a page holds them all.
+void printWithMemo(ReportRun &run, const Values &cells, const std::string &memo, int picture = 0);
 // Letter paper, portrait (7500 wide) or landscape (10000 wide), the body under a heading of
 // `headingHeight`.
 PageGeometry itemPage(bool wide, int headingHeight);

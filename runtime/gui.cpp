@@ -112,8 +112,6 @@ private:
                 y += line.height();
             }
             layout.endLayout();
-            if (paragraph.isEmpty())
-                y += QFontMetricsF(font()).height();
             if (painter)
                 layout.draw(painter, area.topLeft());
         }

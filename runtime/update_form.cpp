@@ -414,31 +414,23 @@ int UpdateForm::init()
         // A delete opens no window: the question, then the delete with the relation's rule. The
         // record is deleted only as it was read: not an item another program put in its place
         // meanwhile (SQLite gives it the same number, its keys may match), nor one it changed.
-        enum class Found { AsRead, Changed, Deleted, Unreadable } found = Found::AsRead;
+        Stored found = Stored::AsRead;
         int level = primary_.deleteRecord(true, [&] {
-            RecordFile &f = primary_.me.file;
-            if (f.position() == 0)
-                return true;  // the delete itself says there is no record
-            std::vector<unsigned char> disk = asRead_;
+            std::vector<unsigned char> disk;
             std::string diskMemo;
-            const int code = f.readPosition(f.position(), disk.data(), f.memo() ? &diskMemo : nullptr);
-            if (code == 0 && disk == asRead_ && (!f.memo() || diskMemo == asReadMemo_))
-                return true;
-            found = code == err::RecordNotFound || (code == 0 && !sameRecord(disk.data())) ? Found::Deleted
-                    : code == 0                                                            ? Found::Changed
-                                                                                           : Found::Unreadable;
-            return false;
+            found = compareStored(disk, diskMemo);
+            return found == Stored::AsRead;
         });
         // Said once the delete's transaction has ended, so that no lock waits on the user.
-        if (found == Found::Deleted) {
+        if (found == Stored::Deleted) {
             beep();
             message("Another program deleted this record after you opened it.|Nothing has been deleted.",
                     "Record Deleted", Icon::Exclamation, BUTTON_OK);
-        } else if (found == Found::Changed) {
+        } else if (found == Stored::Changed) {
             beep();
             message("Another program changed this record after you opened it.|Nothing has been deleted.",
                     "Record Changed", Icon::Exclamation, BUTTON_OK);
-        } else if (found == Found::Unreadable) {
+        } else if (found == Stored::Unreadable) {
             primary_.me.errors.throwFile(msg::DeleteFailed, clip(file.name));
         }
         response = level == 0 ? RequestCompleted : RequestCancelled;
@@ -518,34 +510,43 @@ bool UpdateForm::sameRecord(const unsigned char *stored) const
     return true;
 }
 
-bool UpdateForm::storedIsAsRead()
+UpdateForm::Stored UpdateForm::compareStored(std::vector<unsigned char> &disk, std::string &diskMemo)
 {
     RecordFile &file = primary_.me.file;
     if (asRead_.size() != static_cast<std::size_t>(file.def().recordSize) || file.position() == 0)
-        return true;
-    std::vector<unsigned char> disk = asRead_;
+        return Stored::AsRead;  // nothing was read: the write itself reports what is wrong
+    disk = asRead_;
+    diskMemo.clear();
+    const int code = file.readPosition(file.position(), disk.data(), file.memo() ? &diskMemo : nullptr);
+    if (code == 0 && disk == asRead_ && (!file.memo() || diskMemo == asReadMemo_))
+        return Stored::AsRead;
+    if (code == err::RecordNotFound || (code == 0 && !sameRecord(disk.data())))
+        return Stored::Deleted;
+    return code == 0 ? Stored::Changed : Stored::Unreadable;
+}
+
+bool UpdateForm::storedIsAsRead()
+{
+    std::vector<unsigned char> disk;
     std::string diskMemo;
-    return file.readPosition(file.position(), disk.data(), file.memo() ? &diskMemo : nullptr) == 0 &&
-           disk == asRead_ && (!file.memo() || diskMemo == asReadMemo_);
+    return compareStored(disk, diskMemo) == Stored::AsRead;
 }
 
 bool UpdateForm::stillAsRead()
 {
     RecordFile &file = primary_.me.file;
-    if (asRead_.size() != static_cast<std::size_t>(file.def().recordSize) || file.position() == 0)
-        return true;  // nothing was read: the write itself reports what is wrong
-    std::vector<unsigned char> disk = asRead_;
+    std::vector<unsigned char> disk;
     std::string diskMemo;
-    const int code = file.readPosition(file.position(), disk.data(), file.memo() ? &diskMemo : nullptr);
-    if (code == 0 && disk == asRead_ && (!file.memo() || diskMemo == asReadMemo_))
+    const Stored stored = compareStored(disk, diskMemo);
+    if (stored == Stored::AsRead)
         return true;
-    if (code == err::RecordNotFound || (code == 0 && !sameRecord(disk.data()))) {
+    if (stored == Stored::Deleted) {
         beep();
         message("Another program deleted this record after you opened it.|Your changes have not been saved.",
                 "Record Deleted", Icon::Exclamation, BUTTON_OK);
         return false;
     }
-    if (code != 0) {
+    if (stored == Stored::Unreadable) {
         primary_.me.errors.throwFile(msg::UpdateFailed, clip(file.name));
         return false;
     }

@@ -109,6 +109,11 @@ private:
     bool stillAsRead();
     // The same question without a word to the user: the guard of the write itself.
     bool storedIsAsRead();
+    // What the file holds now where the form read its record, read into `disk` and `diskMemo`:
+    // the record as read, the item changed, no longer the item (deleted, or another put in its
+    // place), or a read that failed. AsRead also when nothing was read.
+    enum class Stored { AsRead, Changed, Deleted, Unreadable };
+    Stored compareStored(std::vector<unsigned char> &disk, std::string &diskMemo);
     // True when a stored record is the item the form read, not another put in its place.
     bool sameRecord(const unsigned char *stored) const;
 

@@ -551,18 +551,6 @@ struct PageOutput : PdfOutput {
     }
 };
 
-// A memo of about `length` characters, in words.
-std::string memoOf(std::size_t length)
-{
-    const char *words[] = {"Bought", "at", "the", "estate", "sale", "of", "the", "Holmberg", "family;", "the",
-                           "appraisal", "of", "2019", "names", "its", "maker,", "its", "provenance", "and",
-                           "every", "repair", "made", "to", "it", "since."};
-    std::string memo;
-    for (std::size_t k = 0; memo.size() < length; ++k)
-        memo += std::string(memo.empty() ? "" : " ") + words[k % std::size(words)];
-    return memo;
-}
-
 // The client program started over a made folder whose items carry the default categories,
 // types and rooms, several to a category, with long descriptions, pictures and memos of every
 // length (some of 2,000 characters, some under items with pictures).
@@ -614,8 +602,8 @@ void startOverDefaultVocabulary(const std::string &folder)
         MAS.WARRANTY = i % 4 == 0 ? 1 : 0;
         MAS.WARRANTYIMAGE = i % 8 == 0 ? pictures[2] : "";
         MAS.MEMO = i % 7 == 0    ? "Kept in the original box with its papers; the insurer has a copy of the appraisal."
-                   : i % 10 == 5 ? memoOf(2000)
-                   : i % 6 == 2  ? memoOf(400)
+                   : i % 10 == 5 ? page_checks::longMemo(2000)
+                   : i % 6 == 2  ? page_checks::longMemo(400)
                                  : "";
         ASSERT_EQ(MasterInventory.add(), 0);
     };
@@ -684,20 +672,39 @@ std::vector<ClientRun> printEveryClientReport(testing_support::ScriptedMessages 
     return out;
 }
 
+// A client folder over the default vocabulary, long memos and pictures, that the client
+// program runs on with its reports printed to pages; the program ended and the output put back
+// when it goes.
+struct DefaultVocabularyCd {
+    testing_support::TempHome home;
+    testing_support::ScriptedMessages box;
+    reports::OutputFactory output;
+    DefaultVocabularyCd()
+    {
+        const std::string folder = makeCd(home, true, true);
+        output = reports::setReportOutput([] { return std::make_unique<PageOutput>(); });
+        printed_rows::forget();
+        startOverDefaultVocabulary(folder);
+    }
+    ~DefaultVocabularyCd()
+    {
+        client::endProgram();
+        ::unsetenv("MARLOTTE_FOLDER");
+        reports::setReportOutput(output);
+        printed_rows::forget();
+    }
+    std::vector<ClientRun> print(bool yes, const std::string &sample) { return printEveryClientReport(box, yes, sample); }
+};
+
 // The client program's reports in both layouts over a client whose items carry the default
 // categories, types and rooms, long descriptions and pictures: no page without a band, and
 // every text whole in its box, legible and apart from the next column.
 TEST(MadeCd, EveryClientReportTextsFitTheirColumnsAndNoBlankPage)
 {
-    testing_support::TempHome home;
-    testing_support::ScriptedMessages box;
-    const std::string folder = makeCd(home, true, true);
-    auto output = reports::setReportOutput([] { return std::make_unique<PageOutput>(); });
-    printed_rows::forget();
-    startOverDefaultVocabulary(folder);
+    DefaultVocabularyCd cd;
 
     int printed = 0, shrunk = 0;
-    for (const ClientRun &run : printEveryClientReport(box, true, "default_vocabulary_")) {
+    for (const ClientRun &run : cd.print(true, "default_vocabulary_")) {
         SCOPED_TRACE(run.procedure);
         ++printed;
         for (int page : page_checks::pagesWithoutABand(run.rows, static_cast<int>(run.pages.size())))
@@ -707,10 +714,6 @@ TEST(MadeCd, EveryClientReportTextsFitTheirColumnsAndNoBlankPage)
     }
     EXPECT_EQ(printed, 21);  // ten pairs and the item information
     EXPECT_GT(shrunk, 0);
-    client::endProgram();
-    ::unsetenv("MARLOTTE_FOLDER");
-    reports::setReportOutput(output);
-    printed_rows::forget();
 }
 
 // A memo too long for the room left at a page's foot went whole to the next page, away from its
@@ -719,15 +722,10 @@ TEST(MadeCd, EveryClientReportTextsFitTheirColumnsAndNoBlankPage)
 // earlier page, unless it is the rest of a memo that began under its line there.
 TEST(MadeCd, MemoAndPictureKeptWithItsItemInEveryClientReport)
 {
-    testing_support::TempHome home;
-    testing_support::ScriptedMessages box;
-    const std::string folder = makeCd(home, true, true);
-    auto output = reports::setReportOutput([] { return std::make_unique<PageOutput>(); });
-    printed_rows::forget();
-    startOverDefaultVocabulary(folder);
+    DefaultVocabularyCd cd;
     int memosRunOver = 0, printed = 0;
     for (bool yes : {false, true})
-        for (const ClientRun &run : printEveryClientReport(box, yes, yes ? "memos_and_pictures_" : "")) {
+        for (const ClientRun &run : cd.print(yes, yes ? "memos_and_pictures_" : "")) {
             // One item as a form: its memo and each picture are sections under their own captions.
             if (run.procedure == "PrintItemInformation")
                 continue;
@@ -740,10 +738,6 @@ TEST(MadeCd, MemoAndPictureKeptWithItsItemInEveryClientReport)
     EXPECT_EQ(printed, 40);
     // The folder's memos reach what is checked: memos longer than the room left at a page's foot.
     EXPECT_GT(memosRunOver, 3);
-    client::endProgram();
-    ::unsetenv("MARLOTTE_FOLDER");
-    reports::setReportOutput(output);
-    printed_rows::forget();
 }
 
 // A category's heading stood at the foot of a page and its items on the next under none (the
@@ -751,15 +745,10 @@ TEST(MadeCd, MemoAndPictureKeptWithItsItemInEveryClientReport)
 // report, both layouts, memos and pictures on and off, no page ends with a group header.
 TEST(MadeCd, GroupHeaderNeverEndsAPageInEveryClientReport)
 {
-    testing_support::TempHome home;
-    testing_support::ScriptedMessages box;
-    const std::string folder = makeCd(home, true, true);
-    auto output = reports::setReportOutput([] { return std::make_unique<PageOutput>(); });
-    printed_rows::forget();
-    startOverDefaultVocabulary(folder);
+    DefaultVocabularyCd cd;
     int headers = 0;
     for (bool yes : {false, true})
-        for (const ClientRun &run : printEveryClientReport(box, yes, "")) {
+        for (const ClientRun &run : cd.print(yes, "")) {
             for (int page : page_checks::pagesEndingWithAGroupHeader(run.rows))
                 ADD_FAILURE() << run.procedure << (yes ? " with memos or pictures" : "") << ": page " << page << " of "
                               << run.pages.size() << " ends with a group header";
@@ -767,10 +756,6 @@ TEST(MadeCd, GroupHeaderNeverEndsAPageInEveryClientReport)
                 headers += row.band == "group header";
         }
     EXPECT_GT(headers, 50);
-    client::endProgram();
-    ::unsetenv("MARLOTTE_FOLDER");
-    reports::setReportOutput(output);
-    printed_rows::forget();
 }
 
 // The client's box packing, picture, receipt and warranty lists printed a rule with the phone
@@ -779,15 +764,10 @@ TEST(MadeCd, GroupHeaderNeverEndsAPageInEveryClientReport)
 // the phone line over the e-mail line, centred.
 TEST(MadeCd, FooterBoxOfEveryClientListHoldsThePhoneOverTheEmailCentred)
 {
-    testing_support::TempHome home;
-    testing_support::ScriptedMessages box;
-    const std::string folder = makeCd(home, true, true);
-    auto output = reports::setReportOutput([] { return std::make_unique<PageOutput>(); });
-    printed_rows::forget();
-    startOverDefaultVocabulary(folder);
+    DefaultVocabularyCd cd;
     int lists = 0;
     for (bool yes : {false, true})
-        for (const ClientRun &run : printEveryClientReport(box, yes, "")) {
+        for (const ClientRun &run : cd.print(yes, "")) {
             const char *boxed[] = {"PrintAppraisedItems", "PrintInheritanceReport", "PrintBoxPackingList",
                                    "PrintPictureList",    "PrintReceiptList",       "PrintWarrantyList"};
             if (std::none_of(std::begin(boxed), std::end(boxed),
@@ -801,10 +781,6 @@ TEST(MadeCd, FooterBoxOfEveryClientListHoldsThePhoneOverTheEmailCentred)
                                              run.procedure + ", page " + std::to_string(p + 1) + ": ");
         }
     EXPECT_EQ(lists, 24);
-    client::endProgram();
-    ::unsetenv("MARLOTTE_FOLDER");
-    reports::setReportOutput(output);
-    printed_rows::forget();
 }
 
 }  // namespace

@@ -270,6 +270,18 @@ TEST_F(ImportProcess, ItemsAddedTogetherEndAsAddedOneByOne)
     }
 }
 
+// The keys of the item file as SQLite holds them.
+constexpr const char *kKeys = "select name || ' ' || sql from sqlite_master where type = 'index' order by 1";
+
+// A list of `lines` items with long descriptions, in rooms in turn.
+std::string longItemList(int lines)
+{
+    std::string list;
+    for (int i = 0; i < lines; ++i)
+        list += "Item " + std::to_string(i) + " of a long description,Den " + std::to_string(i % 7) + "\n";
+    return list;
+}
+
 // An import into a file with few items makes some keys only when it commits, one a slice: the
 // file must keep every key, as it was, for a reader during the import, after the import, and
 // after an import killed before it committed its keys (which leaves the file as its last commit
@@ -279,8 +291,7 @@ TEST_F(ImportProcess, AnImportEndedOrKilledLeavesTheFileWithEveryKey)
     std::string big;
     for (int i = 0; i < 5000; ++i)
         big += "Item " + std::to_string(5000 - i) + ",Den " + std::to_string(i % 7) + "\n";
-    const char *keys = "select name || ' ' || sql from sqlite_master where type = 'index' order by 1";
-    const std::vector<std::string> before = rows(keys);
+    const std::vector<std::string> before = rows(kKeys);
     ASSERT_EQ(before.size(), MasterInventory.def().keys.size());
     for (bool killed : {true, false}) {
         MasterInventory.close();
@@ -296,7 +307,7 @@ TEST_F(ImportProcess, AnImportEndedOrKilledLeavesTheFileWithEveryKey)
             imp.step(700);  // with keys dropped
             if (killed)
                 _exit(9);
-            EXPECT_EQ(rows(keys), before) << "seen by a reader during the import";
+            EXPECT_EQ(rows(kKeys), before) << "seen by a reader during the import";
             // The keys are made one a slice once the file is read, so the window answers between;
             // a cancel then comes too late to cancel anything.
             std::size_t slicesAtTheEnd = 0;
@@ -317,7 +328,7 @@ TEST_F(ImportProcess, AnImportEndedOrKilledLeavesTheFileWithEveryKey)
             ASSERT_TRUE(std::filesystem::exists(MasterInventory.name + "-journal"));
             ASSERT_EQ(MasterInventory.open(mode::ReadWriteDenyNone), 0) << errorText();
         }
-        EXPECT_EQ(rows(keys), before) << killed;
+        EXPECT_EQ(rows(kKeys), before) << killed;
         EXPECT_EQ(rows("PRAGMA integrity_check"), std::vector<std::string>{"ok"}) << killed;
         EXPECT_EQ(rows("select count(*), count(distinct assetnumber) from data"),
                   std::vector<std::string>{killed ? "701|701" : "5001|5001"});
@@ -367,12 +378,8 @@ TEST_F(ImportProcess, AnImportOnAFullDiskLeavesTheFileAsItWas)
     std::shared_ptr<void> disk = smallDisk(home, small);
     if (!disk)
         GTEST_SKIP() << "no tmpfs can be mounted here";
-    const char *keys = "select name || ' ' || sql from sqlite_master where type = 'index' order by 1";
-    const std::vector<std::string> before = rows(keys);
-    std::string big;
-    for (int i = 0; i < 20000; ++i)
-        big += "Item " + std::to_string(i) + " of a long description,Den " + std::to_string(i % 7) + "\n";
-    writeSource(big);
+    const std::vector<std::string> before = rows(kKeys);
+    writeSource(longItemList(20000));
     ScriptedMessages messages;
     Outcome out = run(Options{});
     EXPECT_TRUE(out.failed);
@@ -380,7 +387,7 @@ TEST_F(ImportProcess, AnImportOnAFullDiskLeavesTheFileAsItWas)
     EXPECT_TRUE(messages.sawTitle("Record was not added"));
     MasterInventory.close();
     ASSERT_EQ(MasterInventory.open(mode::ReadWriteDenyNone), 0) << errorText();
-    EXPECT_EQ(rows(keys), before);
+    EXPECT_EQ(rows(kKeys), before);
     EXPECT_EQ(rows("PRAGMA integrity_check"), std::vector<std::string>{"ok"});
     EXPECT_EQ(rows("select count(*) from data"), std::vector<std::string>{std::to_string(1 + out.itemsAdded)});
     ImportASCIITab.close();
@@ -395,12 +402,8 @@ TEST_F(ImportProcess, FullDiskImportStopsAtTheFirstFailedWrite)
     std::shared_ptr<void> disk = smallDisk(home, small, 40);
     if (!disk)
         GTEST_SKIP() << "no tmpfs can be mounted here";
-    const char *keys = "select name || ' ' || sql from sqlite_master where type = 'index' order by 1";
-    const std::vector<std::string> before = rows(keys);
-    std::string big;
-    for (int i = 0; i < 20000; ++i)
-        big += "Item " + std::to_string(i) + " of a long description,Den " + std::to_string(i % 7) + "\n";
-    writeSource(big);
+    const std::vector<std::string> before = rows(kKeys);
+    writeSource(longItemList(20000));
     ScriptedMessages messages;
     Importer imp(ImportASCIITab, MasterInventory, Options{}, links, size);
     std::int64_t readWhenTold = -1;
@@ -418,7 +421,7 @@ TEST_F(ImportProcess, FullDiskImportStopsAtTheFirstFailedWrite)
     imp.close();
     MasterInventory.close();
     ASSERT_EQ(MasterInventory.open(mode::ReadWriteDenyNone), 0) << errorText();
-    EXPECT_EQ(rows(keys), before);
+    EXPECT_EQ(rows(kKeys), before);
     EXPECT_EQ(rows("PRAGMA integrity_check"), std::vector<std::string>{"ok"});
     EXPECT_EQ(rows("select count(*) from data"), std::vector<std::string>{"1"});
     ImportASCIITab.close();
@@ -435,10 +438,7 @@ TEST_F(ImportProcess, AnotherProgramsReadIsServedAllThroughAnImport)
     std::shared_ptr<void> restore(nullptr, [cache](void *) { setPageCacheKiB(cache); });
     MasterInventory.close();
     ASSERT_EQ(MasterInventory.open(mode::ReadWriteDenyNone), 0);
-    std::string big;
-    for (int i = 0; i < 6000; ++i)
-        big += "Item " + std::to_string(i) + " of a long description,Den " + std::to_string(i % 7) + "\n";
-    writeSource(big);
+    writeSource(longItemList(6000));
     sqlite3 *db = nullptr;
     ASSERT_EQ(sqlite3_open_v2(MasterInventory.name.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
     std::shared_ptr<sqlite3> other(db, sqlite3_close);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +15,18 @@
 #include "runtime/text.h"
 
 namespace page_checks {
+
+// A memo of about `length` characters, in words: the memos the reports print over pages.
+inline std::string longMemo(std::size_t length)
+{
+    const char *words[] = {"Bought", "at", "the", "estate", "sale", "of", "the", "Holmberg", "family;", "the",
+                           "appraisal", "of", "2019", "names", "its", "maker,", "its", "provenance", "and",
+                           "every", "repair", "made", "to", "it", "since."};
+    std::string memo;
+    for (std::size_t k = 0; memo.size() < length; ++k)
+        memo += std::string(memo.empty() ? "" : " ") + words[k % std::size(words)];
+    return memo;
+}
 
 // The pages (numbered from 1) on which no band but the heading and the footer printed a text.
 inline std::vector<int> pagesWithoutABand(const std::vector<reports::ReportRow> &rows, int pages)

@@ -115,8 +115,8 @@ protected:
                 // Memos of every length, some under items with pictures: a short one, one of some
                 // lines, and one of 2,000 characters that no page's foot holds whole.
                 m.MEMO = i % 7 == 0    ? "Kept in the original box with its papers; the insurer has a copy of the appraisal."
-                         : i % 10 == 5 ? longMemo(2000)
-                         : i % 6 == 2  ? longMemo(400)
+                         : i % 10 == 5 ? page_checks::longMemo(2000)
+                         : i % 6 == 2  ? page_checks::longMemo(400)
                                        : "";
             });
         };
@@ -149,17 +149,6 @@ protected:
         defineCustom("Twelve columns by room", "Landscape",
                      {"Asset", "Location", "Box #", "Category", "Description Short", "Condition", "Quantity",
                       "Market Value", "Extended MV", "Insured", "Appraised", "Date Purchased"});
-    }
-    // A memo of about `length` characters, in words.
-    static std::string longMemo(std::size_t length)
-    {
-        const char *words[] = {"Bought", "at", "the", "estate", "sale", "of", "the", "Holmberg", "family;", "the",
-                               "appraisal", "of", "2019", "names", "its", "maker,", "its", "provenance", "and",
-                               "every", "repair", "made", "to", "it", "since."};
-        std::string memo;
-        for (std::size_t k = 0; memo.size() < length; ++k)
-            memo += std::string(memo.empty() ? "" : " ") + words[k % std::size(words)];
-        return memo;
     }
     void defineCustom(const std::string &name, const char *orientation, const std::vector<std::string> &columns)
     {
