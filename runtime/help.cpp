@@ -104,7 +104,10 @@ QString helpPage(const QString &context)
     if (name.isEmpty())
         name = "index";
     QString page = helpFolder() + "/" + name + ".html";
-    if (!QFileInfo(page).exists())
+    // Only a page that reads: a pipe or a folder under a page's name would leave the help
+    // window waiting or blank.
+    const QFileInfo info(page);
+    if (!info.isFile() || !info.isReadable())
         page = helpFolder() + "/index.html";
     return page;
 }

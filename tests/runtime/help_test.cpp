@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -213,4 +215,22 @@ TEST(HelpContexts, EveryContextTheCodeOpensHasItsPage)
             s += "\n  " + m;
         return s;
     }();
+}
+
+// A pipe under a page's name (or a folder) was opened as the page: the help window waited on it
+// for good. A context whose page is missing, a pipe or a folder opens the Contents.
+TEST(HelpContexts, APageThatDoesNotReadOpensTheContents)
+{
+    const fs::path folder = fs::temp_directory_path() / ("orvane-help-" + std::to_string(::getpid()));
+    fs::create_directories(folder / "calendar.html");
+    std::ofstream(folder / "index.html") << "<html>Contents</html>";
+    std::ofstream(folder / "about.html") << "<html>About</html>";
+    ASSERT_EQ(::mkfifo((folder / "backup.html").c_str(), 0600), 0);
+    const QString before = rt::helpFolder();
+    rt::setHelpFolder(QString::fromStdString(folder.string()));
+    for (const auto &[context, page] : {std::pair{"~ABOUT", "about.html"}, std::pair{"~BACKUP", "index.html"},
+                                        std::pair{"~CALENDAR", "index.html"}, std::pair{"~MISSING", "index.html"}})
+        EXPECT_EQ(fs::path(rt::helpPage(context).toStdString()).filename(), page) << context;
+    rt::setHelpFolder(before);
+    fs::remove_all(folder);
 }
